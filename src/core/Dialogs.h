@@ -1,0 +1,26 @@
+#pragma once
+// Everything the main window asks the operator, or hands to the desktop, goes
+// through this interface so tests can answer instead of a person.
+#include <QString>
+#include <QStringList>
+
+class TDialogs {
+public:
+    virtual ~TDialogs() = default;
+    // A Yes/No question with a question icon; true only for Yes.
+    virtual bool AskYesNo(const QString& text, const QString& caption) = 0;
+    // A message with an OK button.
+    virtual void ShowMessage(const QString& text, const QString& caption) = 0;
+    // File dialogs; filters are Qt name filters, filterIndex is 1-based and updated
+    // with the chosen type. An empty result means cancelled.
+    virtual QString OpenFileName(const QStringList& filters, int& filterIndex,
+                                 const QString& folder) = 0;
+    virtual QString SaveFileName(const QStringList& filters, int& filterIndex,
+                                 const QString& folder, const QString& proposedName) = 0;
+    // The desktop's "open" / "print" of a document (an HTML page, a web address).
+    virtual void ShellOpen(const QString& fileOrUrl) = 0;
+    virtual void ShellPrint(const QString& file) = 0;
+};
+
+// The real thing: message boxes, file dialogs, the desktop services.
+TDialogs* SystemDialogs();

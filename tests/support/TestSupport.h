@@ -1,0 +1,28 @@
+#pragma once
+#include "core/Dialogs.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+// Answers the main window's questions from a script and records what was asked.
+class TScriptedDialogs : public TDialogs {
+public:
+    QList<bool> answers;        // consumed front first; No when empty
+    QStringList asked;          // texts of the questions, in order
+    QStringList askedCaptions;  // their captions
+    QStringList messages;       // texts of the messages shown
+    QStringList openNames;      // consumed front first by OpenFileName
+    QStringList saveNames;      // consumed front first by SaveFileName
+    int chosenFilter = 0;       // when > 0, the filter index the "operator" picks
+    QStringList shellOpened, shellPrinted;
+
+    bool AskYesNo(const QString& text, const QString& caption) override;
+    void ShowMessage(const QString& text, const QString& caption) override;
+    QString OpenFileName(const QStringList& filters, int& filterIndex,
+                         const QString& folder) override;
+    QString SaveFileName(const QStringList& filters, int& filterIndex, const QString& folder,
+                         const QString& proposedName) override;
+    void ShellOpen(const QString& fileOrUrl) override { shellOpened << fileOrUrl; }
+    void ShellPrint(const QString& file) override { shellPrinted << file; }
+};
