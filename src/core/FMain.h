@@ -1,0 +1,219 @@
+#pragma once
+// The operator's main window. Its state lives in its members and in its controls' enabled
+// flags; its behaviour is split by subsystem:
+//   core/RunController.cpp     START, STOP, RESET, ABBRECHEN, UpdateControls, auto-reset
+//   core/RaceClock.cpp         the clock tick and the time displays
+//   core/ResultRecording.cpp   recording stopped times, competition modes
+//   core/TrackAssignment.cpp   participant lists, heat order, track captions
+//   input/Contacts.cpp         contact notifications, polarity, beam locks, start lock-out
+//   protocol/ProtocolCommands.cpp, protocol/Ranking.cpp   the protocol's commands and ranking
+//   persist/ProtocolFiles.cpp, persist/SettingsGlue.cpp   files, HTML, settings
+//   ui/MainLayout.cpp          building and arranging the controls
+#include "core/Colors.h"
+#include "widgets/SortGrid.h"
+
+#include <QAction>
+#include <QMainWindow>
+#include <QStringList>
+#include <QVector>
+#include <array>
+#include <cstdint>
+
+class QCheckBox;
+class QComboBox;
+class QFrame;
+class QLabel;
+class QMenu;
+class QStatusBar;
+class QTimer;
+class QToolButton;
+class QWidget;
+class TBitBtnWithColor;
+class TComPort;
+class TDialogs;
+class TDigit;
+class TImageLS;
+
+// Column indexes of the protocol.
+namespace Col {
+constexpr int StNr = 0, Name = 1, Ort = 2, Klasse = 3, Datum = 4, Turm1 = 5, Turm6 = 10,
+              Zeit = 11, Platz = 12, Entry = 13, Count = 14;
+}
+
+// The protocol column last written for a track since the last RESET (-1: none).
+struct TLastCell {
+    std::int32_t Track = -1;
+    std::int32_t Column = -1;
+};
+
+class TFormMain : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit TFormMain(QWidget* parent = nullptr);
+    ~TFormMain() override;
+
+    // --- seams ---------------------------------------------------------------------------
+    TDialogs* Dialogs; // questions, file dialogs, the desktop's open/print
+
+    // --- run state -------------------------------------------------------------------------
+    std::uint32_t StartTick = 0;
+    std::array<std::uint32_t, 2> StopTicks{0, 0};
+    std::int32_t RunCounter = 0;
+    std::array<TLastCell, 2> LastCell;
+    int TrackRow1 = 0, TrackRow2 = 0;
+    int SelectedCol = 0;
+
+    // --- settings held in memory -------------------------------------------------------
+    int CountBahn = 2;
+    int CountZabegov = 2;
+    int TimeFormat = 1;
+    int KlassCol = 0;
+    int Alg1 = 0, Alg2 = 0, Alg3 = 0;
+    bool isPlaySound = true, isPlaySound1 = true, isPlaySound2 = true;
+    int FilterInd = 1;
+    int AllLaufe = 6;
+    int Monitor = 0;
+    bool MonitorOn = false;
+    int Lang = 0;
+    std::uint32_t PortMask = 0;
+    std::array<std::uint32_t, 3> LastLineState{0xAAAAAAAAu, 0x55555555u, 0x11111111u};
+    QStringList ColumnTitles;
+
+    // --- controls (object names equal the member names) --------------------------------
+    QWidget *PanelTop, *Panel, *PanelLL, *Panel1, *PanelRR, *PanelTimer, *PanelT1, *PanelT2,
+        *Panel7, *Panel5, *PanelLE, *PanelRI, *PanelTTT2, *PanelProtokoll;
+    QLabel *PanelTitle, *PanelDate;
+    TBitBtnWithColor *bSTART, *bSTOP1, *bSTOP2, *bRESET, *bAbbruch;
+    QToolButton *Button1, *Button2; // "+ 1 Std.", "+ 9 Min." (hidden)
+    QToolButton *bCFG, *bHelp, *bInfo, *sbLoad, *sbSave, *sbCLS, *sbCLSall, *sbPrint, *sbInet,
+        *sbExcel, *sbWord, *sb1, *sb2, *sb1del, *sb2del, *seObmen, *sbSound, *sbMon2;
+    QComboBox *cbBuhn1, *cbBuhn2, *cbVid;
+    QCheckBox *cbAllTrasse, *cbAuto0, *cbSort, *cbEditON;
+    QLabel *LabelSort, *labEditON, *LabelZabeg1, *LabelZabeg2;
+    QFrame *Shape1, *Shape2, *Shape1a, *Shape2a;
+    std::array<TDigit*, 6> Digits1{}, Digits2{}; // Digit1_0..Digit1_5, Digit2_0..Digit2_5
+    QLabel *LabMin1, *LabMin2, *LabSec1, *LabSec2, *Lab1_min, *Lab2_min, *Lab1_sek, *Lab2_sek,
+        *Lab1_100, *Lab2_100;
+    TImageLS *ImageLSstart, *ImageLS1, *ImageLS2;
+    TSortGrid* SortGrid1;
+    QStatusBar* StatusBar1;
+    std::array<QLabel*, 3> StatusPanels{};
+    QMenu *PopupMenuDelStr;
+    QTimer *Clock, *TimerGesperrtStart, *TimerAuto0, *TimerDate;
+    TComPort* ComPort;
+
+    // The two invisible menus: their actions carry the keys.
+    QMenu *FKeys, *CtrlKeys;
+    QAction *mHelp, *mConfig, *mInfo, *mSTOP1, *mStop2, *mStart, *mReset, *LockLSstart, *LockLS1,
+        *LockLS21;
+    QAction *Open1, *Save1, *TVmode, *Print1, *StrDel1, *StrDel2, *Word1, *Excel1, *Html1, *CLS1,
+        *Abruch1, *Trasse1, *Trasse2, *SwapTrasse, *mSound, *mSound0;
+
+    // --- run controller (core/RunController.cpp) ------------------------------------------
+    void IssueCommand(QAction* item); // runs the item's handler only while it is enabled
+    void mStartClick();
+    void mSTOPClick(QAction* sender);
+    void mSTOP1Click() { mSTOPClick(mSTOP1); }
+    void mStop2Click() { mSTOPClick(mStop2); }
+    void mResetClick();
+    void Abruch1Click();
+    void TimerAuto0Timer();
+    void cbAuto0Click();
+    void UpdateControls();
+    void AfterStop();
+    void bSTARTMouseDown() { IssueCommand(mStart); }
+    void bSTOP1MouseDown() { IssueCommand(mSTOP1); }
+    void bSTOP2MouseDown() { IssueCommand(mStop2); }
+    void bRESETMouseDown() { IssueCommand(mReset); }
+    bool IsRunning() const; // the Clock timer's enabled flag
+    bool IsReady() const;   // no run in progress and RESET not pending
+    void SetAutoTime(int ms);
+    int AutoTime() const;
+    void SetTimerGesperrt(int ms);
+    int TimerGesperrt() const;
+
+    // --- race clock (core/RaceClock.cpp) ---------------------------------------------------
+    void ClockTimer();
+    void ShowTime(int track, std::int32_t ms);
+    void ShowDigits(int track, int s, int h);
+    void Button1Click(QToolButton* sender);
+    void SetTimeFormat(int format);
+
+    // --- sound cues (ui/Sounds.cpp) ----------------------------------------------------------
+    void PlayStartCue();
+    void PlayStopCue();
+
+    // --- result recording and modes (core/ResultRecording.cpp) -----------------------------
+    void RecordRunTime(int track, const QString& text);
+    void cbVidChange();
+    int Vid() const; // the competition mode: the mode box's index
+    // The first protocol row (title row included) whose start number is exactly this number.
+    int FindStartNumberRow(int startNumber) const;
+    void CopyTrack1List();
+    // Participant-list entry i stands for the row at load-order position i + 1; these map
+    // between the two also while the protocol is shown in ranking order.
+    int EntryIndexOfRow(int row) const;
+    int RowOfEntry(int entry) const;
+    QVector<int> LoadOrder() const; // data rows in load order
+
+    // --- track assignment (core/TrackAssignment.cpp) --------------------------------------
+    void AdvanceParticipants();
+    void LocateTrackRows();
+    void UpdateTrackCaptions();
+    void UpdateTrackButtons();
+    void cbBuhnChange();
+    void sb1Click(int tag);
+    void seObmenClick();
+    void ProtocolDblClick();
+
+    // --- contacts (input/Contacts.cpp) ------------------------------------------------------
+    void ComPortCTS();
+    void ComPortDSR();
+    void ComPortRLSD();
+    void ComPortOpen();
+    void ComPortClose();
+    void ImageLSClick(TImageLS* sender);
+    void LockLSstartClick();
+    void LockLS1Click();
+    void LockLS21Click();
+    void TimerGesperrtTimer();
+    bool BeamArmed(const TImageLS* image) const;
+    void DisarmBeam(TImageLS* image);
+    void ArmBeam(TImageLS* image);
+
+    // --- protocol (protocol/) -----------------------------------------------------------------
+    void RecalcProtocol();
+    void SetProtocolModified();
+    void ProtocolCommand(int tag);
+    void sbDelClick(int tag); // DIS of track tag + 1
+    void cbEditONClick();
+    void SortGrid1RowSelected();
+    void ProtocolRefresh();
+    void RepaintProtocol();
+    void RemoveEntry(int entry); // from both participant lists
+    void SortGrid1GetSortStyle(int col, TSortStyle& style);
+    void SortGrid1GetCellFormat(int col, int row, TFormatOptions& f);
+
+    // --- layout (ui/MainLayout.cpp) ---------------------------------------------------------
+    void ApplyTrackCount();
+    void LayoutWindow();
+    TColor TrackColor(int track) const;
+    void SetTrackColor(int track, TColor c);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void setupPanels();
+    void setupTrackDisplays();
+    void setupCommandButtons();
+    void setupSelectionRow();
+    void setupProtocolArea();
+    void setupMenus();
+    void setupTimers();
+    void setupComPort();
+    void SetCommandEnabled(TBitBtnWithColor* button, QAction* item, bool enabled,
+                           TColor faceWhenEnabled);
+    TColor m_trackColor[2] = {Colors::clBlue, Colors::clGreen};
+};

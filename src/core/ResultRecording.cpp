@@ -1,0 +1,87 @@
+// Where a stopped time lands, and the competition modes that decide the track count and
+// the "Qualifikation" dummy entry.
+#include "core/FMain.h"
+#include "core/Participants.h"
+#include "widgets/SortGrid.h"
+#include "widgets/BitBtnWithColor.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QToolButton>
+
+namespace {
+int SelectedStartNumber(const QComboBox* list) {
+    return list->currentIndex() < 0 ? 0 : StartNumberLoose(list->currentText());
+}
+} // namespace
+
+int TFormMain::FindStartNumberRow(int startNumber) const {
+    const QString text = QString::number(startNumber);
+    for (int r = 0; r < SortGrid1->RowCount(); ++r)
+        if (SortGrid1->Cells(Col::StNr, r) == text) return r;
+    return -1;
+}
+
+void TFormMain::RecordRunTime(int track, const QString& text) {
+    const int t = track == 0 ? 0 : 1;
+    const int number = SelectedStartNumber(t == 0 ? cbBuhn1 : cbBuhn2);
+    const int row = FindStartNumberRow(number);
+    if (row >= 0) {
+        LastCell[t].Track = t + 1;
+        const int c = RecordColumn(SortGrid1->Rows(row), t, CountBahn, CountZabegov);
+        if (c >= 0) {
+            SortGrid1->setCells(c, row, text);
+            LastCell[t].Column = c;
+        }
+    }
+    UpdateControls();
+}
+
+int TFormMain::Vid() const { return cbVid->currentIndex() < 0 ? 0 : cbVid->currentIndex(); }
+
+void TFormMain::cbVidChange() {
+    LayoutWindow();
+    CountBahn = Vid() == 1 ? 1 : 2;
+    int dummy = -1;
+    for (int r = 1; r < SortGrid1->RowCount(); ++r) {
+        if (SortGrid1->Cells(Col::StNr, r) == QLatin1String("0")) {
+            dummy = r;
+            break;
+        }
+    }
+    if (Vid() == 0) {
+        if (dummy < 0) {
+            SortGrid1->InsertRow(1);
+            SortGrid1->setCells(Col::StNr, 1, QStringLiteral("0"));
+            cbBuhn1->insertItem(0, QStringLiteral("0"));
+            CopyTrack1List();
+        }
+        cbBuhn1->setCurrentIndex(cbBuhn1->count() > 1 ? 1 : -1);
+        cbBuhn2->setCurrentIndex(cbBuhn2->count() > 0 ? 0 : -1);
+    } else {
+        if (dummy >= 0) {
+            // The list entry that belongs to the dummy row goes with it, wherever the row
+            // stood, so the lists and the protocol stay in step.
+            const int entry = EntryIndexOfRow(dummy);
+            SortGrid1->DeleteRow(dummy);
+            if (entry >= 0 && entry < cbBuhn1->count()) cbBuhn1->removeItem(entry);
+            CopyTrack1List();
+        }
+        cbBuhn1->setCurrentIndex(cbBuhn1->count() > 0 ? 0 : -1);
+        cbBuhn2->setCurrentIndex(cbBuhn2->count() > 1 ? 1 : -1);
+    }
+    ApplyTrackCount();
+    cbAllTrasse->setVisible(!cbBuhn2->isVisibleTo(this) && CountZabegov > 1);
+    LayoutWindow();
+    bSTART->setFocus();
+}
+
+void TFormMain::CopyTrack1List() {
+    const int keep = cbBuhn2->currentIndex();
+    cbBuhn2->clear();
+    QStringList items;
+    items.reserve(cbBuhn1->count());
+    for (int i = 0; i < cbBuhn1->count(); ++i) items << cbBuhn1->itemText(i);
+    cbBuhn2->addItems(items);
+    cbBuhn2->setCurrentIndex(keep < cbBuhn2->count() ? keep : -1);
+}

@@ -1,0 +1,21 @@
+#pragma once
+// The clickable beam-lock picture beside each contact's button. Its Tag is the beam state
+// (1 armed, 0 disarmed) and picks the picture shown.
+#include <QLabel>
+#include <QPixmap>
+#include <functional>
+
+class TImageLS : public QLabel {
+    Q_OBJECT
+public:
+    explicit TImageLS(QWidget* parent = nullptr);
+    int Tag = 0;
+    std::function<void()> OnClick;
+    void ShowImage(int index); // index into the two pictures: 0 disarmed, 1 armed
+
+protected:
+    void mouseReleaseEvent(QMouseEvent* e) override;
+};
+
+// The two 32 x 32 pictures of a beam: disarmed (0) and armed (1).
+QPixmap BeamPicture(int index);

@@ -1,0 +1,69 @@
+#include "protocol/RunCells.h"
+
+#include "core/TimeFormat.h"
+
+#include <cstring>
+
+bool IsBlankCell(const QString& cell) { return cell.trimmed().isEmpty(); }
+
+bool IsDisCell(const QString& cell) { return cell.trimmed().toUpper() == QLatin1String("DIS."); }
+
+int CompareRunCells(const QString& a, const QString& b) {
+    auto key = [](const QString& s) -> qsizetype {
+        if (IsBlankCell(s)) return 20;
+        if (s.toUpper() == QLatin1String("DIS.")) return 18;
+        return s.size();
+    };
+    const qsizetype ka = key(a), kb = key(b);
+    if (ka != kb) return ka < kb ? -1 : 1;
+    // Equal keys: an ordinal comparison of the stored bytes, as the protocol file holds them.
+    const QByteArray ba = a.toUtf8(), bb = b.toUtf8();
+    const int c = std::strcmp(ba.constData(), bb.constData());
+    return c < 0 ? -1 : (c > 0 ? 1 : 0);
+}
+
+std::optional<std::int32_t> ResultTime(const QStringList& runCells, int timeFormat) {
+    std::int64_t sum = 0;
+    for (const QString& cell : runCells) {
+        if (IsBlankCell(cell)) {
+            sum += RunCell::BlankRun;
+        } else if (IsDisCell(cell)) {
+            sum += RunCell::DisRun;
+        } else {
+            const std::int32_t ms = ParseTime(cell, timeFormat);
+            // A negative run can only be a typing slip; it must not shorten a real time.
+            if (ms < 0) return std::nullopt;
+            sum += ms;
+        }
+    }
+    if (sum > 0 && sum < RunCell::DisRun) return std::int32_t(sum);
+    return std::nullopt;
+}
+
+QStringList DensePlaces(const QStringList& zeit, const QStringList& klass) {
+    QStringList places;
+    places.reserve(zeit.size());
+    QString lastTime, lastClass;
+    int place = 0;
+    const bool byClass = !klass.isEmpty();
+    for (qsizetype r = 0; r < zeit.size(); ++r) {
+        if (zeit[r].trimmed().isEmpty()) {
+            places << QString();
+            continue;
+        }
+        if (byClass) {
+            const QString k = klass.value(r).trimmed();
+            if (k != lastClass) {
+                lastTime.clear();
+                place = 0;
+                lastClass = k;
+            }
+        }
+        if (zeit[r] != lastTime) {
+            ++place;
+            lastTime = zeit[r];
+        }
+        places << QString::number(place);
+    }
+    return places;
+}

@@ -1,0 +1,31 @@
+#pragma once
+// Rules for run cells, result times and places that need no window.
+#include <QString>
+#include <QStringList>
+#include <QVector>
+#include <cstdint>
+#include <optional>
+
+namespace RunCell {
+constexpr std::int64_t BlankRun = 214748364; // added for an empty run: no result
+constexpr std::int64_t DisRun = 21474836;    // added for "DIS."; also the bound of a valid sum
+} // namespace RunCell
+
+// Blank after trimming: an empty run.
+bool IsBlankCell(const QString& cell);
+// "DIS." in any case after trimming.
+bool IsDisCell(const QString& cell);
+
+// The ordering of run cells and result times: shorter time texts first, "DIS." after every
+// time, empty cells last; equal keys compare ordinally.
+int CompareRunCells(const QString& a, const QString& b);
+
+// The result time of one participant from the texts of the active run cells: present only
+// when every run holds a time and the sum is positive and below the DIS bound. The sum is
+// taken in 64 bits so that no number of unreadable runs can wrap it into a wrong time.
+std::optional<std::int32_t> ResultTime(const QStringList& runCells, int timeFormat);
+
+// Dense places for rows already in ranking order (rows of one class standing together).
+// zeit: the result texts; klass: the class texts, or empty when no class ranking.
+// Returns the place texts ("" for rows without a result).
+QStringList DensePlaces(const QStringList& zeit, const QStringList& klass);
