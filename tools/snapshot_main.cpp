@@ -1,1 +1,85 @@
-int main() { return 0; }
+// Renders the main window offscreen in named states and writes one PNG per state.
+//   snapshot <out-dir> [state ...]   states: ready running finished qualifikation seconds
+#include "core/FMain.h"
+#include "core/TickCount.h"
+#include "persist/SettingsGlue.h"
+#include "widgets/BitBtnWithColor.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+#include <cstdio>
+
+namespace {
+TProtocolRows SampleRows() {
+    TProtocolRows rows;
+    rows.push_back(QStringList(14));
+    const char* people[][4] = {{"12", "Meier, Anna", "Bern", "A"},
+                               {"7", "Schulz, Jonas", "Graz", "A"},
+                               {"21", "Petrova, Olga", "Brno", "B"},
+                               {"3", "Keller, Lea", "Chur", "B"},
+                               {"15", "Novak, Tomas", "Linz", "A"}};
+    for (auto& p : people) {
+        QStringList r(14);
+        for (int c = 0; c < 4; ++c) r[c] = QString::fromUtf8(p[c]);
+        r[4] = QStringLiteral("06.12.2026");
+        rows.push_back(r);
+    }
+    return rows;
+}
+
+bool Save(QWidget& w, const QString& dir, const QString& state) {
+    QCoreApplication::processEvents();
+    const QString file = dir + '/' + state + ".png";
+    const bool ok = w.grab().save(file);
+    std::printf("%s %s\n", ok ? "wrote" : "FAILED", qPrintable(file));
+    return ok;
+}
+} // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QStandardPaths::setTestModeEnabled(true);
+    QTemporaryDir settingsDir;
+    SetMainSettingsStoreFactory([&] {
+        return std::make_unique<QSettings>(settingsDir.filePath("snapshot.conf"),
+                                           QSettings::IniFormat);
+    });
+    const QString out = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(".");
+    QDir().mkpath(out);
+    QStringList states;
+    for (int i = 2; i < argc; ++i) states << QString::fromLocal8Bit(argv[i]);
+    if (states.isEmpty()) states = {"ready", "running", "finished", "seconds"};
+
+    TManualClock clock;
+    clock.now = 1000000;
+    SetTickSource(TManualClock::Source(clock));
+    bool ok = true;
+    for (const QString& state : states) {
+        TFormMain w;
+        w.cbVid->setCurrentIndex(state == "qualifikation" ? 0 : 2);
+        if (state == "seconds") w.SetTimeFormat(0);
+        w.LoadProtocolRows(SampleRows(), QStringLiteral("Stadtmeisterschaft"));
+        w.show();
+        if (state == "running" || state == "seconds") {
+            w.IssueCommand(w.mStart);
+            clock.advance(83456);
+            w.ClockTimer();
+        } else if (state == "finished") {
+            w.IssueCommand(w.mStart);
+            clock.advance(9873);
+            w.IssueCommand(w.mStop2);
+            clock.advance(2468);
+            w.IssueCommand(w.mSTOP1);
+            w.TimerAuto0->stop();
+        }
+        ok = Save(w, out, state) && ok;
+        if (w.Clock->isActive()) w.IssueCommand(w.Abruch1);
+        w.SortGrid1->setModified(false);
+    }
+    return ok ? 0 : 1;
+}

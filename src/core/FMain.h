@@ -10,6 +10,7 @@
 //   persist/ProtocolFiles.cpp, persist/SettingsGlue.cpp   files, HTML, settings
 //   ui/MainLayout.cpp          building and arranging the controls
 #include "core/Colors.h"
+#include "persist/ProtocolText.h"
 #include "widgets/SortGrid.h"
 
 #include <QAction>
@@ -193,6 +194,27 @@ public:
     void RemoveEntry(int entry); // from both participant lists
     void SortGrid1GetSortStyle(int col, TSortStyle& style);
     void SortGrid1GetCellFormat(int col, int row, TFormatOptions& f);
+
+    // --- settings and protocol files (persist/) ------------------------------------------
+    QString Title;                  // the competition title: the last loaded file's name
+    QStringList SettingsCorrections; // stored values that were out of range at the last load
+    void LoadSettings();
+    void SaveSettings();
+    QString DefaultExportName() const;
+    TProtocolRows ProtocolRows() const;
+    bool WriteProtocolText(const QString& fileName, QString* error);
+    bool ReadProtocolText(const QString& fileName);
+    void FillProtocol(const TProtocolRows& rows); // rows as read from a file, titles first
+    // Everything a load does once the rows are read: as if that file had been opened.
+    void LoadProtocolRows(const TProtocolRows& rows, const QString& fileName);
+    void RestoreAfterLoad(const QString& fileName);
+    void sbSaveClick();
+    void sbLoadClick();
+    void sbInetClick(int tag); // 0: open the page, 1: print it
+    bool RemoveDummyRow();
+    void RestoreDummyRow();
+    QStringList OpenFilters() const;
+    QStringList SaveFilters() const;
 
     // --- layout (ui/MainLayout.cpp) ---------------------------------------------------------
     void ApplyTrackCount();

@@ -6,6 +6,7 @@
 #include "core/TimeFormat.h"
 #include "input/BeamImage.h"
 #include "input/Comms.h"
+#include "input/PortNames.h"
 #include "ui/Udigit.h"
 #include "widgets/BitBtnWithColor.h"
 #include "widgets/SortGrid.h"
@@ -100,13 +101,24 @@ TFormMain::TFormMain(QWidget* parent) : QMainWindow(parent), Dialogs(SystemDialo
     SetAutoTime(5000);
     SetTimerGesperrt(10000);
     cbVid->setCurrentIndex(0);
+    LoadSettings();
+    sbLoad->setToolTip(QStringLiteral("Protokoll Öffnen"));
     cbVidChange();
+    PortMask = ProbePorts();
+    if (ComPort->Port() != 0) {
+        try {
+            ComPort->Open();
+        } catch (const EComError&) {
+            // No message: the hidden beam pictures are the only sign of a port that failed.
+        }
+    }
     for (int c = 0; c < Col::Count; ++c) SortGrid1->setCells(c, 0, ColumnTitles[c]);
     UpdateControls();
     SortGrid1->setModified(false);
 }
 
 TFormMain::~TFormMain() {
+    SaveSettings();
     // The port's notifications call into this window; stop them before the controls go.
     ComPort->OnOpen = nullptr;
     ComPort->OnClose = nullptr;
@@ -590,6 +602,14 @@ void TFormMain::setupMenus() {
     connect(Trasse1, &QAction::triggered, this, [this] { sb1Click(1); });
     connect(Trasse2, &QAction::triggered, this, [this] { sb1Click(2); });
     connect(SwapTrasse, &QAction::triggered, this, [this] { seObmenClick(); });
+    connect(Open1, &QAction::triggered, this, [this] { sbLoadClick(); });
+    connect(Save1, &QAction::triggered, this, [this] { sbSaveClick(); });
+    connect(Html1, &QAction::triggered, this, [this] { sbInetClick(0); });
+    connect(Print1, &QAction::triggered, this, [this] { sbInetClick(1); });
+    connect(sbLoad, &QToolButton::clicked, this, [this] { sbLoadClick(); });
+    connect(sbSave, &QToolButton::clicked, this, [this] { sbSaveClick(); });
+    connect(sbInet, &QToolButton::clicked, this, [this] { sbInetClick(0); });
+    connect(sbPrint, &QToolButton::clicked, this, [this] { sbInetClick(1); });
 }
 
 void TFormMain::setupTimers() {

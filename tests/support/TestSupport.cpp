@@ -18,3 +18,55 @@ QString TScriptedDialogs::SaveFileName(const QStringList&, int& filterIndex, con
     if (chosenFilter > 0) filterIndex = chosenFilter;
     return saveNames.isEmpty() ? QString() : saveNames.takeFirst();
 }
+
+#include "persist/SettingsGlue.h"
+
+#include <QComboBox>
+#include <QStandardPaths>
+#include <QTest>
+
+TProtocolRows ParticipantRows(int n, const QList<int>& startNumbers) {
+    TProtocolRows rows;
+    rows.push_back({"St.Nr.", "Name, Vorname", "Ort", "Klasse", "Datum", "", "", "", "", "", "",
+                    "", "", ""});
+    for (int i = 0; i < n; ++i) {
+        QStringList r(14);
+        r[0] = QString::number(startNumbers.value(i, i + 1));
+        r[1] = QStringLiteral("Name%1").arg(i + 1);
+        r[2] = QStringLiteral("Ort%1").arg(i + 1);
+        r[3] = i % 2 ? QStringLiteral("B") : QStringLiteral("A");
+        rows.push_back(r);
+    }
+    return rows;
+}
+
+TWindowFixture::TWindowFixture(bool show) {
+    QStandardPaths::setTestModeEnabled(true);
+    const QString settings = dir.filePath(QStringLiteral("settings.conf"));
+    SetMainSettingsStoreFactory(
+        [settings] { return std::make_unique<QSettings>(settings, QSettings::IniFormat); });
+    clock.now = 5000000;
+    SetTickSource(TManualClock::Source(clock));
+    w = std::make_unique<TFormMain>();
+    w->Dialogs = &dialogs;
+    if (show) {
+        w->show();
+        w->activateWindow();
+        if (!QTest::qWaitForWindowActive(w.get())) qWarning("window did not become active");
+    }
+}
+
+TWindowFixture::~TWindowFixture() {
+    w.reset();
+    SetTickSource({});
+    SetMainSettingsStoreFactory({});
+}
+
+void TWindowFixture::Load(int vid, const TProtocolRows& rows) {
+    w->cbVid->setCurrentIndex(vid);
+    w->LoadProtocolRows(rows, dir.filePath(QStringLiteral("Wettkampf.txt")));
+}
+
+void TWindowFixture::Key(int key, Qt::KeyboardModifiers mods) {
+    QTest::keyClick(w.get(), Qt::Key(key), mods);
+}

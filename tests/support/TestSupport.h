@@ -26,3 +26,30 @@ public:
     void ShellOpen(const QString& fileOrUrl) override { shellOpened << fileOrUrl; }
     void ShellPrint(const QString& file) override { shellPrinted << file; }
 };
+
+#include "core/FMain.h"
+#include "core/TickCount.h"
+
+#include <QTemporaryDir>
+#include <memory>
+
+// A protocol as a file would give it: the title row, then n participants with start numbers
+// 1..n (or the given ones).
+TProtocolRows ParticipantRows(int n, const QList<int>& startNumbers = {});
+
+// A main window as the tests drive it: its settings in a temporary file, its questions
+// answered by a script, its clock a manual one, shown and active so keys reach it.
+class TWindowFixture {
+public:
+    explicit TWindowFixture(bool show = true);
+    ~TWindowFixture();
+    // Loads participants in a mode (0 Qualifikation, 1 Individuelles Klettern, 2 Paarrennen).
+    void Load(int vid, const TProtocolRows& rows);
+    // Presses a key in the window.
+    void Key(int key, Qt::KeyboardModifiers mods = Qt::NoModifier);
+
+    QTemporaryDir dir;
+    TManualClock clock;
+    TScriptedDialogs dialogs;
+    std::unique_ptr<TFormMain> w;
+};

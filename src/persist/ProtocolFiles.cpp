@@ -1,0 +1,204 @@
+// Saving, loading and publishing the protocol from the main window.
+#include "core/Dialogs.h"
+#include "core/FMain.h"
+#include "core/Participants.h"
+#include "persist/ProtocolHtml.h"
+#include "persist/ProtocolText.h"
+#include "persist/SettingsGlue.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QDate>
+#include <QDir>
+#include <QFileInfo>
+#include <QSettings>
+
+namespace {
+QString TypeDescription(const char* classKey, const QString& builtIn) {
+#ifdef Q_OS_WIN
+    QSettings classes(QStringLiteral("HKEY_CLASSES_ROOT\\") + QLatin1String(classKey),
+                      QSettings::NativeFormat);
+    const QString d = classes.value(QStringLiteral("Default")).toString();
+    if (!d.isEmpty()) return d;
+#else
+    Q_UNUSED(classKey);
+#endif
+    return builtIn;
+}
+
+QString TextFilter() { return TypeDescription("txtfile", QStringLiteral("Textdatei")) + " (*.txt)"; }
+QString HtmlFilter() { return TypeDescription("htmlfile", QStringLiteral("Webseite")) + " (*.html)"; }
+} // namespace
+
+// The spreadsheet and document types join these lists once their writers exist.
+QStringList TFormMain::OpenFilters() const { return {TextFilter()}; }
+QStringList TFormMain::SaveFilters() const { return {TextFilter(), HtmlFilter()}; }
+
+QString TFormMain::DefaultExportName() const {
+    return QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd")) + '_' + cbVid->currentText();
+}
+
+TProtocolRows TFormMain::ProtocolRows() const {
+    TProtocolRows rows;
+    rows.reserve(SortGrid1->RowCount());
+    for (int r = 0; r < SortGrid1->RowCount(); ++r) rows.push_back(SortGrid1->Rows(r));
+    return rows;
+}
+
+bool TFormMain::WriteProtocolText(const QString& fileName, QString* error) {
+    return WriteProtocolFile(fileName, ProtocolRows(), error);
+}
+
+bool TFormMain::ReadProtocolText(const QString& fileName) {
+    TProtocolRows rows;
+    QString error;
+    // Read the whole file before touching the protocol: a file that cannot be read must not
+    // cost the results that are on screen.
+    if (!ReadProtocolFile(fileName, &rows, &error, SortGrid1->ColCount())) {
+        Dialogs->ShowMessage(QStringLiteral("Protokoll kann nicht gelesen werden: %1\n%2")
+                                 .arg(QDir::toNativeSeparators(fileName), error),
+                             QStringLiteral("Veltaro"));
+        return false;
+    }
+    FillProtocol(rows);
+    return true;
+}
+
+void TFormMain::FillProtocol(const TProtocolRows& rows) {
+    SortGrid1->BeginUpdate();
+    SortGrid1->setRowCount(2);
+    for (int c = 0; c < SortGrid1->ColCount(); ++c) SortGrid1->setCells(c, 1, QString());
+    if (rows.size() > 2) SortGrid1->setRowCount(int(rows.size()));
+    for (int r = 0; r < rows.size(); ++r) SortGrid1->setRows(r, rows[r]);
+    if (!rows.isEmpty()) {
+        // The file's titles of name, club, class and date are adopted; the rest are ours.
+        for (int c = 1; c <= 4; ++c) ColumnTitles[c] = rows[0].value(c);
+        for (int c = 0; c < SortGrid1->ColCount(); ++c)
+            SortGrid1->setCells(c, 0, ColumnTitles.value(c));
+    }
+    SortGrid1->EndUpdate();
+}
+
+void TFormMain::LoadProtocolRows(const TProtocolRows& rows, const QString& fileName) {
+    FillProtocol(rows);
+    RestoreAfterLoad(fileName);
+}
+
+void TFormMain::RestoreAfterLoad(const QString& fileName) {
+    const QString base = QFileInfo(fileName).completeBaseName();
+    Title = base;
+    cbVidChange();
+    for (int c = 0; c < SortGrid1->ColCount(); ++c)
+        if (SortGrid1->Cells(c, 0).trimmed().isEmpty())
+            SortGrid1->setCells(c, 0, ColumnTitles.value(c));
+    for (int r = 1; r < SortGrid1->RowCount(); ++r)
+        SortGrid1->setCells(Col::Entry, r, QString::number(r));
+    SortGrid1->setRow(1);
+    RecalcProtocol();
+    SortGrid1RowSelected();
+    LayoutWindow();
+
+    RunCounter = 0;
+    QStringList entries;
+    entries.reserve(SortGrid1->RowCount());
+    for (int r = 1; r < SortGrid1->RowCount(); ++r)
+        entries << EntryText(SortGrid1->Cells(0, r), SortGrid1->Cells(1, r),
+                             SortGrid1->Cells(2, r), SortGrid1->Cells(3, r));
+    cbBuhn1->clear();
+    cbBuhn1->addItems(entries);
+    cbBuhn2->clear();
+    cbBuhn2->addItems(entries);
+    setWindowTitle(QStringLiteral("TL-Veltaro: ") + base);
+    cbBuhn1->setEnabled(cbBuhn1->count() >= 1);
+    cbBuhn2->setEnabled(cbBuhn2->count() >= 2);
+    if (Vid() == 0) {
+        cbBuhn1->setCurrentIndex(cbBuhn1->count() > 1 ? 1 : -1);
+        cbBuhn2->setCurrentIndex(cbBuhn2->count() > 0 ? 0 : -1);
+    } else {
+        cbBuhn1->setCurrentIndex(cbBuhn1->count() > 0 ? 0 : -1);
+        cbBuhn2->setCurrentIndex(cbBuhn2->count() > 1 ? 1 : -1);
+    }
+    SortGrid1->setModified(false);
+    UpdateControls();
+    UpdateTrackCaptions();
+}
+
+void TFormMain::sbLoadClick() {
+    QStringList filters = OpenFilters();
+    int index = std::clamp(FilterInd, 1, int(filters.size()));
+    const QString name =
+        Dialogs->OpenFileName(filters, index, QCoreApplication::applicationDirPath());
+    if (name.isEmpty()) return;
+    QCoreApplication::processEvents(); // the dialog disappears before the reading starts
+    if (!ReadProtocolText(name)) return;
+    RestoreAfterLoad(name);
+}
+
+bool TFormMain::RemoveDummyRow() {
+    for (int r = 1; r < SortGrid1->RowCount(); ++r) {
+        if (SortGrid1->Cells(Col::StNr, r) == QLatin1String("0")) {
+            SortGrid1->DeleteRow(r);
+            return true;
+        }
+    }
+    return false;
+}
+
+void TFormMain::RestoreDummyRow() {
+    SortGrid1->InsertRow(1);
+    SortGrid1->setCells(Col::StNr, 1, QStringLiteral("0"));
+}
+
+void TFormMain::sbSaveClick() {
+    const QStringList filters = SaveFilters();
+    int index = std::clamp(FilterInd, 1, int(filters.size()));
+    const QString name = Dialogs->SaveFileName(
+        filters, index, QCoreApplication::applicationDirPath(), DefaultExportName());
+    if (name.isEmpty()) return;
+    FilterInd = index;
+    QCoreApplication::processEvents();
+    const bool wasModified = SortGrid1->Modified();
+    const bool dummy = RemoveDummyRow();
+    QString error;
+    bool ok;
+    if (filters.value(index - 1) == HtmlFilter()) {
+        THtmlPage page{QStringLiteral("TL-Veltaro"), Title, ProtocolRows(), {}, CountZabegov};
+        for (int c = 0; c < SortGrid1->ColCount(); ++c) page.colWidths << SortGrid1->ColWidths(c);
+        ok = ::WriteProtocolHtml(name, page, &error);
+    } else {
+        ok = WriteProtocolText(name, &error);
+    }
+    if (dummy) RestoreDummyRow();
+    if (ok) {
+        SortGrid1->setModified(false);
+    } else {
+        // A failed save is said, and the protocol still counts as unsaved.
+        SortGrid1->setModified(wasModified);
+        Dialogs->ShowMessage(QStringLiteral("Protokoll wurde nicht gespeichert: %1\n%2")
+                                 .arg(QDir::toNativeSeparators(name), error),
+                             QStringLiteral("Veltaro"));
+    }
+}
+
+void TFormMain::sbInetClick(int tag) {
+    const QString name = ProgramBaseName() + QStringLiteral(".html");
+    const bool wasModified = SortGrid1->Modified();
+    const bool dummy = RemoveDummyRow();
+    THtmlPage page{QStringLiteral("TL-Veltaro"), Title, ProtocolRows(), {}, CountZabegov};
+    for (int c = 0; c < SortGrid1->ColCount(); ++c) page.colWidths << SortGrid1->ColWidths(c);
+    QString error;
+    if (!::WriteProtocolHtml(name, page, &error))
+        Dialogs->ShowMessage(QStringLiteral("Error write file: ") + name + '\n' + error,
+                             QStringLiteral("Veltaro"));
+    if (QFileInfo::exists(name)) {
+        const QString path = QFileInfo(name).absoluteFilePath();
+        if (tag == 0)
+            Dialogs->ShellOpen(path);
+        else
+            Dialogs->ShellPrint(path);
+    }
+    if (dummy) RestoreDummyRow();
+    // Publishing is no change of the protocol.
+    SortGrid1->setModified(wasModified);
+}
