@@ -9,14 +9,15 @@
 #include <QComboBox>
 #include <QDir>
 #include <QStandardPaths>
+#include <QTimer>
 #include <QTemporaryDir>
-#include <QTest>
 #include <cstdio>
 
 namespace {
 TProtocolRows SampleRows() {
     TProtocolRows rows;
-    rows.push_back(QStringList(14));
+    rows.push_back({"St.Nr.", "Name, Vorname", "Ort", "Klasse", "Datum", "", "", "", "", "",
+                    "", "", "", ""});
     const char* people[][4] = {{"12", "Meier, Anna", "Bern", "A"},
                                {"7", "Schulz, Jonas", "Graz", "A"},
                                {"21", "Petrova, Olga", "Brno", "B"},

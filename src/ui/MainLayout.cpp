@@ -30,7 +30,7 @@ template <typename W> W* Named(W* w, const char* name) {
     return w;
 }
 
-QWidget* Panel(QWidget* parent, const char* name, TColor colour) {
+QWidget* ColouredPanel(QWidget* parent, const char* name, TColor colour) {
     auto* w = Named(new QWidget(parent), name);
     w->setAutoFillBackground(true);
     QPalette pal = w->palette();
@@ -129,17 +129,17 @@ void TFormMain::setupPanels() {
     setWindowTitle(QStringLiteral("TL-Veltaro 1.9"));
     resize(893, 495);
     setMinimumHeight(382);
-    auto* central = Panel(this, "FormMainClient", Colors::clSkyBlue);
+    auto* central = ColouredPanel(this, "FormMainClient", Colors::clSkyBlue);
     setCentralWidget(central);
     auto* v = new QVBoxLayout(central);
     v->setContentsMargins(0, 0, 0, 0);
     v->setSpacing(0);
 
-    PanelTop = Panel(central, "PanelTop", Colors::clSkyBlue);
+    PanelTop = ColouredPanel(central, "PanelTop", Colors::clSkyBlue);
     PanelTop->setFixedHeight(85);
-    PanelTimer = Panel(central, "PanelTimer", Colors::clBlack);
+    PanelTimer = ColouredPanel(central, "PanelTimer", Colors::clBlack);
     PanelTimer->setFixedHeight(136);
-    PanelProtokoll = Panel(central, "PanelProtokoll", Colors::clSkyBlue);
+    PanelProtokoll = ColouredPanel(central, "PanelProtokoll", Colors::clSkyBlue);
     v->addWidget(PanelTop);
     v->addWidget(PanelTimer);
     v->addWidget(PanelProtokoll, 1);
@@ -204,15 +204,15 @@ void TFormMain::setupPanels() {
     auto* th = new QHBoxLayout(PanelTimer);
     th->setContentsMargins(0, 0, 0, 0);
     th->setSpacing(0);
-    PanelT1 = Panel(PanelTimer, "PanelT1", Colors::clBlack);
-    PanelT2 = Panel(PanelTimer, "PanelT2", Colors::clBlack);
-    Panel7 = Panel(PanelTimer, "Panel7", Colors::clSkyBlue);
+    PanelT1 = ColouredPanel(PanelTimer, "PanelT1", Colors::clBlack);
+    PanelT2 = ColouredPanel(PanelTimer, "PanelT2", Colors::clBlack);
+    Panel7 = ColouredPanel(PanelTimer, "Panel7", Colors::clSkyBlue);
     PanelT1->setFixedWidth(350);
     PanelT2->setFixedWidth(350);
     th->addWidget(PanelT1);
     th->addWidget(Panel7, 1);
     th->addWidget(PanelT2);
-    PanelTTT2 = Panel(PanelTimer, "PanelTTT2", Colors::clSkyBlue);
+    PanelTTT2 = ColouredPanel(PanelTimer, "PanelTTT2", Colors::clSkyBlue);
     PanelTTT2->hide();
 }
 
@@ -514,6 +514,7 @@ void TFormMain::setupProtocolArea() {
         }
     };
     labEditON->installEventFilter(this);
+    SortGrid1->installEventFilter(this); // its width decides the widths of name and club
 
     PopupMenuDelStr = Named(new QMenu(this), "PopupMenuDelStr");
     struct Entry {
@@ -576,7 +577,7 @@ void TFormMain::setupMenus() {
     Print1 = item(CtrlKeys, "Print1", "Print", QKeySequence(Qt::CTRL | Qt::Key_P), 1);
     StrDel1 = item(CtrlKeys, "StrDel1", "Str Del", QKeySequence(Qt::CTRL | Qt::Key_Minus), 0);
     StrDel2 = item(CtrlKeys, "StrDel2", "Str del",
-                   QKeySequence(Qt::CTRL | Qt::KeypadModifier | Qt::Key_Minus), 0);
+                   QKeySequence(QKeyCombination(Qt::ControlModifier | Qt::KeypadModifier, Qt::Key_Minus)), 0);
     Word1 = item(CtrlKeys, "Word1", "Word", QKeySequence(Qt::CTRL | Qt::Key_W));
     Excel1 = item(CtrlKeys, "Excel1", "Excel", QKeySequence(Qt::CTRL | Qt::Key_E));
     Html1 = item(CtrlKeys, "Html1", "Html", QKeySequence(Qt::CTRL | Qt::Key_H), 0);
@@ -701,6 +702,7 @@ bool TFormMain::eventFilter(QObject* watched, QEvent* event) {
         cbEditONClick();
         return true;
     }
+    if (watched == SortGrid1 && event->type() == QEvent::Resize) LayoutWindow();
     return QMainWindow::eventFilter(watched, event);
 }
 
@@ -714,8 +716,9 @@ TColor TFormMain::TrackColor(int track) const { return m_trackColor[track == 0 ?
 void TFormMain::SetTrackColor(int track, TColor c) {
     const int t = track == 0 ? 0 : 1;
     m_trackColor[t] = c;
-    for (QFrame* f : t == 0 ? std::initializer_list<QFrame*>{Shape1, Shape1a}
-                            : std::initializer_list<QFrame*>{Shape2, Shape2a}) {
+    const std::array<QFrame*, 2> shapes =
+        t == 0 ? std::array<QFrame*, 2>{Shape1, Shape1a} : std::array<QFrame*, 2>{Shape2, Shape2a};
+    for (QFrame* f : shapes) {
         QPalette pal = f->palette();
         pal.setColor(QPalette::Window, ToQColor(c));
         f->setPalette(pal);

@@ -101,8 +101,14 @@ private slots:
         QFETCH(int, key);
         QFETCH(int, mods);
         TWindowFixture f;
-        if (state != "empty") f.Load(2, ParticipantRows(4));
         TFormMain& w = *f.w;
+        if (state != "empty") {
+            f.Load(2, ParticipantRows(4));
+        } else {
+            w.cbVid->setCurrentIndex(2); // no dummy entry: the lists are really empty
+            w.cbVidChange();
+            w.UpdateControls();
+        }
         if (state == "same") {
             w.cbBuhn2->setCurrentIndex(w.cbBuhn1->currentIndex());
             w.UpdateControls();

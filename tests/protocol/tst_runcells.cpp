@@ -23,7 +23,7 @@ private slots:
         QTest::newRow("dis lower case is DIS") << "dis." << "1:00,00" << 1;
         QTest::newRow("blank after DIS") << "  " << "DIS." << 1;
         QTest::newRow("empty after time") << "" << "9,99" << 1;
-        QTest::newRow("two blanks equal") << "" << "   " << 0;
+        QTest::newRow("two blanks: ordinal") << "" << "   " << -1;
     }
     void order() {
         QFETCH(QString, a);
@@ -47,8 +47,9 @@ private slots:
         QTest::newRow("DIS without point is a time text")
             << QStringList{"DIS", "13,00"} << 1 << "13,00";
         QTest::newRow("all unreadable minutes") << QStringList{"abc", "xyz"} << 1 << "";
-        QTest::newRow("just below the bound") << QStringList{"214748,35"} << 0 << "214748,35";
-        QTest::newRow("the bound is no result") << QStringList{"214748,36"} << 0 << "";
+        QTest::newRow("just below the bound") << QStringList{"21474,83"} << 0 << "21474,83";
+        QTest::newRow("the bound is no result") << QStringList{"21474,84"} << 0 << "";
+        QTest::newRow("split over runs") << QStringList{"10000,00", "11474,84"} << 0 << "";
         QTest::newRow("one unreadable seconds") << QStringList{"abc", "12,00"} << 0 << "";
         QTest::newRow("six unreadable seconds cannot wrap")
             << QStringList(6, QStringLiteral("x")) << 0 << "";
