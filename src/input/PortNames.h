@@ -11,6 +11,7 @@
 // Other numbers name no device. The environment variable VELTARO_COM<n> (for example
 // VELTARO_COM3=/dev/serial/by-id/usb-FTDI_...) replaces the device of one number.
 #include <functional>
+#include <QList>
 #include <QString>
 
 constexpr int MaxProbedPort = 16;
