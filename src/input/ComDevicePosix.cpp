@@ -230,6 +230,8 @@ public:
         if (ioctl(m_fd, s.flowControl == 1 ? TIOCMBIS : TIOCMBIC, &rts) != 0) fail();
     }
 
+    // Only line events can occur here: the port never sends or receives data, and the
+    // character, break and error events have no counterpart that could be waited for.
     void setEventMask(std::uint32_t mask) override {
         m_mask = mask;
         m_lineBits = 0;
