@@ -514,7 +514,7 @@ void TFormMain::setupProtocolArea() {
         }
     };
     labEditON->installEventFilter(this);
-    SortGrid1->installEventFilter(this); // its width decides the widths of name and club
+    SortGrid1->viewport()->installEventFilter(this); // its width decides name and club
 
     PopupMenuDelStr = Named(new QMenu(this), "PopupMenuDelStr");
     struct Entry {
@@ -702,7 +702,7 @@ bool TFormMain::eventFilter(QObject* watched, QEvent* event) {
         cbEditONClick();
         return true;
     }
-    if (watched == SortGrid1 && event->type() == QEvent::Resize) LayoutWindow();
+    if (watched == SortGrid1->viewport() && event->type() == QEvent::Resize) LayoutWindow();
     return QMainWindow::eventFilter(watched, event);
 }
 
