@@ -53,3 +53,15 @@ public:
     TScriptedDialogs dialogs;
     std::unique_ptr<TFormMain> w;
 };
+
+#include <functional>
+#include <memory>
+
+class TSimComLines;
+
+// Runs the event loop until the condition holds, waking for every event (no fixed sleeps),
+// for at most ms milliseconds. True when the condition came true.
+bool WaitUntil(const std::function<bool()>& condition, int ms = 5000);
+
+// Opens the window's contact port on a simulated device and returns its lines.
+std::shared_ptr<TSimComLines> OpenSimulatedPort(TFormMain& w);
