@@ -37,7 +37,7 @@ class TImageLS;
 
 // Column indexes of the protocol.
 namespace Col {
-constexpr int StNr = 0, Name = 1, Ort = 2, Klasse = 3, Datum = 4, Turm1 = 5, Turm2 = 6, Turm6 = 10,
+constexpr int StNr = 0, Name = 1, Ort = 2, Klasse = 3, Datum = 4, Turm1 = 5, Turm2 = 6, Turm3 = 7, Turm6 = 10,
               Zeit = 11, Platz = 12, Entry = 13, Count = 14;
 }
 

@@ -475,6 +475,7 @@ void TFormMain::setupProtocolArea() {
     SortGrid1->setFont(gf);
     SortGrid1->setOptions(goFixedVertLine | goFixedHorzLine | goVertLine | goHorzLine |
                           goDrawFocusSelected | goColSizing | goRowSelect);
+    SortGrid1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     SortGrid1->SortOptions.CanSort = false;
     SortGrid1->SortOptions.SecondaryIndex = QStringLiteral("0");
     v->addWidget(PanelTitle);
