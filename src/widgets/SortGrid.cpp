@@ -21,8 +21,9 @@ int Sign(int v) {
     return (v > 0) - (v < 0);
 }
 
+int OrdinalText(const QString& a, const QString& b);
 int Ordinal(const QString& a, const QString& b) {
-    return Sign(QString::compare(a, b, Qt::CaseSensitive));
+    return OrdinalText(a, b);
 }
 
 bool AllDigits(QStringView s) {
@@ -170,26 +171,56 @@ private:
     QString m_am, m_pm;
 };
 
-// A key text made ready for repeated comparison: folded once, converted once.
+// A key made ready for repeated comparison: the text folded once (kept apart,
+// by position), converted once, and its first four characters packed so that
+// most ordinal comparisons never touch the text itself. Small and trivially
+// copyable, so the merge passes stream through memory.
 struct TPreparedKey {
-    QString text;
+    quint64 prefix[2] = {0, 0}; // the first eight UTF-16 units, zero-padded
     double value = 0;
+    qsizetype length = 0;
+    int pos = 0;
     bool ok = false;
 };
 
-TPreparedKey Prepare(const QString& raw, TSortStyle style, bool caseSensitive,
-                     const TConverter& conv) {
+int OrdinalText(const QString& a, const QString& b) {
+    const qsizetype n = std::min(a.size(), b.size());
+    const ushort* pa = a.utf16();
+    const ushort* pb = b.utf16();
+    for (qsizetype i = 0; i < n; ++i)
+        if (pa[i] != pb[i]) return pa[i] < pb[i] ? -1 : 1;
+    return a.size() < b.size() ? -1 : (a.size() > b.size() ? 1 : 0);
+}
+
+quint64 Pack(const QString& s, int from) {
+    quint64 p = 0;
+    const ushort* d = s.utf16();
+    for (int i = from; i < from + 4; ++i)
+        p = (p << 16) | (i < s.size() ? d[i] : 0);
+    return p;
+}
+
+bool HasAsciiUpper(const QString& s) {
+    for (QChar c : s)
+        if (c >= u'A' && c <= u'Z') return true;
+    return false;
+}
+
+TPreparedKey Prepare(const QString& text, int pos, TSortStyle style, const TConverter& conv) {
     TPreparedKey k;
-    k.text = caseSensitive ? raw : AsciiLower(raw);
+    k.prefix[0] = Pack(text, 0);
+    k.prefix[1] = Pack(text, 4);
+    k.length = text.size();
+    k.pos = pos;
     switch (style) {
     case ssNumeric:
-        k.ok = conv.Number(k.text, k.value);
+        k.ok = conv.Number(text, k.value);
         break;
     case ssDateTime:
-        k.ok = conv.DateTime(k.text, k.value);
+        k.ok = conv.DateTime(text, k.value);
         break;
     case ssTime:
-        k.ok = conv.Time(k.text, k.value);
+        k.ok = conv.Time(text, k.value);
         break;
     default:
         break;
@@ -228,29 +259,39 @@ int CompareNumericExtended(const QString& a, const QString& b) {
     return Ordinal(ra, rb);
 }
 
-int ComparePrepared(const TPreparedKey& a, const TPreparedKey& b, TSortStyle style,
+int ComparePrepared(const TPreparedKey& a, const TPreparedKey& b,
+                    const QVector<const QString*>& texts, TSortStyle style,
                     const TSortCompare& custom) {
+    const QString& ta = *texts[a.pos];
+    const QString& tb = *texts[b.pos];
+    auto ordinal = [&] {
+        if (a.prefix[0] != b.prefix[0]) return a.prefix[0] < b.prefix[0] ? -1 : 1;
+        if (a.prefix[1] != b.prefix[1]) return a.prefix[1] < b.prefix[1] ? -1 : 1;
+        if (a.length <= 8 && b.length <= 8)
+            return a.length < b.length ? -1 : (a.length > b.length ? 1 : 0);
+        return OrdinalText(ta, tb);
+    };
     switch (style) {
     case ssNumeric:
     case ssDateTime:
     case ssTime:
         if (a.ok && b.ok) return a.value < b.value ? -1 : (a.value > b.value ? 1 : 0);
-        return Ordinal(a.text, b.text);
+        return ordinal();
     case ssCustom:
         // Without a function for this sort there is nothing better than the plain order.
-        return custom ? Sign(custom(a.text, b.text)) : Ordinal(a.text, b.text);
+        return custom ? Sign(custom(ta, tb)) : ordinal();
     case ssNumericExtended:
-        return CompareNumericExtended(a.text, b.text);
+        return CompareNumericExtended(ta, tb);
     default:
-        return Ordinal(a.text, b.text);
+        return ordinal();
     }
 }
 
 // A merge sort: stable, and it stays within bounds even when a custom
 // comparison is inconsistent (mixed numbers and texts are compared pairwise).
-template <typename Less> void MergeSort(QVector<int>& a, Less less) {
+template <typename T, typename Less> void MergeSort(QVector<T>& a, Less less) {
     const qsizetype n = a.size();
-    QVector<int> buf(n);
+    QVector<T> buf(n);
     for (qsizetype width = 1; width < n; width *= 2) {
         for (qsizetype lo = 0; lo < n; lo += 2 * width) {
             const qsizetype mid = std::min(lo + width, n), hi = std::min(lo + 2 * width, n);
@@ -301,8 +342,11 @@ bool TextToDateTime(const QString& s, double& days) {
 int CompareSortTexts(const QString& a, const QString& b, TSortStyle style, bool caseSensitive,
                      const TSortCompare& custom) {
     const TConverter conv;
-    return ComparePrepared(Prepare(a, style, caseSensitive, conv),
-                           Prepare(b, style, caseSensitive, conv), style, custom);
+    const QString la = caseSensitive ? a : AsciiLower(a);
+    const QString lb = caseSensitive ? b : AsciiLower(b);
+    const QVector<const QString*> texts{&la, &lb};
+    return ComparePrepared(Prepare(la, 0, style, conv), Prepare(lb, 1, style, conv), texts, style,
+                           custom);
 }
 
 int CompareSortEntries(const TSortedListEntry& a, const TSortedListEntry& b) {
@@ -355,8 +399,15 @@ QVector<int> SortRowOrder(const QVector<QStringList>& table, const QList<int>& k
     // primary key is not compared in the style found for a tie-break column.
     const bool detect = !getStyle && options.SortStyle == ssAutomatic;
     const TConverter conv;
+    // Each pass copies its key texts, in working order, into fresh strings: the
+    // comparisons then read a few compact megabytes instead of cells spread over
+    // the whole table, which keeps large sorts close to n log n.
+    static const QString empty;
+    QVector<QString> copies(n);
+    QVector<const QString*> texts(n);
+    for (int j = 0; j < n; ++j)
+        texts[j] = &copies[j];
     QVector<TPreparedKey> prepared(n);
-    QVector<int> idx(n);
     for (qsizetype k = keys.size() - 1; k >= 0; --k) {
         const int col = keys[k];
         TSortStyle style = options.SortStyle;
@@ -364,32 +415,35 @@ QVector<int> SortRowOrder(const QVector<QStringList>& table, const QList<int>& k
             getStyle(col, style);
             style = ValidStyle(style);
         } else if (detect) {
-            QStringList texts;
-            texts.reserve(n);
+            QStringList column;
+            column.reserve(n);
             for (int j = 0; j < n; ++j)
-                texts.append(table[perm[j]].value(col));
-            style = DetectSortStyle(texts);
+                column.append(table[perm[j]].value(col));
+            style = DetectSortStyle(column);
         }
         options.SortStyle = style;
 
-        for (int j = 0; j < n; ++j)
-            prepared[j] =
-                Prepare(table[perm[j]].value(col), style, options.SortCaseSensitive, conv);
+        for (int j = 0; j < n; ++j) {
+            const QStringList& row = table[perm[j]];
+            const QString& cell = col < row.size() ? row[col] : empty;
+            copies[j] = QString(cell.constData(), cell.size());
+            if (!options.SortCaseSensitive && HasAsciiUpper(cell))
+                copies[j] = AsciiLower(copies[j]);
+            prepared[j] = Prepare(copies[j], j, style, conv);
+        }
         const bool descending = options.SortDirection == sdDescending;
         const TSortCompare& custom = options.SortCompare;
         // Working positions double as row numbers: equal keys keep the order of the last pass.
-        auto less = [&](int a, int b) {
-            int r = ComparePrepared(prepared[a], prepared[b], style, custom);
+        auto less = [&](const TPreparedKey& a, const TPreparedKey& b) {
+            int r = ComparePrepared(a, b, texts, style, custom);
             if (r != 0 && descending) r = -r;
-            if (r == 0) r = a < b ? -1 : (a > b ? 1 : 0);
+            if (r == 0) r = a.pos < b.pos ? -1 : (a.pos > b.pos ? 1 : 0);
             return r < 0;
         };
-        for (int j = 0; j < n; ++j)
-            idx[j] = j;
-        MergeSort(idx, less);
+        MergeSort(prepared, less);
         QVector<int> next(n);
         for (int j = 0; j < n; ++j)
-            next[j] = perm[idx[j]];
+            next[j] = perm[prepared[j].pos];
         perm.swap(next);
     }
     return perm;
@@ -507,8 +561,11 @@ void TSortGrid::SortByColumn(int ACol) {
     if (OnBeginSort) OnBeginSort(ACol);
 
     const int current = Row();
+    // A shallow copy: should a notification write into the grid, the sort still
+    // reads the rows it started with.
+    const QVector<QStringList> rows = RowData();
     const QVector<int> order =
-        SortRowOrder(RowData(), SortKeyColumns(SortOptions.SecondaryIndex, ACol, ColCount()),
+        SortRowOrder(rows, SortKeyColumns(SortOptions.SecondaryIndex, ACol, ColCount()),
                      SortOptions, OnGetSortStyle);
     if (order.isEmpty()) return;
     ReorderDataRows(order);
