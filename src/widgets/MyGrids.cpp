@@ -56,7 +56,10 @@ TMyStringGrid::TMyStringGrid(QWidget* parent) : QAbstractScrollArea(parent) {
     UpdateScrollBars();
 }
 
-TMyStringGrid::~TMyStringGrid() = default;
+TMyStringGrid::~TMyStringGrid() {
+    // The editor goes with the viewport, after this part of the grid is gone.
+    m_editor->removeEventFilter(this);
+}
 
 // ---------------------------------------------------------------- the matrix
 
@@ -363,11 +366,13 @@ void TMyStringGrid::UpdateScrollBars() {
     if (m_updating) return;
     QScrollBar* v = verticalScrollBar();
     const int maxTop = MaxTopRow();
-    m_topRow = std::clamp(m_topRow, m_fixedRows, maxTop);
+    // Kept aside: narrowing the range may move the bar, which moves m_topRow.
+    const int top = std::clamp(m_topRow, m_fixedRows, maxTop);
     const int page = std::max(1, viewport()->height() / std::max(1, m_defaultRowHeight + 1));
     v->setRange(0, maxTop - m_fixedRows);
     v->setPageStep(page);
-    v->setValue(m_topRow - m_fixedRows);
+    v->setValue(top - m_fixedRows);
+    m_topRow = top;
 
     QScrollBar* h = horizontalScrollBar();
     h->setRange(0, std::max(0, TotalWidth() - viewport()->width()));
@@ -792,8 +797,7 @@ void TMyStringGrid::mousePressEvent(QMouseEvent* e) {
     MouseToCell(e->position().toPoint(), c, r);
     const bool inHeader = r >= 0 && r < m_fixedRows;
     const int border = ColumnBorderAt(e->position().toPoint().x());
-    if (e->button() == Qt::LeftButton && (m_options & goColSizing) && border >= 0 &&
-        (inHeader || (r < 0 && e->position().y() < CellRect(0, 0).bottom() + 2))) {
+    if (e->button() == Qt::LeftButton && (m_options & goColSizing) && border >= 0 && inHeader) {
         HideEditor(true);
         m_sizingCol = border;
         m_sizingStartX = e->position().toPoint().x();

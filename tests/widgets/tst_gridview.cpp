@@ -142,6 +142,25 @@ private slots:
         QCOMPARE(g.SortOptions.SortDirection, sdAscending);
     }
 
+    void currentRowScrollsIntoView() {
+        TSortGrid g;
+        Setup(g, 101);
+        g.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&g));
+        g.setRow(90);
+        QVERIFY(g.TopRow() > 80);
+        QVERIFY(!g.CellRect(0, 90).isEmpty());
+        QVERIFY(g.CellRect(0, 90).bottom() < g.viewport()->height());
+        QVERIFY(g.CellRect(0, 1).isEmpty());
+        QCOMPARE(g.CellRect(0, 0).top(), 0); // the title row stays in view
+        g.setRow(2);
+        QCOMPARE(g.TopRow(), 2);
+        g.setRow(100);
+        g.setRowCount(5); // fewer rows than fit: back to the top
+        QCOMPARE(g.TopRow(), 1);
+        QCOMPARE(g.Row(), 4);
+    }
+
     void selectingAsksTheOwner() {
         TSortGrid g;
         Setup(g, 6);
