@@ -17,6 +17,10 @@ constexpr int kBorderGrip = 3;
 // Texts longer than this are cut for display only: no cell is that wide, and
 // measuring a huge text on every repaint would make scrolling sluggish.
 constexpr int kMaxDrawnChars = 1000;
+// Bounds that keep sizes and pixel sums far from overflow and memory exhaustion.
+constexpr int kMaxExtent = 100000;
+constexpr int kMaxRows = 10000000;
+constexpr int kMaxCols = 10000;
 
 bool IsInputEvent(QEvent::Type t) {
     switch (t) {
@@ -96,7 +100,7 @@ void TMyStringGrid::setRows(int ARow, const QStringList& cells) {
 }
 
 void TMyStringGrid::setColCount(int n) {
-    n = std::max(1, n);
+    n = std::clamp(n, 1, kMaxCols);
     if (n == ColCount()) return;
     HideEditor(true);
     if (n < ColCount()) {
@@ -112,7 +116,7 @@ void TMyStringGrid::setColCount(int n) {
 }
 
 void TMyStringGrid::setRowCount(int n) {
-    n = std::max(m_fixedRows + 1, n);
+    n = std::clamp(n, m_fixedRows + 1, kMaxRows);
     if (n == RowCount()) return;
     HideEditor(true);
     m_cells.resize(n);
@@ -141,7 +145,7 @@ int TMyStringGrid::ColWidths(int ACol) const {
 
 void TMyStringGrid::setColWidths(int ACol, int w) {
     if (ACol < 0 || ACol >= ColCount()) return;
-    w = std::max(-1, w);
+    w = std::clamp(w, -1, kMaxExtent);
     if (m_colWidths[ACol] == w) return;
     m_colWidths[ACol] = w;
     if (!m_updating) {
@@ -152,7 +156,7 @@ void TMyStringGrid::setColWidths(int ACol, int w) {
 }
 
 void TMyStringGrid::setDefaultColWidth(int w) {
-    w = std::max(0, w);
+    w = std::clamp(w, 0, kMaxExtent);
     m_defaultColWidth = w;
     m_colWidths.fill(w);
     if (!m_updating) {
@@ -162,7 +166,7 @@ void TMyStringGrid::setDefaultColWidth(int w) {
 }
 
 void TMyStringGrid::setDefaultRowHeight(int h) {
-    h = std::max(0, h);
+    h = std::clamp(h, 0, kMaxExtent);
     m_defaultRowHeight = h;
     m_rowHeights.fill(h);
     if (!m_updating) {
@@ -177,7 +181,7 @@ int TMyStringGrid::RowHeights(int ARow) const {
 
 void TMyStringGrid::setRowHeights(int ARow, int h) {
     if (ARow < 0 || ARow >= RowCount()) return;
-    h = std::max(-1, h);
+    h = std::clamp(h, -1, kMaxExtent);
     if (m_rowHeights[ARow] == h) return;
     m_rowHeights[ARow] = h;
     if (!m_updating) {
