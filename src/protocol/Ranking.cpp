@@ -12,6 +12,12 @@ void TFormMain::RecalcProtocol() {
     const int rows = SortGrid1->RowCount();
     SortGrid1->BeginUpdate();
     for (int r = 1; r < rows; ++r) {
+        // The "Qualifikation" dummy fills an empty track; what was stopped there is nobody's
+        // result and must not take a place from a participant.
+        if (Vid() == 0 && SortGrid1->Cells(Col::StNr, r) == QLatin1String("0")) {
+            SortGrid1->setCells(Col::Zeit, r, QString());
+            continue;
+        }
         QStringList runs;
         runs.reserve(CountZabegov);
         for (int c = Col::Turm1; c < Col::Turm1 + CountZabegov; ++c)
