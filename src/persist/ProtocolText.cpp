@@ -19,7 +19,11 @@ constexpr char16_t Cp1252High[32] = {
 // Decodes one field; the splitting works on bytes because TAB, ";", blank, CR and LF never
 // occur inside a multi-byte UTF-8 sequence.
 QString DecodeField(const char* p, qsizetype n, bool utf8) {
-    return utf8 ? QString::fromUtf8(p, n) : DecodeWindows1252(p, n);
+    if (!utf8) return DecodeWindows1252(p, n);
+    // QString::fromUtf8 would drop a U+FEFF at the start of every field, not only of the file.
+    QStringDecoder decode(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom |
+                                                    QStringDecoder::Flag::Stateless);
+    return decode(QByteArrayView(p, n));
 }
 
 void SplitLine(const char* p, qsizetype n, bool utf8, int colCount, QStringList& row) {

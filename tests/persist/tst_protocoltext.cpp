@@ -90,6 +90,9 @@ private slots:
         QTest::newRow("empty file") << QByteArray() << TProtocolRows{};
         QTest::newRow("byte order mark")
             << QByteArray("\xEF\xBB\xBFSt.Nr.;Name") << TProtocolRows{Row({"St.Nr.", "Name"})};
+        QTest::newRow("U+FEFF inside the file is text")
+            << QByteArray("a\t\xEF\xBB\xBF\xEF\xBB\xBF")
+            << TProtocolRows{Row({"a", QString(2, QChar(0xFEFF))})};
         QTest::newRow("UTF-8 umlauts")
             << QByteArray("1\tJ\xC3\xBCrg M\xC3\xB6hr\t\xE2\x82\xAC\t\r\n")
             << TProtocolRows{Row({"1", "Jürg Möhr", "€"})};
