@@ -173,7 +173,7 @@ TSettingsLoad LoadSettings(QSettings& store, TSettings& s, TNumberRule rule) {
             s.** m = n != 0;
         } else if (auto m = std::get_if<TColor TSettings::*>(&t.member)) {
             const TColor c = TColor(quint32(n));
-            if (c > 0xFFFFFF) note(c, c & 0xFFFFFF);
+            if (c > 0xFFFFFF) note(n, c & 0xFFFFFF);
             s.** m = c & 0xFFFFFF;
         } else if (auto m = std::get_if<int TSettings::*>(&t.member)) {
             if (t.onlyPositive && n <= 0) {
