@@ -95,10 +95,14 @@ QByteArray FormatProtocolText(const TProtocolRows& rows) {
     }
 #ifdef Q_OS_WIN
     QStringEncoder encode(QStringEncoder::System);
+    return encode(text);
 #else
     QStringEncoder encode(QStringEncoder::Utf8);
-#endif
+    // The reader takes a U+FEFF at the very start for a byte order mark; a mark in front keeps
+    // a first title that starts with one.
+    if (text.startsWith(QChar(0xFEFF))) text.prepend(QChar(0xFEFF));
     return encode(text);
+#endif
 }
 
 TProtocolRows ParseProtocolText(const QByteArray& bytes, int colCount, qsizetype* linesDropped) {

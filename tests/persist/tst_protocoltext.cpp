@@ -43,6 +43,7 @@ private slots:
                              Row({"7", "Müller-Lüdenscheid", "Zürich", "B", "2026-12-05", "1:02,50",
                                   "59,99", "", "", "", "", "2:02,49", "1", "2"})};
         QTest::newRow("empty protocol") << TProtocolRows{Titles, Row({})};
+        QTest::newRow("U+FEFF first") << TProtocolRows{Row({QString(2, QChar(0xFEFF)) + "a", "b"})};
         QTest::newRow("leading blanks and semicolons")
             << TProtocolRows{Row({"  3", "a;b", " x", ";", "é€"})};
     }
