@@ -21,6 +21,7 @@ constexpr char16_t Cp1252High[32] = {
 QString DecodeField(const char* p, qsizetype n, bool utf8) {
     if (!utf8) return DecodeWindows1252(p, n);
     // QString::fromUtf8 would drop a U+FEFF at the start of every field, not only of the file.
+    if (n < 3 || memcmp(p, "\xEF\xBB\xBF", 3) != 0) return QString::fromUtf8(p, n);
     QStringDecoder decode(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom |
                                                     QStringDecoder::Flag::Stateless);
     return decode(QByteArrayView(p, n));
@@ -114,6 +115,7 @@ TProtocolRows ParseProtocolText(const QByteArray& bytes, int colCount, qsizetype
     if (utf8 && bytes.startsWith("\xEF\xBB\xBF")) p += 3;
 
     TProtocolRows rows;
+    rows.reserve(qMin(bytes.count('\n') + bytes.count('\r') + 1, ProtocolMaxRows));
     qsizetype dropped = 0;
     const QStringList emptyRow(colCount, QString());
     while (p < end) {
