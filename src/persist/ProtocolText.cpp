@@ -142,7 +142,8 @@ bool WriteProtocolFile(const QString& fileName, const TProtocolRows& rows, QStri
     return WriteFileSafely(fileName, FormatProtocolText(rows), error);
 }
 
-bool ReadProtocolFile(const QString& fileName, TProtocolRows* rows, QString* error, int colCount) {
+bool ReadProtocolFile(const QString& fileName, TProtocolRows* rows, QString* error, int colCount,
+                      qsizetype* linesDropped) {
     // A device or a pipe could be read forever.
     if (QFileInfo(fileName).exists() && !QFileInfo(fileName).isFile()) {
         if (error) *error = fileName + QStringLiteral(": not a regular file");
@@ -162,6 +163,6 @@ bool ReadProtocolFile(const QString& fileName, TProtocolRows* rows, QString* err
         if (error) *error = fileName + QStringLiteral(": ") + file.errorString();
         return false;
     }
-    if (rows) *rows = ParseProtocolText(bytes, colCount);
+    if (rows) *rows = ParseProtocolText(bytes, colCount, linesDropped);
     return true;
 }

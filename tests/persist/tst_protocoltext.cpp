@@ -175,6 +175,8 @@ private slots:
         QVERIFY(error.contains("missing.txt"));
         QVERIFY(!ReadProtocolFile(dir.path(), &back, &error));
         QVERIFY(error.contains(dir.path()));
+        QVERIFY(!ReadProtocolFile("/dev/zero", &back, &error)); // would never end
+        QVERIFY(error.startsWith("/dev/zero: "));
     }
 };
 
