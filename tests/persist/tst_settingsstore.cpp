@@ -7,94 +7,38 @@
 
 namespace {
 
+// clang-format off
 // Every setting with a value other than its default, in reading order.
-const QList<QPair<QString, QString>> Stored = {{"Left", "10"},
-                                               {"Top", "-20"},
-                                               {"Width", "800"},
-                                               {"Height", "600"},
-                                               {"Port", "3"},
-                                               {"Alg1", "1"},
-                                               {"Alg2", "1"},
-                                               {"Alg3", "1"},
-                                               {"CountBahn", "1"},
-                                               {"FilterInd", "2"},
-                                               {"TimerGesperrt", "3000"},
-                                               {"AllLaufe", "4"},
-                                               {"CountZabegov", "3"},
-                                               {"Monitor", "1"},
-                                               {"MonitorOn", "1"},
-                                               {"TimeFormat", "0"},
-                                               {"AutoTime", "7000"},
-                                               {"Vid", "2"},
-                                               {"Color1", "255"},
-                                               {"Color2", "65280"},
-                                               {"KlassCol", "3"},
-                                               {"AllTrasse", "1"},
-                                               {"Title", "Stadtcup"},
-                                               {"isPlaySound", "0"},
-                                               {"isPlaySound1", "0"},
-                                               {"isPlaySound2", "0"},
-                                               {"Lang", "2"}};
+const QList<QPair<QString, QString>> Stored = {
+    {"Left", "10"}, {"Top", "-20"}, {"Width", "800"}, {"Height", "600"}, {"Port", "3"},
+    {"Alg1", "1"}, {"Alg2", "1"}, {"Alg3", "1"}, {"CountBahn", "1"}, {"FilterInd", "2"},
+    {"TimerGesperrt", "3000"}, {"AllLaufe", "4"}, {"CountZabegov", "3"}, {"Monitor", "1"},
+    {"MonitorOn", "1"}, {"TimeFormat", "0"}, {"AutoTime", "7000"}, {"Vid", "2"},
+    {"Color1", "255"}, {"Color2", "65280"}, {"KlassCol", "3"}, {"AllTrasse", "1"},
+    {"Title", "Stadtcup"}, {"isPlaySound", "0"}, {"isPlaySound1", "0"}, {"isPlaySound2", "0"},
+    {"Lang", "2"}};
+
+const QHash<QString, QString> Defaults = {
+    {"Left", "307"}, {"Top", "148"}, {"Width", "893"}, {"Height", "495"}, {"Port", "0"},
+    {"Alg1", "0"}, {"Alg2", "0"}, {"Alg3", "0"}, {"CountBahn", "2"}, {"FilterInd", "1"},
+    {"TimerGesperrt", "10000"}, {"AllLaufe", "6"}, {"CountZabegov", "2"}, {"Monitor", "0"},
+    {"MonitorOn", "0"}, {"TimeFormat", "1"}, {"AutoTime", "5000"}, {"Vid", "0"},
+    {"Color1", "16711680"}, {"Color2", "32768"}, {"KlassCol", "0"}, {"AllTrasse", "0"},
+    {"Title", ""}, {"isPlaySound", "1"}, {"isPlaySound1", "1"}, {"isPlaySound2", "1"},
+    {"Lang", "0"}};
 
 // A setting's in-memory value as text, booleans as 0/1.
 QString Get(const TSettings& s, const QString& name) {
-    const QHash<QString, QString> v = {{"Left", QString::number(s.Left)},
-                                       {"Top", QString::number(s.Top)},
-                                       {"Width", QString::number(s.Width)},
-                                       {"Height", QString::number(s.Height)},
-                                       {"Port", QString::number(s.Port)},
-                                       {"Alg1", QString::number(s.Alg1)},
-                                       {"Alg2", QString::number(s.Alg2)},
-                                       {"Alg3", QString::number(s.Alg3)},
-                                       {"CountBahn", QString::number(s.CountBahn)},
-                                       {"FilterInd", QString::number(s.FilterInd)},
-                                       {"TimerGesperrt", QString::number(s.TimerGesperrt)},
-                                       {"AllLaufe", QString::number(s.AllLaufe)},
-                                       {"CountZabegov", QString::number(s.CountZabegov)},
-                                       {"Monitor", QString::number(s.Monitor)},
-                                       {"MonitorOn", QString::number(int(s.MonitorOn))},
-                                       {"TimeFormat", QString::number(s.TimeFormat)},
-                                       {"AutoTime", QString::number(s.AutoTime)},
-                                       {"Vid", QString::number(s.Vid)},
-                                       {"Color1", QString::number(s.Color1)},
-                                       {"Color2", QString::number(s.Color2)},
-                                       {"KlassCol", QString::number(s.KlassCol)},
-                                       {"AllTrasse", QString::number(int(s.AllTrasse))},
-                                       {"Title", s.Title},
-                                       {"isPlaySound", QString::number(int(s.isPlaySound))},
-                                       {"isPlaySound1", QString::number(int(s.isPlaySound1))},
-                                       {"isPlaySound2", QString::number(int(s.isPlaySound2))},
-                                       {"Lang", QString::number(s.Lang)}};
+#define V(field) {#field, QString::number(qint64(s.field))}
+    const QHash<QString, QString> v = {
+        V(Left), V(Top), V(Width), V(Height), V(Port), V(Alg1), V(Alg2), V(Alg3), V(CountBahn),
+        V(FilterInd), V(TimerGesperrt), V(AllLaufe), V(CountZabegov), V(Monitor), V(MonitorOn),
+        V(TimeFormat), V(AutoTime), V(Vid), V(Color1), V(Color2), V(KlassCol), V(AllTrasse),
+        {"Title", s.Title}, V(isPlaySound), V(isPlaySound1), V(isPlaySound2), V(Lang)};
+#undef V
     return v.value(name, "<unknown>");
 }
-
-const QHash<QString, QString> Defaults = {{"Left", "307"},
-                                          {"Top", "148"},
-                                          {"Width", "893"},
-                                          {"Height", "495"},
-                                          {"Port", "0"},
-                                          {"Alg1", "0"},
-                                          {"Alg2", "0"},
-                                          {"Alg3", "0"},
-                                          {"CountBahn", "2"},
-                                          {"FilterInd", "1"},
-                                          {"TimerGesperrt", "10000"},
-                                          {"AllLaufe", "6"},
-                                          {"CountZabegov", "2"},
-                                          {"Monitor", "0"},
-                                          {"MonitorOn", "0"},
-                                          {"TimeFormat", "1"},
-                                          {"AutoTime", "5000"},
-                                          {"Vid", "0"},
-                                          {"Color1", QString::number(0xFF0000)},
-                                          {"Color2", QString::number(0x008000)},
-                                          {"KlassCol", "0"},
-                                          {"AllTrasse", "0"},
-                                          {"Title", ""},
-                                          {"isPlaySound", "1"},
-                                          {"isPlaySound1", "1"},
-                                          {"isPlaySound2", "1"},
-                                          {"Lang", "0"}};
+// clang-format on
 
 // An INI file as a text editor or an earlier run left it; values are text in it.
 void WriteIni(const QString& fileName, const QHash<QString, QString>& changes = {},
@@ -148,36 +92,18 @@ private slots:
         QTest::addColumn<QString>("bad");
         QTest::addColumn<QString>("badText");
         QTest::addColumn<int>("read");
-        QTest::newRow("all present") << ""
-                                     << ""
-                                     << "" << 27;
-        QTest::newRow("Alg2 missing") << "Alg2"
-                                      << ""
-                                      << "" << 6;
-        QTest::newRow("Left missing") << "Left"
-                                      << ""
-                                      << "" << 0;
-        QTest::newRow("Lang missing") << "Lang"
-                                      << ""
-                                      << "" << 26;
-        QTest::newRow("Title missing reads empty") << "Title"
-                                                   << ""
-                                                   << "" << 27;
-        QTest::newRow("word for a number") << ""
-                                           << "Vid"
-                                           << "zwei" << 17;
-        QTest::newRow("hex number") << ""
-                                    << "Port"
-                                    << "0x10" << 4;
-        QTest::newRow("beyond 32 bits") << ""
-                                        << "Monitor"
-                                        << "4294967296" << 13;
-        QTest::newRow("empty number") << ""
-                                      << "AutoTime"
-                                      << "" << 16;
-        QTest::newRow("fraction") << ""
-                                  << "Width"
-                                  << "800.5" << 2;
+        // clang-format off
+        QTest::newRow("all present") << QString("") << QString("") << QString("") << 27;
+        QTest::newRow("Alg2 missing") << QString("Alg2") << QString("") << QString("") << 6;
+        QTest::newRow("Left missing") << QString("Left") << QString("") << QString("") << 0;
+        QTest::newRow("Lang missing") << QString("Lang") << QString("") << QString("") << 26;
+        QTest::newRow("Title missing reads empty") << QString("Title") << QString("") << QString("") << 27;
+        QTest::newRow("word for a number") << QString("") << QString("Vid") << QString("zwei") << 17;
+        QTest::newRow("hex number") << QString("") << QString("Port") << QString("0x10") << 4;
+        QTest::newRow("beyond 32 bits") << QString("") << QString("Monitor") << QString("4294967296") << 13;
+        QTest::newRow("empty number") << QString("") << QString("AutoTime") << QString("") << 16;
+        QTest::newRow("fraction") << QString("") << QString("Width") << QString("800.5") << 2;
+        // clang-format on
     }
     void stopsAtFirstFailure() {
         QFETCH(QString, missing);
@@ -209,52 +135,24 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("stored");
         QTest::addColumn<QString>("applied");
-        QTest::newRow("TimeFormat 7") << "TimeFormat"
-                                      << "7"
-                                      << "1";
-        QTest::newRow("negative lock-out") << "TimerGesperrt"
-                                           << "-5"
-                                           << "1000";
-        QTest::newRow("auto reset too long") << "AutoTime"
-                                             << "200000"
-                                             << "99000";
-        QTest::newRow("Vid 9") << "Vid"
-                               << "9"
-                               << "2";
-        QTest::newRow("CountZabegov 0") << "CountZabegov"
-                                        << "0"
-                                        << "1";
-        QTest::newRow("KlassCol 9") << "KlassCol"
-                                    << "9"
-                                    << "5";
-        QTest::newRow("Alg1 5") << "Alg1"
-                                << "5"
-                                << "1";
-        QTest::newRow("Port 300") << "Port"
-                                  << "300"
-                                  << "255";
-        QTest::newRow("Port -1") << "Port"
-                                 << "-1"
-                                 << "0";
-        QTest::newRow("low Height") << "Height"
-                                    << "100"
-                                    << "382";
-        QTest::newRow("Width 0") << "Width"
-                                 << "0"
-                                 << "100";
-        QTest::newRow("CountBahn 3") << "CountBahn"
-                                     << "3"
-                                     << "2";
-        QTest::newRow("Monitor -1") << "Monitor"
-                                    << "-1"
-                                    << "0";
-        QTest::newRow("FilterInd 0") << "FilterInd"
-                                     << "0"
-                                     << "1";
-        QTest::newRow("system colour") << "Color1" << QString::number(qint32(0xFF00000F)) << "15";
-        QTest::newRow("AllLaufe 0 not taken") << "AllLaufe"
-                                              << "0"
-                                              << "6";
+        // clang-format off
+        QTest::newRow("TimeFormat 7") << QString("TimeFormat") << QString("7") << QString("1");
+        QTest::newRow("negative lock-out") << QString("TimerGesperrt") << QString("-5") << QString("1000");
+        QTest::newRow("auto reset too long") << QString("AutoTime") << QString("200000") << QString("99000");
+        QTest::newRow("Vid 9") << QString("Vid") << QString("9") << QString("2");
+        QTest::newRow("CountZabegov 0") << QString("CountZabegov") << QString("0") << QString("1");
+        QTest::newRow("KlassCol 9") << QString("KlassCol") << QString("9") << QString("5");
+        QTest::newRow("Alg1 5") << QString("Alg1") << QString("5") << QString("1");
+        QTest::newRow("Port 300") << QString("Port") << QString("300") << QString("255");
+        QTest::newRow("Port -1") << QString("Port") << QString("-1") << QString("0");
+        QTest::newRow("low Height") << QString("Height") << QString("100") << QString("382");
+        QTest::newRow("Width 0") << QString("Width") << QString("0") << QString("100");
+        QTest::newRow("CountBahn 3") << QString("CountBahn") << QString("3") << QString("2");
+        QTest::newRow("Monitor -1") << QString("Monitor") << QString("-1") << QString("0");
+        QTest::newRow("FilterInd 0") << QString("FilterInd") << QString("0") << QString("1");
+        QTest::newRow("system colour") << QString("Color1") << QString("-16777201") << QString("15");
+        QTest::newRow("AllLaufe 0 not taken") << QString("AllLaufe") << QString("0") << QString("6");
+        // clang-format on
     }
     void correctsValuesOutOfRange() {
         QFETCH(QString, name);
@@ -300,14 +198,14 @@ private slots:
     }
 
     void savesNumbersAsIntsInOrder() {
-        QCOMPARE(
-            SettingsWritingOrder(),
-            QStringList({"Left",          "Top",          "Width",    "Height",      "Port",
-                         "CountBahn",     "FilterInd",    "Alg1",     "Alg2",        "Alg3",
-                         "TimerGesperrt", "CountZabegov", "AllLaufe", "Monitor",     "MonitorOn",
-                         "TimeFormat",    "AutoTime",     "Vid",      "Color1",      "Color2",
-                         "KlassCol",      "AllTrasse",    "Title",    "isPlaySound", "isPlaySound1",
-                         "isPlaySound2",  "Lang"}));
+        // clang-format off
+        QCOMPARE(SettingsWritingOrder(),
+                 QStringList({"Left", "Top", "Width", "Height", "Port", "CountBahn", "FilterInd",
+                              "Alg1", "Alg2", "Alg3", "TimerGesperrt", "CountZabegov", "AllLaufe",
+                              "Monitor", "MonitorOn", "TimeFormat", "AutoTime", "Vid", "Color1",
+                              "Color2", "KlassCol", "AllTrasse", "Title", "isPlaySound",
+                              "isPlaySound1", "isPlaySound2", "Lang"}));
+        // clang-format on
         QStringList reading;
         for (const auto& entry : Stored)
             reading << entry.first;
