@@ -7,6 +7,8 @@
 
 namespace {
 
+using S = QString;
+
 // clang-format off
 // Every setting with a value other than its default, in reading order.
 const QList<QPair<QString, QString>> Stored = {
@@ -93,16 +95,16 @@ private slots:
         QTest::addColumn<QString>("badText");
         QTest::addColumn<int>("read");
         // clang-format off
-        QTest::newRow("all present") << QString("") << QString("") << QString("") << 27;
-        QTest::newRow("Alg2 missing") << QString("Alg2") << QString("") << QString("") << 6;
-        QTest::newRow("Left missing") << QString("Left") << QString("") << QString("") << 0;
-        QTest::newRow("Lang missing") << QString("Lang") << QString("") << QString("") << 26;
-        QTest::newRow("Title missing reads empty") << QString("Title") << QString("") << QString("") << 27;
-        QTest::newRow("word for a number") << QString("") << QString("Vid") << QString("zwei") << 17;
-        QTest::newRow("hex number") << QString("") << QString("Port") << QString("0x10") << 4;
-        QTest::newRow("beyond 32 bits") << QString("") << QString("Monitor") << QString("4294967296") << 13;
-        QTest::newRow("empty number") << QString("") << QString("AutoTime") << QString("") << 16;
-        QTest::newRow("fraction") << QString("") << QString("Width") << QString("800.5") << 2;
+        QTest::newRow("all present") << S("") << S("") << S("") << 27;
+        QTest::newRow("Alg2 missing") << S("Alg2") << S("") << S("") << 6;
+        QTest::newRow("Left missing") << S("Left") << S("") << S("") << 0;
+        QTest::newRow("Lang missing") << S("Lang") << S("") << S("") << 26;
+        QTest::newRow("Title missing reads empty") << S("Title") << S("") << S("") << 27;
+        QTest::newRow("word for a number") << S("") << S("Vid") << S("zwei") << 17;
+        QTest::newRow("hex number") << S("") << S("Port") << S("0x10") << 4;
+        QTest::newRow("beyond 32 bits") << S("") << S("Monitor") << S("4294967296") << 13;
+        QTest::newRow("empty number") << S("") << S("AutoTime") << S("") << 16;
+        QTest::newRow("fraction") << S("") << S("Width") << S("800.5") << 2;
         // clang-format on
     }
     void stopsAtFirstFailure() {
@@ -136,22 +138,22 @@ private slots:
         QTest::addColumn<QString>("stored");
         QTest::addColumn<QString>("applied");
         // clang-format off
-        QTest::newRow("TimeFormat 7") << QString("TimeFormat") << QString("7") << QString("1");
-        QTest::newRow("negative lock-out") << QString("TimerGesperrt") << QString("-5") << QString("1000");
-        QTest::newRow("auto reset too long") << QString("AutoTime") << QString("200000") << QString("99000");
-        QTest::newRow("Vid 9") << QString("Vid") << QString("9") << QString("2");
-        QTest::newRow("CountZabegov 0") << QString("CountZabegov") << QString("0") << QString("1");
-        QTest::newRow("KlassCol 9") << QString("KlassCol") << QString("9") << QString("5");
-        QTest::newRow("Alg1 5") << QString("Alg1") << QString("5") << QString("1");
-        QTest::newRow("Port 300") << QString("Port") << QString("300") << QString("255");
-        QTest::newRow("Port -1") << QString("Port") << QString("-1") << QString("0");
-        QTest::newRow("low Height") << QString("Height") << QString("100") << QString("382");
-        QTest::newRow("Width 0") << QString("Width") << QString("0") << QString("100");
-        QTest::newRow("CountBahn 3") << QString("CountBahn") << QString("3") << QString("2");
-        QTest::newRow("Monitor -1") << QString("Monitor") << QString("-1") << QString("0");
-        QTest::newRow("FilterInd 0") << QString("FilterInd") << QString("0") << QString("1");
-        QTest::newRow("system colour") << QString("Color1") << QString("-16777201") << QString("15");
-        QTest::newRow("AllLaufe 0 not taken") << QString("AllLaufe") << QString("0") << QString("6");
+        QTest::newRow("TimeFormat 7") << S("TimeFormat") << S("7") << S("1");
+        QTest::newRow("negative lock-out") << S("TimerGesperrt") << S("-5") << S("1000");
+        QTest::newRow("auto reset too long") << S("AutoTime") << S("200000") << S("99000");
+        QTest::newRow("Vid 9") << S("Vid") << S("9") << S("2");
+        QTest::newRow("CountZabegov 0") << S("CountZabegov") << S("0") << S("1");
+        QTest::newRow("KlassCol 9") << S("KlassCol") << S("9") << S("5");
+        QTest::newRow("Alg1 5") << S("Alg1") << S("5") << S("1");
+        QTest::newRow("Port 300") << S("Port") << S("300") << S("255");
+        QTest::newRow("Port -1") << S("Port") << S("-1") << S("0");
+        QTest::newRow("low Height") << S("Height") << S("100") << S("382");
+        QTest::newRow("Width 0") << S("Width") << S("0") << S("100");
+        QTest::newRow("CountBahn 3") << S("CountBahn") << S("3") << S("2");
+        QTest::newRow("Monitor -1") << S("Monitor") << S("-1") << S("0");
+        QTest::newRow("FilterInd 0") << S("FilterInd") << S("0") << S("1");
+        QTest::newRow("system colour") << S("Color1") << S("-16777201") << S("15");
+        QTest::newRow("AllLaufe 0 not taken") << S("AllLaufe") << S("0") << S("6");
         // clang-format on
     }
     void correctsValuesOutOfRange() {
