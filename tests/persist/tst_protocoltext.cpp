@@ -1,0 +1,184 @@
+#include <QtTest>
+
+#include "persist/ProtocolText.h"
+
+#include <QElapsedTimer>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+
+namespace {
+
+// A row of 14 cells: the given ones first, the rest "".
+QStringList Row(QStringList cells, int colCount = ProtocolColCount) {
+    while (cells.size() < colCount)
+        cells << QString();
+    return cells;
+}
+
+const QStringList Titles = {"St.Nr.", "Name, Vorname", "Ort",   "Klasse", "Datum", "Turm1", "Turm2",
+                            "Turm3",  "Turm4",         "Turm5", "Turm6",  "Zeit",  "Platz", "."};
+
+} // namespace
+
+class TestProtocolText : public QObject {
+    Q_OBJECT
+private slots:
+    void writesTheFileFormat() {
+        // start number 12, Meier, no club, class A, no date, runs 12,34 and DIS., no result
+        const TProtocolRows rows = {
+            Row({"12", "Meier", "", "A", "", "12,34", "DIS.", "", "", "", "", "", "", "1"})};
+        QCOMPARE(FormatProtocolText(rows),
+                 QByteArray("12\tMeier\t \tA\t \t12,34\tDIS.\t \t \t \t \t \t \t1\t\r\n"));
+        // Blank cells are written as they are; separators inside a cell would shift columns.
+        QCOMPARE(FormatProtocolText({{"  ", "a\tb", "c\r\nd"}}), QByteArray("  \ta b\tc  d\t\r\n"));
+        QCOMPARE(FormatProtocolText({}), QByteArray());
+    }
+
+    void roundTrip_data() {
+        QTest::addColumn<TProtocolRows>("rows");
+        QTest::newRow("titles and runs")
+            << TProtocolRows{Titles,
+                             Row({"12", "Meier, Hans", "Bern", "A", "", "12,34", "DIS.", "", "", "",
+                                  "", "", "", "1"}),
+                             Row({"7", "Müller-Lüdenscheid", "Zürich", "B", "2026-12-05", "1:02,50",
+                                  "59,99", "", "", "", "", "2:02,49", "1", "2"})};
+        QTest::newRow("empty protocol") << TProtocolRows{Titles, Row({})};
+        QTest::newRow("U+FEFF first") << TProtocolRows{Row({QString(2, QChar(0xFEFF)) + "a", "b"})};
+        QTest::newRow("leading blanks and semicolons")
+            << TProtocolRows{Row({"  3", "a;b", " x", ";", "é€"})};
+    }
+    void roundTrip() {
+        QFETCH(TProtocolRows, rows);
+        TProtocolRows expected = rows;
+        for (QStringList& row : expected)
+            for (QString& cell : row)
+                if (cell.isEmpty()) cell = QStringLiteral(" ");
+        QCOMPARE(ParseProtocolText(FormatProtocolText(rows)), expected);
+    }
+
+    void readerRules_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<TProtocolRows>("rows");
+        QTest::newRow("TAB beats semicolon")
+            << QByteArray("a;b\tc\r\n") << TProtocolRows{Row({"a;b", "c"})};
+        QTest::newRow("semicolon line")
+            << QByteArray("a;b;c") << TProtocolRows{Row({"a", "b", "c"})};
+        QTest::newRow("separator chosen per line")
+            << QByteArray("a;b\r\nc\td;e\r\n") << TProtocolRows{Row({"a", "b"}), Row({"c", "d;e"})};
+        QTest::newRow("blanks before a separator")
+            << QByteArray("a  \t  b \tc  ") << TProtocolRows{Row({"a", "  b", "c  "})};
+        QTest::newRow("empty and blank fields")
+            << QByteArray("a\t\t  \tb\t") << TProtocolRows{Row({"a", " ", " ", "b"})};
+        QTest::newRow("blank last field") << QByteArray("a;   ") << TProtocolRows{Row({"a", " "})};
+        QTest::newRow("empty semicolon fields")
+            << QByteArray("a;;b;") << TProtocolRows{Row({"a", " ", "b"})};
+        QTest::newRow("fewer than five titles") << QByteArray("St.Nr.\tName\tOrt\t\r\n")
+                                                << TProtocolRows{Row({"St.Nr.", "Name", "Ort"})};
+        QTest::newRow("title-only file") << FormatProtocolText({Titles}) << TProtocolRows{Titles};
+        QStringList twenty;
+        for (int i = 0; i < 20; ++i)
+            twenty << QString::number(i);
+        QTest::newRow("more than 14 fields")
+            << (twenty.join('\t') + '\t').toUtf8() << TProtocolRows{twenty.mid(0, 14)};
+        QTest::newRow("CR LF, LF and CR")
+            << QByteArray("a\nb\rc\r\nd")
+            << TProtocolRows{Row({"a"}), Row({"b"}), Row({"c"}), Row({"d"})};
+        QTest::newRow("no row after the last line end")
+            << QByteArray("a\r\n") << TProtocolRows{Row({"a"})};
+        QTest::newRow("empty lines")
+            << QByteArray("\r\n\n\r") << TProtocolRows{Row({}), Row({}), Row({})};
+        QTest::newRow("CR CR LF") << QByteArray("a\r\r\n") << TProtocolRows{Row({"a"}), Row({})};
+        QTest::newRow("empty file") << QByteArray() << TProtocolRows{};
+        QTest::newRow("byte order mark")
+            << QByteArray("\xEF\xBB\xBFSt.Nr.;Name") << TProtocolRows{Row({"St.Nr.", "Name"})};
+        QTest::newRow("U+FEFF inside the file is text")
+            << QByteArray("a\t\xEF\xBB\xBF\xEF\xBB\xBF")
+            << TProtocolRows{Row({"a", QString(2, QChar(0xFEFF))})};
+        QTest::newRow("UTF-8 umlauts")
+            << QByteArray("1\tJ\xC3\xBCrg M\xC3\xB6hr\t\xE2\x82\xAC\t\r\n")
+            << TProtocolRows{Row({"1", "Jürg Möhr", "€"})};
+        QTest::newRow("Windows-1252 umlauts")
+            << QByteArray("1\tJ\xFCrg M\xF6hr\t\x80\x81\x9F\t\xDF\r\n")
+            << TProtocolRows{Row({"1", "Jürg Möhr", QString::fromUtf16(u"€\u0081Ÿ"), "ß"})};
+        QTest::newRow("one bad byte makes the whole file Windows-1252")
+            << QByteArray("\xC3\xBC\r\n\xFC") << TProtocolRows{Row({"Ã¼"}), Row({"ü"})};
+    }
+    void readerRules() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(TProtocolRows, rows);
+        QCOMPARE(ParseProtocolText(bytes), rows);
+    }
+
+    void columnCounts() {
+        QCOMPARE(ParseProtocolText("a;b;c", 2), TProtocolRows{QStringList({"a", "b"})});
+        QCOMPARE(ParseProtocolText("a;b\nc", 0), TProtocolRows({QStringList(), QStringList()}));
+        QCOMPARE(ParseProtocolText("a;b", -5), TProtocolRows{QStringList()});
+    }
+
+    void decodesWholeFiles() {
+        QCOMPARE(DecodeProtocolBytes("Gr\xC3\xBC\xC3\x9F"), QStringLiteral("Grüß"));
+        QCOMPARE(DecodeProtocolBytes("Gr\xFC\xDF"), QStringLiteral("Grüß"));
+        QCOMPARE(DecodeProtocolBytes("\x8A\x8D\x99"), QString::fromUtf16(u"Š\u008D™"));
+    }
+
+    // Input that is no protocol at all still gives rows of 14 cells, quickly.
+    void badInput_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<int>("rowCount");
+        QByteArray binary(1 << 20, Qt::Uninitialized);
+        QRandomGenerator gen(4711);
+        for (char& c : binary)
+            c = char(gen.bounded(256));
+        QTest::newRow("binary") << binary << -1;
+        QTest::newRow("NUL bytes") << QByteArray(100000, '\0') << 1;
+        QTest::newRow("no line end") << QByteArray(4 << 20, 'x') << 1;
+        QTest::newRow("10,000 fields") << QByteArray(10000, '\t').repeated(100) << 1;
+        QTest::newRow("mixed separators")
+            << QByteArray("a;b\tc;;\t\t;d\r;;;\t\n \t ;").repeated(20000) << 40001;
+        QTest::newRow("only line ends")
+            << QByteArray(ProtocolMaxRows + 1000, '\n') << int(ProtocolMaxRows);
+    }
+    void badInput() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(int, rowCount);
+        QElapsedTimer timer;
+        timer.start();
+        const TProtocolRows rows = ParseProtocolText(bytes);
+        QVERIFY2(timer.elapsed() < 5000, "parsing took too long");
+        if (rowCount >= 0) QCOMPARE(rows.size(), rowCount);
+        for (const QStringList& row : rows)
+            QCOMPARE(row.size(), ProtocolColCount);
+    }
+
+    void linesBeyondTheLimitAreCounted() {
+        qsizetype dropped = -1;
+        const TProtocolRows rows = ParseProtocolText(
+            QByteArray("x\n").repeated(ProtocolMaxRows + 3), ProtocolColCount, &dropped);
+        QCOMPARE(rows.size(), ProtocolMaxRows);
+        QCOMPARE(dropped, 3);
+    }
+
+    void files() {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QString name = dir.filePath("protokoll.txt");
+        const TProtocolRows rows = {Titles, Row({"1", "Jürg"})};
+        QString error;
+        QVERIFY2(WriteProtocolFile(name, rows, &error), qPrintable(error));
+        TProtocolRows back;
+        QVERIFY2(ReadProtocolFile(name, &back, &error), qPrintable(error));
+        QCOMPARE(back.size(), 2);
+        QCOMPARE(back[1][1], QStringLiteral("Jürg"));
+        QCOMPARE(back[1][2], QStringLiteral(" "));
+
+        QVERIFY(!ReadProtocolFile(dir.filePath("missing.txt"), &back, &error));
+        QVERIFY(error.contains("missing.txt"));
+        QVERIFY(!ReadProtocolFile(dir.path(), &back, &error));
+        QVERIFY(error.contains(dir.path()));
+        QVERIFY(!ReadProtocolFile("/dev/zero", &back, &error)); // would never end
+        QVERIFY(error.startsWith("/dev/zero: "));
+    }
+};
+
+QTEST_MAIN(TestProtocolText)
+#include "tst_protocoltext.moc"
