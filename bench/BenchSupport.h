@@ -1,0 +1,72 @@
+#pragma once
+// Small helpers shared by the window benchmarks.
+#include "core/TickCount.h"
+#include "persist/SettingsGlue.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <functional>
+#include <vector>
+
+inline std::int64_t NowNs() {
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+// A tick source that counts its calls and remembers when each call happened, so a benchmark
+// can find the exact moment a handler read "the" tick: tick value n was read at At(n).
+class TStampClock {
+public:
+    TStampClock() : m_ns(1 << 20) {}
+    std::uint32_t Read() {
+        m_ns[m_next & (m_ns.size() - 1)] = NowNs();
+        return m_next++;
+    }
+    std::int64_t At(std::uint32_t tick) const { return m_ns[tick & (m_ns.size() - 1)]; }
+    void Install() {
+        SetTickSource([this] { return Read(); });
+    }
+
+private:
+    std::vector<std::int64_t> m_ns;
+    std::uint32_t m_next = 1;
+};
+
+// Settings of the benchmark's windows go to a temporary file.
+struct TBenchSettings {
+    QTemporaryDir dir;
+    TBenchSettings() {
+        QStandardPaths::setTestModeEnabled(true);
+        const QString file = dir.filePath("bench.conf");
+        SetMainSettingsStoreFactory(
+            [file] { return std::make_unique<QSettings>(file, QSettings::IniFormat); });
+    }
+};
+
+inline bool SpinUntil(const std::function<bool()>& condition, int ms = 5000) {
+    QDeadlineTimer deadline(ms);
+    QTimer heartbeat;
+    heartbeat.start(5);
+    while (!condition()) {
+        if (deadline.hasExpired()) return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+    }
+    return true;
+}
+
+struct TStats {
+    double median, p99, max;
+};
+inline TStats Stats(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    if (v.empty()) return {0, 0, 0};
+    return {v[v.size() / 2], v[std::min(v.size() - 1, size_t(v.size() * 0.99))], v.back()};
+}
