@@ -1,0 +1,79 @@
+// Contact latency: a stop contact's line change on the simulated port to the tick read inside
+// the STOP handler, while the clock refreshes both tracks at 100 Hz; in the same run the bare
+// wake-up of the serial event thread (line change to thread awake).
+#include "BenchSupport.h"
+#include "core/FMain.h"
+#include "input/BeamImage.h"
+#include "input/ComDeviceSim.h"
+#include "input/Comms.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QTimer>
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    TBenchSettings settings;
+    TStampClock stamps;
+    stamps.Install();
+
+    TFormMain w;
+    w.cbVid->setCurrentIndex(2);
+    TProtocolRows rows{QStringList(14)};
+    for (int i = 1; i <= 4; ++i) {
+        QStringList r(14);
+        r[0] = QString::number(i);
+        rows.push_back(r);
+    }
+    w.LoadProtocolRows(rows, "bench");
+    w.show();
+    w.SetTimerGesperrt(1);
+    auto lines = std::make_shared<TSimComLines>();
+    w.ComPort->setDeviceFactory(SimulatedDeviceFactory(lines));
+    w.ComPort->setPort(1);
+    w.ComPort->Open();
+
+    const int edges = argc > 1 ? std::atoi(argv[1]) : 1000;
+    std::vector<double> handler, wake;
+    for (int i = 0; i < edges; ++i) {
+        w.IssueCommand(w.mStart);
+        if (!SpinUntil([&] { return w.ImageLS1->Tag == 1; })) return 1; // lock-out over
+        QElapsedTimer wait;
+        wait.start();
+        SpinUntil([&] { return wait.elapsed() >= 12 + i % 7; }); // the clock ticks meanwhile
+        lines->setDSR(true);
+        if (!SpinUntil([&] { return !w.mSTOP1->isEnabled(); }, 2000)) {
+            std::printf("STOP1 did not arrive\n");
+            return 1;
+        }
+        const auto change = std::chrono::duration_cast<std::chrono::nanoseconds>(
+                                lines->lastChange().time_since_epoch())
+                                .count();
+        const auto awake = std::chrono::duration_cast<std::chrono::nanoseconds>(
+                               lines->lastWake().time_since_epoch())
+                               .count();
+        const std::uint32_t stopTick = w.StartTick + w.StopTicks[0];
+        handler.push_back((stamps.At(stopTick) - change) / 1000.0);
+        wake.push_back((awake - change) / 1000.0);
+        w.IssueCommand(w.mStop2);
+        w.TimerAuto0->stop();
+        lines->setDSR(false);
+        w.IssueCommand(w.mReset);
+        w.cbBuhn1->setCurrentIndex(0);
+        w.cbBuhn2->setCurrentIndex(1);
+        w.UpdateControls();
+    }
+    const TStats h = Stats(handler), k = Stats(wake);
+    std::printf("%d edges\n", edges);
+    std::printf("DSR change -> tick read in STOP: median %.1f us, p99 %.1f us, max %.1f us\n",
+                h.median, h.p99, h.max);
+    std::printf("DSR change -> event thread awake: median %.1f us, p99 %.1f us, max %.1f us\n",
+                k.median, k.p99, k.max);
+    std::printf("ratio of p99: %.2f\n", k.p99 > 0 ? h.p99 / k.p99 : 0.0);
+    w.ComPort->Close();
+    w.SortGrid1->setModified(false);
+    SetTickSource({});
+    return 0;
+}
