@@ -5,6 +5,13 @@
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QUrl>
+#include <QFile>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QTextDocument>
+#ifdef Q_OS_WIN
+#include <windows.h>
+#endif
 
 namespace {
 class TSystemDialogs : public TDialogs {
@@ -44,8 +51,21 @@ public:
 };
 
 void TSystemDialogs::ShellPrint(const QString& file) {
-    // Replaced by the print path of the HTML export once it exists.
-    ShellOpen(file);
+#ifdef Q_OS_WIN
+    // The program associated with HTML pages prints them, as the operator's browser would.
+    ShellExecuteW(nullptr, L"print", reinterpret_cast<const wchar_t*>(file.utf16()), nullptr,
+                  nullptr, SW_RESTORE);
+#else
+    // Elsewhere there is no print verb: the page is laid out by Qt and printed after the
+    // operator has chosen a printer.
+    QFile page(file);
+    if (!page.open(QIODevice::ReadOnly)) return;
+    QTextDocument doc;
+    doc.setHtml(QString::fromUtf8(page.readAll()));
+    QPrinter printer;
+    QPrintDialog dialog(&printer, QApplication::activeWindow());
+    if (dialog.exec() == QDialog::Accepted) doc.print(&printer);
+#endif
 }
 } // namespace
 
