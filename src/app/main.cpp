@@ -1,6 +1,13 @@
+#include "core/FMain.h"
+
 #include <QApplication>
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    return 0;
+    QApplication::setApplicationName(QStringLiteral("TL-Veltaro"));
+    TFormMain w;
+    w.show();
+    const int rc = app.exec();
+    w.Shutdown();
+    return rc;
 }

@@ -222,7 +222,12 @@ public:
     TColor TrackColor(int track) const;
     void SetTrackColor(int track, TColor c);
 
+    // --- start-up and shutdown (app/) ------------------------------------------------------
+    QString ExitCopyName() const; // the program's path with the extension ".txt"
+    void Shutdown();              // after the message loop: the exit copy of the protocol
+
 protected:
+    void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 

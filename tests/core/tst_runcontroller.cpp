@@ -252,6 +252,36 @@ private slots:
         QVERIFY(!w.mStop2->isEnabled());
     }
 
+    void closingAsksWhileResultsAreAtStake_data() {
+        QTest::addColumn<bool>("running");
+        QTest::addColumn<bool>("modified");
+        QTest::addColumn<bool>("answer");
+        QTest::addColumn<bool>("asked");
+        QTest::addColumn<bool>("closed");
+        QTest::newRow("idle, saved") << false << false << false << false << true;
+        QTest::newRow("running, no") << true << false << false << true << false;
+        QTest::newRow("unsaved, no") << false << true << false << true << false;
+        QTest::newRow("unsaved, yes") << false << true << true << true << true;
+    }
+    void closingAsksWhileResultsAreAtStake() {
+        QFETCH(bool, running);
+        QFETCH(bool, modified);
+        QFETCH(bool, answer);
+        QFETCH(bool, asked);
+        QFETCH(bool, closed);
+        TWindowFixture f;
+        f.Load(2, ParticipantRows(4));
+        TFormMain& w = *f.w;
+        if (running) f.Key(Qt::Key_F8);
+        w.SortGrid1->setModified(modified);
+        f.dialogs.answers = {answer};
+        QCOMPARE(w.close(), closed);
+        QCOMPARE(f.dialogs.asked, asked ? QStringList{"Beenden?"} : QStringList{});
+        QCOMPARE(w.IsRunning(), running); // a No leaves the clock alone
+        if (running) w.IssueCommand(w.Abruch1);
+        w.SortGrid1->setModified(false);
+    }
+
     // The clock display: values, dimmed leading zeros and the colon's colour.
     void display_data() {
         QTest::addColumn<int>("format");

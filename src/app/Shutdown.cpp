@@ -1,0 +1,33 @@
+// Leaving the program without losing results: the question before closing and the exit copy
+// of the protocol.
+#include "core/Dialogs.h"
+#include "core/FMain.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QFileInfo>
+
+void TFormMain::closeEvent(QCloseEvent* event) {
+    if ((IsRunning() || SortGrid1->Modified()) &&
+        !Dialogs->AskYesNo(QStringLiteral("Beenden?"), QStringLiteral("Bestätigen"))) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+}
+
+QString TFormMain::ExitCopyName() const {
+    const QFileInfo program(QCoreApplication::applicationFilePath());
+    return program.absolutePath() + '/' + program.completeBaseName() + QStringLiteral(".txt");
+}
+
+void TFormMain::Shutdown() {
+    // The copy is in load order, whatever the operator was looking at.
+    if (cbSort->isChecked()) {
+        cbSort->setChecked(false);
+        RecalcProtocol();
+    }
+    QString error;
+    WriteProtocolText(ExitCopyName(), &error); // a copy that cannot be written is skipped
+}
