@@ -3,16 +3,16 @@
 #include "core/TickCount.h"
 #include "persist/SettingsGlue.h"
 
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <functional>
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTimer>
-#include <algorithm>
-#include <chrono>
-#include <cstdio>
-#include <functional>
 #include <vector>
 
 inline std::int64_t NowNs() {

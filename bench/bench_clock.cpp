@@ -3,12 +3,12 @@
 #include "BenchSupport.h"
 #include "core/FMain.h"
 
+#include <map>
 #include <QApplication>
 #include <QComboBox>
 #include <QElapsedTimer>
-#include <QTimer>
-#include <map>
 #include <QTest>
+#include <QTimer>
 
 namespace {
 TProtocolRows Rows(int n) {
@@ -41,7 +41,8 @@ int main(int argc, char** argv) {
             last = now;
         }
         std::printf("TickCount resolution over 300 ms, step (ms) x count:");
-        for (auto [step, count] : steps) std::printf("  %u x %d", step, count);
+        for (auto [step, count] : steps)
+            std::printf("  %u x %d", step, count);
         std::printf("\n");
     }
 

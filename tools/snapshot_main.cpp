@@ -5,19 +5,19 @@
 #include "persist/SettingsGlue.h"
 #include "widgets/BitBtnWithColor.h"
 
+#include <cstdio>
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QStandardPaths>
-#include <QTimer>
 #include <QTemporaryDir>
-#include <cstdio>
+#include <QTimer>
 
 namespace {
 TProtocolRows SampleRows() {
     TProtocolRows rows;
-    rows.push_back({"St.Nr.", "Name, Vorname", "Ort", "Klasse", "Datum", "", "", "", "", "",
-                    "", "", "", ""});
+    rows.push_back(
+        {"St.Nr.", "Name, Vorname", "Ort", "Klasse", "Datum", "", "", "", "", "", "", "", "", ""});
     const char* people[][4] = {{"12", "Meier, Anna", "Bern", "A"},
                                {"7", "Schulz, Jonas", "Graz", "A"},
                                {"21", "Petrova, Olga", "Brno", "B"},
@@ -25,7 +25,8 @@ TProtocolRows SampleRows() {
                                {"15", "Novak, Tomas", "Linz", "A"}};
     for (auto& p : people) {
         QStringList r(14);
-        for (int c = 0; c < 4; ++c) r[c] = QString::fromUtf8(p[c]);
+        for (int c = 0; c < 4; ++c)
+            r[c] = QString::fromUtf8(p[c]);
         r[4] = QStringLiteral("06.12.2026");
         rows.push_back(r);
     }
@@ -53,7 +54,8 @@ int main(int argc, char** argv) {
     const QString out = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(".");
     QDir().mkpath(out);
     QStringList states;
-    for (int i = 2; i < argc; ++i) states << QString::fromLocal8Bit(argv[i]);
+    for (int i = 2; i < argc; ++i)
+        states << QString::fromLocal8Bit(argv[i]);
     if (states.isEmpty()) states = {"ready", "running", "finished", "seconds"};
 
     TManualClock clock;

@@ -1,8 +1,8 @@
 #pragma once
 // Colour values as the program stores them (settings, track colours, digits):
 // 0x00BBGGRR. A value whose top byte is 0xFF names a system colour instead.
-#include <QColor>
 #include <cstdint>
+#include <QColor>
 
 using TColor = std::uint32_t;
 

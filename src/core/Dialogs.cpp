@@ -2,13 +2,13 @@
 
 #include <QApplication>
 #include <QDesktopServices>
+#include <QFile>
 #include <QFileDialog>
 #include <QMessageBox>
-#include <QUrl>
-#include <QFile>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QTextDocument>
+#include <QUrl>
 #ifdef Q_OS_WIN
 #include <windows.h>
 #endif
@@ -26,8 +26,8 @@ public:
     QString OpenFileName(const QStringList& filters, int& filterIndex,
                          const QString& folder) override {
         QString selected = filters.value(filterIndex - 1);
-        const QString name = QFileDialog::getOpenFileName(
-            QApplication::activeWindow(), QString(), folder, filters.join(";;"), &selected);
+        const QString name = QFileDialog::getOpenFileName(QApplication::activeWindow(), QString(),
+                                                          folder, filters.join(";;"), &selected);
         if (!name.isEmpty() && filters.indexOf(selected) >= 0)
             filterIndex = int(filters.indexOf(selected)) + 1;
         return name;
@@ -36,15 +36,15 @@ public:
                          const QString& proposedName) override {
         QString selected = filters.value(filterIndex - 1);
         const QString start = folder.isEmpty() ? proposedName : folder + "/" + proposedName;
-        const QString name = QFileDialog::getSaveFileName(
-            QApplication::activeWindow(), QString(), start, filters.join(";;"), &selected);
+        const QString name = QFileDialog::getSaveFileName(QApplication::activeWindow(), QString(),
+                                                          start, filters.join(";;"), &selected);
         if (!name.isEmpty() && filters.indexOf(selected) >= 0)
             filterIndex = int(filters.indexOf(selected)) + 1;
         return name;
     }
     void ShellOpen(const QString& fileOrUrl) override {
-        const QUrl url = fileOrUrl.contains("://") ? QUrl(fileOrUrl)
-                                                   : QUrl::fromLocalFile(fileOrUrl);
+        const QUrl url =
+            fileOrUrl.contains("://") ? QUrl(fileOrUrl) : QUrl::fromLocalFile(fileOrUrl);
         QDesktopServices::openUrl(url);
     }
     void ShellPrint(const QString& file) override;

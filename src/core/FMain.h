@@ -13,12 +13,12 @@
 #include "persist/ProtocolText.h"
 #include "widgets/SortGrid.h"
 
+#include <array>
+#include <cstdint>
 #include <QAction>
 #include <QMainWindow>
 #include <QStringList>
 #include <QVector>
-#include <array>
-#include <cstdint>
 
 class QCheckBox;
 class QComboBox;
@@ -37,8 +37,8 @@ class TImageLS;
 
 // Column indexes of the protocol.
 namespace Col {
-constexpr int StNr = 0, Name = 1, Ort = 2, Klasse = 3, Datum = 4, Turm1 = 5, Turm2 = 6, Turm3 = 7, Turm6 = 10,
-              Zeit = 11, Platz = 12, Entry = 13, Count = 14;
+constexpr int StNr = 0, Name = 1, Ort = 2, Klasse = 3, Datum = 4, Turm1 = 5, Turm2 = 6, Turm3 = 7,
+              Turm6 = 10, Zeit = 11, Platz = 12, Entry = 13, Count = 14;
 }
 
 // The protocol column last written for a track since the last RESET (-1: none).
@@ -99,7 +99,7 @@ public:
     TSortGrid* SortGrid1;
     QStatusBar* StatusBar1;
     std::array<QLabel*, 3> StatusPanels{};
-    QMenu *PopupMenuDelStr;
+    QMenu* PopupMenuDelStr;
     QTimer *Clock, *TimerGesperrtStart, *TimerAuto0, *TimerDate;
     TComPort* ComPort;
 
@@ -196,7 +196,7 @@ public:
     void SortGrid1GetCellFormat(int col, int row, TFormatOptions& f);
 
     // --- settings and protocol files (persist/) ------------------------------------------
-    QString Title;                  // the competition title: the last loaded file's name
+    QString Title;                   // the competition title: the last loaded file's name
     QStringList SettingsCorrections; // stored values that were out of range at the last load
     void LoadSettings();
     void SaveSettings();

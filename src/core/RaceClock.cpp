@@ -53,7 +53,8 @@ void TFormMain::Button1Click(QToolButton* sender) {
 void TFormMain::SetTimeFormat(int format) {
     TimeFormat = NormalizedTimeFormat(format);
     const bool minutes = TimeFormat >= 1;
-    for (QLabel* l : {LabMin1, LabMin2, Lab1_min, Lab2_min}) l->setVisible(minutes);
+    for (QLabel* l : {LabMin1, LabMin2, Lab1_min, Lab2_min})
+        l->setVisible(minutes);
     const int left = minutes ? 8 : 32;
     for (const auto* digits : {&Digits1, &Digits2}) {
         (*digits)[0]->move(left, (*digits)[0]->y());

@@ -2,8 +2,8 @@
 // the "Qualifikation" dummy entry.
 #include "core/FMain.h"
 #include "core/Participants.h"
-#include "widgets/SortGrid.h"
 #include "widgets/BitBtnWithColor.h"
+#include "widgets/SortGrid.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -37,7 +37,9 @@ void TFormMain::RecordRunTime(int track, const QString& text) {
     UpdateControls();
 }
 
-int TFormMain::Vid() const { return cbVid->currentIndex() < 0 ? 0 : cbVid->currentIndex(); }
+int TFormMain::Vid() const {
+    return cbVid->currentIndex() < 0 ? 0 : cbVid->currentIndex();
+}
 
 void TFormMain::cbVidChange() {
     LayoutWindow();
@@ -81,7 +83,8 @@ void TFormMain::CopyTrack1List() {
     cbBuhn2->clear();
     QStringList items;
     items.reserve(cbBuhn1->count());
-    for (int i = 0; i < cbBuhn1->count(); ++i) items << cbBuhn1->itemText(i);
+    for (int i = 0; i < cbBuhn1->count(); ++i)
+        items << cbBuhn1->itemText(i);
     cbBuhn2->addItems(items);
     cbBuhn2->setCurrentIndex(keep < cbBuhn2->count() ? keep : -1);
 }

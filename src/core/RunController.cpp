@@ -9,19 +9,23 @@
 #include "widgets/BitBtnWithColor.h"
 #include "widgets/SortGrid.h"
 
+#include <exception>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QTimer>
 #include <QToolButton>
-#include <exception>
 
 void TFormMain::IssueCommand(QAction* item) {
     if (item && item->isEnabled()) item->trigger();
 }
 
-bool TFormMain::IsRunning() const { return Clock->isActive(); }
+bool TFormMain::IsRunning() const {
+    return Clock->isActive();
+}
 
-bool TFormMain::IsReady() const { return !IsRunning() && !mReset->isEnabled(); }
+bool TFormMain::IsReady() const {
+    return !IsRunning() && !mReset->isEnabled();
+}
 
 void TFormMain::SetCommandEnabled(TBitBtnWithColor* button, QAction* item, bool enabled,
                                   TColor faceWhenEnabled) {
@@ -35,11 +39,17 @@ void TFormMain::SetAutoTime(int ms) {
     cbAuto0->setToolTip(QStringLiteral("Autoreset %1 Sek.").arg(ms / 1000));
 }
 
-int TFormMain::AutoTime() const { return TimerAuto0->interval(); }
+int TFormMain::AutoTime() const {
+    return TimerAuto0->interval();
+}
 
-void TFormMain::SetTimerGesperrt(int ms) { TimerGesperrtStart->setInterval(ms); }
+void TFormMain::SetTimerGesperrt(int ms) {
+    TimerGesperrtStart->setInterval(ms);
+}
 
-int TFormMain::TimerGesperrt() const { return TimerGesperrtStart->interval(); }
+int TFormMain::TimerGesperrt() const {
+    return TimerGesperrtStart->interval();
+}
 
 void TFormMain::UpdateControls() {
     // Rule 1. The Finished state also keeps START off: a new run must not begin before RESET

@@ -11,7 +11,8 @@ std::function<std::uint32_t()>& Source() {
 std::uint32_t SteadyMilliseconds() {
     using namespace std::chrono;
     const auto ms = duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
-    return static_cast<std::uint32_t>(ms); // keeps the low 32 bits: the counter wraps like the platform's
+    return static_cast<std::uint32_t>(
+        ms); // keeps the low 32 bits: the counter wraps like the platform's
 }
 } // namespace
 
@@ -20,4 +21,6 @@ std::uint32_t TickCount() {
     return source ? source() : SteadyMilliseconds();
 }
 
-void SetTickSource(std::function<std::uint32_t()> source) { Source() = std::move(source); }
+void SetTickSource(std::function<std::uint32_t()> source) {
+    Source() = std::move(source);
+}

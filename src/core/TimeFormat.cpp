@@ -1,8 +1,8 @@
 #include "core/TimeFormat.h"
 
-#include <QLocale>
 #include <cmath>
 #include <limits>
+#include <QLocale>
 
 QChar SystemDecimalSeparator() {
     const QString point = QLocale().decimalPoint();
@@ -10,13 +10,16 @@ QChar SystemDecimalSeparator() {
 }
 
 namespace {
-QString TwoDigits(std::int64_t v) { return QStringLiteral("%1").arg(v, 2, 10, QChar('0')); }
+QString TwoDigits(std::int64_t v) {
+    return QStringLiteral("%1").arg(v, 2, 10, QChar('0'));
+}
 
 // A field of the minutes template: a decimal integer (leading blanks and a sign allowed, as the
 // original number reader did), anything else counts 0.
 int FieldValue(const QString& field) {
     int start = 0;
-    while (start < field.size() && field.at(start) == ' ') ++start;
+    while (start < field.size() && field.at(start) == ' ')
+        ++start;
     bool ok = false;
     const int v = field.mid(start).toInt(&ok, 10);
     return ok ? v : 0;

@@ -1,8 +1,8 @@
 #pragma once
 // Conversions between elapsed milliseconds and the protocol's time texts.
+#include <cstdint>
 #include <QChar>
 #include <QString>
-#include <cstdint>
 
 enum TTimeFormat { tfSeconds = 0, tfMinutes = 1 }; // "SSSS,ss" and "MM:SS,ss"
 
@@ -11,10 +11,14 @@ constexpr std::int32_t UnreadableSeconds = 1073741823;
 
 // Any stored format other than 0 reads as the minutes format, so a bad setting never
 // selects a third behaviour (or a zero divisor).
-inline TTimeFormat NormalizedTimeFormat(int format) { return format == 0 ? tfSeconds : tfMinutes; }
+inline TTimeFormat NormalizedTimeFormat(int format) {
+    return format == 0 ? tfSeconds : tfMinutes;
+}
 
 // The digit divisor of the display: 100 for seconds, 60 for minutes.
-inline int DigitDivisor(int format) { return NormalizedTimeFormat(format) == tfSeconds ? 100 : 60; }
+inline int DigitDivisor(int format) {
+    return NormalizedTimeFormat(format) == tfSeconds ? 100 : 60;
+}
 
 // The locale's decimal separator (used only by the seconds format).
 QChar SystemDecimalSeparator();

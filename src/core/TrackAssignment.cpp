@@ -4,12 +4,12 @@
 #include "core/Participants.h"
 #include "widgets/SortGrid.h"
 
+#include <algorithm>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QToolButton>
-#include <algorithm>
 
 namespace {
 void Select(QComboBox* list, int index) {
@@ -18,7 +18,8 @@ void Select(QComboBox* list, int index) {
 
 void SetCaptionColour(QLabel* caption, bool hasRunLeft) {
     QPalette pal = caption->palette();
-    const QColor c = hasRunLeft ? QApplication::palette().color(QPalette::WindowText) : ToQColor(Colors::clRed);
+    const QColor c =
+        hasRunLeft ? QApplication::palette().color(QPalette::WindowText) : ToQColor(Colors::clRed);
     if (pal.color(QPalette::WindowText) == c) return;
     pal.setColor(QPalette::WindowText, c);
     caption->setPalette(pal);
@@ -73,13 +74,13 @@ void TFormMain::AdvanceParticipants() {
 }
 
 void TFormMain::LocateTrackRows() {
-    const auto n1 = cbBuhn1->currentIndex() >= 0 ? StartNumberStrict(cbBuhn1->currentText())
-                                                 : std::nullopt;
+    const auto n1 =
+        cbBuhn1->currentIndex() >= 0 ? StartNumberStrict(cbBuhn1->currentText()) : std::nullopt;
     if (!n1) return; // an unreadable entry keeps both rows as they were
     TrackRow1 = FindStartNumberRow(*n1);
     if (CountBahn > 1) {
-        const auto n2 = cbBuhn2->currentIndex() >= 0 ? StartNumberStrict(cbBuhn2->currentText())
-                                                     : std::nullopt;
+        const auto n2 =
+            cbBuhn2->currentIndex() >= 0 ? StartNumberStrict(cbBuhn2->currentText()) : std::nullopt;
         if (n2) TrackRow2 = FindStartNumberRow(*n2);
     }
 }
@@ -107,14 +108,14 @@ void TFormMain::UpdateTrackCaptions() {
 
 void TFormMain::UpdateTrackButtons() {
     const int row = SortGrid1->Row();
-    const unsigned mask =
-        row >= 1 && row < SortGrid1->RowCount() ? EmptyRunMask(SortGrid1->Rows(row), CountZabegov)
-                                                : 0u;
+    const unsigned mask = row >= 1 && row < SortGrid1->RowCount()
+                              ? EmptyRunMask(SortGrid1->Rows(row), CountZabegov)
+                              : 0u;
     const bool ready = IsReady();
-    const bool on1 = ready && cbBuhn1->count() > 0 &&
-                     (mask & TrackTableBit(0, CountZabegov, CountBahn)) != 0;
-    const bool on2 = ready && cbBuhn2->count() > 0 &&
-                     (mask & TrackTableBit(1, CountZabegov, CountBahn)) != 0;
+    const bool on1 =
+        ready && cbBuhn1->count() > 0 && (mask & TrackTableBit(0, CountZabegov, CountBahn)) != 0;
+    const bool on2 =
+        ready && cbBuhn2->count() > 0 && (mask & TrackTableBit(1, CountZabegov, CountBahn)) != 0;
     sb1->setEnabled(on1);
     Trasse1->setEnabled(on1);
     sb2->setEnabled(on2);
@@ -202,6 +203,7 @@ QVector<int> TFormMain::LoadOrder() const {
     });
     QVector<int> order;
     order.reserve(keys.size());
-    for (const Key& k : keys) order.push_back(k.row);
+    for (const Key& k : keys)
+        order.push_back(k.row);
     return order;
 }

@@ -1,9 +1,9 @@
 #pragma once
 // The clickable beam-lock picture beside each contact's button. Its Tag is the beam state
 // (1 armed, 0 disarmed) and picks the picture shown.
+#include <functional>
 #include <QLabel>
 #include <QPixmap>
-#include <functional>
 
 class TImageLS : public QLabel {
     Q_OBJECT

@@ -40,11 +40,13 @@ void TFormMain::ComPortRLSD() {
 }
 
 void TFormMain::ComPortOpen() {
-    for (TImageLS* image : {ImageLSstart, ImageLS1, ImageLS2}) image->show();
+    for (TImageLS* image : {ImageLSstart, ImageLS1, ImageLS2})
+        image->show();
 }
 
 void TFormMain::ComPortClose() {
-    for (TImageLS* image : {ImageLSstart, ImageLS1, ImageLS2}) image->hide();
+    for (TImageLS* image : {ImageLSstart, ImageLS1, ImageLS2})
+        image->hide();
 }
 
 void TFormMain::ImageLSClick(TImageLS* sender) {
@@ -52,11 +54,19 @@ void TFormMain::ImageLSClick(TImageLS* sender) {
     sender->ShowImage(sender->Tag);
 }
 
-void TFormMain::LockLSstartClick() { ImageLSClick(ImageLSstart); }
-void TFormMain::LockLS1Click() { ImageLSClick(ImageLS1); }
-void TFormMain::LockLS21Click() { ImageLSClick(ImageLS2); }
+void TFormMain::LockLSstartClick() {
+    ImageLSClick(ImageLSstart);
+}
+void TFormMain::LockLS1Click() {
+    ImageLSClick(ImageLS1);
+}
+void TFormMain::LockLS21Click() {
+    ImageLSClick(ImageLS2);
+}
 
-bool TFormMain::BeamArmed(const TImageLS* image) const { return image->Tag == 1; }
+bool TFormMain::BeamArmed(const TImageLS* image) const {
+    return image->Tag == 1;
+}
 
 void TFormMain::DisarmBeam(TImageLS* image) {
     if (BeamArmed(image)) ImageLSClick(image);

@@ -27,13 +27,21 @@ QString TypeDescription(const char* classKey, const QString& builtIn) {
     return builtIn;
 }
 
-QString TextFilter() { return TypeDescription("txtfile", QStringLiteral("Textdatei")) + " (*.txt)"; }
-QString HtmlFilter() { return TypeDescription("htmlfile", QStringLiteral("Webseite")) + " (*.html)"; }
+QString TextFilter() {
+    return TypeDescription("txtfile", QStringLiteral("Textdatei")) + " (*.txt)";
+}
+QString HtmlFilter() {
+    return TypeDescription("htmlfile", QStringLiteral("Webseite")) + " (*.html)";
+}
 } // namespace
 
 // The spreadsheet and document types join these lists once their writers exist.
-QStringList TFormMain::OpenFilters() const { return {TextFilter()}; }
-QStringList TFormMain::SaveFilters() const { return {TextFilter(), HtmlFilter()}; }
+QStringList TFormMain::OpenFilters() const {
+    return {TextFilter()};
+}
+QStringList TFormMain::SaveFilters() const {
+    return {TextFilter(), HtmlFilter()};
+}
 
 QString TFormMain::DefaultExportName() const {
     return QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd")) + '_' + cbVid->currentText();
@@ -42,7 +50,8 @@ QString TFormMain::DefaultExportName() const {
 TProtocolRows TFormMain::ProtocolRows() const {
     TProtocolRows rows;
     rows.reserve(SortGrid1->RowCount());
-    for (int r = 0; r < SortGrid1->RowCount(); ++r) rows.push_back(SortGrid1->Rows(r));
+    for (int r = 0; r < SortGrid1->RowCount(); ++r)
+        rows.push_back(SortGrid1->Rows(r));
     return rows;
 }
 
@@ -68,12 +77,15 @@ bool TFormMain::ReadProtocolText(const QString& fileName) {
 void TFormMain::FillProtocol(const TProtocolRows& rows) {
     SortGrid1->BeginUpdate();
     SortGrid1->setRowCount(2);
-    for (int c = 0; c < SortGrid1->ColCount(); ++c) SortGrid1->setCells(c, 1, QString());
+    for (int c = 0; c < SortGrid1->ColCount(); ++c)
+        SortGrid1->setCells(c, 1, QString());
     if (rows.size() > 2) SortGrid1->setRowCount(int(rows.size()));
-    for (int r = 0; r < rows.size(); ++r) SortGrid1->setRows(r, rows[r]);
+    for (int r = 0; r < rows.size(); ++r)
+        SortGrid1->setRows(r, rows[r]);
     if (!rows.isEmpty()) {
         // The file's titles of name, club, class and date are adopted; the rest are ours.
-        for (int c = 1; c <= 4; ++c) ColumnTitles[c] = rows[0].value(c);
+        for (int c = 1; c <= 4; ++c)
+            ColumnTitles[c] = rows[0].value(c);
         for (int c = 0; c < SortGrid1->ColCount(); ++c)
             SortGrid1->setCells(c, 0, ColumnTitles.value(c));
     }
@@ -103,8 +115,8 @@ void TFormMain::RestoreAfterLoad(const QString& fileName) {
     QStringList entries;
     entries.reserve(SortGrid1->RowCount());
     for (int r = 1; r < SortGrid1->RowCount(); ++r)
-        entries << EntryText(SortGrid1->Cells(0, r), SortGrid1->Cells(1, r),
-                             SortGrid1->Cells(2, r), SortGrid1->Cells(3, r));
+        entries << EntryText(SortGrid1->Cells(0, r), SortGrid1->Cells(1, r), SortGrid1->Cells(2, r),
+                             SortGrid1->Cells(3, r));
     cbBuhn1->clear();
     cbBuhn1->addItems(entries);
     cbBuhn2->clear();
@@ -164,7 +176,8 @@ void TFormMain::sbSaveClick() {
     bool ok;
     if (filters.value(index - 1) == HtmlFilter()) {
         THtmlPage page{QStringLiteral("TL-Veltaro"), Title, ProtocolRows(), {}, CountZabegov};
-        for (int c = 0; c < SortGrid1->ColCount(); ++c) page.colWidths << SortGrid1->ColWidths(c);
+        for (int c = 0; c < SortGrid1->ColCount(); ++c)
+            page.colWidths << SortGrid1->ColWidths(c);
         ok = ::WriteProtocolHtml(name, page, &error);
     } else {
         ok = WriteProtocolText(name, &error);
@@ -186,7 +199,8 @@ void TFormMain::sbInetClick(int tag) {
     const bool wasModified = SortGrid1->Modified();
     const bool dummy = RemoveDummyRow();
     THtmlPage page{QStringLiteral("TL-Veltaro"), Title, ProtocolRows(), {}, CountZabegov};
-    for (int c = 0; c < SortGrid1->ColCount(); ++c) page.colWidths << SortGrid1->ColWidths(c);
+    for (int c = 0; c < SortGrid1->ColCount(); ++c)
+        page.colWidths << SortGrid1->ColWidths(c);
     QString error;
     if (!::WriteProtocolHtml(name, page, &error))
         Dialogs->ShowMessage(QStringLiteral("Error write file: ") + name + '\n' + error,

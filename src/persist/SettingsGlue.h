@@ -1,7 +1,7 @@
 #pragma once
-#include <QSettings>
 #include <functional>
 #include <memory>
+#include <QSettings>
 
 // The settings store the main window reads at creation and writes at destruction: the
 // program's own key, unless a test has pointed it elsewhere.

@@ -24,7 +24,8 @@ void TFormMain::ProtocolCommand(int tag) {
         int r = SortGrid1->Row();
         if (r >= 1 && r < SortGrid1->RowCount()) {
             RemoveEntry(EntryIndexOfRow(r));
-            for (int c = 0; c < SortGrid1->ColCount(); ++c) SortGrid1->setCells(c, r, QString());
+            for (int c = 0; c < SortGrid1->ColCount(); ++c)
+                SortGrid1->setCells(c, r, QString());
             SortGrid1->DeleteRow(r);
         }
         r = std::clamp(r, 1, SortGrid1->RowCount() - 1);
@@ -85,8 +86,8 @@ void TFormMain::sbDelClick(int tag) {
     // The cell the stop filled: the same row the recorder chose for this track's participant,
     // which stays right also when the protocol is shown in ranking order.
     QComboBox* list = t == 0 ? cbBuhn1 : cbBuhn2;
-    const int row = FindStartNumberRow(list->currentIndex() < 0 ? 0
-                                                                : StartNumberLoose(list->currentText()));
+    const int row =
+        FindStartNumberRow(list->currentIndex() < 0 ? 0 : StartNumberLoose(list->currentText()));
     if (row < 1) return;
     SortGrid1->setCells(column, row, QStringLiteral("DIS."));
     // A disqualification is a change of results like any other: closing must not lose it.
@@ -119,6 +120,10 @@ void TFormMain::ProtocolRefresh() {
     UpdateControls();
 }
 
-void TFormMain::SetProtocolModified() { SortGrid1->setModified(true); }
+void TFormMain::SetProtocolModified() {
+    SortGrid1->setModified(true);
+}
 
-void TFormMain::RepaintProtocol() { SortGrid1->update(); }
+void TFormMain::RepaintProtocol() {
+    SortGrid1->update();
+}

@@ -45,7 +45,8 @@ void TFormMain::RecalcProtocol() {
         if (KlassCol > 0) klass << SortGrid1->Cells(KlassCol - 1, r);
     }
     const QStringList places = DensePlaces(zeit, klass);
-    for (int r = 1; r < rows; ++r) SortGrid1->setCells(Col::Platz, r, places[r - 1]);
+    for (int r = 1; r < rows; ++r)
+        SortGrid1->setCells(Col::Platz, r, places[r - 1]);
 
     if (!cbSort->isChecked()) {
         SortGrid1->SortByColumn(Col::Entry);

@@ -4,9 +4,13 @@
 
 #include <cstring>
 
-bool IsBlankCell(const QString& cell) { return cell.trimmed().isEmpty(); }
+bool IsBlankCell(const QString& cell) {
+    return cell.trimmed().isEmpty();
+}
 
-bool IsDisCell(const QString& cell) { return cell.trimmed().toUpper() == QLatin1String("DIS."); }
+bool IsDisCell(const QString& cell) {
+    return cell.trimmed().toUpper() == QLatin1String("DIS.");
+}
 
 int CompareRunCells(const QString& a, const QString& b) {
     auto key = [](const QString& s) -> qsizetype {

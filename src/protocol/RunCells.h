@@ -1,10 +1,10 @@
 #pragma once
 // Rules for run cells, result times and places that need no window.
+#include <cstdint>
+#include <optional>
 #include <QString>
 #include <QStringList>
 #include <QVector>
-#include <cstdint>
-#include <optional>
 
 namespace RunCell {
 constexpr std::int64_t BlankRun = 214748364; // added for an empty run: no result

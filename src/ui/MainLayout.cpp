@@ -12,9 +12,9 @@
 #include "widgets/SortGrid.h"
 
 #include <QApplication>
-#include <QEvent>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMenu>
@@ -93,9 +93,9 @@ TFormMain::TFormMain(QWidget* parent) : QMainWindow(parent), Dialogs(SystemDialo
     setupComPort();
     // The form's initial state: every run command off, all beams disarmed; START then
     // follows the lists.
-    for (auto [b, a] : {std::pair{bSTART, mStart}, std::pair{bSTOP1, mSTOP1},
-                        std::pair{bSTOP2, mStop2}, std::pair{bRESET, mReset},
-                        std::pair{bAbbruch, Abruch1}})
+    for (auto [b, a] :
+         {std::pair{bSTART, mStart}, std::pair{bSTOP1, mSTOP1}, std::pair{bSTOP2, mStop2},
+          std::pair{bRESET, mReset}, std::pair{bAbbruch, Abruch1}})
         SetCommandEnabled(b, a, false, Colors::clBtnFace);
     SetTimeFormat(TimeFormat);
     SetAutoTime(5000);
@@ -112,7 +112,8 @@ TFormMain::TFormMain(QWidget* parent) : QMainWindow(parent), Dialogs(SystemDialo
             // No message: the hidden beam pictures are the only sign of a port that failed.
         }
     }
-    for (int c = 0; c < Col::Count; ++c) SortGrid1->setCells(c, 0, ColumnTitles[c]);
+    for (int c = 0; c < Col::Count; ++c)
+        SortGrid1->setCells(c, 0, ColumnTitles[c]);
     UpdateControls();
     SortGrid1->setModified(false);
 }
@@ -294,7 +295,8 @@ void TFormMain::setupCommandButtons() {
     bSTOP2 = Named(new TBitBtnWithColor(QStringLiteral("STOP2"), PanelRI), "bSTOP2");
     bSTOP2->setToolTip(QStringLiteral("[F6]"));
     bSTOP2->Tag = 1;
-    for (auto* b : {bSTOP1, bSTOP2}) b->setMinimumHeight(32);
+    for (auto* b : {bSTOP1, bSTOP2})
+        b->setMinimumHeight(32);
     le->addWidget(ImageLS1);
     le->addWidget(bSTOP1, 1);
     ri->addWidget(bSTOP2, 1);
@@ -339,10 +341,10 @@ void TFormMain::setupSelectionRow() {
         QFrame* bar = ColourShape(part, track == 0 ? "Shape1a" : "Shape2a", m_trackColor[track]);
         bar->setFixedHeight(7);
         auto* line = new QHBoxLayout;
-        auto* caption = Named(
-            new QLabel(track == 0 ? QStringLiteral(" Kletterturm 1 ") : QStringLiteral(" Kletterturm 2 "),
-                       part),
-            track == 0 ? "LabelZabeg1" : "LabelZabeg2");
+        auto* caption = Named(new QLabel(track == 0 ? QStringLiteral(" Kletterturm 1 ")
+                                                    : QStringLiteral(" Kletterturm 2 "),
+                                         part),
+                              track == 0 ? "LabelZabeg1" : "LabelZabeg2");
         QFont cf(QStringLiteral("Arial"));
         cf.setPixelSize(16);
         cf.setBold(true);
@@ -386,8 +388,7 @@ void TFormMain::setupSelectionRow() {
     seObmen = ToolButton(Panel1, "seObmen", QStringLiteral("<->"),
                          QStringLiteral("[Ctrl+0] Turme wechseln"));
     seObmen->setEnabled(false);
-    cbAllTrasse = Named(new QCheckBox(QStringLiteral("Auf allen Strecken"), Panel1),
-                        "cbAllTrasse");
+    cbAllTrasse = Named(new QCheckBox(QStringLiteral("Auf allen Strecken"), Panel1), "cbAllTrasse");
     cbAllTrasse->hide();
     midRow->addWidget(seObmen);
     midRow->addWidget(cbAllTrasse);
@@ -437,15 +438,15 @@ void TFormMain::setupProtocolArea() {
     cbSort->setToolTip(QStringLiteral("Сортировать по местам"));
     LabelSort = Named(new QLabel(QStringLiteral("Sortieren"), PanelTitle), "LabelSort");
     sbWord = ToolButton(PanelTitle, "sbWord", QStringLiteral("W"), QStringLiteral("[Ctrl+W] Word"));
-    sbExcel = ToolButton(PanelTitle, "sbExcel", QStringLiteral("X"),
-                         QStringLiteral("[Ctrl+E] Excel"));
+    sbExcel =
+        ToolButton(PanelTitle, "sbExcel", QStringLiteral("X"), QStringLiteral("[Ctrl+E] Excel"));
     sbInet = ToolButton(PanelTitle, "sbInet", QString(), QStringLiteral("[Ctrl+H] Als HTML"),
                         QStyle::SP_DriveNetIcon);
     sbMon2 = ToolButton(PanelTitle, "sbMon2", QStringLiteral("TV"), QStringLiteral("[Ctrl+T] TV"));
     sbMon2->setCheckable(true);
     sbMon2->setEnabled(false);
-    auto* title = Named(new QLabel(QStringLiteral("P R O T O K O L L"), PanelTitle),
-                        "LabelProtokoll");
+    auto* title =
+        Named(new QLabel(QStringLiteral("P R O T O K O L L"), PanelTitle), "LabelProtokoll");
     QFont tf(QStringLiteral("Arial"));
     tf.setPixelSize(18);
     tf.setBold(true);
@@ -462,7 +463,8 @@ void TFormMain::setupProtocolArea() {
     for (QWidget* w : std::initializer_list<QWidget*>{sb2del, sb2, cbSort, LabelSort, sbWord,
                                                       sbExcel, sbInet, sbMon2})
         bar->addWidget(w);
-    for (QWidget* w : std::initializer_list<QWidget*>{sb1, sb2, sb1del, sb2del}) w->setEnabled(false);
+    for (QWidget* w : std::initializer_list<QWidget*>{sb1, sb2, sb1del, sb2del})
+        w->setEnabled(false);
 
     SortGrid1 = Named(new TSortGrid(PanelProtokoll), "SortGrid1");
     SortGrid1->setColCount(Col::Count);
@@ -506,8 +508,8 @@ void TFormMain::setupProtocolArea() {
     SortGrid1->OnGetSortStyle = [this](int col, TSortStyle& style) {
         SortGrid1GetSortStyle(col, style);
     };
-    SortGrid1->OnGetCellFormat = [this](int col, int row, TGridDrawState, TFormatOptions& f,
-                                        bool&, bool&, bool&) {
+    SortGrid1->OnGetCellFormat = [this](int col, int row, TGridDrawState, TFormatOptions& f, bool&,
+                                        bool&, bool&) {
         // A failure while looking at the lists must never keep a cell from being drawn.
         try {
             SortGrid1GetCellFormat(col, row, f);
@@ -522,10 +524,10 @@ void TFormMain::setupProtocolArea() {
         const char* caption;
         int tag;
     };
-    for (Entry e : {Entry{"2 Zeile loschen", 2}, Entry{"3 Zeile loschen", 3},
-                    Entry{"4 Zeile loschen", 4}, Entry{"5 Zeile loschen", 5},
-                    Entry{"10 Zeile loschen", 10},
-                    Entry{"Bis zum Ende des Protokolls loschen", 65000}}) {
+    for (Entry e :
+         {Entry{"2 Zeile loschen", 2}, Entry{"3 Zeile loschen", 3}, Entry{"4 Zeile loschen", 4},
+          Entry{"5 Zeile loschen", 5}, Entry{"10 Zeile loschen", 10},
+          Entry{"Bis zum Ende des Protokolls loschen", 65000}}) {
         QAction* a = PopupMenuDelStr->addAction(QString::fromUtf8(e.caption));
         a->setData(e.tag);
         connect(a, &QAction::triggered, this, [this, a] { ProtocolCommand(a->data().toInt()); });
@@ -577,8 +579,9 @@ void TFormMain::setupMenus() {
     TVmode = item(CtrlKeys, "TVmode", "TV mode", QKeySequence(Qt::CTRL | Qt::Key_T));
     Print1 = item(CtrlKeys, "Print1", "Print", QKeySequence(Qt::CTRL | Qt::Key_P), 1);
     StrDel1 = item(CtrlKeys, "StrDel1", "Str Del", QKeySequence(Qt::CTRL | Qt::Key_Minus), 0);
-    StrDel2 = item(CtrlKeys, "StrDel2", "Str del",
-                   QKeySequence(QKeyCombination(Qt::ControlModifier | Qt::KeypadModifier, Qt::Key_Minus)), 0);
+    StrDel2 = item(
+        CtrlKeys, "StrDel2", "Str del",
+        QKeySequence(QKeyCombination(Qt::ControlModifier | Qt::KeypadModifier, Qt::Key_Minus)), 0);
     Word1 = item(CtrlKeys, "Word1", "Word", QKeySequence(Qt::CTRL | Qt::Key_W));
     Excel1 = item(CtrlKeys, "Excel1", "Excel", QKeySequence(Qt::CTRL | Qt::Key_E));
     Html1 = item(CtrlKeys, "Html1", "Html", QKeySequence(Qt::CTRL | Qt::Key_H), 0);
@@ -676,7 +679,8 @@ void TFormMain::LayoutWindow() {
     SortGrid1->setColWidths(3, 60);
     SortGrid1->setColWidths(4, 60);
     SortGrid1->setColWidths(5, T);
-    for (int c = 6; c <= 10; ++c) SortGrid1->setColWidths(c, CountZabegov > c - 5 ? T : -1);
+    for (int c = 6; c <= 10; ++c)
+        SortGrid1->setColWidths(c, CountZabegov > c - 5 ? T : -1);
     SortGrid1->setColWidths(11, 84);
     SortGrid1->setColWidths(12, 46);
     SortGrid1->setColWidths(13, -1);
@@ -712,7 +716,9 @@ void TFormMain::resizeEvent(QResizeEvent* event) {
     LayoutWindow();
 }
 
-TColor TFormMain::TrackColor(int track) const { return m_trackColor[track == 0 ? 0 : 1]; }
+TColor TFormMain::TrackColor(int track) const {
+    return m_trackColor[track == 0 ? 0 : 1];
+}
 
 void TFormMain::SetTrackColor(int track, TColor c) {
     const int t = track == 0 ? 0 : 1;

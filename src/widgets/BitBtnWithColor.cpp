@@ -45,8 +45,8 @@ void TBitBtnWithColor::paintEvent(QPaintEvent*) {
     p.drawLine(r.bottomLeft(), r.bottomRight());
     p.drawLine(r.topRight(), r.bottomRight());
     p.setFont(font());
-    p.setPen(isEnabled() ? ToQColor(m_fontColor) : palette().color(QPalette::Disabled,
-                                                                   QPalette::ButtonText));
+    p.setPen(isEnabled() ? ToQColor(m_fontColor)
+                         : palette().color(QPalette::Disabled, QPalette::ButtonText));
     p.drawText(r.adjusted(0, down ? 1 : 0, 0, down ? 1 : 0), Qt::AlignCenter, text());
     if (hasFocus()) {
         p.setPen(QPen(isEnabled() ? ToQColor(m_fontColor) : Qt::black, 1, Qt::DotLine));

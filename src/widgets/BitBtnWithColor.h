@@ -3,8 +3,8 @@
 // their state by colour), a bold caption and press notifications that act on the press.
 #include "core/Colors.h"
 
-#include <QPushButton>
 #include <functional>
+#include <QPushButton>
 
 class TBitBtnWithColor : public QPushButton {
     Q_OBJECT
@@ -17,8 +17,8 @@ public:
     void setFontColor(TColor c);
 
     int Tag = 0;
-    std::function<void()> OnClick;                       // click (release, or keyboard)
-    std::function<void(Qt::MouseButton)> OnMouseDown;    // any mouse button, at the press
+    std::function<void()> OnClick;                    // click (release, or keyboard)
+    std::function<void(Qt::MouseButton)> OnMouseDown; // any mouse button, at the press
 
     // The face actually painted: the button face while disabled.
     QColor FaceColor() const;

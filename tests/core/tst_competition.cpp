@@ -1,6 +1,6 @@
 // Whole competitions run with keys: heat order, recording columns, DIS, ranking.
-#include "TestSupport.h"
 #include "core/FMain.h"
+#include "TestSupport.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -12,7 +12,9 @@
 namespace {
 using Heat = QPair<int, int>; // list indexes of track 1 and track 2
 
-Heat Current(const TFormMain& w) { return {w.cbBuhn1->currentIndex(), w.cbBuhn2->currentIndex()}; }
+Heat Current(const TFormMain& w) {
+    return {w.cbBuhn1->currentIndex(), w.cbBuhn2->currentIndex()};
+}
 
 // One heat: start, stop track 2 after t2 ms, track 1 after t1 ms, reset.
 void RunHeat(TWindowFixture& f, int t1, int t2, bool reset = true) {
@@ -31,7 +33,8 @@ QString Cell(const TFormMain& w, const QString& stNr, int col) {
 
 QStringList Column(const TFormMain& w, int col) {
     QStringList out;
-    for (int r = 1; r < w.SortGrid1->RowCount(); ++r) out << w.SortGrid1->Cells(col, r);
+    for (int r = 1; r < w.SortGrid1->RowCount(); ++r)
+        out << w.SortGrid1->Cells(col, r);
     return out;
 }
 
@@ -43,7 +46,8 @@ TProtocolRows WithRuns(const QList<QStringList>& people) {
         r[0] = p[0];
         r[1] = "N" + p[0];
         r[3] = p[1];
-        for (int i = 2; i < p.size(); ++i) r[5 + i - 2] = p[i];
+        for (int i = 2; i < p.size(); ++i)
+            r[5 + i - 2] = p[i];
         rows.push_back(r);
     }
     return rows;
@@ -128,7 +132,8 @@ private slots:
         QTest::newRow("one track, 4 runs, fifth lost")
             << 1 << 4 << QStringList{"1,00", "2,00", "3,00", "4,00", "", ""};
         QTest::newRow("two tracks, 1 run") << 2 << 1 << QStringList{"1,00", "", "", "", "", ""};
-        QTest::newRow("two tracks, 3 runs") << 2 << 3 << QStringList{"1,00", "", "2,00", "", "", ""};
+        QTest::newRow("two tracks, 3 runs")
+            << 2 << 3 << QStringList{"1,00", "", "2,00", "", "", ""};
     }
     void recordingColumns() {
         QFETCH(int, vid);
@@ -148,7 +153,8 @@ private slots:
             w.IssueCommand(w.mReset);
         }
         QStringList got;
-        for (int c = Col::Turm1; c <= Col::Turm6; ++c) got << Cell(w, "1", c);
+        for (int c = Col::Turm1; c <= Col::Turm6; ++c)
+            got << Cell(w, "1", c);
         QCOMPARE(got, track1Runs);
         if (vid == 2 && countZabegov == 1) QCOMPARE(Cell(w, "2", Col::Turm2), QString());
     }
@@ -175,12 +181,12 @@ private slots:
         QTest::addColumn<QStringList>("zeit");   // in load order
         QTest::addColumn<QStringList>("platz");  // in load order
         QTest::addColumn<QStringList>("ranked"); // start numbers in ranking order
-        QTest::newRow("sum, DIS last")
-            << 2 << 0
-            << QList<QStringList>{{"1", "A", "12,34", "13,00"}, {"2", "A", "DIS.", "9,00"},
-                                  {"3", "A", "11,00", "11,00"}}
-            << QStringList{"25,34", "", "22,00"} << QStringList{"2", "", "1"}
-            << QStringList{"3", "1", "2"};
+        QTest::newRow("sum, DIS last") << 2 << 0
+                                       << QList<QStringList>{{"1", "A", "12,34", "13,00"},
+                                                             {"2", "A", "DIS.", "9,00"},
+                                                             {"3", "A", "11,00", "11,00"}}
+                                       << QStringList{"25,34", "", "22,00"}
+                                       << QStringList{"2", "", "1"} << QStringList{"3", "1", "2"};
         QTest::newRow("dense ties")
             << 1 << 0
             << QList<QStringList>{{"1", "A", "20,00"}, {"2", "A", "21,00"}, {"3", "A", "20,00"}}
@@ -188,7 +194,9 @@ private slots:
             << QStringList{"1", "3", "2"};
         QTest::newRow("per class")
             << 1 << 4
-            << QList<QStringList>{{"1", "B", "20,00"}, {"2", "A", "25,00"}, {"3", "B", "19,00"},
+            << QList<QStringList>{{"1", "B", "20,00"},
+                                  {"2", "A", "25,00"},
+                                  {"3", "B", "19,00"},
                                   {"4", "A", "24,00"}}
             << QStringList{"20,00", "25,00", "19,00", "24,00"} << QStringList{"2", "2", "1", "1"}
             << QStringList{"4", "2", "3", "1"};
@@ -196,8 +204,7 @@ private slots:
             << 1 << 0 << QList<QStringList>{{"1", "A", "20,00", "DIS."}, {"2", "A", "10,00", ""}}
             << QStringList{"20,00", "10,00"} << QStringList{"2", "1"} << QStringList{"2", "1"};
         QTest::newRow("bound is no result")
-            << 1 << 0
-            << QList<QStringList>{{"1", "A", "357:54,84"}, {"2", "A", "1:00,00"}}
+            << 1 << 0 << QList<QStringList>{{"1", "A", "357:54,84"}, {"2", "A", "1:00,00"}}
             << QStringList{"", "1:00,00"} << QStringList{"", "1"} << QStringList{"2", "1"};
     }
     void ranking() {
@@ -238,7 +245,8 @@ private slots:
         w.ProtocolCommand(0);
         QCOMPARE(Column(w, Col::StNr), (QStringList{"3", "1"}));
         QStringList entries;
-        for (int i = 0; i < w.cbBuhn1->count(); ++i) entries << w.cbBuhn1->itemText(i);
+        for (int i = 0; i < w.cbBuhn1->count(); ++i)
+            entries << w.cbBuhn1->itemText(i);
         QCOMPARE(entries, (QStringList{"1 N1  A", "3 N3  A"}));
     }
 

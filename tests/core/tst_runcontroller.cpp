@@ -1,7 +1,7 @@
 // The run state machine driven the way an operator drives it: keys, clicks, mouse-downs.
-#include "TestSupport.h"
 #include "core/FMain.h"
 #include "input/BeamImage.h"
+#include "TestSupport.h"
 #include "ui/Udigit.h"
 #include "widgets/BitBtnWithColor.h"
 
@@ -15,7 +15,8 @@
 namespace {
 QString Digits(const std::array<TDigit*, 6>& d) {
     QString s;
-    for (TDigit* x : d) s += QString::number(x->Value());
+    for (TDigit* x : d)
+        s += QString::number(x->Value());
     return s;
 }
 
@@ -92,7 +93,8 @@ private slots:
         QTest::newRow("running F9") << "running" << int(Qt::Key_F9) << 0;
         QTest::newRow("finished F8") << "finished" << int(Qt::Key_F8) << 0;
         QTest::newRow("finished F4") << "finished" << int(Qt::Key_F4) << 0;
-        QTest::newRow("finished ctrl+x") << "finished" << int(Qt::Key_X) << int(Qt::ControlModifier);
+        QTest::newRow("finished ctrl+x")
+            << "finished" << int(Qt::Key_X) << int(Qt::ControlModifier);
         QTest::newRow("same participant F8") << "same" << int(Qt::Key_F8) << 0;
         QTest::newRow("no participants F8") << "empty" << int(Qt::Key_F8) << 0;
     }
@@ -288,15 +290,24 @@ private slots:
         QTest::addColumn<int>("ms");
         QTest::addColumn<QString>("digits");
         QTest::addColumn<QString>("lit"); // Y yellow, d dim, for d0 d1 d2
-        QTest::newRow("zero") << 1 << 0 << "000000" << "ddd";
-        QTest::newRow("9.99 s") << 1 << 9990 << "000999" << "ddd";
-        QTest::newRow("10 s") << 1 << 10000 << "001000" << "ddY";
-        QTest::newRow("60 s") << 1 << 60000 << "010000" << "dYY";
-        QTest::newRow("600 s") << 1 << 600000 << "100000" << "YYY";
-        QTest::newRow("100 minutes shows 0") << 1 << 6000000 << "000000" << "YYY";
-        QTest::newRow("seconds 83.45") << 0 << 83456 << "008345" << "ddY";
-        QTest::newRow("seconds 1234.5") << 0 << 1234560 << "123456" << "YYY";
-        QTest::newRow("19 ms truncated") << 1 << 19 << "000001" << "ddd";
+        QTest::newRow("zero") << 1 << 0 << "000000"
+                              << "ddd";
+        QTest::newRow("9.99 s") << 1 << 9990 << "000999"
+                                << "ddd";
+        QTest::newRow("10 s") << 1 << 10000 << "001000"
+                              << "ddY";
+        QTest::newRow("60 s") << 1 << 60000 << "010000"
+                              << "dYY";
+        QTest::newRow("600 s") << 1 << 600000 << "100000"
+                               << "YYY";
+        QTest::newRow("100 minutes shows 0") << 1 << 6000000 << "000000"
+                                             << "YYY";
+        QTest::newRow("seconds 83.45") << 0 << 83456 << "008345"
+                                       << "ddY";
+        QTest::newRow("seconds 1234.5") << 0 << 1234560 << "123456"
+                                        << "YYY";
+        QTest::newRow("19 ms truncated") << 1 << 19 << "000001"
+                                         << "ddd";
     }
     void display() {
         QFETCH(int, format);
@@ -309,9 +320,9 @@ private slots:
         w.ShowTime(0, ms);
         QCOMPARE(Digits(w.Digits1), digits);
         for (int i = 0; i < 3; ++i)
-            QCOMPARE(w.Digits1[i]->ColorOn(),
-                     lit[i] == 'Y' ? Colors::clYellow : Colors::clDimGrey);
-        for (int i = 3; i < 6; ++i) QCOMPARE(w.Digits1[i]->ColorOn(), Colors::clYellow);
+            QCOMPARE(w.Digits1[i]->ColorOn(), lit[i] == 'Y' ? Colors::clYellow : Colors::clDimGrey);
+        for (int i = 3; i < 6; ++i)
+            QCOMPARE(w.Digits1[i]->ColorOn(), Colors::clYellow);
         QCOMPARE(w.LabMin1->palette().color(QPalette::WindowText),
                  ToQColor(w.Digits1[1]->ColorOn()));
         QCOMPARE(w.LabMin1->isVisibleTo(&w), format == 1);

@@ -1,5 +1,5 @@
-#include <QtTest>
 #include "core/Colors.h"
+#include <QtTest>
 
 class TestSmoke : public QObject {
     Q_OBJECT

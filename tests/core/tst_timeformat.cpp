@@ -10,17 +10,28 @@ private slots:
         QTest::addColumn<int>("ms");
         QTest::addColumn<QString>("seconds");
         QTest::addColumn<QString>("minutes");
-        QTest::newRow("zero") << 0 << "0,00" << "0,00";
-        QTest::newRow("450") << 450 << "0,45" << "0,45";
-        QTest::newRow("5230") << 5230 << "5,23" << "5,23";
-        QTest::newRow("12345") << 12345 << "12,34" << "12,34";
-        QTest::newRow("83456") << 83456 << "83,45" << "1:23,45";
-        QTest::newRow("600000") << 600000 << "600,00" << "10:00,00";
-        QTest::newRow("3661000") << 3661000 << "3661,00" << "1:01,00";
-        QTest::newRow("truncates 19 ms") << 19 << "0,01" << "0,01";
-        QTest::newRow("one hour wraps") << 3600000 << "3600,00" << "0,00";
-        QTest::newRow("59.99 s") << 59999 << "59,99" << "59,99";
-        QTest::newRow("int max") << 2147483647 << "2147483,64" << "31:23,64";
+        QTest::newRow("zero") << 0 << "0,00"
+                              << "0,00";
+        QTest::newRow("450") << 450 << "0,45"
+                             << "0,45";
+        QTest::newRow("5230") << 5230 << "5,23"
+                              << "5,23";
+        QTest::newRow("12345") << 12345 << "12,34"
+                               << "12,34";
+        QTest::newRow("83456") << 83456 << "83,45"
+                               << "1:23,45";
+        QTest::newRow("600000") << 600000 << "600,00"
+                                << "10:00,00";
+        QTest::newRow("3661000") << 3661000 << "3661,00"
+                                 << "1:01,00";
+        QTest::newRow("truncates 19 ms") << 19 << "0,01"
+                                         << "0,01";
+        QTest::newRow("one hour wraps") << 3600000 << "3600,00"
+                                        << "0,00";
+        QTest::newRow("59.99 s") << 59999 << "59,99"
+                                 << "59,99";
+        QTest::newRow("int max") << 2147483647 << "2147483,64"
+                                 << "31:23,64";
     }
     void formatExamples() {
         QFETCH(int, ms);

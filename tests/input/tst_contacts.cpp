@@ -1,9 +1,9 @@
 // Contacts on the simulated port drive the run through the real event thread.
-#include "TestSupport.h"
 #include "core/FMain.h"
 #include "input/BeamImage.h"
 #include "input/ComDeviceSim.h"
 #include "input/Comms.h"
+#include "TestSupport.h"
 #include "widgets/BitBtnWithColor.h"
 
 #include <QCheckBox>
@@ -185,7 +185,8 @@ private slots:
         Counts c;
         Count(w, c);
         auto bounce = [&](void (TSimComLines::*set)(bool)) {
-            for (int i = 0; i < 5; ++i) ((*lines).*set)(i % 2 == 0);
+            for (int i = 0; i < 5; ++i)
+                ((*lines).*set)(i % 2 == 0);
         };
         const int heats = 10000;
         for (int h = 0; h < heats; ++h) {

@@ -1,7 +1,7 @@
 // Saving, loading and publishing through the main window, and settings across a restart.
-#include "TestSupport.h"
 #include "core/FMain.h"
 #include "persist/SettingsGlue.h"
+#include "TestSupport.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -19,7 +19,8 @@ QByteArray ReadAll(const QString& name) {
 }
 QStringList Column(const TFormMain& w, int col) {
     QStringList out;
-    for (int r = 1; r < w.SortGrid1->RowCount(); ++r) out << w.SortGrid1->Cells(col, r);
+    for (int r = 1; r < w.SortGrid1->RowCount(); ++r)
+        out << w.SortGrid1->Cells(col, r);
     return out;
 }
 } // namespace
@@ -87,7 +88,8 @@ private slots:
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write("Nr;Teilnehmer;Verein;Kat;Tag\r\n"
                    "12;M\xfcller, J\xfcrgen;Gr\xfcnwald;A;\r\n"
-                   "7;Stra\xdf" "e, Anna ;Linz;B;\r\n"
+                   "7;Stra\xdf"
+                   "e, Anna ;Linz;B;\r\n"
                    "3\tTab\tOrt\tA\t\r\n");
         file.close();
         f.dialogs.openNames = {name};
@@ -129,7 +131,8 @@ private slots:
         f.Load(2, rows);
         TFormMain& w = *f.w;
         QVector<QStringList> before;
-        for (int r = 0; r < w.SortGrid1->RowCount(); ++r) before << w.SortGrid1->Rows(r);
+        for (int r = 0; r < w.SortGrid1->RowCount(); ++r)
+            before << w.SortGrid1->Rows(r);
         const QString name = f.dir.filePath("round.txt");
         f.dialogs.saveNames = {name};
         w.sbSaveClick();
@@ -222,7 +225,7 @@ private slots:
         QCOMPARE(w.FilterInd, 1);
         QCOMPARE(w.TimerGesperrt(), 1000);
         QCOMPARE(w.CountZabegov, 1);
-        QCOMPARE(w.Monitor, 0);       // no such display
+        QCOMPARE(w.Monitor, 0); // no such display
         QVERIFY(!w.MonitorOn);
         QCOMPARE(w.TimeFormat, 1);
         QCOMPARE(w.AutoTime(), 5000); // ill-typed: it and all later keep their defaults

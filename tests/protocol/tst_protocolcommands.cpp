@@ -1,6 +1,6 @@
 // The operator's protocol commands with their questions answered yes and no.
-#include "TestSupport.h"
 #include "core/FMain.h"
+#include "TestSupport.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -12,17 +12,20 @@
 namespace {
 QStringList Column(const TFormMain& w, int col) {
     QStringList out;
-    for (int r = 1; r < w.SortGrid1->RowCount(); ++r) out << w.SortGrid1->Cells(col, r);
+    for (int r = 1; r < w.SortGrid1->RowCount(); ++r)
+        out << w.SortGrid1->Cells(col, r);
     return out;
 }
 QStringList Entries(const QComboBox* list) {
     QStringList out;
-    for (int i = 0; i < list->count(); ++i) out << list->itemText(i).section(' ', 0, 0);
+    for (int i = 0; i < list->count(); ++i)
+        out << list->itemText(i).section(' ', 0, 0);
     return out;
 }
 QStringList Numbers(int from, int to) {
     QStringList out;
-    for (int i = from; i <= to; ++i) out << QString::number(i);
+    for (int i = from; i <= to; ++i)
+        out << QString::number(i);
     return out;
 }
 } // namespace
@@ -73,12 +76,12 @@ private slots:
         QTest::addColumn<QString>("question");
         QTest::addColumn<QStringList>("left");
         QTest::newRow("2 rows") << 5 << 2 << 0 << "2 Zeile loschen?" << QStringList{"1", "4", "5"};
-        QTest::newRow("to the end keeps the last") << 10 << 3 << 5
-                                                   << "Bis zum Ende des Protokolls loschen?"
-                                                   << QStringList{"1", "2", "10"};
+        QTest::newRow("to the end keeps the last")
+            << 10 << 3 << 5 << "Bis zum Ende des Protokolls loschen?"
+            << QStringList{"1", "2", "10"};
         QTest::newRow("one-row protocol") << 1 << 1 << 1 << "3 Zeile loschen?" << QStringList{"1"};
-        QTest::newRow("10 near the end") << 4 << 3 << 4 << "10 Zeile loschen?"
-                                         << QStringList{"1", "2", "4"};
+        QTest::newRow("10 near the end")
+            << 4 << 3 << 4 << "10 Zeile loschen?" << QStringList{"1", "2", "4"};
     }
     void deleteSeveralRows() {
         QFETCH(int, participants);
@@ -104,7 +107,8 @@ private slots:
         TWindowFixture f;
         TProtocolRows rows = ParticipantRows(3);
         for (int r = 1; r <= 3; ++r)
-            for (int c = Col::Turm1; c <= Col::Turm6; ++c) rows[r][c] = "1,00";
+            for (int c = Col::Turm1; c <= Col::Turm6; ++c)
+                rows[r][c] = "1,00";
         f.Load(0, rows);
         TFormMain& w = *f.w;
         w.cbBuhn1->setCurrentIndex(3);

@@ -2,9 +2,9 @@
 
 #include "core/TimeFormat.h"
 
+#include <algorithm>
 #include <QLocale>
 #include <QtTest>
-#include <algorithm>
 
 class TestRunCells : public QObject {
     Q_OBJECT
@@ -15,15 +15,24 @@ private slots:
         QTest::addColumn<QString>("a");
         QTest::addColumn<QString>("b");
         QTest::addColumn<int>("sign");
-        QTest::newRow("shorter time first") << "9,87" << "12,34" << -1;
-        QTest::newRow("minutes after seconds") << "12,34" << "1:02,50" << -1;
-        QTest::newRow("same length digitwise") << "12,34" << "12,35" << -1;
-        QTest::newRow("equal") << "12,34" << "12,34" << 0;
-        QTest::newRow("DIS after every time") << "DIS." << "59:59,99" << 1;
-        QTest::newRow("dis lower case is DIS") << "dis." << "1:00,00" << 1;
-        QTest::newRow("blank after DIS") << "  " << "DIS." << 1;
-        QTest::newRow("empty after time") << "" << "9,99" << 1;
-        QTest::newRow("two blanks: ordinal") << "" << "   " << -1;
+        QTest::newRow("shorter time first") << "9,87"
+                                            << "12,34" << -1;
+        QTest::newRow("minutes after seconds") << "12,34"
+                                               << "1:02,50" << -1;
+        QTest::newRow("same length digitwise") << "12,34"
+                                               << "12,35" << -1;
+        QTest::newRow("equal") << "12,34"
+                               << "12,34" << 0;
+        QTest::newRow("DIS after every time") << "DIS."
+                                              << "59:59,99" << 1;
+        QTest::newRow("dis lower case is DIS") << "dis."
+                                               << "1:00,00" << 1;
+        QTest::newRow("blank after DIS") << "  "
+                                         << "DIS." << 1;
+        QTest::newRow("empty after time") << ""
+                                          << "9,99" << 1;
+        QTest::newRow("two blanks: ordinal") << ""
+                                             << "   " << -1;
     }
     void order() {
         QFETCH(QString, a);
@@ -74,11 +83,11 @@ private slots:
         QTest::addColumn<QStringList>("places");
         QTest::newRow("dense") << QStringList{"20,00", "20,00", "21,00"} << QStringList{}
                                << QStringList{"1", "1", "2"};
-        QTest::newRow("no result no place") << QStringList{"20,00", "", "21,00"} << QStringList{}
-                                            << QStringList{"1", "", "2"};
-        QTest::newRow("per class") << QStringList{"20,00", "22,00", "19,00", "19,00", "25,00"}
-                                   << QStringList{"A", "A", "B", "B", "B"}
-                                   << QStringList{"1", "2", "1", "1", "2"};
+        QTest::newRow("no result no place")
+            << QStringList{"20,00", "", "21,00"} << QStringList{} << QStringList{"1", "", "2"};
+        QTest::newRow("per class")
+            << QStringList{"20,00", "22,00", "19,00", "19,00", "25,00"}
+            << QStringList{"A", "A", "B", "B", "B"} << QStringList{"1", "2", "1", "1", "2"};
         QTest::newRow("class restarts equal time")
             << QStringList{"20,00", "20,00"} << QStringList{"A", "B"} << QStringList{"1", "1"};
     }
@@ -91,8 +100,9 @@ private slots:
 
     void sortingWithTheComparisonRanks() {
         QStringList cells{"", "1:02,50", "DIS.", "9,87", "12,34", "  ", "10,00"};
-        std::stable_sort(cells.begin(), cells.end(),
-                         [](const QString& a, const QString& b) { return CompareRunCells(a, b) < 0; });
+        std::stable_sort(cells.begin(), cells.end(), [](const QString& a, const QString& b) {
+            return CompareRunCells(a, b) < 0;
+        });
         QCOMPARE(cells, (QStringList{"9,87", "10,00", "12,34", "1:02,50", "DIS.", "", "  "}));
     }
 };

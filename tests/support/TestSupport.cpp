@@ -6,7 +6,9 @@ bool TScriptedDialogs::AskYesNo(const QString& text, const QString& caption) {
     return answers.isEmpty() ? false : answers.takeFirst();
 }
 
-void TScriptedDialogs::ShowMessage(const QString& text, const QString&) { messages << text; }
+void TScriptedDialogs::ShowMessage(const QString& text, const QString&) {
+    messages << text;
+}
 
 QString TScriptedDialogs::OpenFileName(const QStringList&, int& filterIndex, const QString&) {
     if (chosenFilter > 0) filterIndex = chosenFilter;
@@ -27,8 +29,8 @@ QString TScriptedDialogs::SaveFileName(const QStringList&, int& filterIndex, con
 
 TProtocolRows ParticipantRows(int n, const QList<int>& startNumbers) {
     TProtocolRows rows;
-    rows.push_back({"St.Nr.", "Name, Vorname", "Ort", "Klasse", "Datum", "", "", "", "", "", "",
-                    "", "", ""});
+    rows.push_back(
+        {"St.Nr.", "Name, Vorname", "Ort", "Klasse", "Datum", "", "", "", "", "", "", "", "", ""});
     for (int i = 0; i < n; ++i) {
         QStringList r(14);
         r[0] = QString::number(startNumbers.value(i, i + 1));

@@ -8,13 +8,13 @@
 // Answers the main window's questions from a script and records what was asked.
 class TScriptedDialogs : public TDialogs {
 public:
-    QList<bool> answers;        // consumed front first; No when empty
-    QStringList asked;          // texts of the questions, in order
-    QStringList askedCaptions;  // their captions
-    QStringList messages;       // texts of the messages shown
-    QStringList openNames;      // consumed front first by OpenFileName
-    QStringList saveNames;      // consumed front first by SaveFileName
-    int chosenFilter = 0;       // when > 0, the filter index the "operator" picks
+    QList<bool> answers;       // consumed front first; No when empty
+    QStringList asked;         // texts of the questions, in order
+    QStringList askedCaptions; // their captions
+    QStringList messages;      // texts of the messages shown
+    QStringList openNames;     // consumed front first by OpenFileName
+    QStringList saveNames;     // consumed front first by SaveFileName
+    int chosenFilter = 0;      // when > 0, the filter index the "operator" picks
     QStringList shellOpened, shellPrinted;
 
     bool AskYesNo(const QString& text, const QString& caption) override;
@@ -30,8 +30,8 @@ public:
 #include "core/FMain.h"
 #include "core/TickCount.h"
 
-#include <QTemporaryDir>
 #include <memory>
+#include <QTemporaryDir>
 
 // A protocol as a file would give it: the title row, then n participants with start numbers
 // 1..n (or the given ones).
