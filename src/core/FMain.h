@@ -151,6 +151,8 @@ public:
     // The first protocol row (title row included) whose start number is exactly this number.
     int FindStartNumberRow(int startNumber) const;
     void CopyTrack1List();
+    // The first heat of the mode: "Qualifikation" entries 1 and 0 (the dummy), else 0 and 1.
+    void SelectStartEntries();
     // Participant-list entry i stands for the row at load-order position i + 1; these map
     // between the two also while the protocol is shown in ranking order.
     int EntryIndexOfRow(int row) const;
@@ -240,6 +242,9 @@ private:
     void setupMenus();
     void setupTimers();
     void setupComPort();
+    void SetHeatSetupEnabled(bool on); // lists, mode, settings and load: off while timing
+    void BackToReady();
+    void ArmForNextStart(); // only the start beam armed
     void SetCommandEnabled(TBitBtnWithColor* button, QAction* item, bool enabled,
                            TColor faceWhenEnabled);
     TColor m_trackColor[2] = {Colors::clBlue, Colors::clGreen};

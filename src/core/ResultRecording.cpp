@@ -58,8 +58,6 @@ void TFormMain::cbVidChange() {
             cbBuhn1->insertItem(0, QStringLiteral("0"));
             CopyTrack1List();
         }
-        cbBuhn1->setCurrentIndex(cbBuhn1->count() > 1 ? 1 : -1);
-        cbBuhn2->setCurrentIndex(cbBuhn2->count() > 0 ? 0 : -1);
     } else {
         if (dummy >= 0) {
             // The list entry that belongs to the dummy row goes with it, wherever the row
@@ -69,13 +67,18 @@ void TFormMain::cbVidChange() {
             if (entry >= 0 && entry < cbBuhn1->count()) cbBuhn1->removeItem(entry);
             CopyTrack1List();
         }
-        cbBuhn1->setCurrentIndex(cbBuhn1->count() > 0 ? 0 : -1);
-        cbBuhn2->setCurrentIndex(cbBuhn2->count() > 1 ? 1 : -1);
     }
+    SelectStartEntries();
     ApplyTrackCount();
     cbAllTrasse->setVisible(!cbBuhn2->isVisibleTo(this) && CountZabegov > 1);
     LayoutWindow();
     bSTART->setFocus();
+}
+
+void TFormMain::SelectStartEntries() {
+    const int first = Vid() == 0 ? 1 : 0;
+    cbBuhn1->setCurrentIndex(first < cbBuhn1->count() ? first : -1);
+    cbBuhn2->setCurrentIndex(1 - first < cbBuhn2->count() ? 1 - first : -1);
 }
 
 void TFormMain::CopyTrack1List() {

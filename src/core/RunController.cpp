@@ -82,16 +82,37 @@ void TFormMain::UpdateControls() {
     labEditON->setEnabled(saveOn);
 }
 
+void TFormMain::SetHeatSetupEnabled(bool on) {
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{cbBuhn1, cbBuhn2, cbVid, cbAllTrasse, bCFG, sbLoad})
+        w->setEnabled(on);
+    mConfig->setEnabled(on);
+}
+
+void TFormMain::BackToReady() {
+    // What RESET and ABBRECHEN both give back to the operator.
+    SetHeatSetupEnabled(true);
+    SetCommandEnabled(bSTART, mStart, true, Colors::clGreen);
+    sb1del->setEnabled(false);
+    sb2del->setEnabled(false);
+    for (QWidget* w : std::initializer_list<QWidget*>{sb1, sb2})
+        w->setEnabled(true);
+    Trasse1->setEnabled(true);
+    Trasse2->setEnabled(true);
+}
+
+void TFormMain::ArmForNextStart() {
+    DisarmBeam(ImageLS1);
+    DisarmBeam(ImageLS2);
+    ArmBeam(ImageLSstart);
+}
+
 void TFormMain::mStartClick() {
     StartTick = TickCount(); // first: everything below happens after the start instant
     if (isPlaySound && isPlaySound1) PlayStartCue();
     StopTicks = {0, 0};
     Clock->start();
-    for (QWidget* w : {static_cast<QWidget*>(cbBuhn1), static_cast<QWidget*>(cbBuhn2),
-                       static_cast<QWidget*>(cbVid), static_cast<QWidget*>(cbAllTrasse),
-                       static_cast<QWidget*>(bCFG), static_cast<QWidget*>(sbLoad)})
-        w->setEnabled(false);
-    mConfig->setEnabled(false);
+    SetHeatSetupEnabled(false);
     SetCommandEnabled(bSTART, mStart, false, Colors::clGreen);
     SetCommandEnabled(bRESET, mReset, false, Colors::clBlack);
     SetCommandEnabled(bAbbruch, Abruch1, true, Colors::clNavy);
@@ -162,24 +183,10 @@ void TFormMain::mResetClick() {
     ShowTime(1, 0);
     LastCell[0] = TLastCell{};
     LastCell[1] = TLastCell{};
-    bCFG->setEnabled(true);
-    mConfig->setEnabled(true);
-    sbLoad->setEnabled(true);
-    SetCommandEnabled(bSTART, mStart, true, Colors::clGreen);
     SetCommandEnabled(bRESET, mReset, false, Colors::clBlack);
-    sb1del->setEnabled(false);
-    sb2del->setEnabled(false);
-    sb1->setEnabled(true);
-    sb2->setEnabled(true);
-    Trasse1->setEnabled(true);
-    Trasse2->setEnabled(true);
-    for (QWidget* w : {static_cast<QWidget*>(cbBuhn1), static_cast<QWidget*>(cbBuhn2),
-                       static_cast<QWidget*>(cbVid), static_cast<QWidget*>(cbAllTrasse)})
-        w->setEnabled(true);
+    BackToReady();
     AdvanceParticipants();
-    DisarmBeam(ImageLS1);
-    DisarmBeam(ImageLS2);
-    ArmBeam(ImageLSstart);
+    ArmForNextStart();
     RepaintProtocol();
     SetCommandEnabled(bAbbruch, Abruch1, false, Colors::clNavy);
     bSTART->setFocus();
@@ -192,24 +199,10 @@ void TFormMain::Abruch1Click() {
     TimerGesperrtStart->stop();
     ShowTime(0, 0);
     ShowTime(1, 0);
-    bCFG->setEnabled(true);
-    mConfig->setEnabled(true);
-    sbLoad->setEnabled(true);
-    SetCommandEnabled(bSTART, mStart, true, Colors::clGreen);
-    sb1del->setEnabled(false);
-    sb2del->setEnabled(false);
-    sb1->setEnabled(true);
-    sb2->setEnabled(true);
-    Trasse1->setEnabled(true);
-    Trasse2->setEnabled(true);
-    for (QWidget* w : {static_cast<QWidget*>(cbBuhn1), static_cast<QWidget*>(cbBuhn2),
-                       static_cast<QWidget*>(cbVid), static_cast<QWidget*>(cbAllTrasse)})
-        w->setEnabled(true);
+    BackToReady();
     SetCommandEnabled(bSTOP1, mSTOP1, false, Colors::clRed);
     SetCommandEnabled(bSTOP2, mStop2, false, Colors::clRed);
-    DisarmBeam(ImageLS1);
-    DisarmBeam(ImageLS2);
-    ArmBeam(ImageLSstart);
+    ArmForNextStart();
     SetCommandEnabled(bAbbruch, Abruch1, false, Colors::clNavy);
     bSTART->setFocus();
     // START was enabled unconditionally above, as after every abort; the lists did not move,

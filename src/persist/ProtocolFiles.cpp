@@ -124,13 +124,7 @@ void TFormMain::RestoreAfterLoad(const QString& fileName) {
     setWindowTitle(QStringLiteral("TL-Veltaro: ") + base);
     cbBuhn1->setEnabled(cbBuhn1->count() >= 1);
     cbBuhn2->setEnabled(cbBuhn2->count() >= 2);
-    if (Vid() == 0) {
-        cbBuhn1->setCurrentIndex(cbBuhn1->count() > 1 ? 1 : -1);
-        cbBuhn2->setCurrentIndex(cbBuhn2->count() > 0 ? 0 : -1);
-    } else {
-        cbBuhn1->setCurrentIndex(cbBuhn1->count() > 0 ? 0 : -1);
-        cbBuhn2->setCurrentIndex(cbBuhn2->count() > 1 ? 1 : -1);
-    }
+    SelectStartEntries();
     SortGrid1->setModified(false);
     UpdateControls();
     UpdateTrackCaptions();

@@ -44,13 +44,7 @@ void TFormMain::ProtocolCommand(int tag) {
             for (int c = Col::Turm1; c <= SortGrid1->ColCount() - 2; ++c)
                 SortGrid1->setCells(c, r, QString());
         SortGrid1->EndUpdate();
-        if (Vid() == 0) {
-            cbBuhn1->setCurrentIndex(cbBuhn1->count() > 1 ? 1 : -1);
-            cbBuhn2->setCurrentIndex(cbBuhn2->count() > 0 ? 0 : -1);
-        } else {
-            cbBuhn1->setCurrentIndex(cbBuhn1->count() > 0 ? 0 : -1);
-            cbBuhn2->setCurrentIndex(cbBuhn2->count() > 1 ? 1 : -1);
-        }
+        SelectStartEntries();
         LocateTrackRows();
         SortGrid1->SelectRow(1);
         ProtocolRefresh();
