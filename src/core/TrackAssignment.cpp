@@ -69,7 +69,8 @@ void TFormMain::AdvanceParticipants() {
     }
     int row = (Vid() == 0 ? cbBuhn2->currentIndex() : cbBuhn1->currentIndex()) + 1;
     if (CountBahn >= 2) row = cbBuhn1->currentIndex() + 1;
-    if (row >= 1 && row < SortGrid1->RowCount()) SortGrid1->SelectRow(RowOfEntry(row - 1));
+    const int target = row >= 1 ? RowOfEntry(row - 1) : -1;
+    if (target >= 1 && target < SortGrid1->RowCount()) SortGrid1->SelectRow(target);
     if (CountBahn == 1) cbBuhnChange();
 }
 
