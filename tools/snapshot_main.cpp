@@ -47,10 +47,9 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QStandardPaths::setTestModeEnabled(true);
     QTemporaryDir settingsDir;
-    SetMainSettingsStoreFactory([&] {
-        return std::make_unique<QSettings>(settingsDir.filePath("snapshot.conf"),
-                                           QSettings::IniFormat);
-    });
+    QString settingsFile;
+    SetMainSettingsStoreFactory(
+        [&] { return std::make_unique<QSettings>(settingsFile, QSettings::IniFormat); });
     const QString out = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(".");
     QDir().mkpath(out);
     QStringList states;
@@ -63,6 +62,7 @@ int main(int argc, char** argv) {
     SetTickSource(TManualClock::Source(clock));
     bool ok = true;
     for (const QString& state : states) {
+        settingsFile = settingsDir.filePath(state + ".conf"); // each state starts from defaults
         TFormMain w;
         w.cbVid->setCurrentIndex(state == "qualifikation" ? 0 : 2);
         if (state == "seconds") w.SetTimeFormat(0);
