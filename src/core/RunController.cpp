@@ -121,7 +121,9 @@ void TFormMain::mStartClick() {
     Trasse1->setEnabled(false);
     Trasse2->setEnabled(false);
     SetCommandEnabled(bSTOP1, mSTOP1, true, Colors::clRed);
-    SetCommandEnabled(bSTOP2, mStop2, true, Colors::clRed);
+    // With one track the second STOP is not offered at all: its button is hidden, and a stray
+    // F6 or track-2 contact would otherwise write a time for the hidden list's participant.
+    SetCommandEnabled(bSTOP2, mStop2, CountBahn >= 2, Colors::clRed);
     bSTOP1->setFocus();
     DisarmBeam(ImageLSstart);
     DisarmBeam(ImageLS1);
