@@ -10,6 +10,7 @@
 //   persist/ProtocolFiles.cpp, persist/SettingsGlue.cpp   files, HTML, settings
 //   ui/MainLayout.cpp          building and arranging the controls
 #include "core/Colors.h"
+#include "persist/ProtocolHtml.h"
 #include "persist/ProtocolText.h"
 #include "widgets/SortGrid.h"
 
@@ -212,7 +213,8 @@ public:
     void RestoreAfterLoad(const QString& fileName);
     void sbSaveClick();
     void sbLoadClick();
-    void sbInetClick(int tag); // 0: open the page, 1: print it
+    void sbInetClick(int tag);  // 0: open the page, 1: print it
+    THtmlPage HtmlPage() const; // the protocol as it is shown: hidden columns left out
     bool RemoveDummyRow();
     void RestoreDummyRow();
     QStringList OpenFilters() const;

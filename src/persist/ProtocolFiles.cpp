@@ -141,6 +141,13 @@ void TFormMain::sbLoadClick() {
     RestoreAfterLoad(name);
 }
 
+THtmlPage TFormMain::HtmlPage() const {
+    THtmlPage page{QStringLiteral("TL-Veltaro"), Title, ProtocolRows(), {}, CountZabegov};
+    for (int c = 0; c < SortGrid1->ColCount(); ++c)
+        page.colWidths << SortGrid1->ColWidths(c);
+    return page;
+}
+
 bool TFormMain::RemoveDummyRow() {
     for (int r = 1; r < SortGrid1->RowCount(); ++r) {
         if (SortGrid1->Cells(Col::StNr, r) == QLatin1String("0")) {
@@ -169,10 +176,7 @@ void TFormMain::sbSaveClick() {
     QString error;
     bool ok;
     if (filters.value(index - 1) == HtmlFilter()) {
-        THtmlPage page{QStringLiteral("TL-Veltaro"), Title, ProtocolRows(), {}, CountZabegov};
-        for (int c = 0; c < SortGrid1->ColCount(); ++c)
-            page.colWidths << SortGrid1->ColWidths(c);
-        ok = ::WriteProtocolHtml(name, page, &error);
+        ok = ::WriteProtocolHtml(name, HtmlPage(), &error);
     } else {
         ok = WriteProtocolText(name, &error);
     }
@@ -192,11 +196,8 @@ void TFormMain::sbInetClick(int tag) {
     const QString name = ProgramBaseName() + QStringLiteral(".html");
     const bool wasModified = SortGrid1->Modified();
     const bool dummy = RemoveDummyRow();
-    THtmlPage page{QStringLiteral("TL-Veltaro"), Title, ProtocolRows(), {}, CountZabegov};
-    for (int c = 0; c < SortGrid1->ColCount(); ++c)
-        page.colWidths << SortGrid1->ColWidths(c);
     QString error;
-    if (!::WriteProtocolHtml(name, page, &error))
+    if (!::WriteProtocolHtml(name, HtmlPage(), &error))
         Dialogs->ShowMessage(QStringLiteral("Error write file: ") + name + '\n' + error,
                              QStringLiteral("Veltaro"));
     if (QFileInfo::exists(name)) {
