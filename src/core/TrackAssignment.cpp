@@ -4,7 +4,6 @@
 #include "core/Participants.h"
 #include "widgets/SortGrid.h"
 
-#include <algorithm>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -181,30 +180,13 @@ int TFormMain::RowOfEntry(int entry) const {
 }
 
 QVector<int> TFormMain::LoadOrder() const {
-    // Load order is the order by entry number, as the unsorted view restores it: numbers
-    // numerically, anything else by its text, equal keys in their present order.
-    struct Key {
-        bool number;
-        double value;
-        QString text;
-        int row;
-    };
-    QVector<Key> keys;
-    keys.reserve(SortGrid1->RowCount());
-    for (int r = 1; r < SortGrid1->RowCount(); ++r) {
-        const QString t = SortGrid1->Cells(Col::Entry, r);
-        bool ok = false;
-        const double v = t.trimmed().toDouble(&ok);
-        keys.push_back({ok, v, t, r});
-    }
-    std::stable_sort(keys.begin(), keys.end(), [](const Key& a, const Key& b) {
-        if (a.number != b.number) return a.number; // typed garbage after every number
-        if (a.number) return a.value < b.value;
-        return QString::compare(a.text, b.text) < 0;
-    });
-    QVector<int> order;
-    order.reserve(keys.size());
-    for (const Key& k : keys)
-        order.push_back(k.row);
-    return order;
+    // Load order is the order the unsorted view restores: the entry numbers, compared as the
+    // grid's numeric sort compares them, equal keys in their present order.
+    QVector<QStringList> table;
+    table.reserve(SortGrid1->RowCount());
+    for (int r = 0; r < SortGrid1->RowCount(); ++r)
+        table.push_back({SortGrid1->Cells(Col::Entry, r)});
+    TSortOptions options;
+    options.SortStyle = ssNumeric;
+    return SortRowOrder(table, {0}, options);
 }
