@@ -5,6 +5,8 @@
 #include "core/Participants.h"
 #include "widgets/SortGrid.h"
 
+#include <algorithm>
+#include <functional>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -59,12 +61,18 @@ void TFormMain::ProtocolCommand(int tag) {
     if (amp >= 0) caption[amp] = ' ';
     if (!Dialogs->AskYesNo(caption + '?', QStringLiteral("Подтвердите"))) return;
     int r = SortGrid1->Row();
-    for (int i = 0; i < tag; ++i) {
-        // The last data row is never deleted here, so a protocol always keeps one participant.
-        if (r < 1 || r >= SortGrid1->RowCount() - 1) break;
-        RemoveEntry(EntryIndexOfRow(r));
+    // The rows below move up, so rows r, r + 1, ... go in turn; the last data row is never
+    // deleted here, so a protocol always keeps one participant.
+    const int count = r < 1 ? 0 : std::clamp(SortGrid1->RowCount() - 1 - r, 0, tag);
+    QList<int> entries;
+    for (int i = 0; i < count; ++i)
+        entries << EntryIndexOfRow(r + i);
+    for (int i = 0; i < count; ++i)
         SortGrid1->DeleteRow(r);
-    }
+    // Highest entry first, so the indexes still to remove keep their meaning.
+    std::sort(entries.begin(), entries.end(), std::greater<int>());
+    for (int entry : entries)
+        RemoveEntry(entry);
     if (r > SortGrid1->RowCount() - 1) r = SortGrid1->RowCount() - 1;
     r = std::max(r, 1);
     SortGrid1->setRow(r);
