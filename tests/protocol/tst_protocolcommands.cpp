@@ -64,9 +64,9 @@ private slots:
         QCOMPARE(Entries(w.cbBuhn2), entries);
         QCOMPARE(w.RunCounter, yes ? 0 : 3);
         QCOMPARE(w.SortGrid1->Modified(), yes);
-        QCOMPARE(w.StatusPanels[0]->text(),
-                 yes ? QString("%1:%2").arg(w.SortGrid1->Row()).arg(left.size())
-                     : w.StatusPanels[0]->text());
+        if (yes) // the status bar shows the current row and the rows left
+            QCOMPARE(w.StatusPanels[0]->text(),
+                     QString("%1:%2").arg(w.SortGrid1->Row()).arg(left.size()));
     }
 
     void deleteSeveralRows_data() {
