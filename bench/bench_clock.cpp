@@ -1,7 +1,7 @@
 // The race clock: cost of one display tick with both tracks running (painting included),
 // the resolution of TickCount(), and the latency from a key press to the tick read by STOP.
 #include "BenchSupport.h"
-#include "core/FMain.h"
+#include "ui/FMain.h"
 
 #include <map>
 #include <QApplication>

@@ -2,8 +2,8 @@
 // the STOP handler, while the clock refreshes both tracks at 100 Hz; in the same run the bare
 // wake-up of the serial event thread (line change to thread awake).
 #include "BenchSupport.h"
-#include "core/FMain.h"
-#include "input/BeamImage.h"
+#include "ui/FMain.h"
+#include "widgets/BeamImage.h"
 #include "input/ComDeviceSim.h"
 #include "input/Comms.h"
 

@@ -1,8 +1,8 @@
 // Load and save of large protocols through the main window: the load includes the list
 // rebuild and the recomputation of results and places.
 #include "BenchSupport.h"
-#include "core/Dialogs.h"
-#include "core/FMain.h"
+#include "ui/Dialogs.h"
+#include "ui/FMain.h"
 #include "core/TimeFormat.h"
 
 #include <QApplication>

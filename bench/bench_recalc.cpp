@@ -1,6 +1,6 @@
 // RecalcProtocol on large protocols: six runs, a class column, 1k / 10k / 100k rows.
 #include "BenchSupport.h"
-#include "core/FMain.h"
+#include "ui/FMain.h"
 #include "core/TimeFormat.h"
 
 #include <QApplication>

@@ -1,6 +1,6 @@
 // Renders the main window offscreen in named states and writes one PNG per state.
 //   snapshot <out-dir> [state ...]   states: ready running finished qualifikation seconds
-#include "core/FMain.h"
+#include "ui/FMain.h"
 #include "core/TickCount.h"
 #include "persist/SettingsGlue.h"
 #include "widgets/BitBtnWithColor.h"

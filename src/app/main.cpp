@@ -1,4 +1,4 @@
-#include "core/FMain.h"
+#include "ui/FMain.h"
 
 #include <QApplication>
 

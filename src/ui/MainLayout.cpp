@@ -1,13 +1,14 @@
 // Building and arranging the main window's controls. The constructor runs the setup steps
 // in an order where every step finds what it needs: panels first, then what sits on them,
 // then the menus whose actions share the buttons' enabled flags, then timers and the port.
-#include "core/Dialogs.h"
-#include "core/FMain.h"
+#include "widgets/QtColors.h"
+#include "ui/Dialogs.h"
+#include "ui/FMain.h"
 #include "core/TimeFormat.h"
-#include "input/BeamImage.h"
+#include "widgets/BeamImage.h"
 #include "input/Comms.h"
 #include "input/PortNames.h"
-#include "ui/Udigit.h"
+#include "widgets/Udigit.h"
 #include "widgets/BitBtnWithColor.h"
 #include "widgets/SortGrid.h"
 

@@ -1,3 +1,4 @@
+#include "widgets/QtColors.h"
 #include "widgets/BitBtnWithColor.h"
 
 #include <QMouseEvent>

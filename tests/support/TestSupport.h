@@ -1,5 +1,5 @@
 #pragma once
-#include "core/Dialogs.h"
+#include "ui/Dialogs.h"
 
 #include <QList>
 #include <QString>
@@ -27,7 +27,7 @@ public:
     void ShellPrint(const QString& file) override { shellPrinted << file; }
 };
 
-#include "core/FMain.h"
+#include "ui/FMain.h"
 #include "core/TickCount.h"
 
 #include <memory>

@@ -1,9 +1,10 @@
 // The race clock's display side: the 10 ms tick and the digits of both tracks. Recorded
 // times never pass through here; the tick only refreshes what the operator sees.
-#include "core/FMain.h"
+#include "widgets/QtColors.h"
+#include "ui/FMain.h"
 #include "core/TickCount.h"
 #include "core/TimeFormat.h"
-#include "ui/Udigit.h"
+#include "widgets/Udigit.h"
 
 #include <QLabel>
 #include <QToolButton>

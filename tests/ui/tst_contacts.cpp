@@ -1,6 +1,6 @@
 // Contacts on the simulated port drive the run through the real event thread.
-#include "core/FMain.h"
-#include "input/BeamImage.h"
+#include "ui/FMain.h"
+#include "widgets/BeamImage.h"
 #include "input/ComDeviceSim.h"
 #include "input/Comms.h"
 #include "TestSupport.h"

@@ -1,6 +1,6 @@
 // Saving, loading and publishing the protocol from the main window.
-#include "core/Dialogs.h"
-#include "core/FMain.h"
+#include "ui/Dialogs.h"
+#include "ui/FMain.h"
 #include "core/Participants.h"
 #include "persist/ProtocolHtml.h"
 #include "persist/ProtocolText.h"

@@ -1,4 +1,4 @@
-#include "input/BeamImage.h"
+#include "widgets/BeamImage.h"
 
 #include <QMouseEvent>
 #include <QPainter>

@@ -1,6 +1,6 @@
 // Where a stopped time lands, and the competition modes that decide the track count and
 // the "Qualifikation" dummy entry.
-#include "core/FMain.h"
+#include "ui/FMain.h"
 #include "core/Participants.h"
 #include "widgets/BitBtnWithColor.h"
 #include "widgets/SortGrid.h"

@@ -1,6 +1,7 @@
 // Who climbs on which track: the participant lists, their advance after each heat, the
 // manual assignments and the track captions that turn red when no run is left.
-#include "core/FMain.h"
+#include "widgets/QtColors.h"
+#include "ui/FMain.h"
 #include "core/Participants.h"
 #include "widgets/SortGrid.h"
 

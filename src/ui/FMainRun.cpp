@@ -1,11 +1,11 @@
 // The run state machine: START, STOP, RESET, ABBRECHEN and the controls they enable.
 // Every path to a command (button, key, contact, timer) ends in one of these handlers,
 // always on the GUI thread.
-#include "core/FMain.h"
+#include "ui/FMain.h"
 #include "core/Platform.h"
 #include "core/TickCount.h"
 #include "core/TimeFormat.h"
-#include "input/BeamImage.h"
+#include "widgets/BeamImage.h"
 #include "widgets/BitBtnWithColor.h"
 #include "widgets/SortGrid.h"
 

@@ -1,7 +1,7 @@
 // The operator's protocol commands: deleting rows, clearing results, DIS, edit mode, and
 // what follows a row selection.
-#include "core/Dialogs.h"
-#include "core/FMain.h"
+#include "ui/Dialogs.h"
+#include "ui/FMain.h"
 #include "core/Participants.h"
 #include "widgets/SortGrid.h"
 

@@ -1,5 +1,5 @@
 // The operator's protocol commands with their questions answered yes and no.
-#include "core/FMain.h"
+#include "ui/FMain.h"
 #include "TestSupport.h"
 
 #include <QCheckBox>

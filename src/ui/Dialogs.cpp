@@ -1,4 +1,4 @@
-#include "core/Dialogs.h"
+#include "ui/Dialogs.h"
 
 #include <QApplication>
 #include <QDesktopServices>

@@ -1,6 +1,6 @@
 // Whole competitions driven by keys, one per mode, compared byte for byte with the exit copy
 // an earlier build wrote for the same keys: restructuring must not change a single result.
-#include "core/FMain.h"
+#include "ui/FMain.h"
 #include "TestSupport.h"
 
 #include <QCheckBox>

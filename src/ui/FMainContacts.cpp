@@ -1,7 +1,7 @@
 // Turning modem-line notifications into START / STOP: polarity, beam locks and the start
 // lock-out. Runs on the GUI thread; the serial thread waits while these handlers run.
-#include "core/FMain.h"
-#include "input/BeamImage.h"
+#include "ui/FMain.h"
+#include "widgets/BeamImage.h"
 #include "input/Comms.h"
 #include "widgets/BitBtnWithColor.h"
 

@@ -1,5 +1,5 @@
 // Saving, loading and publishing through the main window, and settings across a restart.
-#include "core/FMain.h"
+#include "ui/FMain.h"
 #include "persist/SettingsGlue.h"
 #include "TestSupport.h"
 

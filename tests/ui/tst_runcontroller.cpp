@@ -1,8 +1,9 @@
 // The run state machine driven the way an operator drives it: keys, clicks, mouse-downs.
-#include "core/FMain.h"
-#include "input/BeamImage.h"
+#include "widgets/QtColors.h"
+#include "ui/FMain.h"
+#include "widgets/BeamImage.h"
 #include "TestSupport.h"
-#include "ui/Udigit.h"
+#include "widgets/Udigit.h"
 #include "widgets/BitBtnWithColor.h"
 
 #include <QCheckBox>

@@ -1,5 +1,6 @@
 // Result times, ranking and places, and how the protocol's cells look.
-#include "core/FMain.h"
+#include "widgets/QtColors.h"
+#include "ui/FMain.h"
 #include "core/TimeFormat.h"
 #include "protocol/RunCells.h"
 #include "widgets/SortGrid.h"

@@ -1,5 +1,5 @@
 // Whole competitions run with keys: heat order, recording columns, DIS, ranking.
-#include "core/FMain.h"
+#include "ui/FMain.h"
 #include "TestSupport.h"
 
 #include <QCheckBox>
