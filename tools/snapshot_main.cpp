@@ -1,8 +1,8 @@
 // Renders the main window offscreen in named states and writes one PNG per state.
 //   snapshot <out-dir> [state ...]   states: ready running finished qualifikation seconds
-#include "ui/FMain.h"
 #include "core/TickCount.h"
 #include "persist/SettingsGlue.h"
+#include "ui/FMain.h"
 #include "widgets/BitBtnWithColor.h"
 
 #include <cstdio>
@@ -48,8 +48,6 @@ int main(int argc, char** argv) {
     QStandardPaths::setTestModeEnabled(true);
     QTemporaryDir settingsDir;
     QString settingsFile;
-    SetMainSettingsStoreFactory(
-        [&] { return std::make_unique<QSettings>(settingsFile, QSettings::IniFormat); });
     const QString out = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(".");
     QDir().mkpath(out);
     QStringList states;
@@ -63,8 +61,9 @@ int main(int argc, char** argv) {
     bool ok = true;
     for (const QString& state : states) {
         settingsFile = settingsDir.filePath(state + ".conf"); // each state starts from defaults
-        TFormMain w;
-        w.cbVid->setCurrentIndex(state == "qualifikation" ? 0 : 2);
+        TAppParts parts(std::make_unique<QSettings>(settingsFile, QSettings::IniFormat));
+        TFormMain w(parts, nullptr);
+        w.SetVid(state == "qualifikation" ? 0 : 2);
         if (state == "seconds") w.SetTimeFormat(0);
         w.LoadProtocolRows(SampleRows(), QStringLiteral("Stadtmeisterschaft"));
         w.show();
@@ -78,10 +77,9 @@ int main(int argc, char** argv) {
             w.IssueCommand(w.mStop2);
             clock.advance(2468);
             w.IssueCommand(w.mSTOP1);
-            w.TimerAuto0->stop();
         }
         ok = Save(w, out, state) && ok;
-        if (w.Clock->isActive()) w.IssueCommand(w.Abruch1);
+        if (w.IsRunning()) w.IssueCommand(w.Abruch1);
         w.SortGrid1->setModified(false);
     }
     return ok ? 0 : 1;

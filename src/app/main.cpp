@@ -1,3 +1,6 @@
+// The composition root: the settings store, the contact port and the run are made here and
+// handed to the window, which makes none of them itself.
+#include "persist/SettingsGlue.h"
 #include "ui/FMain.h"
 
 #include <QApplication>
@@ -5,9 +8,13 @@
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("TL-Veltaro"));
-    TFormMain w;
-    w.show();
-    const int rc = app.exec();
-    w.Shutdown();
+    TAppParts parts(MainSettingsStore());
+    int rc = 0;
+    {
+        TFormMain w(parts, nullptr);
+        w.show();
+        rc = app.exec();
+        w.Shutdown();
+    } // the window writes the settings as it goes
     return rc;
 }

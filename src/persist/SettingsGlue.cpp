@@ -6,13 +6,6 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 
-namespace {
-std::function<std::unique_ptr<QSettings>()>& Factory() {
-    static std::function<std::unique_ptr<QSettings>()> factory;
-    return factory;
-}
-} // namespace
-
 QString ProgramBaseName() {
     const QString path = QCoreApplication::applicationFilePath();
     const QString base = QFileInfo(path).completeBaseName();
@@ -20,11 +13,5 @@ QString ProgramBaseName() {
 }
 
 std::unique_ptr<QSettings> MainSettingsStore() {
-    if (Factory()) return Factory()();
     return OpenSettingsStore(ProgramBaseName());
 }
-
-void SetMainSettingsStoreFactory(std::function<std::unique_ptr<QSettings>()> factory) {
-    Factory() = std::move(factory);
-}
-

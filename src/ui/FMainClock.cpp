@@ -1,9 +1,9 @@
 // The race clock's display side: the 10 ms tick and the digits of both tracks. Recorded
 // times never pass through here; the tick only refreshes what the operator sees.
-#include "widgets/QtColors.h"
-#include "ui/FMain.h"
 #include "core/TickCount.h"
 #include "core/TimeFormat.h"
+#include "ui/FMain.h"
+#include "widgets/QtColors.h"
 #include "widgets/Udigit.h"
 
 #include <QLabel>
@@ -11,8 +11,8 @@
 
 void TFormMain::ClockTimer() {
     // Each track reads the counter itself, so a late tick shows the freshest time per track.
-    if (mSTOP1->isEnabled()) ShowTime(0, std::int32_t(TickCount() - StartTick));
-    if (mStop2->isEnabled()) ShowTime(1, std::int32_t(TickCount() - StartTick));
+    if (Run->CanStop(0)) ShowTime(0, std::int32_t(Run->Elapsed(TickCount())));
+    if (Run->CanStop(1)) ShowTime(1, std::int32_t(Run->Elapsed(TickCount())));
 }
 
 void TFormMain::ShowTime(int track, std::int32_t ms) {
@@ -32,7 +32,7 @@ void SetLabelColour(QLabel* label, TColor c) {
 } // namespace
 
 void TFormMain::ShowDigits(int track, int s, int h) {
-    const int D = DigitDivisor(TimeFormat);
+    const int D = DigitDivisor(Settings.TimeFormat);
     const auto& d = track == 0 ? Digits1 : Digits2;
     d[0]->setValue((s / D) / 10);
     d[0]->setColorOn(s >= 10 * D ? Colors::clYellow : Colors::clDimGrey);
@@ -48,12 +48,12 @@ void TFormMain::ShowDigits(int track, int s, int h) {
 }
 
 void TFormMain::Button1Click(QToolButton* sender) {
-    StartTick -= sender == Button1 ? 3540000u : 540000u;
+    Run->ShiftStart(sender == Button1 ? 3540000u : 540000u);
 }
 
 void TFormMain::SetTimeFormat(int format) {
-    TimeFormat = NormalizedTimeFormat(format);
-    const bool minutes = TimeFormat >= 1;
+    Settings.TimeFormat = NormalizedTimeFormat(format);
+    const bool minutes = Settings.TimeFormat >= 1;
     for (QLabel* l : {LabMin1, LabMin2, Lab1_min, Lab2_min})
         l->setVisible(minutes);
     const int left = minutes ? 8 : 32;

@@ -1,42 +1,19 @@
-// Turning modem-line notifications into START / STOP: polarity, beam locks and the start
-// lock-out. Runs on the GUI thread; the serial thread waits while these handlers run.
+// Contact notifications reach the run controller with the tick at which the line changed;
+// the beam pictures show the controller's beam locks.
+#include "input/Comms.h"
 #include "ui/FMain.h"
 #include "widgets/BeamImage.h"
-#include "input/Comms.h"
-#include "widgets/BitBtnWithColor.h"
 
-#include <QTimer>
-
-namespace {
-constexpr std::uint32_t MaskCTS = 0x10, MaskDSR = 0x20, MaskRLSD = 0x80;
-
-// Whether a line notification is an edge the contact acts on. The whole status word is
-// compared with the stored bit, as the first notification after start-up must always be
-// evaluated (the initial stored values match no status word).
-bool ContactActs(std::uint32_t status, std::uint32_t mask, int polarity,
-                 std::uint32_t& lastLineState) {
-    if (status == lastLineState) return false;
-    const bool active = (status & mask) != 0;
-    lastLineState = status & mask;
-    return (polarity == 0 && active) || (polarity == 1 && !active);
-}
-} // namespace
-
-void TFormMain::ComPortCTS() {
-    if (!ContactActs(ComPort->ModemStatus(), MaskCTS, Alg1, LastLineState[0])) return;
-    if (TimerGesperrtStart->isActive()) return; // locked out: not even prolonged
-    if (bSTART->isEnabled() && BeamArmed(ImageLSstart)) IssueCommand(mStart);
-    if (!TimerGesperrtStart->isActive()) TimerGesperrtStart->start();
+void TFormMain::ComPortCTS(std::uint32_t tick) {
+    Run->ContactChanged(0, ComPort->ModemStatus(), tick);
 }
 
-void TFormMain::ComPortDSR() {
-    if (!ContactActs(ComPort->ModemStatus(), MaskDSR, Alg2, LastLineState[1])) return;
-    if (BeamArmed(ImageLS1) && bSTOP1->isEnabled()) IssueCommand(mSTOP1);
+void TFormMain::ComPortDSR(std::uint32_t tick) {
+    Run->ContactChanged(1, ComPort->ModemStatus(), tick);
 }
 
-void TFormMain::ComPortRLSD() {
-    if (!ContactActs(ComPort->ModemStatus(), MaskRLSD, Alg3, LastLineState[2])) return;
-    if (BeamArmed(ImageLS2) && bSTOP2->isEnabled()) IssueCommand(mStop2);
+void TFormMain::ComPortRLSD(std::uint32_t tick) {
+    Run->ContactChanged(2, ComPort->ModemStatus(), tick);
 }
 
 void TFormMain::ComPortOpen() {
@@ -50,8 +27,15 @@ void TFormMain::ComPortClose() {
 }
 
 void TFormMain::ImageLSClick(TImageLS* sender) {
-    sender->Tag ^= 1;
-    sender->ShowImage(sender->Tag);
+    Run->ToggleBeam(sender == ImageLSstart ? BeamStart
+                    : sender == ImageLS1   ? BeamStop1
+                                           : BeamStop2);
+}
+
+void TFormMain::ShowBeams() {
+    ImageLSstart->ShowImage(Run->BeamArmed(BeamStart) ? 1 : 0);
+    ImageLS1->ShowImage(Run->BeamArmed(BeamStop1) ? 1 : 0);
+    ImageLS2->ShowImage(Run->BeamArmed(BeamStop2) ? 1 : 0);
 }
 
 void TFormMain::LockLSstartClick() {
@@ -62,22 +46,4 @@ void TFormMain::LockLS1Click() {
 }
 void TFormMain::LockLS21Click() {
     ImageLSClick(ImageLS2);
-}
-
-bool TFormMain::BeamArmed(const TImageLS* image) const {
-    return image->Tag == 1;
-}
-
-void TFormMain::DisarmBeam(TImageLS* image) {
-    if (BeamArmed(image)) ImageLSClick(image);
-}
-
-void TFormMain::ArmBeam(TImageLS* image) {
-    if (!BeamArmed(image)) ImageLSClick(image);
-}
-
-void TFormMain::TimerGesperrtTimer() {
-    TimerGesperrtStart->stop();
-    if (!BeamArmed(ImageLS1) && bSTOP1->isEnabled()) ImageLSClick(ImageLS1);
-    if (!BeamArmed(ImageLS2) && bSTOP2->isEnabled()) ImageLSClick(ImageLS2);
 }

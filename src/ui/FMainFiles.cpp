@@ -1,10 +1,10 @@
 // Saving, loading and publishing the protocol from the main window.
-#include "ui/Dialogs.h"
-#include "ui/FMain.h"
 #include "core/Participants.h"
 #include "persist/ProtocolHtml.h"
 #include "persist/ProtocolText.h"
 #include "persist/SettingsGlue.h"
+#include "ui/Dialogs.h"
+#include "ui/FMain.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -99,7 +99,7 @@ void TFormMain::LoadProtocolRows(const TProtocolRows& rows, const QString& fileN
 
 void TFormMain::RestoreAfterLoad(const QString& fileName) {
     const QString base = QFileInfo(fileName).completeBaseName();
-    Title = base;
+    Settings.Title = base;
     cbVidChange();
     for (int c = 0; c < SortGrid1->ColCount(); ++c)
         if (SortGrid1->Cells(c, 0).trimmed().isEmpty())
@@ -132,7 +132,7 @@ void TFormMain::RestoreAfterLoad(const QString& fileName) {
 
 void TFormMain::sbLoadClick() {
     QStringList filters = OpenFilters();
-    int index = std::clamp(FilterInd, 1, int(filters.size()));
+    int index = std::clamp(Settings.FilterInd, 1, int(filters.size()));
     const QString name =
         Dialogs->OpenFileName(filters, index, QCoreApplication::applicationDirPath());
     if (name.isEmpty()) return;
@@ -142,7 +142,8 @@ void TFormMain::sbLoadClick() {
 }
 
 THtmlPage TFormMain::HtmlPage() const {
-    THtmlPage page{QStringLiteral("TL-Veltaro"), Title, ProtocolRows(), {}, CountZabegov};
+    THtmlPage page{
+        QStringLiteral("TL-Veltaro"), Settings.Title, ProtocolRows(), {}, Settings.CountZabegov};
     for (int c = 0; c < SortGrid1->ColCount(); ++c)
         page.colWidths << SortGrid1->ColWidths(c);
     return page;
@@ -165,11 +166,11 @@ void TFormMain::RestoreDummyRow() {
 
 void TFormMain::sbSaveClick() {
     const QStringList filters = SaveFilters();
-    int index = std::clamp(FilterInd, 1, int(filters.size()));
+    int index = std::clamp(Settings.FilterInd, 1, int(filters.size()));
     const QString name = Dialogs->SaveFileName(
         filters, index, QCoreApplication::applicationDirPath(), DefaultExportName());
     if (name.isEmpty()) return;
-    FilterInd = index;
+    Settings.FilterInd = index;
     QCoreApplication::processEvents();
     const bool wasModified = SortGrid1->Modified();
     const bool dummy = RemoveDummyRow();

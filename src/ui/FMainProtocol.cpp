@@ -1,8 +1,8 @@
 // The operator's protocol commands: deleting rows, clearing results, DIS, edit mode, and
 // what follows a row selection.
+#include "core/Participants.h"
 #include "ui/Dialogs.h"
 #include "ui/FMain.h"
-#include "core/Participants.h"
 #include "widgets/SortGrid.h"
 
 #include <algorithm>
@@ -83,7 +83,7 @@ void TFormMain::ProtocolCommand(int tag) {
 
 void TFormMain::sbDelClick(int tag) {
     const int t = tag == 1 ? 1 : 0;
-    const int column = LastCell[t].Column;
+    const int column = Run->LastCell(t).Column;
     if (column < 0) return; // the last stop wrote no cell: nothing to mark
     // The cell the stop filled: the same row the recorder chose for this track's participant,
     // which stays right also when the protocol is shown in ranking order.

@@ -1,16 +1,17 @@
 // Building and arranging the main window's controls. The constructor runs the setup steps
 // in an order where every step finds what it needs: panels first, then what sits on them,
 // then the menus whose actions share the buttons' enabled flags, then timers and the port.
-#include "widgets/QtColors.h"
-#include "ui/Dialogs.h"
-#include "ui/FMain.h"
+#include "core/TickCount.h"
 #include "core/TimeFormat.h"
-#include "widgets/BeamImage.h"
 #include "input/Comms.h"
 #include "input/PortNames.h"
-#include "widgets/Udigit.h"
+#include "ui/Dialogs.h"
+#include "ui/FMain.h"
+#include "widgets/BeamImage.h"
 #include "widgets/BitBtnWithColor.h"
+#include "widgets/QtColors.h"
 #include "widgets/SortGrid.h"
+#include "widgets/Udigit.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -80,7 +81,9 @@ QFrame* ColourShape(QWidget* parent, const char* name, TColor c) {
 }
 } // namespace
 
-TFormMain::TFormMain(QWidget* parent) : QMainWindow(parent), Dialogs(SystemDialogs()) {
+TFormMain::TFormMain(TAppParts& parts, TDialogs* dialogs, QWidget* parent)
+    : QMainWindow(parent), Settings(parts.Settings), Store(parts.Store.get()), Run(parts.Run.get()),
+      Dialogs(dialogs ? dialogs : SystemDialogs()), ComPort(parts.Port.get()) {
     setObjectName(QStringLiteral("FormMain"));
     ColumnTitles = {"St.Nr.", "Name, Vorname", "Ort",   "Klasse", "Datum", "Turm1", "Turm2",
                     "Turm3",  "Turm4",         "Turm5", "Turm6",  "Zeit",  "Platz", "."};
@@ -92,16 +95,7 @@ TFormMain::TFormMain(QWidget* parent) : QMainWindow(parent), Dialogs(SystemDialo
     setupMenus();
     setupTimers();
     setupComPort();
-    // The form's initial state: every run command off, all beams disarmed; START then
-    // follows the lists.
-    for (auto [b, a] :
-         {std::pair{bSTART, mStart}, std::pair{bSTOP1, mSTOP1}, std::pair{bSTOP2, mStop2},
-          std::pair{bRESET, mReset}, std::pair{bAbbruch, Abruch1}})
-        SetCommandEnabled(b, a, false, Colors::clBtnFace);
-    SetTimeFormat(TimeFormat);
-    SetAutoTime(5000);
-    SetTimerGesperrt(10000);
-    cbVid->setCurrentIndex(0);
+    setupRun();
     LoadSettings();
     sbLoad->setToolTip(QStringLiteral("Protokoll Öffnen"));
     cbVidChange();
@@ -122,9 +116,13 @@ TFormMain::TFormMain(QWidget* parent) : QMainWindow(parent), Dialogs(SystemDialo
 TFormMain::~TFormMain() {
     SaveSettings();
     // The port's notifications call into this window; stop them before the controls go.
+    ComPort->OnCTS = nullptr;
+    ComPort->OnDSR = nullptr;
+    ComPort->OnRLSD = nullptr;
     ComPort->OnOpen = nullptr;
     ComPort->OnClose = nullptr;
     ComPort->Close();
+    Run->disconnect(this);
 }
 
 void TFormMain::setupPanels() {
@@ -339,7 +337,7 @@ void TFormMain::setupSelectionRow() {
         auto* g = new QVBoxLayout(part);
         g->setContentsMargins(2, 0, 2, 2);
         g->setSpacing(1);
-        QFrame* bar = ColourShape(part, track == 0 ? "Shape1a" : "Shape2a", m_trackColor[track]);
+        QFrame* bar = ColourShape(part, track == 0 ? "Shape1a" : "Shape2a", TrackColor(track));
         bar->setFixedHeight(7);
         auto* line = new QHBoxLayout;
         auto* caption = Named(new QLabel(track == 0 ? QStringLiteral(" Kletterturm 1 ")
@@ -350,7 +348,7 @@ void TFormMain::setupSelectionRow() {
         cf.setPixelSize(16);
         cf.setBold(true);
         caption->setFont(cf);
-        QFrame* square = ColourShape(part, track == 0 ? "Shape1" : "Shape2", m_trackColor[track]);
+        QFrame* square = ColourShape(part, track == 0 ? "Shape1" : "Shape2", TrackColor(track));
         square->setFixedSize(25, 23);
         square->setCursor(Qt::PointingHandCursor);
         auto* list = Named(new QComboBox(part), track == 0 ? "cbBuhn1" : "cbBuhn2");
@@ -395,7 +393,11 @@ void TFormMain::setupSelectionRow() {
     midRow->addWidget(cbAllTrasse);
     mid->addWidget(cbVid);
     mid->addLayout(midRow);
-    connect(cbVid, qOverload<int>(&QComboBox::activated), this, [this] { cbVidChange(); });
+    connect(cbVid, qOverload<int>(&QComboBox::activated), this, [this](int index) {
+        Settings.Vid = index;
+        cbVidChange();
+    });
+    connect(cbAllTrasse, &QCheckBox::toggled, this, [this](bool on) { Settings.AllTrasse = on; });
     connect(seObmen, &QToolButton::clicked, this, [this] { seObmenClick(); });
 }
 
@@ -623,40 +625,32 @@ void TFormMain::setupTimers() {
     Clock->setInterval(10);
     Clock->setTimerType(Qt::PreciseTimer);
     connect(Clock, &QTimer::timeout, this, [this] { ClockTimer(); });
-    TimerGesperrtStart = Named(new QTimer(this), "TimerGesperrtStart");
-    TimerGesperrtStart->setInterval(10000);
-    connect(TimerGesperrtStart, &QTimer::timeout, this, [this] { TimerGesperrtTimer(); });
-    TimerAuto0 = Named(new QTimer(this), "TimerAuto0");
-    TimerAuto0->setInterval(5000);
-    connect(TimerAuto0, &QTimer::timeout, this, [this] { TimerAuto0Timer(); });
     TimerDate = Named(new QTimer(this), "TimerDate");
     TimerDate->setInterval(5000);
 }
 
+void TFormMain::setupRun() {
+    connect(Run, &TRunController::Started, this, &TFormMain::RunStarted);
+    connect(Run, &TRunController::TrackStoppedAt, this, &TFormMain::RunTrackStopped);
+    connect(Run, &TRunController::WasReset, this, [this] { RunBackToReady(true); });
+    connect(Run, &TRunController::Aborted, this, [this] { RunBackToReady(false); });
+    connect(Run, &TRunController::RunEnded, this, [this] { RunBackToReady(false); });
+    connect(Run, &TRunController::BeamsChanged, this, &TFormMain::ShowBeams);
+    connect(Run, &TRunController::Changed, this, &TFormMain::UpdateControls);
+    cbAuto0->setChecked(Run->AutoReset());
+}
+
 void TFormMain::setupComPort() {
-    ComPort = new TComPort(this);
-    ComPort->setObjectName(QStringLiteral("ComPort"));
-    ComPort->setBaudRate(br9600);
-    ComPort->setBaudRateUser(28800);
-    ComPort->setPort(0);
-    ComPort->setParity(prNone);
-    ComPort->setStopBits(sbOneStopBit);
-    ComPort->setFlowControl(fcRtsCts);
-    ComPort->setDataBits(5);
-    ComPort->setEvents(TEvents{evCTS, evDSR, evRLSD});
-    ComPort->setEnableDTR(true);
-    ComPort->setWriteBufSize(64);
-    ComPort->setReadBufSize(64);
-    ComPort->OnCTS = [this](TComPort*) { ComPortCTS(); };
-    ComPort->OnDSR = [this](TComPort*) { ComPortDSR(); };
-    ComPort->OnRLSD = [this](TComPort*) { ComPortRLSD(); };
+    ComPort->OnCTS = [this](TComPort*) { ComPortCTS(TickCount()); };
+    ComPort->OnDSR = [this](TComPort*) { ComPortDSR(TickCount()); };
+    ComPort->OnRLSD = [this](TComPort*) { ComPortRLSD(TickCount()); };
     ComPort->OnOpen = [this](TComPort*) { ComPortOpen(); };
     ComPort->OnClose = [this](TComPort*) { ComPortClose(); };
 }
 
 void TFormMain::ApplyTrackCount() {
     RunCounter = 0;
-    const bool two = CountBahn >= 2;
+    const bool two = Settings.CountBahn >= 2;
     for (QWidget* w : std::initializer_list<QWidget*>{LabelZabeg2, cbBuhn2, Shape2, Shape2a,
                                                       seObmen, PanelRI, sb1, sb2, sb2del, PanelT2})
         w->setVisible(two);
@@ -674,14 +668,14 @@ void TFormMain::ApplyTrackCount() {
 
 void TFormMain::LayoutWindow() {
     // Protocol column widths: time columns fit the chosen format, unused runs are hidden.
-    const int T = 76 + 11 * NormalizedTimeFormat(TimeFormat);
+    const int T = 76 + 11 * NormalizedTimeFormat(Settings.TimeFormat);
     SortGrid1->setColWidths(0, 52);
     SortGrid1->setColWidths(1, 180);
     SortGrid1->setColWidths(3, 60);
     SortGrid1->setColWidths(4, 60);
     SortGrid1->setColWidths(5, T);
     for (int c = 6; c <= 10; ++c)
-        SortGrid1->setColWidths(c, CountZabegov > c - 5 ? T : -1);
+        SortGrid1->setColWidths(c, Settings.CountZabegov > c - 5 ? T : -1);
     SortGrid1->setColWidths(11, 84);
     SortGrid1->setColWidths(12, 46);
     SortGrid1->setColWidths(13, -1);
@@ -718,12 +712,12 @@ void TFormMain::resizeEvent(QResizeEvent* event) {
 }
 
 TColor TFormMain::TrackColor(int track) const {
-    return m_trackColor[track == 0 ? 0 : 1];
+    return track == 0 ? Settings.Color1 : Settings.Color2;
 }
 
 void TFormMain::SetTrackColor(int track, TColor c) {
     const int t = track == 0 ? 0 : 1;
-    m_trackColor[t] = c;
+    (t == 0 ? Settings.Color1 : Settings.Color2) = c;
     const std::array<QFrame*, 2> shapes =
         t == 0 ? std::array<QFrame*, 2>{Shape1, Shape1a} : std::array<QFrame*, 2>{Shape2, Shape2a};
     for (QFrame* f : shapes) {

@@ -1,5 +1,5 @@
-#include "widgets/QtColors.h"
 #include "widgets/BitBtnWithColor.h"
+#include "widgets/QtColors.h"
 
 #include <QMouseEvent>
 #include <QPainter>

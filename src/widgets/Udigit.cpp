@@ -1,5 +1,5 @@
-#include "widgets/QtColors.h"
 #include "widgets/Udigit.h"
+#include "widgets/QtColors.h"
 
 #include <algorithm>
 #include <QPainter>

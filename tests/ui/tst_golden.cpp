@@ -1,7 +1,7 @@
 // Whole competitions driven by keys, one per mode, compared byte for byte with the exit copy
 // an earlier build wrote for the same keys: restructuring must not change a single result.
-#include "ui/FMain.h"
 #include "TestSupport.h"
+#include "ui/FMain.h"
 
 #include <QCheckBox>
 #include <QFile>
@@ -43,8 +43,8 @@ private slots:
         QFETCH(int, vid);
         TWindowFixture f;
         TFormMain& w = *f.w;
-        w.CountZabegov = vid == 1 ? 3 : 2;
-        w.KlassCol = 4; // places per class
+        w.Settings.CountZabegov = vid == 1 ? 3 : 2;
+        w.Settings.KlassCol = 4; // places per class
         w.cbAllTrasse->setChecked(vid == 1);
         f.Load(vid, ParticipantRows(7, {11, 5, 23, 8, 42, 17, 3}));
         int t = 7350;

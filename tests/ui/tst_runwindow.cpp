@@ -1,10 +1,10 @@
-// The run state machine driven the way an operator drives it: keys, clicks, mouse-downs.
-#include "widgets/QtColors.h"
+// The run as the operator drives it (keys, clicks, mouse-downs) and as the controls show it.
+#include "TestSupport.h"
 #include "ui/FMain.h"
 #include "widgets/BeamImage.h"
-#include "TestSupport.h"
-#include "widgets/Udigit.h"
 #include "widgets/BitBtnWithColor.h"
+#include "widgets/QtColors.h"
+#include "widgets/Udigit.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -42,7 +42,7 @@ const QString OneStopped = "clock=1 start=0 stop1=0 stop2=1 reset=0 abort=0 list
 const QString Finished = "clock=0 start=0 stop1=0 stop2=0 reset=1 abort=0 lists=0 cfg=0";
 } // namespace
 
-class TestRunController : public QObject {
+class TestRunWindow : public QObject {
     Q_OBJECT
 private slots:
     void fullRunByKeys() {
@@ -80,7 +80,7 @@ private slots:
         QCOMPARE(Digits(w.Digits1), QString("000000"));
         QCOMPARE(Digits(w.Digits2), QString("000000"));
         QVERIFY(w.bSTART->hasFocus());
-        QCOMPARE(w.LastCell[0].Column, -1);
+        QCOMPARE(w.Run->LastCell(0).Column, -1);
     }
 
     void disabledCommandsDoNothing_data() {
@@ -108,7 +108,7 @@ private slots:
         if (state != "empty") {
             f.Load(2, ParticipantRows(4));
         } else {
-            w.cbVid->setCurrentIndex(2); // no dummy entry: the lists are really empty
+            w.SetVid(2); // no dummy entry: the lists are really empty
             w.cbVidChange();
             w.UpdateControls();
         }
@@ -123,12 +123,12 @@ private slots:
             f.Key(Qt::Key_F6);
         }
         const QString before = Flags(w);
-        const auto startTick = w.StartTick;
+        const auto startTick = w.Run->StartTick();
         const QString cell = w.SortGrid1->Cells(Col::Turm1, 1);
         f.clock.advance(1000);
         f.Key(key, Qt::KeyboardModifiers(mods));
         QCOMPARE(Flags(w), before);
-        QCOMPARE(w.StartTick, startTick);
+        QCOMPARE(w.Run->StartTick(), startTick);
         QCOMPARE(w.SortGrid1->Cells(Col::Turm1, 1), cell);
     }
 
@@ -138,10 +138,10 @@ private slots:
         TFormMain& w = *f.w;
         QTest::mousePress(w.bSTART, Qt::LeftButton);
         QCOMPARE(Flags(w), Running);
-        const auto startTick = w.StartTick;
+        const auto startTick = w.Run->StartTick();
         f.clock.advance(500);
         QTest::mouseRelease(w.bSTART, Qt::LeftButton);
-        QCOMPARE(w.StartTick, startTick); // the release started nothing again
+        QCOMPARE(w.Run->StartTick(), startTick); // the release started nothing again
 
         f.clock.advance(4500);
         QTest::mousePress(w.bSTOP2, Qt::RightButton); // any mouse button
@@ -177,7 +177,7 @@ private slots:
         TWindowFixture f;
         f.Load(1, ParticipantRows(3));
         TFormMain& w = *f.w;
-        QCOMPARE(w.CountBahn, 1);
+        QCOMPARE(w.Settings.CountBahn, 1);
         QCOMPARE(w.bSTOP1->text(), QString("STOP"));
         f.Key(Qt::Key_F8);
         QVERIFY(!w.mStop2->isEnabled());
@@ -206,45 +206,29 @@ private slots:
         QCOMPARE(w.SortGrid1->Cells(Col::Turm1, 1), QString());
         QCOMPARE(w.ImageLSstart->Tag, 1); // the start beam is armed for the repeat
         QCOMPARE(w.ImageLS1->Tag, 0);
+        QVERIFY(w.Run->BeamArmed(BeamStart));
         QVERIFY(w.seObmen->isEnabled());
     }
 
-    void autoResetFiresOnceAndCanBeCancelled() {
+    void autoResetMovesTheListsOnce() {
         TWindowFixture f;
         f.Load(2, ParticipantRows(6));
         TFormMain& w = *f.w;
-        w.SetAutoTime(30);
-        QCOMPARE(w.cbAuto0->toolTip(), QString("Autoreset 0 Sek."));
-        auto runOnce = [&] {
-            f.Key(Qt::Key_F8);
-            f.clock.advance(1000);
-            f.Key(Qt::Key_F4);
-            f.Key(Qt::Key_F6);
-        };
-        runOnce();
-        QVERIFY(w.TimerAuto0->isActive());
-        QTRY_COMPARE(Flags(w), Ready);
-        QVERIFY(!w.TimerAuto0->isActive());
-        QCOMPARE(w.cbBuhn1->currentIndex(), 1); // one RESET: the pair swapped once
-
-        runOnce();
-        QTest::mouseClick(w.cbAuto0, Qt::LeftButton); // uncheck
-        QVERIFY(!w.TimerAuto0->isActive());
-        QTest::qWait(100);
-        QCOMPARE(Flags(w), Finished);
-    }
-
-    void runAcrossTheCounterWrap() {
-        TWindowFixture f;
-        f.Load(2, ParticipantRows(4));
-        TFormMain& w = *f.w;
-        f.clock.now = 0xFFFFFFFFu - 1000;
+        w.Settings.AutoTime = 3000;
+        w.ApplyAutoTime();
+        QCOMPARE(w.cbAuto0->toolTip(), QString("Autoreset 3 Sek."));
+        QTest::mouseClick(w.cbAuto0, Qt::LeftButton);
         f.Key(Qt::Key_F8);
-        f.clock.advance(65430);
-        QVERIFY(f.clock.now < 100000); // wrapped
+        f.clock.advance(1000);
         f.Key(Qt::Key_F4);
-        QCOMPARE(w.SortGrid1->Cells(Col::Turm1, 1), QString("1:05,43"));
-        QCOMPARE(w.StopTicks[0], 65430u);
+        f.Key(Qt::Key_F6);
+        f.clock.advance(3000);
+        w.Run->Poll();
+        QCOMPARE(Flags(w), Ready);
+        QCOMPARE(w.cbBuhn1->currentIndex(), 1); // one RESET: the pair swapped once
+        f.clock.advance(3000);
+        w.Run->Poll();
+        QCOMPARE(w.cbBuhn1->currentIndex(), 1);
     }
 
     void buttonsHiddenInOneTrackComeBack() {
@@ -252,7 +236,7 @@ private slots:
         f.Load(1, ParticipantRows(3));
         TFormMain& w = *f.w;
         QVERIFY(!w.bSTOP2->isVisibleTo(&w));
-        w.cbVid->setCurrentIndex(2);
+        w.SetVid(2);
         w.cbVidChange();
         QVERIFY(w.bSTOP2->isVisibleTo(&w));
         QCOMPARE(w.bSTOP1->text(), QString("STOP1"));
@@ -336,5 +320,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestRunController)
-#include "tst_runcontroller.moc"
+QTEST_MAIN(TestRunWindow)
+#include "tst_runwindow.moc"
