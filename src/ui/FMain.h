@@ -200,6 +200,7 @@ public:
     void FillProtocol(const TProtocolRows& rows); // rows as read from a file, titles first
     // Everything a load does once the rows are read: as if that file had been opened.
     void LoadProtocolRows(const TProtocolRows& rows, const QString& fileName);
+    bool ReadyForLoad(); // false while a run is on; a finished run is ended first
     void RestoreAfterLoad(const QString& fileName);
     void sbSaveClick();
     void sbLoadClick();

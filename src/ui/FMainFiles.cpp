@@ -70,6 +70,7 @@ bool TFormMain::ReadProtocolText(const QString& fileName) {
                              QStringLiteral("Veltaro"));
         return false;
     }
+    if (!ReadyForLoad()) return false;
     FillProtocol(rows);
     return true;
 }
@@ -92,7 +93,17 @@ void TFormMain::FillProtocol(const TProtocolRows& rows) {
     SortGrid1->EndUpdate();
 }
 
+bool TFormMain::ReadyForLoad() {
+    // A started heat keeps its participants; a finished one ends as an abort would, without
+    // moving anyone on, so nothing of it (RESET, DIS) reaches the new protocol.
+    if (!Run->CanLoad()) return false;
+    Run->EndRun();
+    Run->ForgetLastCells();
+    return true;
+}
+
 void TFormMain::LoadProtocolRows(const TProtocolRows& rows, const QString& fileName) {
+    if (!ReadyForLoad()) return;
     FillProtocol(rows);
     RestoreAfterLoad(fileName);
 }
@@ -131,6 +142,7 @@ void TFormMain::RestoreAfterLoad(const QString& fileName) {
 }
 
 void TFormMain::sbLoadClick() {
+    if (!Run->CanLoad()) return;
     QStringList filters = OpenFilters();
     int index = std::clamp(Settings.FilterInd, 1, int(filters.size()));
     const QString name =

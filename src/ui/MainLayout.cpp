@@ -18,7 +18,9 @@
 #include <QComboBox>
 #include <QEvent>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QStatusBar>
 #include <QStyle>
@@ -520,7 +522,8 @@ void TFormMain::setupProtocolArea() {
         }
     };
     labEditON->installEventFilter(this);
-    SortGrid1->viewport()->installEventFilter(this); // its width decides name and club
+    SortGrid1->viewport()->installEventFilter(this);      // its width decides name and club
+    SortGrid1->InplaceEditor()->installEventFilter(this); // run keys win over Cut and Copy
 
     PopupMenuDelStr = Named(new QMenu(this), "PopupMenuDelStr");
     struct Entry {
@@ -703,6 +706,14 @@ bool TFormMain::eventFilter(QObject* watched, QEvent* event) {
         return true;
     }
     if (watched == SortGrid1->viewport() && event->type() == QEvent::Resize) LayoutWindow();
+    if (watched == SortGrid1->InplaceEditor() && event->type() == QEvent::ShortcutOverride) {
+        // A line edit claims Ctrl+X for Cut; during a run ABBRECHEN must win, like every
+        // enabled run command's key. Left unaccepted, the override lets the shortcut fire.
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const QKeySequence pressed(key->keyCombination());
+        for (QAction* a : {mStart, mSTOP1, mStop2, mReset, Abruch1})
+            if (a->isEnabled() && a->shortcut() == pressed) return true;
+    }
     return QMainWindow::eventFilter(watched, event);
 }
 
