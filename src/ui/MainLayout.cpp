@@ -326,9 +326,7 @@ void TFormMain::setupCommandButtons() {
     // STOP acts on the press only: a keyboard "click" of a focused STOP button does nothing.
     bSTOP1->setAutoDefault(false);
     bSTOP2->setAutoDefault(false);
-    bAbbruch->OnClick = [this] {
-        if (Abruch1->isEnabled()) Abruch1Click();
-    };
+    bAbbruch->OnClick = [this] { Abruch1Click(); }; // the controller refuses when it cannot
     connect(Button1, &QToolButton::clicked, this, [this] { Button1Click(Button1); });
     connect(Button2, &QToolButton::clicked, this, [this] { Button1Click(Button2); });
 }
@@ -550,9 +548,7 @@ void TFormMain::setupProtocolArea() {
     connect(cbEditON, &QCheckBox::clicked, this, [this] { cbEditONClick(); });
     connect(cbSort, &QCheckBox::clicked, this, [this] { RecalcProtocol(); });
     connect(cbAuto0, &QCheckBox::clicked, this, [this] { cbAuto0Click(); });
-    bRESET->OnClick = [this] {
-        if (mReset->isEnabled()) mResetClick();
-    };
+    bRESET->OnClick = [this] { mResetClick(); };
     bRESET->OnMouseDown = [this](Qt::MouseButton) { bRESETMouseDown(); };
 }
 

@@ -173,23 +173,6 @@ private slots:
         QCOMPARE(Flags(w), Finished);
     }
 
-    void oneTrackFinishesWithOneStop() {
-        TWindowFixture f;
-        f.Load(1, ParticipantRows(3));
-        TFormMain& w = *f.w;
-        QCOMPARE(w.Settings.CountBahn, 1);
-        QCOMPARE(w.bSTOP1->text(), QString("STOP"));
-        f.Key(Qt::Key_F8);
-        QVERIFY(!w.mStop2->isEnabled());
-        f.clock.advance(3000);
-        f.Key(Qt::Key_F6); // a stray key for the hidden track records nothing
-        f.clock.advance(5000);
-        f.Key(Qt::Key_F4);
-        QCOMPARE(Flags(w), Finished);
-        QCOMPARE(w.SortGrid1->Cells(Col::Turm1, 1), QString("8,00"));
-        QCOMPARE(w.SortGrid1->Cells(Col::Turm2, 2), QString());
-    }
-
     void abortBeforeTheFirstStop() {
         TWindowFixture f;
         f.Load(2, ParticipantRows(4));
