@@ -9,6 +9,7 @@
 //   protocol/ProtocolCommands.cpp, protocol/Ranking.cpp   the protocol's commands and ranking
 //   persist/ProtocolFiles.cpp, persist/SettingsGlue.cpp   files, HTML, settings
 //   ui/MainLayout.cpp          building and arranging the controls
+//   ui/TvMode.cpp              switching the audience window (ui/FMonitor2.h) on and off
 #include "core/Colors.h"
 #include "persist/ProtocolHtml.h"
 #include "persist/ProtocolText.h"
@@ -18,6 +19,7 @@
 #include <cstdint>
 #include <QAction>
 #include <QMainWindow>
+#include <QPointer>
 #include <QStringList>
 #include <QVector>
 
@@ -34,6 +36,7 @@ class TBitBtnWithColor;
 class TComPort;
 class TDialogs;
 class TDigit;
+class TFormMonitor2;
 class TImageLS;
 
 // Column indexes of the protocol.
@@ -225,6 +228,13 @@ public:
     void LayoutWindow();
     TColor TrackColor(int track) const;
     void SetTrackColor(int track, TColor c);
+
+    // --- TV mode (ui/TvMode.cpp) ----------------------------------------------------------
+    QPointer<TFormMonitor2> FormMonitor2; // the audience window; null until it is created
+    void sbMon2Click();
+    void TVmodeClick();
+    void UpdateTvModeEnabled(); // TV mode needs a second screen
+    void StartTvMode();         // once both windows exist and this one is shown
 
     // --- start-up and shutdown (app/) ------------------------------------------------------
     QString ExitCopyName() const; // the program's path with the extension ".txt"
