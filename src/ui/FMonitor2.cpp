@@ -316,7 +316,13 @@ QScreen* TFormMonitor2::PlacedScreen() const {
 }
 
 void TFormMonitor2::CloseTvMode() {
+    ReleaseTvMode();
     close();
+}
+
+void TFormMonitor2::ReleaseTvMode() {
+    m_main->sbMon2->setChecked(false);
+    m_main->MonitorOn = false;
 }
 
 void TFormMonitor2::showEvent(QShowEvent* event) {
@@ -333,24 +339,25 @@ void TFormMonitor2::keyPressEvent(QKeyEvent* event) {
     // On any other monitor the operator does not sit in front of it: a stray Escape there
     // must not take the times away from the audience.
     if (event->key() == Qt::Key_Escape && m_main->Monitor == 0) {
-        close();
+        CloseTvMode();
         return;
     }
     event->ignore();
 }
 
 void TFormMonitor2::closeEvent(QCloseEvent* event) {
-    // Hidden, never destroyed: the window lives as long as the program.
+    // Hidden, never destroyed: the window lives as long as the program. A close that comes
+    // from the window system (Alt+F4) switches TV mode off like Escape; the program's own
+    // closing of every window at its end must not, or the flag would be saved as off.
     event->accept();
-    m_main->sbMon2->setChecked(false);
-    m_main->MonitorOn = false;
+    if (event->spontaneous()) ReleaseTvMode();
 }
 
 void TFormMonitor2::ScreenRemoved(QScreen* screen) {
     // A window left on a screen that is gone, or a full-screen window on top of the
     // operator's only screen, helps nobody: TV mode goes off and waits for the operator.
     const bool ownScreenGone = screen == m_screen || m_screen.isNull();
-    if (isVisible() && (ownScreenGone || QGuiApplication::screens().size() < 2)) close();
+    if (isVisible() && (ownScreenGone || QGuiApplication::screens().size() < 2)) CloseTvMode();
     if (ownScreenGone) m_screen = nullptr;
     ScreensChanged();
 }

@@ -92,7 +92,7 @@ public:
     void PlaceAndLayout();
     // The layout for the current size with the kx of the last placing.
     void LayOut();
-    // Hides the window; TV mode goes off.
+    // Hides the window; TV mode goes off (the TV-mode button up, the flag cleared).
     void CloseTvMode();
 
 protected:
@@ -106,6 +106,7 @@ private:
     void setupDigits();
     void ScreenRemoved(QScreen* screen);
     void ScreensChanged();
+    void ReleaseTvMode();
 
     TFormMain* m_main;
     double m_kx = 1.0, m_ky = 1.0;

@@ -2,6 +2,7 @@
 
 #include <QGuiApplication>
 #include <qpa/qplatformnativeinterface.h>
+#include <qpa/qwindowsysteminterface.h>
 
 bool SetOffscreenScreens(const QList<QRect>& screens) {
     // The offscreen plugin of Qt 6.4 hands out its configuration functions through its native
@@ -16,4 +17,10 @@ bool SetOffscreenScreens(const QList<QRect>& screens) {
     if (!set) return false;
     set(OffscreenConfiguration(screens), native);
     return true;
+}
+
+bool CloseFromWindowSystem(QWindow* window) {
+    const bool queued = QWindowSystemInterface::handleCloseEvent(window);
+    QWindowSystemInterface::flushWindowSystemEvents();
+    return queued;
 }

@@ -13,9 +13,14 @@
 // The platform's screen list as its config file and run-time configuration describe it.
 inline QJsonObject OffscreenConfiguration(const QList<QRect>& screens) {
     QJsonArray list;
-    int n = 0;
+    // The platform tells screens apart by name: a name from the geometry lets a screen that
+    // stays keep its identity when others come or go.
     for (const QRect& r : screens)
-        list.append(QJsonObject{{"name", QStringLiteral("Screen%1").arg(n++)},
+        list.append(QJsonObject{{"name", QStringLiteral("Screen %1,%2 %3x%4")
+                                             .arg(r.x())
+                                             .arg(r.y())
+                                             .arg(r.width())
+                                             .arg(r.height())},
                                 {"x", r.x()},
                                 {"y", r.y()},
                                 {"width", r.width()},
@@ -41,3 +46,7 @@ inline bool UseOffscreenScreens(const QList<QRect>& screens, const QString& conf
 // pulled out (screens that go are removed, new ones added). False where the platform offers
 // no way to do that; the caller should then skip.
 bool SetOffscreenScreens(const QList<QRect>& screens);
+
+class QWindow;
+// Closes a window the way the window system does when the user asks (Alt+F4, a close button).
+bool CloseFromWindowSystem(QWindow* window);
