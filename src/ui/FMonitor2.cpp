@@ -105,6 +105,7 @@ TMonitor2Layout Monitor2Layout(const TMonitor2LayoutInput& in) {
     for (int i = 0; i < 12; ++i) {
         const QRect main = i < 6 ? in.mainRow1[size_t(i)] : in.mainRow2[size_t(i - 6)];
         QRect box = ScaledBox(main, kx, ky);
+        out.scaled[size_t(i)] = box;
         // The thickness must fit the scaled box, before the box gets the common height.
         const bool fits = scaledThickness <= box.width() / 2 && scaledThickness <= box.height() / 2;
         out.thickness[size_t(i)] = fits ? scaledThickness : in.heldThickness[size_t(i)];
@@ -292,11 +293,8 @@ void TFormMonitor2::LayOut() {
 
     const int scaledThickness = RoundHalfEven(in.mainThickness * m_kx);
     for (size_t i = 0; i < 12; ++i) {
-        const QRect main = i < 6 ? in.mainRow1[i] : in.mainRow2[i - 6];
-        // The thickness is checked against the scaled box, as the digit itself checks it.
-        all[i]->setGeometry(QRect(
-            L.digits[i].x(), RoundHalfEven(main.y() * m_ky), L.digits[i].width(),
-            RoundHalfEven((main.y() + main.height()) * m_ky) - RoundHalfEven(main.y() * m_ky)));
+        // The digit itself checks the thickness against the box it has, as the rule wants.
+        all[i]->setGeometry(L.scaled[i]);
         all[i]->setThickness(scaledThickness);
         all[i]->setGeometry(L.digits[i]);
     }

@@ -35,6 +35,7 @@ struct TMonitor2Layout {
     int stripPoints = 1;            // font size of the strip's labels
     int digitHeight = 0;            // every digit's height
     std::array<QRect, 12> digits{}; // row 1 positions 1..6, then row 2 positions 1..6
+    std::array<QRect, 12> scaled{}; // the same boxes merely scaled, before the common height
     // Per digit the thickness it ends up with: the scaled one where it fits the scaled box
     // (checked before the height is set), else the one it held.
     std::array<int, 12> thickness{};

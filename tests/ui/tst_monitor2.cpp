@@ -267,37 +267,6 @@ private slots:
 
     // --- the window -------------------------------------------------------------------------
 
-    void twoScreensPresent() {
-        QCOMPARE(QGuiApplication::screens().size(), 2);
-        QCOMPARE(QGuiApplication::screens()[1]->geometry(), kScreen1);
-    }
-
-    void createdLikeTheForm() {
-        TTvFixture t;
-        TFormMonitor2& m = *t.m;
-        QCOMPARE(m.windowTitle(), QStringLiteral("Monitor 2"));
-        QVERIFY(m.windowFlags() & Qt::FramelessWindowHint);
-        QVERIFY(m.windowFlags() & Qt::WindowStaysOnTopHint);
-        QVERIFY(!m.testAttribute(Qt::WA_QuitOnClose));
-        QCOMPARE(m.PanelTimer->cursor().shape(), Qt::BlankCursor);
-        QCOMPARE(m.PanelBot->palette().color(QPalette::Window), QColor(0x20, 0x20, 0x20));
-        QCOMPARE(FontColour(m.LabelB1), QColor(Qt::red));
-        QCOMPARE(FontColour(m.LabelB2), QColor(Qt::green));
-        QCOMPARE(FontColour(m.LabelB3), QColor(Qt::cyan));
-        const char* names[] = {"Digit3",  "Digit4",  "Digit5",  "Digit6",  "Digit7",  "Digit8",
-                               "Digit3a", "Digit4a", "Digit5a", "Digit6a", "Digit7a", "Digit8a"};
-        for (int i = 0; i < 12; ++i) {
-            auto* d = m.findChild<TDigit*>(names[i]);
-            QVERIFY2(d, names[i]);
-            QCOMPARE(d->ColorOn(), i % 6 < 3 ? Colors::clDimGrey : Colors::clYellow);
-            QCOMPARE(d->ColorOff(), Colors::clBlack);
-            QCOMPARE(d->ValueBinary(), quint8(125));
-        }
-        for (const char* n : {"LabMin", "LabSec", "LabMin2", "LabSec2", "Panel1", "PanelTimer",
-                              "PanelBot", "LabelB1", "LabelB2", "LabelB3"})
-            QVERIFY2(m.findChild<QWidget*>(n), n);
-    }
-
     // Placed at creation, on the chosen monitor's full rectangle, with kx from its width.
     void placedOnChosenMonitor_data() {
         QTest::addColumn<int>("monitor");
