@@ -1,8 +1,11 @@
 // Renders the main window offscreen in named states and writes one PNG per state.
 //   snapshot <out-dir> [state ...]   states: ready running finished qualifikation seconds
+//                                    tv tv-seconds tv-onetower (the audience window, 1920 x 1080)
 #include "core/TickCount.h"
+#include "OffscreenScreens.h"
 #include "persist/SettingsGlue.h"
 #include "ui/FMain.h"
+#include "ui/FMonitor2.h"
 #include "widgets/BitBtnWithColor.h"
 
 #include <cstdio>
@@ -12,6 +15,7 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QToolButton>
 
 namespace {
 TProtocolRows SampleRows() {
@@ -43,7 +47,11 @@ bool Save(QWidget& w, const QString& dir, const QString& state) {
 } // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
+    // The operator's screen and a full-HD TV beside it.
+    QTemporaryDir screensDir;
+    if (!UseOffscreenScreens({QRect(0, 0, 1920, 1080), QRect(1920, 0, 1920, 1080)},
+                             screensDir.filePath("screens.json")))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QStandardPaths::setTestModeEnabled(true);
     QTemporaryDir settingsDir;
@@ -53,7 +61,8 @@ int main(int argc, char** argv) {
     QStringList states;
     for (int i = 2; i < argc; ++i)
         states << QString::fromLocal8Bit(argv[i]);
-    if (states.isEmpty()) states = {"ready", "running", "finished", "seconds"};
+    if (states.isEmpty())
+        states = {"ready", "running", "finished", "seconds", "tv", "tv-seconds", "tv-onetower"};
 
     TManualClock clock;
     clock.now = 1000000;
@@ -63,11 +72,26 @@ int main(int argc, char** argv) {
         settingsFile = settingsDir.filePath(state + ".conf"); // each state starts from defaults
         TAppParts parts(std::make_unique<QSettings>(settingsFile, QSettings::IniFormat));
         TFormMain w(parts, nullptr);
-        w.SetVid(state == "qualifikation" ? 0 : 2);
-        if (state == "seconds") w.SetTimeFormat(0);
+        w.SetVid(state == "qualifikation" ? 0 : state == "tv-onetower" ? 1 : 2);
+        if (state == "seconds" || state == "tv-seconds") w.SetTimeFormat(0);
         w.LoadProtocolRows(SampleRows(), QStringLiteral("Stadtmeisterschaft"));
         w.show();
-        if (state == "running" || state == "seconds") {
+        const bool tv = state.startsWith("tv");
+        TFormMonitor2 monitor(&w);
+        w.FormMonitor2 = &monitor;
+        w.Settings.Monitor = 1;
+        if (tv) {
+            // Both tracks running, track 2 a little behind, as the audience sees a race.
+            w.IssueCommand(w.mStart);
+            clock.advance(7125);
+            w.ShowTime(1, 7125);
+            clock.advance(76331);
+            w.ShowTime(0, 83456);
+            w.Clock->stop();
+            w.sbMon2->setChecked(true);
+            w.sbMon2Click();
+            ok = Save(monitor, out, state) && ok;
+        } else if (state == "running" || state == "seconds") {
             w.IssueCommand(w.mStart);
             clock.advance(83456);
             w.ClockTimer();
@@ -78,7 +102,7 @@ int main(int argc, char** argv) {
             clock.advance(2468);
             w.IssueCommand(w.mSTOP1);
         }
-        ok = Save(w, out, state) && ok;
+        if (!tv) ok = Save(w, out, state) && ok;
         if (w.IsRunning()) w.IssueCommand(w.Abruch1);
         w.SortGrid1->setModified(false);
     }

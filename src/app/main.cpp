@@ -2,6 +2,7 @@
 // handed to the window, which makes none of them itself.
 #include "persist/SettingsGlue.h"
 #include "ui/FMain.h"
+#include "ui/FMonitor2.h"
 
 #include <QApplication>
 
@@ -13,6 +14,10 @@ int main(int argc, char** argv) {
     {
         TFormMain w(parts, nullptr);
         w.show();
+        // Destroyed before the main window, which it reads from while it lives.
+        TFormMonitor2 monitor(&w);
+        w.FormMonitor2 = &monitor;
+        w.StartTvMode();
         rc = app.exec();
         w.Shutdown();
     } // the window writes the settings as it goes

@@ -9,6 +9,7 @@
 //   protocol/ProtocolCommands.cpp, protocol/Ranking.cpp   the protocol's commands and ranking
 //   persist/ProtocolFiles.cpp, persist/SettingsGlue.cpp   files, HTML, settings
 //   ui/MainLayout.cpp          building and arranging the controls
+//   ui/TvMode.cpp              switching the audience window (ui/FMonitor2.h) on and off
 #include "core/Colors.h"
 #include "core/Columns.h"
 #include "core/RunController.h"
@@ -22,6 +23,7 @@
 #include <memory>
 #include <QAction>
 #include <QMainWindow>
+#include <QPointer>
 #include <QStringList>
 #include <QVector>
 
@@ -39,6 +41,7 @@ class TBitBtnWithColor;
 class TComPort;
 class TDialogs;
 class TDigit;
+class TFormMonitor2;
 class TImageLS;
 
 // What the window works with, built by the entry point (or a test) before the window: the
@@ -216,6 +219,13 @@ public:
     void LayoutWindow();
     TColor TrackColor(int track) const;
     void SetTrackColor(int track, TColor c);
+
+    // --- TV mode (ui/TvMode.cpp) ----------------------------------------------------------
+    QPointer<TFormMonitor2> FormMonitor2; // the audience window; null until it is created
+    void sbMon2Click();
+    void TVmodeClick();
+    void UpdateTvModeEnabled(); // TV mode needs a second screen
+    void StartTvMode();         // once both windows exist and this one is shown
 
     // --- start-up and shutdown (app/) ------------------------------------------------------
     QString ExitCopyName() const; // the program's path with the extension ".txt"

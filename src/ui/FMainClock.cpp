@@ -3,6 +3,7 @@
 #include "core/TickCount.h"
 #include "core/TimeFormat.h"
 #include "ui/FMain.h"
+#include "ui/FMonitor2.h"
 #include "widgets/QtColors.h"
 #include "widgets/Udigit.h"
 
@@ -45,6 +46,8 @@ void TFormMain::ShowDigits(int track, int s, int h) {
     d[3]->setValue(s % 10);
     d[4]->setValue(h / 10);
     d[5]->setValue(h % 10);
+    // Mirrored whether the audience window is shown or not, so it is right the moment it is.
+    if (FormMonitor2) FormMonitor2->MirrorDigits(track, d);
 }
 
 void TFormMain::Button1Click(QToolButton* sender) {
@@ -60,5 +63,9 @@ void TFormMain::SetTimeFormat(int format) {
     for (const auto* digits : {&Digits1, &Digits2}) {
         (*digits)[0]->move(left, (*digits)[0]->y());
         (*digits)[1]->move(left + 48, (*digits)[1]->y());
+    }
+    if (FormMonitor2) {
+        FormMonitor2->ApplyVisibility();
+        FormMonitor2->LayOut(); // its first two digits follow the ones moved here
     }
 }

@@ -7,6 +7,7 @@
 #include "input/PortNames.h"
 #include "ui/Dialogs.h"
 #include "ui/FMain.h"
+#include "ui/FMonitor2.h"
 #include "widgets/BeamImage.h"
 #include "widgets/BitBtnWithColor.h"
 #include "widgets/QtColors.h"
@@ -445,7 +446,8 @@ void TFormMain::setupProtocolArea() {
         ToolButton(PanelTitle, "sbExcel", QStringLiteral("X"), QStringLiteral("[Ctrl+E] Excel"));
     sbInet = ToolButton(PanelTitle, "sbInet", QString(), QStringLiteral("[Ctrl+H] Als HTML"),
                         QStyle::SP_DriveNetIcon);
-    sbMon2 = ToolButton(PanelTitle, "sbMon2", QStringLiteral("TV"), QStringLiteral("[Ctrl+T] TV"));
+    sbMon2 = ToolButton(PanelTitle, "sbMon2", QStringLiteral("TV"),
+                        QStringLiteral("[Ctrl+T] 2. Monitor/TV"));
     sbMon2->setCheckable(true);
     sbMon2->setEnabled(false);
     auto* title =
@@ -617,6 +619,9 @@ void TFormMain::setupMenus() {
     connect(sbSave, &QToolButton::clicked, this, [this] { sbSaveClick(); });
     connect(sbInet, &QToolButton::clicked, this, [this] { sbInetClick(0); });
     connect(sbPrint, &QToolButton::clicked, this, [this] { sbInetClick(1); });
+    TVmode->setEnabled(false); // until a second screen is seen (StartTvMode)
+    connect(TVmode, &QAction::triggered, this, [this] { TVmodeClick(); });
+    connect(sbMon2, &QToolButton::clicked, this, [this] { sbMon2Click(); });
 }
 
 void TFormMain::setupTimers() {
@@ -662,6 +667,7 @@ void TFormMain::ApplyTrackCount() {
         bSTOP1->setText(QStringLiteral("STOP"));
         sb1del->setText(QString());
     }
+    if (FormMonitor2) FormMonitor2->ApplyVisibility();
     LayoutWindow();
 }
 
