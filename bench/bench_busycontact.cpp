@@ -84,7 +84,8 @@ int main(int argc, char** argv) {
         w.UpdateControls();
     }
     const TStats s = Stats(errorUs);
-    std::printf("%d edges, GUI thread busy %d ms around each\n", edges, busyMs);
+    std::printf("%d edges, GUI thread busy %d ms around each; event thread %s\n", edges, busyMs,
+                qPrintable(w.ComPort->EventThreadPriority()));
     std::printf("DSR edge -> recorded STOP tick: median %.1f us, p99 %.1f us, max %.1f us\n",
                 s.median, s.p99, s.max);
     w.ComPort->Close();

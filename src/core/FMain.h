@@ -16,6 +16,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <QAction>
 #include <QMainWindow>
 #include <QStringList>
@@ -112,11 +113,15 @@ public:
         *Abruch1, *Trasse1, *Trasse2, *SwapTrasse, *mSound, *mSound0;
 
     // --- run controller (core/RunController.cpp) ------------------------------------------
-    void IssueCommand(QAction* item); // runs the item's handler only while it is enabled
-    void mStartClick();
-    void mSTOPClick(QAction* sender);
-    void mSTOP1Click() { mSTOPClick(mSTOP1); }
-    void mStop2Click() { mSTOPClick(mStop2); }
+    // Runs the item's handler only while it is enabled. A contact passes the tick of its edge,
+    // which START and STOP then take instead of reading the counter; CommandTick holds it
+    // while the item runs.
+    void IssueCommand(QAction* item, std::optional<std::uint32_t> tick = std::nullopt);
+    std::optional<std::uint32_t> CommandTick;
+    void mStartClick(std::optional<std::uint32_t> tick = std::nullopt);
+    void mSTOPClick(QAction* sender, std::optional<std::uint32_t> tick = std::nullopt);
+    void mSTOP1Click() { mSTOPClick(mSTOP1, CommandTick); }
+    void mStop2Click() { mSTOPClick(mStop2, CommandTick); }
     void mResetClick();
     void Abruch1Click();
     void TimerAuto0Timer();
@@ -171,9 +176,9 @@ public:
     void ProtocolDblClick();
 
     // --- contacts (input/Contacts.cpp) ------------------------------------------------------
-    void ComPortCTS();
-    void ComPortDSR();
-    void ComPortRLSD();
+    void ComPortCTS(std::uint32_t tick);
+    void ComPortDSR(std::uint32_t tick);
+    void ComPortRLSD(std::uint32_t tick);
     void ComPortOpen();
     void ComPortClose();
     void ImageLSClick(TImageLS* sender);

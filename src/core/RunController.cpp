@@ -14,9 +14,13 @@
 #include <QComboBox>
 #include <QTimer>
 #include <QToolButton>
+#include <utility>
 
-void TFormMain::IssueCommand(QAction* item) {
-    if (item && item->isEnabled()) item->trigger();
+void TFormMain::IssueCommand(QAction* item, std::optional<std::uint32_t> tick) {
+    if (!item || !item->isEnabled()) return;
+    const std::optional<std::uint32_t> outer = std::exchange(CommandTick, tick);
+    item->trigger();
+    CommandTick = outer;
 }
 
 bool TFormMain::IsRunning() const {
@@ -107,8 +111,9 @@ void TFormMain::ArmForNextStart() {
     ArmBeam(ImageLSstart);
 }
 
-void TFormMain::mStartClick() {
-    StartTick = TickCount(); // first: everything below happens after the start instant
+void TFormMain::mStartClick(std::optional<std::uint32_t> tick) {
+    // First: everything below happens after the start instant.
+    StartTick = tick ? *tick : TickCount();
     if (isPlaySound && isPlaySound1) PlayStartCue();
     StopTicks = {0, 0};
     Clock->start();
@@ -132,9 +137,12 @@ void TFormMain::mStartClick() {
     UpdateControls();
 }
 
-void TFormMain::mSTOPClick(QAction* sender) {
+void TFormMain::mSTOPClick(QAction* sender, std::optional<std::uint32_t> tick) {
     const int t = sender == mStop2 ? 1 : 0;
-    StopTicks[t] = TickCount();
+    StopTicks[t] = tick ? *tick : TickCount();
+    // An edge seen before the start instant (its hand-over queued behind a key's START) is
+    // no time of this run; unsigned, it would come out as 49 days.
+    if (std::int32_t(StopTicks[t] - StartTick) < 0) StopTicks[t] = StartTick;
     const std::uint32_t elapsed = StopTicks[t] - StartTick; // unsigned: right across the wrap
     if (isPlaySound && isPlaySound2) PlayStopCue();
     ShowTime(t, std::int32_t(elapsed));

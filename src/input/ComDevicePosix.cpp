@@ -270,15 +270,16 @@ public:
         if (m_hasWaiter) pthread_kill(m_waiter, WakeSignal());
     }
 
-    std::uint32_t modemStatus() override {
+    bool modemStatus(std::uint32_t& status) override {
         int bits = 0;
-        if (m_fd < 0 || ioctl(m_fd, TIOCMGET, &bits) != 0) return 0;
+        if (m_fd < 0 || ioctl(m_fd, TIOCMGET, &bits) != 0) return false;
         std::uint32_t s = 0;
         if (bits & TIOCM_CTS) s |= ComMs::Cts;
         if (bits & TIOCM_DSR) s |= ComMs::Dsr;
         if (bits & TIOCM_RNG) s |= ComMs::Ring;
         if (bits & TIOCM_CD) s |= ComMs::Rlsd;
-        return s;
+        status = s;
+        return true;
     }
 
     int inQue() override {

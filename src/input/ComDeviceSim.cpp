@@ -62,6 +62,16 @@ void TSimComLines::failNextConfigure(const std::string& systemText) {
     m_configureFailure = systemText;
 }
 
+void TSimComLines::failLineReads(int n) {
+    std::lock_guard lock(m_mx);
+    m_failedReads = n;
+}
+
+int TSimComLines::failedReadsLeft() const {
+    std::lock_guard lock(m_mx);
+    return m_failedReads;
+}
+
 bool TSimComLines::dtr() const {
     std::lock_guard lock(m_mx);
     return m_dtr;
@@ -143,9 +153,15 @@ public:
         m_lines->m_cv.notify_all();
     }
 
-    std::uint32_t modemStatus() override {
+    bool modemStatus(std::uint32_t& status) override {
         std::lock_guard lock(m_lines->m_mx);
-        return m_isOpen && !m_lines->m_lost ? m_lines->m_levels : 0;
+        if (!m_isOpen || m_lines->m_lost) return false;
+        if (m_lines->m_failedReads > 0) {
+            --m_lines->m_failedReads;
+            return false;
+        }
+        status = m_lines->m_levels;
+        return true;
     }
 
     int inQue() override { return 0; }

@@ -27,6 +27,9 @@ public:
     void unplug();
     // The next configure fails with EComState and this system text.
     void failNextConfigure(const std::string& systemText);
+    // The next n reads of the line state fail, as a transient USB error makes them.
+    void failLineReads(int n);
+    int failedReadsLeft() const;
 
     // Output lines as the open device drives them (both low while closed).
     bool dtr() const;
@@ -53,6 +56,7 @@ private:
     bool m_dtr = false;
     bool m_rts = false;
     std::string m_configureFailure;
+    int m_failedReads = 0;
     std::uint64_t m_waitCalls = 0;
     std::uint64_t m_wakes = 0;
     std::chrono::steady_clock::time_point m_lastChange{};

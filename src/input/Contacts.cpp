@@ -1,5 +1,6 @@
 // Turning modem-line notifications into START / STOP: polarity, beam locks and the start
-// lock-out. Runs on the GUI thread; the serial thread waits while these handlers run.
+// lock-out. Runs on the GUI thread; the serial thread waits while these handlers run. A
+// command issued here takes the tick of the edge, read by the serial thread as it woke.
 #include "core/FMain.h"
 #include "input/BeamImage.h"
 #include "input/Comms.h"
@@ -22,21 +23,27 @@ bool ContactActs(std::uint32_t status, std::uint32_t mask, int polarity,
 }
 } // namespace
 
-void TFormMain::ComPortCTS() {
-    if (!ContactActs(ComPort->ModemStatus(), MaskCTS, Alg1, LastLineState[0])) return;
+// A line that cannot be read is no edge at all: taken as "every line inactive" it would be
+// one for a normally closed contact and start or stop a run. Such a notification is dropped
+// and the stored state kept, so the next readable one is compared with the last real state.
+void TFormMain::ComPortCTS(std::uint32_t tick) {
+    const std::optional<quint32> status = ComPort->TryModemStatus();
+    if (!status || !ContactActs(*status, MaskCTS, Alg1, LastLineState[0])) return;
     if (TimerGesperrtStart->isActive()) return; // locked out: not even prolonged
-    if (bSTART->isEnabled() && BeamArmed(ImageLSstart)) IssueCommand(mStart);
+    if (bSTART->isEnabled() && BeamArmed(ImageLSstart)) IssueCommand(mStart, tick);
     if (!TimerGesperrtStart->isActive()) TimerGesperrtStart->start();
 }
 
-void TFormMain::ComPortDSR() {
-    if (!ContactActs(ComPort->ModemStatus(), MaskDSR, Alg2, LastLineState[1])) return;
-    if (BeamArmed(ImageLS1) && bSTOP1->isEnabled()) IssueCommand(mSTOP1);
+void TFormMain::ComPortDSR(std::uint32_t tick) {
+    const std::optional<quint32> status = ComPort->TryModemStatus();
+    if (!status || !ContactActs(*status, MaskDSR, Alg2, LastLineState[1])) return;
+    if (BeamArmed(ImageLS1) && bSTOP1->isEnabled()) IssueCommand(mSTOP1, tick);
 }
 
-void TFormMain::ComPortRLSD() {
-    if (!ContactActs(ComPort->ModemStatus(), MaskRLSD, Alg3, LastLineState[2])) return;
-    if (BeamArmed(ImageLS2) && bSTOP2->isEnabled()) IssueCommand(mStop2);
+void TFormMain::ComPortRLSD(std::uint32_t tick) {
+    const std::optional<quint32> status = ComPort->TryModemStatus();
+    if (!status || !ContactActs(*status, MaskRLSD, Alg3, LastLineState[2])) return;
+    if (BeamArmed(ImageLS2) && bSTOP2->isEnabled()) IssueCommand(mStop2, tick);
 }
 
 void TFormMain::ComPortOpen() {

@@ -120,9 +120,7 @@ TFormMain::TFormMain(QWidget* parent) : QMainWindow(parent), Dialogs(SystemDialo
 
 TFormMain::~TFormMain() {
     SaveSettings();
-    // The port's notifications call into this window; stop them before the controls go.
-    ComPort->OnOpen = nullptr;
-    ComPort->OnClose = nullptr;
+    // The event thread stops while the controls its handlers touch are still there.
     ComPort->Close();
 }
 
@@ -593,7 +591,7 @@ void TFormMain::setupMenus() {
     mSound = item(CtrlKeys, "mSound", "Sound", QKeySequence(Qt::CTRL | Qt::Key_QuoteLeft));
     mSound0 = item(CtrlKeys, "mSound0", "Sound", QKeySequence());
 
-    connect(mStart, &QAction::triggered, this, [this] { mStartClick(); });
+    connect(mStart, &QAction::triggered, this, [this] { mStartClick(CommandTick); });
     connect(mSTOP1, &QAction::triggered, this, [this] { mSTOP1Click(); });
     connect(mStop2, &QAction::triggered, this, [this] { mStop2Click(); });
     connect(mReset, &QAction::triggered, this, [this] { mResetClick(); });
@@ -646,11 +644,11 @@ void TFormMain::setupComPort() {
     ComPort->setEnableDTR(true);
     ComPort->setWriteBufSize(64);
     ComPort->setReadBufSize(64);
-    ComPort->OnCTS = [this](TComPort*) { ComPortCTS(); };
-    ComPort->OnDSR = [this](TComPort*) { ComPortDSR(); };
-    ComPort->OnRLSD = [this](TComPort*) { ComPortRLSD(); };
-    ComPort->OnOpen = [this](TComPort*) { ComPortOpen(); };
-    ComPort->OnClose = [this](TComPort*) { ComPortClose(); };
+    connect(ComPort, &TComPort::OnCTS, this, &TFormMain::ComPortCTS);
+    connect(ComPort, &TComPort::OnDSR, this, &TFormMain::ComPortDSR);
+    connect(ComPort, &TComPort::OnRLSD, this, &TFormMain::ComPortRLSD);
+    connect(ComPort, &TComPort::OnOpen, this, &TFormMain::ComPortOpen);
+    connect(ComPort, &TComPort::OnClose, this, &TFormMain::ComPortClose);
 }
 
 void TFormMain::ApplyTrackCount() {
