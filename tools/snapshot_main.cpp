@@ -2,6 +2,7 @@
 //   snapshot <out-dir> [state ...]   states: ready running finished qualifikation seconds
 #include "core/FMain.h"
 #include "core/TickCount.h"
+#include "input/PortNames.h"
 #include "persist/SettingsGlue.h"
 #include "widgets/BitBtnWithColor.h"
 
@@ -57,6 +58,9 @@ int main(int argc, char** argv) {
         states << QString::fromLocal8Bit(argv[i]);
     if (states.isEmpty()) states = {"ready", "running", "finished", "seconds"};
 
+    // The pictures need no port, and probing the machine's (a console on /dev/ttyS0, an
+    // adapter another program holds) would only disturb them.
+    SetPortDeviceMap([](int) { return QString(); });
     TManualClock clock;
     clock.now = 1000000;
     SetTickSource(TManualClock::Source(clock));

@@ -1,5 +1,6 @@
 #include "core/TickCount.h"
 #include "input/Comms.h"
+#include "TestSupport.h"
 
 #include <atomic>
 #include <QElapsedTimer>
@@ -433,7 +434,7 @@ private slots:
             QVERIFY(grantpt(master) == 0 && unlockpt(master) == 0);
             device = QString::fromLocal8Bit(ptsname(master));
         }
-        qputenv("VELTARO_COM7", device.toLocal8Bit());
+        TPortRedirect redirect({{7, device}});
         TComPort p; // the real device backend
         p.setPort(7);
         int opened = 0;
@@ -453,7 +454,6 @@ private slots:
         }
         QVERIFY(!p.Connected());
         QCOMPARE(opened, 0);
-        qunsetenv("VELTARO_COM7");
         if (master >= 0) ::close(master);
     }
 

@@ -97,3 +97,16 @@ std::shared_ptr<TSimComLines> OpenSimulatedPort(TFormMain& w) {
     w.ComPort->Open();
     return lines;
 }
+
+#include "input/PortNames.h"
+
+TPortRedirect::TPortRedirect(QHash<int, QString> devices) : m_devices(std::move(devices)) {
+    SetPortDeviceMap([this](int n) {
+        asked << n;
+        return m_devices.value(n);
+    });
+}
+
+TPortRedirect::~TPortRedirect() {
+    SetPortDeviceMap([](int) { return QString(); });
+}

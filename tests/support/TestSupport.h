@@ -65,3 +65,19 @@ bool WaitUntil(const std::function<bool()>& condition, int ms = 5000);
 
 // Opens the window's contact port on a simulated device and returns its lines.
 std::shared_ptr<TSimComLines> OpenSimulatedPort(TFormMain& w);
+
+#include <QHash>
+
+// Points chosen port numbers at chosen devices (pseudo-terminals, plain files) for one test and
+// records every number asked for; all others name no device, as in every test program.
+class TPortRedirect {
+public:
+    explicit TPortRedirect(QHash<int, QString> devices = {});
+    ~TPortRedirect();
+    TPortRedirect(const TPortRedirect&) = delete;
+    TPortRedirect& operator=(const TPortRedirect&) = delete;
+    QList<int> asked;
+
+private:
+    QHash<int, QString> m_devices;
+};
