@@ -230,3 +230,10 @@ private:
 
 // Devices over shared simulated lines (see ComDeviceSim.h), for tests and demos.
 TComPort::TDeviceFactory SimulatedDeviceFactory(std::shared_ptr<TSimComLines> lines);
+
+#ifndef _WIN32
+// The Linux device opened on a tty (a pseudo-terminal in tests and benchmarks) whose modem
+// lines are the simulated ones.
+TComPort::TDeviceFactory SimulatedTtyDeviceFactory(std::shared_ptr<TSimComLines> lines,
+                                                   std::string tty);
+#endif
