@@ -18,6 +18,8 @@
 #ifndef _WIN32
 #include "input/ComDevicePosix.h"
 
+#include "input/ThreadPriority.h"
+
 #include <atomic>
 #include <cerrno>
 #include <chrono>
@@ -540,6 +542,7 @@ private:
     // they moved since the event thread's last look, the kernel may have noted the edge as
     // already seen; the wait is interrupted (again, until it has left) so it looks itself.
     void watch() {
+        RaiseCurrentThreadPriority(); // as late as the event thread, the look would be no use
         std::unique_lock lock(m_watchMx);
         std::uint64_t checked = 0;
         for (;;) {
