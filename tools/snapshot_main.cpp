@@ -2,6 +2,7 @@
 //   snapshot <out-dir> [state ...]   states: ready running finished qualifikation seconds
 //                                    tv tv-seconds tv-onetower (the audience window, 1920 x 1080)
 #include "core/TickCount.h"
+#include "input/PortNames.h"
 #include "OffscreenScreens.h"
 #include "persist/SettingsGlue.h"
 #include "ui/FMain.h"
@@ -64,6 +65,9 @@ int main(int argc, char** argv) {
     if (states.isEmpty())
         states = {"ready", "running", "finished", "seconds", "tv", "tv-seconds", "tv-onetower"};
 
+    // The pictures need no port, and probing the machine's (a console on /dev/ttyS0, an
+    // adapter another program holds) would only disturb them.
+    SetPortDeviceMap([](int) { return QString(); });
     TManualClock clock;
     clock.now = 1000000;
     SetTickSource(TManualClock::Source(clock));
