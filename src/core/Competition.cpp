@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <climits>
 #include <QHash>
+#include <vector>
 
 namespace {
 const QString kZero = QStringLiteral("0");
@@ -71,11 +72,37 @@ void TCompetition::SetCountZabegov(int runs) {
 }
 
 void TCompetition::SetKlassCol(int col) {
-    m_klassCol = col >= 1 && col <= 5 ? col : 0;
+    const int k = col >= 1 && col <= 5 ? col : 0;
+    if (k != m_klassCol) ForgetReadCells(false, true);
+    m_klassCol = k;
 }
 
 void TCompetition::SetTimeFormat(int format) {
-    m_timeFormat = NormalizedTimeFormat(format);
+    const int f = NormalizedTimeFormat(format);
+    if (f != m_timeFormat) ForgetReadCells(true, false);
+    m_timeFormat = f;
+}
+
+void TCompetition::ForgetReadCells(bool runs, bool classes) {
+    for (TEntry& e : m_entries) {
+        if (runs) e.runsRead = e.zeitWritten = false;
+        if (classes) e.classRead = false;
+    }
+    if (classes) {
+        m_classIds.clear();
+        m_classTexts.clear();
+        m_classValues.clear();
+        m_classNumbers.clear();
+    }
+}
+
+void TCompetition::Write(int entry, int col, const QString& text) {
+    TEntry& e = m_entries[entry];
+    e.cells[col] = text;
+    if (col >= Col::Turm1 && col <= Col::Turm6) e.runsRead = false;
+    if (col == m_klassCol - 1) e.classRead = false;
+    if (col == Col::Zeit) e.zeitWritten = false;
+    if (col == Col::Platz) e.platzWritten = false;
 }
 
 void TCompetition::SetSorted(bool on) {
@@ -84,6 +111,12 @@ void TCompetition::SetSorted(bool on) {
 }
 
 // ------------------------------------------------------------------------------- entries
+
+TCompetition::TEntry TCompetition::NewEntry(const QStringList& cells) {
+    TEntry e;
+    e.cells = cells;
+    return e;
+}
 
 QString TCompetition::Cell(int entry, int col) const {
     if (!IsValidEntry(entry) || col < 0 || col >= Col::Count) return QString();
@@ -205,6 +238,7 @@ void TCompetition::SelectStartEntries() {
 bool TCompetition::Load(const TProtocolRows& rows) {
     if (m_heatRunning) return false;
     m_entries.clear();
+    ForgetReadCells(false, true);
     if (!rows.isEmpty()) {
         // The file's titles of name, club, class and date are adopted; the rest are ours.
         for (int c = 1; c <= 4; ++c)
@@ -212,9 +246,9 @@ bool TCompetition::Load(const TProtocolRows& rows) {
     }
     m_entries.reserve(std::max<qsizetype>(1, rows.size() - 1));
     for (qsizetype r = 1; r < rows.size(); ++r)
-        m_entries.push_back(TEntry{FittedRow(rows[r])});
+        m_entries.push_back(NewEntry(FittedRow(rows[r])));
     // An empty protocol still has one (empty) participant row, as the grid keeps one.
-    if (m_entries.isEmpty()) m_entries.push_back(TEntry{EmptyRow()});
+    if (m_entries.isEmpty()) m_entries.push_back(NewEntry(EmptyRow()));
     m_rank.resize(m_entries.size());
     for (int i = 0; i < m_rank.size(); ++i)
         m_rank[i] = i;
@@ -280,7 +314,7 @@ void TCompetition::ApplyMode(int mode) {
 }
 
 void TCompetition::InsertDummy() {
-    TEntry dummy{EmptyRow()};
+    TEntry dummy = NewEntry(EmptyRow());
     dummy.cells[Col::StNr] = kZero;
     dummy.dummy = true;
     m_entries.prepend(dummy);
@@ -321,7 +355,7 @@ bool TCompetition::RecordTime(int track, const QString& text) {
     m_lastCell[t].Track = t + 1;
     const int c = RecordColumn(m_entries[entry].cells, t, CountBahn(), m_countZabegov);
     if (c < 0) return false;
-    m_entries[entry].cells[c] = text;
+    Write(entry, c, text);
     m_lastCell[t].Column = c;
     Emit(CellChanged, entry, c);
     return true;
@@ -332,7 +366,7 @@ bool TCompetition::Disqualify(int track) {
     const int column = m_lastCell[t].Column;
     const int entry = m_track[t];
     if (column < 0 || entry < 0) return false; // the last stop wrote no cell: nothing to mark
-    m_entries[entry].cells[column] = kDis;
+    Write(entry, column, kDis);
     // A disqualification is a change of results like any other: closing must not lose it.
     m_modified = true;
     Emit(CellChanged, entry, column);
@@ -458,6 +492,8 @@ bool TCompetition::ClearResults() {
             if (!e.cells[c].isEmpty()) e.cells[c].clear();
         e.result = -1;
         e.place = 0;
+        e.runsRead = false;
+        e.zeitWritten = e.platzWritten = true; // empty, as no result and no place say
     }
     // Nothing is recomputed: the emptied cells are what it would give, and the order stays.
     SelectStartEntries();
@@ -468,9 +504,8 @@ bool TCompetition::ClearResults() {
 bool TCompetition::SetCell(int entry, int col, const QString& text,
                            const std::optional<QString>& expected) {
     if (!IsValidEntry(entry) || col < 0 || col >= Col::Count) return false;
-    QString& cell = m_entries[entry].cells[col];
-    if (expected && cell != *expected) return false;
-    cell = text;
+    if (expected && m_entries[entry].cells[col] != *expected) return false;
+    Write(entry, col, text);
     // A dummy given a real start number becomes a participant.
     if (col == Col::StNr && m_entries[entry].dummy && text != kZero) m_entries[entry].dummy = false;
     m_modified = true;
@@ -483,12 +518,25 @@ bool TCompetition::SetCell(int entry, int col, const QString& text,
 void TCompetition::Recompute() {
     const int n = EntryCount();
     const QChar separator = SystemDecimalSeparator();
+    if (separator != m_readSeparator) {
+        ForgetReadCells(true, true); // the locale changed: times and numbers read otherwise
+        m_readSeparator = separator;
+    }
+    TEntry* entries = m_entries.data();
 
     // 1. Result times. The key orders as the "Zeit" texts do under CompareRunCells: a result
     // text is a function of its hundredths that grows with them, and no result goes last.
-    QVector<std::int32_t> zeitKey(n);
+    std::vector<std::int32_t> zeitKey(n);
     for (int i = 0; i < n; ++i) {
-        TEntry& e = m_entries[i];
+        TEntry& e = entries[i];
+        if (!e.runsRead) {
+            for (int r = 0; r < 6; ++r) {
+                const TRun run = ReadRun(e.cells.at(Col::Turm1 + r), m_timeFormat, separator);
+                e.runKind[r] = quint8(run.Kind);
+                e.runMs[r] = run.Ms;
+            }
+            e.runsRead = true;
+        }
         std::optional<std::int32_t> result;
         // The dummy fills an empty track; what was stopped there is nobody's result and
         // must not take a place from a participant.
@@ -496,21 +544,23 @@ void TCompetition::Recompute() {
             std::int64_t sum = 0;
             bool negative = false;
             for (int r = 0; r < m_countZabegov; ++r) {
-                const TRun run = ReadRun(e.cells[Col::Turm1 + r], m_timeFormat, separator);
-                if (run.Kind == RunBlank)
+                if (e.runKind[r] == RunBlank)
                     sum += RunCell::BlankRun;
-                else if (run.Kind == RunDis)
+                else if (e.runKind[r] == RunDis)
                     sum += RunCell::DisRun;
-                else if (run.Ms < 0)
+                else if (e.runMs[r] < 0)
                     negative = true; // a typing slip must not shorten a real time
                 else
-                    sum += run.Ms;
+                    sum += e.runMs[r];
             }
             if (!negative) result = ResultFromSum(sum, m_timeFormat);
         }
-        e.result = result ? *result : -1;
-        const QString zeit = result ? FormatTime(*result, m_timeFormat, separator) : QString();
-        if (e.cells[Col::Zeit] != zeit) e.cells[Col::Zeit] = zeit;
+        const std::int32_t value = result ? *result : -1;
+        if (value != e.result || !e.zeitWritten) {
+            e.cells[Col::Zeit] = result ? FormatTime(*result, m_timeFormat, separator) : QString();
+            e.zeitWritten = true;
+        }
+        e.result = value;
         zeitKey[i] = result ? *result / 10 : kNoResultKey;
     }
 
@@ -518,80 +568,71 @@ void TCompetition::Recompute() {
     // sorts: the start number by value, the other columns by their text. One spelling of a
     // class (trimmed, case folded) decides both the order and where places restart.
     const int klassCol = m_klassCol > 0 ? m_klassCol - 1 : -1;
-    QVector<int> classRank(n, 0);
-    QStringList classText;
-    QVector<double> classValue;
-    QVector<bool> classIsNumber;
+    std::vector<int> classRank(n, 0);
     bool mixed = false; // numbers and texts in the start-number column: no single order
     if (klassCol >= 0) {
-        classText.reserve(n);
-        for (int i = 0; i < n; ++i)
-            classText << ClassText(m_entries[i].cells[klassCol]);
-        if (klassCol == Col::StNr) {
-            const TSortConverter conv;
-            classValue.resize(n);
-            classIsNumber.resize(n);
-            int numbers = 0;
-            for (int i = 0; i < n; ++i) {
-                classIsNumber[i] = conv.Number(classText[i], classValue[i]);
-                numbers += classIsNumber[i];
-            }
-            mixed = numbers != 0 && numbers != n;
-            if (numbers == n) {
-                QVector<int> byValue(n);
-                for (int i = 0; i < n; ++i)
-                    byValue[i] = i;
-                std::sort(byValue.begin(), byValue.end(),
-                          [&](int a, int b) { return classValue[a] < classValue[b]; });
-                int rank = 0;
-                for (int j = 0; j < n; ++j) {
-                    if (j > 0 && classValue[byValue[j]] != classValue[byValue[j - 1]]) ++rank;
-                    classRank[byValue[j]] = rank;
+        std::optional<TSortConverter> conv;
+        int numbers = 0;
+        for (int i = 0; i < n; ++i) {
+            TEntry& e = entries[i];
+            if (!e.classRead) {
+                const QString key = ClassText(e.cells.at(klassCol));
+                auto it = m_classIds.constFind(key);
+                if (it == m_classIds.constEnd()) {
+                    double v = 0;
+                    bool number = false;
+                    if (klassCol == Col::StNr) {
+                        if (!conv) conv.emplace();
+                        number = conv->Number(key, v);
+                    }
+                    it = m_classIds.insert(key, int(m_classTexts.size()));
+                    m_classTexts << key;
+                    m_classValues << v;
+                    m_classNumbers << number;
                 }
-            } else {
-                classIsNumber.fill(false);
+                e.classId = *it;
+                e.classRead = true;
             }
+            numbers += m_classNumbers.at(e.classId);
         }
-        if (!mixed && !(klassCol == Col::StNr && !classIsNumber.isEmpty() && classIsNumber[0])) {
-            QHash<QString, int> ids;
-            QStringList distinct;
-            QVector<int> id(n);
-            for (int i = 0; i < n; ++i) {
-                auto it = ids.constFind(classText[i]);
-                if (it == ids.constEnd()) {
-                    it = ids.insert(classText[i], int(distinct.size()));
-                    distinct << classText[i];
-                }
-                id[i] = *it;
+        mixed = numbers != 0 && numbers != n;
+        if (!mixed) {
+            const bool byValue = n > 0 && numbers == n;
+            std::vector<int> ids(m_classTexts.size());
+            for (size_t j = 0; j < ids.size(); ++j)
+                ids[j] = int(j);
+            std::sort(ids.begin(), ids.end(), [&](int a, int b) {
+                return byValue ? m_classValues.at(a) < m_classValues.at(b)
+                               : OrdinalLess(m_classTexts.at(a), m_classTexts.at(b));
+            });
+            std::vector<int> rankOfId(ids.size());
+            int rank = 0;
+            for (size_t j = 0; j < ids.size(); ++j) {
+                // Texts that differ are different classes; numbers of one value are one class.
+                if (j > 0 && !(byValue && m_classValues.at(ids[j]) == m_classValues.at(ids[j - 1])))
+                    ++rank;
+                rankOfId[ids[j]] = rank;
             }
-            QVector<int> byText(distinct.size());
-            for (int j = 0; j < byText.size(); ++j)
-                byText[j] = j;
-            std::sort(byText.begin(), byText.end(),
-                      [&](int a, int b) { return OrdinalLess(distinct[a], distinct[b]); });
-            QVector<int> rankOfId(distinct.size());
-            for (int j = 0; j < byText.size(); ++j)
-                rankOfId[byText[j]] = j;
             for (int i = 0; i < n; ++i)
-                classRank[i] = rankOfId[id[i]];
+                classRank[i] = rankOfId[entries[i].classId];
         }
     }
     auto sameClass = [&](int a, int b) {
         if (klassCol < 0) return true;
-        if (!classIsNumber.isEmpty() && classIsNumber[a] && classIsNumber[b])
-            return classValue[a] == classValue[b];
-        return classText[a] == classText[b];
+        if (!mixed) return classRank[a] == classRank[b];
+        const int ia = entries[a].classId, ib = entries[b].classId;
+        if (m_classNumbers.at(ia) && m_classNumbers.at(ib))
+            return m_classValues.at(ia) == m_classValues.at(ib);
+        return m_classTexts.at(ia) == m_classTexts.at(ib);
     };
 
     // 3. The order: a stable sort from the order shown now, so equal keys keep it.
-    QVector<int> start(n);
-    for (int j = 0; j < n; ++j)
-        start[j] = m_viewRanked && m_rank.size() == n ? m_rank[j] : j;
-    QVector<int> order(n);
+    const bool fromRanked = m_viewRanked && m_rank.size() == n;
+    std::vector<int> order(n);
     if (!mixed) {
-        QVector<std::pair<quint64, int>> keyed(n);
+        std::vector<std::pair<quint64, int>> keyed(n);
         for (int j = 0; j < n; ++j) {
-            const int e = start[j];
+            const int e = fromRanked ? m_rank.at(j) : j;
             keyed[j] = {(quint64(quint32(classRank[e])) << 32) | quint32(zeitKey[e]), e};
         }
         std::stable_sort(keyed.begin(), keyed.end(),
@@ -602,8 +643,10 @@ void TCompetition::Recompute() {
         // Numbers and texts compare pairwise in different ways, which is no consistent order;
         // only the grid's own sort gives the grid's answer then.
         QVector<QStringList> table(n + 1);
-        for (int j = 0; j < n; ++j)
-            table[j + 1] = {classText[start[j]], m_entries[start[j]].cells[Col::Zeit]};
+        for (int j = 0; j < n; ++j) {
+            const int e = fromRanked ? m_rank.at(j) : j;
+            table[j + 1] = {m_classTexts.at(entries[e].classId), entries[e].cells.at(Col::Zeit)};
+        }
         TSortOptions options;
         const TGetSortStyle style = [&options](int col, TSortStyle& s) {
             if (col == 0) {
@@ -615,7 +658,7 @@ void TCompetition::Recompute() {
         };
         const QVector<int> sorted = SortRowOrder(table, {0, 1}, options, style);
         for (int j = 0; j < n; ++j)
-            order[j] = start[sorted[j] - 1];
+            order[j] = fromRanked ? m_rank.at(sorted[j] - 1) : sorted[j] - 1;
     }
 
     // 4. Dense places, restarting with each class.
@@ -623,10 +666,11 @@ void TCompetition::Recompute() {
     std::int32_t lastTime = -1;
     for (int j = 0; j < n; ++j) {
         const int e = order[j];
-        TEntry& entry = m_entries[e];
+        TEntry& entry = entries[e];
         if (entry.result < 0) {
+            if (entry.place != 0 || !entry.platzWritten) entry.cells[Col::Platz].clear();
             entry.place = 0;
-            if (!entry.cells[Col::Platz].isEmpty()) entry.cells[Col::Platz].clear();
+            entry.platzWritten = true;
             continue;
         }
         if (lastClass < 0 || !sameClass(e, lastClass)) {
@@ -640,12 +684,13 @@ void TCompetition::Recompute() {
             ++place;
             lastTime = zeitKey[e];
         }
+        if (entry.place != place || !entry.platzWritten)
+            entry.cells[Col::Platz] = QString::number(place);
         entry.place = place;
-        const QString text = QString::number(place);
-        if (entry.cells[Col::Platz] != text) entry.cells[Col::Platz] = text;
+        entry.platzWritten = true;
     }
 
-    m_rank = order;
+    m_rank = QVector<int>(order.begin(), order.end());
     m_rankPosValid = false;
     m_viewRanked = m_sorted;
     Emit(ResultsChanged);

@@ -14,6 +14,7 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <QHash>
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -150,7 +151,14 @@ private:
         bool dummy = false;
         std::int32_t result = -1; // ms, -1 none
         int place = 0;
+        // What the last recompute read from the cells, kept until a cell changes: a
+        // recompute after one heat then reads two run cells, not every cell of the protocol.
+        bool runsRead = false, classRead = false, zeitWritten = false, platzWritten = false;
+        std::array<std::int32_t, 6> runMs{};
+        std::array<quint8, 6> runKind{};
+        int classId = 0; // into the class dictionary below
     };
+    static TEntry NewEntry(const QStringList& cells);
 
     int Select(int index) const { return IsValidEntry(index) ? index : -1; }
     bool OnTrack(int entry) const {
@@ -160,6 +168,8 @@ private:
     void InsertDummy();
     void RemoveEntries(const QVector<bool>& gone);
     void SetTrack(int track, int entry);
+    void Write(int entry, int col, const QString& text); // a program or operator write
+    void ForgetReadCells(bool runs, bool classes);
     void Emit(TChange what, int entry = -1, int column = -1) { emit Changed(what, entry, column); }
 
     QVector<TEntry> m_entries;
@@ -179,4 +189,11 @@ private:
     int m_runCounter = 0;
     bool m_heatRunning = false;
     bool m_modified = false;
+    QChar m_readSeparator; // the decimal separator the cached run values were read with
+    // Every spelling of a class met since the last load or change of the class column, with
+    // its number when the class column is the start number.
+    QHash<QString, int> m_classIds;
+    QStringList m_classTexts;
+    QVector<double> m_classValues;
+    QVector<bool> m_classNumbers;
 };
