@@ -1,6 +1,7 @@
 // The competition model without a window: heats of the three modes, recording, DIS,
 // deletes, swaps, loads while ranked, the files' rows, and the ranking against the grid's.
 #include "core/Competition.h"
+#include "core/ParticipantList.h"
 #include "core/TimeFormat.h"
 #include "protocol/RunCells.h"
 #include "protocol/SortOrder.h"
@@ -564,6 +565,37 @@ private slots:
         // Unticking shows load order again.
         c.SetSorted(false);
         QCOMPARE(Shown(c), (QStringList{"0", "1", "3"}));
+    }
+
+    // One list for both tracks, in load order while the protocol is shown ranked; entries
+    // carry their entry and start number, so nothing reads them out of the display text.
+    void participantList() {
+        TCompetition c;
+        TParticipantList list(&c);
+        c.SetSorted(true);
+        Load(c, 0, Protocol({"12//30,00/30,00", "A7//10,00/10,00", "3//20,00/20,00"}));
+        QCOMPARE(list.rowCount(), 4);
+        QStringList texts, numbers;
+        for (int r = 0; r < list.rowCount(); ++r) {
+            const QModelIndex i = list.index(r);
+            texts << i.data().toString();
+            numbers << i.data(TParticipantList::StartNumberRole).toString();
+            QCOMPARE(i.data(TParticipantList::EntryRole).toInt(), r);
+            QCOMPARE(i.data(TParticipantList::DummyRole).toBool(), r == 0);
+        }
+        QCOMPARE(texts, (QStringList{"0   ", "12 N12  ", "A7 NA7  ", "3 N3  "}));
+        QCOMPARE(numbers, (QStringList{"0", "12", "", "3"}));
+        QSignalSpy changed(&list, &QAbstractItemModel::dataChanged);
+        c.SetCell(2, Col::StNr, "7");
+        QCOMPARE(changed.size(), 1);
+        QCOMPARE(list.index(2).data(TParticipantList::StartNumberRole).toInt(), 7);
+        c.SetCell(2, Col::Turm3, "1,00"); // not shown in the list
+        QCOMPARE(changed.size(), 1);
+        QSignalSpy reset(&list, &QAbstractItemModel::modelReset);
+        c.DeleteEntry(1);
+        QCOMPARE(reset.size(), 1);
+        QCOMPARE(list.rowCount(), 3);
+        QCOMPARE(list.index(1).data().toString(), QString("7 NA7  "));
     }
 
     // ------------------------------------------------------------------------ file rows
