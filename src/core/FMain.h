@@ -21,6 +21,7 @@
 #include <QStringList>
 #include <QVector>
 
+class QCalendarWidget;
 class QCheckBox;
 class QComboBox;
 class QFrame;
@@ -34,6 +35,8 @@ class TBitBtnWithColor;
 class TComPort;
 class TDialogs;
 class TDigit;
+class TFormInfo;
+class THelp;
 class TImageLS;
 
 // Column indexes of the protocol.
@@ -225,6 +228,22 @@ public:
     void LayoutWindow();
     TColor TrackColor(int track) const;
     void SetTrackColor(int track, TColor c);
+    void ShapeMouseDown(int track); // the colour dialog for a track's square
+    void TimerDateTimer();
+    void PanelDateClick(); // opens (or re-places) the calendar
+    void CalendarClose();
+    void LogoClick();        // the maker's web page
+    void bInfoClick();       // the info box, modal
+    void bHelpClick();       // the help's table of contents
+    void UpdateHelpButton(); // bHelp follows whether the help exists
+    QLabel* ImageTop;        // the upper strip's stretched picture
+    std::array<QLabel*, 3> LabelLogo{}, LabelLogoShadow{};
+    QFrame* PanelCal;
+    QCalendarWidget* MonthCalendar1;
+    QToolButton* bCalClose;
+    QLabel* LabelCalClose;
+    TFormInfo* FormInfo;
+    THelp* Help;
 
     // --- start-up and shutdown (app/) ------------------------------------------------------
     QString ExitCopyName() const; // the program's path with the extension ".txt"
@@ -244,6 +263,10 @@ private:
     void setupMenus();
     void setupTimers();
     void setupComPort();
+    void setupTopStrip();
+    void setupCalendar();
+    void setupStatusBar();
+    void LayoutMiddleColumn();
     void SetHeatSetupEnabled(bool on); // lists, mode, settings and load: off while timing
     void BackToReady();
     void ArmForNextStart(); // only the start beam armed
