@@ -595,6 +595,7 @@ void TFormMain::setupCalendar() {
     MonthCalendar1 = Named(new QCalendarWidget(PanelCal), "MonthCalendar1");
     MonthCalendar1->setVerticalHeaderFormat(QCalendarWidget::ISOWeekNumbers);
     MonthCalendar1->setGridVisible(false);
+    MonthCalendar1->setHorizontalHeaderFormat(QCalendarWidget::SingleLetterDayNames);
     MonthCalendar1->setFont(DesignFont("MS Sans Serif", 16));
     const int calTop = inner + closeSize + 3;
     MonthCalendar1->setGeometry(inner, calTop, Design::CalendarWidth - 2 * inner,

@@ -78,9 +78,27 @@ QString ShortDateFormatFourDigitYear(const QLocale& locale) {
     return f;
 }
 
+QString ShortTimeFormatWithoutSeconds(const QLocale& locale) {
+    QString f = locale.timeFormat(QLocale::ShortFormat);
+    // Some locales (the "C" locale among them) give seconds even in their short form; the
+    // panel refreshes every five seconds, so seconds would only be wrong.
+    const int at = f.indexOf(QLatin1String("ss"));
+    if (at > 0) {
+        int from = at;
+        while (from > 0 && !f.at(from - 1).isLetter() && f.at(from - 1) != QLatin1Char('\''))
+            --from;
+        int to = at + 2;
+        while (to < f.size() && (f.at(to) == QLatin1Char('z') || f.at(to) == QLatin1Char('.')))
+            ++to;
+        f.remove(from, to - from);
+    }
+    return f;
+}
+
 QString DatePanelText(const QDateTime& now, const QLocale& locale) {
     return locale.toString(now.date(), ShortDateFormatFourDigitYear(locale)) +
-           QStringLiteral("   ") + locale.toString(now.time(), QLocale::ShortFormat);
+           QStringLiteral("   ") +
+           locale.toString(now.time(), ShortTimeFormatWithoutSeconds(locale));
 }
 
 namespace {

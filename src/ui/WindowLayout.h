@@ -54,6 +54,9 @@ std::array<int, 14> ProtocolColumnWidths(int clientWidth, int timeFormat, int ru
 // Where the calendar panel opens: at the top, reaching left from under the date panel.
 QRect CalendarGeometry(const QRect& datePanel);
 
+// The locale's short time format without seconds.
+QString ShortTimeFormatWithoutSeconds(const QLocale& locale);
+
 // The date panel's text: the locale's short date, three spaces and its short time.
 QString DatePanelText(const QDateTime& now, const QLocale& locale);
 
