@@ -30,9 +30,10 @@ public:
     QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
         return scaledPixmap(size, mode, state, 1.0);
     }
+    // Qt asks with the size in device pixels already multiplied by the scale.
     QPixmap scaledPixmap(const QSize& size, QIcon::Mode mode, QIcon::State state,
                          qreal scale) override {
-        QPixmap pm(size * scale);
+        QPixmap pm(size);
         pm.fill(Qt::transparent);
         {
             QPainter p(&pm);
