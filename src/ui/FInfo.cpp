@@ -138,7 +138,8 @@ void TFormInfo::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     // Centred on the main window, wherever that stands.
     if (QWidget* owner = parentWidget()) {
-        const QRect o = owner->window()->frameGeometry();
-        move(o.center() - rect().center());
+        QRect box = frameGeometry();
+        box.moveCenter(owner->window()->frameGeometry().center());
+        move(box.topLeft());
     }
 }
