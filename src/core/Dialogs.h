@@ -20,7 +20,11 @@ public:
     virtual QString SaveFileName(const QStringList& filters, int& filterIndex,
                                  const QString& folder, const QString& proposedName) = 0;
     // The colour dialog preset to colour; true and the chosen colour on OK, false on Cancel.
-    virtual bool ChooseColor(TColor& colour) = 0;
+    // Answerers that have no colours to give cancel.
+    virtual bool ChooseColor(TColor& colour) {
+        (void)colour;
+        return false;
+    }
     // The desktop's "open" / "print" of a document (an HTML page, a web address).
     virtual void ShellOpen(const QString& fileOrUrl) = 0;
     virtual void ShellPrint(const QString& file) = 0;
