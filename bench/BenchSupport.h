@@ -43,11 +43,9 @@ private:
 // Settings of the benchmark's windows go to a temporary file.
 struct TBenchSettings {
     QTemporaryDir dir;
-    TBenchSettings() {
-        QStandardPaths::setTestModeEnabled(true);
-        const QString file = dir.filePath("bench.conf");
-        SetMainSettingsStoreFactory(
-            [file] { return std::make_unique<QSettings>(file, QSettings::IniFormat); });
+    TBenchSettings() { QStandardPaths::setTestModeEnabled(true); }
+    std::unique_ptr<QSettings> Store() const {
+        return std::make_unique<QSettings>(dir.filePath("bench.conf"), QSettings::IniFormat);
     }
 };
 

@@ -1,7 +1,7 @@
 // The race clock: cost of one display tick with both tracks running (painting included),
 // the resolution of TickCount(), and the latency from a key press to the tick read by STOP.
 #include "BenchSupport.h"
-#include "core/FMain.h"
+#include "ui/FMain.h"
 
 #include <map>
 #include <QApplication>
@@ -50,8 +50,9 @@ int main(int argc, char** argv) {
     {
         TManualClock clock;
         SetTickSource(TManualClock::Source(clock));
-        TFormMain w;
-        w.cbVid->setCurrentIndex(2);
+        TAppParts parts(settings.Store());
+        TFormMain w(parts, nullptr);
+        w.SetVid(2);
         w.LoadProtocolRows(Rows(10), "bench");
         w.show();
         QCoreApplication::processEvents();
@@ -76,8 +77,9 @@ int main(int argc, char** argv) {
     {
         TStampClock stamps;
         stamps.Install();
-        TFormMain w;
-        w.cbVid->setCurrentIndex(2);
+        TAppParts parts(settings.Store());
+        TFormMain w(parts, nullptr);
+        w.SetVid(2);
         w.LoadProtocolRows(Rows(10), "bench");
         w.show();
         w.activateWindow();
@@ -103,10 +105,9 @@ int main(int argc, char** argv) {
                 std::printf("STOP1 did not arrive\n");
                 return 1;
             }
-            const std::uint32_t stopTick = w.StartTick + w.StopTicks[0];
+            const std::uint32_t stopTick = w.Run->StartTick() + w.Run->StopTime(0);
             us.push_back((stamps.At(stopTick) - t0) / 1000.0);
             w.IssueCommand(w.mStop2);
-            w.TimerAuto0->stop();
             w.IssueCommand(w.mReset);
             w.cbBuhn1->setCurrentIndex(0);
             w.cbBuhn2->setCurrentIndex(1);

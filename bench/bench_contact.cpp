@@ -2,10 +2,10 @@
 // the STOP handler, while the clock refreshes both tracks at 100 Hz; in the same run the bare
 // wake-up of the serial event thread (line change to thread awake).
 #include "BenchSupport.h"
-#include "core/FMain.h"
-#include "input/BeamImage.h"
 #include "input/ComDeviceSim.h"
 #include "input/Comms.h"
+#include "ui/FMain.h"
+#include "widgets/BeamImage.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -19,8 +19,9 @@ int main(int argc, char** argv) {
     TStampClock stamps;
     stamps.Install();
 
-    TFormMain w;
-    w.cbVid->setCurrentIndex(2);
+    TAppParts parts(settings.Store());
+    TFormMain w(parts, nullptr);
+    w.SetVid(2);
     TProtocolRows rows{QStringList(14)};
     for (int i = 1; i <= 4; ++i) {
         QStringList r(14);
@@ -29,7 +30,7 @@ int main(int argc, char** argv) {
     }
     w.LoadProtocolRows(rows, "bench");
     w.show();
-    w.SetTimerGesperrt(1);
+    w.Settings.TimerGesperrt = 1;
     auto lines = std::make_shared<TSimComLines>();
     w.ComPort->setDeviceFactory(SimulatedDeviceFactory(lines));
     w.ComPort->setPort(1);
@@ -54,11 +55,10 @@ int main(int argc, char** argv) {
         const auto awake = std::chrono::duration_cast<std::chrono::nanoseconds>(
                                lines->lastWake().time_since_epoch())
                                .count();
-        const std::uint32_t stopTick = w.StartTick + w.StopTicks[0];
+        const std::uint32_t stopTick = w.Run->StartTick() + w.Run->StopTime(0);
         handler.push_back((stamps.At(stopTick) - change) / 1000.0);
         wake.push_back((awake - change) / 1000.0);
         w.IssueCommand(w.mStop2);
-        w.TimerAuto0->stop();
         lines->setDSR(false);
         w.IssueCommand(w.mReset);
         w.cbBuhn1->setCurrentIndex(0);

@@ -1,6 +1,6 @@
 // Cost of driving a main-window-sized digit (45 x 89) the way the clock tick does:
 // a changed Value (with its synchronous repaint) and an unchanged one.
-#include "ui/Udigit.h"
+#include "widgets/Udigit.h"
 
 #include <algorithm>
 #include <cstdio>

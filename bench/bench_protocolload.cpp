@@ -1,9 +1,9 @@
 // Load and save of large protocols through the main window: the load includes the list
 // rebuild and the recomputation of results and places.
 #include "BenchSupport.h"
-#include "core/Dialogs.h"
-#include "core/FMain.h"
 #include "core/TimeFormat.h"
+#include "ui/Dialogs.h"
+#include "ui/FMain.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -37,9 +37,10 @@ int main(int argc, char** argv) {
         files.name = settings.dir.filePath(QStringLiteral("p%1.txt").arg(n));
         std::vector<double> save, load;
         {
-            TFormMain w;
+            TAppParts parts(settings.Store());
+            TFormMain w(parts, nullptr);
             w.Dialogs = &files;
-            w.cbVid->setCurrentIndex(2);
+            w.SetVid(2);
             TProtocolRows rows{QStringList(14)};
             for (int i = 1; i <= n; ++i) {
                 QStringList r(14);
@@ -61,9 +62,10 @@ int main(int argc, char** argv) {
             w.SortGrid1->setModified(false);
         }
         {
-            TFormMain w;
+            TAppParts parts(settings.Store());
+            TFormMain w(parts, nullptr);
             w.Dialogs = &files;
-            w.cbVid->setCurrentIndex(2);
+            w.SetVid(2);
             for (int rep = 0; rep < 3; ++rep) {
                 QElapsedTimer t;
                 t.start();

@@ -1,7 +1,7 @@
 // RecalcProtocol on large protocols: six runs, a class column, 1k / 10k / 100k rows.
 #include "BenchSupport.h"
-#include "core/FMain.h"
 #include "core/TimeFormat.h"
+#include "ui/FMain.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -15,10 +15,11 @@ int main(int argc, char** argv) {
     TBenchSettings settings;
     QRandomGenerator rng(42);
     for (int n : {1000, 10000, 100000}) {
-        TFormMain w;
-        w.CountZabegov = 6;
-        w.KlassCol = 4;
-        w.cbVid->setCurrentIndex(2);
+        TAppParts parts(settings.Store());
+        TFormMain w(parts, nullptr);
+        w.Settings.CountZabegov = 6;
+        w.Settings.KlassCol = 4;
+        w.SetVid(2);
         TProtocolRows rows{QStringList(14)};
         for (int i = 1; i <= n; ++i) {
             QStringList r(14);

@@ -1,13 +1,16 @@
-// Renders the main window offscreen in named states and writes one PNG per state.
+// Renders the windows offscreen in named states and writes one PNG per state.
 //   snapshot <out-dir> [state ...]
 // States: ready running finished seconds qualifikation single-ready single-running
-//         single-finished calendar info help
+//         single-finished calendar info help, and tv tv-seconds tv-onetower (the audience
+//         window, 1920 x 1080). All of them when none is named.
 // The date panel shows a fixed moment in the German locale, so pictures compare across runs.
 // Run with QT_SCALE_FACTOR=2 for the pictures at 200 %.
-#include "core/FMain.h"
 #include "core/TickCount.h"
+#include "OffscreenScreens.h"
 #include "persist/SettingsGlue.h"
 #include "ui/FInfo.h"
+#include "ui/FMain.h"
+#include "ui/FMonitor2.h"
 #include "ui/Help.h"
 #include "ui/HelpWindow.h"
 #include "ui/WindowLayout.h"
@@ -20,6 +23,7 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QToolButton>
 
 namespace {
 TProtocolRows SampleRows() {
@@ -49,21 +53,24 @@ bool Save(QWidget& w, const QString& dir, const QString& state) {
     return ok;
 }
 
-const QStringList AllStates = {
-    "ready",          "running",         "finished", "seconds", "qualifikation", "single-ready",
-    "single-running", "single-finished", "calendar", "info",    "help"};
+const QStringList AllStates = {"ready",         "running",      "finished",       "seconds",
+                               "qualifikation", "single-ready", "single-running", "single-finished",
+                               "calendar",      "info",         "help",           "tv",
+                               "tv-seconds",    "tv-onetower"};
 } // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
+    // The operator's screen and a full-HD TV beside it.
+    QTemporaryDir screensDir;
+    if (!UseOffscreenScreens({QRect(0, 0, 1920, 1080), QRect(1920, 0, 1920, 1080)},
+                             screensDir.filePath("screens.json")))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QStandardPaths::setTestModeEnabled(true);
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
     SetWallClock([] { return QDateTime(QDate(2026, 12, 5), QTime(6, 5)); });
     QTemporaryDir settingsDir;
     QString settingsFile;
-    SetMainSettingsStoreFactory(
-        [&] { return std::make_unique<QSettings>(settingsFile, QSettings::IniFormat); });
     const QString out = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(".");
     QDir().mkpath(out);
     QStringList states;
@@ -82,13 +89,29 @@ int main(int argc, char** argv) {
             continue;
         }
         settingsFile = settingsDir.filePath(state + ".conf"); // each state starts from defaults
-        TFormMain w;
-        const bool single = state.startsWith(QLatin1String("single"));
-        w.cbVid->setCurrentIndex(state == "qualifikation" ? 0 : single ? 1 : 2);
-        if (state == "seconds") w.SetTimeFormat(0);
+        TAppParts parts(std::make_unique<QSettings>(settingsFile, QSettings::IniFormat));
+        TFormMain w(parts, nullptr);
+        const bool single = state.startsWith("single") || state == "tv-onetower";
+        w.SetVid(state == "qualifikation" ? 0 : single ? 1 : 2);
+        if (state == "seconds" || state == "tv-seconds") w.SetTimeFormat(0);
         w.LoadProtocolRows(SampleRows(), QStringLiteral("Stadtmeisterschaft"));
         w.show();
-        if (state == "running" || state == "seconds" || state == "single-running") {
+        const bool tv = state.startsWith("tv");
+        TFormMonitor2 monitor(&w);
+        w.FormMonitor2 = &monitor;
+        w.Settings.Monitor = 1;
+        if (tv) {
+            // Both tracks running, track 2 a little behind, as the audience sees a race.
+            w.IssueCommand(w.mStart);
+            clock.advance(7125);
+            w.ShowTime(1, 7125);
+            clock.advance(76331);
+            w.ShowTime(0, 83456);
+            w.Clock->stop();
+            w.sbMon2->setChecked(true);
+            w.sbMon2Click();
+            ok = Save(monitor, out, state) && ok;
+        } else if (state == "running" || state == "seconds" || state == "single-running") {
             w.IssueCommand(w.mStart);
             clock.advance(83456);
             w.ClockTimer();
@@ -98,7 +121,6 @@ int main(int argc, char** argv) {
             w.IssueCommand(w.mStop2);
             clock.advance(2468);
             w.IssueCommand(w.mSTOP1);
-            w.TimerAuto0->stop();
         } else if (state == "calendar") {
             w.PanelDateClick();
         }
@@ -113,10 +135,10 @@ int main(int argc, char** argv) {
                 std::printf("FAILED help: no help at %s\n", qPrintable(w.Help->HelpFile()));
                 ok = false;
             }
-        } else {
+        } else if (!tv) {
             ok = Save(w, out, state) && ok;
         }
-        if (w.Clock->isActive()) w.IssueCommand(w.Abruch1);
+        if (w.IsRunning()) w.IssueCommand(w.Abruch1);
         w.SortGrid1->setModified(false);
     }
     return ok ? 0 : 1;

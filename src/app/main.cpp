@@ -1,4 +1,8 @@
-#include "core/FMain.h"
+// The composition root: the settings store, the contact port and the run are made here and
+// handed to the window, which makes none of them itself.
+#include "persist/SettingsGlue.h"
+#include "ui/FMain.h"
+#include "ui/FMonitor2.h"
 
 #include <QApplication>
 #ifdef Q_OS_WIN
@@ -13,13 +17,18 @@ int main(int argc, char** argv) {
 #endif
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("TL-Veltaro"));
+    TAppParts parts(MainSettingsStore());
     int rc = 0;
     {
-        TFormMain w;
+        TFormMain w(parts, nullptr);
         w.show();
+        // Destroyed before the main window, which it reads from while it lives.
+        TFormMonitor2 monitor(&w);
+        w.FormMonitor2 = &monitor;
+        w.StartTvMode();
         rc = app.exec();
         w.Shutdown();
-    }
+    } // the window writes the settings as it goes
 #ifdef Q_OS_WIN
     HtmlHelpUnload();
 #endif

@@ -2,7 +2,6 @@
 // Colour values as the program stores them (settings, track colours, digits):
 // 0x00BBGGRR. A value whose top byte is 0xFF names a system colour instead.
 #include <cstdint>
-#include <QColor>
 
 using TColor = std::uint32_t;
 
@@ -26,8 +25,3 @@ constexpr TColor clBtnShadow = 0xFF000010;
 constexpr TColor clHighlight = 0xFF00000D;
 constexpr TColor clHighlightText = 0xFF00000E;
 } // namespace Colors
-
-// Converts a stored colour value to a QColor; system colours come from the application palette.
-QColor ToQColor(TColor c);
-// The stored value of a plain RGB colour.
-TColor FromQColor(const QColor& c);

@@ -1,6 +1,6 @@
 #include "core/Participants.h"
 
-#include "core/FMain.h"
+#include "core/Columns.h"
 
 QString EntryText(const QString& stNr, const QString& name, const QString& ort,
                   const QString& klasse) {

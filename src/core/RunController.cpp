@@ -1,222 +1,222 @@
-// The run state machine: START, STOP, RESET, ABBRECHEN and the controls they enable.
-// Every path to a command (button, key, contact, timer) ends in one of these handlers,
-// always on the GUI thread.
-#include "core/FMain.h"
-#include "core/Platform.h"
+#include "core/RunController.h"
+
 #include "core/TickCount.h"
-#include "core/TimeFormat.h"
-#include "input/BeamImage.h"
-#include "widgets/BitBtnWithColor.h"
-#include "widgets/SortGrid.h"
+#include "persist/SettingsStore.h"
 
-#include <exception>
-#include <QCheckBox>
-#include <QComboBox>
+#include <algorithm>
 #include <QTimer>
-#include <QToolButton>
 
-void TFormMain::IssueCommand(QAction* item) {
-    if (item && item->isEnabled()) item->trigger();
+namespace {
+// Whether tick lies at or after deadline on the wrapping 32-bit counter.
+bool Reached(std::uint32_t tick, std::uint32_t deadline) {
+    return std::int32_t(tick - deadline) >= 0;
+}
+} // namespace
+
+bool ContactActs(std::uint32_t status, std::uint32_t mask, int polarity,
+                 std::uint32_t& lastLineState) {
+    if (status == lastLineState) return false;
+    const bool active = (status & mask) != 0;
+    lastLineState = status & mask;
+    return (polarity == 0 && active) || (polarity == 1 && !active);
 }
 
-bool TFormMain::IsRunning() const {
-    return Clock->isActive();
+TRunController::TRunController(const TSettings& settings, QObject* parent)
+    : QObject(parent), m_settings(settings), m_timer(new QTimer(this)) {
+    m_timer->setSingleShot(true);
+    m_timer->setTimerType(Qt::PreciseTimer);
+    connect(m_timer, &QTimer::timeout, this, &TRunController::Poll);
 }
 
-bool TFormMain::IsReady() const {
-    return !IsRunning() && !mReset->isEnabled();
+int TRunController::TrackCount() const {
+    return m_settings.CountBahn >= 2 ? 2 : 1;
 }
 
-void TFormMain::SetCommandEnabled(TBitBtnWithColor* button, QAction* item, bool enabled,
-                                  TColor faceWhenEnabled) {
-    button->setEnabled(enabled);
-    button->setColor(enabled ? faceWhenEnabled : Colors::clBtnFace);
-    if (item) item->setEnabled(enabled);
+void TRunController::SetHeatReady(bool ready) {
+    m_heatReady = ready;
 }
 
-void TFormMain::SetAutoTime(int ms) {
-    TimerAuto0->setInterval(ms);
-    cbAuto0->setToolTip(QStringLiteral("Autoreset %1 Sek.").arg(ms / 1000));
+bool TRunController::CanStop(int track) const {
+    const int t = Index(track);
+    return IsRunning() && m_offered[t] && !m_stopped[t];
 }
 
-int TFormMain::AutoTime() const {
-    return TimerAuto0->interval();
+bool TRunController::CanAbort() const {
+    return IsRunning() && !m_stopped[0] && !m_stopped[1];
 }
 
-void TFormMain::SetTimerGesperrt(int ms) {
-    TimerGesperrtStart->setInterval(ms);
+bool TRunController::CanDis(int track) const {
+    const int t = Index(track);
+    return !IsReady() && m_stopped[t] && m_lastCell[t].Column >= 0;
 }
 
-int TFormMain::TimerGesperrt() const {
-    return TimerGesperrtStart->interval();
+bool TRunController::Start(std::uint32_t tick) {
+    if (!CanStart()) return false;
+    m_startTick = tick;
+    m_state = TRunState::Running;
+    m_stopped = {false, false};
+    m_stopTime = {0, 0};
+    // With one track the second STOP is not offered at all: a stray F6 or track-2 contact
+    // would otherwise write a time for a participant nobody sees.
+    m_offered = {true, TrackCount() >= 2};
+    for (TBeam b : {BeamStart, BeamStop1, BeamStop2})
+        SetBeam(b, false);
+    StartLockout(tick);
+    emit Started();
+    return true;
 }
 
-void TFormMain::UpdateControls() {
-    // Rule 1. The Finished state also keeps START off: a new run must not begin before RESET
-    // has moved the participants on, whoever calls this in between.
-    bool startOn = !IsRunning() && !mReset->isEnabled();
-    if (startOn) {
-        if (CountBahn != 2)
-            startOn = cbBuhn1->count() > 0;
-        else
-            startOn = cbBuhn1->count() > 0 && cbBuhn2->count() > 0 &&
-                      cbBuhn1->currentIndex() != cbBuhn2->currentIndex();
+bool TRunController::Stop(int track, std::uint32_t tick) {
+    if (!CanStop(track)) return false;
+    const int t = Index(track);
+    const std::uint32_t elapsed = tick - m_startTick; // unsigned: right across the wrap
+    m_stopTime[t] = elapsed;
+    m_stopped[t] = true;
+    SetBeam(t == 0 ? BeamStop1 : BeamStop2, false);
+    if (!CanStop(0) && !CanStop(1)) {
+        m_state = TRunState::Finished;
+        if (m_autoReset) {
+            m_autoPending = true;
+            m_autoResetAt = TickCount() + std::uint32_t(std::max(0, m_settings.AutoTime));
+        }
     }
-    SetCommandEnabled(bSTART, mStart, startOn, Colors::clGreen);
-
-    // Rule 2: the protocol buttons.
-    const bool saveOn = SortGrid1->RowCount() > 1 && !SortGrid1->Cells(Col::StNr, 1).isEmpty();
-    sbSave->setEnabled(saveOn);
-    sbExcel->setEnabled(saveOn && OfficeServerRegistered(QStringLiteral("Excel.Application")));
-    sbWord->setEnabled(sbExcel->isEnabled() &&
-                       OfficeServerRegistered(QStringLiteral("Word.Basic")));
-    sbPrint->setEnabled(saveOn);
-    sbInet->setEnabled(saveOn);
-    cbSort->setEnabled(saveOn);
-    LabelSort->setEnabled(saveOn);
-    sbCLS->setEnabled(!IsRunning());
-    sbCLSall->setEnabled(!IsRunning());
-    seObmen->setEnabled(startOn);
-    SwapTrasse->setEnabled(startOn);
-    cbEditON->setEnabled(saveOn);
-    labEditON->setEnabled(saveOn);
+    Schedule();
+    emit TrackStoppedAt(t, elapsed);
+    return true;
 }
 
-void TFormMain::SetHeatSetupEnabled(bool on) {
-    for (QWidget* w :
-         std::initializer_list<QWidget*>{cbBuhn1, cbBuhn2, cbVid, cbAllTrasse, bCFG, sbLoad})
-        w->setEnabled(on);
-    mConfig->setEnabled(on);
-}
-
-void TFormMain::BackToReady() {
-    // What RESET and ABBRECHEN both give back to the operator.
-    SetHeatSetupEnabled(true);
-    SetCommandEnabled(bSTART, mStart, true, Colors::clGreen);
-    sb1del->setEnabled(false);
-    sb2del->setEnabled(false);
-    for (QWidget* w : std::initializer_list<QWidget*>{sb1, sb2})
-        w->setEnabled(true);
-    Trasse1->setEnabled(true);
-    Trasse2->setEnabled(true);
-}
-
-void TFormMain::ArmForNextStart() {
-    DisarmBeam(ImageLS1);
-    DisarmBeam(ImageLS2);
-    ArmBeam(ImageLSstart);
-}
-
-void TFormMain::mStartClick() {
-    StartTick = TickCount(); // first: everything below happens after the start instant
-    if (isPlaySound && isPlaySound1) PlayStartCue();
-    StopTicks = {0, 0};
-    Clock->start();
-    SetHeatSetupEnabled(false);
-    SetCommandEnabled(bSTART, mStart, false, Colors::clGreen);
-    SetCommandEnabled(bRESET, mReset, false, Colors::clBlack);
-    SetCommandEnabled(bAbbruch, Abruch1, true, Colors::clNavy);
-    sb1->setEnabled(false);
-    sb2->setEnabled(false);
-    Trasse1->setEnabled(false);
-    Trasse2->setEnabled(false);
-    SetCommandEnabled(bSTOP1, mSTOP1, true, Colors::clRed);
-    // With one track the second STOP is not offered at all: its button is hidden, and a stray
-    // F6 or track-2 contact would otherwise write a time for the hidden list's participant.
-    SetCommandEnabled(bSTOP2, mStop2, CountBahn >= 2, Colors::clRed);
-    bSTOP1->setFocus();
-    DisarmBeam(ImageLSstart);
-    DisarmBeam(ImageLS1);
-    DisarmBeam(ImageLS2);
-    TimerGesperrtStart->start();
-    UpdateControls();
-}
-
-void TFormMain::mSTOPClick(QAction* sender) {
-    const int t = sender == mStop2 ? 1 : 0;
-    StopTicks[t] = TickCount();
-    const std::uint32_t elapsed = StopTicks[t] - StartTick; // unsigned: right across the wrap
-    if (isPlaySound && isPlaySound2) PlayStopCue();
-    ShowTime(t, std::int32_t(elapsed));
-    SetCommandEnabled(bAbbruch, Abruch1, false, Colors::clNavy);
-    if (t == 0) {
-        SetCommandEnabled(bSTOP1, mSTOP1, false, Colors::clRed);
-        sb1del->setEnabled(true);
-        DisarmBeam(ImageLS1);
-    } else {
-        SetCommandEnabled(bSTOP2, mStop2, false, Colors::clRed);
-        sb2del->setEnabled(true);
-        DisarmBeam(ImageLS2);
-    }
-    try {
-        RecordRunTime(t, FormatTime(std::int32_t(elapsed), TimeFormat));
-    } catch (const std::exception&) {
-        // A time that cannot be recorded stays on the digits; the run goes on.
-    }
-    StopTicks[t] = elapsed;
-    if (CountBahn == 1) SetCommandEnabled(bSTOP2, mStop2, false, Colors::clRed);
-    SetProtocolModified();
-    AfterStop();
-}
-
-void TFormMain::AfterStop() {
-    const bool over = !mSTOP1->isEnabled() && !mStop2->isEnabled();
-    SetCommandEnabled(bRESET, mReset, over, Colors::clBlack);
-    if (mSTOP1->isEnabled()) {
-        bSTOP1->setFocus();
-        return;
-    }
-    if (mStop2->isEnabled()) {
-        bSTOP2->setFocus();
-        return;
-    }
-    if (over) {
-        Clock->stop();
-        bRESET->setFocus();
-        if (cbAuto0->isChecked()) TimerAuto0->start();
-        RecalcProtocol();
-    }
-}
-
-void TFormMain::mResetClick() {
-    TimerAuto0->stop();
-    TimerGesperrtStart->stop();
-    ShowTime(0, 0);
-    ShowTime(1, 0);
-    LastCell[0] = TLastCell{};
-    LastCell[1] = TLastCell{};
-    SetCommandEnabled(bRESET, mReset, false, Colors::clBlack);
-    BackToReady();
-    AdvanceParticipants();
+void TRunController::BackToReady() {
+    StopDeadlines();
+    m_state = TRunState::Ready;
+    m_offered = {false, false};
+    m_lastCell = {};
     ArmForNextStart();
-    RepaintProtocol();
-    SetCommandEnabled(bAbbruch, Abruch1, false, Colors::clNavy);
-    bSTART->setFocus();
-    UpdateControls();
 }
 
-void TFormMain::Abruch1Click() {
-    Clock->stop();
-    TimerAuto0->stop();
-    TimerGesperrtStart->stop();
-    ShowTime(0, 0);
-    ShowTime(1, 0);
+bool TRunController::Reset() {
+    if (!CanReset()) return false;
     BackToReady();
-    SetCommandEnabled(bSTOP1, mSTOP1, false, Colors::clRed);
-    SetCommandEnabled(bSTOP2, mStop2, false, Colors::clRed);
-    ArmForNextStart();
-    SetCommandEnabled(bAbbruch, Abruch1, false, Colors::clNavy);
-    bSTART->setFocus();
-    // START was enabled unconditionally above, as after every abort; the lists did not move,
-    // so the rule for START gives the same answer and keeps the key and button in step.
-    UpdateControls();
+    emit WasReset();
+    return true;
 }
 
-void TFormMain::TimerAuto0Timer() {
-    TimerGesperrtStart->stop();
-    IssueCommand(mReset);
+bool TRunController::Abort() {
+    if (!CanAbort()) return false;
+    BackToReady();
+    emit Aborted();
+    return true;
 }
 
-void TFormMain::cbAuto0Click() {
-    if (!cbAuto0->isChecked()) TimerAuto0->stop();
+bool TRunController::EndRun() {
+    if (m_state != TRunState::Finished) return false;
+    BackToReady();
+    emit RunEnded();
+    return true;
+}
+
+void TRunController::SetLastCell(int track, TLastCell cell) {
+    m_lastCell[Index(track)] = cell;
+}
+
+void TRunController::ForgetLastCells() {
+    m_lastCell = {};
+}
+
+void TRunController::SetBeam(TBeam beam, bool armed) {
+    if (m_armed[beam] == armed) return;
+    m_armed[beam] = armed;
+    emit BeamsChanged();
+}
+
+void TRunController::ToggleBeam(TBeam beam) {
+    SetBeam(beam, !m_armed[beam]);
+    emit Changed();
+}
+
+void TRunController::ArmForNextStart() {
+    SetBeam(BeamStop1, false);
+    SetBeam(BeamStop2, false);
+    SetBeam(BeamStart, true);
+}
+
+void TRunController::StartLockout(std::uint32_t tick) {
+    m_lockout = true;
+    m_lockoutEnd = tick + std::uint32_t(std::max(0, m_settings.TimerGesperrt));
+    Schedule();
+}
+
+void TRunController::StopDeadlines() {
+    m_lockout = false;
+    m_autoPending = false;
+    m_timer->stop();
+}
+
+void TRunController::SetAutoReset(bool on) {
+    m_autoReset = on;
+    if (!on && m_autoPending) {
+        m_autoPending = false;
+        Schedule();
+    }
+}
+
+void TRunController::Schedule() {
+    const std::uint32_t now = TickCount();
+    std::int64_t wait = -1;
+    for (auto [pending, at] :
+         {std::pair{m_lockout, m_lockoutEnd}, std::pair{m_autoPending, m_autoResetAt}}) {
+        if (!pending) continue;
+        const std::int64_t left = std::max<std::int32_t>(0, std::int32_t(at - now));
+        wait = wait < 0 ? left : std::min(wait, left);
+    }
+    if (wait < 0)
+        m_timer->stop();
+    else
+        m_timer->start(int(std::max<std::int64_t>(wait, 1)));
+}
+
+void TRunController::Poll() {
+    const std::uint32_t now = TickCount();
+    bool changed = false;
+    if (m_lockout && Reached(now, m_lockoutEnd)) {
+        // The stop beams of the tracks still running are armed again; the start beam stays.
+        m_lockout = false;
+        if (CanStop(0)) SetBeam(BeamStop1, true);
+        if (CanStop(1)) SetBeam(BeamStop2, true);
+        changed = true;
+    }
+    if (m_autoPending && Reached(now, m_autoResetAt)) {
+        m_autoPending = false;
+        m_lockout = false;
+        if (Reset()) return; // Reset reschedules and reports the change
+        changed = true;
+    }
+    Schedule();
+    if (changed) emit Changed();
+}
+
+void TRunController::ContactChanged(int contact, std::uint32_t status, std::uint32_t tick) {
+    static constexpr std::uint32_t masks[3] = {ContactLine::CTS, ContactLine::DSR,
+                                               ContactLine::RLSD};
+    const int polarity[3] = {m_settings.Alg1, m_settings.Alg2, m_settings.Alg3};
+    if (contact < 0 || contact > 2) return;
+    // A lock-out whose time has passed ends before the edge is judged, also when a busy window
+    // has not yet served the timer.
+    if (m_lockout && Reached(tick, m_lockoutEnd)) Poll();
+    if (!ContactActs(status, masks[contact], polarity[contact], LastLineState[contact])) return;
+    switch (contact) {
+    case 0:
+        if (m_lockout) return; // locked out: not even prolonged
+        if (CanStart() && m_armed[BeamStart]) Start(tick);
+        if (!m_lockout) {
+            StartLockout(tick);
+            emit Changed();
+        }
+        break;
+    case 1:
+        if (m_armed[BeamStop1] && CanStop(0)) Stop(0, tick);
+        break;
+    default:
+        if (m_armed[BeamStop2] && CanStop(1)) Stop(1, tick);
+        break;
+    }
 }

@@ -3,20 +3,23 @@
 // then the menus whose actions share the buttons' enabled flags, then timers and the port.
 // The regions are placed by hand (LayoutWindow) rather than by Qt layouts: their sizes are
 // fixed pixel rules, and the middle column must keep its bounds when one tower is used.
-#include "core/Dialogs.h"
-#include "core/FMain.h"
+#include "core/TickCount.h"
 #include "core/TimeFormat.h"
-#include "input/BeamImage.h"
 #include "input/Comms.h"
 #include "input/PortNames.h"
+#include "ui/Dialogs.h"
 #include "ui/FInfo.h"
+#include "ui/FMain.h"
+#include "ui/FMonitor2.h"
 #include "ui/Fonts.h"
 #include "ui/Help.h"
 #include "ui/Pictures.h"
-#include "ui/Udigit.h"
 #include "ui/WindowLayout.h"
+#include "widgets/BeamImage.h"
 #include "widgets/BitBtnWithColor.h"
+#include "widgets/QtColors.h"
 #include "widgets/SortGrid.h"
+#include "widgets/Udigit.h"
 
 #include <QApplication>
 #include <QCalendarWidget>
@@ -24,7 +27,9 @@
 #include <QComboBox>
 #include <QEvent>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QStatusBar>
@@ -100,7 +105,9 @@ const char* const MakerPage = "http://www.tavoleno.de";
 const char* const StatusTexts[2] = {"Tavoleno - Zeitmessung", "V 1.9"};
 } // namespace
 
-TFormMain::TFormMain(QWidget* parent) : QMainWindow(parent), Dialogs(SystemDialogs()) {
+TFormMain::TFormMain(TAppParts& parts, TDialogs* dialogs, QWidget* parent)
+    : QMainWindow(parent), Settings(parts.Settings), Store(parts.Store.get()), Run(parts.Run.get()),
+      Dialogs(dialogs ? dialogs : SystemDialogs()), ComPort(parts.Port.get()) {
     setObjectName(QStringLiteral("FormMain"));
     InstallFontSubstitutes();
     InitResources();
@@ -119,28 +126,20 @@ TFormMain::TFormMain(QWidget* parent) : QMainWindow(parent), Dialogs(SystemDialo
     setupMenus();
     setupTimers();
     setupComPort();
+    setupRun();
     // Last, when every control the filter looks at exists.
     for (QObject* o : std::initializer_list<QObject*>{
-             labEditON, SortGrid1->viewport(), ImageTop, PanelTitle, Shape1, Shape2, PanelDate,
-             LabelCalClose, LabelLogo[0], LabelLogo[1], LabelLogo[2], LabelLogoShadow[2]})
+             labEditON, SortGrid1->viewport(), SortGrid1->InplaceEditor(), ImageTop, PanelTitle,
+             Shape1, Shape2, PanelDate, LabelCalClose, LabelLogo[0], LabelLogo[1], LabelLogo[2],
+             LabelLogoShadow[2]})
         o->installEventFilter(this);
     FormInfo = new TFormInfo(this);
     FormInfo->OnOpenUrl = [this](const QString& url) { Dialogs->ShellOpen(url); };
     Help = new THelp(this);
-    // The form's initial state: every run command off, all beams disarmed; START then
-    // follows the lists.
-    for (auto [b, a] :
-         {std::pair{bSTART, mStart}, std::pair{bSTOP1, mSTOP1}, std::pair{bSTOP2, mStop2},
-          std::pair{bRESET, mReset}, std::pair{bAbbruch, Abruch1}})
-        SetCommandEnabled(b, a, false, Colors::clBtnFace);
-    SetTimeFormat(TimeFormat);
-    SetAutoTime(5000);
-    SetTimerGesperrt(10000);
-    cbVid->setCurrentIndex(0);
     LoadSettings();
     MonthCalendar1->setSelectedDate(WallClockNow().date());
     sbSound->setIcon(
-        Picture(isPlaySound ? QStringLiteral("sound-on") : QStringLiteral("sound-off")));
+        Picture(Settings.isPlaySound ? QStringLiteral("sound-on") : QStringLiteral("sound-off")));
     sbLoad->setToolTip(QStringLiteral("Protokoll Öffnen"));
     cbVidChange();
     UpdateHelpButton();
@@ -163,9 +162,13 @@ TFormMain::TFormMain(QWidget* parent) : QMainWindow(parent), Dialogs(SystemDialo
 TFormMain::~TFormMain() {
     SaveSettings();
     // The port's notifications call into this window; stop them before the controls go.
+    ComPort->OnCTS = nullptr;
+    ComPort->OnDSR = nullptr;
+    ComPort->OnRLSD = nullptr;
     ComPort->OnOpen = nullptr;
     ComPort->OnClose = nullptr;
     ComPort->Close();
+    Run->disconnect(this);
 }
 
 void TFormMain::setupPanels() {
@@ -346,9 +349,7 @@ void TFormMain::setupCommandButtons() {
     // STOP acts on the press only: a keyboard "click" of a focused STOP button does nothing.
     bSTOP1->setAutoDefault(false);
     bSTOP2->setAutoDefault(false);
-    bAbbruch->OnClick = [this] {
-        if (Abruch1->isEnabled()) Abruch1Click();
-    };
+    bAbbruch->OnClick = [this] { Abruch1Click(); }; // the controller refuses when it cannot
     connect(Button1, &QToolButton::clicked, this, [this] { Button1Click(Button1); });
     connect(Button2, &QToolButton::clicked, this, [this] { Button1Click(Button2); });
 }
@@ -359,7 +360,7 @@ void TFormMain::setupSelectionRow() {
         auto* g = new QVBoxLayout(part);
         g->setContentsMargins(2, 0, 2, 2);
         g->setSpacing(1);
-        QFrame* bar = ColourShape(part, track == 0 ? "Shape1a" : "Shape2a", m_trackColor[track]);
+        QFrame* bar = ColourShape(part, track == 0 ? "Shape1a" : "Shape2a", TrackColor(track));
         bar->setFixedHeight(7);
         auto* line = new QHBoxLayout;
         auto* caption = Named(new QLabel(track == 0 ? QStringLiteral(" Kletterturm 1 ")
@@ -367,7 +368,7 @@ void TFormMain::setupSelectionRow() {
                                          part),
                               track == 0 ? "LabelZabeg1" : "LabelZabeg2");
         caption->setFont(DesignFont("Arial", 16, true));
-        QFrame* square = ColourShape(part, track == 0 ? "Shape1" : "Shape2", m_trackColor[track]);
+        QFrame* square = ColourShape(part, track == 0 ? "Shape1" : "Shape2", TrackColor(track));
         square->setFixedSize(25, 23);
         square->setFrameStyle(QFrame::Box | QFrame::Plain);
         square->setCursor(Qt::PointingHandCursor);
@@ -420,7 +421,11 @@ void TFormMain::setupSelectionRow() {
     midRow->addStretch(1);
     mid->addWidget(cbVid);
     mid->addLayout(midRow);
-    connect(cbVid, qOverload<int>(&QComboBox::activated), this, [this] { cbVidChange(); });
+    connect(cbVid, qOverload<int>(&QComboBox::activated), this, [this](int index) {
+        Settings.Vid = index;
+        cbVidChange();
+    });
+    connect(cbAllTrasse, &QCheckBox::toggled, this, [this](bool on) { Settings.AllTrasse = on; });
     connect(seObmen, &QToolButton::clicked, this, [this] { seObmenClick(); });
 }
 
@@ -466,7 +471,8 @@ void TFormMain::setupProtocolArea() {
                          "spreadsheet");
     sbInet =
         ToolButton(PanelTitle, "sbInet", QString(), QStringLiteral("[Ctrl+H] Als HTML"), "html");
-    sbMon2 = ToolButton(PanelTitle, "sbMon2", QString(), QStringLiteral("[Ctrl+T] TV"), "tv");
+    sbMon2 =
+        ToolButton(PanelTitle, "sbMon2", QString(), QStringLiteral("[Ctrl+T] 2. Monitor/TV"), "tv");
     sbMon2->setCheckable(true);
     sbMon2->setEnabled(false);
     auto* title =
@@ -547,9 +553,7 @@ void TFormMain::setupProtocolArea() {
     connect(cbEditON, &QCheckBox::clicked, this, [this] { cbEditONClick(); });
     connect(cbSort, &QCheckBox::clicked, this, [this] { RecalcProtocol(); });
     connect(cbAuto0, &QCheckBox::clicked, this, [this] { cbAuto0Click(); });
-    bRESET->OnClick = [this] {
-        if (mReset->isEnabled()) mResetClick();
-    };
+    bRESET->OnClick = [this] { mResetClick(); };
     bRESET->OnMouseDown = [this](Qt::MouseButton) { bRESETMouseDown(); };
 }
 
@@ -668,6 +672,9 @@ void TFormMain::setupMenus() {
     connect(sbSave, &QToolButton::clicked, this, [this] { sbSaveClick(); });
     connect(sbInet, &QToolButton::clicked, this, [this] { sbInetClick(0); });
     connect(sbPrint, &QToolButton::clicked, this, [this] { sbInetClick(1); });
+    TVmode->setEnabled(false); // until a second screen is seen (StartTvMode)
+    connect(TVmode, &QAction::triggered, this, [this] { TVmodeClick(); });
+    connect(sbMon2, &QToolButton::clicked, this, [this] { sbMon2Click(); });
     connect(mHelp, &QAction::triggered, this, [this] { bHelpClick(); });
     connect(bHelp, &QToolButton::clicked, this, [this] { bHelpClick(); });
     connect(mInfo, &QAction::triggered, this, [this] { bInfoClick(); });
@@ -679,41 +686,33 @@ void TFormMain::setupTimers() {
     Clock->setInterval(10);
     Clock->setTimerType(Qt::PreciseTimer);
     connect(Clock, &QTimer::timeout, this, [this] { ClockTimer(); });
-    TimerGesperrtStart = Named(new QTimer(this), "TimerGesperrtStart");
-    TimerGesperrtStart->setInterval(10000);
-    connect(TimerGesperrtStart, &QTimer::timeout, this, [this] { TimerGesperrtTimer(); });
-    TimerAuto0 = Named(new QTimer(this), "TimerAuto0");
-    TimerAuto0->setInterval(5000);
-    connect(TimerAuto0, &QTimer::timeout, this, [this] { TimerAuto0Timer(); });
     TimerDate = Named(new QTimer(this), "TimerDate");
     TimerDate->setInterval(5000);
     connect(TimerDate, &QTimer::timeout, this, [this] { TimerDateTimer(); });
 }
 
+void TFormMain::setupRun() {
+    connect(Run, &TRunController::Started, this, &TFormMain::RunStarted);
+    connect(Run, &TRunController::TrackStoppedAt, this, &TFormMain::RunTrackStopped);
+    connect(Run, &TRunController::WasReset, this, [this] { RunBackToReady(true); });
+    connect(Run, &TRunController::Aborted, this, [this] { RunBackToReady(false); });
+    connect(Run, &TRunController::RunEnded, this, [this] { RunBackToReady(false); });
+    connect(Run, &TRunController::BeamsChanged, this, &TFormMain::ShowBeams);
+    connect(Run, &TRunController::Changed, this, &TFormMain::UpdateControls);
+    cbAuto0->setChecked(Run->AutoReset());
+}
+
 void TFormMain::setupComPort() {
-    ComPort = new TComPort(this);
-    ComPort->setObjectName(QStringLiteral("ComPort"));
-    ComPort->setBaudRate(br9600);
-    ComPort->setBaudRateUser(28800);
-    ComPort->setPort(0);
-    ComPort->setParity(prNone);
-    ComPort->setStopBits(sbOneStopBit);
-    ComPort->setFlowControl(fcRtsCts);
-    ComPort->setDataBits(5);
-    ComPort->setEvents(TEvents{evCTS, evDSR, evRLSD});
-    ComPort->setEnableDTR(true);
-    ComPort->setWriteBufSize(64);
-    ComPort->setReadBufSize(64);
-    ComPort->OnCTS = [this](TComPort*) { ComPortCTS(); };
-    ComPort->OnDSR = [this](TComPort*) { ComPortDSR(); };
-    ComPort->OnRLSD = [this](TComPort*) { ComPortRLSD(); };
+    ComPort->OnCTS = [this](TComPort*) { ComPortCTS(TickCount()); };
+    ComPort->OnDSR = [this](TComPort*) { ComPortDSR(TickCount()); };
+    ComPort->OnRLSD = [this](TComPort*) { ComPortRLSD(TickCount()); };
     ComPort->OnOpen = [this](TComPort*) { ComPortOpen(); };
     ComPort->OnClose = [this](TComPort*) { ComPortClose(); };
 }
 
 void TFormMain::ApplyTrackCount() {
     RunCounter = 0;
-    const bool two = CountBahn >= 2;
+    const bool two = Settings.CountBahn >= 2;
     for (QWidget* w : std::initializer_list<QWidget*>{LabelZabeg2, cbBuhn2, Shape2, Shape2a,
                                                       seObmen, PanelRI, sb1, sb2, sb2del, PanelT2})
         w->setVisible(two);
@@ -727,6 +726,7 @@ void TFormMain::ApplyTrackCount() {
         bSTOP1->setText(QStringLiteral("STOP"));
         sb1del->setText(QString());
     }
+    if (FormMonitor2) FormMonitor2->ApplyVisibility();
     LayoutWindow();
     RepaintProtocol();
 }
@@ -737,7 +737,7 @@ void TFormMain::LayoutWindow() {
     PanelDate->move(W - Design::DatePanelWidth, 0);
 
     Panel->setGeometry(0, Design::StripHeight, W, Design::SelectionRowHeight);
-    const TRowParts row = SelectionRowWidths(W, CountBahn);
+    const TRowParts row = SelectionRowWidths(W, Settings.CountBahn);
     PanelLL->setGeometry(0, 0, row.left, Design::SelectionRowHeight);
     Panel1->setGeometry(row.left, 0, row.middle, Design::SelectionRowHeight);
     PanelRR->setGeometry(row.left + row.middle, 0, row.right, Design::SelectionRowHeight);
@@ -747,11 +747,12 @@ void TFormMain::LayoutWindow() {
                          Design::TimerHeight);
     // With one tower the middle column is not docked: it keeps the bounds it had, and the
     // filler behind it covers the rest of the timer area.
-    if (CountBahn >= 2) Panel7->setGeometry(DockedMiddleColumn(W));
+    if (Settings.CountBahn >= 2) Panel7->setGeometry(DockedMiddleColumn(W));
     PanelTTT2->setGeometry(FillerGeometry(W));
     LayoutMiddleColumn();
 
-    const auto widths = ProtocolColumnWidths(SortGrid1->ClientWidth(), TimeFormat, CountZabegov);
+    const auto widths =
+        ProtocolColumnWidths(SortGrid1->ClientWidth(), Settings.TimeFormat, Settings.CountZabegov);
     for (int c = 0; c < Col::Count; ++c)
         SortGrid1->setColWidths(c, widths[size_t(c)]);
 
@@ -773,7 +774,7 @@ void TFormMain::LayoutMiddleColumn() {
     bSTART->setGeometry((w - Design::StartWidth) / 2,
                         Design::Panel5Height - Design::ButtonHeight - 1, Design::StartWidth,
                         Design::ButtonHeight);
-    if (CountBahn >= 2) {
+    if (Settings.CountBahn >= 2) {
         const int part = StopPartWidth(w);
         PanelLE->setGeometry(0, Design::Panel5Height, part, lower);
         PanelRI->setGeometry(w - part, Design::Panel5Height, part, lower);
@@ -798,6 +799,14 @@ bool TFormMain::eventFilter(QObject* watched, QEvent* event) {
         return true;
     }
     if (watched == SortGrid1->viewport() && type == QEvent::Resize) LayoutWindow();
+    if (watched == SortGrid1->InplaceEditor() && type == QEvent::ShortcutOverride) {
+        // A line edit claims Ctrl+X for Cut; during a run ABBRECHEN must win, like every
+        // enabled run command's key. Left unaccepted, the override lets the shortcut fire.
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const QKeySequence pressed(key->keyCombination());
+        for (QAction* a : {mStart, mSTOP1, mStop2, mReset, Abruch1})
+            if (a->isEnabled() && a->shortcut() == pressed) return true;
+    }
     if ((watched == ImageTop || watched == PanelTitle) && type == QEvent::Resize) {
         auto* label = static_cast<QLabel*>(watched);
         label->setPixmap(PicturePixmap(watched == ImageTop ? QStringLiteral("strip")
@@ -832,12 +841,12 @@ void TFormMain::resizeEvent(QResizeEvent* event) {
 }
 
 TColor TFormMain::TrackColor(int track) const {
-    return m_trackColor[track == 0 ? 0 : 1];
+    return track == 0 ? Settings.Color1 : Settings.Color2;
 }
 
 void TFormMain::SetTrackColor(int track, TColor c) {
     const int t = track == 0 ? 0 : 1;
-    m_trackColor[t] = c;
+    (t == 0 ? Settings.Color1 : Settings.Color2) = c;
     const std::array<QFrame*, 2> shapes =
         t == 0 ? std::array<QFrame*, 2>{Shape1, Shape1a} : std::array<QFrame*, 2>{Shape2, Shape2a};
     for (QFrame* f : shapes)

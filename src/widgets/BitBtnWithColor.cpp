@@ -1,4 +1,5 @@
 #include "widgets/BitBtnWithColor.h"
+#include "widgets/QtColors.h"
 
 #include <QMouseEvent>
 #include <QPainter>

@@ -40,6 +40,8 @@ using TGridDrawState = unsigned;
 class TMyStringGrid : public QAbstractScrollArea {
     Q_OBJECT
 public:
+    // The in-place cell editor, for owners that must see its keys first.
+    QLineEdit* InplaceEditor() const { return m_editor; }
     explicit TMyStringGrid(QWidget* parent = nullptr);
     ~TMyStringGrid() override;
 

@@ -1,339 +1,267 @@
-// The run state machine driven the way an operator drives it: keys, clicks, mouse-downs.
-#include "core/FMain.h"
-#include "input/BeamImage.h"
-#include "TestSupport.h"
-#include "ui/Udigit.h"
-#include "widgets/BitBtnWithColor.h"
+// The run without a window: commands, contacts, beams, lock-out and auto-reset on the test
+// clock, so nothing here waits in real time.
+#include "core/RunController.h"
+#include "core/TickCount.h"
+#include "persist/SettingsStore.h"
 
-#include <QCheckBox>
-#include <QComboBox>
-#include <QLabel>
-#include <QTimer>
-#include <QToolButton>
+#include <QSignalSpy>
 #include <QtTest>
 
 namespace {
-QString Digits(const std::array<TDigit*, 6>& d) {
-    QString s;
-    for (TDigit* x : d)
-        s += QString::number(x->Value());
-    return s;
-}
+constexpr std::uint32_t CTS = ContactLine::CTS, DSR = ContactLine::DSR, DCD = ContactLine::RLSD;
 
-// The enabled flags that tell the three states apart, as one comparable text.
-QString Flags(const TFormMain& w) {
-    QString s;
-    auto f = [&](const char* name, bool on) { s += QString("%1=%2 ").arg(name).arg(on ? 1 : 0); };
-    f("clock", w.Clock->isActive());
-    f("start", w.mStart->isEnabled());
-    f("stop1", w.mSTOP1->isEnabled());
-    f("stop2", w.mStop2->isEnabled());
-    f("reset", w.mReset->isEnabled());
-    f("abort", w.Abruch1->isEnabled());
-    f("lists", w.cbBuhn1->isEnabled());
-    f("cfg", w.bCFG->isEnabled());
-    return s.trimmed();
-}
+// A controller on a settable clock, with a heat on the tracks.
+struct TRun {
+    TManualClock clock;
+    TSettings settings;
+    std::unique_ptr<TRunController> run;
+    std::uint32_t lines = 0; // the modem-status word the contacts produce
 
-const QString Ready = "clock=0 start=1 stop1=0 stop2=0 reset=0 abort=0 lists=1 cfg=1";
-const QString Running = "clock=1 start=0 stop1=1 stop2=1 reset=0 abort=1 lists=0 cfg=0";
-const QString OneStopped = "clock=1 start=0 stop1=0 stop2=1 reset=0 abort=0 lists=0 cfg=0";
-const QString Finished = "clock=0 start=0 stop1=0 stop2=0 reset=1 abort=0 lists=0 cfg=0";
+    explicit TRun(int tracks = 2) {
+        clock.now = 1000000;
+        SetTickSource(TManualClock::Source(clock));
+        settings.CountBahn = tracks;
+        settings.TimerGesperrt = 10000;
+        settings.AutoTime = 5000;
+        run = std::make_unique<TRunController>(settings);
+        run->SetHeatReady(true);
+    }
+    ~TRun() { SetTickSource({}); }
+    void Advance(std::uint32_t ms) {
+        clock.advance(ms);
+        run->Poll();
+    }
+    // A line changes now; the notification carries the current tick.
+    void Line(int contact, std::uint32_t mask, bool active) {
+        lines = active ? (lines | mask) : (lines & ~mask);
+        run->ContactChanged(contact, lines, clock.now);
+    }
+    // The flags that tell the states apart, as one comparable text.
+    QString Flags() const {
+        QString s;
+        auto f = [&](const char* n, bool on) { s += QString("%1=%2 ").arg(n).arg(on ? 1 : 0); };
+        f("start", run->CanStart());
+        f("stop1", run->CanStop(0));
+        f("stop2", run->CanStop(1));
+        f("reset", run->CanReset());
+        f("abort", run->CanAbort());
+        f("setup", run->CanSetUpHeat());
+        f("load", run->CanLoad());
+        return s.trimmed();
+    }
+    QString Beams() const {
+        return QString("%1%2%3")
+            .arg(run->BeamArmed(BeamStart))
+            .arg(run->BeamArmed(BeamStop1))
+            .arg(run->BeamArmed(BeamStop2));
+    }
+};
+
+const QString Ready = "start=1 stop1=0 stop2=0 reset=0 abort=0 setup=1 load=1";
+const QString Running = "start=0 stop1=1 stop2=1 reset=0 abort=1 setup=0 load=0";
+const QString OneStopped = "start=0 stop1=0 stop2=1 reset=0 abort=0 setup=0 load=0";
+const QString Finished = "start=0 stop1=0 stop2=0 reset=1 abort=0 setup=0 load=1";
 } // namespace
 
 class TestRunController : public QObject {
     Q_OBJECT
 private slots:
-    void fullRunByKeys() {
-        TWindowFixture f;
-        f.Load(2, ParticipantRows(4));
-        TFormMain& w = *f.w;
-        QCOMPARE(Flags(w), Ready);
-        QCOMPARE(w.bSTART->FaceColor(), ToQColor(Colors::clGreen));
-
-        f.Key(Qt::Key_F8);
-        QCOMPARE(Flags(w), Running);
-        QCOMPARE(w.bSTOP1->FaceColor(), ToQColor(Colors::clRed));
-        QCOMPARE(w.bAbbruch->FaceColor(), ToQColor(Colors::clNavy));
-        QCOMPARE(w.bSTART->FaceColor(), ToQColor(Colors::clBtnFace));
-        QVERIFY(w.bSTOP1->hasFocus());
-
-        f.clock.advance(12345);
-        f.Key(Qt::Key_F4);
-        QCOMPARE(Flags(w), OneStopped);
-        QCOMPARE(Digits(w.Digits1), QString("001234"));
-        QVERIFY(w.sb1del->isEnabled());
-        QVERIFY(w.bSTOP2->hasFocus());
-        QCOMPARE(w.SortGrid1->Cells(Col::Turm1, 1), QString("12,34"));
-
-        f.clock.advance(1000);
-        f.Key(Qt::Key_F6);
-        QCOMPARE(Flags(w), Finished);
-        QCOMPARE(w.bRESET->FaceColor(), ToQColor(Colors::clBlack));
-        QVERIFY(w.bRESET->hasFocus());
-        QCOMPARE(Digits(w.Digits2), QString("001334"));
-        QCOMPARE(w.SortGrid1->Cells(Col::Turm2, 2), QString("13,34"));
-
-        f.Key(Qt::Key_F9);
-        QCOMPARE(Flags(w), Ready);
-        QCOMPARE(Digits(w.Digits1), QString("000000"));
-        QCOMPARE(Digits(w.Digits2), QString("000000"));
-        QVERIFY(w.bSTART->hasFocus());
-        QCOMPARE(w.LastCell[0].Column, -1);
+    // A command sequence, the flags after each step, and what each command reported.
+    void commands_data() {
+        QTest::addColumn<int>("tracks");
+        QTest::addColumn<QStringList>("steps"); // start, stop1, stop2, reset, abort, end
+        QTest::addColumn<QStringList>("flags"); // after each step
+        QTest::addColumn<QString>("done");      // which steps were taken (1) or refused (0)
+        QTest::newRow("both tracks") << 2 << QStringList{"start", "stop1", "stop2", "reset"}
+                                     << QStringList{Running, OneStopped, Finished, Ready} << "1111";
+        QTest::newRow("track 2 first")
+            << 2 << QStringList{"start", "stop2", "stop1"}
+            << QStringList{Running, "start=0 stop1=1 stop2=0 reset=0 abort=0 setup=0 load=0",
+                           Finished}
+            << "111";
+        QTest::newRow("one track: STOP2 never offered")
+            << 1 << QStringList{"start", "stop2", "stop1"}
+            << QStringList{"start=0 stop1=1 stop2=0 reset=0 abort=1 setup=0 load=0",
+                           "start=0 stop1=1 stop2=0 reset=0 abort=1 setup=0 load=0", Finished}
+            << "101";
+        QTest::newRow("abort before a stop") << 2 << QStringList{"start", "abort", "start"}
+                                             << QStringList{Running, Ready, Running} << "111";
+        QTest::newRow("no abort after a stop")
+            << 2 << QStringList{"start", "stop1", "abort"}
+            << QStringList{Running, OneStopped, OneStopped} << "110";
+        QTest::newRow("refused in ready") << 2 << QStringList{"stop1", "reset", "abort", "end"}
+                                          << QStringList{Ready, Ready, Ready, Ready} << "0000";
+        QTest::newRow("no second start, no reset while running")
+            << 2 << QStringList{"start", "start", "reset", "end"}
+            << QStringList{Running, Running, Running, Running} << "1000";
+        QTest::newRow("end a finished run")
+            << 2 << QStringList{"start", "stop1", "stop2", "end", "reset"}
+            << QStringList{Running, OneStopped, Finished, Ready, Ready} << "11110";
     }
-
-    void disabledCommandsDoNothing_data() {
-        QTest::addColumn<QString>("state");
-        QTest::addColumn<int>("key");
-        QTest::addColumn<int>("mods");
-        for (int key : {Qt::Key_F4, Qt::Key_F6, Qt::Key_F9})
-            QTest::addRow("ready %d", key) << "ready" << key << 0;
-        QTest::newRow("ready ctrl+x") << "ready" << int(Qt::Key_X) << int(Qt::ControlModifier);
-        QTest::newRow("running F8") << "running" << int(Qt::Key_F8) << 0;
-        QTest::newRow("running F9") << "running" << int(Qt::Key_F9) << 0;
-        QTest::newRow("finished F8") << "finished" << int(Qt::Key_F8) << 0;
-        QTest::newRow("finished F4") << "finished" << int(Qt::Key_F4) << 0;
-        QTest::newRow("finished ctrl+x")
-            << "finished" << int(Qt::Key_X) << int(Qt::ControlModifier);
-        QTest::newRow("same participant F8") << "same" << int(Qt::Key_F8) << 0;
-        QTest::newRow("no participants F8") << "empty" << int(Qt::Key_F8) << 0;
-    }
-    void disabledCommandsDoNothing() {
-        QFETCH(QString, state);
-        QFETCH(int, key);
-        QFETCH(int, mods);
-        TWindowFixture f;
-        TFormMain& w = *f.w;
-        if (state != "empty") {
-            f.Load(2, ParticipantRows(4));
-        } else {
-            w.cbVid->setCurrentIndex(2); // no dummy entry: the lists are really empty
-            w.cbVidChange();
-            w.UpdateControls();
+    void commands() {
+        QFETCH(int, tracks);
+        QFETCH(QStringList, steps);
+        QFETCH(QStringList, flags);
+        QFETCH(QString, done);
+        TRun r(tracks);
+        QString took;
+        for (qsizetype i = 0; i < steps.size(); ++i) {
+            r.clock.advance(1000);
+            const std::uint32_t now = r.clock.now;
+            const QString& s = steps[i];
+            bool ok = s == "start"   ? r.run->Start(now)
+                      : s == "stop1" ? r.run->Stop(0, now)
+                      : s == "stop2" ? r.run->Stop(1, now)
+                      : s == "reset" ? r.run->Reset()
+                      : s == "abort" ? r.run->Abort()
+                                     : r.run->EndRun();
+            took += ok ? '1' : '0';
+            QCOMPARE(r.Flags(), flags[i]);
         }
-        if (state == "same") {
-            w.cbBuhn2->setCurrentIndex(w.cbBuhn1->currentIndex());
-            w.UpdateControls();
+        QCOMPARE(took, done);
+    }
+
+    void stopTimesAcrossTheCounterWrap() {
+        TRun r;
+        r.clock.now = 0xFFFFFFFFu - 1000;
+        QSignalSpy stopped(r.run.get(), &TRunController::TrackStoppedAt);
+        QVERIFY(r.run->Start(r.clock.now));
+        r.clock.advance(65430);
+        QVERIFY(r.clock.now < 100000); // wrapped
+        QVERIFY(r.run->Stop(0, r.clock.now));
+        QCOMPARE(r.run->StopTime(0), 65430u);
+        QCOMPARE(stopped.size(), 1);
+        QCOMPARE(stopped[0][1].toUInt(), 65430u);
+        // A contact's tick from before the GUI thread got to it counts, not the handling time.
+        r.clock.advance(900);
+        QVERIFY(r.run->Stop(1, r.clock.now - 850));
+        QCOMPARE(r.run->StopTime(1), 65430u + 50u);
+    }
+
+    void disFollowsTheRecordedCell() {
+        TRun r;
+        r.run->Start(r.clock.now);
+        r.run->Stop(0, r.clock.now + 10);
+        QVERIFY(!r.run->CanDis(0)); // stopped, but nothing recorded
+        r.run->SetLastCell(0, TLastCell{1, 5});
+        QVERIFY(r.run->CanDis(0));
+        QVERIFY(!r.run->CanDis(1));
+        r.run->ForgetLastCells();
+        QVERIFY(!r.run->CanDis(0));
+        r.run->SetLastCell(0, TLastCell{1, 5});
+        r.run->Stop(1, r.clock.now + 20);
+        QVERIFY(r.run->EndRun());
+        QVERIFY(!r.run->CanDis(0));
+        QCOMPARE(r.run->LastCell(0).Column, -1);
+    }
+
+    // Beams and the start lock-out through the contacts.
+    void contactRun() {
+        TRun r;
+        QSignalSpy started(r.run.get(), &TRunController::Started);
+        QSignalSpy stopped(r.run.get(), &TRunController::TrackStoppedAt);
+        QCOMPARE(r.Beams(), QString("000")); // all disarmed at start-up
+        r.Line(0, CTS, true);
+        QCOMPARE(started.size(), 0);     // start beam not armed
+        QVERIFY(r.run->LockoutActive()); // but the edge still locks out
+        r.Advance(10000);
+        QVERIFY(!r.run->LockoutActive());
+        QCOMPARE(r.Beams(), QString("000")); // nothing running: no stop beam armed
+        r.run->ToggleBeam(BeamStart);
+        r.Line(0, CTS, false);
+        r.Line(0, CTS, true);
+        QCOMPARE(started.size(), 1);
+        const std::uint32_t startTick = r.run->StartTick();
+        QCOMPARE(r.Beams(), QString("000"));
+        // Bounces and stop edges inside the lock-out do nothing and do not prolong it.
+        for (int i = 0; i < 6; ++i) {
+            r.Advance(1000);
+            r.Line(0, CTS, i % 2 == 1);
+            r.Line(1, DSR, i % 2 == 0);
         }
-        if (state == "running" || state == "finished") f.Key(Qt::Key_F8);
-        f.clock.advance(2000);
-        if (state == "finished") {
-            f.Key(Qt::Key_F4);
-            f.Key(Qt::Key_F6);
-        }
-        const QString before = Flags(w);
-        const auto startTick = w.StartTick;
-        const QString cell = w.SortGrid1->Cells(Col::Turm1, 1);
-        f.clock.advance(1000);
-        f.Key(key, Qt::KeyboardModifiers(mods));
-        QCOMPARE(Flags(w), before);
-        QCOMPARE(w.StartTick, startTick);
-        QCOMPARE(w.SortGrid1->Cells(Col::Turm1, 1), cell);
+        QCOMPARE(started.size(), 1);
+        QCOMPARE(r.run->StartTick(), startTick);
+        QCOMPARE(stopped.size(), 0);
+        r.Advance(3999);
+        QCOMPARE(r.Beams(), QString("000"));
+        r.Advance(1);
+        QCOMPARE(r.Beams(), QString("011")); // re-armed for the tracks still running
+        r.Line(1, DSR, false);
+        r.Line(1, DSR, true);
+        r.Line(1, DSR, false);
+        r.Line(1, DSR, true); // bounce of a stopped track
+        QCOMPARE(stopped.size(), 1);
+        QCOMPARE(r.Beams(), QString("001"));
+        r.Line(2, DCD, true);
+        QCOMPARE(stopped.size(), 2);
+        QCOMPARE(r.run->State(), TRunState::Finished);
+        QVERIFY(r.run->Reset());
+        QCOMPARE(r.Beams(), QString("100")); // ready for the next start
     }
 
-    void mouseDownActsOnThePress() {
-        TWindowFixture f;
-        f.Load(2, ParticipantRows(4));
-        TFormMain& w = *f.w;
-        QTest::mousePress(w.bSTART, Qt::LeftButton);
-        QCOMPARE(Flags(w), Running);
-        const auto startTick = w.StartTick;
-        f.clock.advance(500);
-        QTest::mouseRelease(w.bSTART, Qt::LeftButton);
-        QCOMPARE(w.StartTick, startTick); // the release started nothing again
-
-        f.clock.advance(4500);
-        QTest::mousePress(w.bSTOP2, Qt::RightButton); // any mouse button
-        QCOMPARE(w.SortGrid1->Cells(Col::Turm2, 2), QString("5,00"));
-        f.clock.advance(1000);
-        QTest::mouseRelease(w.bSTOP2, Qt::RightButton);
-        QCOMPARE(w.SortGrid1->Cells(Col::Turm2, 2), QString("5,00"));
-        // STOP has no click: a click on a running STOP acts only through its press.
-        QTest::mouseClick(w.bSTOP1, Qt::LeftButton);
-        QCOMPARE(Flags(w), Finished);
-        QTest::mousePress(w.bRESET, Qt::LeftButton);
-        QCOMPARE(Flags(w), Ready);
-        QTest::mouseRelease(w.bRESET, Qt::LeftButton);
+    // Which edge acts, by polarity; the first notification after start-up always counts.
+    void polarity_data() {
+        QTest::addColumn<int>("polarity");
+        QTest::addColumn<QList<int>>("edges"); // line states in turn (1 active)
+        QTest::addColumn<int>("starts");
+        QTest::newRow("ON: closing") << 0 << QList<int>{1} << 1;
+        QTest::newRow("ON: opening") << 0 << QList<int>{1, 0} << 1;
+        QTest::newRow("ON: open at first") << 0 << QList<int>{0} << 0;
+        QTest::newRow("OFF: first opening counts") << 1 << QList<int>{0} << 1;
+        QTest::newRow("OFF: closing") << 1 << QList<int>{1} << 0;
+        QTest::newRow("OFF: closing then opening") << 1 << QList<int>{1, 0} << 1;
+        QTest::newRow("bad polarity is inert") << 7 << QList<int>{1, 0, 1} << 0;
+    }
+    void polarity() {
+        QFETCH(int, polarity);
+        QFETCH(QList<int>, edges);
+        QFETCH(int, starts);
+        TRun r;
+        r.settings.Alg1 = polarity;
+        r.run->ToggleBeam(BeamStart);
+        QSignalSpy started(r.run.get(), &TRunController::Started);
+        for (int e : edges)
+            r.Line(0, CTS, e == 1);
+        QCOMPARE(int(started.size()), starts);
     }
 
-    void stop2BeforeStop1() {
-        TWindowFixture f;
-        f.Load(2, ParticipantRows(4));
-        TFormMain& w = *f.w;
-        f.Key(Qt::Key_F8);
-        f.clock.advance(7000);
-        f.Key(Qt::Key_F6);
-        QVERIFY(w.bSTOP1->hasFocus());
-        f.clock.advance(3000);
-        w.ClockTimer();
-        QCOMPARE(Digits(w.Digits1), QString("001000")); // track 1 still running
-        QCOMPARE(Digits(w.Digits2), QString("000700")); // track 2 frozen
-        f.Key(Qt::Key_F4);
-        QCOMPARE(Flags(w), Finished);
+    void lockoutEndsAtTheEdgeEvenWhenPollIsLate() {
+        TRun r;
+        r.run->ToggleBeam(BeamStart);
+        r.Line(0, CTS, true);
+        r.clock.advance(12000); // the window was busy: no Poll yet
+        r.Line(1, DSR, true);   // the lock-out is over at this edge: the beam is armed first
+        QCOMPARE(r.run->State(), TRunState::Running);
+        QVERIFY(r.run->TrackStopped(0));
     }
 
-    void oneTrackFinishesWithOneStop() {
-        TWindowFixture f;
-        f.Load(1, ParticipantRows(3));
-        TFormMain& w = *f.w;
-        QCOMPARE(w.CountBahn, 1);
-        QCOMPARE(w.bSTOP1->text(), QString("STOP"));
-        f.Key(Qt::Key_F8);
-        QVERIFY(!w.mStop2->isEnabled());
-        f.clock.advance(3000);
-        f.Key(Qt::Key_F6); // a stray key for the hidden track records nothing
-        f.clock.advance(5000);
-        f.Key(Qt::Key_F4);
-        QCOMPARE(Flags(w), Finished);
-        QCOMPARE(w.SortGrid1->Cells(Col::Turm1, 1), QString("8,00"));
-        QCOMPARE(w.SortGrid1->Cells(Col::Turm2, 2), QString());
-    }
-
-    void abortBeforeTheFirstStop() {
-        TWindowFixture f;
-        f.Load(2, ParticipantRows(4));
-        TFormMain& w = *f.w;
-        const int i1 = w.cbBuhn1->currentIndex(), i2 = w.cbBuhn2->currentIndex();
-        f.Key(Qt::Key_F8);
-        f.clock.advance(3000);
-        w.ClockTimer();
-        f.Key(Qt::Key_X, Qt::ControlModifier);
-        QCOMPARE(Flags(w), Ready);
-        QCOMPARE(Digits(w.Digits1), QString("000000"));
-        QCOMPARE(w.cbBuhn1->currentIndex(), i1);
-        QCOMPARE(w.cbBuhn2->currentIndex(), i2);
-        QCOMPARE(w.SortGrid1->Cells(Col::Turm1, 1), QString());
-        QCOMPARE(w.ImageLSstart->Tag, 1); // the start beam is armed for the repeat
-        QCOMPARE(w.ImageLS1->Tag, 0);
-        QVERIFY(w.seObmen->isEnabled());
-    }
-
-    void autoResetFiresOnceAndCanBeCancelled() {
-        TWindowFixture f;
-        f.Load(2, ParticipantRows(6));
-        TFormMain& w = *f.w;
-        w.SetAutoTime(30);
-        QCOMPARE(w.cbAuto0->toolTip(), QString("Autoreset 0 Sek."));
-        auto runOnce = [&] {
-            f.Key(Qt::Key_F8);
-            f.clock.advance(1000);
-            f.Key(Qt::Key_F4);
-            f.Key(Qt::Key_F6);
+    void autoReset() {
+        TRun r;
+        QSignalSpy reset(r.run.get(), &TRunController::WasReset);
+        auto finish = [&] {
+            r.run->Start(r.clock.now);
+            r.run->Stop(0, r.clock.now + 1);
+            r.run->Stop(1, r.clock.now + 2);
         };
-        runOnce();
-        QVERIFY(w.TimerAuto0->isActive());
-        QTRY_COMPARE(Flags(w), Ready);
-        QVERIFY(!w.TimerAuto0->isActive());
-        QCOMPARE(w.cbBuhn1->currentIndex(), 1); // one RESET: the pair swapped once
-
-        runOnce();
-        QTest::mouseClick(w.cbAuto0, Qt::LeftButton); // uncheck
-        QVERIFY(!w.TimerAuto0->isActive());
-        QTest::qWait(100);
-        QCOMPARE(Flags(w), Finished);
-    }
-
-    void runAcrossTheCounterWrap() {
-        TWindowFixture f;
-        f.Load(2, ParticipantRows(4));
-        TFormMain& w = *f.w;
-        f.clock.now = 0xFFFFFFFFu - 1000;
-        f.Key(Qt::Key_F8);
-        f.clock.advance(65430);
-        QVERIFY(f.clock.now < 100000); // wrapped
-        f.Key(Qt::Key_F4);
-        QCOMPARE(w.SortGrid1->Cells(Col::Turm1, 1), QString("1:05,43"));
-        QCOMPARE(w.StopTicks[0], 65430u);
-    }
-
-    void buttonsHiddenInOneTrackComeBack() {
-        TWindowFixture f;
-        f.Load(1, ParticipantRows(3));
-        TFormMain& w = *f.w;
-        QVERIFY(!w.bSTOP2->isVisibleTo(&w));
-        w.cbVid->setCurrentIndex(2);
-        w.cbVidChange();
-        QVERIFY(w.bSTOP2->isVisibleTo(&w));
-        QCOMPARE(w.bSTOP1->text(), QString("STOP1"));
-        QVERIFY(!w.mStop2->isEnabled());
-    }
-
-    void closingAsksWhileResultsAreAtStake_data() {
-        QTest::addColumn<bool>("running");
-        QTest::addColumn<bool>("modified");
-        QTest::addColumn<bool>("answer");
-        QTest::addColumn<bool>("asked");
-        QTest::addColumn<bool>("closed");
-        QTest::newRow("idle, saved") << false << false << false << false << true;
-        QTest::newRow("running, no") << true << false << false << true << false;
-        QTest::newRow("unsaved, no") << false << true << false << true << false;
-        QTest::newRow("unsaved, yes") << false << true << true << true << true;
-    }
-    void closingAsksWhileResultsAreAtStake() {
-        QFETCH(bool, running);
-        QFETCH(bool, modified);
-        QFETCH(bool, answer);
-        QFETCH(bool, asked);
-        QFETCH(bool, closed);
-        TWindowFixture f;
-        f.Load(2, ParticipantRows(4));
-        TFormMain& w = *f.w;
-        if (running) f.Key(Qt::Key_F8);
-        w.SortGrid1->setModified(modified);
-        f.dialogs.answers = {answer};
-        QCOMPARE(w.close(), closed);
-        QCOMPARE(f.dialogs.asked, asked ? QStringList{"Beenden?"} : QStringList{});
-        QCOMPARE(w.IsRunning(), running); // a No leaves the clock alone
-        if (running) w.IssueCommand(w.Abruch1);
-        w.SortGrid1->setModified(false);
-    }
-
-    // The clock display: values, dimmed leading zeros and the colon's colour.
-    void display_data() {
-        QTest::addColumn<int>("format");
-        QTest::addColumn<int>("ms");
-        QTest::addColumn<QString>("digits");
-        QTest::addColumn<QString>("lit"); // Y yellow, d dim, for d0 d1 d2
-        QTest::newRow("zero") << 1 << 0 << "000000"
-                              << "ddd";
-        QTest::newRow("9.99 s") << 1 << 9990 << "000999"
-                                << "ddd";
-        QTest::newRow("10 s") << 1 << 10000 << "001000"
-                              << "ddY";
-        QTest::newRow("60 s") << 1 << 60000 << "010000"
-                              << "dYY";
-        QTest::newRow("600 s") << 1 << 600000 << "100000"
-                               << "YYY";
-        QTest::newRow("100 minutes shows 0") << 1 << 6000000 << "000000"
-                                             << "YYY";
-        QTest::newRow("seconds 83.45") << 0 << 83456 << "008345"
-                                       << "ddY";
-        QTest::newRow("seconds 1234.5") << 0 << 1234560 << "123456"
-                                        << "YYY";
-        QTest::newRow("19 ms truncated") << 1 << 19 << "000001"
-                                         << "ddd";
-    }
-    void display() {
-        QFETCH(int, format);
-        QFETCH(int, ms);
-        QFETCH(QString, digits);
-        QFETCH(QString, lit);
-        TWindowFixture f(false);
-        TFormMain& w = *f.w;
-        w.SetTimeFormat(format);
-        w.ShowTime(0, ms);
-        QCOMPARE(Digits(w.Digits1), digits);
-        for (int i = 0; i < 3; ++i)
-            QCOMPARE(w.Digits1[i]->ColorOn(), lit[i] == 'Y' ? Colors::clYellow : Colors::clDimGrey);
-        for (int i = 3; i < 6; ++i)
-            QCOMPARE(w.Digits1[i]->ColorOn(), Colors::clYellow);
-        QCOMPARE(w.LabMin1->palette().color(QPalette::WindowText),
-                 ToQColor(w.Digits1[1]->ColorOn()));
-        QCOMPARE(w.LabMin1->isVisibleTo(&w), format == 1);
-        QCOMPARE(w.Digits1[0]->x(), format == 1 ? 8 : 32);
-        QCOMPARE(w.Digits1[1]->x(), format == 1 ? 56 : 80);
+        finish(); // off: nothing pending
+        QVERIFY(!r.run->AutoResetPending());
+        r.run->Reset();
+        r.run->SetAutoReset(true);
+        finish();
+        QVERIFY(r.run->AutoResetPending());
+        r.Advance(4999);
+        QCOMPARE(reset.size(), 1);
+        r.Advance(1);
+        QCOMPARE(reset.size(), 2); // fired once
+        QVERIFY(r.run->IsReady());
+        r.Advance(10000);
+        QCOMPARE(reset.size(), 2);
+        finish();
+        r.run->SetAutoReset(false); // unticked: cancelled
+        r.Advance(10000);
+        QCOMPARE(r.run->State(), TRunState::Finished);
     }
 };
 
-QTEST_MAIN(TestRunController)
+QTEST_GUILESS_MAIN(TestRunController)
 #include "tst_runcontroller.moc"

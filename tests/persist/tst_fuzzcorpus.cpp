@@ -11,8 +11,7 @@ class TestFuzzCorpus : public QObject {
 private slots:
     void replay_data() {
         QTest::addColumn<QString>("path");
-        const QDir dir(QFileInfo(QStringLiteral(__FILE__)).absolutePath() +
-                       QStringLiteral("/fuzz_corpus"));
+        const QDir dir(QStringLiteral(VELTARO_TEST_SOURCE_DIR "/persist/fuzz_corpus"));
         const QFileInfoList files = dir.entryInfoList(QDir::Files, QDir::Name);
         QVERIFY2(files.size() >= 5, qPrintable("corpus missing in " + dir.path()));
         for (const QFileInfo& file : files)

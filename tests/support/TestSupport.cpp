@@ -51,13 +51,21 @@ TProtocolRows ParticipantRows(int n, const QList<int>& startNumbers) {
 
 TWindowFixture::TWindowFixture(bool show) {
     QStandardPaths::setTestModeEnabled(true);
-    const QString settings = dir.filePath(QStringLiteral("settings.conf"));
-    SetMainSettingsStoreFactory(
-        [settings] { return std::make_unique<QSettings>(settings, QSettings::IniFormat); });
     clock.now = 5000000;
     SetTickSource(TManualClock::Source(clock));
-    w = std::make_unique<TFormMain>();
-    w->Dialogs = &dialogs;
+    Open(show);
+}
+
+void TWindowFixture::Restart(bool show) {
+    w.reset();
+    parts.reset();
+    Open(show);
+}
+
+void TWindowFixture::Open(bool show) {
+    parts = std::make_unique<TAppParts>(
+        std::make_unique<QSettings>(SettingsFile(), QSettings::IniFormat));
+    w = std::make_unique<TFormMain>(*parts, &dialogs);
     if (show) {
         w->show();
         w->activateWindow();
@@ -67,12 +75,12 @@ TWindowFixture::TWindowFixture(bool show) {
 
 TWindowFixture::~TWindowFixture() {
     w.reset();
+    parts.reset();
     SetTickSource({});
-    SetMainSettingsStoreFactory({});
 }
 
 void TWindowFixture::Load(int vid, const TProtocolRows& rows) {
-    w->cbVid->setCurrentIndex(vid);
+    w->SetVid(vid);
     w->LoadProtocolRows(rows, dir.filePath(QStringLiteral("Wettkampf.txt")));
 }
 

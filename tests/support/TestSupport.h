@@ -1,5 +1,5 @@
 #pragma once
-#include "core/Dialogs.h"
+#include "ui/Dialogs.h"
 
 #include <QList>
 #include <QString>
@@ -30,8 +30,8 @@ public:
     void ShellPrint(const QString& file) override { shellPrinted << file; }
 };
 
-#include "core/FMain.h"
 #include "core/TickCount.h"
+#include "ui/FMain.h"
 
 #include <memory>
 #include <QTemporaryDir>
@@ -46,6 +46,10 @@ class TWindowFixture {
 public:
     explicit TWindowFixture(bool show = true);
     ~TWindowFixture();
+    // Closes the window (which writes its settings) and opens a new one on the same settings
+    // file, as a restart of the program would.
+    void Restart(bool show = false);
+    QString SettingsFile() const { return dir.filePath(QStringLiteral("settings.conf")); }
     // Loads participants in a mode (0 Qualifikation, 1 Individuelles Klettern, 2 Paarrennen).
     void Load(int vid, const TProtocolRows& rows);
     // Presses a key in the window.
@@ -54,7 +58,11 @@ public:
     QTemporaryDir dir;
     TManualClock clock;
     TScriptedDialogs dialogs;
+    std::unique_ptr<TAppParts> parts;
     std::unique_ptr<TFormMain> w;
+
+private:
+    void Open(bool show);
 };
 
 #include <functional>

@@ -1,13 +1,14 @@
 // The operator's window as the operator meets it: its regions for one and two towers, the
 // protocol columns, the track colours, the date panel and calendar, the logo, the info box
 // and the help.
-#include "core/FMain.h"
 #include "TestSupport.h"
 #include "ui/FInfo.h"
+#include "ui/FMain.h"
 #include "ui/Help.h"
 #include "ui/HelpWindow.h"
 #include "ui/WindowLayout.h"
 #include "widgets/BitBtnWithColor.h"
+#include "widgets/QtColors.h"
 
 #include <QCalendarWidget>
 #include <QComboBox>
@@ -181,11 +182,11 @@ private slots:
         TWindowFixture f;
         TFormMain& w = *f.w;
         f.Load(2, ParticipantRows(6));
-        w.cbVid->setCurrentIndex(1);
+        w.SetVid(1);
         w.cbVidChange();
         Resize(w, 1150);
         QCOMPARE(w.Panel7->geometry(), QRect(350, 0, 193, 136)); // kept while one tower
-        w.cbVid->setCurrentIndex(2);
+        w.SetVid(2);
         w.cbVidChange();
         QCOMPARE(w.Panel7->geometry(), QRect(350, 0, 450, 136)); // docked again
         QCOMPARE(w.PanelLE->width(), 223);
@@ -217,7 +218,7 @@ private slots:
         TWindowFixture f;
         TFormMain& w = *f.w;
         f.Load(2, ParticipantRows(3));
-        w.CountZabegov = runs;
+        w.Settings.CountZabegov = runs;
         w.SetTimeFormat(format);
         Resize(w, width);
         w.LayoutWindow();

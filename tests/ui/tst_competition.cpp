@@ -1,6 +1,6 @@
 // Whole competitions run with keys: heat order, recording columns, DIS, ranking.
-#include "core/FMain.h"
 #include "TestSupport.h"
+#include "ui/FMain.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -105,7 +105,7 @@ private slots:
     void individuellOnAllTracks() {
         TWindowFixture f(true);
         TFormMain& w = *f.w;
-        w.CountZabegov = 3;
+        w.Settings.CountZabegov = 3;
         w.cbAllTrasse->setChecked(true);
         f.Load(1, ParticipantRows(3));
         QVERIFY(w.cbAllTrasse->isVisibleTo(&w));
@@ -141,7 +141,7 @@ private slots:
         QFETCH(QStringList, track1Runs);
         TWindowFixture f;
         TFormMain& w = *f.w;
-        w.CountZabegov = countZabegov;
+        w.Settings.CountZabegov = countZabegov;
         w.cbAllTrasse->setChecked(vid == 1);
         f.Load(vid, ParticipantRows(2));
         for (int run = 1; run <= 5; ++run) {
@@ -171,7 +171,7 @@ private slots:
         QVERIFY(w.SortGrid1->Modified());
         f.Key(Qt::Key_F9);
         QVERIFY(!w.sb1del->isEnabled());
-        QCOMPARE(w.LastCell[0].Column, -1);
+        QCOMPARE(w.Run->LastCell(0).Column, -1);
     }
 
     void ranking_data() {
@@ -216,8 +216,8 @@ private slots:
         QFETCH(QStringList, ranked);
         TWindowFixture f(false);
         TFormMain& w = *f.w;
-        w.CountZabegov = countZabegov;
-        w.KlassCol = klassCol;
+        w.Settings.CountZabegov = countZabegov;
+        w.Settings.KlassCol = klassCol;
         f.Load(2, WithRuns(people));
         // Unsorted: load order, with the places filled in.
         QCOMPARE(Column(w, Col::Zeit), zeit);

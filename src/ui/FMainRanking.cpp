@@ -1,7 +1,8 @@
 // Result times, ranking and places, and how the protocol's cells look.
-#include "core/FMain.h"
 #include "core/TimeFormat.h"
 #include "protocol/RunCells.h"
+#include "ui/FMain.h"
+#include "widgets/QtColors.h"
 #include "widgets/SortGrid.h"
 
 #include <QCheckBox>
@@ -19,19 +20,20 @@ void TFormMain::RecalcProtocol() {
             continue;
         }
         QStringList runs;
-        runs.reserve(CountZabegov);
-        for (int c = Col::Turm1; c < Col::Turm1 + CountZabegov; ++c)
+        runs.reserve(Settings.CountZabegov);
+        for (int c = Col::Turm1; c < Col::Turm1 + Settings.CountZabegov; ++c)
             runs << SortGrid1->Cells(c, r);
-        const auto result = ResultTime(runs, TimeFormat);
-        SortGrid1->setCells(Col::Zeit, r, result ? FormatTime(*result, TimeFormat) : QString());
+        const auto result = ResultTime(runs, Settings.TimeFormat);
+        SortGrid1->setCells(Col::Zeit, r,
+                            result ? FormatTime(*result, Settings.TimeFormat) : QString());
     }
 
     auto& so = SortGrid1->SortOptions;
     so.CanSort = true;
     so.SortDirection = sdAscending;
     int sortCol = Col::Zeit;
-    if (KlassCol > 0) {
-        sortCol = KlassCol - 1;
+    if (Settings.KlassCol > 0) {
+        sortCol = Settings.KlassCol - 1;
         so.SecondaryIndex = QString::number(Col::Zeit);
     } else {
         so.SecondaryIndex.clear();
@@ -42,7 +44,7 @@ void TFormMain::RecalcProtocol() {
     zeit.reserve(rows);
     for (int r = 1; r < rows; ++r) {
         zeit << SortGrid1->Cells(Col::Zeit, r);
-        if (KlassCol > 0) klass << SortGrid1->Cells(KlassCol - 1, r);
+        if (Settings.KlassCol > 0) klass << SortGrid1->Cells(Settings.KlassCol - 1, r);
     }
     const QStringList places = DensePlaces(zeit, klass);
     for (int r = 1; r < rows; ++r)
@@ -74,7 +76,7 @@ void TFormMain::SortGrid1GetCellFormat(int col, int row, TFormatOptions& f) {
     if (row == 0) {
         f.Font.setPointSize(10);
         f.AlignmentHorz = Qt::AlignHCenter;
-        if (KlassCol > 0 && col == KlassCol - 1) f.FontColor = QColor(255, 0, 0);
+        if (Settings.KlassCol > 0 && col == Settings.KlassCol - 1) f.FontColor = QColor(255, 0, 0);
         return;
     }
     if (row != SortGrid1->Row()) {
@@ -86,11 +88,12 @@ void TFormMain::SortGrid1GetCellFormat(int col, int row, TFormatOptions& f) {
             f.BrushColor = QColor(255, 255, 224);
         else if (col >= 1 && col <= 4)
             f.BrushColor = QColor(255, 255, 255);
-        else if (col >= Col::Turm1 && col < Col::Turm1 + CountZabegov)
+        else if (col >= Col::Turm1 && col < Col::Turm1 + Settings.CountZabegov)
             f.BrushColor = QColor(240, 255, 240);
         else if (col >= Col::Turm1 && col <= Col::Turm6)
             f.BrushColor = QColor(224, 255, 224);
-        if (KlassCol > 0 && col == KlassCol - 1) f.BrushColor = QColor(255, 255, 224);
+        if (Settings.KlassCol > 0 && col == Settings.KlassCol - 1)
+            f.BrushColor = QColor(255, 255, 224);
     }
     if (col == 0)
         f.AlignmentHorz = Qt::AlignRight;
@@ -110,5 +113,5 @@ void TFormMain::SortGrid1GetCellFormat(int col, int row, TFormatOptions& f) {
         }
     };
     highlight(TrackRow1, cbBuhn1, TrackColor(0));
-    if (CountBahn > 1) highlight(TrackRow2, cbBuhn2, TrackColor(1));
+    if (Settings.CountBahn > 1) highlight(TrackRow2, cbBuhn2, TrackColor(1));
 }

@@ -1,4 +1,5 @@
-#include "ui/Udigit.h"
+#include "widgets/Udigit.h"
+#include "widgets/QtColors.h"
 
 #include <algorithm>
 #include <QPainter>

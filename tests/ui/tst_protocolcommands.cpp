@@ -1,6 +1,6 @@
 // The operator's protocol commands with their questions answered yes and no.
-#include "core/FMain.h"
 #include "TestSupport.h"
+#include "ui/FMain.h"
 
 #include <QCheckBox>
 #include <QComboBox>

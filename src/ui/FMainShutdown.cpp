@@ -1,7 +1,7 @@
 // Leaving the program without losing results: the question before closing and the exit copy
 // of the protocol.
-#include "core/Dialogs.h"
-#include "core/FMain.h"
+#include "ui/Dialogs.h"
+#include "ui/FMain.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>

@@ -1,4 +1,4 @@
-#include "input/BeamImage.h"
+#include "widgets/BeamImage.h"
 
 #include <QMouseEvent>
 #include <QPainter>
@@ -11,8 +11,10 @@ TImageLS::TImageLS(QWidget* parent) : QLabel(parent) {
 }
 
 void TImageLS::ShowImage(int index) {
+    if (index == Tag && !pixmap().isNull()) return;
+    Tag = index;
     setPixmap(BeamPicture(index));
-    repaint();
+    update();
 }
 
 void TImageLS::mouseReleaseEvent(QMouseEvent* e) {

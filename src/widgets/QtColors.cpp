@@ -1,4 +1,4 @@
-#include "core/Colors.h"
+#include "widgets/QtColors.h"
 
 #include <QApplication>
 #include <QPalette>

@@ -1,4 +1,6 @@
-#include "core/Dialogs.h"
+#include "ui/Dialogs.h"
+
+#include "widgets/QtColors.h"
 
 #include <QApplication>
 #include <QColorDialog>

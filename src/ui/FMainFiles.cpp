@@ -1,10 +1,10 @@
 // Saving, loading and publishing the protocol from the main window.
-#include "core/Dialogs.h"
-#include "core/FMain.h"
 #include "core/Participants.h"
 #include "persist/ProtocolHtml.h"
 #include "persist/ProtocolText.h"
 #include "persist/SettingsGlue.h"
+#include "ui/Dialogs.h"
+#include "ui/FMain.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -70,6 +70,7 @@ bool TFormMain::ReadProtocolText(const QString& fileName) {
                              QStringLiteral("Veltaro"));
         return false;
     }
+    if (!ReadyForLoad()) return false;
     FillProtocol(rows);
     return true;
 }
@@ -92,14 +93,24 @@ void TFormMain::FillProtocol(const TProtocolRows& rows) {
     SortGrid1->EndUpdate();
 }
 
+bool TFormMain::ReadyForLoad() {
+    // A started heat keeps its participants; a finished one ends as an abort would, without
+    // moving anyone on, so nothing of it (RESET, DIS) reaches the new protocol.
+    if (!Run->CanLoad()) return false;
+    Run->EndRun();
+    Run->ForgetLastCells();
+    return true;
+}
+
 void TFormMain::LoadProtocolRows(const TProtocolRows& rows, const QString& fileName) {
+    if (!ReadyForLoad()) return;
     FillProtocol(rows);
     RestoreAfterLoad(fileName);
 }
 
 void TFormMain::RestoreAfterLoad(const QString& fileName) {
     const QString base = QFileInfo(fileName).completeBaseName();
-    Title = base;
+    Settings.Title = base;
     cbVidChange();
     for (int c = 0; c < SortGrid1->ColCount(); ++c)
         if (SortGrid1->Cells(c, 0).trimmed().isEmpty())
@@ -131,8 +142,9 @@ void TFormMain::RestoreAfterLoad(const QString& fileName) {
 }
 
 void TFormMain::sbLoadClick() {
+    if (!Run->CanLoad()) return;
     QStringList filters = OpenFilters();
-    int index = std::clamp(FilterInd, 1, int(filters.size()));
+    int index = std::clamp(Settings.FilterInd, 1, int(filters.size()));
     const QString name =
         Dialogs->OpenFileName(filters, index, QCoreApplication::applicationDirPath());
     if (name.isEmpty()) return;
@@ -142,7 +154,8 @@ void TFormMain::sbLoadClick() {
 }
 
 THtmlPage TFormMain::HtmlPage() const {
-    THtmlPage page{QStringLiteral("TL-Veltaro"), Title, ProtocolRows(), {}, CountZabegov};
+    THtmlPage page{
+        QStringLiteral("TL-Veltaro"), Settings.Title, ProtocolRows(), {}, Settings.CountZabegov};
     for (int c = 0; c < SortGrid1->ColCount(); ++c)
         page.colWidths << SortGrid1->ColWidths(c);
     return page;
@@ -165,11 +178,11 @@ void TFormMain::RestoreDummyRow() {
 
 void TFormMain::sbSaveClick() {
     const QStringList filters = SaveFilters();
-    int index = std::clamp(FilterInd, 1, int(filters.size()));
+    int index = std::clamp(Settings.FilterInd, 1, int(filters.size()));
     const QString name = Dialogs->SaveFileName(
         filters, index, QCoreApplication::applicationDirPath(), DefaultExportName());
     if (name.isEmpty()) return;
-    FilterInd = index;
+    Settings.FilterInd = index;
     QCoreApplication::processEvents();
     const bool wasModified = SortGrid1->Modified();
     const bool dummy = RemoveDummyRow();

@@ -1,8 +1,8 @@
 // The operator's protocol commands: deleting rows, clearing results, DIS, edit mode, and
 // what follows a row selection.
-#include "core/Dialogs.h"
-#include "core/FMain.h"
 #include "core/Participants.h"
+#include "ui/Dialogs.h"
+#include "ui/FMain.h"
 #include "widgets/SortGrid.h"
 
 #include <algorithm>
@@ -19,13 +19,17 @@ void TFormMain::RemoveEntry(int entry) {
 }
 
 void TFormMain::ProtocolCommand(int tag) {
+    // The row is read before the question: while it is open, an auto-reset may move the
+    // current row to the next heat, and the row the operator asked about must still go.
+    int r = SortGrid1->Row();
+    const int entry = EntryIndexOfRow(r);
     if (tag == 0) {
         if (!Dialogs->AskYesNo(QStringLiteral("Zeile entfernen?"), QStringLiteral("Bestätigen")))
             return;
         RunCounter = 0;
-        int r = SortGrid1->Row();
+        Run->ForgetLastCells(); // the rows move: a DIS must not reach another participant
         if (r >= 1 && r < SortGrid1->RowCount()) {
-            RemoveEntry(EntryIndexOfRow(r));
+            RemoveEntry(entry);
             for (int c = 0; c < SortGrid1->ColCount(); ++c)
                 SortGrid1->setCells(c, r, QString());
             SortGrid1->DeleteRow(r);
@@ -41,6 +45,7 @@ void TFormMain::ProtocolCommand(int tag) {
         if (!Dialogs->AskYesNo(QStringLiteral("Ergebnisse löschen?"), QStringLiteral("Bestätigen")))
             return;
         RunCounter = 0;
+        Run->ForgetLastCells();
         SortGrid1->BeginUpdate();
         for (int r = 1; r < SortGrid1->RowCount(); ++r)
             for (int c = Col::Turm1; c <= SortGrid1->ColCount() - 2; ++c)
@@ -60,7 +65,7 @@ void TFormMain::ProtocolCommand(int tag) {
     const qsizetype amp = caption.indexOf('&');
     if (amp >= 0) caption[amp] = ' ';
     if (!Dialogs->AskYesNo(caption + '?', QStringLiteral("Подтвердите"))) return;
-    int r = SortGrid1->Row();
+    Run->ForgetLastCells();
     // The rows below move up, so rows r, r + 1, ... go in turn; the last data row is never
     // deleted here, so a protocol always keeps one participant.
     const int count = r < 1 ? 0 : std::clamp(SortGrid1->RowCount() - 1 - r, 0, tag);
@@ -83,7 +88,7 @@ void TFormMain::ProtocolCommand(int tag) {
 
 void TFormMain::sbDelClick(int tag) {
     const int t = tag == 1 ? 1 : 0;
-    const int column = LastCell[t].Column;
+    const int column = Run->LastCell(t).Column;
     if (column < 0) return; // the last stop wrote no cell: nothing to mark
     // The cell the stop filled: the same row the recorder chose for this track's participant,
     // which stays right also when the protocol is shown in ranking order.

@@ -1,6 +1,7 @@
 #include <QtTest>
 
-#include "ui/Udigit.h"
+#include "widgets/QtColors.h"
+#include "widgets/Udigit.h"
 
 #include <climits>
 

@@ -1,7 +1,7 @@
 // Where a stopped time lands, and the competition modes that decide the track count and
 // the "Qualifikation" dummy entry.
-#include "core/FMain.h"
 #include "core/Participants.h"
+#include "ui/FMain.h"
 #include "widgets/BitBtnWithColor.h"
 #include "widgets/SortGrid.h"
 
@@ -27,23 +27,22 @@ void TFormMain::RecordRunTime(int track, const QString& text) {
     const int number = SelectedStartNumber(t == 0 ? cbBuhn1 : cbBuhn2);
     const int row = FindStartNumberRow(number);
     if (row >= 0) {
-        LastCell[t].Track = t + 1;
-        const int c = RecordColumn(SortGrid1->Rows(row), t, CountBahn, CountZabegov);
+        TLastCell cell = Run->LastCell(t);
+        cell.Track = t + 1;
+        const int c =
+            RecordColumn(SortGrid1->Rows(row), t, Settings.CountBahn, Settings.CountZabegov);
         if (c >= 0) {
             SortGrid1->setCells(c, row, text);
-            LastCell[t].Column = c;
+            cell.Column = c;
         }
+        Run->SetLastCell(t, cell);
     }
     UpdateControls();
 }
 
-int TFormMain::Vid() const {
-    return cbVid->currentIndex() < 0 ? 0 : cbVid->currentIndex();
-}
-
 void TFormMain::cbVidChange() {
     LayoutWindow();
-    CountBahn = Vid() == 1 ? 1 : 2;
+    Settings.CountBahn = Vid() == 1 ? 1 : 2;
     int dummy = -1;
     for (int r = 1; r < SortGrid1->RowCount(); ++r) {
         if (SortGrid1->Cells(Col::StNr, r) == QLatin1String("0")) {
@@ -70,9 +69,18 @@ void TFormMain::cbVidChange() {
     }
     SelectStartEntries();
     ApplyTrackCount();
-    cbAllTrasse->setVisible(!cbBuhn2->isVisibleTo(this) && CountZabegov > 1);
+    cbAllTrasse->setVisible(!cbBuhn2->isVisibleTo(this) && Settings.CountZabegov > 1);
     LayoutWindow();
+    // The same refresh as a change of the lists: START, the swap button, the captions and the
+    // track highlight follow the new mode's first heat.
+    LocateTrackRows();
+    cbBuhnChange();
     bSTART->setFocus();
+}
+
+void TFormMain::SetVid(int vid) {
+    Settings.Vid = vid < 0 || vid > 2 ? 0 : vid;
+    cbVid->setCurrentIndex(Settings.Vid);
 }
 
 void TFormMain::SelectStartEntries() {

@@ -9,15 +9,21 @@
 //   protocol/ProtocolCommands.cpp, protocol/Ranking.cpp   the protocol's commands and ranking
 //   persist/ProtocolFiles.cpp, persist/SettingsGlue.cpp   files, HTML, settings
 //   ui/MainLayout.cpp          building and arranging the controls
+//   ui/TvMode.cpp              switching the audience window (ui/FMonitor2.h) on and off
 #include "core/Colors.h"
+#include "core/Columns.h"
+#include "core/RunController.h"
 #include "persist/ProtocolHtml.h"
 #include "persist/ProtocolText.h"
+#include "persist/SettingsStore.h"
 #include "widgets/SortGrid.h"
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <QAction>
 #include <QMainWindow>
+#include <QPointer>
 #include <QStringList>
 #include <QVector>
 
@@ -30,58 +36,46 @@ class QMenu;
 class QStatusBar;
 class QTimer;
 class QToolButton;
+class QSettings;
 class QWidget;
 class TBitBtnWithColor;
 class TComPort;
 class TDialogs;
 class TDigit;
 class TFormInfo;
+class TFormMonitor2;
 class THelp;
 class TImageLS;
 
-// Column indexes of the protocol.
-namespace Col {
-constexpr int StNr = 0, Name = 1, Ort = 2, Klasse = 3, Datum = 4, Turm1 = 5, Turm2 = 6, Turm3 = 7,
-              Turm6 = 10, Zeit = 11, Platz = 12, Entry = 13, Count = 14;
-}
-
-// The protocol column last written for a track since the last RESET (-1: none).
-struct TLastCell {
-    std::int32_t Track = -1;
-    std::int32_t Column = -1;
+// What the window works with, built by the entry point (or a test) before the window: the
+// settings and their store, the contact port and the run.
+struct TAppParts {
+    explicit TAppParts(std::unique_ptr<QSettings> store);
+    ~TAppParts();
+    TSettings Settings;
+    std::unique_ptr<QSettings> Store; // null: defaults, nothing written
+    std::unique_ptr<TComPort> Port;
+    std::unique_ptr<TRunController> Run;
 };
 
 class TFormMain : public QMainWindow {
     Q_OBJECT
 public:
-    explicit TFormMain(QWidget* parent = nullptr);
+    TFormMain(TAppParts& parts, TDialogs* dialogs, QWidget* parent = nullptr);
     ~TFormMain() override;
 
-    // --- seams ---------------------------------------------------------------------------
-    TDialogs* Dialogs; // questions, file dialogs, the desktop's open/print
+    // --- collaborators -----------------------------------------------------------------------
+    TSettings& Settings; // every stored value; the window keeps no copy
+    QSettings* Store;    // where Settings are read at creation and written at destruction
+    TRunController* Run; // the state of the run; every run command's enabled flag
+    TDialogs* Dialogs;   // questions, file dialogs, the desktop's open/print
 
-    // --- run state -------------------------------------------------------------------------
-    std::uint32_t StartTick = 0;
-    std::array<std::uint32_t, 2> StopTicks{0, 0};
+    // --- heat and view -------------------------------------------------------------------------
     std::int32_t RunCounter = 0;
-    std::array<TLastCell, 2> LastCell;
     int TrackRow1 = 0, TrackRow2 = 0;
     int SelectedCol = 0;
-
-    // --- settings held in memory -------------------------------------------------------
-    int CountBahn = 2;
-    int CountZabegov = 2;
-    int TimeFormat = 1;
-    int KlassCol = 0;
-    int Alg1 = 0, Alg2 = 0, Alg3 = 0;
-    bool isPlaySound = true, isPlaySound1 = true, isPlaySound2 = true;
-    int FilterInd = 1;
-    int AllLaufe = 6;
-    int Monitor = 0;
-    bool MonitorOn = false;
-    int Lang = 0;
-    std::uint32_t PortMask = 0;
-    std::array<std::uint32_t, 3> LastLineState{0xAAAAAAAAu, 0x55555555u, 0x11111111u};
+    std::array<bool, 2> TrackRunLeft{true, true}; // what the track captions show (red: none)
+    std::uint32_t PortMask = 0;                   // the ports the start-up probe found
     QStringList ColumnTitles;
 
     // --- controls (object names equal the member names) --------------------------------
@@ -104,7 +98,7 @@ public:
     QStatusBar* StatusBar1;
     std::array<QLabel*, 3> StatusPanels{};
     QMenu* PopupMenuDelStr;
-    QTimer *Clock, *TimerGesperrtStart, *TimerAuto0, *TimerDate;
+    QTimer *Clock, *TimerDate; // the 10 ms display refresh; the date panel
     TComPort* ComPort;
 
     // The two invisible menus: their actions carry the keys.
@@ -118,24 +112,26 @@ public:
     void IssueCommand(QAction* item); // runs the item's handler only while it is enabled
     void mStartClick();
     void mSTOPClick(QAction* sender);
+    // The same commands at a known tick: a contact's, read when its line changed.
+    void StartAt(std::uint32_t tick);
+    void StopAt(int track, std::uint32_t tick);
     void mSTOP1Click() { mSTOPClick(mSTOP1); }
     void mStop2Click() { mSTOPClick(mStop2); }
     void mResetClick();
     void Abruch1Click();
-    void TimerAuto0Timer();
     void cbAuto0Click();
     void UpdateControls();
-    void AfterStop();
     void bSTARTMouseDown() { IssueCommand(mStart); }
     void bSTOP1MouseDown() { IssueCommand(mSTOP1); }
     void bSTOP2MouseDown() { IssueCommand(mStop2); }
     void bRESETMouseDown() { IssueCommand(mReset); }
-    bool IsRunning() const; // the Clock timer's enabled flag
-    bool IsReady() const;   // no run in progress and RESET not pending
-    void SetAutoTime(int ms);
-    int AutoTime() const;
-    void SetTimerGesperrt(int ms);
-    int TimerGesperrt() const;
+    bool IsRunning() const { return Run->IsRunning(); }
+    bool IsReady() const { return Run->IsReady(); }
+    void ApplyAutoTime(); // the auto-reset hint follows the setting
+    // What the window does when the run changes, whoever changed it.
+    void RunStarted();
+    void RunTrackStopped(int track, std::uint32_t elapsed);
+    void RunBackToReady(bool advance);
 
     // --- race clock (core/RaceClock.cpp) ---------------------------------------------------
     void ClockTimer();
@@ -151,7 +147,8 @@ public:
     // --- result recording and modes (core/ResultRecording.cpp) -----------------------------
     void RecordRunTime(int track, const QString& text);
     void cbVidChange();
-    int Vid() const; // the competition mode: the mode box's index
+    int Vid() const { return Settings.Vid; } // the competition mode
+    void SetVid(int vid);                    // the mode box shows it; cbVidChange applies it
     // The first protocol row (title row included) whose start number is exactly this number.
     int FindStartNumberRow(int startNumber) const;
     void CopyTrack1List();
@@ -174,19 +171,16 @@ public:
     void ProtocolDblClick();
 
     // --- contacts (input/Contacts.cpp) ------------------------------------------------------
-    void ComPortCTS();
-    void ComPortDSR();
-    void ComPortRLSD();
+    void ComPortCTS(std::uint32_t tick);
+    void ComPortDSR(std::uint32_t tick);
+    void ComPortRLSD(std::uint32_t tick);
     void ComPortOpen();
     void ComPortClose();
     void ImageLSClick(TImageLS* sender);
+    void ShowBeams();
     void LockLSstartClick();
     void LockLS1Click();
     void LockLS21Click();
-    void TimerGesperrtTimer();
-    bool BeamArmed(const TImageLS* image) const;
-    void DisarmBeam(TImageLS* image);
-    void ArmBeam(TImageLS* image);
 
     // --- protocol (protocol/) -----------------------------------------------------------------
     void RecalcProtocol();
@@ -202,7 +196,6 @@ public:
     void SortGrid1GetCellFormat(int col, int row, TFormatOptions& f);
 
     // --- settings and protocol files (persist/) ------------------------------------------
-    QString Title;                   // the competition title: the last loaded file's name
     QStringList SettingsCorrections; // stored values that were out of range at the last load
     void LoadSettings();
     void SaveSettings();
@@ -213,6 +206,7 @@ public:
     void FillProtocol(const TProtocolRows& rows); // rows as read from a file, titles first
     // Everything a load does once the rows are read: as if that file had been opened.
     void LoadProtocolRows(const TProtocolRows& rows, const QString& fileName);
+    bool ReadyForLoad(); // false while a run is on; a finished run is ended first
     void RestoreAfterLoad(const QString& fileName);
     void sbSaveClick();
     void sbLoadClick();
@@ -245,6 +239,13 @@ public:
     TFormInfo* FormInfo;
     THelp* Help;
 
+    // --- TV mode (ui/TvMode.cpp) ----------------------------------------------------------
+    QPointer<TFormMonitor2> FormMonitor2; // the audience window; null until it is created
+    void sbMon2Click();
+    void TVmodeClick();
+    void UpdateTvModeEnabled(); // TV mode needs a second screen
+    void StartTvMode();         // once both windows exist and this one is shown
+
     // --- start-up and shutdown (app/) ------------------------------------------------------
     QString ExitCopyName() const; // the program's path with the extension ".txt"
     void Shutdown();              // after the message loop: the exit copy of the protocol
@@ -263,14 +264,11 @@ private:
     void setupMenus();
     void setupTimers();
     void setupComPort();
+    void setupRun();
     void setupTopStrip();
     void setupCalendar();
     void setupStatusBar();
     void LayoutMiddleColumn();
-    void SetHeatSetupEnabled(bool on); // lists, mode, settings and load: off while timing
-    void BackToReady();
-    void ArmForNextStart(); // only the start beam armed
     void SetCommandEnabled(TBitBtnWithColor* button, QAction* item, bool enabled,
                            TColor faceWhenEnabled);
-    TColor m_trackColor[2] = {Colors::clBlue, Colors::clGreen};
 };

@@ -1,7 +1,7 @@
 // Saving, loading and publishing through the main window, and settings across a restart.
-#include "core/FMain.h"
 #include "persist/SettingsGlue.h"
 #include "TestSupport.h"
+#include "ui/FMain.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -50,7 +50,7 @@ private slots:
     void proposedName() {
         TWindowFixture f(false);
         TFormMain& w = *f.w;
-        w.cbVid->setCurrentIndex(1);
+        w.SetVid(1);
         QCOMPARE(w.DefaultExportName(),
                  QDate::currentDate().toString("yyyy-MM-dd") + "_Individuelles Klettern");
     }
@@ -80,7 +80,7 @@ private slots:
     void loadRestoresEverything() {
         TWindowFixture f;
         TFormMain& w = *f.w;
-        w.cbVid->setCurrentIndex(2);
+        w.SetVid(2);
         w.cbVidChange();
         // A start list typed in an editor: semicolons, Windows-1252 umlauts, no entry numbers.
         const QString name = f.dir.filePath("Bezirkscup 2026.txt");
@@ -95,7 +95,7 @@ private slots:
         f.dialogs.openNames = {name};
         f.Key(Qt::Key_O, Qt::ControlModifier);
         QCOMPARE(w.windowTitle(), QString("TL-Veltaro: Bezirkscup 2026"));
-        QCOMPARE(w.Title, QString("Bezirkscup 2026"));
+        QCOMPARE(w.Settings.Title, QString("Bezirkscup 2026"));
         QCOMPARE(w.SortGrid1->Cells(Col::StNr, 0), QString("St.Nr."));
         QCOMPARE(w.SortGrid1->Cells(Col::Name, 0), QString("Teilnehmer"));
         QCOMPARE(w.SortGrid1->Cells(Col::Turm1, 0), QString("Turm1"));
@@ -179,35 +179,37 @@ private slots:
     void settingsSurviveARestart() {
         TWindowFixture f(false);
         TFormMain& w = *f.w;
-        w.CountZabegov = 4;
+        w.Settings.CountZabegov = 4;
         w.SetTimeFormat(0);
-        w.SetAutoTime(7000);
-        w.SetTimerGesperrt(3000);
-        w.cbVid->setCurrentIndex(2);
+        w.Settings.AutoTime = 7000;
+        w.Settings.TimerGesperrt = 3000;
+        w.SetVid(2);
         w.SetTrackColor(0, 0x123456);
-        w.KlassCol = 4;
-        w.Alg2 = 1;
-        w.isPlaySound1 = false;
-        w.Title = "Finale";
-        f.w.reset(); // destroying the window writes the settings
-        f.w = std::make_unique<TFormMain>();
+        w.Settings.KlassCol = 4;
+        w.Settings.Alg2 = 1;
+        w.Settings.isPlaySound1 = false;
+        w.Settings.Title = "Finale";
+        f.Restart(); // closing writes the settings, the new window reads them
         TFormMain& v = *f.w;
-        QCOMPARE(v.CountZabegov, 4);
-        QCOMPARE(v.TimeFormat, 0);
-        QCOMPARE(v.AutoTime(), 7000);
-        QCOMPARE(v.TimerGesperrt(), 3000);
+        QCOMPARE(v.Settings.CountZabegov, 4);
+        QCOMPARE(v.Settings.TimeFormat, 0);
+        QCOMPARE(v.Settings.AutoTime, 7000);
+        QCOMPARE(v.cbAuto0->toolTip(), QString("Autoreset 7 Sek."));
+        QCOMPARE(v.Settings.TimerGesperrt, 3000);
         QCOMPARE(v.Vid(), 2);
-        QCOMPARE(v.CountBahn, 2);
+        QCOMPARE(v.cbVid->currentIndex(), 2);
+        QCOMPARE(v.Settings.CountBahn, 2);
         QCOMPARE(v.TrackColor(0), TColor(0x123456));
-        QCOMPARE(v.KlassCol, 4);
-        QCOMPARE(v.Alg2, 1);
-        QVERIFY(!v.isPlaySound1);
-        QCOMPARE(v.Title, QString("Finale"));
+        QCOMPARE(v.Settings.KlassCol, 4);
+        QCOMPARE(v.Settings.Alg2, 1);
+        QVERIFY(!v.Settings.isPlaySound1);
+        QCOMPARE(v.Settings.Title, QString("Finale"));
     }
 
     void garbageSettingsStartSafely() {
         TWindowFixture f(false);
         f.w.reset();
+        f.parts.reset(); // its settings are written before the file is replaced
         {
             QSettings s(f.dir.filePath("settings.conf"), QSettings::IniFormat);
             s.clear();
@@ -218,17 +220,17 @@ private slots:
                    "Alg3=0\nCountBahn=2\nFilterInd=-4\nTimerGesperrt=-1000\nAllLaufe=6\n"
                    "CountZabegov=0\nMonitor=9\nMonitorOn=1\nTimeFormat=7\nAutoTime=abc\n");
         file.close();
-        f.w = std::make_unique<TFormMain>();
+        f.Restart();
         TFormMain& w = *f.w;
         QCOMPARE(w.height() >= 382, true);
-        QCOMPARE(w.Alg1, 1);
-        QCOMPARE(w.FilterInd, 1);
-        QCOMPARE(w.TimerGesperrt(), 1000);
-        QCOMPARE(w.CountZabegov, 1);
-        QCOMPARE(w.Monitor, 0); // no such display
-        QVERIFY(!w.MonitorOn);
-        QCOMPARE(w.TimeFormat, 1);
-        QCOMPARE(w.AutoTime(), 5000); // ill-typed: it and all later keep their defaults
+        QCOMPARE(w.Settings.Alg1, 1);
+        QCOMPARE(w.Settings.FilterInd, 1);
+        QCOMPARE(w.Settings.TimerGesperrt, 1000);
+        QCOMPARE(w.Settings.CountZabegov, 1);
+        QCOMPARE(w.Settings.Monitor, 0); // no such display
+        QVERIFY(!w.Settings.MonitorOn);
+        QCOMPARE(w.Settings.TimeFormat, 1);
+        QCOMPARE(w.Settings.AutoTime, 5000); // ill-typed: it and all later keep their defaults
         QVERIFY(!w.SettingsCorrections.isEmpty());
     }
 };

@@ -1,6 +1,6 @@
 #pragma once
-// The clickable beam-lock picture beside each contact's button. Its Tag is the beam state
-// (1 armed, 0 disarmed) and picks the picture shown.
+// The clickable beam-lock picture beside each contact's button. Its Tag is the picture shown
+// (1 armed, 0 disarmed); the beam state itself is the run controller's.
 #include <functional>
 #include <QLabel>
 #include <QPixmap>

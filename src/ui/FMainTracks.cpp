@@ -1,7 +1,8 @@
 // Who climbs on which track: the participant lists, their advance after each heat, the
 // manual assignments and the track captions that turn red when no run is left.
-#include "core/FMain.h"
 #include "core/Participants.h"
+#include "ui/FMain.h"
+#include "widgets/QtColors.h"
 #include "widgets/SortGrid.h"
 
 #include <QApplication>
@@ -43,17 +44,17 @@ void TFormMain::AdvanceParticipants() {
             Select(cbBuhn1, i1 + 1);
         }
         LocateTrackRows();
-    } else if ((RunCounter % 2) != 0 || CountBahn == 1) {
-        if (!(CountBahn == 1 && cbAllTrasse->isChecked())) {
+    } else if ((RunCounter % 2) != 0 || Settings.CountBahn == 1) {
+        if (!(Settings.CountBahn == 1 && Settings.AllTrasse)) {
             const int i1 = cbBuhn1->currentIndex();
-            if (i1 + CountBahn >= n) {
-                Select(cbBuhn1, CountBahn == 2 ? 1 : 0);
+            if (i1 + Settings.CountBahn >= n) {
+                Select(cbBuhn1, Settings.CountBahn == 2 ? 1 : 0);
                 RunCounter = 1;
             } else {
-                Select(cbBuhn1, i1 + CountBahn);
+                Select(cbBuhn1, i1 + Settings.CountBahn);
             }
         }
-        if (CountBahn == 2) {
+        if (Settings.CountBahn == 2) {
             const int i2 = cbBuhn2->currentIndex();
             Select(cbBuhn2, i2 + 2 >= n ? 0 : i2 + 2);
         }
@@ -61,16 +62,16 @@ void TFormMain::AdvanceParticipants() {
     }
     if (Vid() == 2) seObmenClick();
     ++RunCounter;
-    if (CountBahn == 1 && cbAllTrasse->isChecked() && SortGrid1->Row() >= 1 &&
+    if (Settings.CountBahn == 1 && Settings.AllTrasse && SortGrid1->Row() >= 1 &&
         !SortGrid1->Cells(Col::Zeit, SortGrid1->Row()).trimmed().isEmpty()) {
         Select(cbBuhn1, cbBuhn1->currentIndex() + 1);
         LocateTrackRows();
     }
     int row = (Vid() == 0 ? cbBuhn2->currentIndex() : cbBuhn1->currentIndex()) + 1;
-    if (CountBahn >= 2) row = cbBuhn1->currentIndex() + 1;
+    if (Settings.CountBahn >= 2) row = cbBuhn1->currentIndex() + 1;
     const int target = row >= 1 ? RowOfEntry(row - 1) : -1;
     if (target >= 1 && target < SortGrid1->RowCount()) SortGrid1->SelectRow(target);
-    if (CountBahn == 1) cbBuhnChange();
+    if (Settings.CountBahn == 1) cbBuhnChange();
 }
 
 void TFormMain::LocateTrackRows() {
@@ -78,7 +79,7 @@ void TFormMain::LocateTrackRows() {
         cbBuhn1->currentIndex() >= 0 ? StartNumberStrict(cbBuhn1->currentText()) : std::nullopt;
     if (!n1) return; // an unreadable entry keeps both rows as they were
     TrackRow1 = FindStartNumberRow(*n1);
-    if (CountBahn > 1) {
+    if (Settings.CountBahn > 1) {
         const auto n2 =
             cbBuhn2->currentIndex() >= 0 ? StartNumberStrict(cbBuhn2->currentText()) : std::nullopt;
         if (n2) TrackRow2 = FindStartNumberRow(*n2);
@@ -93,29 +94,30 @@ void TFormMain::UpdateTrackCaptions() {
         if (!number) return; // unreadable: row and caption keep their previous values
         trackRow = FindStartNumberRow(*number);
         const unsigned mask =
-            trackRow >= 1 ? EmptyRunMask(SortGrid1->Rows(trackRow), CountZabegov) : 0u;
+            trackRow >= 1 ? EmptyRunMask(SortGrid1->Rows(trackRow), Settings.CountZabegov) : 0u;
         bool left;
-        if (CountBahn >= 2)
+        if (Settings.CountBahn >= 2)
             left = ready && list->count() > 0 &&
-                   (mask & TrackTableBit(track, CountZabegov, CountBahn)) != 0;
+                   (mask & TrackTableBit(track, Settings.CountZabegov, Settings.CountBahn)) != 0;
         else
             left = ready && list->count() > 0 && mask != 0;
+        TrackRunLeft[track] = left;
         SetCaptionColour(caption, left);
     };
     update(0, cbBuhn1, LabelZabeg1, TrackRow1);
-    if (CountBahn >= 2) update(1, cbBuhn2, LabelZabeg2, TrackRow2);
+    if (Settings.CountBahn >= 2) update(1, cbBuhn2, LabelZabeg2, TrackRow2);
 }
 
 void TFormMain::UpdateTrackButtons() {
     const int row = SortGrid1->Row();
     const unsigned mask = row >= 1 && row < SortGrid1->RowCount()
-                              ? EmptyRunMask(SortGrid1->Rows(row), CountZabegov)
+                              ? EmptyRunMask(SortGrid1->Rows(row), Settings.CountZabegov)
                               : 0u;
     const bool ready = IsReady();
-    const bool on1 =
-        ready && cbBuhn1->count() > 0 && (mask & TrackTableBit(0, CountZabegov, CountBahn)) != 0;
-    const bool on2 =
-        ready && cbBuhn2->count() > 0 && (mask & TrackTableBit(1, CountZabegov, CountBahn)) != 0;
+    const bool on1 = ready && cbBuhn1->count() > 0 &&
+                     (mask & TrackTableBit(0, Settings.CountZabegov, Settings.CountBahn)) != 0;
+    const bool on2 = ready && cbBuhn2->count() > 0 &&
+                     (mask & TrackTableBit(1, Settings.CountZabegov, Settings.CountBahn)) != 0;
     sb1->setEnabled(on1);
     Trasse1->setEnabled(on1);
     sb2->setEnabled(on2);
@@ -157,12 +159,9 @@ void TFormMain::ProtocolDblClick() {
     }
     Select(cbBuhn1, entry);
     cbBuhnChange();
-    if (CountBahn >= 2) {
+    if (Settings.CountBahn >= 2) {
         Select(cbBuhn2, cbBuhn1->currentIndex() + 1);
-        const QColor red = ToQColor(Colors::clRed);
-        if (LabelZabeg1->palette().color(QPalette::WindowText) == red &&
-            LabelZabeg2->palette().color(QPalette::WindowText) == red)
-            seObmenClick();
+        if (!TrackRunLeft[0] && !TrackRunLeft[1]) seObmenClick();
         cbBuhnChange();
     }
 }

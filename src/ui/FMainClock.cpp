@@ -1,17 +1,19 @@
 // The race clock's display side: the 10 ms tick and the digits of both tracks. Recorded
 // times never pass through here; the tick only refreshes what the operator sees.
-#include "core/FMain.h"
 #include "core/TickCount.h"
 #include "core/TimeFormat.h"
-#include "ui/Udigit.h"
+#include "ui/FMain.h"
+#include "ui/FMonitor2.h"
+#include "widgets/QtColors.h"
+#include "widgets/Udigit.h"
 
 #include <QLabel>
 #include <QToolButton>
 
 void TFormMain::ClockTimer() {
     // Each track reads the counter itself, so a late tick shows the freshest time per track.
-    if (mSTOP1->isEnabled()) ShowTime(0, std::int32_t(TickCount() - StartTick));
-    if (mStop2->isEnabled()) ShowTime(1, std::int32_t(TickCount() - StartTick));
+    if (Run->CanStop(0)) ShowTime(0, std::int32_t(Run->Elapsed(TickCount())));
+    if (Run->CanStop(1)) ShowTime(1, std::int32_t(Run->Elapsed(TickCount())));
 }
 
 void TFormMain::ShowTime(int track, std::int32_t ms) {
@@ -31,7 +33,7 @@ void SetLabelColour(QLabel* label, TColor c) {
 } // namespace
 
 void TFormMain::ShowDigits(int track, int s, int h) {
-    const int D = DigitDivisor(TimeFormat);
+    const int D = DigitDivisor(Settings.TimeFormat);
     const auto& d = track == 0 ? Digits1 : Digits2;
     d[0]->setValue((s / D) / 10);
     d[0]->setColorOn(s >= 10 * D ? Colors::clYellow : Colors::clDimGrey);
@@ -44,20 +46,26 @@ void TFormMain::ShowDigits(int track, int s, int h) {
     d[3]->setValue(s % 10);
     d[4]->setValue(h / 10);
     d[5]->setValue(h % 10);
+    // Mirrored whether the audience window is shown or not, so it is right the moment it is.
+    if (FormMonitor2) FormMonitor2->MirrorDigits(track, d);
 }
 
 void TFormMain::Button1Click(QToolButton* sender) {
-    StartTick -= sender == Button1 ? 3540000u : 540000u;
+    Run->ShiftStart(sender == Button1 ? 3540000u : 540000u);
 }
 
 void TFormMain::SetTimeFormat(int format) {
-    TimeFormat = NormalizedTimeFormat(format);
-    const bool minutes = TimeFormat >= 1;
+    Settings.TimeFormat = NormalizedTimeFormat(format);
+    const bool minutes = Settings.TimeFormat >= 1;
     for (QLabel* l : {LabMin1, LabMin2, Lab1_min, Lab2_min})
         l->setVisible(minutes);
     const int left = minutes ? 8 : 32;
     for (const auto* digits : {&Digits1, &Digits2}) {
         (*digits)[0]->move(left, (*digits)[0]->y());
         (*digits)[1]->move(left + 48, (*digits)[1]->y());
+    }
+    if (FormMonitor2) {
+        FormMonitor2->ApplyVisibility();
+        FormMonitor2->LayOut(); // its first two digits follow the ones moved here
     }
 }

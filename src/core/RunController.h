@@ -1,0 +1,129 @@
+#pragma once
+// The state of one run, from START to RESET, without a window: which tracks still run, the
+// ticks, the three beams, the start lock-out and the auto-reset. Every enabled flag of the
+// run commands is one of the "Can" answers below, and every path to a command (key, button,
+// contact, timer) goes through the same method, so no rule is kept in two places.
+#include "core/Columns.h"
+
+#include <array>
+#include <cstdint>
+#include <QObject>
+
+class QTimer;
+struct TSettings;
+
+enum class TRunState { Ready, Running, Finished };
+
+// The beam locks: a contact is accepted only while its beam is armed.
+enum TBeam { BeamStart = 0, BeamStop1 = 1, BeamStop2 = 2 };
+
+// The modem-status bits the three contacts are wired to.
+namespace ContactLine {
+constexpr std::uint32_t CTS = 0x10, DSR = 0x20, RLSD = 0x80;
+}
+
+// Whether a line notification is an edge the contact acts on. The whole status word is
+// compared with the stored bit, so the first notification after start-up is always evaluated
+// (the initial stored values match no status word). A polarity other than 0 ("ON", acts on
+// closing) or 1 ("OFF", acts on opening) never acts.
+bool ContactActs(std::uint32_t status, std::uint32_t mask, int polarity,
+                 std::uint32_t& lastLineState);
+
+class TRunController : public QObject {
+    Q_OBJECT
+public:
+    // Reads the track count, the polarities and the two delays from settings when it needs
+    // them, so a confirmed settings dialog takes effect without telling anyone.
+    explicit TRunController(const TSettings& settings, QObject* parent = nullptr);
+
+    TRunState State() const { return m_state; }
+    bool IsRunning() const { return m_state == TRunState::Running; }
+    bool IsReady() const { return m_state == TRunState::Ready; }
+    bool TrackStopped(int track) const { return m_stopped[Index(track)]; }
+    int TrackCount() const; // tracks with a STOP in this run: 1 or 2
+    std::uint32_t StartTick() const { return m_startTick; }
+    // The time a stopped track recorded, in ms.
+    std::uint32_t StopTime(int track) const { return m_stopTime[Index(track)]; }
+    std::uint32_t Elapsed(std::uint32_t now) const { return now - m_startTick; }
+
+    // Whether the participants on the tracks allow a start; told by whoever owns the lists.
+    void SetHeatReady(bool ready);
+    bool HeatReady() const { return m_heatReady; }
+
+    // The single source of the run commands' enabled flags.
+    bool CanStart() const { return IsReady() && m_heatReady; }
+    bool CanStop(int track) const;
+    bool CanReset() const { return m_state == TRunState::Finished; }
+    bool CanAbort() const; // running, and no track has stopped yet
+    bool CanDis(int track) const;
+    bool CanSetUpHeat() const { return IsReady(); } // lists, mode, settings, the load button
+    bool CanLoad() const { return !IsRunning(); }   // a finished run is ended first
+
+    // Commands; each does nothing and returns false when its "Can" says no.
+    bool Start(std::uint32_t tick);
+    bool Stop(int track, std::uint32_t tick);
+    bool Reset();
+    bool Abort();
+    // Ends a finished run without moving anyone on: something replaces the participants.
+    bool EndRun();
+    // Moves the start back (the hidden "+ 1 Std." and "+ 9 Min." buttons).
+    void ShiftStart(std::uint32_t ms) { m_startTick -= ms; }
+
+    // The protocol cell each track's last STOP filled, for DIS.
+    TLastCell LastCell(int track) const { return m_lastCell[Index(track)]; }
+    void SetLastCell(int track, TLastCell cell);
+    // The participants were replaced or moved: no DIS may reach a cell of the old heat.
+    void ForgetLastCells();
+
+    bool BeamArmed(TBeam beam) const { return m_armed[beam]; }
+    void ToggleBeam(TBeam beam);
+
+    // A line notification of a contact (0 start/CTS, 1 stop 1/DSR, 2 stop 2/DCD) with the
+    // status word and the tick at which the line changed.
+    void ContactChanged(int contact, std::uint32_t status, std::uint32_t tick);
+    std::array<std::uint32_t, 3> LastLineState{0xAAAAAAAAu, 0x55555555u, 0x11111111u};
+
+    bool LockoutActive() const { return m_lockout; }
+    bool AutoResetPending() const { return m_autoPending; }
+    void SetAutoReset(bool on);
+    bool AutoReset() const { return m_autoReset; }
+    // Fires the lock-out end and the auto-reset when their time has come on TickCount().
+    // Called by the controller's own timer; tests call it after moving the test clock.
+    void Poll();
+
+signals:
+    // Each command reports itself; Changed covers what happens without one (a beam toggled,
+    // the lock-out over).
+    void Started();
+    void TrackStoppedAt(int track, quint32 elapsed);
+    void WasReset(); // manual or automatic: the participants move on
+    void Aborted();  // back to Ready, the participants stay
+    void RunEnded(); // a finished run ended without moving anyone on
+    void BeamsChanged();
+    void Changed();
+
+private:
+    static int Index(int track) { return track == 1 ? 1 : 0; }
+    void SetBeam(TBeam beam, bool armed);
+    void StartLockout(std::uint32_t tick);
+    void StopDeadlines();
+    void ArmForNextStart();
+    void Schedule();
+    void BackToReady();
+
+    const TSettings& m_settings;
+    TRunState m_state = TRunState::Ready;
+    bool m_heatReady = false;
+    std::array<bool, 2> m_stopped{false, false};
+    std::array<bool, 2> m_offered{false, false}; // the STOPs this run offers
+    std::uint32_t m_startTick = 0;
+    std::array<std::uint32_t, 2> m_stopTime{0, 0};
+    std::array<TLastCell, 2> m_lastCell;
+    std::array<bool, 3> m_armed{false, false, false}; // all disarmed at start-up
+    bool m_lockout = false;
+    std::uint32_t m_lockoutEnd = 0;
+    bool m_autoReset = false;
+    bool m_autoPending = false;
+    std::uint32_t m_autoResetAt = 0;
+    QTimer* m_timer;
+};

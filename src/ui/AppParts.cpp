@@ -1,0 +1,25 @@
+// The composition root's parts: the settings, the contact port and the run, made before any
+// window so that windows and tests receive them instead of making their own.
+#include "input/Comms.h"
+#include "ui/FMain.h"
+
+TAppParts::TAppParts(std::unique_ptr<QSettings> store)
+    : Store(std::move(store)), Port(std::make_unique<TComPort>()),
+      Run(std::make_unique<TRunController>(Settings)) {
+    Port->setObjectName(QStringLiteral("ComPort"));
+    Port->setBaudRate(br9600);
+    Port->setBaudRateUser(28800);
+    Port->setPort(0);
+    Port->setParity(prNone);
+    Port->setStopBits(sbOneStopBit);
+    Port->setFlowControl(fcRtsCts);
+    Port->setDataBits(5);
+    Port->setEvents(TEvents{evCTS, evDSR, evRLSD});
+    Port->setEnableDTR(true);
+    Port->setWriteBufSize(64);
+    Port->setReadBufSize(64);
+}
+
+TAppParts::~TAppParts() {
+    Port->Close();
+}

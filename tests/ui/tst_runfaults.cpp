@@ -1,0 +1,188 @@
+// Ways an operator could once break a run through the window: loading mid-run, a DIS that
+// outlived its heat, a question open while the auto-reset fires, a mode change that left the
+// controls stale, track keys at start-up and a cell editor that swallowed ABBRECHEN.
+#include "persist/ProtocolText.h"
+#include "TestSupport.h"
+#include "ui/FMain.h"
+#include "widgets/SortGrid.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QToolButton>
+#include <QtTest>
+
+namespace {
+// Answers Yes, but only after the auto-reset fired while the question was open.
+class TDialogsWithAutoReset : public TScriptedDialogs {
+public:
+    TWindowFixture* f = nullptr;
+    bool AskYesNo(const QString& text, const QString& caption) override {
+        f->clock.advance(f->w->Settings.AutoTime);
+        f->w->Run->Poll();
+        return TScriptedDialogs::AskYesNo(text, caption);
+    }
+};
+
+QStringList StartNumbers(const TFormMain& w) {
+    QStringList out;
+    for (int r = 1; r < w.SortGrid1->RowCount(); ++r)
+        out << w.SortGrid1->Cells(Col::StNr, r);
+    return out;
+}
+
+void FinishHeat(TWindowFixture& f) {
+    f.Key(Qt::Key_F8);
+    f.clock.advance(8000);
+    f.Key(Qt::Key_F4);
+    f.clock.advance(500);
+    f.Key(Qt::Key_F6);
+}
+
+QString WriteStartList(TWindowFixture& f, int n) {
+    const QString name = f.dir.filePath(QStringLiteral("Neu.txt"));
+    QString error;
+    TProtocolRows rows = ParticipantRows(n, {91, 92, 93, 94, 95, 96, 97, 98});
+    WriteProtocolFile(name, rows, &error);
+    return name;
+}
+} // namespace
+
+class TestRunFaults : public QObject {
+    Q_OBJECT
+private slots:
+    void loadWhileRunningDoesNothing() {
+        TWindowFixture f;
+        f.Load(2, ParticipantRows(4));
+        TFormMain& w = *f.w;
+        f.Key(Qt::Key_F8);
+        QVERIFY(!w.Open1->isEnabled());
+        f.dialogs.openNames = {WriteStartList(f, 3)};
+        f.Key(Qt::Key_O, Qt::ControlModifier);
+        w.sbLoadClick(); // the handler itself refuses as well
+        QCOMPARE(StartNumbers(w), (QStringList{"1", "2", "3", "4"}));
+        QVERIFY(w.mStop2->isEnabled());
+        QVERIFY(!w.cbBuhn1->isEnabled());
+        f.clock.advance(7000);
+        f.Key(Qt::Key_F6); // track 2's time is not lost
+        QCOMPARE(w.SortGrid1->Cells(Col::Turm2, 2), QString("7,00"));
+    }
+
+    void loadAfterTheFinishEndsTheRun() {
+        TWindowFixture f;
+        f.Load(2, ParticipantRows(4));
+        TFormMain& w = *f.w;
+        FinishHeat(f);
+        QVERIFY(w.sb1del->isEnabled() && w.mReset->isEnabled());
+        f.dialogs.openNames = {WriteStartList(f, 4)};
+        f.Key(Qt::Key_O, Qt::ControlModifier);
+        QCOMPARE(StartNumbers(w), (QStringList{"91", "92", "93", "94"}));
+        QVERIFY(w.IsReady());
+        QVERIFY(!w.mReset->isEnabled());
+        QVERIFY(!w.sb1del->isEnabled());
+        QTest::mouseClick(w.sb1del, Qt::LeftButton);
+        f.Key(Qt::Key_F9);
+        for (int r = 1; r <= 4; ++r)
+            QCOMPARE(w.SortGrid1->Cells(Col::Turm1, r).trimmed(), QString());
+        // The new protocol's first heat, not the one after it.
+        QCOMPARE(w.cbBuhn1->currentIndex(), 0);
+        QCOMPARE(w.cbBuhn2->currentIndex(), 1);
+        QVERIFY(w.mStart->isEnabled());
+    }
+
+    // Commands that replace or move the participants end the DIS of the last heat.
+    void disForgotten_data() {
+        QTest::addColumn<int>("command"); // ProtocolCommand's tag
+        QTest::newRow("delete a row") << 0;
+        QTest::newRow("clear all results") << 1;
+        QTest::newRow("delete two rows") << 2;
+    }
+    void disForgotten() {
+        QFETCH(int, command);
+        TWindowFixture f;
+        f.Load(2, ParticipantRows(6));
+        TFormMain& w = *f.w;
+        FinishHeat(f);
+        w.SortGrid1->SelectRow(4);
+        f.dialogs.answers = {true};
+        w.ProtocolCommand(command);
+        QVERIFY(!w.Run->CanDis(0));
+        QVERIFY(!w.sb1del->isEnabled());
+        w.sbDelClick(0);
+        for (int r = 1; r < w.SortGrid1->RowCount(); ++r)
+            QVERIFY(w.SortGrid1->Cells(Col::Turm1, r) != QLatin1String("DIS."));
+    }
+
+    void autoResetDuringTheDeleteQuestion() {
+        TWindowFixture f;
+        TDialogsWithAutoReset dialogs;
+        dialogs.f = &f;
+        dialogs.answers = {true};
+        f.w->Dialogs = &dialogs;
+        f.Load(2, ParticipantRows(5));
+        TFormMain& w = *f.w;
+        QTest::mouseClick(w.cbAuto0, Qt::LeftButton);
+        FinishHeat(f);
+        w.SortGrid1->SelectRow(4); // participant 4
+        w.ProtocolCommand(0);
+        QVERIFY(w.IsReady()); // the auto-reset did fire meanwhile
+        QCOMPARE(StartNumbers(w), (QStringList{"1", "2", "3", "5"}));
+        QCOMPARE(w.cbBuhn1->count(), 4);
+        QVERIFY(w.cbBuhn1->findText("4", Qt::MatchStartsWith) < 0);
+    }
+
+    void modeChangeRefreshesTheHeat() {
+        TWindowFixture f;
+        f.Load(0, ParticipantRows(2));
+        TFormMain& w = *f.w;
+        while (w.mStart->isEnabled()) {
+            FinishHeat(f);
+            f.Key(Qt::Key_F9);
+        }
+        w.cbVid->setCurrentIndex(2);
+        emit w.cbVid->activated(2); // the operator picks "Paarrennen"
+        QCOMPARE(w.Settings.Vid, 2);
+        QVERIFY(w.mStart->isEnabled());
+        QVERIFY(w.seObmen->isEnabled());
+        QCOMPARE(w.cbBuhn1->currentIndex(), 0);
+        QCOMPARE(w.TrackRow1, 1);
+        QCOMPARE(w.TrackRow2, 2);
+    }
+
+    void trackKeysFollowTheirButtons() {
+        TWindowFixture f;
+        TFormMain& w = *f.w;
+        QCOMPARE(w.Trasse1->isEnabled(), w.sb1->isEnabled());
+        QCOMPARE(w.Trasse2->isEnabled(), w.sb2->isEnabled());
+        w.SetVid(2); // no dummy entry: nobody to put on a track
+        w.cbVidChange();
+        QVERIFY(!w.sb1->isEnabled() && !w.Trasse1->isEnabled());
+        QVERIFY(!w.sb2->isEnabled() && !w.Trasse2->isEnabled());
+        f.Key(Qt::Key_1, Qt::ControlModifier);
+        QCOMPARE(w.cbBuhn1->currentIndex(), -1);
+        f.Load(2, ParticipantRows(4));
+        QCOMPARE(w.Trasse1->isEnabled(), w.sb1->isEnabled());
+        f.Key(Qt::Key_F8);
+        QVERIFY(!w.Trasse1->isEnabled() && !w.Trasse2->isEnabled());
+    }
+
+    void abortWinsOverTheCellEditor() {
+        TWindowFixture f;
+        f.Load(2, ParticipantRows(4));
+        TFormMain& w = *f.w;
+        f.Key(Qt::Key_F8);
+        QTest::mouseClick(w.cbEditON, Qt::LeftButton);
+        w.SortGrid1->setFocus();
+        QTest::keyClick(w.SortGrid1, Qt::Key_F2);
+        QLineEdit* editor = w.SortGrid1->InplaceEditor();
+        QVERIFY(editor->isVisible());
+        QTRY_VERIFY(editor->hasFocus());
+        editor->selectAll();
+        QTest::keyClick(editor, Qt::Key_X, Qt::ControlModifier);
+        QVERIFY(w.IsReady()); // aborted, not cut
+        QVERIFY(!w.Clock->isActive());
+    }
+};
+
+QTEST_MAIN(TestRunFaults)
+#include "tst_runfaults.moc"
