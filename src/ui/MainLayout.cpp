@@ -32,6 +32,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QStatusBar>
 #include <QTextCharFormat>
 #include <QTimer>
@@ -130,8 +131,8 @@ TFormMain::TFormMain(TAppParts& parts, TDialogs* dialogs, QWidget* parent)
     // Last, when every control the filter looks at exists.
     for (QObject* o : std::initializer_list<QObject*>{
              labEditON, SortGrid1->viewport(), SortGrid1->InplaceEditor(), ImageTop, PanelTitle,
-             Shape1, Shape2, PanelDate, LabelCalClose, LabelLogo[0], LabelLogo[1], LabelLogo[2],
-             LabelLogoShadow[2]})
+             PanelT1, PanelT2, Shape1, Shape2, PanelDate, LabelCalClose, LabelLogo[0], LabelLogo[1],
+             LabelLogo[2], LabelLogoShadow[2]})
         o->installEventFilter(this);
     FormInfo = new TFormInfo(this);
     FormInfo->OnOpenUrl = [this](const QString& url) { Dialogs->ShellOpen(url); };
@@ -812,6 +813,19 @@ bool TFormMain::eventFilter(QObject* watched, QEvent* event) {
         label->setPixmap(PicturePixmap(watched == ImageTop ? QStringLiteral("strip")
                                                            : QStringLiteral("titlebar"),
                                        label->size(), label->devicePixelRatioF()));
+    }
+    if ((watched == PanelT1 || watched == PanelT2) && type == QEvent::Paint) {
+        // The time panels sit in a lowered bevel, like the date panel.
+        auto* panel = static_cast<QWidget*>(watched);
+        QPainter p(panel);
+        const QRect r = panel->rect();
+        p.setPen(ToQColor(Colors::clBtnShadow));
+        p.drawLine(r.topLeft(), r.topRight());
+        p.drawLine(r.topLeft(), r.bottomLeft());
+        p.setPen(ToQColor(Colors::clBtnHighlight));
+        p.drawLine(r.bottomLeft(), r.bottomRight());
+        p.drawLine(r.topRight(), r.bottomRight());
+        return true;
     }
     if ((watched == Shape1 || watched == Shape2) && type == QEvent::MouseButtonPress) {
         ShapeMouseDown(watched == Shape1 ? 0 : 1);
