@@ -4,6 +4,7 @@
 #include "persist/SettingsGlue.h"
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <functional>
@@ -23,12 +24,14 @@ inline std::int64_t NowNs() {
 
 // A tick source that counts its calls and remembers when each call happened, so a benchmark
 // can find the exact moment a handler read "the" tick: tick value n was read at At(n).
+// The serial event thread reads the clock too, so a call takes its number atomically.
 class TStampClock {
 public:
     TStampClock() : m_ns(1 << 20) {}
     std::uint32_t Read() {
-        m_ns[m_next & (m_ns.size() - 1)] = NowNs();
-        return m_next++;
+        const std::uint32_t n = m_next.fetch_add(1);
+        m_ns[n & (m_ns.size() - 1)] = NowNs();
+        return n;
     }
     std::int64_t At(std::uint32_t tick) const { return m_ns[tick & (m_ns.size() - 1)]; }
     void Install() {
@@ -37,7 +40,7 @@ public:
 
 private:
     std::vector<std::int64_t> m_ns;
-    std::uint32_t m_next = 1;
+    std::atomic<std::uint32_t> m_next{1};
 };
 
 // Settings of the benchmark's windows go to a temporary file.

@@ -44,13 +44,14 @@ int main(int argc, char** argv) {
     wakeUs.reserve(edges);
     handlerUs.reserve(edges);
     std::atomic<int> handled{0};
-    port.OnDSR = [&](TComPort*) {
+    QObject::connect(&port, &TComPort::OnDSR, &port, [&] {
         const auto now = Clock::now();
         wakeUs.push_back(Micro(lines->lastWake() - lines->lastChange()));
         handlerUs.push_back(Micro(now - lines->lastChange()));
         handled.fetch_add(1);
-    };
+    });
     port.Open();
+    std::printf("event thread: %s\n", qPrintable(port.EventThreadPriority()));
 
     std::thread driver([&] {
         for (int i = 0; i < edges; ++i) {

@@ -6,6 +6,7 @@
 // The date panel shows a fixed moment in the German locale, so pictures compare across runs.
 // Run with QT_SCALE_FACTOR=2 for the pictures at 200 %.
 #include "core/TickCount.h"
+#include "input/PortNames.h"
 #include "OffscreenScreens.h"
 #include "persist/SettingsGlue.h"
 #include "ui/FInfo.h"
@@ -78,6 +79,9 @@ int main(int argc, char** argv) {
         states << QString::fromLocal8Bit(argv[i]);
     if (states.isEmpty()) states = AllStates;
 
+    // The pictures need no port, and probing the machine's (a console on /dev/ttyS0, an
+    // adapter another program holds) would only disturb them.
+    SetPortDeviceMap([](int) { return QString(); });
     TManualClock clock;
     clock.now = 1000000;
     SetTickSource(TManualClock::Source(clock));

@@ -69,7 +69,9 @@ bool TRunController::Start(std::uint32_t tick) {
 bool TRunController::Stop(int track, std::uint32_t tick) {
     if (!CanStop(track)) return false;
     const int t = Index(track);
-    const std::uint32_t elapsed = tick - m_startTick; // unsigned: right across the wrap
+    // Unsigned: right across the wrap. A contact's edge read before the start (the two lines
+    // changed together) counts as no time rather than as 49 days.
+    const std::uint32_t elapsed = Reached(tick, m_startTick) ? tick - m_startTick : 0;
     m_stopTime[t] = elapsed;
     m_stopped[t] = true;
     SetBeam(t == 0 ? BeamStop1 : BeamStop2, false);

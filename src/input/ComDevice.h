@@ -81,8 +81,9 @@ public:
     // Any thread: makes the current and every later wait() return Stopped. May be called
     // repeatedly; each call tries again to interrupt a wait that is already blocked.
     virtual void wake() = 0;
-    // The modem-status word (ComMs bits), pending line errors cleared first; 0 on failure.
-    virtual std::uint32_t modemStatus() = 0;
+    // Reads the modem-status word (ComMs bits), pending line errors cleared first. False when
+    // the lines could not be read; status is then left alone.
+    virtual bool modemStatus(std::uint32_t& status) = 0;
     // Bytes waiting in the input queue; 0 on failure.
     virtual int inQue() = 0;
     // Drops pending input.

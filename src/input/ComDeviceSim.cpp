@@ -2,6 +2,7 @@
 
 #include "input/Comms.h"
 
+#include <array>
 #include <cerrno>
 #include <cstring>
 
@@ -16,17 +17,31 @@ std::uint32_t EventBitsOf(std::uint32_t lineBits) {
 }
 } // namespace
 
+bool TSimComLines::changeLocked(std::uint32_t setMask, std::uint32_t clearMask) {
+    const std::uint32_t levels = (m_levels | setMask) & ~clearMask;
+    const std::uint32_t changed = levels ^ m_levels;
+    m_levels = levels;
+    if (changed == 0) return false;
+    m_lastChange = std::chrono::steady_clock::now();
+    if (changed & ComMs::Cts) ++m_counts[0];
+    if (changed & ComMs::Dsr) ++m_counts[1];
+    if (changed & ComMs::Ring) ++m_counts[2];
+    if (changed & ComMs::Rlsd) ++m_counts[3];
+    if (m_open) m_pending |= EventBitsOf(changed);
+    return true;
+}
+
 void TSimComLines::change(std::uint32_t setMask, std::uint32_t clearMask) {
     {
         std::lock_guard lock(m_mx);
-        const std::uint32_t levels = (m_levels | setMask) & ~clearMask;
-        const std::uint32_t changed = levels ^ m_levels;
-        m_levels = levels;
-        if (changed == 0) return;
-        m_lastChange = std::chrono::steady_clock::now();
-        if (m_open) m_pending |= EventBitsOf(changed);
+        if (!changeLocked(setMask, clearMask)) return;
     }
     m_cv.notify_all();
+}
+
+void TSimComLines::toggleCtsAtNextWaitEntry() {
+    std::lock_guard lock(m_mx);
+    m_toggleAtWaitEntry = true;
 }
 
 void TSimComLines::setCTS(bool on) {
@@ -60,6 +75,28 @@ void TSimComLines::unplug() {
 void TSimComLines::failNextConfigure(const std::string& systemText) {
     std::lock_guard lock(m_mx);
     m_configureFailure = systemText;
+}
+
+void TSimComLines::failLineReads(int n, int err) {
+    std::lock_guard lock(m_mx);
+    m_failedReads = n;
+    m_failErrno = err;
+}
+
+void TSimComLines::setDriver(bool counters, bool canWait) {
+    std::lock_guard lock(m_mx);
+    m_hasCounters = counters;
+    m_canWait = canWait;
+}
+
+bool TSimComLines::lowLatency() const {
+    std::lock_guard lock(m_mx);
+    return m_lowLatency;
+}
+
+int TSimComLines::failedReadsLeft() const {
+    std::lock_guard lock(m_mx);
+    return m_failedReads;
 }
 
 bool TSimComLines::dtr() const {
@@ -143,9 +180,15 @@ public:
         m_lines->m_cv.notify_all();
     }
 
-    std::uint32_t modemStatus() override {
+    bool modemStatus(std::uint32_t& status) override {
         std::lock_guard lock(m_lines->m_mx);
-        return m_isOpen && !m_lines->m_lost ? m_lines->m_levels : 0;
+        if (!m_isOpen || m_lines->m_lost) return false;
+        if (m_lines->m_failedReads > 0) {
+            --m_lines->m_failedReads;
+            return false;
+        }
+        status = m_lines->m_levels;
+        return true;
     }
 
     int inQue() override { return 0; }
@@ -173,3 +216,98 @@ TComPort::TDeviceFactory SimulatedDeviceFactory(std::shared_ptr<TSimComLines> li
         return std::make_unique<TSimComDevice>(lines);
     };
 }
+
+#ifndef _WIN32
+#include <sys/ioctl.h>
+
+class TSimModemLines : public IPosixModemLines {
+public:
+    explicit TSimModemLines(std::shared_ptr<TSimComLines> lines) : m_lines(std::move(lines)) {}
+
+    int get(int, int& bits) override {
+        std::lock_guard lock(m_lines->m_mx);
+        if (m_lines->m_lost) return EIO;
+        if (m_lines->m_failedReads > 0) {
+            --m_lines->m_failedReads;
+            return m_lines->m_failErrno;
+        }
+        const std::uint32_t l = m_lines->m_levels;
+        bits = (l & ComMs::Cts ? TIOCM_CTS : 0) | (l & ComMs::Dsr ? TIOCM_DSR : 0) |
+               (l & ComMs::Ring ? TIOCM_RNG : 0) | (l & ComMs::Rlsd ? TIOCM_CD : 0) |
+               (m_lines->m_dtr ? TIOCM_DTR : 0) | (m_lines->m_rts ? TIOCM_RTS : 0);
+        return 0;
+    }
+
+    int set(int, int bits, bool on) override {
+        std::lock_guard lock(m_lines->m_mx);
+        if (m_lines->m_lost) return EIO;
+        if (bits & TIOCM_DTR) m_lines->m_dtr = on;
+        if (bits & TIOCM_RTS) m_lines->m_rts = on;
+        return 0;
+    }
+
+    int counts(int, TLineCounts& c) override {
+        std::lock_guard lock(m_lines->m_mx);
+        if (m_lines->m_lost) return EIO;
+        if (!m_lines->m_hasCounters) return ENOTTY;
+        c = {m_lines->m_counts[0], m_lines->m_counts[1], m_lines->m_counts[2],
+             m_lines->m_counts[3]};
+        return 0;
+    }
+
+    int waitChange(int, int lineBits) override {
+        std::unique_lock lock(m_lines->m_mx);
+        if (!m_lines->m_canWait) return ENOTTY;
+        ++m_lines->m_waitCalls;
+        if (m_lines->m_toggleAtWaitEntry) {
+            m_lines->m_toggleAtWaitEntry = false;
+            const bool on = (m_lines->m_levels & ComMs::Cts) != 0;
+            m_lines->changeLocked(on ? 0 : ComMs::Cts, on ? ComMs::Cts : 0);
+        }
+        const auto selected = [&] {
+            const int* n = m_lines->m_counts;
+            return std::array<int, 4>{
+                lineBits & TIOCM_CTS ? n[0] : 0, lineBits & TIOCM_DSR ? n[1] : 0,
+                lineBits & TIOCM_RNG ? n[2] : 0, lineBits & TIOCM_CD ? n[3] : 0};
+        };
+        const std::array<int, 4> entry = selected();
+        m_lines->m_cv.wait(
+            lock, [&] { return m_lines->m_interrupt || m_lines->m_lost || selected() != entry; });
+        if (m_lines->m_interrupt) {
+            m_lines->m_interrupt = false;
+            return EINTR;
+        }
+        if (m_lines->m_lost) return EIO;
+        ++m_lines->m_wakes;
+        m_lines->m_lastWake = std::chrono::steady_clock::now();
+        return 0;
+    }
+
+    void interrupt() override {
+        {
+            std::lock_guard lock(m_lines->m_mx);
+            m_lines->m_interrupt = true;
+        }
+        m_lines->m_cv.notify_all();
+    }
+
+    int lowLatency(int, bool on, bool& previous) override {
+        std::lock_guard lock(m_lines->m_mx);
+        previous = m_lines->m_lowLatency;
+        m_lines->m_lowLatency = on;
+        return 0;
+    }
+
+private:
+    std::shared_ptr<TSimComLines> m_lines;
+};
+
+std::unique_ptr<IPosixModemLines> SimulatedModemLines(std::shared_ptr<TSimComLines> lines) {
+    return std::make_unique<TSimModemLines>(std::move(lines));
+}
+
+TComPort::TDeviceFactory SimulatedTtyDeviceFactory(std::shared_ptr<TSimComLines> lines,
+                                                   std::string tty) {
+    return [lines, tty](int) { return CreatePosixComDevice(tty, SimulatedModemLines(lines)); };
+}
+#endif

@@ -139,14 +139,15 @@ public:
         if (m_stopEvent) SetEvent(m_stopEvent);
     }
 
-    std::uint32_t modemStatus() override {
-        if (m_handle == INVALID_HANDLE_VALUE) return 0;
+    bool modemStatus(std::uint32_t& status) override {
+        if (m_handle == INVALID_HANDLE_VALUE) return false;
         DWORD errors = 0;
         COMSTAT stat{};
         ClearCommError(m_handle, &errors, &stat);
-        DWORD status = 0;
-        if (!GetCommModemStatus(m_handle, &status)) return 0;
-        return status;
+        DWORD word = 0;
+        if (!GetCommModemStatus(m_handle, &word)) return false;
+        status = word;
+        return true;
     }
 
     int inQue() override {

@@ -1,5 +1,8 @@
 #include "input/Comms.h"
 
+#include "core/TickCount.h"
+#include "input/ThreadPriority.h"
+
 #include <cerrno>
 #include <chrono>
 #include <cstring>
@@ -42,12 +45,31 @@ TComThread::~TComThread() {
 
 void TComThread::Start() {
     m_thread = std::thread([this] { Execute(); });
+    std::unique_lock lock(m_mx);
+    m_stateCv.wait(lock, [&] { return m_started; });
+}
+
+std::string TComThread::Priority() {
+    std::lock_guard lock(m_mx);
+    return m_priority;
 }
 
 void TComThread::Execute() {
+    // Raised from inside: the thread must be on a core the moment an edge wakes it, also
+    // while the GUI thread and the rest of the machine are busy.
+    {
+        const std::string priority = RaiseCurrentThreadPriority();
+        std::lock_guard lock(m_mx);
+        m_priority = priority;
+        m_started = true;
+    }
+    m_stateCv.notify_all();
     while (!m_stop) {
         std::uint32_t mask = 0;
         const IComDevice::TWait result = m_device->wait(mask);
+        // First thing after the wake-up: this is the time of the edge, whenever the GUI
+        // thread gets to it.
+        const quint32 tick = TickCount();
         if (result == IComDevice::TWait::Stopped || m_stop) break;
         if (result == IComDevice::TWait::Lost) {
             // Waiting again would fail at once, again and again; let the GUI thread close
@@ -59,17 +81,17 @@ void TComThread::Execute() {
                 Qt::QueuedConnection);
             break;
         }
-        if (result == IComDevice::TWait::Events) HandOver(mask);
+        if (result == IComDevice::TWait::Events) HandOver(mask, tick);
     }
     m_device->purgeInput();
     {
         std::lock_guard lock(m_mx);
         m_finished = true;
     }
-    m_finishedCv.notify_all();
+    m_stateCv.notify_all();
 }
 
-void TComThread::HandOver(quint32 mask) {
+void TComThread::HandOver(quint32 mask, quint32 tick) {
     auto handOver = std::make_shared<THandOver>();
     {
         std::lock_guard lock(m_mx);
@@ -81,7 +103,7 @@ void TComThread::HandOver(quint32 mask) {
     // which may be gone by the time an abandoned call comes up in the GUI queue.
     QMetaObject::invokeMethod(
         owner,
-        [owner, handOver, mask, generation] {
+        [owner, handOver, mask, generation, tick] {
             {
                 std::lock_guard lock(handOver->mx);
                 if (handOver->state != THandOver::Pending) return;
@@ -97,7 +119,7 @@ void TComThread::HandOver(quint32 mask) {
                     h->cv.notify_all();
                 }
             } finish{handOver.get()};
-            owner->DoEvents(mask, generation);
+            owner->DoEvents(mask, generation, tick);
         },
         Qt::QueuedConnection);
     {
@@ -123,7 +145,7 @@ void TComThread::Stop() {
     // A wake-up can land just before the thread blocks; repeat it until the thread is out.
     m_device->wake();
     std::unique_lock lock(m_mx);
-    while (!m_finishedCv.wait_for(lock, std::chrono::milliseconds(2), [&] { return m_finished; })) {
+    while (!m_stateCv.wait_for(lock, std::chrono::milliseconds(2), [&] { return m_finished; })) {
         lock.unlock();
         m_device->wake();
         lock.lock();
@@ -182,7 +204,7 @@ void TComPort::Open() {
     }
     m_device = std::move(device);
     m_Connected = true;
-    if (OnOpen) OnOpen(this);
+    emit OnOpen();
 }
 
 void TComPort::Close() {
@@ -196,11 +218,17 @@ void TComPort::Close() {
         m_device.reset();
     }
     m_Connected = false;
-    if (OnClose) OnClose(this);
+    emit OnClose();
 }
 
 quint32 TComPort::ModemStatus() {
-    return m_device ? m_device->modemStatus() : 0;
+    return TryModemStatus().value_or(0);
+}
+
+std::optional<quint32> TComPort::TryModemStatus() {
+    std::uint32_t status = 0;
+    if (!m_device || !m_device->modemStatus(status)) return std::nullopt;
+    return status;
 }
 
 int TComPort::InQue() {
@@ -211,23 +239,24 @@ std::thread::native_handle_type TComPort::EventThreadHandle() {
     return m_thread ? m_thread->NativeHandle() : std::thread::native_handle_type{};
 }
 
-void TComPort::DoEvents(quint32 mask, quint64 generation) {
+QString TComPort::EventThreadPriority() {
+    return m_thread ? QString::fromStdString(m_thread->Priority()) : QString();
+}
+
+void TComPort::DoEvents(quint32 mask, quint64 generation, quint32 tick) {
     // A handler may close or reopen the port; the rest of this mask then belongs to a
     // device that is no longer there.
     auto current = [&] { return m_Connected && generation == m_generation; };
-    if (!current()) return;
-    auto notify = [&](quint32 bit, const TNotifyEvent& handler) {
-        if ((mask & bit) && handler && current()) handler(this);
-    };
-    if ((mask & ComEv::RxChar) && OnRxChar) OnRxChar(this, InQue());
-    notify(ComEv::TxEmpty, OnTxEmpty);
-    notify(ComEv::Break, OnBreak);
-    notify(ComEv::Ring, OnRing);
-    notify(ComEv::Cts, OnCTS);
-    notify(ComEv::Dsr, OnDSR);
-    notify(ComEv::RxFlag, OnRxFlag);
-    notify(ComEv::Rlsd, OnRLSD);
-    notify(ComEv::Err, OnError);
+    auto has = [&](quint32 bit) { return (mask & bit) && current(); };
+    if (has(ComEv::RxChar)) emit OnRxChar(InQue());
+    if (has(ComEv::TxEmpty)) emit OnTxEmpty();
+    if (has(ComEv::Break)) emit OnBreak();
+    if (has(ComEv::Ring)) emit OnRing(tick);
+    if (has(ComEv::Cts)) emit OnCTS(tick);
+    if (has(ComEv::Dsr)) emit OnDSR(tick);
+    if (has(ComEv::RxFlag)) emit OnRxFlag();
+    if (has(ComEv::Rlsd)) emit OnRLSD(tick);
+    if (has(ComEv::Err)) emit OnError();
 }
 
 void TComPort::DeviceLost(quint64 generation) {

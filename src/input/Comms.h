@@ -4,9 +4,14 @@
 // stop 2: DTR->DCD); the port raises DTR/RTS while open and reports input-line changes.
 //
 // While the port is open a TComThread waits on the device without time-out. Each event mask
-// it gets is handed to the GUI thread, where DoEvents calls the handlers, and the thread
+// it gets is handed to the GUI thread, where DoEvents emits the notifications, and the thread
 // waits for that call to finish before it waits on the device again. So all handlers run on
 // the GUI thread, one at a time, and the next device wait starts only after they returned.
+// The notifications are signals of the port; connect receivers that live in the port's
+// thread (a direct call), or the hand-over no longer waits for them.
+//
+// The line notifications carry the tick counter as the event thread read it the moment its
+// wait returned: a busy GUI thread delays the handler, not the time of the edge.
 //
 // Port numbers: Port n means "COMn". On Windows that is the device \\.\COMn; on Linux the
 // number maps to a device name, see PortNames.h.
@@ -20,7 +25,9 @@
 #include <initializer_list>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <QObject>
+#include <string>
 #include <thread>
 
 enum TBaudRate {
@@ -99,16 +106,19 @@ public:
     TComThread(const TComThread&) = delete;
     TComThread& operator=(const TComThread&) = delete;
 
+    // Starts the thread and returns once it runs at its raised priority.
     void Start();
     // Asks the thread to leave, wakes it until it has, and joins it. GUI thread.
     void Stop();
     std::thread::native_handle_type NativeHandle() { return m_thread.native_handle(); }
+    // The scheduling the thread got, for example "SCHED_FIFO 40" (see ThreadPriority.h).
+    std::string Priority();
 
     struct THandOver;
 
 private:
     void Execute();
-    void HandOver(quint32 mask);
+    void HandOver(quint32 mask, quint32 tick);
 
     TComPort* m_owner;
     IComDevice* m_device;
@@ -116,8 +126,10 @@ private:
     std::thread m_thread;
     std::atomic<bool> m_stop{false};
     std::mutex m_mx;
-    std::condition_variable m_finishedCv;
+    std::condition_variable m_stateCv;
+    bool m_started = false;                // guarded by m_mx
     bool m_finished = false;               // guarded by m_mx
+    std::string m_priority;                // guarded by m_mx
     std::shared_ptr<THandOver> m_handOver; // guarded by m_mx
 };
 
@@ -125,8 +137,6 @@ class TComPort : public QObject {
     Q_OBJECT
 public:
     using TDeviceFactory = std::function<std::unique_ptr<IComDevice>(int port)>;
-    using TNotifyEvent = std::function<void(TComPort*)>;
-    using TRxCharEvent = std::function<void(TComPort*, int InQue)>;
 
     explicit TComPort(QObject* parent = nullptr);
     ~TComPort() override; // closes first
@@ -154,11 +164,6 @@ public:
     int ReadBufSize() const { return m_ReadBufSize; }
     void setReadBufSize(int v) { m_ReadBufSize = v; }
 
-    // Notifications, all called on the GUI thread with this port as Sender.
-    TRxCharEvent OnRxChar;
-    TNotifyEvent OnTxEmpty, OnBreak, OnRing, OnCTS, OnDSR, OnRLSD, OnRxFlag, OnError, OnOpen,
-        OnClose;
-
     // Opens the port (closing it first when open). Throws EComHandle or EComState; a failed
     // Open leaves the port closed and the device released.
     void Open();
@@ -166,6 +171,9 @@ public:
     void Close();
     // The modem-status word: CTS 0x10, DSR 0x20, RING 0x40, RLSD 0x80; 0 while closed.
     quint32 ModemStatus();
+    // The same, but empty while closed or when the device could not be read: a failed read
+    // is no line state at all, and must not be taken for "every line inactive".
+    std::optional<quint32> TryModemStatus();
     // Bytes waiting in the input queue; 0 while closed.
     int InQue();
     bool Connected() const { return m_Connected; }
@@ -176,11 +184,28 @@ public:
 
     // The event thread (for diagnostics and benchmarks); only meaningful while open.
     std::thread::native_handle_type EventThreadHandle();
+    // The scheduling the event thread got ("" while closed).
+    QString EventThreadPriority();
+
+signals:
+    // All emitted on the GUI thread with this port as sender(). A line notification's tick is
+    // TickCount() read by the event thread when its wait returned.
+    void OnRxChar(int InQue);
+    void OnTxEmpty();
+    void OnBreak();
+    void OnRing(quint32 tick);
+    void OnCTS(quint32 tick);
+    void OnDSR(quint32 tick);
+    void OnRxFlag();
+    void OnRLSD(quint32 tick);
+    void OnError();
+    void OnOpen();
+    void OnClose();
 
 private:
     friend class TComThread;
-    // GUI thread: calls the handlers for the bits of one event mask, in the fixed order.
-    void DoEvents(quint32 mask, quint64 generation);
+    // GUI thread: emits the notifications for the bits of one event mask, in the fixed order.
+    void DoEvents(quint32 mask, quint64 generation, quint32 tick);
     // GUI thread: the device of that opening has gone away.
     void DeviceLost(quint64 generation);
 
@@ -205,3 +230,10 @@ private:
 
 // Devices over shared simulated lines (see ComDeviceSim.h), for tests and demos.
 TComPort::TDeviceFactory SimulatedDeviceFactory(std::shared_ptr<TSimComLines> lines);
+
+#ifndef _WIN32
+// The Linux device opened on a tty (a pseudo-terminal in tests and benchmarks) whose modem
+// lines are the simulated ones.
+TComPort::TDeviceFactory SimulatedTtyDeviceFactory(std::shared_ptr<TSimComLines> lines,
+                                                   std::string tty);
+#endif

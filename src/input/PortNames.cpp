@@ -18,10 +18,24 @@ QString MappedDevice(int n) {
     return {};
 #endif
 }
+
+std::function<QString(int)>& DeviceMap() {
+    static std::function<QString(int)> map;
+    return map;
+}
 } // namespace
 
 QString PortDeviceName(int n) {
+    const auto& map = DeviceMap();
+    return map ? map(n) : MappedDevice(n);
+}
+
+QString SystemPortDeviceName(int n) {
     return MappedDevice(n);
+}
+
+void SetPortDeviceMap(std::function<QString(int)> map) {
+    DeviceMap() = std::move(map);
 }
 
 QString PortDisplayName(int n) {

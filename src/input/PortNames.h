@@ -16,8 +16,15 @@
 
 constexpr int MaxProbedPort = 16;
 
-// The device Open uses for port n: "COMn" on Windows, the mapped path on Linux ("" if none).
+// The device Open and the probe use for port n: "COMn" on Windows, the mapped path on Linux
+// ("" if none); the test map's answer while one is set.
 QString PortDeviceName(int n);
+// The device port n has on this machine, whatever map is set.
+QString SystemPortDeviceName(int n);
+// Tests: every port number goes through this map instead (an empty function restores the
+// machine's devices). Test programs set one that names no real device, since on many
+// machines /dev/ttyS0 is the console and a test must never open it.
+void SetPortDeviceMap(std::function<QString(int)> map);
 // How the port is shown: "COMn" on Windows, "COMn (/dev/...)" on Linux.
 QString PortDisplayName(int n);
 // Looks at COM1..COM16 and returns their PortMask: bit n-1 set when COMn is a character

@@ -174,6 +174,7 @@ public:
     void ComPortCTS(std::uint32_t tick);
     void ComPortDSR(std::uint32_t tick);
     void ComPortRLSD(std::uint32_t tick);
+    void ContactNotified(int contact, std::uint32_t tick);
     void ComPortOpen();
     void ComPortClose();
     void ImageLSClick(TImageLS* sender);

@@ -4,16 +4,24 @@
 #include "ui/FMain.h"
 #include "widgets/BeamImage.h"
 
+// A line that cannot be read is no edge at all: taken as "every line inactive" it would be
+// one for a normally closed contact and start or stop a run. Such a notification is dropped
+// and the stored state kept, so the next readable one is compared with the last real state.
+void TFormMain::ContactNotified(int contact, std::uint32_t tick) {
+    const std::optional<quint32> status = ComPort->TryModemStatus();
+    if (status) Run->ContactChanged(contact, *status, tick);
+}
+
 void TFormMain::ComPortCTS(std::uint32_t tick) {
-    Run->ContactChanged(0, ComPort->ModemStatus(), tick);
+    ContactNotified(0, tick);
 }
 
 void TFormMain::ComPortDSR(std::uint32_t tick) {
-    Run->ContactChanged(1, ComPort->ModemStatus(), tick);
+    ContactNotified(1, tick);
 }
 
 void TFormMain::ComPortRLSD(std::uint32_t tick) {
-    Run->ContactChanged(2, ComPort->ModemStatus(), tick);
+    ContactNotified(2, tick);
 }
 
 void TFormMain::ComPortOpen() {

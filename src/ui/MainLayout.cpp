@@ -162,12 +162,7 @@ TFormMain::TFormMain(TAppParts& parts, TDialogs* dialogs, QWidget* parent)
 
 TFormMain::~TFormMain() {
     SaveSettings();
-    // The port's notifications call into this window; stop them before the controls go.
-    ComPort->OnCTS = nullptr;
-    ComPort->OnDSR = nullptr;
-    ComPort->OnRLSD = nullptr;
-    ComPort->OnOpen = nullptr;
-    ComPort->OnClose = nullptr;
+    // The event thread stops while the controls its handlers touch are still there.
     ComPort->Close();
     Run->disconnect(this);
 }
@@ -704,11 +699,11 @@ void TFormMain::setupRun() {
 }
 
 void TFormMain::setupComPort() {
-    ComPort->OnCTS = [this](TComPort*) { ComPortCTS(TickCount()); };
-    ComPort->OnDSR = [this](TComPort*) { ComPortDSR(TickCount()); };
-    ComPort->OnRLSD = [this](TComPort*) { ComPortRLSD(TickCount()); };
-    ComPort->OnOpen = [this](TComPort*) { ComPortOpen(); };
-    ComPort->OnClose = [this](TComPort*) { ComPortClose(); };
+    connect(ComPort, &TComPort::OnCTS, this, &TFormMain::ComPortCTS);
+    connect(ComPort, &TComPort::OnDSR, this, &TFormMain::ComPortDSR);
+    connect(ComPort, &TComPort::OnRLSD, this, &TFormMain::ComPortRLSD);
+    connect(ComPort, &TComPort::OnOpen, this, &TFormMain::ComPortOpen);
+    connect(ComPort, &TComPort::OnClose, this, &TFormMain::ComPortClose);
 }
 
 void TFormMain::ApplyTrackCount() {

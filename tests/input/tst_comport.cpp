@@ -1,5 +1,8 @@
+#include "core/TickCount.h"
 #include "input/Comms.h"
+#include "ModelSupport.h"
 
+#include <atomic>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QThread>
@@ -8,6 +11,8 @@
 
 #ifdef Q_OS_LINUX
 #include <fcntl.h>
+#include <pthread.h>
+#include <sched.h>
 #include <stdlib.h>
 #include <unistd.h>
 #endif
@@ -89,8 +94,8 @@ private slots:
         p.setFlowControl(TFlowControl(flow));
         p.setEnableDTR(enableDTR);
         QStringList log;
-        p.OnOpen = [&](TComPort* s) { log << (s == &p ? "open" : "open?"); };
-        p.OnClose = [&](TComPort* s) { log << (s == &p ? "close" : "close?"); };
+        QObject::connect(&p, &TComPort::OnOpen, &p, [&] { log << "open"; });
+        QObject::connect(&p, &TComPort::OnClose, &p, [&] { log << "close"; });
 
         p.Close();
         QCOMPARE(log, QStringList());
@@ -116,7 +121,7 @@ private slots:
         TComPort p;
         p.setDeviceFactory(SimulatedDeviceFactory(lines));
         int opened = 0;
-        p.OnOpen = [&](TComPort*) { ++opened; };
+        QObject::connect(&p, &TComPort::OnOpen, &p, [&] { ++opened; });
         lines->failNextConfigure("Invalid argument");
         try {
             p.Open();
@@ -171,7 +176,9 @@ private slots:
         p.setEvents({evCTS, evDSR, evRLSD, evRing});
         // Read inside the notification, as the contact handling does.
         QList<quint32> seen;
-        p.OnCTS = p.OnDSR = p.OnRLSD = p.OnRing = [&](TComPort* s) { seen << s->ModemStatus(); };
+        auto read = [&] { seen << p.ModemStatus(); };
+        for (auto line : {&TComPort::OnCTS, &TComPort::OnDSR, &TComPort::OnRLSD, &TComPort::OnRing})
+            QObject::connect(&p, line, &p, read);
         p.Open();
         lines->setLines(cts, dsr, dcd);
         lines->setRI(ri);
@@ -205,15 +212,15 @@ private slots:
             offGuiThread |= QThread::currentThread() != qApp->thread();
             log << QString("%1#%2").arg(name).arg(lines->wakes());
         };
-        p.OnCTS = [&](TComPort*) { record("CTS"); };
-        p.OnRLSD = [&](TComPort*) { record("RLSD"); };
-        p.OnDSR = [&](TComPort*) {
+        QObject::connect(&p, &TComPort::OnCTS, &p, [&] { record("CTS"); });
+        QObject::connect(&p, &TComPort::OnRLSD, &p, [&] { record("RLSD"); });
+        QObject::connect(&p, &TComPort::OnDSR, &p, [&] {
             record("DSR");
             if (scenario == 1) {
                 lines->setDCD(true);
                 lines->setCTS(true);
             }
-        };
+        });
         p.Open();
         if (scenario == 0) lines->setLines(true, true, true);
         if (scenario == 1) lines->setDSR(true);
@@ -222,6 +229,106 @@ private slots:
         QTest::qWait(20); // nothing more may arrive
         QCOMPARE(log, expected);
         QVERIFY(!offGuiThread);
+    }
+
+    // A line notification carries the counter as the event thread read it on waking, not as
+    // it reads when the GUI thread gets round to the handler.
+    void lineTickIsTheWakeUpTime_data() {
+        QTest::addColumn<int>("line");
+        QTest::newRow("CTS") << int(evCTS);
+        QTest::newRow("DSR") << int(evDSR);
+        QTest::newRow("RLSD") << int(evRLSD);
+        QTest::newRow("RING") << int(evRing);
+    }
+    void lineTickIsTheWakeUpTime() {
+        QFETCH(int, line);
+        TManualClock clock;
+        clock.now = 0xFFFFFF00u; // near the wrap: the tick is passed on unchanged
+        std::atomic<int> threadReads{0};
+        SetTickSource([&] {
+            if (QThread::currentThread() != qApp->thread()) ++threadReads;
+            return clock.now.load();
+        });
+        auto lines = std::make_shared<TSimComLines>();
+        TComPort p;
+        p.setDeviceFactory(SimulatedDeviceFactory(lines));
+        p.setEvents({evCTS, evDSR, evRLSD, evRing});
+        QList<quint32> ticks;
+        QStringList seen;
+        auto record = [&](const char* name) {
+            return [&, name](quint32 tick) {
+                seen << name;
+                ticks << tick;
+            };
+        };
+        QObject::connect(&p, &TComPort::OnCTS, &p, record("CTS"));
+        QObject::connect(&p, &TComPort::OnDSR, &p, record("DSR"));
+        QObject::connect(&p, &TComPort::OnRLSD, &p, record("RLSD"));
+        QObject::connect(&p, &TComPort::OnRing, &p, record("RING"));
+        p.Open();
+        const quint32 edge = clock.now;
+        switch (TEvent(line)) {
+        case evCTS:
+            lines->setCTS(true);
+            break;
+        case evDSR:
+            lines->setDSR(true);
+            break;
+        case evRLSD:
+            lines->setDCD(true);
+            break;
+        default:
+            lines->setRI(true);
+            break;
+        }
+        // The thread has read the counter; the GUI thread has not yet run anything.
+        QElapsedTimer t;
+        t.start();
+        while (threadReads == 0 && t.elapsed() < 5000)
+            QThread::yieldCurrentThread();
+        QCOMPARE(threadReads.load(), 1);
+        clock.advance(500); // the GUI thread is busy for half a second
+        QVERIFY(ProcessUntil([&] { return !ticks.isEmpty(); }));
+        QCOMPARE(ticks, QList<quint32>{edge});
+        QCOMPARE(seen.size(), 1);
+        p.Close();
+        SetTickSource({});
+    }
+
+    // The thread that waits for the contacts runs above ordinary threads where it may.
+    void eventThreadPriority() {
+        auto lines = std::make_shared<TSimComLines>();
+        TComPort p;
+        p.setDeviceFactory(SimulatedDeviceFactory(lines));
+        QCOMPARE(p.EventThreadPriority(), QString());
+        p.Open();
+        const QString got = p.EventThreadPriority();
+#ifdef Q_OS_LINUX
+        QVERIFY2(got.startsWith("SCHED_FIFO ") || got.startsWith("SCHED_OTHER nice "),
+                 qPrintable(got));
+        int policy = 0;
+        sched_param sp{};
+        QCOMPARE(pthread_getschedparam(p.EventThreadHandle(), &policy, &sp), 0);
+        QCOMPARE(policy == SCHED_FIFO, got.startsWith("SCHED_FIFO"));
+        if (policy == SCHED_FIFO) QCOMPARE(got, QString("SCHED_FIFO %1").arg(sp.sched_priority));
+#endif
+        p.Close();
+        QCOMPARE(p.EventThreadPriority(), QString());
+    }
+
+    // A failed read is no line state: ModemStatus keeps answering 0, TryModemStatus says so.
+    void failedLineRead() {
+        auto lines = std::make_shared<TSimComLines>();
+        TComPort p;
+        p.setDeviceFactory(SimulatedDeviceFactory(lines));
+        QVERIFY(!p.TryModemStatus());
+        p.Open();
+        lines->setCTS(true);
+        QCOMPARE(p.TryModemStatus(), std::optional<quint32>(0x10));
+        lines->failLineReads(2);
+        QVERIFY(!p.TryModemStatus());
+        QCOMPARE(p.ModemStatus(), 0u);
+        QCOMPARE(p.TryModemStatus(), std::optional<quint32>(0x10));
     }
 
     // Closing while a hand-over is on its way must neither deadlock nor let a handler run
@@ -239,8 +346,9 @@ private slots:
         p.setDeviceFactory(SimulatedDeviceFactory(lines));
         p.setEvents({evCTS});
         int handled = 0, closes = 0, afterClose = 0;
-        p.OnClose = [&](TComPort*) { ++closes; };
-        p.OnCTS = [&](TComPort* s) {
+        QObject::connect(&p, &TComPort::OnClose, &p, [&] { ++closes; });
+        QObject::connect(&p, &TComPort::OnCTS, &p, [&] {
+            TComPort* s = &p;
             if (!s->Connected()) ++afterClose;
             ++handled;
             if (mode == 1) s->Close();
@@ -251,7 +359,7 @@ private slots:
                 QTimer::singleShot(1, &loop, &QEventLoop::quit);
                 loop.exec();
             }
-        };
+        });
         const int rounds = 1000;
         for (int i = 0; i < rounds; ++i) {
             p.Open();
@@ -279,11 +387,11 @@ private slots:
         p.setDeviceFactory(SimulatedDeviceFactory(lines));
         int closes = 0, cts = 0;
         bool closeOnGuiThread = false;
-        p.OnClose = [&](TComPort*) {
+        QObject::connect(&p, &TComPort::OnClose, &p, [&] {
             ++closes;
             closeOnGuiThread = QThread::currentThread() == qApp->thread();
-        };
-        p.OnCTS = [&](TComPort*) { ++cts; };
+        });
+        QObject::connect(&p, &TComPort::OnCTS, &p, [&] { ++cts; });
         p.Open();
         const auto waitsBefore = lines->waitCalls();
         lines->unplug();
@@ -326,11 +434,11 @@ private slots:
             QVERIFY(grantpt(master) == 0 && unlockpt(master) == 0);
             device = QString::fromLocal8Bit(ptsname(master));
         }
-        qputenv("VELTARO_COM7", device.toLocal8Bit());
+        TPortRedirect redirect({{7, device}});
         TComPort p; // the real device backend
         p.setPort(7);
         int opened = 0;
-        p.OnOpen = [&](TComPort*) { ++opened; };
+        QObject::connect(&p, &TComPort::OnOpen, &p, [&] { ++opened; });
         // Twice: a failed Open must not keep the device and turn the second try into "busy".
         for (int attempt = 0; attempt < 2; ++attempt) {
             try {
@@ -346,7 +454,6 @@ private slots:
         }
         QVERIFY(!p.Connected());
         QCOMPARE(opened, 0);
-        qunsetenv("VELTARO_COM7");
         if (master >= 0) ::close(master);
     }
 

@@ -1,4 +1,6 @@
+#include "input/Comms.h"
 #include "input/PortNames.h"
+#include "ModelSupport.h"
 
 #include <QtTest>
 
@@ -44,12 +46,22 @@ private slots:
         QFETCH(QString, device);
         const QByteArray var = "VELTARO_COM" + QByteArray::number(n);
         qunsetenv(var);
-        QCOMPARE(PortDeviceName(n), device);
+        QCOMPARE(SystemPortDeviceName(n), device);
+        qputenv(var, "/dev/serial/by-id/adapter");
+        QCOMPARE(SystemPortDeviceName(n), n > 0 ? QString("/dev/serial/by-id/adapter") : QString());
+        qunsetenv(var);
+        TPortRedirect redirect({{n, device}});
         if (!device.isEmpty())
             QCOMPARE(PortDisplayName(n), QString("COM%1 (%2)").arg(n).arg(device));
-        qputenv(var, "/dev/serial/by-id/adapter");
-        QCOMPARE(PortDeviceName(n), n > 0 ? QString("/dev/serial/by-id/adapter") : QString());
-        qunsetenv(var);
+    }
+
+    // Every test program starts with each port number pointing at no device, whatever the
+    // machine has and whatever its environment says.
+    void testProgramsNameNoDevice() {
+        qputenv("VELTARO_COM3", "/dev/ttyS0");
+        for (int n = 0; n <= 255; ++n)
+            QVERIFY2(PortDeviceName(n).isEmpty(), qPrintable(QString::number(n)));
+        qunsetenv("VELTARO_COM3");
     }
 
     // Only character devices that open exclusively are listed.
@@ -57,15 +69,12 @@ private slots:
         const int master = posix_openpt(O_RDWR | O_NOCTTY);
         QVERIFY(master >= 0);
         QVERIFY(grantpt(master) == 0 && unlockpt(master) == 0);
-        for (int n = 1; n <= MaxProbedPort; ++n)
-            qputenv("VELTARO_COM" + QByteArray::number(n), "/nonexistent/tty");
-        qputenv("VELTARO_COM2", ptsname(master));
-        qputenv("VELTARO_COM3", "/dev/null");   // character device, but no terminal
-        qputenv("VELTARO_COM4", "/etc/passwd"); // not a device at all
-        qputenv("VELTARO_COM6", ptsname(master));
+        TPortRedirect redirect({{1, "/nonexistent/tty"},
+                                {2, ptsname(master)},
+                                {3, "/dev/null"},   // character device, but no terminal
+                                {4, "/etc/passwd"}, // not a device at all
+                                {6, ptsname(master)}});
         QCOMPARE(ProbePorts(), 0x00060022u);
-        for (int n = 1; n <= MaxProbedPort; ++n)
-            qunsetenv("VELTARO_COM" + QByteArray::number(n));
         ::close(master);
     }
 #endif

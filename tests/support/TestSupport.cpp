@@ -94,17 +94,6 @@ void TWindowFixture::Key(int key, Qt::KeyboardModifiers mods) {
 #include <QDeadlineTimer>
 #include <QTimer>
 
-bool WaitUntil(const std::function<bool()>& condition, int ms) {
-    QDeadlineTimer deadline(ms);
-    QTimer heartbeat; // guarantees a wake-up now and then even when nothing else happens
-    heartbeat.start(10);
-    while (!condition()) {
-        if (deadline.hasExpired()) return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
-    }
-    return true;
-}
-
 std::shared_ptr<TSimComLines> OpenSimulatedPort(TFormMain& w) {
     auto lines = std::make_shared<TSimComLines>();
     w.ComPort->setDeviceFactory(SimulatedDeviceFactory(lines));

@@ -65,14 +65,11 @@ private:
     void Open(bool show);
 };
 
-#include <functional>
+#include "ModelSupport.h"
+
 #include <memory>
 
 class TSimComLines;
-
-// Runs the event loop until the condition holds, waking for every event (no fixed sleeps),
-// for at most ms milliseconds. True when the condition came true.
-bool WaitUntil(const std::function<bool()>& condition, int ms = 5000);
 
 // Opens the window's contact port on a simulated device and returns its lines.
 std::shared_ptr<TSimComLines> OpenSimulatedPort(TFormMain& w);

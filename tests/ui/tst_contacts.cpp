@@ -1,6 +1,7 @@
 // Contacts on the simulated port drive the run through the real event thread.
 #include "input/ComDeviceSim.h"
 #include "input/Comms.h"
+#include "input/PortNames.h"
 #include "TestSupport.h"
 #include "ui/FMain.h"
 #include "widgets/BeamImage.h"
@@ -25,6 +26,20 @@ class TestContacts : public QObject {
     }
 
 private slots:
+    // A window's start-up probes every number and opens the stored one: all through the map.
+    void windowStartUpOpensNothingReal() {
+        TWindowFixture f(false);
+        f.w->ComPort->setPort(13); // /dev/ttyS0 on this machine's table
+        TPortRedirect redirect;
+        f.Restart(); // the port is stored and opened again at start-up
+        QCOMPARE(f.w->ComPort->Port(), quint8(13));
+        QVERIFY(!f.w->ComPort->Connected());
+        QCOMPARE(f.w->PortMask, 0u);
+        for (int n = 1; n <= MaxProbedPort; ++n)
+            QVERIFY2(redirect.asked.contains(n), qPrintable(QString::number(n)));
+        f.w.reset();
+    }
+
     void portOpenShowsTheBeams() {
         TWindowFixture f;
         TFormMain& w = *f.w;

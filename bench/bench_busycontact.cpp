@@ -1,0 +1,95 @@
+// A stop contact closes while the GUI thread is busy for 100 ms (a long sort, a repaint, a
+// window being dragged): how far the recorded time lies from the edge. The busy work is
+// posted to the GUI thread while the run is going; the edge comes 10..60 ms into it, from a
+// thread of its own, on the simulated port through the real event thread.
+#include "BenchSupport.h"
+#include "input/ComDeviceSim.h"
+#include "input/Comms.h"
+#include "ui/FMain.h"
+#include "widgets/BeamImage.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QTimer>
+#include <thread>
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    TBenchSettings settings;
+    TStampClock stamps;
+    stamps.Install();
+
+    TAppParts parts(nullptr);
+    TFormMain w(parts, nullptr);
+    w.SetVid(2);
+    TProtocolRows rows{QStringList(14)};
+    for (int i = 1; i <= 4; ++i) {
+        QStringList r(14);
+        r[0] = QString::number(i);
+        rows.push_back(r);
+    }
+    w.LoadProtocolRows(rows, "bench");
+    w.show();
+    w.Settings.TimerGesperrt = 1;
+    auto lines = std::make_shared<TSimComLines>();
+    w.ComPort->setDeviceFactory(SimulatedDeviceFactory(lines));
+    w.ComPort->setPort(1);
+    w.ComPort->Open();
+
+    const int edges = argc > 1 ? std::atoi(argv[1]) : 200;
+    const int busyMs = 100;
+    std::vector<double> errorUs;
+    for (int i = 0; i < edges; ++i) {
+        w.IssueCommand(w.mStart);
+        if (!SpinUntil([&] { return w.ImageLS1->Tag == 1; })) return 1; // lock-out over
+        std::atomic<bool> busy{false};
+        QMetaObject::invokeMethod(
+            &w,
+            [&] {
+                busy = true;
+                QElapsedTimer t;
+                t.start();
+                while (t.elapsed() < busyMs) {
+                }
+            },
+            Qt::QueuedConnection);
+        std::thread edge([&, i] {
+            while (!busy)
+                std::this_thread::yield();
+            std::this_thread::sleep_for(std::chrono::milliseconds(10 + i % 51));
+            lines->setDSR(true);
+        });
+        const bool stopped = SpinUntil([&] { return !w.mSTOP1->isEnabled(); }, 2000);
+        edge.join();
+        if (!stopped) {
+            std::printf("STOP1 did not arrive at edge %d: tag %d running %d lock %d status %x\n", i,
+                        w.ImageLS1->Tag, int(w.IsRunning()), int(w.Run->LockoutActive()),
+                        w.ComPort->ModemStatus());
+            return 1;
+        }
+        const auto change = std::chrono::duration_cast<std::chrono::nanoseconds>(
+                                lines->lastChange().time_since_epoch())
+                                .count();
+        const std::uint32_t stopTick = w.Run->StartTick() + w.Run->StopTime(0);
+        errorUs.push_back((stamps.At(stopTick) - change) / 1000.0);
+        w.IssueCommand(w.mStop2);
+        lines->setDSR(false);
+        // The opening must be seen before the next closing, or the two read as no change.
+        if (!SpinUntil([&] { return w.Run->LastLineState[1] == 0; })) return 1;
+        w.IssueCommand(w.mReset);
+        w.cbBuhn1->setCurrentIndex(0);
+        w.cbBuhn2->setCurrentIndex(1);
+        w.UpdateControls();
+    }
+    const TStats s = Stats(errorUs);
+    std::printf("%d edges, GUI thread busy %d ms around each; event thread %s\n", edges, busyMs,
+                qPrintable(w.ComPort->EventThreadPriority()));
+    std::printf("DSR edge -> recorded STOP tick: median %.1f us, p99 %.1f us, max %.1f us\n",
+                s.median, s.p99, s.max);
+    w.ComPort->Close();
+    w.SortGrid1->setModified(false);
+    SetTickSource({});
+    return 0;
+}
