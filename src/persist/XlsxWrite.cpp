@@ -1,0 +1,153 @@
+// Writing the stand-in's workbook as .xlsx with libxlsxwriter.
+#include "persist/SafeFile.h"
+#include "persist/Workbook.h"
+
+#include <array>
+#include <QDateTime>
+#include <QFile>
+#include <QTemporaryDir>
+#include <xlsxwriter.h>
+
+TSheetCell& TSheet::At(int r, int c) {
+    if (Rows.size() <= r) Rows.resize(r + 1);
+    QVector<TSheetCell>& row = Rows[r];
+    if (row.size() <= c) row.resize(c + 1);
+    return row[c];
+}
+
+bool ValidSheetName(const QString& name) {
+    if (name.isEmpty() || name.size() > 31) return false;
+    if (name.startsWith(QLatin1Char('\'')) || name.endsWith(QLatin1Char('\''))) return false;
+    for (QChar ch : name)
+        if (QStringLiteral(":\\/?*[]").contains(ch)) return false;
+    return true;
+}
+
+double TextWidth(const QString& text, bool bold) {
+    // Widths of the default font's characters relative to a digit: enough to size a column
+    // the way the spreadsheet program's own fit would, without measuring a font.
+    double w = 0;
+    for (QChar ch : text) {
+        if (QStringLiteral(" .,:;'!|iIjl()[]").contains(ch))
+            w += 0.45;
+        else if (ch == QLatin1Char('f') || ch == QLatin1Char('t') || ch == QLatin1Char('r'))
+            w += 0.6;
+        else if (QStringLiteral("MWmw@%").contains(ch))
+            w += 1.45;
+        else if (ch.isUpper())
+            w += 1.15;
+        else
+            w += 1.0;
+    }
+    if (bold) w *= 1.1;
+    return w + 1.3;
+}
+
+namespace {
+// A date serial number as the spreadsheet counts days (1900 system).
+lxw_datetime LxwDateTime(const QDateTime& t) {
+    return lxw_datetime{t.date().year(),   t.date().month(),
+                        t.date().day(),    t.time().hour(),
+                        t.time().minute(), t.time().second() + t.time().msec() / 1000.0};
+}
+} // namespace
+
+bool WriteXlsx(const TWorkbook& book, const QString& fileName, QString* error) {
+    auto fail = [&](const QString& reason) {
+        if (error) *error = fileName + QStringLiteral(": ") + reason;
+        return false;
+    };
+    if (!ValidSheetName(book.Sheet.Name)) return fail(QStringLiteral("ungültiger Blattname"));
+    QTemporaryDir dir;
+    if (!dir.isValid()) return fail(dir.errorString());
+    const QString temp = dir.filePath(QStringLiteral("workbook.xlsx"));
+    const QByteArray tempName = QFile::encodeName(temp);
+
+    lxw_workbook* wb = workbook_new(tempName.constData());
+    if (!wb) return fail(QStringLiteral("Arbeitsmappe kann nicht angelegt werden"));
+    const QByteArray sheetName = book.Sheet.Name.toUtf8();
+    lxw_worksheet* ws = workbook_add_worksheet(wb, sheetName.constData());
+
+    // Formats by [border][bold], and the same for dates.
+    std::array<std::array<lxw_format*, 2>, 2> plain{}, dates{};
+    for (int border = 0; border < 2; ++border) {
+        for (int bold = 0; bold < 2; ++bold) {
+            for (auto* set : {&plain, &dates}) {
+                lxw_format* f = workbook_add_format(wb);
+                if (border) format_set_border(f, LXW_BORDER_THIN);
+                if (bold) format_set_bold(f);
+                if (set == &dates) format_set_num_format(f, "dd.mm.yyyy");
+                (*set)[size_t(border)][size_t(bold)] = f;
+            }
+        }
+    }
+    auto format = [&](const TSheetCell& cell, bool rowBold, bool date) -> lxw_format* {
+        const bool bold = cell.Bold || rowBold;
+        if (!cell.Border && !bold && !date) return nullptr;
+        return (date ? dates : plain)[cell.Border][bold];
+    };
+
+    const TSheet& sheet = book.Sheet;
+    for (int c = 0; c < sheet.ColWidths.size(); ++c)
+        if (sheet.ColWidths[c] > 0)
+            worksheet_set_column(ws, lxw_col_t(c), lxw_col_t(c), sheet.ColWidths[c], nullptr);
+    for (int r = 0; r < sheet.BoldRows.size(); ++r)
+        if (sheet.BoldRows[r]) worksheet_set_row(ws, lxw_row_t(r), LXW_DEF_ROW_HEIGHT, plain[0][1]);
+
+    lxw_error status = LXW_NO_ERROR;
+    for (int r = 0; r < sheet.Rows.size() && status == LXW_NO_ERROR; ++r) {
+        const bool rowBold = r < sheet.BoldRows.size() && sheet.BoldRows[r];
+        const QVector<TSheetCell>& row = sheet.Rows[r];
+        for (int c = 0; c < row.size() && status == LXW_NO_ERROR; ++c) {
+            const TSheetCell& cell = row[c];
+            const lxw_row_t rr = lxw_row_t(r);
+            const lxw_col_t cc = lxw_col_t(c);
+            switch (cell.Value.metaType().id()) {
+            case QMetaType::UnknownType:
+                if (lxw_format* f = format(cell, rowBold, false))
+                    status = worksheet_write_blank(ws, rr, cc, f);
+                break;
+            case QMetaType::Double:
+            case QMetaType::Int:
+            case QMetaType::LongLong:
+                status = worksheet_write_number(ws, rr, cc, cell.Value.toDouble(),
+                                                format(cell, rowBold, false));
+                break;
+            case QMetaType::Bool:
+                status = worksheet_write_boolean(ws, rr, cc, cell.Value.toBool() ? 1 : 0,
+                                                 format(cell, rowBold, false));
+                break;
+            case QMetaType::QDateTime:
+            case QMetaType::QDate: {
+                lxw_datetime t = LxwDateTime(cell.Value.toDateTime());
+                status = worksheet_write_datetime(ws, rr, cc, &t, format(cell, rowBold, true));
+                break;
+            }
+            default: {
+                const QString text = cell.Value.toString();
+                if (text.isEmpty()) {
+                    if (lxw_format* f = format(cell, rowBold, false))
+                        status = worksheet_write_blank(ws, rr, cc, f);
+                } else {
+                    const QByteArray utf8 = text.toUtf8();
+                    status = worksheet_write_string(ws, rr, cc, utf8.constData(),
+                                                    format(cell, rowBold, false));
+                }
+            }
+            }
+        }
+    }
+
+    const QByteArray author = book.Author.toUtf8(), comments = book.Comments.toUtf8();
+    lxw_doc_properties properties{};
+    properties.author = const_cast<char*>(author.constData());
+    properties.comments = const_cast<char*>(comments.constData());
+    workbook_set_properties(wb, &properties);
+
+    const lxw_error closed = workbook_close(wb);
+    if (status != LXW_NO_ERROR) return fail(QString::fromUtf8(lxw_strerror(status)));
+    if (closed != LXW_NO_ERROR) return fail(QString::fromUtf8(lxw_strerror(closed)));
+    QFile file(temp);
+    if (!file.open(QIODevice::ReadOnly)) return fail(file.errorString());
+    return WriteFileSafely(fileName, file.readAll(), error);
+}
