@@ -16,7 +16,6 @@ bool OfficeServerRegistered(const QString& progId) {
     known.insert(progId, found);
     return found;
 #else
-    Q_UNUSED(progId);
-    return false;
+    return progId == QLatin1String("Excel.Application") || progId == QLatin1String("Word.Basic");
 #endif
 }

@@ -13,6 +13,7 @@
 #include "core/Colors.h"
 #include "core/Columns.h"
 #include "core/RunController.h"
+#include "persist/OfficeExport.h"
 #include "persist/ProtocolHtml.h"
 #include "persist/ProtocolText.h"
 #include "persist/SettingsStore.h"
@@ -218,6 +219,24 @@ public:
     QStringList OpenFilters() const;
     QStringList SaveFilters() const;
 
+    // --- office exchange (ui/FMainOffice.cpp) -------------------------------------------------
+    // The automation servers the exports talk to; made on first use (the suite's on Windows,
+    // our stand-ins elsewhere), or set by a test before.
+    mutable std::unique_ptr<TAutoServers> OfficeServers;
+    TAutoServers& Office() const;
+    bool OfficeServerAvailable(const QString& progId) const;
+    QString DocTemplatePath; // "Protokollvorlage.doc" beside the program
+    QString DocumentTemplate() const;
+    QString SpreadsheetFilter() const; // the dialogs' spreadsheet and document types
+    QString DocumentFilter() const;
+    TOfficeTable OfficeTable() const; // the protocol as the exports read it
+    void sbExcelClick();
+    void sbWordClick();
+    bool ExportDocumentCommand(int mode, const QString& name, QString* error);
+    bool SaveSpreadsheet(const QString& name, QString* error);
+    bool SaveDocument(const QString& name, QString* error);
+    bool ReadSpreadsheet(const QString& name); // the protocol is replaced only when it was read
+
     // --- layout (ui/MainLayout.cpp) ---------------------------------------------------------
     void ApplyTrackCount();
     void LayoutWindow();
@@ -263,6 +282,7 @@ private:
     void setupSelectionRow();
     void setupProtocolArea();
     void setupMenus();
+    void setupOffice();
     void setupTimers();
     void setupComPort();
     void setupRun();

@@ -35,12 +35,16 @@ QString HtmlFilter() {
 }
 } // namespace
 
-// The spreadsheet and document types join these lists once their writers exist.
+// The spreadsheet type only where a spreadsheet server is; the document type always (an export
+// without its server fails as the document button's does).
 QStringList TFormMain::OpenFilters() const {
-    return {TextFilter()};
+    QStringList filters;
+    if (OfficeServerAvailable(QStringLiteral("Excel.Application")))
+        filters << SpreadsheetFilter();
+    return filters << TextFilter();
 }
 QStringList TFormMain::SaveFilters() const {
-    return {TextFilter(), HtmlFilter()};
+    return OpenFilters() << DocumentFilter() << HtmlFilter();
 }
 
 QString TFormMain::DefaultExportName() const {
@@ -149,6 +153,10 @@ void TFormMain::sbLoadClick() {
         Dialogs->OpenFileName(filters, index, QCoreApplication::applicationDirPath());
     if (name.isEmpty()) return;
     QCoreApplication::processEvents(); // the dialog disappears before the reading starts
+    if (filters.value(index - 1) == SpreadsheetFilter()) {
+        ReadSpreadsheet(name);
+        return;
+    }
     if (!ReadProtocolText(name)) return;
     RestoreAfterLoad(name);
 }
@@ -188,8 +196,13 @@ void TFormMain::sbSaveClick() {
     const bool dummy = RemoveDummyRow();
     QString error;
     bool ok;
-    if (filters.value(index - 1) == HtmlFilter()) {
+    const QString filter = filters.value(index - 1);
+    if (filter == HtmlFilter()) {
         ok = ::WriteProtocolHtml(name, HtmlPage(), &error);
+    } else if (filter == SpreadsheetFilter()) {
+        ok = SaveSpreadsheet(name, &error);
+    } else if (filter == DocumentFilter()) {
+        ok = SaveDocument(name, &error);
     } else {
         ok = WriteProtocolText(name, &error);
     }

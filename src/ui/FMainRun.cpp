@@ -59,9 +59,9 @@ void TFormMain::UpdateControls() {
     // The protocol buttons.
     const bool saveOn = SortGrid1->RowCount() > 1 && !SortGrid1->Cells(Col::StNr, 1).isEmpty();
     sbSave->setEnabled(saveOn);
-    const bool excelOn = saveOn && OfficeServerRegistered(QStringLiteral("Excel.Application"));
+    const bool excelOn = saveOn && OfficeServerAvailable(QStringLiteral("Excel.Application"));
     sbExcel->setEnabled(excelOn);
-    sbWord->setEnabled(excelOn && OfficeServerRegistered(QStringLiteral("Word.Basic")));
+    sbWord->setEnabled(excelOn && OfficeServerAvailable(QStringLiteral("Word.Basic")));
     sbPrint->setEnabled(saveOn);
     sbInet->setEnabled(saveOn);
     cbSort->setEnabled(saveOn);

@@ -125,6 +125,7 @@ TFormMain::TFormMain(TAppParts& parts, TDialogs* dialogs, QWidget* parent)
     setupStatusBar();
     setupCalendar();
     setupMenus();
+    setupOffice();
     setupTimers();
     setupComPort();
     setupRun();
@@ -461,10 +462,10 @@ void TFormMain::setupProtocolArea() {
     cbSort = Named(new QCheckBox(PanelTitle), "cbSort");
     cbSort->setToolTip(QStringLiteral("Сортировать по местам"));
     LabelSort = Named(new QLabel(QStringLiteral("Sortieren"), PanelTitle), "LabelSort");
-    sbWord =
-        ToolButton(PanelTitle, "sbWord", QString(), QStringLiteral("[Ctrl+W] Word"), "document");
-    sbExcel = ToolButton(PanelTitle, "sbExcel", QString(), QStringLiteral("[Ctrl+E] Excel"),
-                         "spreadsheet");
+    sbWord = ToolButton(PanelTitle, "sbWord", QString(),
+                        QStringLiteral("[Ctrl+W] Datei in MS Word"), "document");
+    sbExcel = ToolButton(PanelTitle, "sbExcel", QString(),
+                         QStringLiteral("[Ctrl+E] Datei in MS Excel"), "spreadsheet");
     sbInet =
         ToolButton(PanelTitle, "sbInet", QString(), QStringLiteral("[Ctrl+H] Als HTML"), "html");
     sbMon2 =

@@ -1,0 +1,174 @@
+// The protocol and the office suite: the spreadsheet and document buttons, and the
+// spreadsheet type of the save and load dialogs. The exports read the protocol through
+// OfficeTable; the import hands its rows to the load path and changes nothing when it fails.
+#include "persist/OfficeExport.h"
+#include "persist/OfficeStandIn.h"
+#include "ui/Dialogs.h"
+#include "ui/FMain.h"
+#ifdef Q_OS_WIN
+#include "ui/OfficeAx.h"
+#endif
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QSettings>
+#include <QToolButton>
+
+namespace {
+// The description of a file type as the system names it (Windows), else the built-in one.
+QString OfficeTypeDescription(const char* classKey, const QString& builtIn) {
+#ifdef Q_OS_WIN
+    QSettings classes(QStringLiteral("HKEY_CLASSES_ROOT\\") + QLatin1String(classKey),
+                      QSettings::NativeFormat);
+    const QString d = classes.value(QStringLiteral("Default")).toString();
+    if (!d.isEmpty()) return d;
+#else
+    Q_UNUSED(classKey);
+#endif
+    return builtIn;
+}
+
+// The extensions the servers write: the suite's own formats on Windows, ours elsewhere.
+QString SpreadsheetExtension() {
+#ifdef Q_OS_WIN
+    return QStringLiteral("xls");
+#else
+    return StandInSpreadsheetExtension();
+#endif
+}
+QString DocumentExtension() {
+#ifdef Q_OS_WIN
+    return QStringLiteral("doc");
+#else
+    return StandInDocumentExtension();
+#endif
+}
+} // namespace
+
+void TFormMain::setupOffice() {
+    if (DocTemplatePath.isEmpty())
+        DocTemplatePath = QDir(QCoreApplication::applicationDirPath())
+                              .filePath(QStringLiteral("Protokollvorlage.doc"));
+    connect(sbExcel, &QToolButton::clicked, this, [this] { sbExcelClick(); });
+    connect(Excel1, &QAction::triggered, this, [this] { sbExcelClick(); });
+    connect(sbWord, &QToolButton::clicked, this, [this] { sbWordClick(); });
+    connect(Word1, &QAction::triggered, this, [this] { sbWordClick(); });
+}
+
+TAutoServers& TFormMain::Office() const {
+    if (!OfficeServers) {
+#ifdef Q_OS_WIN
+        OfficeServers = MakeAxServers();
+#else
+        TStandInHost host;
+        host.OpenDocument = [this](const QString& file) { Dialogs->ShellOpen(file); };
+        OfficeServers = std::make_unique<TStandInServers>(host);
+#endif
+    }
+    return *OfficeServers;
+}
+
+bool TFormMain::OfficeServerAvailable(const QString& progId) const {
+    return Office().Available(progId);
+}
+
+QString TFormMain::SpreadsheetFilter() const {
+    return OfficeTypeDescription("Excel.Application", QString()) +
+           QStringLiteral(" (*.%1)").arg(SpreadsheetExtension());
+}
+
+QString TFormMain::DocumentFilter() const {
+    return OfficeTypeDescription("Word.Document", QStringLiteral("MS Word")) +
+           QStringLiteral(" (*.%1)").arg(DocumentExtension());
+}
+
+TOfficeTable TFormMain::OfficeTable() const {
+    THtmlPage page = HtmlPage();
+    return {page.AppTitle, page.CompetitionTitle, std::move(page.rows), std::move(page.colWidths)};
+}
+
+QString TFormMain::DocumentTemplate() const {
+#ifndef Q_OS_WIN
+    // Our document server reads templates in its own format: one saved as .docx beside the
+    // usual name serves as well.
+    if (!QFileInfo::exists(DocTemplatePath)) {
+        const QString docx = QFileInfo(DocTemplatePath).path() + QLatin1Char('/') +
+                             QFileInfo(DocTemplatePath).completeBaseName() +
+                             QStringLiteral(".docx");
+        if (QFileInfo::exists(docx)) return docx;
+    }
+#endif
+    return DocTemplatePath;
+}
+
+void TFormMain::sbExcelClick() {
+    const bool wasModified = SortGrid1->Modified();
+    const bool dummy = RemoveDummyRow();
+    QString error;
+    try {
+        ExportSpreadsheet(Office(), OfficeTable(), QString());
+    } catch (const EAutomation& e) {
+        error = e.Message;
+    } catch (const std::exception& e) {
+        error = QString::fromLocal8Bit(e.what());
+    }
+    if (dummy) RestoreDummyRow();
+    SortGrid1->setModified(wasModified); // an export is no change of the protocol
+    if (!error.isEmpty()) Dialogs->ShowMessage(error, QStringLiteral("Veltaro"));
+}
+
+void TFormMain::sbWordClick() {
+    // Whatever fails here is not reported: the word processor shows what it made.
+    ExportDocumentCommand(DocumentInteractive, DefaultExportName() + QStringLiteral(".doc"),
+                          nullptr);
+}
+
+bool TFormMain::ExportDocumentCommand(int mode, const QString& name, QString* error) {
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    const bool wasModified = SortGrid1->Modified();
+    const bool dummy = RemoveDummyRow();
+    const bool ok = ExportDocument(Office(), mode, name, OfficeTable(), DocumentTemplate(), error);
+    if (dummy) RestoreDummyRow();
+    SortGrid1->setModified(wasModified);
+    QGuiApplication::restoreOverrideCursor();
+    return ok;
+}
+
+bool TFormMain::SaveSpreadsheet(const QString& name, QString* error) {
+    try {
+        ExportSpreadsheet(Office(), OfficeTable(), name);
+        return true;
+    } catch (const EAutomation& e) {
+        if (error) *error = e.Message;
+    } catch (const std::exception& e) {
+        if (error) *error = QString::fromLocal8Bit(e.what());
+    }
+    return false;
+}
+
+bool TFormMain::SaveDocument(const QString& name, QString* error) {
+    return ExportDocumentCommand(DocumentSilent, name, error);
+}
+
+bool TFormMain::ReadSpreadsheet(const QString& name) {
+    TProtocolRows rows;
+    QString error;
+    try {
+        rows = ImportSpreadsheet(Office(), name, SortGrid1->ColCount());
+    } catch (const EAutomation& e) {
+        error = e.Message;
+    } catch (const std::exception& e) {
+        error = QString::fromLocal8Bit(e.what());
+    }
+    if (!error.isEmpty()) {
+        // The protocol on screen stays as it was.
+        Dialogs->ShowMessage(QStringLiteral("Protokoll kann nicht gelesen werden: %1\n%2")
+                                 .arg(QDir::toNativeSeparators(name), error),
+                             QStringLiteral("Veltaro"));
+        return false;
+    }
+    LoadProtocolRows(rows, name);
+    return true;
+}
