@@ -43,12 +43,13 @@ QString TableXml(const QVector<QStringList>& rows, const QString& w) {
     for (const QStringList& row : rows)
         cols = std::max(cols, int(row.size()));
     if (cols == 0) return QString();
-    // Columns as wide as their longest text (about 110 twips a character at 10 pt), shrunk
+    // Columns as wide as their longest text (about 125 twips a character at 10 pt, and the
+    // cell margins), shrunk
     // together when they would not fit the page.
     QVector<int> widths(cols, 0);
     for (const QStringList& row : rows)
         for (int c = 0; c < row.size(); ++c)
-            widths[c] = std::max(widths[c], int(row[c].size()) * 110 + 230);
+            widths[c] = std::max(widths[c], int(row[c].size()) * 125 + 320);
     int sum = 0;
     for (int& width : widths)
         sum += (width = std::max(width, 450));
