@@ -21,21 +21,25 @@ QString Escaped(const QString& text) {
 // The runs of a paragraph's text, tabs as tab elements.
 QString Runs(const QString& text, const QString& w) {
     if (text.isEmpty()) return QString();
-    QString out = QStringLiteral("<%1r>").arg(w);
+    QString out;
+    out.reserve(text.size() + 64);
+    out += QLatin1Char('<') + w + QStringLiteral("r>");
     const QStringList pieces = text.split(QLatin1Char('\t'));
     for (qsizetype i = 0; i < pieces.size(); ++i) {
-        if (i > 0) out += QStringLiteral("<%1tab/>").arg(w);
-        if (!pieces[i].isEmpty())
-            out +=
-                QStringLiteral("<%1t xml:space=\"preserve\">%2</%1t>").arg(w, Escaped(pieces[i]));
+        if (i > 0) out += QLatin1Char('<') + w + QStringLiteral("tab/>");
+        if (pieces[i].isEmpty()) continue;
+        out += QLatin1Char('<') + w + QStringLiteral("t xml:space=\"preserve\">");
+        out += Escaped(pieces[i]);
+        out += QStringLiteral("</") + w + QStringLiteral("t>");
     }
-    return out + QStringLiteral("</%1r>").arg(w);
+    out += QStringLiteral("</") + w + QStringLiteral("r>");
+    return out;
 }
 
 QString Paragraph(const QString& text, const QString& w) {
-    const QString runs = Runs(text, w);
-    return runs.isEmpty() ? QStringLiteral("<%1p/>").arg(w)
-                          : QStringLiteral("<%1p>%2</%1p>").arg(w, runs);
+    if (text.isEmpty()) return QLatin1Char('<') + w + QStringLiteral("p/>");
+    return QLatin1Char('<') + w + QStringLiteral("p>") + Runs(text, w) + QStringLiteral("</") + w +
+           QStringLiteral("p>");
 }
 
 QString TableXml(const QVector<QStringList>& rows, const QString& w) {
@@ -67,15 +71,24 @@ QString TableXml(const QVector<QStringList>& rows, const QString& w) {
     for (int width : widths)
         out += QStringLiteral("<%1gridCol %1w=\"%2\"/>").arg(w).arg(width);
     out += QStringLiteral("</%1tblGrid>").arg(w);
+    // Built by appending: a protocol of thousands of rows makes a large part.
+    QStringList cellHead;
+    for (int width : widths)
+        cellHead << QStringLiteral("<%1tc><%1tcPr><%1tcW %1w=\"%2\" %1type=\"dxa\"/></%1tcPr>")
+                        .arg(w)
+                        .arg(width);
+    const QString rowOpen = QStringLiteral("<%1tr>").arg(w),
+                  rowClose = QStringLiteral("</%1tr>").arg(w);
+    const QString cellClose = QStringLiteral("</%1tc>").arg(w);
+    out.reserve(out.size() + rows.size() * cols * 120);
     for (const QStringList& row : rows) {
-        out += QStringLiteral("<%1tr>").arg(w);
-        for (int c = 0; c < cols; ++c)
-            out +=
-                QStringLiteral("<%1tc><%1tcPr><%1tcW %1w=\"%2\" %1type=\"dxa\"/></%1tcPr>%3</%1tc>")
-                    .arg(w)
-                    .arg(widths[c])
-                    .arg(Paragraph(row.value(c), w));
-        out += QStringLiteral("</%1tr>").arg(w);
+        out += rowOpen;
+        for (int c = 0; c < cols; ++c) {
+            out += cellHead[c];
+            out += Paragraph(row.value(c), w);
+            out += cellClose;
+        }
+        out += rowClose;
     }
     return out + QStringLiteral("</%1tbl>").arg(w);
 }

@@ -125,8 +125,13 @@ QByteArray ZipPackage(const TZipEntries& entries, QString* error) {
     for (const auto& [name, data] : entries) {
         zip_source_t* s =
             zip_source_buffer(archive, data.constData(), zip_uint64_t(data.size()), 0);
-        if (!s || zip_file_add(archive, name.toUtf8().constData(), s, ZIP_FL_ENC_UTF_8) < 0) {
-            if (s) zip_source_free(s);
+        const zip_int64_t index =
+            s ? zip_file_add(archive, name.toUtf8().constData(), s, ZIP_FL_ENC_UTF_8) : -1;
+        // The fastest deflate: packages are written while the operator waits, and their XML
+        // shrinks well at any level.
+        if (index < 0 ||
+            zip_set_file_compression(archive, zip_uint64_t(index), ZIP_CM_DEFLATE, 1) < 0) {
+            if (s && index < 0) zip_source_free(s); // once added, the archive owns it
             const QString reason = ZipErrorText(zip_get_error(archive));
             zip_discard(archive);
             zip_source_free(target);
