@@ -39,8 +39,7 @@ QString HtmlFilter() {
 // without its server fails as the document button's does).
 QStringList TFormMain::OpenFilters() const {
     QStringList filters;
-    if (OfficeServerAvailable(QStringLiteral("Excel.Application")))
-        filters << SpreadsheetFilter();
+    if (OfficeServerAvailable(QStringLiteral("Excel.Application"))) filters << SpreadsheetFilter();
     return filters << TextFilter();
 }
 QStringList TFormMain::SaveFilters() const {

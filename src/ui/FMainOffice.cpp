@@ -63,7 +63,9 @@ TAutoServers& TFormMain::Office() const {
         OfficeServers = MakeAxServers();
 #else
         TStandInHost host;
-        host.OpenDocument = [this](const QString& file) { Dialogs->ShellOpen(file); };
+        host.OpenDocument = [this](const QString& file) {
+            if (Dialogs) Dialogs->ShellOpen(file);
+        };
         OfficeServers = std::make_unique<TStandInServers>(host);
 #endif
     }
