@@ -99,26 +99,15 @@ TFormMain::TFormMain(TAppParts& parts, TDialogs* dialogs, QWidget* parent)
     setupTimers();
     setupComPort();
     setupRun();
-    LoadSettings();
-    sbLoad->setToolTip(QStringLiteral("Protokoll Öffnen"));
-    cbVidChange();
-    PortMask = ProbePorts();
-    if (ComPort->Port() != 0) {
-        try {
-            ComPort->Open();
-        } catch (const EComError&) {
-            // No message: the hidden beam pictures are the only sign of a port that failed.
-        }
-    }
-    for (int c = 0; c < Col::Count; ++c)
-        SortGrid1->setCells(c, 0, ColumnTitles[c]);
-    UpdateControls();
-    SortGrid1->setModified(false);
+    setupSounds();
+    FormCreate();
 }
 
 TFormMain::~TFormMain() {
+    ShutdownStep(QStringLiteral("settings"));
     SaveSettings();
     // The event thread stops while the controls its handlers touch are still there.
+    ShutdownStep(QStringLiteral("close port"));
     ComPort->Close();
     Run->disconnect(this);
 }
@@ -578,9 +567,7 @@ void TFormMain::setupMenus() {
     TVmode = item(CtrlKeys, "TVmode", "TV mode", QKeySequence(Qt::CTRL | Qt::Key_T));
     Print1 = item(CtrlKeys, "Print1", "Print", QKeySequence(Qt::CTRL | Qt::Key_P), 1);
     StrDel1 = item(CtrlKeys, "StrDel1", "Str Del", QKeySequence(Qt::CTRL | Qt::Key_Minus), 0);
-    StrDel2 = item(
-        CtrlKeys, "StrDel2", "Str del",
-        QKeySequence(QKeyCombination(Qt::ControlModifier | Qt::KeypadModifier, Qt::Key_Minus)), 0);
+    StrDel2 = item(CtrlKeys, "StrDel2", "Str del", QKeySequence(), 0); // its key: FormCreate
     Word1 = item(CtrlKeys, "Word1", "Word", QKeySequence(Qt::CTRL | Qt::Key_W));
     Excel1 = item(CtrlKeys, "Excel1", "Excel", QKeySequence(Qt::CTRL | Qt::Key_E));
     Html1 = item(CtrlKeys, "Html1", "Html", QKeySequence(Qt::CTRL | Qt::Key_H), 0);
@@ -590,7 +577,9 @@ void TFormMain::setupMenus() {
     Trasse2 = item(CtrlKeys, "Trasse2", "Trasse 2", QKeySequence(Qt::CTRL | Qt::Key_2), 2);
     SwapTrasse = item(CtrlKeys, "SwapTrasse", "SwapTrasse", QKeySequence(Qt::CTRL | Qt::Key_0));
     mSound = item(CtrlKeys, "mSound", "Sound", QKeySequence(Qt::CTRL | Qt::Key_QuoteLeft));
-    mSound0 = item(CtrlKeys, "mSound0", "Sound", QKeySequence());
+    // Qt gives a key shared by two actions to neither, so the second item takes the key that
+    // sits left of 1 on a German keyboard.
+    mSound0 = item(CtrlKeys, "mSound0", "Sound", QKeySequence(Qt::CTRL | Qt::Key_AsciiCircum));
 
     connect(mStart, &QAction::triggered, this, [this] { mStartClick(); });
     connect(mSTOP1, &QAction::triggered, this, [this] { mSTOP1Click(); });
@@ -617,6 +606,8 @@ void TFormMain::setupMenus() {
     TVmode->setEnabled(false); // until a second screen is seen (StartTvMode)
     connect(TVmode, &QAction::triggered, this, [this] { TVmodeClick(); });
     connect(sbMon2, &QToolButton::clicked, this, [this] { sbMon2Click(); });
+    connect(bCFG, &QToolButton::clicked, this, [this] { bCFGClick(); });
+    connect(mConfig, &QAction::triggered, this, [this] { bCFGClick(); });
 }
 
 void TFormMain::setupTimers() {

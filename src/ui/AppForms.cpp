@@ -1,0 +1,55 @@
+#include "ui/AppForms.h"
+
+#include "ui/Cfg.h"
+#include "ui/FMain.h"
+#include "ui/FMonitor2.h"
+
+#include <exception>
+#include <QCoreApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
+
+TAppForms::TAppForms(TAppParts& parts, TDialogs* dialogs) {
+    FormMain = std::make_unique<TFormMain>(parts, dialogs);
+    Created << FormMain->objectName();
+    CfgDialog = new TCfgDialog(FormMain.get());
+    Created << CfgDialog->objectName();
+    // The info box joins here, between the settings dialog and the audience window.
+    FormMonitor2 = std::make_unique<TFormMonitor2>(FormMain.get());
+    FormMain->FormMonitor2 = FormMonitor2.get();
+    Created << FormMonitor2->objectName();
+}
+
+TAppForms::~TAppForms() {
+    FormMonitor2.reset();
+    FormMain.reset();
+}
+
+void TAppForms::StartTvMode() {
+    try {
+        // The audience window goes in front of a main window that is already there.
+        if (FormMain->Settings.MonitorOn) FormMain->show();
+        FormMain->StartTvMode();
+    } catch (const std::exception&) {
+        FormMain->Settings.MonitorOn = false;
+    }
+}
+
+bool InstallQtTranslation(const QLocale& locale) {
+    // One translator for the program's whole life; a second call replaces the first.
+    static QTranslator* translator = nullptr;
+    auto* next = new QTranslator(QCoreApplication::instance());
+    if (!next->load(locale, QStringLiteral("qtbase"), QStringLiteral("_"),
+                    QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        delete next;
+        return false;
+    }
+    if (translator) {
+        QCoreApplication::removeTranslator(translator);
+        delete translator;
+    }
+    translator = next;
+    QCoreApplication::installTranslator(translator);
+    return true;
+}
