@@ -37,19 +37,21 @@ void TAppForms::StartTvMode() {
 }
 
 bool InstallQtTranslation(const QLocale& locale) {
-    // One translator for the program's whole life; a second call replaces the first.
-    static QTranslator* translator = nullptr;
+    // One translator for the program's whole life: a later call replaces it, and a locale Qt
+    // has no translation for leaves Qt's own English.
+    static QTranslator* installed = nullptr;
+    if (installed) {
+        QCoreApplication::removeTranslator(installed);
+        delete installed;
+        installed = nullptr;
+    }
     auto* next = new QTranslator(QCoreApplication::instance());
     if (!next->load(locale, QStringLiteral("qtbase"), QStringLiteral("_"),
                     QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
         delete next;
         return false;
     }
-    if (translator) {
-        QCoreApplication::removeTranslator(translator);
-        delete translator;
-    }
-    translator = next;
-    QCoreApplication::installTranslator(translator);
+    installed = next;
+    QCoreApplication::installTranslator(installed);
     return true;
 }

@@ -19,7 +19,6 @@ void TFormMain::LoadSettings() {
            load.valuesRead >= 4 ? Settings.Height : height());
     ComPort->setPort(quint8(Settings.Port));
     SetTimeFormat(Settings.TimeFormat);
-    ApplyAutoTime();
     SetVid(Settings.Vid);
     SetTrackColor(0, Settings.Color1);
     SetTrackColor(1, Settings.Color2);
