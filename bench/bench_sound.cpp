@@ -97,8 +97,9 @@ int main(int argc, char** argv) {
             std::printf("%-26s START %.1f us, STOP1 %.1f us, STOP2 %.1f us\n",
                         "sounds on, first run", first.start[0], first.stop1[0], first.stop2[0]);
             Print("sounds on", TimeRuns(*w, runs));
-            std::printf("%-26s start cues %d, stop cues %d, beeps %d\n", "", w->Sounds->Played(CueStart),
-                        w->Sounds->Played(CueStop), w->Sounds->Beeps());
+            std::printf("%-26s start cues %d, stop cues %d, beeps %d\n", "",
+                        w->Sounds->Played(CueStart), w->Sounds->Played(CueStop),
+                        w->Sounds->Beeps());
             w->SortGrid1->setModified(false);
         }
         {

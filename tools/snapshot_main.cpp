@@ -1,10 +1,14 @@
 // Renders the main window offscreen in named states and writes one PNG per state.
 //   snapshot <out-dir> [state ...]   states: ready running finished qualifikation seconds
 //                                    tv tv-seconds tv-onetower (the audience window, 1920 x 1080)
+//                                    settings (the settings dialog over the main window)
 #include "core/TickCount.h"
+#include "input/Comms.h"
 #include "input/PortNames.h"
 #include "OffscreenScreens.h"
 #include "persist/SettingsGlue.h"
+#include "ui/Cfg.h"
+#include "ui/Dialogs.h"
 #include "ui/FMain.h"
 #include "ui/FMonitor2.h"
 #include "widgets/BitBtnWithColor.h"
@@ -38,12 +42,34 @@ TProtocolRows SampleRows() {
     return rows;
 }
 
+// Shows the program's own dialogs long enough to take their picture.
+class TPictureDialogs : public TDialogs {
+public:
+    QString dir;
+    bool ok = true;
+    bool AskYesNo(const QString&, const QString&) override { return false; }
+    void ShowMessage(const QString&, const QString&) override {}
+    QString OpenFileName(const QStringList&, int&, const QString&) override { return {}; }
+    QString SaveFileName(const QStringList&, int&, const QString&, const QString&) override {
+        return {};
+    }
+    void ShellOpen(const QString&) override {}
+    void ShellPrint(const QString&) override {}
+    int RunModal(QDialog& dialog) override;
+};
+
 bool Save(QWidget& w, const QString& dir, const QString& state) {
     QCoreApplication::processEvents();
     const QString file = dir + '/' + state + ".png";
     const bool ok = w.grab().save(file);
     std::printf("%s %s\n", ok ? "wrote" : "FAILED", qPrintable(file));
     return ok;
+}
+int TPictureDialogs::RunModal(QDialog& dialog) {
+    dialog.show();
+    ok = Save(dialog, dir, QStringLiteral("settings")) && ok;
+    dialog.hide();
+    return QDialog::Rejected;
 }
 } // namespace
 
@@ -63,7 +89,8 @@ int main(int argc, char** argv) {
     for (int i = 2; i < argc; ++i)
         states << QString::fromLocal8Bit(argv[i]);
     if (states.isEmpty())
-        states = {"ready", "running", "finished", "seconds", "tv", "tv-seconds", "tv-onetower"};
+        states = {"ready", "running",    "finished",    "seconds",
+                  "tv",    "tv-seconds", "tv-onetower", "settings"};
 
     // The pictures need no port, and probing the machine's (a console on /dev/ttyS0, an
     // adapter another program holds) would only disturb them.
@@ -75,7 +102,9 @@ int main(int argc, char** argv) {
     for (const QString& state : states) {
         settingsFile = settingsDir.filePath(state + ".conf"); // each state starts from defaults
         TAppParts parts(std::make_unique<QSettings>(settingsFile, QSettings::IniFormat));
-        TFormMain w(parts, nullptr);
+        TPictureDialogs pictures;
+        pictures.dir = out;
+        TFormMain w(parts, &pictures);
         w.SetVid(state == "qualifikation" ? 0 : state == "tv-onetower" ? 1 : 2);
         if (state == "seconds" || state == "tv-seconds") w.SetTimeFormat(0);
         w.LoadProtocolRows(SampleRows(), QStringLiteral("Stadtmeisterschaft"));
@@ -106,7 +135,20 @@ int main(int argc, char** argv) {
             clock.advance(2468);
             w.IssueCommand(w.mSTOP1);
         }
-        if (!tv) ok = Save(w, out, state) && ok;
+        if (state == "settings") {
+            // Two adapters found at start-up, the first one chosen; the second screen is there.
+            SetPortDeviceMap([](int n) {
+                return n == 1 || n == 3 ? QStringLiteral("/dev/ttyUSB%1").arg(n - 1) : QString();
+            });
+            w.PortMask = MakePortMask([](int n) { return n == 1 || n == 3; });
+            new TCfgDialog(&w);
+            w.ComPort->setPort(1);
+            w.bCFGClick();
+            ok = pictures.ok && ok;
+            SetPortDeviceMap([](int) { return QString(); });
+        } else if (!tv) {
+            ok = Save(w, out, state) && ok;
+        }
         if (w.IsRunning()) w.IssueCommand(w.Abruch1);
         w.SortGrid1->setModified(false);
     }

@@ -48,23 +48,27 @@ private slots:
         QTest::addColumn<QByteArray>("product");
         QTest::addColumn<bool>("usb");
         QTest::addColumn<QString>("name");
-        QTest::newRow("FTDI adapter") << "ttyUSB0" << "pci0/usb1/1-1/1-1:1.0/ttyUSB0"
-                                      << QByteArray("FTDI\n") << QByteArray("FT232R USB UART\n")
-                                      << true << "FTDI FT232R USB UART";
+        QTest::newRow("FTDI adapter")
+            << "ttyUSB0"
+            << "pci0/usb1/1-1/1-1:1.0/ttyUSB0" << QByteArray("FTDI\n")
+            << QByteArray("FT232R USB UART\n") << true << "FTDI FT232R USB UART";
         QTest::newRow("CDC modem, interface is the device link")
-            << "ttyACM0" << "pci0/usb1/1-2/1-2:1.0" << QByteArray("Arduino (www.arduino.cc)")
+            << "ttyACM0"
+            << "pci0/usb1/1-2/1-2:1.0" << QByteArray("Arduino (www.arduino.cc)")
             << QByteArray("0043") << true << "Arduino (www.arduino.cc) 0043";
         QTest::newRow("product names the maker already")
-            << "ttyUSB1" << "pci0/usb1/1-3/1-3:1.0/ttyUSB1" << QByteArray("Prolific")
+            << "ttyUSB1"
+            << "pci0/usb1/1-3/1-3:1.0/ttyUSB1" << QByteArray("Prolific")
             << QByteArray("Prolific USB-Serial Controller") << true
             << "Prolific USB-Serial Controller";
-        QTest::newRow("no product") << "ttyUSB2" << "pci0/usb1/1-4/1-4:1.0/ttyUSB2"
-                                    << QByteArray("Silicon Labs") << QByteArray() << true
-                                    << "Silicon Labs";
-        QTest::newRow("built-in port") << "ttyS0" << "pnp0/00:01/tty/ttyS0" << QByteArray()
-                                       << QByteArray() << false << "";
-        QTest::newRow("unknown to the kernel") << "ttyUSB7" << "" << QByteArray() << QByteArray()
-                                               << false << "";
+        QTest::newRow("no product") << "ttyUSB2"
+                                    << "pci0/usb1/1-4/1-4:1.0/ttyUSB2" << QByteArray("Silicon Labs")
+                                    << QByteArray() << true << "Silicon Labs";
+        QTest::newRow("built-in port")
+            << "ttyS0"
+            << "pnp0/00:01/tty/ttyS0" << QByteArray() << QByteArray() << false << "";
+        QTest::newRow("unknown to the kernel") << "ttyUSB7"
+                                               << "" << QByteArray() << QByteArray() << false << "";
     }
     void adapterName() {
         QFETCH(QString, tty);
@@ -91,9 +95,12 @@ private slots:
     void deviceText_data() {
         QTest::addColumn<QString>("device");
         QTest::addColumn<QString>("text");
-        QTest::newRow("mapped, adapter known") << "/dev/ttyUSB0" << "COM4 = /dev/ttyUSB0 (FTDI X)";
-        QTest::newRow("mapped, no adapter") << "/dev/ttyS9" << "COM4 = /dev/ttyS9";
-        QTest::newRow("no device") << "" << "COM4 = kein Gerät";
+        QTest::newRow("mapped, adapter known") << "/dev/ttyUSB0"
+                                               << "COM4 = /dev/ttyUSB0 (FTDI X)";
+        QTest::newRow("mapped, no adapter") << "/dev/ttyS9"
+                                            << "COM4 = /dev/ttyS9";
+        QTest::newRow("no device") << ""
+                                   << "COM4 = kein Gerät";
     }
     void deviceText() {
         QFETCH(QString, device);

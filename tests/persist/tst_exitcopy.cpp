@@ -24,13 +24,15 @@ private slots:
         QTest::addColumn<QString>("program");
         QTest::addColumn<QString>("data");
         QTest::addColumn<QStringList>("names");
-        QTest::newRow("installed") << "/usr/bin/veltaro" << "/home/op/.local/share/T"
-                                   << QStringList{"/usr/bin/veltaro.txt",
-                                                  "/home/op/.local/share/T/veltaro.txt"};
-        QTest::newRow("extension replaced") << "/opt/v/timer.exe" << "/d"
-                                            << QStringList{"/opt/v/timer.txt", "/d/timer.txt"};
-        QTest::newRow("no data folder") << "/opt/v/veltaro" << ""
-                                        << QStringList{"/opt/v/veltaro.txt"};
+        QTest::newRow("installed")
+            << "/usr/bin/veltaro"
+            << "/home/op/.local/share/T"
+            << QStringList{"/usr/bin/veltaro.txt", "/home/op/.local/share/T/veltaro.txt"};
+        QTest::newRow("extension replaced")
+            << "/opt/v/timer.exe"
+            << "/d" << QStringList{"/opt/v/timer.txt", "/d/timer.txt"};
+        QTest::newRow("no data folder") << "/opt/v/veltaro"
+                                        << "" << QStringList{"/opt/v/veltaro.txt"};
     }
     void candidates() {
         QFETCH(QString, program);
@@ -100,16 +102,27 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("filter");
         QTest::addColumn<QString>("result");
-        QTest::newRow("added") << "/p/2026-12-05_Paarrennen" << "Textdatei (*.txt)"
+        QTest::newRow("added") << "/p/2026-12-05_Paarrennen"
+                               << "Textdatei (*.txt)"
                                << "/p/2026-12-05_Paarrennen.txt";
-        QTest::newRow("HTML") << "/p/Lauf" << "Webseite (*.html)" << "/p/Lauf.html";
-        QTest::newRow("has one") << "/p/Lauf.txt" << "Webseite (*.html)" << "/p/Lauf.txt";
-        QTest::newRow("dot in the folder only") << "/p.d/Lauf" << "Textdatei (*.txt)"
+        QTest::newRow("HTML") << "/p/Lauf"
+                              << "Webseite (*.html)"
+                              << "/p/Lauf.html";
+        QTest::newRow("has one") << "/p/Lauf.txt"
+                                 << "Webseite (*.html)"
+                                 << "/p/Lauf.txt";
+        QTest::newRow("dot in the folder only") << "/p.d/Lauf"
+                                                << "Textdatei (*.txt)"
                                                 << "/p.d/Lauf.txt";
-        QTest::newRow("blank in the name") << "/p/Individuelles Klettern" << "Textdatei (*.txt)"
+        QTest::newRow("blank in the name") << "/p/Individuelles Klettern"
+                                           << "Textdatei (*.txt)"
                                            << "/p/Individuelles Klettern.txt";
-        QTest::newRow("unknown filter") << "/p/Lauf" << "Alle Dateien (*)" << "/p/Lauf";
-        QTest::newRow("empty name") << "" << "Textdatei (*.txt)" << "";
+        QTest::newRow("unknown filter") << "/p/Lauf"
+                                        << "Alle Dateien (*)"
+                                        << "/p/Lauf";
+        QTest::newRow("empty name") << ""
+                                    << "Textdatei (*.txt)"
+                                    << "";
     }
     void typeExtension() {
         QFETCH(QString, name);

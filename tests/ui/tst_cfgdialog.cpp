@@ -144,11 +144,16 @@ private slots:
         QTest::addColumn<int>("vid");
         QTest::addColumn<QString>("port");
         QTest::addColumn<QString>("enabled"); // alg1 alg2 alg3 timeout
-        QTest::newRow("Keine, two tracks") << 2 << "Keine" << "0000";
-        QTest::newRow("a port, two tracks") << 2 << "COM2" << "1111";
-        QTest::newRow("a port, one track") << 1 << "COM2" << "1101";
-        QTest::newRow("Keine, one track") << 1 << "Keine" << "0000";
-        QTest::newRow("a port, Qualifikation") << 0 << "COM2" << "1111";
+        QTest::newRow("Keine, two tracks") << 2 << "Keine"
+                                           << "0000";
+        QTest::newRow("a port, two tracks") << 2 << "COM2"
+                                            << "1111";
+        QTest::newRow("a port, one track") << 1 << "COM2"
+                                           << "1101";
+        QTest::newRow("Keine, one track") << 1 << "Keine"
+                                          << "0000";
+        QTest::newRow("a port, Qualifikation") << 0 << "COM2"
+                                               << "1111";
     }
     void portEnables() {
         QFETCH(int, vid);
@@ -181,14 +186,14 @@ private slots:
         QTest::addColumn<int>("closes");
         QTest::addColumn<int>("port");
         QTest::addColumn<bool>("connected");
-        QTest::newRow("another port") << QList<int>{1, 3} << 1 << true << false << "COM3" << 1
-                                      << 1 << 3 << true;
-        QTest::newRow("the same port again") << QList<int>{1, 3} << 3 << true << false << "COM3"
-                                             << 0 << 0 << 3 << true;
+        QTest::newRow("another port")
+            << QList<int>{1, 3} << 1 << true << false << "COM3" << 1 << 1 << 3 << true;
+        QTest::newRow("the same port again")
+            << QList<int>{1, 3} << 3 << true << false << "COM3" << 0 << 0 << 3 << true;
         QTest::newRow("the same port again, its open had failed")
             << QList<int>{1, 3} << 3 << false << true << "COM3" << 0 << 0 << 3 << false;
-        QTest::newRow("Keine closes") << QList<int>{1, 3} << 3 << true << false << "Keine" << 0
-                                      << 1 << 0 << false;
+        QTest::newRow("Keine closes")
+            << QList<int>{1, 3} << 3 << true << false << "Keine" << 0 << 1 << 0 << false;
         QTest::newRow("stored port gone: OK opens the last listed")
             << QList<int>{1, 3} << 8 << false << false << "" << 1 << 0 << 3 << true;
         QTest::newRow("a failed open is swallowed, the number kept")
@@ -226,8 +231,10 @@ private slots:
     void okPolarity_data() {
         QTest::addColumn<QString>("choice");
         QTest::addColumn<QString>("stored"); // Alg1 Alg2 Alg3 after OK
-        QTest::newRow("with a port") << "COM2" << "101";
-        QTest::newRow("Keine keeps them") << "Keine" << "010";
+        QTest::newRow("with a port") << "COM2"
+                                     << "101";
+        QTest::newRow("Keine keeps them") << "Keine"
+                                          << "010";
     }
     void okPolarity() {
         QFETCH(QString, choice);
@@ -355,8 +362,7 @@ private slots:
         QTest::addColumn<QStringList>("entries");
         QTest::addColumn<bool>("enabled");
         QTest::newRow("one display")
-            << QList<QRect>{QRect(0, 0, 1280, 1024)} << QStringList{"nicht angeschlossen"}
-            << false;
+            << QList<QRect>{QRect(0, 0, 1280, 1024)} << QStringList{"nicht angeschlossen"} << false;
         QTest::newRow("a TV to the right")
             << QList<QRect>{QRect(0, 0, 1280, 1024), QRect(1280, 0, 1024, 768)}
             << QStringList{"1=(0,0)-(1280,1024)", "2=(1280,0)-(1024,768)"} << true;
@@ -441,8 +447,10 @@ private slots:
     void portDevice_data() {
         QTest::addColumn<QString>("device"); // "" none, "missing" a path that is not there
         QTest::addColumn<QString>("expected");
-        QTest::newRow("gone") << "missing" << "COM2 = %1 – nicht vorhanden";
-        QTest::newRow("no device for the number") << "" << "COM2 = kein Gerät – nicht vorhanden";
+        QTest::newRow("gone") << "missing"
+                              << "COM2 = %1 – nicht vorhanden";
+        QTest::newRow("no device for the number") << ""
+                                                  << "COM2 = kein Gerät – nicht vorhanden";
     }
     void portDevice() {
         QFETCH(QString, device);

@@ -109,8 +109,8 @@ private slots:
             f.Key(Qt::Key_QuoteLeft, Qt::ControlModifier);
         QCOMPARE(f.w->Settings.isPlaySound, on);
         // The glyph shows the switch.
-        QCOMPARE(Glyph(f.w->sbSound), SoundGlyph(on).toImage().convertToFormat(
-                                          QImage::Format_ARGB32));
+        QCOMPARE(Glyph(f.w->sbSound),
+                 SoundGlyph(on).toImage().convertToFormat(QImage::Format_ARGB32));
         QVERIFY(SoundGlyph(true).toImage() != SoundGlyph(false).toImage());
         // The button does the same as the key.
         QTest::mouseClick(f.w->sbSound, Qt::LeftButton);

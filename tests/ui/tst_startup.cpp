@@ -25,16 +25,29 @@
 
 namespace {
 // The creation of the main window, step by step, as the program is to do it.
-const QStringList CreationSteps = {
-    "caption",         "paths",          "file types",
-    "settings",        "calendar, colours, sound state",
-    "auto-reset hint", "dialog filters", "load hint",
-    "sound files",     "competition mode",
-    "help",            "port probe",     "save dialog name",
-    "row delete key",  "date panel",     "monitor rule",
-    "open port",       "column titles",  "update controls",
-    "beam pictures",   "modified flag",  "language",
-    "pointer"};
+const QStringList CreationSteps = {"caption",
+                                   "paths",
+                                   "file types",
+                                   "settings",
+                                   "calendar, colours, sound state",
+                                   "auto-reset hint",
+                                   "dialog filters",
+                                   "load hint",
+                                   "sound files",
+                                   "competition mode",
+                                   "help",
+                                   "port probe",
+                                   "save dialog name",
+                                   "row delete key",
+                                   "date panel",
+                                   "monitor rule",
+                                   "open port",
+                                   "column titles",
+                                   "update controls",
+                                   "beam pictures",
+                                   "modified flag",
+                                   "language",
+                                   "pointer"};
 
 // A pseudo-terminal: a character device that a port probe finds.
 struct TPty {
@@ -113,8 +126,7 @@ private slots:
         QCOMPARE(watch.seen, CreationSteps);
         // Settings are read before anything uses them; the mode is not yet applied.
         QCOMPARE(before["settings"], QString("vid=0 tracks=2 mask=0 open=0 hint= titles="));
-        QCOMPARE(before["auto-reset hint"],
-                 QString("vid=1 tracks=2 mask=0 open=0 hint= titles="));
+        QCOMPARE(before["auto-reset hint"], QString("vid=1 tracks=2 mask=0 open=0 hint= titles="));
         // The mode sets the track count before the probe, the probe comes before the opening,
         // the titles after it.
         QCOMPARE(before["port probe"],
@@ -229,8 +241,8 @@ private slots:
         QFile blocker(f.dir.filePath("bin"));
         QVERIFY(blocker.open(QIODevice::WriteOnly));
         blocker.close();
-        f.w->ProgramFile = programFolderWritable ? f.dir.filePath("veltaro")
-                                                 : f.dir.filePath("bin/veltaro");
+        f.w->ProgramFile =
+            programFolderWritable ? f.dir.filePath("veltaro") : f.dir.filePath("bin/veltaro");
         const QString data = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
         const QString expected =
             programFolderWritable ? f.dir.filePath("veltaro.txt") : data + "/veltaro.txt";
@@ -258,9 +270,8 @@ private slots:
         QFETCH(QMargins, frame);
         QFETCH(bool, maximised);
         const QRect normal(300, 200, 893, 495); // the client, as the operator left it
-        const QRect client = maximised ? QRect(QPoint(frame.left(), frame.top()),
-                                               QSize(1904, 1000))
-                                       : normal;
+        const QRect client =
+            maximised ? QRect(QPoint(frame.left(), frame.top()), QSize(1904, 1000)) : normal;
         const QRect stored =
             StoredWindowBounds(client, client.marginsAdded(frame), maximised ? normal : QRect());
         QCOMPARE(stored.size(), normal.size());
@@ -295,10 +306,18 @@ private slots:
         QTest::addColumn<QString>("yes");
         QTest::addColumn<QString>("no");
         QTest::addColumn<QString>("cancel");
-        QTest::newRow("German") << "de_DE" << true << "&Ja" << "&Nein" << "&Abbrechen";
-        QTest::newRow("Austrian German") << "de_AT" << true << "&Ja" << "&Nein" << "&Abbrechen";
-        QTest::newRow("French") << "fr_FR" << true << "&Oui" << "&Non" << "&Annuler";
-        QTest::newRow("no translation") << "xx_XX" << false << "&Yes" << "&No" << "&Cancel";
+        QTest::newRow("German") << "de_DE" << true << "&Ja"
+                                << "&Nein"
+                                << "&Abbrechen";
+        QTest::newRow("Austrian German") << "de_AT" << true << "&Ja"
+                                         << "&Nein"
+                                         << "&Abbrechen";
+        QTest::newRow("French") << "fr_FR" << true << "&Oui"
+                                << "&Non"
+                                << "&Annuler";
+        QTest::newRow("no translation") << "xx_XX" << false << "&Yes"
+                                        << "&No"
+                                        << "&Cancel";
     }
     void qtTranslation() {
         QFETCH(QString, locale);
@@ -318,6 +337,39 @@ private slots:
         InstallQtTranslation(QLocale::c());
     }
 
+    // --- the newcomer's sample ----------------------------------------------------------------
+    // The sample start list loads as README says: 16 climbers in two classes, titles first,
+    // and two heats run with the keys.
+    void sampleStartList() {
+        TWindowFixture f;
+        f.w->SetVid(2);
+        f.w->cbVidChange();
+        f.dialogs.openNames << QStringLiteral(VELTARO_TEST_SOURCE_DIR
+                                              "/../examples/Startliste.txt");
+        f.Key(Qt::Key_O, Qt::ControlModifier);
+        QCOMPARE(f.w->cbBuhn1->count(), 16);
+        QCOMPARE(f.w->SortGrid1->Cells(Col::Name, 0), QString("Name, Vorname"));
+        QSet<QString> classes;
+        for (int r = 1; r < f.w->SortGrid1->RowCount(); ++r)
+            classes << f.w->SortGrid1->Cells(Col::Klasse, r);
+        QCOMPARE(classes, (QSet<QString>{"Damen", "Herren"}));
+        QCOMPARE(f.w->SortGrid1->Cells(Col::Ort, 7), QString("München"));
+        for (int heat = 0; heat < 2; ++heat) {
+            f.Key(Qt::Key_F8);
+            f.clock.advance(6543 + heat * 1000);
+            f.Key(Qt::Key_F4);
+            f.clock.advance(210);
+            f.Key(Qt::Key_F6);
+            f.Key(Qt::Key_F9);
+        }
+        int times = 0;
+        for (int r = 1; r < f.w->SortGrid1->RowCount(); ++r)
+            for (int c = Col::Turm1; c <= Col::Turm6; ++c)
+                if (!f.w->SortGrid1->Cells(c, r).trimmed().isEmpty()) ++times;
+        QCOMPARE(times, 4); // two heats on two tracks
+        f.w->SortGrid1->setModified(false);
+    }
+
     // --- file dialogs -------------------------------------------------------------------------
     // A typed name without an extension gets the chosen type's.
     void saveExtension_data() {
@@ -330,8 +382,8 @@ private slots:
             << "2026-12-05_Paarrennen" << 2 << "2026-12-05_Paarrennen.html";
         QTest::newRow("text, with one") << "Ergebnis.txt" << 1 << "Ergebnis.txt";
         QTest::newRow("other extension kept") << "Ergebnis.csv" << 1 << "Ergebnis.csv";
-        QTest::newRow("blank in the name") << "2026-12-05_Individuelles Klettern" << 1
-                                           << "2026-12-05_Individuelles Klettern.txt";
+        QTest::newRow("blank in the name")
+            << "2026-12-05_Individuelles Klettern" << 1 << "2026-12-05_Individuelles Klettern.txt";
     }
     void saveExtension() {
         QFETCH(QString, typed);
@@ -358,8 +410,7 @@ private slots:
         // First the program's folder (writable here).
         f.dialogs.openNames << fileA;
         f.Key(Qt::Key_O, Qt::ControlModifier);
-        QCOMPARE(f.dialogs.openFolders.value(0),
-                 QFileInfo(f.w->ProgramFile).absolutePath());
+        QCOMPARE(f.dialogs.openFolders.value(0), QFileInfo(f.w->ProgramFile).absolutePath());
         QCOMPARE(f.w->cbBuhn1->count(), 3);
         // Saving starts in the folder just loaded from, with the proposed name.
         f.dialogs.saveNames << b.filePath("Ergebnis");
