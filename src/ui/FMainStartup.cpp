@@ -145,5 +145,7 @@ void TFormMain::PlacePointerOnLoad() {
 
 void TFormMain::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
-    if (m_pointerPending) PlacePointerOnLoad();
+    // Once the window system has placed the window (and its frame) on the screen.
+    if (m_pointerPending)
+        QMetaObject::invokeMethod(this, &TFormMain::PlacePointerOnLoad, Qt::QueuedConnection);
 }
