@@ -6,8 +6,16 @@
 
 #include <QApplication>
 #include <QLocale>
+#ifdef Q_OS_WIN
+#include "app/HtmlHelpWin32.h"
+#endif
 
 int main(int argc, char** argv) {
+#ifdef Q_OS_WIN
+    // The help viewer is loaded before anything else, as the help system's own start-up;
+    // without it the program runs on without help.
+    HtmlHelpLoad();
+#endif
     QApplication app(argc, argv);
     // The per-user data folder (where the exit copy goes when the program's own folder is
     // not writable) is named after these.
@@ -24,5 +32,8 @@ int main(int argc, char** argv) {
         rc = app.exec();
         forms.FormMain->Shutdown();
     } // the main window writes the settings and closes the port as it goes
+#ifdef Q_OS_WIN
+    HtmlHelpUnload();
+#endif
     return rc;
 }

@@ -1,6 +1,7 @@
 #include "ui/AppForms.h"
 
 #include "ui/Cfg.h"
+#include "ui/FInfo.h"
 #include "ui/FMain.h"
 #include "ui/FMonitor2.h"
 
@@ -15,7 +16,8 @@ TAppForms::TAppForms(TAppParts& parts, TDialogs* dialogs) {
     Created << FormMain->objectName();
     CfgDialog = new TCfgDialog(FormMain.get());
     Created << CfgDialog->objectName();
-    // The info box joins here, between the settings dialog and the audience window.
+    FormMain->CreateInfoBox();
+    Created << FormMain->FormInfo->objectName();
     FormMonitor2 = std::make_unique<TFormMonitor2>(FormMain.get());
     FormMain->FormMonitor2 = FormMonitor2.get();
     Created << FormMonitor2->objectName();

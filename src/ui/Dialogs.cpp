@@ -1,8 +1,10 @@
 #include "ui/Dialogs.h"
 
 #include "persist/FileTypes.h"
+#include "widgets/QtColors.h"
 
 #include <QApplication>
+#include <QColorDialog>
 #include <QDesktopServices>
 #include <QDialog>
 #include <QFile>
@@ -53,6 +55,13 @@ public:
         const int chosen = int(filters.indexOf(dialog.selectedNameFilter()));
         if (chosen >= 0) filterIndex = chosen + 1;
         return dialog.selectedFiles().constFirst();
+    }
+    bool ChooseColor(TColor& colour) override {
+        const QColor chosen =
+            QColorDialog::getColor(ToQColor(colour), QApplication::activeWindow());
+        if (!chosen.isValid()) return false;
+        colour = FromQColor(chosen);
+        return true;
     }
     void ShellOpen(const QString& fileOrUrl) override {
         const QUrl url =

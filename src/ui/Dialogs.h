@@ -1,6 +1,8 @@
 #pragma once
 // Everything the main window asks the operator, or hands to the desktop, goes
 // through this interface so tests can answer instead of a person.
+#include "core/Colors.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -24,6 +26,12 @@ public:
     // Shows one of the program's own dialogs modally and returns its result (QDialog::Accepted
     // or Rejected). Answerers that know no better run it as the operator would.
     virtual int RunModal(QDialog& dialog);
+    // The colour dialog preset to colour; true and the chosen colour on OK, false on Cancel.
+    // Answerers that have no colours to give cancel.
+    virtual bool ChooseColor(TColor& colour) {
+        (void)colour;
+        return false;
+    }
     // The desktop's "open" / "print" of a document (an HTML page, a web address).
     virtual void ShellOpen(const QString& fileOrUrl) = 0;
     virtual void ShellPrint(const QString& file) = 0;

@@ -29,6 +29,7 @@
 #include <QStringList>
 #include <QVector>
 
+class QCalendarWidget;
 class QCheckBox;
 class QComboBox;
 class QFrame;
@@ -44,7 +45,9 @@ class TCfgDialog;
 class TComPort;
 class TDialogs;
 class TDigit;
+class TFormInfo;
 class TFormMonitor2;
+class THelp;
 class TImageLS;
 class TSoundCues;
 
@@ -248,6 +251,23 @@ public:
     void LayoutWindow();
     TColor TrackColor(int track) const;
     void SetTrackColor(int track, TColor c);
+    void ShapeMouseDown(int track); // the colour dialog for a track's square
+    void TimerDateTimer();
+    void PanelDateClick(); // opens (or re-places) the calendar
+    void CalendarClose();
+    void LogoClick();        // the maker's web page
+    void bInfoClick();       // the info box, modal
+    void bHelpClick();       // the help's table of contents
+    void UpdateHelpButton(); // bHelp follows whether the help exists
+    QLabel* ImageTop;        // the upper strip's stretched picture
+    std::array<QLabel*, 3> LabelLogo{}, LabelLogoShadow{};
+    QFrame* PanelCal;
+    QCalendarWidget* MonthCalendar1;
+    QToolButton* bCalClose;
+    QLabel* LabelCalClose;
+    TFormInfo* FormInfo = nullptr; // the info box: made after the settings dialog (AppForms.h)
+    THelp* Help;
+    void CreateInfoBox();
 
     // --- TV mode (ui/TvMode.cpp) ----------------------------------------------------------
     QPointer<TFormMonitor2> FormMonitor2; // the audience window; null until it is created
@@ -290,12 +310,13 @@ private:
     void setupSounds();
     void FormCreate();
     void StartupStep(const QString& name);
-    void SetUpCalendar();    // the date panel's calendar shows today (with the date panel)
-    void SetUpHelp();        // the help and its button (with the help window)
-    void RefreshDatePanel(); // the date panel's text (with the date panel)
     void ApplyMonitorRule();
     void PlacePointerOnLoad();
     bool m_pointerPending = false; // the pointer goes onto sbLoad once the window is shown
+    void setupTopStrip();
+    void setupCalendar();
+    void setupStatusBar();
+    void LayoutMiddleColumn();
     void SetCommandEnabled(TBitBtnWithColor* button, QAction* item, bool enabled,
                            TColor faceWhenEnabled);
 };

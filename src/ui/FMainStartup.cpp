@@ -4,16 +4,20 @@
 // (the dialog is made after this window, see AppForms.h).
 #include "input/Comms.h"
 #include "input/PortNames.h"
+#include "ui/FInfo.h"
 #include "ui/FMain.h"
+#include "ui/WindowLayout.h"
 #include "widgets/BeamImage.h"
 #include "widgets/SortGrid.h"
 
+#include <QCalendarWidget>
 #include <QCoreApplication>
 #include <QCursor>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QStandardPaths>
+#include <QTimer>
 #include <QToolButton>
 
 std::function<void(TFormMain&, const QString&)> TFormMain::StartupObserver;
@@ -43,7 +47,7 @@ void TFormMain::FormCreate() {
     LoadSettings();
 
     StartupStep(QStringLiteral("calendar, colours, sound state"));
-    SetUpCalendar();
+    MonthCalendar1->setSelectedDate(WallClockNow().date());
     SetTrackColor(0, Settings.Color1);
     SetTrackColor(1, Settings.Color2);
     ShowSoundState();
@@ -65,7 +69,7 @@ void TFormMain::FormCreate() {
     cbVidChange();
 
     StartupStep(QStringLiteral("help"));
-    SetUpHelp();
+    UpdateHelpButton(); // the help file itself is found by the help (Help.h)
 
     StartupStep(QStringLiteral("port probe"));
     PortMask = ProbePorts();
@@ -83,7 +87,8 @@ void TFormMain::FormCreate() {
         QKeySequence(QKeyCombination(Qt::ControlModifier | Qt::KeypadModifier, Qt::Key_Minus)));
 
     StartupStep(QStringLiteral("date panel"));
-    RefreshDatePanel();
+    TimerDateTimer();
+    TimerDate->start();
 
     StartupStep(QStringLiteral("monitor rule"));
     ApplyMonitorRule();
@@ -118,11 +123,11 @@ void TFormMain::FormCreate() {
     PlacePointerOnLoad();
 }
 
-// The date panel, its calendar and the help belong to the window's layout and the help
-// window; until they are here these steps hold their place in the order.
-void TFormMain::SetUpCalendar() {}
-void TFormMain::SetUpHelp() {}
-void TFormMain::RefreshDatePanel() {}
+void TFormMain::CreateInfoBox() {
+    if (FormInfo) return;
+    FormInfo = new TFormInfo(this);
+    FormInfo->OnOpenUrl = [this](const QString& url) { Dialogs->ShellOpen(url); };
+}
 
 void TFormMain::ApplyMonitorRule() {
     // The audience window can only be on a display that is there.

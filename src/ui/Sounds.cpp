@@ -3,6 +3,7 @@
 
 #include "persist/SettingsStore.h"
 #include "ui/FMain.h"
+#include "ui/Pictures.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -10,8 +11,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QMenu>
-#include <QPainter>
-#include <QPainterPath>
 #include <QSoundEffect>
 #include <QToolButton>
 #include <QUrl>
@@ -27,42 +26,16 @@ QStringList CueFolders() {
     return folders;
 }
 
+QIcon SoundPicture(bool on) {
+    return Picture(on ? QStringLiteral("sound-on") : QStringLiteral("sound-off"));
+}
+
 QString FindCueFile(const QString& fileName, const QStringList& folders) {
     for (const QString& folder : folders) {
         const QFileInfo f(QDir(folder).filePath(fileName));
         if (f.isFile()) return f.absoluteFilePath();
     }
     return {};
-}
-
-QPixmap SoundGlyph(bool on) {
-    QPixmap pm(31, 31);
-    pm.fill(Qt::transparent);
-    QPainter p(&pm);
-    p.setRenderHint(QPainter::Antialiasing);
-    QPainterPath speaker;
-    speaker.moveTo(4, 12);
-    speaker.lineTo(9, 12);
-    speaker.lineTo(16, 5);
-    speaker.lineTo(16, 26);
-    speaker.lineTo(9, 19);
-    speaker.lineTo(4, 19);
-    speaker.closeSubpath();
-    p.setPen(QPen(QColor(40, 40, 40), 1.5));
-    p.setBrush(on ? QColor(60, 60, 60) : QColor(150, 150, 150));
-    p.drawPath(speaker);
-    p.setBrush(Qt::NoBrush);
-    if (on) {
-        p.setPen(QPen(QColor(0, 110, 0), 2));
-        p.drawArc(QRectF(13, 10, 8, 11), -60 * 16, 120 * 16);
-        p.drawArc(QRectF(12, 6, 14, 19), -60 * 16, 120 * 16);
-        p.drawArc(QRectF(11, 2, 19, 27), -60 * 16, 120 * 16);
-    } else {
-        p.setPen(QPen(QColor(200, 0, 0), 2.5));
-        p.drawLine(QPointF(19, 10), QPointF(28, 21));
-        p.drawLine(QPointF(28, 10), QPointF(19, 21));
-    }
-    return pm;
 }
 
 TSoundCues::TSoundCues(QObject* parent) : QObject(parent) {}
@@ -112,9 +85,6 @@ void TFormMain::setupSounds() {
         a->setCheckable(true);
     connect(mSound1, &QAction::triggered, this, [this] { mSound1Click(); });
     connect(mSound2, &QAction::triggered, this, [this] { mSound2Click(); });
-    sbSound->setToolTip(QStringLiteral("[Ctrl+`] Sound"));
-    sbSound->setToolButtonStyle(Qt::ToolButtonIconOnly);
-    sbSound->setIconSize(QSize(31, 31));
     sbSound->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(sbSound, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& p) { PopupMenuSound->popup(sbSound->mapToGlobal(p)); });
@@ -147,7 +117,7 @@ void TFormMain::mSound2Click() {
 }
 
 void TFormMain::ShowSoundState() {
-    sbSound->setIcon(QIcon(SoundGlyph(Settings.isPlaySound)));
+    sbSound->setIcon(SoundPicture(Settings.isPlaySound));
     mSound1->setChecked(Settings.isPlaySound1);
     mSound2->setChecked(Settings.isPlaySound2);
 }

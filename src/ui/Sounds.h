@@ -2,8 +2,8 @@
 // The start and stop cues: two short wave files played without waiting, so that no cue can
 // delay a START or STOP. A machine without sound plays nothing and is not slowed down.
 #include <array>
+#include <QIcon>
 #include <QObject>
-#include <QPixmap>
 #include <QStringList>
 
 class QSoundEffect;
@@ -17,8 +17,8 @@ QStringList CueFolders();
 // The cue's file in the first folder that has it; empty when none does.
 QString FindCueFile(const QString& fileName, const QStringList& folders);
 
-// sbSound's glyph, 31 x 31: a loudspeaker with sound waves when on, crossed out when off.
-QPixmap SoundGlyph(bool on);
+// sbSound's picture: a loudspeaker sounding when on, silent when off.
+QIcon SoundPicture(bool on);
 
 class TSoundCues : public QObject {
     Q_OBJECT

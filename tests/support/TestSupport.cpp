@@ -36,6 +36,13 @@ int TScriptedDialogs::RunModal(QDialog& dialog) {
     return result;
 }
 
+bool TScriptedDialogs::ChooseColor(TColor& colour) {
+    colourPresets << colour;
+    if (colourAnswers.isEmpty()) return false;
+    colour = colourAnswers.takeFirst();
+    return true;
+}
+
 #include "persist/SettingsGlue.h"
 #include "ui/Cfg.h"
 
@@ -75,7 +82,9 @@ void TWindowFixture::Open(bool show) {
     parts = std::make_unique<TAppParts>(
         std::make_unique<QSettings>(SettingsFile(), QSettings::IniFormat));
     w = std::make_unique<TFormMain>(*parts, &dialogs);
-    new TCfgDialog(w.get()); // the second form of the program, as the entry point makes it
+    // The program's other forms, made after the main window as the entry point makes them.
+    new TCfgDialog(w.get());
+    w->CreateInfoBox();
     if (show) {
         w->show();
         w->activateWindow();

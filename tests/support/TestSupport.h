@@ -22,6 +22,8 @@ public:
     // the operator would; without it they are cancelled.
     std::function<int(QDialog&)> onModal;
     int modalRuns = 0;
+    QList<TColor> colourAnswers; // consumed front first; Cancel when empty
+    QList<TColor> colourPresets; // the colour each colour dialog opened with
 
     bool AskYesNo(const QString& text, const QString& caption) override;
     void ShowMessage(const QString& text, const QString& caption) override;
@@ -30,6 +32,7 @@ public:
     QString SaveFileName(const QStringList& filters, int& filterIndex, const QString& folder,
                          const QString& proposedName) override;
     int RunModal(QDialog& dialog) override;
+    bool ChooseColor(TColor& colour) override;
     void ShellOpen(const QString& fileOrUrl) override { shellOpened << fileOrUrl; }
     void ShellPrint(const QString& file) override { shellPrinted << file; }
 };

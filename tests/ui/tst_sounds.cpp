@@ -29,8 +29,11 @@ struct TCueFolder {
     }
 };
 
+QImage Image(const QIcon& icon) {
+    return icon.pixmap(31, 31).toImage().convertToFormat(QImage::Format_ARGB32);
+}
 QImage Glyph(const QToolButton* b) {
-    return b->icon().pixmap(31, 31).toImage().convertToFormat(QImage::Format_ARGB32);
+    return Image(b->icon());
 }
 } // namespace
 
@@ -109,9 +112,8 @@ private slots:
             f.Key(Qt::Key_QuoteLeft, Qt::ControlModifier);
         QCOMPARE(f.w->Settings.isPlaySound, on);
         // The glyph shows the switch.
-        QCOMPARE(Glyph(f.w->sbSound),
-                 SoundGlyph(on).toImage().convertToFormat(QImage::Format_ARGB32));
-        QVERIFY(SoundGlyph(true).toImage() != SoundGlyph(false).toImage());
+        QCOMPARE(Glyph(f.w->sbSound), Image(SoundPicture(on)));
+        QVERIFY(Image(SoundPicture(true)) != Image(SoundPicture(false)));
         // The button does the same as the key.
         QTest::mouseClick(f.w->sbSound, Qt::LeftButton);
         QCOMPARE(f.w->Settings.isPlaySound, !on);
@@ -144,8 +146,7 @@ private slots:
         QCOMPARE(f.w->Settings.isPlaySound, masterOn);
         QCOMPARE(f.w->mSound1->isChecked(), item != 1);
         QCOMPARE(f.w->mSound2->isChecked(), item != 2);
-        QCOMPARE(Glyph(f.w->sbSound),
-                 SoundGlyph(masterOn).toImage().convertToFormat(QImage::Format_ARGB32));
+        QCOMPARE(Glyph(f.w->sbSound), Image(SoundPicture(masterOn)));
     }
 
     // --- the files ------------------------------------------------------------------------
