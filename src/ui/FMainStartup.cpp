@@ -4,6 +4,7 @@
 // (the dialog is made after this window, see AppForms.h).
 #include "input/Comms.h"
 #include "input/PortNames.h"
+#include "ui/Dialogs.h"
 #include "ui/FInfo.h"
 #include "ui/FMain.h"
 #include "ui/WindowLayout.h"

@@ -299,28 +299,6 @@ private slots:
         QCOMPARE(t.f.w->LabMin1->isVisibleTo(t.f.w.get()), !ok);
     }
 
-    void spinRanges_data() {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<int>("lo");
-        QTest::addColumn<int>("hi");
-        QTest::newRow("runs") << "seZabegov" << 1 << 6;
-        QTest::newRow("auto reset") << "seAuto0" << 1 << 99;
-        QTest::newRow("class column") << "seKlass" << 0 << 5;
-        QTest::newRow("lock-out") << "seTimeout" << 1 << 999;
-    }
-    void spinRanges() {
-        QFETCH(QString, name);
-        QFETCH(int, lo);
-        QFETCH(int, hi);
-        TCfgFixture t({}, 0);
-        auto* spin = t.d().findChild<QSpinBox*>(name);
-        QVERIFY(spin);
-        spin->setValue(lo - 1);
-        QCOMPARE(spin->value(), lo);
-        spin->setValue(hi + 1000);
-        QCOMPARE(spin->value(), hi);
-    }
-
     // A title the operator cleared in the protocol comes back on OK.
     void clearedTitle_data() {
         QTest::addColumn<int>("col");

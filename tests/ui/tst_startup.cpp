@@ -7,6 +7,7 @@
 #include "TestSupport.h"
 #include "ui/AppForms.h"
 #include "ui/Cfg.h"
+#include "ui/FInfo.h"
 #include "ui/FMain.h"
 #include "ui/FMonitor2.h"
 #include "widgets/SortGrid.h"
@@ -16,9 +17,11 @@
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QToolButton>
 #include <QtTest>
 #include <unistd.h>
@@ -152,7 +155,7 @@ private slots:
         TAppParts parts(std::make_unique<QSettings>(dir.filePath("s.conf"), QSettings::IniFormat));
         TScriptedDialogs dialogs;
         TAppForms forms(parts, &dialogs);
-        QCOMPARE(forms.Created, (QStringList{"FormMain", "CfgDialog", "FormMonitor2"}));
+        QCOMPARE(forms.Created, (QStringList{"FormMain", "CfgDialog", "FormInfo", "FormMonitor2"}));
         QCOMPARE(forms.FormMain->CfgDialog, forms.CfgDialog);
         QCOMPARE(forms.FormMain->FormMonitor2.data(), forms.FormMonitor2.get());
         QStringList ports;
@@ -248,7 +251,14 @@ private slots:
             programFolderWritable ? f.dir.filePath("veltaro.txt") : data + "/veltaro.txt";
         QFile::remove(data + "/veltaro.txt");
         QCOMPARE(f.w->ExitCopyName(), expected);
-        QVERIFY(f.w->ExitCopyInfo().contains(QDir::toNativeSeparators(expected)));
+        // The info box (F3) tells the operator where that is.
+        QString shown;
+        QTimer::singleShot(0, f.w.get(), [&] {
+            shown = f.w->FormInfo->MemoInfo->toPlainText();
+            f.w->FormInfo->reject();
+        });
+        f.Key(Qt::Key_F3);
+        QVERIFY2(shown.contains(QDir::toNativeSeparators(expected)), qPrintable(shown));
         f.Load(2, ParticipantRows(2));
         f.w->Shutdown();
         QCOMPARE(f.w->ExitCopyWritten, expected);
