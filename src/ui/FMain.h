@@ -284,7 +284,6 @@ public:
     void ShutdownStep(const QString& name);
     QString ProgramFile;               // the program file the paths below derive from
     QString DocTemplatePath;           // the document export's template beside the program
-    QString HelpFile;                  // the program's path with the extension ".chm"
     QString ExitCopyName() const;      // where the exit copy goes: beside the program when possible
     QStringList ExitCopyNames() const; // beside the program, then the user's data folder
     QString ExitCopyWritten;           // where the last exit copy went ("" if nowhere)

@@ -34,12 +34,11 @@ void TFormMain::FormCreate() {
     setWindowTitle(QStringLiteral("TL-Veltaro 1.9"));
 
     StartupStep(QStringLiteral("paths"));
-    // The settings key was made with the parts (SettingsGlue.h); the rest derive from here.
+    // The settings key was made with the parts (SettingsGlue.h), the help file is found by the
+    // help (Help.h); the rest derive from here.
     ProgramFile = QCoreApplication::applicationFilePath();
     const QFileInfo program(ProgramFile);
     DocTemplatePath = program.absolutePath() + QStringLiteral("/Protokollvorlage.doc");
-    HelpFile = program.absolutePath() + QLatin1Char('/') + program.completeBaseName() +
-               QStringLiteral(".chm");
 
     StartupStep(QStringLiteral("file types"));
     ReadFileTypes();
