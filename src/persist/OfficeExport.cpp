@@ -1,6 +1,7 @@
 #include "persist/OfficeExport.h"
 
 #include "core/TimeFormat.h"
+#include "persist/OfficeStandIn.h"
 
 #include <cmath>
 #include <QDate>
@@ -26,6 +27,22 @@ TAutoPtr TAutoObject::GetObject(const QString& name, const TAutoArgs& args) {
 
 TAutoPtr TAutoObject::CallObject(const QString& name, const TAutoArgs& args) {
     return AutoObjectOf(Call(name, args), name);
+}
+
+QString SpreadsheetFileExtension() {
+#ifdef Q_OS_WIN
+    return QStringLiteral("xls");
+#else
+    return StandInSpreadsheetExtension();
+#endif
+}
+
+QString DocumentFileExtension() {
+#ifdef Q_OS_WIN
+    return QStringLiteral("doc");
+#else
+    return StandInDocumentExtension();
+#endif
 }
 
 QString PadTime(const QString& text) {

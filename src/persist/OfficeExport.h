@@ -33,6 +33,11 @@ QString ShortenTime(const QString& text);
 // system's decimal separator, a date as dd.MM.yyyy (a time of day added when it has one).
 QString AutoValueText(const QVariant& value);
 
+// The extensions of the files the spreadsheet and document servers write: the office suite's
+// own formats on Windows, our stand-ins' .xlsx and .docx elsewhere (persist/OfficeStandIn.h).
+QString SpreadsheetFileExtension();
+QString DocumentFileExtension();
+
 // The maker named as the workbook's author.
 inline QString WorkbookAuthor() {
     return QStringLiteral("Veltaro (Tavoleno)");

@@ -1,5 +1,7 @@
 // Saving, loading and publishing the protocol from the main window.
 #include "core/Participants.h"
+#include "core/Platform.h"
+#include "persist/FileTypes.h"
 #include "persist/ProtocolHtml.h"
 #include "persist/ProtocolText.h"
 #include "persist/SettingsGlue.h"
@@ -26,24 +28,25 @@ QString TypeDescription(const char* classKey, const QString& builtIn) {
 #endif
     return builtIn;
 }
-
-QString TextFilter() {
-    return TypeDescription("txtfile", QStringLiteral("Textdatei")) + " (*.txt)";
-}
-QString HtmlFilter() {
-    return TypeDescription("htmlfile", QStringLiteral("Webseite")) + " (*.html)";
-}
 } // namespace
 
-// The spreadsheet type only where a spreadsheet server is; the document type always (an export
-// without its server fails as the document button's does).
+void TFormMain::ReadFileTypes() {
+    const TFileTypes builtIn;
+    FileTypes.spreadsheet = TypeDescription("Excel.Application", builtIn.spreadsheet);
+    FileTypes.text = TypeDescription("txtfile", builtIn.text);
+    FileTypes.document = TypeDescription("Word.Document", builtIn.document);
+    FileTypes.html = TypeDescription("htmlfile", builtIn.html);
+}
+
+bool TFormMain::SpreadsheetOffered() const {
+    return OfficeServerAvailable(QStringLiteral("Excel.Application"));
+}
+
 QStringList TFormMain::OpenFilters() const {
-    QStringList filters;
-    if (OfficeServerAvailable(QStringLiteral("Excel.Application"))) filters << SpreadsheetFilter();
-    return filters << TextFilter();
+    return OpenDialogFilters;
 }
 QStringList TFormMain::SaveFilters() const {
-    return OpenFilters() << DocumentFilter() << HtmlFilter();
+    return SaveDialogFilters;
 }
 
 QString TFormMain::DefaultExportName() const {
@@ -148,11 +151,16 @@ void TFormMain::sbLoadClick() {
     if (!Run->CanLoad()) return;
     QStringList filters = OpenFilters();
     int index = std::clamp(Settings.FilterInd, 1, int(filters.size()));
-    const QString name =
-        Dialogs->OpenFileName(filters, index, QCoreApplication::applicationDirPath());
+    // The dialog starts on the file chosen last, or else in the folder used last.
+    const QString start = !LastOpenName.isEmpty() && QFileInfo(LastOpenName).dir().exists()
+                              ? LastOpenName
+                              : LastFolder;
+    const QString name = Dialogs->OpenFileName(filters, index, start);
     if (name.isEmpty()) return;
+    LastOpenName = QFileInfo(name).absoluteFilePath();
+    LastFolder = QFileInfo(name).absolutePath();
     QCoreApplication::processEvents(); // the dialog disappears before the reading starts
-    if (filters.value(index - 1) == SpreadsheetFilter()) {
+    if (SpreadsheetOffered() && filters.value(index - 1) == SpreadsheetFilter(FileTypes)) {
         ReadSpreadsheet(name);
         return;
     }
@@ -186,33 +194,40 @@ void TFormMain::RestoreDummyRow() {
 void TFormMain::sbSaveClick() {
     const QStringList filters = SaveFilters();
     int index = std::clamp(Settings.FilterInd, 1, int(filters.size()));
-    const QString name = Dialogs->SaveFileName(
-        filters, index, QCoreApplication::applicationDirPath(), DefaultExportName());
-    if (name.isEmpty()) return;
+    SaveDialogFileName = DefaultExportName();
+    const QString chosen = Dialogs->SaveFileName(filters, index, LastFolder, SaveDialogFileName);
+    if (chosen.isEmpty()) return;
     Settings.FilterInd = index;
+    const QString filter = filters.value(index - 1);
+    // A name typed without an extension gets the chosen type's, so the file is found again
+    // by the open dialog's filter.
+    const QString name = WithTypeExtension(chosen, filter);
+    SaveDialogFileName = QFileInfo(name).fileName();
+    LastFolder = QFileInfo(name).absolutePath();
     QCoreApplication::processEvents();
     const bool wasModified = SortGrid1->Modified();
     const bool dummy = RemoveDummyRow();
     QString error;
+    const bool html = filter == HtmlFilter(FileTypes);
     bool ok;
-    const QString filter = filters.value(index - 1);
-    if (filter == HtmlFilter()) {
+    if (html)
         ok = ::WriteProtocolHtml(name, HtmlPage(), &error);
-    } else if (filter == SpreadsheetFilter()) {
+    else if (SpreadsheetOffered() && filter == SpreadsheetFilter(FileTypes))
         ok = SaveSpreadsheet(name, &error);
-    } else if (filter == DocumentFilter()) {
+    else if (filter == DocumentFilter(FileTypes))
         ok = SaveDocument(name, &error);
-    } else {
+    else
         ok = WriteProtocolText(name, &error);
-    }
     if (dummy) RestoreDummyRow();
     if (ok) {
         SortGrid1->setModified(false);
     } else {
-        // A failed save is said, and the protocol still counts as unsaved.
+        // A failed save is said, and the protocol still counts as unsaved. A page says it as
+        // the HTML button does: the protocol itself was not what failed to be written.
         SortGrid1->setModified(wasModified);
-        Dialogs->ShowMessage(QStringLiteral("Protokoll wurde nicht gespeichert: %1\n%2")
-                                 .arg(QDir::toNativeSeparators(name), error),
+        Dialogs->ShowMessage(html ? QStringLiteral("Error write file: ") + name + '\n' + error
+                                  : QStringLiteral("Protokoll wurde nicht gespeichert: %1\n%2")
+                                        .arg(QDir::toNativeSeparators(name), error),
                              QStringLiteral("Veltaro"));
     }
 }

@@ -1,6 +1,7 @@
 // The protocol and the office suite: the spreadsheet and document buttons, and the
-// spreadsheet type of the save and load dialogs. The exports read the protocol through
-// OfficeTable; the import hands its rows to the load path and changes nothing when it fails.
+// spreadsheet and document types of the save and load dialogs (ui/FMainFiles.cpp). The exports read
+// the protocol through OfficeTable; the import hands its rows to the load path and changes nothing
+// when it fails.
 #include "persist/OfficeExport.h"
 #include "persist/OfficeStandIn.h"
 #include "ui/Dialogs.h"
@@ -9,48 +10,12 @@
 #include "ui/OfficeAx.h"
 #endif
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
-#include <QSettings>
 #include <QToolButton>
 
-namespace {
-// The description of a file type as the system names it (Windows), else the built-in one.
-QString OfficeTypeDescription(const char* classKey, const QString& builtIn) {
-#ifdef Q_OS_WIN
-    QSettings classes(QStringLiteral("HKEY_CLASSES_ROOT\\") + QLatin1String(classKey),
-                      QSettings::NativeFormat);
-    const QString d = classes.value(QStringLiteral("Default")).toString();
-    if (!d.isEmpty()) return d;
-#else
-    Q_UNUSED(classKey);
-#endif
-    return builtIn;
-}
-
-// The extensions the servers write: the suite's own formats on Windows, ours elsewhere.
-QString SpreadsheetExtension() {
-#ifdef Q_OS_WIN
-    return QStringLiteral("xls");
-#else
-    return StandInSpreadsheetExtension();
-#endif
-}
-QString DocumentExtension() {
-#ifdef Q_OS_WIN
-    return QStringLiteral("doc");
-#else
-    return StandInDocumentExtension();
-#endif
-}
-} // namespace
-
 void TFormMain::setupOffice() {
-    if (DocTemplatePath.isEmpty())
-        DocTemplatePath = QDir(QCoreApplication::applicationDirPath())
-                              .filePath(QStringLiteral("Protokollvorlage.doc"));
     connect(sbExcel, &QToolButton::clicked, this, [this] { sbExcelClick(); });
     connect(Excel1, &QAction::triggered, this, [this] { sbExcelClick(); });
     connect(sbWord, &QToolButton::clicked, this, [this] { sbWordClick(); });
@@ -74,16 +39,6 @@ TAutoServers& TFormMain::Office() const {
 
 bool TFormMain::OfficeServerAvailable(const QString& progId) const {
     return Office().Available(progId);
-}
-
-QString TFormMain::SpreadsheetFilter() const {
-    return OfficeTypeDescription("Excel.Application", QString()) +
-           QStringLiteral(" (*.%1)").arg(SpreadsheetExtension());
-}
-
-QString TFormMain::DocumentFilter() const {
-    return OfficeTypeDescription("Word.Document", QStringLiteral("MS Word")) +
-           QStringLiteral(" (*.%1)").arg(DocumentExtension());
 }
 
 TOfficeTable TFormMain::OfficeTable() const {
