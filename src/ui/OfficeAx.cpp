@@ -1,6 +1,9 @@
 // The automation seam on the office suite's servers: each object is a QAxObject; values go
 // through dynamicCall, objects come back as IDispatch pointers and are wrapped again. A failed
-// call is known by the exception the server raises.
+// call is known by the exception the server raises. Windows only: it needs ActiveQt, which is
+// why it is not one of the *Win32 files that scripts/check-win32 compiles without Qt.
+#include <QtGlobal>
+#ifdef Q_OS_WIN
 #include "core/Platform.h"
 #include "ui/OfficeAx.h"
 
@@ -78,3 +81,4 @@ public:
 std::unique_ptr<TAutoServers> MakeAxServers() {
     return std::make_unique<TAxServers>();
 }
+#endif
