@@ -1,5 +1,7 @@
 // Leaving the program without losing results: the question before closing and the exit copy
 // of the protocol.
+#include "core/Competition.h"
+#include "persist/ProtocolText.h"
 #include "ui/Dialogs.h"
 #include "ui/FMain.h"
 
@@ -7,9 +9,10 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QSignalBlocker>
 
 void TFormMain::closeEvent(QCloseEvent* event) {
-    if ((IsRunning() || SortGrid1->Modified()) &&
+    if ((IsRunning() || Competition->Modified()) &&
         !Dialogs->AskYesNo(QStringLiteral("Beenden?"), QStringLiteral("Bestätigen"))) {
         event->ignore();
         return;
@@ -24,10 +27,12 @@ QString TFormMain::ExitCopyName() const {
 
 void TFormMain::Shutdown() {
     // The copy is in load order, whatever the operator was looking at.
-    if (cbSort->isChecked()) {
+    if (Competition->Sorted()) {
+        const QSignalBlocker quiet(cbSort);
         cbSort->setChecked(false);
-        RecalcProtocol();
+        Competition->SetSorted(false); // and recomputes, as unticking the box does
     }
     QString error;
-    WriteProtocolText(ExitCopyName(), &error); // a copy that cannot be written is skipped
+    // A copy that cannot be written is skipped.
+    WriteProtocolFile(ExitCopyName(), Competition->Rows(TCompetition::ForExitCopy), &error);
 }

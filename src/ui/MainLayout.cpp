@@ -1,6 +1,7 @@
 // Building and arranging the main window's controls. The constructor runs the setup steps
 // in an order where every step finds what it needs: panels first, then what sits on them,
 // then the menus whose actions share the buttons' enabled flags, then timers and the port.
+#include "core/ParticipantList.h"
 #include "core/TickCount.h"
 #include "core/TimeFormat.h"
 #include "input/Comms.h"
@@ -86,15 +87,15 @@ QFrame* ColourShape(QWidget* parent, const char* name, TColor c) {
 
 TFormMain::TFormMain(TAppParts& parts, TDialogs* dialogs, QWidget* parent)
     : QMainWindow(parent), Settings(parts.Settings), Store(parts.Store.get()), Run(parts.Run.get()),
+      Competition(parts.Competition.get()), Participants(parts.Participants.get()),
       Dialogs(dialogs ? dialogs : SystemDialogs()), ComPort(parts.Port.get()) {
     setObjectName(QStringLiteral("FormMain"));
-    ColumnTitles = {"St.Nr.", "Name, Vorname", "Ort",   "Klasse", "Datum", "Turm1", "Turm2",
-                    "Turm3",  "Turm4",         "Turm5", "Turm6",  "Zeit",  "Platz", "."};
     setupPanels();
     setupTrackDisplays();
     setupCommandButtons();
     setupSelectionRow();
     setupProtocolArea();
+    setupCompetition();
     setupMenus();
     setupTimers();
     setupComPort();
@@ -110,10 +111,7 @@ TFormMain::TFormMain(TAppParts& parts, TDialogs* dialogs, QWidget* parent)
             // No message: the hidden beam pictures are the only sign of a port that failed.
         }
     }
-    for (int c = 0; c < Col::Count; ++c)
-        SortGrid1->setCells(c, 0, ColumnTitles[c]);
     UpdateControls();
-    SortGrid1->setModified(false);
 }
 
 TFormMain::~TFormMain() {
@@ -369,7 +367,7 @@ void TFormMain::setupSelectionRow() {
         } else {
             Shape2a = bar, LabelZabeg2 = caption, Shape2 = square, cbBuhn2 = list;
         }
-        connect(list, qOverload<int>(&QComboBox::activated), this, [this] { cbBuhnChange(); });
+        list->setModel(Participants); // both lists show the one participant list
     }
 
     auto* mid = new QVBoxLayout(Panel1);
@@ -393,7 +391,10 @@ void TFormMain::setupSelectionRow() {
         Settings.Vid = index;
         cbVidChange();
     });
-    connect(cbAllTrasse, &QCheckBox::toggled, this, [this](bool on) { Settings.AllTrasse = on; });
+    connect(cbAllTrasse, &QCheckBox::toggled, this, [this](bool on) {
+        Settings.AllTrasse = on;
+        ApplyCompetitionSettings();
+    });
     connect(seObmen, &QToolButton::clicked, this, [this] { seObmenClick(); });
 }
 
@@ -504,7 +505,7 @@ void TFormMain::setupProtocolArea() {
         canSelect = true;
     };
     SortGrid1->OnRowSelected = [this] { SortGrid1RowSelected(); };
-    SortGrid1->OnDblClick = [this] { ProtocolDblClick(); };
+    SortGrid1->OnDblClick = [this] { ProtocolDblClick(SortGrid1->DblClickRow()); };
     SortGrid1->OnGetSortStyle = [this](int col, TSortStyle& style) {
         SortGrid1GetSortStyle(col, style);
     };
@@ -543,7 +544,10 @@ void TFormMain::setupProtocolArea() {
     connect(sb1, &QToolButton::clicked, this, [this] { sb1Click(1); });
     connect(sb2, &QToolButton::clicked, this, [this] { sb1Click(2); });
     connect(cbEditON, &QCheckBox::clicked, this, [this] { cbEditONClick(); });
-    connect(cbSort, &QCheckBox::clicked, this, [this] { RecalcProtocol(); });
+    connect(cbSort, &QCheckBox::toggled, this, [this](bool on) {
+        ApplyCompetitionSettings();
+        Competition->SetSorted(on);
+    });
     connect(cbAuto0, &QCheckBox::clicked, this, [this] { cbAuto0Click(); });
     bRESET->OnClick = [this] { mResetClick(); };
     bRESET->OnMouseDown = [this](Qt::MouseButton) { bRESETMouseDown(); };
@@ -648,7 +652,7 @@ void TFormMain::setupComPort() {
 }
 
 void TFormMain::ApplyTrackCount() {
-    RunCounter = 0;
+    Competition->SetRunCounter(0);
     const bool two = Settings.CountBahn >= 2;
     for (QWidget* w : std::initializer_list<QWidget*>{LabelZabeg2, cbBuhn2, Shape2, Shape2a,
                                                       seObmen, PanelRI, sb1, sb2, sb2del, PanelT2})

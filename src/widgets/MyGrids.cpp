@@ -865,6 +865,7 @@ void TMyStringGrid::mouseReleaseEvent(QMouseEvent* e) {
 void TMyStringGrid::mouseDoubleClickEvent(QMouseEvent* e) {
     int c, r;
     MouseToCell(e->position().toPoint(), c, r);
+    m_dblClickRow = r >= m_fixedRows && r < RowCount() ? r : -1;
     if (e->button() == Qt::LeftButton && r >= m_fixedRows && c == m_col && r == m_row)
         ShowEditor(nullptr);
     if (OnDblClick) OnDblClick();
@@ -891,6 +892,7 @@ void TMyStringGrid::ShowEditor(const QString* initialText) {
     ScrollIntoView(m_col, m_row);
     m_editCol = m_col;
     m_editRow = m_row;
+    m_editStartText = Cells(m_col, m_row);
     m_editor->setFont(font());
     m_editor->setText(initialText ? *initialText : Cells(m_col, m_row));
     m_editor->end(false);
