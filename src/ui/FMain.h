@@ -69,12 +69,12 @@ public:
     ~TFormMain() override;
 
     // --- collaborators -----------------------------------------------------------------------
-    TSettings& Settings; // every stored value; the window keeps no copy
-    QSettings* Store;    // where Settings are read at creation and written at destruction
-    TRunController* Run; // the state of the run; every run command's enabled flag
-    TCompetition* Competition;      // the protocol, the heat and the results; the grid shows it
+    TSettings& Settings;       // every stored value; the window keeps no copy
+    QSettings* Store;          // where Settings are read at creation and written at destruction
+    TRunController* Run;       // the state of the run; every run command's enabled flag
+    TCompetition* Competition; // the protocol, the heat and the results; the grid shows it
     TParticipantList* Participants; // what cbBuhn1 and cbBuhn2 list
-    TDialogs* Dialogs;   // questions, file dialogs, the desktop's open/print
+    TDialogs* Dialogs;              // questions, file dialogs, the desktop's open/print
 
     // --- view -----------------------------------------------------------------------------------
     int SelectedCol = 0;
@@ -253,13 +253,13 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
-    int m_viewHold = 0;         // TViewHold depth
-    bool m_rowsStale = false;   // the grid's rows wait for a redraw
-    bool m_heatStale = false;   // the lists and the highlight wait for a refresh
-    int m_listSync = 0;         // > 0 while the lists change for the window's own reasons
-    bool m_committing = false;  // an edited cell is being written into the competition
-    QVector<int> m_rowEntry;    // grid data row - 1 -> entry
-    QVector<int> m_entryRow;    // entry -> grid data row - 1
+    int m_viewHold = 0;        // TViewHold depth
+    bool m_rowsStale = false;  // the grid's rows wait for a redraw
+    bool m_heatStale = false;  // the lists and the highlight wait for a refresh
+    int m_listSync = 0;        // > 0 while the lists change for the window's own reasons
+    bool m_committing = false; // an edited cell is being written into the competition
+    QVector<int> m_rowEntry;   // grid data row - 1 -> entry
+    QVector<int> m_entryRow;   // entry -> grid data row - 1
     void FlushView();
     void setupCompetition();
     void setupPanels();

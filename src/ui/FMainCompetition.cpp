@@ -14,10 +14,9 @@ void TFormMain::setupCompetition() {
     connect(Competition, &TCompetition::Changed, this, &TFormMain::CompetitionChanged);
     for (int t = 0; t < 2; ++t) {
         QComboBox* list = t == 0 ? cbBuhn1 : cbBuhn2;
-        connect(list, qOverload<int>(&QComboBox::currentIndexChanged), this,
-                [this, t](int index) {
-                    if (m_listSync == 0) cbBuhnChange(t, index);
-                });
+        connect(list, qOverload<int>(&QComboBox::currentIndexChanged), this, [this, t](int index) {
+            if (m_listSync == 0) cbBuhnChange(t, index);
+        });
     }
     // When entries come and go the list model resets and both lists lose their selection:
     // that is nobody's choice. Connected after the lists took the model, so the count goes

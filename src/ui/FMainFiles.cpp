@@ -102,8 +102,11 @@ void TFormMain::sbLoadClick() {
 }
 
 THtmlPage TFormMain::HtmlPage() const {
-    THtmlPage page{QStringLiteral("TL-Veltaro"), Settings.Title,
-                   Competition->Rows(TCompetition::ForHtml), {}, Settings.CountZabegov};
+    THtmlPage page{QStringLiteral("TL-Veltaro"),
+                   Settings.Title,
+                   Competition->Rows(TCompetition::ForHtml),
+                   {},
+                   Settings.CountZabegov};
     for (int c = 0; c < SortGrid1->ColCount(); ++c)
         page.colWidths << SortGrid1->ColWidths(c);
     return page;

@@ -34,10 +34,9 @@ void TFormMain::ApplyAutoTime() {
 void TFormMain::UpdateControls() {
     // The heat decides whether it can start; the run decides everything else.
     const bool any = Competition->EntryCount() > 0;
-    const bool heatReady =
-        Settings.CountBahn != 2
-            ? any
-            : any && Competition->TrackEntry(0) != Competition->TrackEntry(1);
+    const bool heatReady = Settings.CountBahn != 2
+                               ? any
+                               : any && Competition->TrackEntry(0) != Competition->TrackEntry(1);
     Run->SetHeatReady(heatReady);
     const bool startOn = Run->CanStart();
     SetCommandEnabled(bSTART, mStart, startOn, Colors::clGreen);

@@ -100,7 +100,8 @@ private slots:
         QCOMPARE(f.dialogs.askedCaptions, QStringList{"Подтвердите"});
         QCOMPARE(Column(w, Col::StNr), left);
         QCOMPARE(Entries(w.cbBuhn1), left);
-        QCOMPARE(w.Competition->RunCounter(), 3); // the multi-row delete leaves the heat counter alone
+        QCOMPARE(w.Competition->RunCounter(),
+                 3); // the multi-row delete leaves the heat counter alone
     }
 
     void clearAllResults() {
