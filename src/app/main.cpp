@@ -5,8 +5,16 @@
 #include "ui/FMonitor2.h"
 
 #include <QApplication>
+#ifdef Q_OS_WIN
+#include "app/HtmlHelpWin32.h"
+#endif
 
 int main(int argc, char** argv) {
+#ifdef Q_OS_WIN
+    // The help viewer is loaded before anything else, as the help system's own start-up;
+    // without it the program runs on without help.
+    HtmlHelpLoad();
+#endif
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("TL-Veltaro"));
     TAppParts parts(MainSettingsStore());
@@ -21,5 +29,8 @@ int main(int argc, char** argv) {
         rc = app.exec();
         w.Shutdown();
     } // the window writes the settings as it goes
+#ifdef Q_OS_WIN
+    HtmlHelpUnload();
+#endif
     return rc;
 }

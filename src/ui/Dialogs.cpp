@@ -1,6 +1,9 @@
 #include "ui/Dialogs.h"
 
+#include "widgets/QtColors.h"
+
 #include <QApplication>
+#include <QColorDialog>
 #include <QDesktopServices>
 #include <QFile>
 #include <QFileDialog>
@@ -41,6 +44,13 @@ public:
         if (!name.isEmpty() && filters.indexOf(selected) >= 0)
             filterIndex = int(filters.indexOf(selected)) + 1;
         return name;
+    }
+    bool ChooseColor(TColor& colour) override {
+        const QColor chosen =
+            QColorDialog::getColor(ToQColor(colour), QApplication::activeWindow());
+        if (!chosen.isValid()) return false;
+        colour = FromQColor(chosen);
+        return true;
     }
     void ShellOpen(const QString& fileOrUrl) override {
         const QUrl url =

@@ -1,6 +1,8 @@
 #pragma once
 // Everything the main window asks the operator, or hands to the desktop, goes
 // through this interface so tests can answer instead of a person.
+#include "core/Colors.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -17,6 +19,12 @@ public:
                                  const QString& folder) = 0;
     virtual QString SaveFileName(const QStringList& filters, int& filterIndex,
                                  const QString& folder, const QString& proposedName) = 0;
+    // The colour dialog preset to colour; true and the chosen colour on OK, false on Cancel.
+    // Answerers that have no colours to give cancel.
+    virtual bool ChooseColor(TColor& colour) {
+        (void)colour;
+        return false;
+    }
     // The desktop's "open" / "print" of a document (an HTML page, a web address).
     virtual void ShellOpen(const QString& fileOrUrl) = 0;
     virtual void ShellPrint(const QString& file) = 0;

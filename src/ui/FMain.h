@@ -29,6 +29,7 @@
 #include <QStringList>
 #include <QVector>
 
+class QCalendarWidget;
 class QCheckBox;
 class QComboBox;
 class QFrame;
@@ -44,7 +45,9 @@ class TComPort;
 class TParticipantList;
 class TDialogs;
 class TDigit;
+class TFormInfo;
 class TFormMonitor2;
+class THelp;
 class TImageLS;
 
 // What the window works with, built by the entry point (or a test) before the window: the
@@ -235,6 +238,22 @@ public:
     void LayoutWindow();
     TColor TrackColor(int track) const;
     void SetTrackColor(int track, TColor c);
+    void ShapeMouseDown(int track); // the colour dialog for a track's square
+    void TimerDateTimer();
+    void PanelDateClick(); // opens (or re-places) the calendar
+    void CalendarClose();
+    void LogoClick();        // the maker's web page
+    void bInfoClick();       // the info box, modal
+    void bHelpClick();       // the help's table of contents
+    void UpdateHelpButton(); // bHelp follows whether the help exists
+    QLabel* ImageTop;        // the upper strip's stretched picture
+    std::array<QLabel*, 3> LabelLogo{}, LabelLogoShadow{};
+    QFrame* PanelCal;
+    QCalendarWidget* MonthCalendar1;
+    QToolButton* bCalClose;
+    QLabel* LabelCalClose;
+    TFormInfo* FormInfo;
+    THelp* Help;
 
     // --- TV mode (ui/TvMode.cpp) ----------------------------------------------------------
     QPointer<TFormMonitor2> FormMonitor2; // the audience window; null until it is created
@@ -271,6 +290,10 @@ private:
     void setupTimers();
     void setupComPort();
     void setupRun();
+    void setupTopStrip();
+    void setupCalendar();
+    void setupStatusBar();
+    void LayoutMiddleColumn();
     void SetCommandEnabled(TBitBtnWithColor* button, QAction* item, bool enabled,
                            TColor faceWhenEnabled);
 };

@@ -21,6 +21,13 @@ QString TScriptedDialogs::SaveFileName(const QStringList&, int& filterIndex, con
     return saveNames.isEmpty() ? QString() : saveNames.takeFirst();
 }
 
+bool TScriptedDialogs::ChooseColor(TColor& colour) {
+    colourPresets << colour;
+    if (colourAnswers.isEmpty()) return false;
+    colour = colourAnswers.takeFirst();
+    return true;
+}
+
 #include "persist/SettingsGlue.h"
 
 #include <QComboBox>

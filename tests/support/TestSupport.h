@@ -16,6 +16,8 @@ public:
     QStringList saveNames;     // consumed front first by SaveFileName
     int chosenFilter = 0;      // when > 0, the filter index the "operator" picks
     QStringList shellOpened, shellPrinted;
+    QList<TColor> colourAnswers; // consumed front first; Cancel when empty
+    QList<TColor> colourPresets; // the colour each colour dialog opened with
 
     bool AskYesNo(const QString& text, const QString& caption) override;
     void ShowMessage(const QString& text, const QString& caption) override;
@@ -23,6 +25,7 @@ public:
                          const QString& folder) override;
     QString SaveFileName(const QStringList& filters, int& filterIndex, const QString& folder,
                          const QString& proposedName) override;
+    bool ChooseColor(TColor& colour) override;
     void ShellOpen(const QString& fileOrUrl) override { shellOpened << fileOrUrl; }
     void ShellPrint(const QString& file) override { shellPrinted << file; }
 };
