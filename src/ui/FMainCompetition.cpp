@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <QComboBox>
+#include <utility>
 
 void TFormMain::setupCompetition() {
     connect(Competition, &TCompetition::Changed, this, &TFormMain::CompetitionChanged);
@@ -94,7 +95,7 @@ void TFormMain::ShowProtocol() {
         QStringList cells = Competition->Cells(e);
         // The hidden column holds the entry, so rows sorted by the grid itself still map to it.
         cells[Col::Entry] = QString::number(e + 1);
-        SortGrid1->setRows(r + 1, cells);
+        SortGrid1->setRows(r + 1, std::move(cells));
         m_rowEntry[r] = e;
         m_entryRow[e] = r;
     }

@@ -10,6 +10,7 @@
 #include <QStyle>
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 // How close (pixels) the mouse must be to a column border to grab it.
@@ -91,11 +92,11 @@ QStringList TMyStringGrid::Rows(int ARow) const {
     return row;
 }
 
-void TMyStringGrid::setRows(int ARow, const QStringList& cells) {
+void TMyStringGrid::setRows(int ARow, QStringList cells) {
     if (ARow < 0 || ARow >= RowCount()) return;
-    QStringList row = cells;
-    row.resize(ColCount());
-    m_cells[ARow] = row;
+    // Resizing a list shared with the caller copies it: only a list of the wrong length is.
+    if (cells.size() != ColCount()) cells.resize(ColCount());
+    m_cells[ARow] = std::move(cells);
     if (!m_updating) viewport()->update();
 }
 

@@ -48,8 +48,8 @@ public:
     // The text matrix. Reads outside it give "", writes outside it are ignored.
     QString Cells(int ACol, int ARow) const;
     void setCells(int ACol, int ARow, const QString& s);
-    QStringList Rows(int ARow) const; // always ColCount entries inside the matrix
-    void setRows(int ARow, const QStringList& cells);
+    QStringList Rows(int ARow) const;          // always ColCount entries inside the matrix
+    void setRows(int ARow, QStringList cells); // taken as given when it has ColCount texts
 
     int ColCount() const { return int(m_colWidths.size()); }
     void setColCount(int n);
