@@ -34,9 +34,7 @@ void TFormMain::bCFGClick() {
         Settings.AutoTime = d.seAuto0->value() * 1000;
         ApplyAutoTime();
         Settings.CountZabegov = d.seZabegov->value();
-        for (int c = 0; c < SortGrid1->ColCount(); ++c)
-            if (SortGrid1->Cells(c, 0).trimmed().isEmpty())
-                SortGrid1->setCells(c, 0, ColumnTitles.value(c));
+        Competition->RestoreEmptyTitles();
         SetTimeFormat(d.cbTimeFormat->currentIndex());
         Settings.TimerGesperrt = d.seTimeout->value() * 1000;
         ApplyTrackCount();
@@ -64,6 +62,7 @@ void TFormMain::bCFGClick() {
             } catch (const EComError&) {
             }
         }
+        ApplyCompetitionSettings();
         RecalcProtocol();
         LayoutWindow();
     }
