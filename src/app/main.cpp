@@ -3,6 +3,7 @@
 #include "persist/SettingsGlue.h"
 #include "ui/FMain.h"
 #include "ui/FMonitor2.h"
+#include "ui/LiveGlue.h"
 
 #include <QApplication>
 #ifdef Q_OS_WIN
@@ -26,6 +27,7 @@ int main(int argc, char** argv) {
         TFormMonitor2 monitor(&w);
         w.FormMonitor2 = &monitor;
         w.StartTvMode();
+        TLiveGlue live(w, *parts.Live);
         rc = app.exec();
         w.Shutdown();
     } // the window writes the settings as it goes

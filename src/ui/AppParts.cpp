@@ -1,11 +1,12 @@
 // The composition root's parts: the settings, the contact port and the run, made before any
 // window so that windows and tests receive them instead of making their own.
 #include "input/Comms.h"
+#include "live/LiveServer.h"
 #include "ui/FMain.h"
 
 TAppParts::TAppParts(std::unique_ptr<QSettings> store)
     : Store(std::move(store)), Port(std::make_unique<TComPort>()),
-      Run(std::make_unique<TRunController>(Settings)) {
+      Run(std::make_unique<TRunController>(Settings)), Live(std::make_unique<TLiveServer>()) {
     Port->setObjectName(QStringLiteral("ComPort"));
     Port->setBaudRate(br9600);
     Port->setBaudRateUser(28800);

@@ -46,6 +46,7 @@ class TFormInfo;
 class TFormMonitor2;
 class THelp;
 class TImageLS;
+class TLiveServer;
 
 // What the window works with, built by the entry point (or a test) before the window: the
 // settings and their store, the contact port and the run.
@@ -56,6 +57,7 @@ struct TAppParts {
     std::unique_ptr<QSettings> Store; // null: defaults, nothing written
     std::unique_ptr<TComPort> Port;
     std::unique_ptr<TRunController> Run;
+    std::unique_ptr<TLiveServer> Live; // the live results' server, idle until switched on
 };
 
 class TFormMain : public QMainWindow {
