@@ -140,6 +140,9 @@ TRunFigures Runs(TFormMain& w, TSimComLines& lines, TStampClock& stamps, int run
 
 int main(int argc, char** argv) {
     if (argc == 4 && QByteArray(argv[1]) == "--clients") {
+        // The clients stand for phones, which have cores of their own: here they take only
+        // what the timing program leaves.
+        setpriority(PRIO_PROCESS, 0, 19);
         QCoreApplication app(argc, argv);
         return Clients(std::atoi(argv[2]), quint16(std::atoi(argv[3])));
     }
@@ -200,6 +203,10 @@ int main(int argc, char** argv) {
     const int streamsAtEnd = parts.Live->StreamCount();
     clients.kill();
     clients.waitForFinished();
+    w.Settings.LiveOn = false;
+    glue.Refresh();
+    // Without the server once more: how much the machine itself varies.
+    const TRunFigures bare2 = Runs(w, *lines, stamps, runs);
 
     // Per client, the k-th stop it saw belongs to the k-th run.
     std::vector<std::vector<std::int64_t>> seen(clientCount);
@@ -222,6 +229,7 @@ int main(int argc, char** argv) {
 
     const TStats tb = Stats(bare.tickMs), tl = Stats(loaded.tickMs);
     const TStats cb = Stats(bare.contactUs), cl = Stats(loaded.contactUs);
+    const TStats tb2 = Stats(bare2.tickMs), cb2 = Stats(bare2.contactUs);
     const TStats r = Stats(latencyMs);
     std::printf("%d runs each, %d clients, %d streams at the end\n", runs, clientCount,
                 streamsAtEnd);
@@ -231,6 +239,9 @@ int main(int argc, char** argv) {
     std::printf("contact latency, us       without: median %.1f p99 %.1f | with: median %.1f "
                 "p99 %.1f (%+.1f %%)\n",
                 cb.median, cb.p99, cl.median, cl.p99, cb.p99 > 0 ? 100 * (cl.p99 / cb.p99 - 1) : 0);
+    std::printf("without, again:           tick median %.2f p99 %.2f ms, contact median %.1f "
+                "p99 %.1f us\n",
+                tb2.median, tb2.p99, cb2.median, cb2.p99);
     std::printf("result seen by a client, ms: median %.1f p99 %.1f max %.1f; later than 200 ms: "
                 "%d, never: %d of %d\n",
                 r.median, r.p99, r.max, late, missing, runs * clientCount);

@@ -59,12 +59,31 @@ function render() {
   showTimes();
 }
 
-const events = new EventSource("/events");
-events.addEventListener("state", (e) => {
-  state = JSON.parse(e.data);
+function take(json) {
+  state = json;
   received = performance.now();
   render();
-});
+}
+
+// Without the stream (the server is full, or a proxy in front does not pass it) the page asks
+// for the state twice a second instead.
+let polling = 0;
+function poll() {
+  if (polling) return;
+  setText("link", "Live (Abfrage)");
+  polling = setInterval(() => {
+    fetch("/api/state", { cache: "no-store" })
+      .then((r) => (r.ok ? r.json() : null))
+      .then((json) => json && take(json))
+      .catch(() => setText("link", "Verbindung unterbrochen …"));
+  }, 500);
+}
+
+const events = new EventSource("/events");
+events.addEventListener("state", (e) => take(JSON.parse(e.data)));
 events.onopen = () => setText("link", "Live");
-events.onerror = () => setText("link", "Verbindung unterbrochen, neuer Versuch …");
+events.onerror = () => {
+  if (events.readyState === EventSource.CLOSED) poll();
+  else setText("link", "Verbindung unterbrochen, neuer Versuch …");
+};
 setInterval(showTimes, 50);

@@ -3,6 +3,12 @@
 #include "core/TickCount.h"
 #include "live/LiveHttp.h"
 
+#ifdef Q_OS_LINUX
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+#endif
+
 #include <QFile>
 #include <QHttpServerRequest>
 #include <QTcpSocket>
@@ -386,6 +392,13 @@ bool TLiveServer::Start(const QHostAddress& address, quint16 port, QString* erro
     QMetaObject::invokeMethod(
         m_anchor,
         [&] {
+    // Visitors wait rather than the clock: the server thread yields the core to the
+    // GUI thread and the contact thread whenever both want it.
+#ifdef Q_OS_LINUX
+            setpriority(PRIO_PROCESS, pid_t(syscall(SYS_gettid)), 10);
+#else
+            QThread::currentThread()->setPriority(QThread::LowPriority);
+#endif
             m_http = new TLiveHttp(m_shared, m_options, m_connections, m_streams);
             ok = m_http->Listen(address, port, &reason, &bound);
         },
