@@ -5,6 +5,7 @@
 
 #include <QAbstractHttpServer>
 #include <QHash>
+#include <QPointer>
 #include <QSet>
 #include <QTcpServer>
 
@@ -46,11 +47,12 @@ protected:
 
 private:
     struct TConn {
-        QByteArray head;        // the header block read so far
-        bool inRequest = false; // between a request's first byte and its blank line
-        quint32 deadline = 0;   // TickCount() by which the request must be complete
-        quint32 lastActive = 0; // last request finished
-        qint64 unconsumed = 0;  // bytes Qt's parser left in the socket last time
+        QPointer<QTcpSocket> alive; // whoever deletes the socket, this notices
+        QByteArray head;            // the header block read so far
+        bool inRequest = false;     // between a request's first byte and its blank line
+        quint32 deadline = 0;       // TickCount() by which the request must be complete
+        quint32 lastActive = 0;     // last request finished
+        qint64 unconsumed = 0;      // bytes Qt's parser left in the socket last time
         bool secondHooked = false;
         bool stream = false;
     };
@@ -60,6 +62,7 @@ private:
     void Sweep();
     void Heartbeat();
     void Drop(QTcpSocket* socket);
+    void Forget(QTcpSocket* socket);
     void StartStream(QTcpSocket* socket);
     void SendToStreams(const QByteArray& bytes);
     bool SendToStream(QTcpSocket* socket, const QByteArray& bytes);

@@ -21,6 +21,9 @@ namespace {
 QByteArray StatusLine(int status) {
     const char* text = "OK";
     switch (status) {
+    case 400:
+        text = "Bad Request";
+        break;
     case 404:
         text = "Not Found";
         break;
@@ -144,16 +147,19 @@ bool TLiveHttp::Listen(const QHostAddress& address, quint16 port, QString* error
 bool TLiveHttp::Admit(QTcpSocket* s) {
     if (m_conns.size() >= m_options.maxConnections) return false;
     TConn c;
+    c.alive = s;
     c.lastActive = TickCount();
     m_conns.insert(s, c);
     ++m_connectionCount;
     // Connected before Qt's server connects its own: every byte is looked at before parsing.
     connect(s, &QIODevice::readyRead, this, [this, s] { Inspect(s); });
-    connect(s, &QObject::destroyed, this, [this, s] {
-        if (m_conns.remove(s)) --m_connectionCount;
-        if (m_streams.remove(s)) --m_streamCount;
-    });
+    connect(s, &QObject::destroyed, this, [this, s] { Forget(s); });
     return true;
+}
+
+void TLiveHttp::Forget(QTcpSocket* s) {
+    if (m_conns.remove(s)) --m_connectionCount;
+    if (m_streams.remove(s)) --m_streamCount;
 }
 
 void TLiveHttp::Inspect(QTcpSocket* s) {
@@ -190,6 +196,8 @@ void TLiveHttp::Inspect(QTcpSocket* s) {
             const QByteArray value = line.mid(colon + 1).trimmed();
             if ((key == "content-length" && value != "0") || key == "transfer-encoding")
                 return Refuse(s, 413, "Anfragen mit Inhalt werden nicht angenommen\n");
+            // Qt's server would hand an upgraded connection to WebSockets; there are none here.
+            if (key == "upgrade") return Refuse(s, 400, "Kein Protokollwechsel\n");
         }
         c.inRequest = false;
         c.lastActive = now;
@@ -221,9 +229,13 @@ void TLiveHttp::Drop(QTcpSocket* s) {
 
 void TLiveHttp::Sweep() {
     const quint32 now = TickCount();
-    QList<QTcpSocket*> late;
+    QList<QTcpSocket*> late, gone;
     for (auto it = m_conns.cbegin(); it != m_conns.cend(); ++it) {
         const TConn& c = it.value();
+        if (!c.alive) {
+            gone << it.key();
+            continue;
+        }
         if (c.stream) {
             if (it.key()->bytesToWrite() > m_options.maxUnsentBytes) late << it.key();
         } else if (c.inRequest ? qint32(now - c.deadline) > 0
@@ -231,6 +243,8 @@ void TLiveHttp::Sweep() {
             late << it.key();
         }
     }
+    for (QTcpSocket* s : gone)
+        Forget(s);
     for (QTcpSocket* s : late)
         Drop(s);
 }
@@ -310,6 +324,10 @@ QByteArray TLiveHttp::StateEvent() {
 
 void TLiveHttp::StartStream(QTcpSocket* s) {
     m_conns[s].stream = true;
+    // A stream only listens: whatever its client still sends is read and thrown away, and
+    // Qt's parser never sees it.
+    disconnect(s, &QIODevice::readyRead, nullptr, nullptr);
+    connect(s, &QIODevice::readyRead, this, [s] { s->readAll(); });
     m_streams.insert(s);
     ++m_streamCount;
     // A small kernel buffer: a client that stops reading shows up in bytesToWrite soon.
@@ -337,8 +355,13 @@ bool TLiveHttp::SendToStream(QTcpSocket* s, const QByteArray& bytes) {
 
 void TLiveHttp::SendToStreams(const QByteArray& bytes) {
     const QList<QTcpSocket*> streams = m_streams.values();
-    for (QTcpSocket* s : streams)
-        SendToStream(s, bytes);
+    for (QTcpSocket* s : streams) {
+        const auto it = m_conns.constFind(s);
+        if (it == m_conns.cend() || !it->alive)
+            Forget(s);
+        else
+            SendToStream(s, bytes);
+    }
 }
 
 void TLiveHttp::Changed() {

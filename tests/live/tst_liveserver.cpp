@@ -315,6 +315,22 @@ private slots:
         QCOMPARE(Get(port, "/api/state").status, 200); // and the server lives on
     }
 
+    // Qt's server would take a WebSocket upgrade on its own; these pages have none to offer.
+    void webSocketUpgradeClosed() {
+        QTcpSocket c;
+        c.connectToHost(QHostAddress::LocalHost, port);
+        QVERIFY(c.waitForConnected(5000));
+        c.write("GET /events HTTP/1.1\r\nHost: x\r\nUpgrade: websocket\r\nConnection: Upgrade\r\n"
+                "Sec-WebSocket-Key: dGhlIHNhbXBsZSBub25jZQ==\r\nSec-WebSocket-Version: 13\r\n\r\n");
+        QByteArray got;
+        QVERIFY(WaitUntil([&] {
+            got += c.readAll();
+            return c.state() != QAbstractSocket::ConnectedState;
+        }));
+        QVERIFY(got.startsWith("HTTP/1.1 400"));
+        QVERIFY(!got.contains("event: "));
+    }
+
     void connectionLimit() {
         TLiveOptions o;
         o.maxConnections = 3;
