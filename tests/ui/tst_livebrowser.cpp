@@ -149,6 +149,11 @@ private slots:
         QTest::qWait(500);
         const TShot b = shoot();
 
+        // VELTARO_LIVE_SHOT=<file.png> keeps the second screenshot, to look at the page.
+        if (const QString keep = qEnvironmentVariable("VELTARO_LIVE_SHOT"); !keep.isEmpty()) {
+            QFile out(keep);
+            if (out.open(QIODevice::WriteOnly)) out.write(b.png);
+        }
         QVERIFY(a.png.startsWith("\x89PNG"));
         QVERIFY(b.png.startsWith("\x89PNG"));
         QVERIFY(a.png != b.png);
