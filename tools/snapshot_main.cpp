@@ -1,14 +1,17 @@
 // Renders the windows offscreen in named states and writes one PNG per state.
 //   snapshot <out-dir> [state ...]
 // States: ready running finished seconds qualifikation single-ready single-running
-//         single-finished calendar info help, and tv tv-seconds tv-onetower (the audience
-//         window, 1920 x 1080). All of them when none is named.
+//         single-finished calendar info help settings, and tv tv-seconds tv-onetower (the
+//         audience window, 1920 x 1080). All of them when none is named.
 // The date panel shows a fixed moment in the German locale, so pictures compare across runs.
 // Run with QT_SCALE_FACTOR=2 for the pictures at 200 %.
 #include "core/TickCount.h"
+#include "input/Comms.h"
 #include "input/PortNames.h"
 #include "OffscreenScreens.h"
 #include "persist/SettingsGlue.h"
+#include "ui/Cfg.h"
+#include "ui/Dialogs.h"
 #include "ui/FInfo.h"
 #include "ui/FMain.h"
 #include "ui/FMonitor2.h"
@@ -46,6 +49,22 @@ TProtocolRows SampleRows() {
     return rows;
 }
 
+// Shows the program's own dialogs long enough to take their picture.
+class TPictureDialogs : public TDialogs {
+public:
+    QString dir;
+    bool ok = true;
+    bool AskYesNo(const QString&, const QString&) override { return false; }
+    void ShowMessage(const QString&, const QString&) override {}
+    QString OpenFileName(const QStringList&, int&, const QString&) override { return {}; }
+    QString SaveFileName(const QStringList&, int&, const QString&, const QString&) override {
+        return {};
+    }
+    void ShellOpen(const QString&) override {}
+    void ShellPrint(const QString&) override {}
+    int RunModal(QDialog& dialog) override;
+};
+
 bool Save(QWidget& w, const QString& dir, const QString& state) {
     QCoreApplication::processEvents();
     const QString file = dir + '/' + state + ".png";
@@ -53,11 +72,28 @@ bool Save(QWidget& w, const QString& dir, const QString& state) {
     std::printf("%s %s\n", ok ? "wrote" : "FAILED", qPrintable(file));
     return ok;
 }
+int TPictureDialogs::RunModal(QDialog& dialog) {
+    dialog.show();
+    ok = Save(dialog, dir, QStringLiteral("settings")) && ok;
+    dialog.hide();
+    return QDialog::Rejected;
+}
 
-const QStringList AllStates = {"ready",         "running",      "finished",       "seconds",
-                               "qualifikation", "single-ready", "single-running", "single-finished",
-                               "calendar",      "info",         "help",           "tv",
-                               "tv-seconds",    "tv-onetower"};
+const QStringList AllStates = {"ready",
+                               "running",
+                               "finished",
+                               "seconds",
+                               "qualifikation",
+                               "single-ready",
+                               "single-running",
+                               "single-finished",
+                               "calendar",
+                               "info",
+                               "help",
+                               "settings",
+                               "tv",
+                               "tv-seconds",
+                               "tv-onetower"};
 } // namespace
 
 int main(int argc, char** argv) {
@@ -94,7 +130,11 @@ int main(int argc, char** argv) {
         }
         settingsFile = settingsDir.filePath(state + ".conf"); // each state starts from defaults
         TAppParts parts(std::make_unique<QSettings>(settingsFile, QSettings::IniFormat));
-        TFormMain w(parts, nullptr);
+        TPictureDialogs pictures;
+        pictures.dir = out;
+        TFormMain w(parts, &pictures);
+        new TCfgDialog(&w);
+        w.CreateInfoBox();
         const bool single = state.startsWith("single") || state == "tv-onetower";
         w.SetVid(state == "qualifikation" ? 0 : single ? 1 : 2);
         if (state == "seconds" || state == "tv-seconds") w.SetTimeFormat(0);
@@ -139,6 +179,16 @@ int main(int argc, char** argv) {
                 std::printf("FAILED help: no help at %s\n", qPrintable(w.Help->HelpFile()));
                 ok = false;
             }
+        } else if (state == "settings") {
+            // Two adapters found at start-up, the first one chosen; the second screen is there.
+            SetPortDeviceMap([](int n) {
+                return n == 1 || n == 3 ? QStringLiteral("/dev/ttyUSB%1").arg(n - 1) : QString();
+            });
+            w.CfgDialog->FillPortList(MakePortMask([](int n) { return n == 1 || n == 3; }));
+            w.ComPort->setPort(1);
+            w.bCFGClick();
+            ok = pictures.ok && ok;
+            SetPortDeviceMap([](int) { return QString(); });
         } else if (!tv) {
             ok = Save(w, out, state) && ok;
         }

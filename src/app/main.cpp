@@ -1,11 +1,13 @@
 // The composition root: the settings store, the contact port and the run are made here and
-// handed to the window, which makes none of them itself.
+// handed to the windows, which make none of them themselves.
 #include "persist/SettingsGlue.h"
+#include "ui/AppForms.h"
+#include "ui/Cfg.h"
 #include "ui/FMain.h"
-#include "ui/FMonitor2.h"
 #include "ui/LiveGlue.h"
 
 #include <QApplication>
+#include <QLocale>
 #ifdef Q_OS_WIN
 #include "app/HtmlHelpWin32.h"
 #endif
@@ -17,20 +19,23 @@ int main(int argc, char** argv) {
     HtmlHelpLoad();
 #endif
     QApplication app(argc, argv);
+    // The per-user data folder (where the exit copy goes when the program's own folder is
+    // not writable) is named after these.
+    QApplication::setOrganizationName(QStringLiteral("Tavoleno"));
     QApplication::setApplicationName(QStringLiteral("TL-Veltaro"));
+    // The standard dialogs speak the operator's language, as the program's own texts do.
+    InstallQtTranslation(QLocale::system());
     TAppParts parts(MainSettingsStore());
     int rc = 0;
     {
-        TFormMain w(parts, nullptr);
-        w.show();
-        // Destroyed before the main window, which it reads from while it lives.
-        TFormMonitor2 monitor(&w);
-        w.FormMonitor2 = &monitor;
-        w.StartTvMode();
-        TLiveGlue live(w, *parts.Live);
+        TAppForms forms(parts, nullptr);
+        forms.StartTvMode();
+        forms.FormMain->show();
+        TLiveGlue live(*forms.FormMain, *parts.Live);
+        live.Attach(forms.CfgDialog->gbLive);
         rc = app.exec();
-        w.Shutdown();
-    } // the window writes the settings as it goes
+        forms.FormMain->Shutdown();
+    } // the main window writes the settings and closes the port as it goes
 #ifdef Q_OS_WIN
     HtmlHelpUnload();
 #endif

@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 
+class QDialog;
+
 class TDialogs {
 public:
     virtual ~TDialogs() = default;
@@ -14,11 +16,16 @@ public:
     // A message with an OK button.
     virtual void ShowMessage(const QString& text, const QString& caption) = 0;
     // File dialogs; filters are Qt name filters, filterIndex is 1-based and updated
-    // with the chosen type. An empty result means cancelled.
+    // with the chosen type. An empty result means cancelled. folder is where the dialog
+    // starts: a folder, or a file there to preselect. A typed name without an extension gets
+    // the chosen type's.
     virtual QString OpenFileName(const QStringList& filters, int& filterIndex,
                                  const QString& folder) = 0;
     virtual QString SaveFileName(const QStringList& filters, int& filterIndex,
                                  const QString& folder, const QString& proposedName) = 0;
+    // Shows one of the program's own dialogs modally and returns its result (QDialog::Accepted
+    // or Rejected). Answerers that know no better run it as the operator would.
+    virtual int RunModal(QDialog& dialog);
     // The colour dialog preset to colour; true and the chosen colour on OK, false on Cancel.
     // Answerers that have no colours to give cancel.
     virtual bool ChooseColor(TColor& colour) {

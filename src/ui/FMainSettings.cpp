@@ -19,21 +19,24 @@ void TFormMain::LoadSettings() {
            load.valuesRead >= 4 ? Settings.Height : height());
     ComPort->setPort(quint8(Settings.Port));
     SetTimeFormat(Settings.TimeFormat);
-    ApplyAutoTime();
     SetVid(Settings.Vid);
     SetTrackColor(0, Settings.Color1);
     SetTrackColor(1, Settings.Color2);
     cbAllTrasse->setChecked(Settings.AllTrasse);
     SettingsCorrections = load.corrected;
-    // The audience window can only be on a display that is there.
-    if (Settings.Monitor >= int(QGuiApplication::screens().size())) {
-        Settings.Monitor = 0;
-        Settings.MonitorOn = false;
-    }
+}
+
+QRect StoredWindowBounds(const QRect& client, const QRect& frame, const QRect& normalClient) {
+    // move() places the frame and resize() sizes the client, so the stored position is the
+    // frame's and the size the client's; saving the client's position would move the window
+    // by its title bar at every start. A maximised window keeps its normal bounds.
+    const QPoint border = client.topLeft() - frame.topLeft();
+    const QRect normal = normalClient.isValid() ? normalClient : client;
+    return QRect(normal.topLeft() - border, normal.size());
 }
 
 void TFormMain::SaveSettings() {
-    const QRect bounds = normalGeometry().isValid() ? normalGeometry() : geometry();
+    const QRect bounds = StoredWindowBounds(geometry(), frameGeometry(), normalGeometry());
     Settings.Left = bounds.x();
     Settings.Top = bounds.y();
     Settings.Width = bounds.width();

@@ -33,6 +33,7 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPlainTextEdit>
 #include <QStatusBar>
 #include <QTextCharFormat>
 #include <QTimer>
@@ -134,35 +135,16 @@ TFormMain::TFormMain(TAppParts& parts, TDialogs* dialogs, QWidget* parent)
              PanelT1, PanelT2, Shape1, Shape2, PanelDate, LabelCalClose, LabelLogo[0], LabelLogo[1],
              LabelLogo[2], LabelLogoShadow[2]})
         o->installEventFilter(this);
-    FormInfo = new TFormInfo(this);
-    FormInfo->OnOpenUrl = [this](const QString& url) { Dialogs->ShellOpen(url); };
     Help = new THelp(this);
-    LoadSettings();
-    MonthCalendar1->setSelectedDate(WallClockNow().date());
-    sbSound->setIcon(
-        Picture(Settings.isPlaySound ? QStringLiteral("sound-on") : QStringLiteral("sound-off")));
-    sbLoad->setToolTip(QStringLiteral("Protokoll Öffnen"));
-    cbVidChange();
-    UpdateHelpButton();
-    PortMask = ProbePorts();
-    TimerDateTimer();
-    TimerDate->start();
-    if (ComPort->Port() != 0) {
-        try {
-            ComPort->Open();
-        } catch (const EComError&) {
-            // No message: the hidden beam pictures are the only sign of a port that failed.
-        }
-    }
-    for (int c = 0; c < Col::Count; ++c)
-        SortGrid1->setCells(c, 0, ColumnTitles[c]);
-    UpdateControls();
-    SortGrid1->setModified(false);
+    setupSounds();
+    FormCreate();
 }
 
 TFormMain::~TFormMain() {
+    ShutdownStep(QStringLiteral("settings"));
     SaveSettings();
     // The event thread stops while the controls its handlers touch are still there.
+    ShutdownStep(QStringLiteral("close port"));
     ComPort->Close();
     Run->disconnect(this);
 }
@@ -632,9 +614,7 @@ void TFormMain::setupMenus() {
     TVmode = item(CtrlKeys, "TVmode", "TV mode", QKeySequence(Qt::CTRL | Qt::Key_T));
     Print1 = item(CtrlKeys, "Print1", "Print", QKeySequence(Qt::CTRL | Qt::Key_P), 1);
     StrDel1 = item(CtrlKeys, "StrDel1", "Str Del", QKeySequence(Qt::CTRL | Qt::Key_Minus), 0);
-    StrDel2 = item(
-        CtrlKeys, "StrDel2", "Str del",
-        QKeySequence(QKeyCombination(Qt::ControlModifier | Qt::KeypadModifier, Qt::Key_Minus)), 0);
+    StrDel2 = item(CtrlKeys, "StrDel2", "Str del", QKeySequence(), 0); // its key: FormCreate
     Word1 = item(CtrlKeys, "Word1", "Word", QKeySequence(Qt::CTRL | Qt::Key_W));
     Excel1 = item(CtrlKeys, "Excel1", "Excel", QKeySequence(Qt::CTRL | Qt::Key_E));
     Html1 = item(CtrlKeys, "Html1", "Html", QKeySequence(Qt::CTRL | Qt::Key_H), 0);
@@ -644,7 +624,9 @@ void TFormMain::setupMenus() {
     Trasse2 = item(CtrlKeys, "Trasse2", "Trasse 2", QKeySequence(Qt::CTRL | Qt::Key_2), 2);
     SwapTrasse = item(CtrlKeys, "SwapTrasse", "SwapTrasse", QKeySequence(Qt::CTRL | Qt::Key_0));
     mSound = item(CtrlKeys, "mSound", "Sound", QKeySequence(Qt::CTRL | Qt::Key_QuoteLeft));
-    mSound0 = item(CtrlKeys, "mSound0", "Sound", QKeySequence());
+    // Qt gives a key shared by two actions to neither, so the second item takes the key that
+    // sits left of 1 on a German keyboard.
+    mSound0 = item(CtrlKeys, "mSound0", "Sound", QKeySequence(Qt::CTRL | Qt::Key_AsciiCircum));
 
     connect(mStart, &QAction::triggered, this, [this] { mStartClick(); });
     connect(mSTOP1, &QAction::triggered, this, [this] { mSTOP1Click(); });
@@ -675,6 +657,8 @@ void TFormMain::setupMenus() {
     connect(bHelp, &QToolButton::clicked, this, [this] { bHelpClick(); });
     connect(mInfo, &QAction::triggered, this, [this] { bInfoClick(); });
     connect(bInfo, &QToolButton::clicked, this, [this] { bInfoClick(); });
+    connect(bCFG, &QToolButton::clicked, this, [this] { bCFGClick(); });
+    connect(mConfig, &QAction::triggered, this, [this] { bCFGClick(); });
 }
 
 void TFormMain::setupTimers() {
@@ -889,6 +873,10 @@ void TFormMain::LogoClick() {
 }
 
 void TFormMain::bInfoClick() {
+    if (!FormInfo) return;
+    // Where the results will be written at exit is decided only now: the program's folder
+    // may have become read-only, or the data folder been made, since the start.
+    FormInfo->MemoInfo->setPlainText(InfoText() + QStringLiteral("\n\n") + ExitCopyInfo());
     FormInfo->exec();
 }
 

@@ -4,6 +4,7 @@
 #include "live/LiveServer.h"
 #include "LiveClient.h"
 #include "TestSupport.h"
+#include "ui/Cfg.h"
 #include "ui/FInfo.h"
 #include "ui/FMain.h"
 #include "ui/LiveGlue.h"
@@ -76,6 +77,34 @@ private slots:
         glue.Refresh();
         QVERIFY(!f.parts->Live->IsListening());
         QVERIFY(panel->isHidden());
+    }
+
+    // The operator ticks one box in the settings dialog: within the glue's next refresh the
+    // page is served and the dialog's group shows where.
+    void tickedInTheSettingsDialog() {
+        TWindowFixture f;
+        TFormMain& w = *f.w;
+        QVERIFY(w.CfgDialog);
+        TLiveGlue glue(w, *f.parts->Live);
+        glue.Attach(w.CfgDialog->gbLive);
+        QTcpServer probe; // a free port for the server
+        QVERIFY(probe.listen(QHostAddress::LocalHost));
+        const quint16 free = probe.serverPort();
+        probe.close();
+        f.dialogs.onModal = [free](QDialog& d) {
+            auto& cfg = static_cast<TCfgDialog&>(d);
+            cfg.gbLive->cbLiveOn->setChecked(true);
+            cfg.gbLive->seLivePort->setValue(free);
+            cfg.gbLive->eLiveBind->setText("127.0.0.1");
+            return int(QDialog::Accepted);
+        };
+        w.bCFGClick();
+        QVERIFY(w.Settings.LiveOn);
+        QCOMPARE(w.Settings.LivePort, int(free));
+        QVERIFY(WaitUntil([&] { return f.parts->Live->IsListening(); }, 3000));
+        QVERIFY(LiveGet(free, "/").contains("/live.js"));
+        QCOMPARE(w.CfgDialog->gbLive->LiveShare->Address(),
+                 QString("http://127.0.0.1:%1/").arg(free));
     }
 
     void runAndProtocolReachThePages() {
