@@ -2,7 +2,9 @@
 // handed to the windows, which make none of them themselves.
 #include "persist/SettingsGlue.h"
 #include "ui/AppForms.h"
+#include "ui/Cfg.h"
 #include "ui/FMain.h"
+#include "ui/LiveGlue.h"
 
 #include <QApplication>
 #include <QLocale>
@@ -29,6 +31,8 @@ int main(int argc, char** argv) {
         TAppForms forms(parts, nullptr);
         forms.StartTvMode();
         forms.FormMain->show();
+        TLiveGlue live(*forms.FormMain, *parts.Live);
+        live.Attach(forms.CfgDialog->gbLive);
         rc = app.exec();
         forms.FormMain->Shutdown();
     } // the main window writes the settings and closes the port as it goes

@@ -52,6 +52,9 @@ const TSetting Table[] = {
     {"isPlaySound1", &TSettings::isPlaySound1, 1, 0, 1},
     {"isPlaySound2", &TSettings::isPlaySound2, 1, 0, 1},
     {"Lang", &TSettings::Lang, 0, AnyNeg, Any},
+    {"LiveOn", &TSettings::LiveOn, 0, 0, 1},
+    {"LivePort", &TSettings::LivePort, 8080, 1, 65535},
+    {"LiveBind", &TSettings::LiveBind, 0, 0, 0},
 };
 
 const char* const WritingOrder[] = {
@@ -59,7 +62,7 @@ const char* const WritingOrder[] = {
     "FilterInd",    "Alg1",         "Alg2",      "Alg3",       "TimerGesperrt", "CountZabegov",
     "AllLaufe",     "Monitor",      "MonitorOn", "TimeFormat", "AutoTime",      "Vid",
     "Color1",       "Color2",       "KlassCol",  "AllTrasse",  "Title",         "isPlaySound",
-    "isPlaySound1", "isPlaySound2", "Lang"};
+    "isPlaySound1", "isPlaySound2", "Lang",      "LiveOn",     "LivePort",      "LiveBind"};
 
 static_assert(std::size(Table) == std::size(WritingOrder));
 

@@ -30,6 +30,11 @@ struct TSettings {
     QString Title;                // competition title
     bool isPlaySound, isPlaySound1, isPlaySound2;
     int Lang; // carried through unchanged
+    // The live results on the network: off until switched on; an empty address listens on all
+    // interfaces, so that phones in the hall reach it once the box is ticked.
+    bool LiveOn;
+    int LivePort;
+    QString LiveBind;
 };
 
 // Windows: the registry key HKEY_CURRENT_USER\Software\Tavoleno\<programBaseName>.

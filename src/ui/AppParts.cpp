@@ -3,6 +3,7 @@
 #include "core/Competition.h"
 #include "core/ParticipantList.h"
 #include "input/Comms.h"
+#include "live/LiveServer.h"
 #include "ui/FMain.h"
 
 TAppParts::TAppParts(std::unique_ptr<QSettings> store)
@@ -11,7 +12,8 @@ TAppParts::TAppParts(std::unique_ptr<QSettings> store)
       Competition(std::make_unique<TCompetition>()),
       // Made after the competition and before any window: the list follows a change of the
       // entries before the windows re-select the tracks' participants in it.
-      Participants(std::make_unique<TParticipantList>(Competition.get())) {
+      Participants(std::make_unique<TParticipantList>(Competition.get())),
+      Live(std::make_unique<TLiveServer>()) {
     Competition->setObjectName(QStringLiteral("Competition"));
     Port->setObjectName(QStringLiteral("ComPort"));
     Port->setBaudRate(br9600);

@@ -52,6 +52,7 @@ class TFormInfo;
 class TFormMonitor2;
 class THelp;
 class TImageLS;
+class TLiveServer;
 class TSoundCues;
 
 // What the window works with, built by the entry point (or a test) before the window: the
@@ -67,6 +68,7 @@ struct TAppParts {
     // Its Changed signal is the one notice that the protocol's content changed.
     std::unique_ptr<TCompetition> Competition;
     std::unique_ptr<TParticipantList> Participants;
+    std::unique_ptr<TLiveServer> Live; // the live results' server, idle until switched on
 };
 
 // The window bounds to store: the frame's top-left (what move() takes back) and the client's
