@@ -43,6 +43,9 @@ class TDialogs;
 class TDigit;
 class TFormMonitor2;
 class TImageLS;
+class TJournal;
+struct TJournalMeta;
+struct TJournalSnapshot;
 
 // What the window works with, built by the entry point (or a test) before the window: the
 // settings and their store, the contact port and the run.
@@ -232,6 +235,19 @@ public:
     QString ExitCopyName() const; // the program's path with the extension ".txt"
     void Shutdown();              // after the message loop: the exit copy of the protocol
 
+    // --- journal (ui/FMainJournal.cpp) ------------------------------------------------------
+    // At start-up, once the window is shown: offers the protocol of a competition the last
+    // session left unfinished, then lets every change of the protocol reach the journal.
+    void StartJournal(TJournal& journal);
+    TJournalSnapshot JournalSnapshot() const;
+    void RestoreJournal(const TProtocolRows& rows, const TJournalMeta& meta);
+    TJournal* Journal = nullptr;
+
+signals:
+    // The protocol's content changed (a time, DIS, an edit, a delete, clearing, a load).
+    void ProtocolChanged();
+
+public:
 protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;

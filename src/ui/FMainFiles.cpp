@@ -139,6 +139,7 @@ void TFormMain::RestoreAfterLoad(const QString& fileName) {
     SortGrid1->setModified(false);
     UpdateControls();
     UpdateTrackCaptions();
+    emit ProtocolChanged();
 }
 
 void TFormMain::sbLoadClick() {

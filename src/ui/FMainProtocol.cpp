@@ -51,6 +51,7 @@ void TFormMain::ProtocolCommand(int tag) {
             for (int c = Col::Turm1; c <= SortGrid1->ColCount() - 2; ++c)
                 SortGrid1->setCells(c, r, QString());
         SortGrid1->EndUpdate();
+        emit ProtocolChanged();
         SelectStartEntries();
         LocateTrackRows();
         SortGrid1->SelectRow(1);

@@ -1,5 +1,6 @@
 // Leaving the program without losing results: the question before closing and the exit copy
 // of the protocol.
+#include "persist/Journal.h"
 #include "ui/Dialogs.h"
 #include "ui/FMain.h"
 
@@ -30,4 +31,9 @@ void TFormMain::Shutdown() {
     }
     QString error;
     WriteProtocolText(ExitCopyName(), &error); // a copy that cannot be written is skipped
+    // The journal ends with the protocol as it is now, before the window goes.
+    if (Journal) {
+        Journal->Flush();
+        Journal->SetSource(nullptr);
+    }
 }

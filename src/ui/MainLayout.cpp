@@ -99,6 +99,7 @@ TFormMain::TFormMain(TAppParts& parts, TDialogs* dialogs, QWidget* parent)
     setupTimers();
     setupComPort();
     setupRun();
+    SortGrid1->OnModified = [this] { emit ProtocolChanged(); };
     LoadSettings();
     sbLoad->setToolTip(QStringLiteral("Protokoll Öffnen"));
     cbVidChange();

@@ -49,6 +49,8 @@ public:
     QString Cells(int ACol, int ARow) const;
     void setCells(int ACol, int ARow, const QString& s);
     QStringList Rows(int ARow) const; // always ColCount entries inside the matrix
+    // Every row as stored, shared rather than copied; a row may be shorter than ColCount.
+    const QVector<QStringList>& AllRows() const { return m_cells; }
     void setRows(int ARow, const QStringList& cells);
 
     int ColCount() const { return int(m_colWidths.size()); }

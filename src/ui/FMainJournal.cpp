@@ -1,0 +1,69 @@
+// The journal seen from the window: what it hands the journal, and the question after a
+// session that did not end cleanly.
+#include "persist/Journal.h"
+#include "ui/Dialogs.h"
+#include "ui/FMain.h"
+#include "widgets/SortGrid.h"
+
+#include <QDir>
+#include <QStatusBar>
+
+TJournalSnapshot TFormMain::JournalSnapshot() const {
+    // The grid's rows are shared, not copied: this costs the same for 10 rows or 10,000.
+    return {SortGrid1->AllRows(),
+            {Settings.Title, Settings.Vid, Settings.CountZabegov, Settings.KlassCol}};
+}
+
+void TFormMain::RestoreJournal(const TProtocolRows& rows, const TJournalMeta& meta) {
+    // The mode and counts the places were computed with, then the rows as a load takes them.
+    SetVid(meta.Vid);
+    Settings.CountZabegov = meta.CountZabegov;
+    Settings.KlassCol = meta.KlassCol;
+    LoadProtocolRows(rows, meta.Title + QStringLiteral(".txt"));
+    if (Settings.Title != meta.Title) {
+        Settings.Title = meta.Title;
+        setWindowTitle(QStringLiteral("TL-Veltaro: ") + meta.Title);
+    }
+    // Restored is not saved: closing must still ask.
+    SortGrid1->setModified(true);
+}
+
+void TFormMain::StartJournal(TJournal& journal) {
+    Journal = &journal;
+    if (journal.LastEndUnclean() && JournalHasData(journal.LastRows())) {
+        const TJournalMeta& meta = journal.LastMeta();
+        QString what = meta.Title.isEmpty() ? QString() : QStringLiteral("„%1“, ").arg(meta.Title);
+        what += QStringLiteral("Stand %1")
+                    .arg(journal.LastWritten().toString(QStringLiteral("dd.MM.yyyy hh:mm:ss")));
+        const QString question =
+            QStringLiteral("Das Programm wurde zuletzt nicht ordnungsgemäß beendet.\n"
+                           "Protokoll des unterbrochenen Wettkampfs wiederherstellen?\n\n%1")
+                .arg(what);
+        if (Dialogs->AskYesNo(question, QStringLiteral("Bestätigen"))) {
+            RestoreJournal(journal.LastRows(), meta);
+        } else {
+            const QString kept = journal.KeepLastUnrestored();
+            if (!kept.isEmpty())
+                Dialogs->ShowMessage(
+                    QStringLiteral(
+                        "Das Protokoll des unterbrochenen Wettkampfs bleibt erhalten:\n%1")
+                        .arg(QDir::toNativeSeparators(kept)),
+                    QStringLiteral("Veltaro"));
+        }
+    }
+    journal.SetSource([this] { return JournalSnapshot(); });
+    connect(this, &QObject::destroyed, &journal, [j = &journal] { j->SetSource(nullptr); });
+    // The one place the journal learns of changes; the competition model's change signal
+    // takes this window signal's place once the model holds the protocol.
+    connect(this, &TFormMain::ProtocolChanged, &journal, &TJournal::Changed);
+    connect(&journal, &TJournal::WriteFailed, this, [this](const QString& reason) {
+        if (reason.isEmpty())
+            StatusBar1->clearMessage();
+        else
+            StatusBar1->showMessage(QStringLiteral("Journal kann nicht geschrieben werden: ") +
+                                    reason);
+    });
+    journal.Begin();
+    // The restored protocol is the first state worth keeping.
+    if (JournalHasData(SortGrid1->AllRows())) journal.Changed();
+}
