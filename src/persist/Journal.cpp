@@ -36,17 +36,36 @@ int MetaNumber(const QString& text, int lo, int hi, int fallback) {
 }
 } // namespace
 
-bool JournalHasData(const TProtocolRows& rows) {
-    for (qsizetype r = 1; r < rows.size(); ++r) {
-        const QStringList& row = rows[r];
-        const qsizetype cells = std::min<qsizetype>(row.size(), ProtocolColCount - 1);
-        for (qsizetype c = 0; c < cells; ++c) {
-            const QString cell = row[c].trimmed();
-            if (cell.isEmpty() || (c == 0 && cell == QLatin1String("0"))) continue;
-            return true;
-        }
+namespace {
+// Result time, place and entry number are computed from the rest: no data of their own.
+bool RowHasData(const QStringList& row) {
+    const qsizetype cells = std::min<qsizetype>(row.size(), ProtocolColCount - 3);
+    for (qsizetype c = 0; c < cells; ++c) {
+        const QString cell = row[c].trimmed();
+        if (cell.isEmpty() || (c == 0 && cell == QLatin1String("0"))) continue;
+        return true;
     }
     return false;
+}
+
+bool IsDummyRow(const QStringList& row) {
+    return !row.isEmpty() && row[0].trimmed() == QLatin1String("0") && !RowHasData(row);
+}
+} // namespace
+
+bool JournalHasData(const TProtocolRows& rows) {
+    for (qsizetype r = 1; r < rows.size(); ++r)
+        if (RowHasData(rows[r])) return true;
+    return false;
+}
+
+TProtocolRows JournalRows(const TProtocolRows& rows, int colCount) {
+    TProtocolRows out = JournalRowsInLoadOrder(rows, colCount);
+    // Left out as a save leaves it out: a load in "Qualifikation" puts it back at its place,
+    // with the same list entry as before.
+    for (qsizetype r = out.size() - 1; r >= 1; --r)
+        if (IsDummyRow(out[r])) out.remove(r);
+    return out;
 }
 
 TProtocolRows JournalRowsInLoadOrder(const TProtocolRows& rows, int colCount) {
@@ -60,7 +79,7 @@ TProtocolRows JournalRowsInLoadOrder(const TProtocolRows& rows, int colCount) {
     keys.reserve(out.size() - 1);
     for (qsizetype r = 1; r < out.size(); ++r) {
         bool ok = false;
-        const int n = out[r][colCount - 1].trimmed().toInt(&ok);
+        const int n = out.at(r).at(colCount - 1).trimmed().toInt(&ok);
         if (!ok || n <= 0) return out;
         keys.push_back({n, r});
     }
@@ -288,7 +307,7 @@ void TJournal::WriterLoop() {
 }
 
 void TJournal::WriteOne(const TJournalSnapshot& snapshot, TWriteStop stop) {
-    const QByteArray bytes = FormatProtocolText(JournalRowsInLoadOrder(snapshot.Rows));
+    const QByteArray bytes = FormatProtocolText(JournalRows(snapshot.Rows));
     QString error;
     bool ok = WriteFileDurably(JournalFile(), bytes, &error, stop);
     // The rows first: should the program die between the two, the results are the newer.

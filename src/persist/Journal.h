@@ -34,12 +34,15 @@ struct TJournalSnapshot {
     TJournalMeta Meta;
 };
 
-// A protocol holds data when a row after the titles has any text, apart from the entry number
-// and apart from the "Qualifikation" dummy row (start number "0" and nothing else).
+// A protocol holds data when a row after the titles has any text apart from the computed
+// columns (result, place, entry number) and apart from the "Qualifikation" dummy row (start
+// number "0" and nothing else).
 bool JournalHasData(const TProtocolRows& rows);
 // Rows in load order (by the entry number of the last column, when every data row has a
 // distinct one), padded to colCount cells.
 TProtocolRows JournalRowsInLoadOrder(const TProtocolRows& rows, int colCount = ProtocolColCount);
+// What the journal writes: the rows in load order, without the "Qualifikation" dummy row.
+TProtocolRows JournalRows(const TProtocolRows& rows, int colCount = ProtocolColCount);
 QByteArray FormatJournalMeta(const TJournalMeta& meta);
 TJournalMeta ParseJournalMeta(const QByteArray& bytes); // unknown or bad values keep defaults
 

@@ -30,8 +30,8 @@ QByteArray FileBytes(const QString& name) {
 
 // A journal whose protocol is whatever the test last put into `rows`.
 struct TSession {
+    TJournalSnapshot state; // outlives the journal, which reads it until it is gone
     TJournal journal;
-    TJournalSnapshot state;
     explicit TSession(const QString& folder) : journal(folder) {
         journal.SetSource([this] { return state; });
         journal.Begin();
@@ -53,7 +53,8 @@ private slots:
         QTest::addColumn<TProtocolRows>("rows");
         QTest::addColumn<bool>("hasData");
         const QStringList titles = Protocol(0).first();
-        QStringList dummy(ProtocolColCount), entryOnly(ProtocolColCount), dummyTimed(ProtocolColCount);
+        QStringList dummy(ProtocolColCount), entryOnly(ProtocolColCount),
+            dummyTimed(ProtocolColCount);
         dummy[0] = "0";
         dummy[13] = "1";
         entryOnly[0] = " ";
@@ -62,9 +63,16 @@ private slots:
         dummyTimed[5] = "00:07,12";
         QTest::newRow("nothing") << TProtocolRows{} << false;
         QTest::newRow("titles only") << TProtocolRows{titles} << false;
-        QTest::newRow("empty row after the titles") << TProtocolRows{titles, QStringList(14)} << false;
+        QTest::newRow("empty row after the titles")
+            << TProtocolRows{titles, QStringList(14)} << false;
         QTest::newRow("the dummy row alone") << TProtocolRows{titles, dummy} << false;
-        QTest::newRow("a row with only its entry number") << TProtocolRows{titles, entryOnly} << false;
+        QTest::newRow("a row with only its entry number")
+            << TProtocolRows{titles, entryOnly} << false;
+        QStringList placed = dummy;
+        placed[11] = "00:00,00";
+        placed[12] = "1";
+        QTest::newRow("the dummy row with result and place")
+            << TProtocolRows{titles, placed} << false;
         QTest::newRow("a time in the dummy row") << TProtocolRows{titles, dummyTimed} << true;
         QTest::newRow("a participant") << Protocol(1) << true;
         QTest::newRow("a short row with a name") << TProtocolRows{titles, {" ", "Meier"}} << true;
@@ -78,7 +86,8 @@ private slots:
     void loadOrder_data() {
         QTest::addColumn<QStringList>("entries"); // entry numbers of the rows as shown
         QTest::addColumn<QStringList>("written"); // entry numbers of the rows as written
-        QTest::newRow("already in load order") << QStringList{"1", "2", "3"} << QStringList{"1", "2", "3"};
+        QTest::newRow("already in load order")
+            << QStringList{"1", "2", "3"} << QStringList{"1", "2", "3"};
         QTest::newRow("ranking order") << QStringList{"3", "1", "2"} << QStringList{"1", "2", "3"};
         QTest::newRow("numbers with blanks") << QStringList{" 2", "1 "} << QStringList{"1 ", " 2"};
         QTest::newRow("a row without number stays as shown")
@@ -116,14 +125,35 @@ private slots:
         QCOMPARE(out[1][1], QStringLiteral("Meier"));
     }
 
+    void dummyRowIsLeftOutOnlyWhenEmpty_data() {
+        QTest::addColumn<QString>("time"); // in the dummy row's first run cell
+        QTest::addColumn<int>("rowsWritten");
+        QTest::newRow("empty dummy row") << "" << 3;
+        QTest::newRow("dummy row with a time") << "00:07,12" << 4;
+    }
+    void dummyRowIsLeftOutOnlyWhenEmpty() {
+        QFETCH(QString, time);
+        QFETCH(int, rowsWritten);
+        TProtocolRows rows = Protocol(2);
+        QStringList dummy(ProtocolColCount);
+        dummy[0] = "0";
+        dummy[5] = time;
+        dummy[12] = "3"; // a place is computed, no data
+        rows.insert(1, dummy);
+        const TProtocolRows out = JournalRows(rows);
+        QCOMPARE(out.size(), rowsWritten);
+        QCOMPARE(out[1][1], rowsWritten == 3 ? QStringLiteral("Müller 1") : QString());
+    }
+
     void meta_data() {
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QString>("title");
         QTest::addColumn<int>("vid");
         QTest::addColumn<int>("zabegov");
         QTest::addColumn<int>("klassCol");
-        QTest::newRow("all given") << QByteArray("Title=Stadtmeisterschaft\nVid=2\nCountZabegov=4\nKlassCol=3\n")
-                                   << "Stadtmeisterschaft" << 2 << 4 << 3;
+        QTest::newRow("all given")
+            << QByteArray("Title=Stadtmeisterschaft\nVid=2\nCountZabegov=4\nKlassCol=3\n")
+            << "Stadtmeisterschaft" << 2 << 4 << 3;
         QTest::newRow("umlauts and '=' in the title")
             << QByteArray("Title=Großer Preis =1=\nVid=1\n") << "Großer Preis =1=" << 1 << 2 << 0;
         QTest::newRow("values out of range keep the defaults")
@@ -294,9 +324,10 @@ private slots:
         QCOMPARE(ParseProtocolText(FileBytes(d.filePath("journal.txt"))).size(), 6);
         // The newest earlier ones, newest first; older ones are gone.
         for (int i = 1; i <= TJournal::KeepRotated; ++i)
-            QCOMPARE(ParseProtocolText(FileBytes(d.filePath(QStringLiteral("journal-%1.txt").arg(i))))
-                         .size(),
-                     6 - i);
+            QCOMPARE(
+                ParseProtocolText(FileBytes(d.filePath(QStringLiteral("journal-%1.txt").arg(i))))
+                    .size(),
+                6 - i);
         QVERIFY(!d.exists(QStringLiteral("journal-%1.txt").arg(TJournal::KeepRotated + 1)));
     }
 
