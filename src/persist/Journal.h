@@ -80,6 +80,9 @@ public:
     // The protocol's content changed: a snapshot is taken and handed to the writer at most
     // DebounceMs later. Costs the caller nothing but arming a timer.
     void Changed();
+    // What the debounce timer does: takes the snapshot (if anything changed) and hands it to
+    // the writer, without waiting for the disk.
+    void TakeSnapshot();
     // Hands a snapshot to the writer now (if anything changed) and waits until it is written.
     bool Flush(int timeoutMs = 10000);
     int DebounceMs() const { return m_debounce.interval(); }
@@ -101,7 +104,6 @@ signals:
     void WriteFailed(const QString& reason);
 
 private:
-    void TakeSnapshot();
     void WriterLoop();
     void WriteOne(const TJournalSnapshot& snapshot, TWriteStop stop);
     void Rotate();
