@@ -204,6 +204,10 @@ public:
     TProtocolRows ProtocolRows() const;
     bool WriteProtocolText(const QString& fileName, QString* error);
     bool ReadProtocolText(const QString& fileName);
+    // Says how many lines a file had beyond the limit and how many bad bytes were replaced.
+    void TellReadReport(const QString& fileName, const TProtocolReadReport& report);
+    QString PartlyReadFile; // the file last loaded, when lines of it were left out
+    bool IsPartlyReadFile(const QString& fileName) const;
     void FillProtocol(const TProtocolRows& rows); // rows as read from a file, titles first
     // Everything a load does once the rows are read: as if that file had been opened.
     void LoadProtocolRows(const TProtocolRows& rows, const QString& fileName);

@@ -62,9 +62,10 @@ bool TFormMain::WriteProtocolText(const QString& fileName, QString* error) {
 bool TFormMain::ReadProtocolText(const QString& fileName) {
     TProtocolRows rows;
     QString error;
+    TProtocolReadReport report;
     // Read the whole file before touching the protocol: a file that cannot be read must not
     // cost the results that are on screen.
-    if (!ReadProtocolFile(fileName, &rows, &error, SortGrid1->ColCount())) {
+    if (!ReadProtocolFile(fileName, &rows, &error, SortGrid1->ColCount(), report)) {
         Dialogs->ShowMessage(QStringLiteral("Protokoll kann nicht gelesen werden: %1\n%2")
                                  .arg(QDir::toNativeSeparators(fileName), error),
                              QStringLiteral("Veltaro"));
@@ -72,7 +73,36 @@ bool TFormMain::ReadProtocolText(const QString& fileName) {
     }
     if (!ReadyForLoad()) return false;
     FillProtocol(rows);
+    TellReadReport(fileName, report);
     return true;
+}
+
+void TFormMain::TellReadReport(const QString& fileName, const TProtocolReadReport& report) {
+    const QString file = QDir::toNativeSeparators(fileName);
+    PartlyReadFile.clear();
+    if (report.linesDropped > 0) {
+        // A save over this file would lose the lines never read: it asks first.
+        PartlyReadFile = QFileInfo(fileName).absoluteFilePath();
+        Dialogs->ShowMessage(
+            QStringLiteral("%1 hat mehr als %2 Zeilen: %3 Zeilen wurden nicht gelesen.")
+                .arg(file)
+                .arg(ProtocolMaxRows)
+                .arg(report.linesDropped),
+            QStringLiteral("Veltaro"));
+    }
+    if (report.encoding == TTextEncoding::Utf8Repaired)
+        Dialogs->ShowMessage(QStringLiteral("%1 enthält %2 ungültige UTF-8-Zeichen; sie wurden "
+                                            "durch \u201E\uFFFD\u201C ersetzt.")
+                                 .arg(file)
+                                 .arg(report.badSequences),
+                             QStringLiteral("Veltaro"));
+}
+
+bool TFormMain::IsPartlyReadFile(const QString& fileName) const {
+    if (PartlyReadFile.isEmpty()) return false;
+    const QFileInfo a(fileName), b(PartlyReadFile);
+    if (a.exists() && b.exists()) return a.canonicalFilePath() == b.canonicalFilePath();
+    return a.absoluteFilePath() == b.absoluteFilePath();
 }
 
 void TFormMain::FillProtocol(const TProtocolRows& rows) {
@@ -183,6 +213,13 @@ void TFormMain::sbSaveClick() {
     const QString name = Dialogs->SaveFileName(
         filters, index, QCoreApplication::applicationDirPath(), DefaultExportName());
     if (name.isEmpty()) return;
+    if (IsPartlyReadFile(name) &&
+        !Dialogs->AskYesNo(
+            QStringLiteral("%1 wurde nur zum Teil gelesen. Überschreiben? Die nicht gelesenen "
+                           "Zeilen gehen dabei verloren.")
+                .arg(QDir::toNativeSeparators(name)),
+            QStringLiteral("Bestätigen")))
+        return;
     Settings.FilterInd = index;
     QCoreApplication::processEvents();
     const bool wasModified = SortGrid1->Modified();

@@ -30,7 +30,9 @@ void TFormMain::Shutdown() {
         RecalcProtocol();
     }
     QString error;
-    WriteProtocolText(ExitCopyName(), &error); // a copy that cannot be written is skipped
+    // A copy that cannot be written is skipped, and so is one that would replace a file that
+    // was only partly read (the exit copy is no one's to ask about).
+    if (!IsPartlyReadFile(ExitCopyName())) WriteProtocolText(ExitCopyName(), &error);
     // The journal ends with the protocol as it is now, before the window goes.
     if (Journal) {
         Journal->Flush();
