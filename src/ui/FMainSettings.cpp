@@ -1,4 +1,5 @@
 // Moving the settings between the store and the main window.
+#include "core/WindowBounds.h"
 #include "input/Comms.h"
 #include "persist/SettingsGlue.h"
 #include "persist/SettingsStore.h"
@@ -13,10 +14,18 @@
 void TFormMain::LoadSettings() {
     TSettingsLoad load;
     if (Store) load = ::LoadSettings(*Store, Settings);
-    // The window keeps the position the window system chose until a stored one was read.
-    if (load.valuesRead >= 2) move(Settings.Left, Settings.Top);
-    resize(load.valuesRead >= 3 ? Settings.Width : width(),
-           load.valuesRead >= 4 ? Settings.Height : height());
+    // The window keeps the position the window system chose until a stored one was read; what
+    // was stored is fitted to the screens present.
+    QList<QRect> screens;
+    for (const QScreen* screen : QGuiApplication::screens())
+        screens << screen->availableGeometry();
+    const QRect fit =
+        FitWindowToScreens(QRect(load.valuesRead >= 2 ? QPoint(Settings.Left, Settings.Top) : pos(),
+                                 QSize(load.valuesRead >= 3 ? Settings.Width : width(),
+                                       load.valuesRead >= 4 ? Settings.Height : height())),
+                           screens);
+    if (load.valuesRead >= 2) move(fit.topLeft());
+    resize(fit.size());
     ComPort->setPort(quint8(Settings.Port));
     SetTimeFormat(Settings.TimeFormat);
     ApplyAutoTime();
