@@ -30,6 +30,7 @@ void TFormMain::RestoreJournal(const TProtocolRows& rows, const TJournalMeta& me
 
 void TFormMain::StartJournal(TJournal& journal) {
     Journal = &journal;
+    bool restored = false;
     if (journal.LastEndUnclean() && JournalHasData(journal.LastRows())) {
         const TJournalMeta& meta = journal.LastMeta();
         QString what = meta.Title.isEmpty() ? QString() : QStringLiteral("„%1“, ").arg(meta.Title);
@@ -41,6 +42,7 @@ void TFormMain::StartJournal(TJournal& journal) {
                 .arg(what);
         if (Dialogs->AskYesNo(question, QStringLiteral("Bestätigen"))) {
             RestoreJournal(journal.LastRows(), meta);
+            restored = true;
         } else {
             const QString kept = journal.KeepLastUnrestored();
             if (!kept.isEmpty())
@@ -64,6 +66,10 @@ void TFormMain::StartJournal(TJournal& journal) {
                                     reason);
     });
     journal.Begin();
-    // The restored protocol is the first state worth keeping.
-    if (JournalHasData(SortGrid1->AllRows())) journal.Changed();
+    // The restored protocol is the first state worth keeping, and until it is written the
+    // interrupted session's journal is only in the rotation, where no question looks.
+    if (restored) {
+        journal.Changed();
+        journal.Flush();
+    }
 }
