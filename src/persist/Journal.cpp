@@ -8,6 +8,14 @@
 
 #include <algorithm>
 
+#ifdef Q_OS_WIN
+#include <windows.h>
+#elif defined(Q_OS_LINUX)
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+#endif
+
 namespace {
 const QString JournalName = QStringLiteral("journal.txt");
 const QString MetaName = QStringLiteral("journal.meta");
@@ -27,6 +35,16 @@ QString FileNameSafe(const QString& title) {
     for (const QChar c : title)
         out += (c.unicode() < 0x20 || QStringLiteral("\\/:*?\"<>|").contains(c)) ? QChar('_') : c;
     return out.trimmed().left(80);
+}
+
+// The writer yields to the GUI thread and the contact thread: waking it must not take the
+// processor from the thread that woke it.
+void LowerCurrentThreadPriority() {
+#ifdef Q_OS_WIN
+    SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_BELOW_NORMAL);
+#elif defined(Q_OS_LINUX)
+    setpriority(PRIO_PROCESS, id_t(syscall(SYS_gettid)), 10); // nice is per thread on Linux
+#endif
 }
 
 int MetaNumber(const QString& text, int lo, int hi, int fallback) {
@@ -290,6 +308,7 @@ void TJournal::StopNextWrite(TWriteStop stop) {
 }
 
 void TJournal::WriterLoop() {
+    LowerCurrentThreadPriority();
     std::unique_lock<std::mutex> lock(m_mutex);
     for (;;) {
         m_wake.wait(lock, [this] { return m_pending.has_value() || m_quit; });
