@@ -3,10 +3,12 @@ set -euo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 BUILD="${VELTARO_BUILD_DIR:-$ROOT/build}"
 
+# install_packages run|all: "run" leaves out the packages marked [test] in packages.txt.
 install_packages() {
-    local missing=()
-    while read -r pkg; do
-        pkg="${pkg%%#*}"; pkg="${pkg// /}"
+    local what="${1:-all}" missing=()
+    while read -r line; do
+        [ "$what" = run ] && [[ "$line" == *"[test]"* ]] && continue
+        local pkg="${line%%#*}"; pkg="${pkg// /}"
         [ -z "$pkg" ] && continue
         dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed' || missing+=("$pkg")
     done < "$ROOT/scripts/packages.txt"
@@ -19,11 +21,22 @@ install_packages() {
     fi
 }
 
+# configure_and_build run|all: "run" configures a new build folder without the tests,
+# benchmarks and tools and builds the program alone; "all" turns them on and builds everything.
 configure_and_build() {
-    local gen=()
+    local what="${1:-all}" gen=()
     command -v ninja >/dev/null && gen=(-G Ninja)
-    if [ ! -f "$BUILD/CMakeCache.txt" ]; then
-        cmake -S "$ROOT" -B "$BUILD" "${gen[@]}" -DCMAKE_BUILD_TYPE=RelWithDebInfo
+    if [ "$what" = run ]; then
+        if [ ! -f "$BUILD/CMakeCache.txt" ]; then
+            cmake -S "$ROOT" -B "$BUILD" "${gen[@]}" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+                -DVELTARO_TESTS=OFF
+        fi
+        cmake --build "$BUILD" --parallel "$(nproc)" --target veltaro
+    else
+        if [ ! -f "$BUILD/CMakeCache.txt" ]; then
+            cmake -S "$ROOT" -B "$BUILD" "${gen[@]}" -DCMAKE_BUILD_TYPE=RelWithDebInfo
+        fi
+        cmake "$BUILD" -DVELTARO_TESTS=ON >/dev/null
+        cmake --build "$BUILD" --parallel "$(nproc)"
     fi
-    cmake --build "$BUILD" --parallel "$(nproc)"
 }

@@ -1,12 +1,23 @@
-// Renders the main window offscreen in named states and writes one PNG per state.
-//   snapshot <out-dir> [state ...]   states: ready running finished qualifikation seconds
-//                                    tv tv-seconds tv-onetower (the audience window, 1920 x 1080)
+// Renders the windows offscreen in named states and writes one PNG per state.
+//   snapshot <out-dir> [state ...]
+// States: ready running finished seconds qualifikation single-ready single-running
+//         single-finished calendar info help settings, and tv tv-seconds tv-onetower (the
+//         audience window, 1920 x 1080). All of them when none is named.
+// The date panel shows a fixed moment in the German locale, so pictures compare across runs.
+// Run with QT_SCALE_FACTOR=2 for the pictures at 200 %.
 #include "core/TickCount.h"
+#include "input/Comms.h"
 #include "input/PortNames.h"
 #include "OffscreenScreens.h"
 #include "persist/SettingsGlue.h"
+#include "ui/Cfg.h"
+#include "ui/Dialogs.h"
+#include "ui/FInfo.h"
 #include "ui/FMain.h"
 #include "ui/FMonitor2.h"
+#include "ui/Help.h"
+#include "ui/HelpWindow.h"
+#include "ui/WindowLayout.h"
 #include "widgets/BitBtnWithColor.h"
 
 #include <cstdio>
@@ -23,20 +34,36 @@ TProtocolRows SampleRows() {
     TProtocolRows rows;
     rows.push_back(
         {"St.Nr.", "Name, Vorname", "Ort", "Klasse", "Datum", "", "", "", "", "", "", "", "", ""});
-    const char* people[][4] = {{"12", "Meier, Anna", "Bern", "A"},
-                               {"7", "Schulz, Jonas", "Graz", "A"},
-                               {"21", "Petrova, Olga", "Brno", "B"},
-                               {"3", "Keller, Lea", "Chur", "B"},
-                               {"15", "Novak, Tomas", "Linz", "A"}};
+    // "Datum" holds what the organiser typed; here the year of birth, as start lists have it.
+    const char* people[][5] = {{"12", "Meier, Anna", "Bern", "A", "2008"},
+                               {"7", "Schulz, Jonas", "Graz", "A", "2007"},
+                               {"21", "Petrova, Olga", "Brno", "B", "2010"},
+                               {"3", "Keller, Lea", "Chur", "B", "2011"},
+                               {"15", "Novak, Tomas", "Linz", "A", "2008"}};
     for (auto& p : people) {
         QStringList r(14);
-        for (int c = 0; c < 4; ++c)
+        for (int c = 0; c < 5; ++c)
             r[c] = QString::fromUtf8(p[c]);
-        r[4] = QStringLiteral("06.12.2026");
         rows.push_back(r);
     }
     return rows;
 }
+
+// Shows the program's own dialogs long enough to take their picture.
+class TPictureDialogs : public TDialogs {
+public:
+    QString dir;
+    bool ok = true;
+    bool AskYesNo(const QString&, const QString&) override { return false; }
+    void ShowMessage(const QString&, const QString&) override {}
+    QString OpenFileName(const QStringList&, int&, const QString&) override { return {}; }
+    QString SaveFileName(const QStringList&, int&, const QString&, const QString&) override {
+        return {};
+    }
+    void ShellOpen(const QString&) override {}
+    void ShellPrint(const QString&) override {}
+    int RunModal(QDialog& dialog) override;
+};
 
 bool Save(QWidget& w, const QString& dir, const QString& state) {
     QCoreApplication::processEvents();
@@ -45,6 +72,28 @@ bool Save(QWidget& w, const QString& dir, const QString& state) {
     std::printf("%s %s\n", ok ? "wrote" : "FAILED", qPrintable(file));
     return ok;
 }
+int TPictureDialogs::RunModal(QDialog& dialog) {
+    dialog.show();
+    ok = Save(dialog, dir, QStringLiteral("settings")) && ok;
+    dialog.hide();
+    return QDialog::Rejected;
+}
+
+const QStringList AllStates = {"ready",
+                               "running",
+                               "finished",
+                               "seconds",
+                               "qualifikation",
+                               "single-ready",
+                               "single-running",
+                               "single-finished",
+                               "calendar",
+                               "info",
+                               "help",
+                               "settings",
+                               "tv",
+                               "tv-seconds",
+                               "tv-onetower"};
 } // namespace
 
 int main(int argc, char** argv) {
@@ -55,6 +104,8 @@ int main(int argc, char** argv) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QStandardPaths::setTestModeEnabled(true);
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    SetWallClock([] { return QDateTime(QDate(2026, 12, 5), QTime(6, 5)); });
     QTemporaryDir settingsDir;
     QString settingsFile;
     const QString out = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(".");
@@ -62,8 +113,7 @@ int main(int argc, char** argv) {
     QStringList states;
     for (int i = 2; i < argc; ++i)
         states << QString::fromLocal8Bit(argv[i]);
-    if (states.isEmpty())
-        states = {"ready", "running", "finished", "seconds", "tv", "tv-seconds", "tv-onetower"};
+    if (states.isEmpty()) states = AllStates;
 
     // The pictures need no port, and probing the machine's (a console on /dev/ttyS0, an
     // adapter another program holds) would only disturb them.
@@ -73,10 +123,20 @@ int main(int argc, char** argv) {
     SetTickSource(TManualClock::Source(clock));
     bool ok = true;
     for (const QString& state : states) {
+        if (!AllStates.contains(state)) {
+            std::printf("unknown state %s\n", qPrintable(state));
+            ok = false;
+            continue;
+        }
         settingsFile = settingsDir.filePath(state + ".conf"); // each state starts from defaults
         TAppParts parts(std::make_unique<QSettings>(settingsFile, QSettings::IniFormat));
-        TFormMain w(parts, nullptr);
-        w.SetVid(state == "qualifikation" ? 0 : state == "tv-onetower" ? 1 : 2);
+        TPictureDialogs pictures;
+        pictures.dir = out;
+        TFormMain w(parts, &pictures);
+        new TCfgDialog(&w);
+        w.CreateInfoBox();
+        const bool single = state.startsWith("single") || state == "tv-onetower";
+        w.SetVid(state == "qualifikation" ? 0 : single ? 1 : 2);
         if (state == "seconds" || state == "tv-seconds") w.SetTimeFormat(0);
         w.LoadProtocolRows(SampleRows(), QStringLiteral("Stadtmeisterschaft"));
         w.show();
@@ -95,18 +155,43 @@ int main(int argc, char** argv) {
             w.sbMon2->setChecked(true);
             w.sbMon2Click();
             ok = Save(monitor, out, state) && ok;
-        } else if (state == "running" || state == "seconds") {
+        } else if (state == "running" || state == "seconds" || state == "single-running") {
             w.IssueCommand(w.mStart);
             clock.advance(83456);
             w.ClockTimer();
-        } else if (state == "finished") {
+        } else if (state == "finished" || state == "single-finished") {
             w.IssueCommand(w.mStart);
             clock.advance(9873);
             w.IssueCommand(w.mStop2);
             clock.advance(2468);
             w.IssueCommand(w.mSTOP1);
+        } else if (state == "calendar") {
+            w.PanelDateClick();
         }
-        if (!tv) ok = Save(w, out, state) && ok;
+        if (state == "info") {
+            w.FormInfo->show();
+            ok = Save(*w.FormInfo, out, state) && ok;
+            w.FormInfo->hide();
+        } else if (state == "help") {
+            if (w.Help->Contents() && w.Help->Window()) {
+                ok = Save(*w.Help->Window(), out, state) && ok;
+            } else {
+                std::printf("FAILED help: no help at %s\n", qPrintable(w.Help->HelpFile()));
+                ok = false;
+            }
+        } else if (state == "settings") {
+            // Two adapters found at start-up, the first one chosen; the second screen is there.
+            SetPortDeviceMap([](int n) {
+                return n == 1 || n == 3 ? QStringLiteral("/dev/ttyUSB%1").arg(n - 1) : QString();
+            });
+            w.CfgDialog->FillPortList(MakePortMask([](int n) { return n == 1 || n == 3; }));
+            w.ComPort->setPort(1);
+            w.bCFGClick();
+            ok = pictures.ok && ok;
+            SetPortDeviceMap([](int) { return QString(); });
+        } else if (!tv) {
+            ok = Save(w, out, state) && ok;
+        }
         if (w.IsRunning()) w.IssueCommand(w.Abruch1);
         w.SortGrid1->setModified(false);
     }

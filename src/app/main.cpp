@@ -1,29 +1,43 @@
 // The composition root: the settings store, the contact port and the run are made here and
-// handed to the window, which makes none of them itself.
+// handed to the windows, which make none of them themselves.
 #include "persist/Journal.h"
 #include "persist/SettingsGlue.h"
+#include "ui/AppForms.h"
 #include "ui/FMain.h"
-#include "ui/FMonitor2.h"
 
 #include <QApplication>
+#include <QLocale>
+#ifdef Q_OS_WIN
+#include "app/HtmlHelpWin32.h"
+#endif
 
 int main(int argc, char** argv) {
+#ifdef Q_OS_WIN
+    // The help viewer is loaded before anything else, as the help system's own start-up;
+    // without it the program runs on without help.
+    HtmlHelpLoad();
+#endif
     QApplication app(argc, argv);
+    // The per-user data folder (where the exit copy goes when the program's own folder is
+    // not writable) is named after these.
+    QApplication::setOrganizationName(QStringLiteral("Tavoleno"));
     QApplication::setApplicationName(QStringLiteral("TL-Veltaro"));
+    // The standard dialogs speak the operator's language, as the program's own texts do.
+    InstallQtTranslation(QLocale::system());
     TAppParts parts(MainSettingsStore());
     // Outlives the window: its end marks the session as ended cleanly.
     TJournal journal(TJournal::DefaultFolder());
     int rc = 0;
     {
-        TFormMain w(parts, nullptr);
-        w.show();
-        w.StartJournal(journal);
-        // Destroyed before the main window, which it reads from while it lives.
-        TFormMonitor2 monitor(&w);
-        w.FormMonitor2 = &monitor;
-        w.StartTvMode();
+        TAppForms forms(parts, nullptr);
+        forms.StartTvMode();
+        forms.FormMain->show();
+        forms.FormMain->StartJournal(journal);
         rc = app.exec();
-        w.Shutdown();
-    } // the window writes the settings as it goes
+        forms.FormMain->Shutdown();
+    } // the main window writes the settings and closes the port as it goes
+#ifdef Q_OS_WIN
+    HtmlHelpUnload();
+#endif
     return rc;
 }

@@ -4,11 +4,11 @@
 
 QRect FitWindowToScreens(const QRect& stored, const QList<QRect>& available) {
     if (available.isEmpty()) return stored;
-    int maxW = 0, maxH = 0;
-    for (const QRect& s : available) {
-        maxW = std::max(maxW, s.width());
-        maxH = std::max(maxH, s.height());
-    }
+    // A window may span several screens, but not more than all of them together.
+    QRect desktop;
+    for (const QRect& s : available)
+        desktop = desktop.united(s);
+    const int maxW = desktop.width(), maxH = desktop.height();
     QRect fit(stored.topLeft(),
               QSize(std::clamp(stored.width(), 1, maxW), std::clamp(stored.height(), 1, maxH)));
     // The title bar is what the operator grabs: a piece of it must be on a screen.

@@ -5,7 +5,7 @@
 #include <QList>
 #include <QRect>
 
-// The stored bounds made to fit: no wider or higher than the largest available screen area,
+// The stored bounds made to fit: no wider or higher than all available screen areas together,
 // and moved onto the first screen (centred) when no piece of its title bar is on a screen. No
 // screens: the bounds as stored.
 QRect FitWindowToScreens(const QRect& stored, const QList<QRect>& available);

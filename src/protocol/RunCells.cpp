@@ -40,8 +40,14 @@ std::optional<std::int32_t> ResultTime(const QStringList& runCells, int timeForm
             sum += ms;
         }
     }
-    if (sum > 0 && sum < RunCell::DisRun) return std::int32_t(sum);
-    return std::nullopt;
+    return ResultFromSum(sum, timeFormat);
+}
+
+std::optional<std::int32_t> ResultFromSum(std::int64_t sum, int timeFormat) {
+    if (sum <= 0 || sum >= RunCell::DisRun) return std::nullopt;
+    if (NormalizedTimeFormat(timeFormat) == tfMinutes && sum >= MinutesFormatLimit)
+        return std::nullopt;
+    return std::int32_t(sum);
 }
 
 QStringList DensePlaces(const QStringList& zeit, const QStringList& klass) {

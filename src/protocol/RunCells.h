@@ -24,6 +24,11 @@ int CompareRunCells(const QString& a, const QString& b);
 // when every run holds a time and the sum is positive and below the DIS bound. The sum is
 // taken in 64 bits so that no number of unreadable runs can wrap it into a wrong time.
 std::optional<std::int32_t> ResultTime(const QStringList& runCells, int timeFormat);
+// The same rule for a sum already taken (blank and DIS runs counted with their constants):
+// a result must also be showable in the time format, and the minutes format has no hours, so
+// 60 minutes or more would wrap into a short time that ranks first. Such a sum is no result.
+std::optional<std::int32_t> ResultFromSum(std::int64_t sum, int timeFormat);
+constexpr std::int64_t MinutesFormatLimit = 3600000; // 60 minutes
 
 // Dense places for rows already in ranking order (rows of one class standing together).
 // zeit: the result texts; klass: the class texts, or empty when no class ranking.

@@ -1,7 +1,12 @@
 #include "ui/Dialogs.h"
 
+#include "persist/FileTypes.h"
+#include "widgets/QtColors.h"
+
 #include <QApplication>
+#include <QColorDialog>
 #include <QDesktopServices>
+#include <QDialog>
 #include <QFile>
 #include <QFileDialog>
 #include <QMessageBox>
@@ -34,13 +39,29 @@ public:
     }
     QString SaveFileName(const QStringList& filters, int& filterIndex, const QString& folder,
                          const QString& proposedName) override {
-        QString selected = filters.value(filterIndex - 1);
-        const QString start = folder.isEmpty() ? proposedName : folder + "/" + proposedName;
-        const QString name = QFileDialog::getSaveFileName(QApplication::activeWindow(), QString(),
-                                                          start, filters.join(";;"), &selected);
-        if (!name.isEmpty() && filters.indexOf(selected) >= 0)
-            filterIndex = int(filters.indexOf(selected)) + 1;
-        return name;
+        QFileDialog dialog(QApplication::activeWindow(), QString(), folder, filters.join(";;"));
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setFileMode(QFileDialog::AnyFile);
+        const QString selected = filters.value(filterIndex - 1);
+        dialog.selectNameFilter(selected);
+        // The dialog itself adds the type's extension, so its overwrite question asks about
+        // the file that will really be written.
+        dialog.setDefaultSuffix(FilterExtension(selected));
+        QObject::connect(
+            &dialog, &QFileDialog::filterSelected, &dialog,
+            [&dialog](const QString& f) { dialog.setDefaultSuffix(FilterExtension(f)); });
+        dialog.selectFile(proposedName);
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+        const int chosen = int(filters.indexOf(dialog.selectedNameFilter()));
+        if (chosen >= 0) filterIndex = chosen + 1;
+        return dialog.selectedFiles().constFirst();
+    }
+    bool ChooseColor(TColor& colour) override {
+        const QColor chosen =
+            QColorDialog::getColor(ToQColor(colour), QApplication::activeWindow());
+        if (!chosen.isValid()) return false;
+        colour = FromQColor(chosen);
+        return true;
     }
     void ShellOpen(const QString& fileOrUrl) override {
         const QUrl url =
@@ -68,6 +89,10 @@ void TSystemDialogs::ShellPrint(const QString& file) {
 #endif
 }
 } // namespace
+
+int TDialogs::RunModal(QDialog& dialog) {
+    return dialog.exec();
+}
 
 TDialogs* SystemDialogs() {
     static TSystemDialogs dialogs;

@@ -13,6 +13,7 @@
 #include "core/Colors.h"
 #include "core/Columns.h"
 #include "core/RunController.h"
+#include "persist/FileTypes.h"
 #include "persist/ProtocolHtml.h"
 #include "persist/ProtocolText.h"
 #include "persist/SettingsStore.h"
@@ -20,6 +21,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <QAction>
 #include <QMainWindow>
@@ -27,6 +29,7 @@
 #include <QStringList>
 #include <QVector>
 
+class QCalendarWidget;
 class QCheckBox;
 class QComboBox;
 class QFrame;
@@ -38,14 +41,18 @@ class QToolButton;
 class QSettings;
 class QWidget;
 class TBitBtnWithColor;
+class TCfgDialog;
 class TComPort;
 class TDialogs;
 class TDigit;
+class TFormInfo;
 class TFormMonitor2;
+class THelp;
 class TImageLS;
 class TJournal;
 struct TJournalMeta;
 struct TJournalSnapshot;
+class TSoundCues;
 
 // What the window works with, built by the entry point (or a test) before the window: the
 // settings and their store, the contact port and the run.
@@ -57,6 +64,10 @@ struct TAppParts {
     std::unique_ptr<TComPort> Port;
     std::unique_ptr<TRunController> Run;
 };
+
+// The window bounds to store: the frame's top-left (what move() takes back) and the client's
+// size (what resize() takes back), of the normal bounds when the window is maximised.
+QRect StoredWindowBounds(const QRect& client, const QRect& frame, const QRect& normalClient);
 
 class TFormMain : public QMainWindow {
     Q_OBJECT
@@ -141,8 +152,20 @@ public:
     void SetTimeFormat(int format);
 
     // --- sound cues (ui/Sounds.cpp) ----------------------------------------------------------
+    QMenu* PopupMenuSound;      // sbSound's pop-up: the two cue switches
+    QAction *mSound1, *mSound2; // "Start sound", "Stopp sound"
+    TSoundCues* Sounds;
     void PlayStartCue();
     void PlayStopCue();
+    void mSoundClick();    // the master switch: sbSound, Ctrl+`
+    void mSound1Click();   // the start cue's switch
+    void mSound2Click();   // the stop cue's switch
+    void ShowSoundState(); // sbSound's glyph and the check marks from the settings
+    void PrepareSounds();  // finds and checks the two cue files; their items follow
+
+    // --- settings dialog (ui/FMainCfg.cpp, ui/Cfg.h) -----------------------------------------
+    TCfgDialog* CfgDialog = nullptr; // made once at start-up, after this window (AppForms.h)
+    void bCFGClick();                // copies the settings in, shows it, applies them on OK
 
     // --- result recording and modes (core/ResultRecording.cpp) -----------------------------
     void RecordRunTime(int track, const QString& text);
@@ -221,12 +244,37 @@ public:
     void RestoreDummyRow();
     QStringList OpenFilters() const;
     QStringList SaveFilters() const;
+    TFileTypes FileTypes;          // the file types' descriptions, read at start-up
+    QStringList OpenDialogFilters; // the types each dialog offers, built at start-up
+    QStringList SaveDialogFilters;
+    bool SpreadsheetOffered() const; // a spreadsheet program is there
+    QString LastFolder;              // where both file dialogs start: the folder used last
+    QString LastOpenName;            // the file the open dialog chose last (preselected next time)
+    QString SaveDialogFileName;      // the save dialog's preset name
+    void ReadFileTypes();
 
     // --- layout (ui/MainLayout.cpp) ---------------------------------------------------------
     void ApplyTrackCount();
     void LayoutWindow();
     TColor TrackColor(int track) const;
     void SetTrackColor(int track, TColor c);
+    void ShapeMouseDown(int track); // the colour dialog for a track's square
+    void TimerDateTimer();
+    void PanelDateClick(); // opens (or re-places) the calendar
+    void CalendarClose();
+    void LogoClick();        // the maker's web page
+    void bInfoClick();       // the info box, modal
+    void bHelpClick();       // the help's table of contents
+    void UpdateHelpButton(); // bHelp follows whether the help exists
+    QLabel* ImageTop;        // the upper strip's stretched picture
+    std::array<QLabel*, 3> LabelLogo{}, LabelLogoShadow{};
+    QFrame* PanelCal;
+    QCalendarWidget* MonthCalendar1;
+    QToolButton* bCalClose;
+    QLabel* LabelCalClose;
+    TFormInfo* FormInfo = nullptr; // the info box: made after the settings dialog (AppForms.h)
+    THelp* Help;
+    void CreateInfoBox();
 
     // --- TV mode (ui/TvMode.cpp) ----------------------------------------------------------
     QPointer<TFormMonitor2> FormMonitor2; // the audience window; null until it is created
@@ -235,9 +283,19 @@ public:
     void UpdateTvModeEnabled(); // TV mode needs a second screen
     void StartTvMode();         // once both windows exist and this one is shown
 
-    // --- start-up and shutdown (app/) ------------------------------------------------------
-    QString ExitCopyName() const; // the program's path with the extension ".txt"
-    void Shutdown();              // after the message loop: the exit copy of the protocol
+    // --- start-up and shutdown (ui/FMainStartup.cpp, ui/FMainShutdown.cpp) ----------------
+    // The steps of the window's creation, named in the order they ran; a test may watch each
+    // step of the creation and of the shutdown begin (called with its name before it runs).
+    QStringList StartupSteps;
+    static std::function<void(TFormMain&, const QString&)> StartupObserver;
+    void ShutdownStep(const QString& name);
+    QString ProgramFile;               // the program file the paths below derive from
+    QString DocTemplatePath;           // the document export's template beside the program
+    QString ExitCopyName() const;      // where the exit copy goes: beside the program when possible
+    QStringList ExitCopyNames() const; // beside the program, then the user's data folder
+    QString ExitCopyWritten;           // where the last exit copy went ("" if nowhere)
+    QString ExitCopyInfo() const;      // the line the info box shows about the exit copy
+    void Shutdown();                   // after the message loop: the exit copy of the protocol
 
     // --- journal (ui/FMainJournal.cpp) ------------------------------------------------------
     // At start-up, once the window is shown: offers the protocol of a competition the last
@@ -254,6 +312,7 @@ signals:
 public:
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
@@ -267,6 +326,16 @@ private:
     void setupTimers();
     void setupComPort();
     void setupRun();
+    void setupSounds();
+    void FormCreate();
+    void StartupStep(const QString& name);
+    void ApplyMonitorRule();
+    void PlacePointerOnLoad();
+    bool m_pointerPending = false; // the pointer goes onto sbLoad once the window is shown
+    void setupTopStrip();
+    void setupCalendar();
+    void setupStatusBar();
+    void LayoutMiddleColumn();
     void SetCommandEnabled(TBitBtnWithColor* button, QAction* item, bool enabled,
                            TColor faceWhenEnabled);
 };

@@ -1,5 +1,7 @@
 // Saving, loading and publishing the protocol from the main window.
 #include "core/Participants.h"
+#include "core/Platform.h"
+#include "persist/FileTypes.h"
 #include "persist/ProtocolHtml.h"
 #include "persist/ProtocolText.h"
 #include "persist/SettingsGlue.h"
@@ -26,21 +28,26 @@ QString TypeDescription(const char* classKey, const QString& builtIn) {
 #endif
     return builtIn;
 }
-
-QString TextFilter() {
-    return TypeDescription("txtfile", QStringLiteral("Textdatei")) + " (*.txt)";
-}
-QString HtmlFilter() {
-    return TypeDescription("htmlfile", QStringLiteral("Webseite")) + " (*.html)";
-}
 } // namespace
 
-// The spreadsheet and document types join these lists once their writers exist.
+void TFormMain::ReadFileTypes() {
+    const TFileTypes builtIn;
+    FileTypes.spreadsheet = TypeDescription("Excel.Application", builtIn.spreadsheet);
+    FileTypes.text = TypeDescription("txtfile", builtIn.text);
+    FileTypes.document = TypeDescription("Word.Document", builtIn.document);
+    FileTypes.html = TypeDescription("htmlfile", builtIn.html);
+}
+
+bool TFormMain::SpreadsheetOffered() const {
+    return OfficeServerRegistered(QStringLiteral("Excel.Application"));
+}
+
+// The document type joins the save list once its writer exists.
 QStringList TFormMain::OpenFilters() const {
-    return {TextFilter()};
+    return OpenDialogFilters;
 }
 QStringList TFormMain::SaveFilters() const {
-    return {TextFilter(), HtmlFilter()};
+    return SaveDialogFilters;
 }
 
 QString TFormMain::DefaultExportName() const {
@@ -176,10 +183,20 @@ void TFormMain::sbLoadClick() {
     if (!Run->CanLoad()) return;
     QStringList filters = OpenFilters();
     int index = std::clamp(Settings.FilterInd, 1, int(filters.size()));
-    const QString name =
-        Dialogs->OpenFileName(filters, index, QCoreApplication::applicationDirPath());
+    // The dialog starts on the file chosen last, or else in the folder used last.
+    const QString start = !LastOpenName.isEmpty() && QFileInfo(LastOpenName).dir().exists()
+                              ? LastOpenName
+                              : LastFolder;
+    const QString name = Dialogs->OpenFileName(filters, index, start);
     if (name.isEmpty()) return;
+    LastOpenName = QFileInfo(name).absoluteFilePath();
+    LastFolder = QFileInfo(name).absolutePath();
     QCoreApplication::processEvents(); // the dialog disappears before the reading starts
+    if (SpreadsheetOffered() && filters.value(index - 1) == SpreadsheetFilter(FileTypes)) {
+        Dialogs->ShowMessage(QStringLiteral("Tabellen können noch nicht gelesen werden."),
+                             QStringLiteral("Veltaro"));
+        return;
+    }
     if (!ReadProtocolText(name)) return;
     RestoreAfterLoad(name);
 }
@@ -210,9 +227,14 @@ void TFormMain::RestoreDummyRow() {
 void TFormMain::sbSaveClick() {
     const QStringList filters = SaveFilters();
     int index = std::clamp(Settings.FilterInd, 1, int(filters.size()));
-    const QString name = Dialogs->SaveFileName(
-        filters, index, QCoreApplication::applicationDirPath(), DefaultExportName());
-    if (name.isEmpty()) return;
+    SaveDialogFileName = DefaultExportName();
+    const QString chosen = Dialogs->SaveFileName(filters, index, LastFolder, SaveDialogFileName);
+    if (chosen.isEmpty()) return;
+    Settings.FilterInd = index;
+    const QString filter = filters.value(index - 1);
+    // A name typed without an extension gets the chosen type's, so the file is found again
+    // by the open dialog's filter.
+    const QString name = WithTypeExtension(chosen, filter);
     if (IsPartlyReadFile(name) &&
         !Dialogs->AskYesNo(
             QStringLiteral("%1 wurde nur zum Teil gelesen. Überschreiben? Die nicht gelesenen "
@@ -220,25 +242,30 @@ void TFormMain::sbSaveClick() {
                 .arg(QDir::toNativeSeparators(name)),
             QStringLiteral("Bestätigen")))
         return;
-    Settings.FilterInd = index;
+    SaveDialogFileName = QFileInfo(name).fileName();
+    LastFolder = QFileInfo(name).absolutePath();
     QCoreApplication::processEvents();
+    if (SpreadsheetOffered() && filter == SpreadsheetFilter(FileTypes)) {
+        Dialogs->ShowMessage(QStringLiteral("Tabellen können noch nicht geschrieben werden."),
+                             QStringLiteral("Veltaro"));
+        return;
+    }
     const bool wasModified = SortGrid1->Modified();
     const bool dummy = RemoveDummyRow();
     QString error;
-    bool ok;
-    if (filters.value(index - 1) == HtmlFilter()) {
-        ok = ::WriteProtocolHtml(name, HtmlPage(), &error);
-    } else {
-        ok = WriteProtocolText(name, &error);
-    }
+    const bool html = filter == HtmlFilter(FileTypes);
+    const bool ok =
+        html ? ::WriteProtocolHtml(name, HtmlPage(), &error) : WriteProtocolText(name, &error);
     if (dummy) RestoreDummyRow();
     if (ok) {
         SortGrid1->setModified(false);
     } else {
-        // A failed save is said, and the protocol still counts as unsaved.
+        // A failed save is said, and the protocol still counts as unsaved. A page says it as
+        // the HTML button does: the protocol itself was not what failed to be written.
         SortGrid1->setModified(wasModified);
-        Dialogs->ShowMessage(QStringLiteral("Protokoll wurde nicht gespeichert: %1\n%2")
-                                 .arg(QDir::toNativeSeparators(name), error),
+        Dialogs->ShowMessage(html ? QStringLiteral("Error write file: ") + name + '\n' + error
+                                  : QStringLiteral("Protokoll wurde nicht gespeichert: %1\n%2")
+                                        .arg(QDir::toNativeSeparators(name), error),
                              QStringLiteral("Veltaro"));
     }
 }

@@ -14,35 +14,40 @@
 void TFormMain::LoadSettings() {
     TSettingsLoad load;
     if (Store) load = ::LoadSettings(*Store, Settings);
-    // The window keeps the position the window system chose until a stored one was read; what
-    // was stored is fitted to the screens present.
+    // The window keeps the position the window system chose and its design size until stored
+    // ones were read; what was stored is fitted to the screens present.
+    const QRect design(pos(), size());
+    QRect bounds = design;
+    if (load.valuesRead >= 2) bounds.moveTopLeft(QPoint(Settings.Left, Settings.Top));
+    if (load.valuesRead >= 3) bounds.setWidth(Settings.Width);
+    if (load.valuesRead >= 4) bounds.setHeight(Settings.Height);
     QList<QRect> screens;
     for (const QScreen* screen : QGuiApplication::screens())
         screens << screen->availableGeometry();
-    const QRect fit =
-        FitWindowToScreens(QRect(load.valuesRead >= 2 ? QPoint(Settings.Left, Settings.Top) : pos(),
-                                 QSize(load.valuesRead >= 3 ? Settings.Width : width(),
-                                       load.valuesRead >= 4 ? Settings.Height : height())),
-                           screens);
+    const QRect fit = FitWindowToScreens(bounds, screens);
     if (load.valuesRead >= 2) move(fit.topLeft());
-    resize(fit.size());
+    resize(load.valuesRead >= 3 ? fit.width() : design.width(),
+           load.valuesRead >= 4 ? fit.height() : design.height());
     ComPort->setPort(quint8(Settings.Port));
     SetTimeFormat(Settings.TimeFormat);
-    ApplyAutoTime();
     SetVid(Settings.Vid);
     SetTrackColor(0, Settings.Color1);
     SetTrackColor(1, Settings.Color2);
     cbAllTrasse->setChecked(Settings.AllTrasse);
     SettingsCorrections = load.corrected;
-    // The audience window can only be on a display that is there.
-    if (Settings.Monitor >= int(QGuiApplication::screens().size())) {
-        Settings.Monitor = 0;
-        Settings.MonitorOn = false;
-    }
+}
+
+QRect StoredWindowBounds(const QRect& client, const QRect& frame, const QRect& normalClient) {
+    // move() places the frame and resize() sizes the client, so the stored position is the
+    // frame's and the size the client's; saving the client's position would move the window
+    // by its title bar at every start. A maximised window keeps its normal bounds.
+    const QPoint border = client.topLeft() - frame.topLeft();
+    const QRect normal = normalClient.isValid() ? normalClient : client;
+    return QRect(normal.topLeft() - border, normal.size());
 }
 
 void TFormMain::SaveSettings() {
-    const QRect bounds = normalGeometry().isValid() ? normalGeometry() : geometry();
+    const QRect bounds = StoredWindowBounds(geometry(), frameGeometry(), normalGeometry());
     Settings.Left = bounds.x();
     Settings.Top = bounds.y();
     Settings.Width = bounds.width();

@@ -1,13 +1,14 @@
-// Leaving the program without losing results: the question before closing and the exit copy
-// of the protocol.
+// Leaving the program without losing results: the question before closing, the exit copy of
+// the protocol, then (in the destructor) the settings and the port.
+#include "persist/ExitCopy.h"
 #include "persist/Journal.h"
 #include "ui/Dialogs.h"
 #include "ui/FMain.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
-#include <QCoreApplication>
-#include <QFileInfo>
+#include <QDir>
+#include <QStandardPaths>
 
 void TFormMain::closeEvent(QCloseEvent* event) {
     if ((IsRunning() || SortGrid1->Modified()) &&
@@ -18,21 +19,46 @@ void TFormMain::closeEvent(QCloseEvent* event) {
     event->accept();
 }
 
+void TFormMain::ShutdownStep(const QString& name) {
+    if (StartupObserver) StartupObserver(*this, name);
+}
+
+QStringList TFormMain::ExitCopyNames() const {
+    return ExitCopyCandidates(ProgramFile,
+                              QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
+}
+
 QString TFormMain::ExitCopyName() const {
-    const QFileInfo program(QCoreApplication::applicationFilePath());
-    return program.absolutePath() + '/' + program.completeBaseName() + QStringLiteral(".txt");
+    if (!ExitCopyWritten.isEmpty()) return ExitCopyWritten;
+    const QStringList names = ExitCopyNames();
+    const QString target = ExitCopyTarget(names);
+    return target.isEmpty() ? names.value(0) : target;
+}
+
+QString TFormMain::ExitCopyInfo() const {
+    return QStringLiteral("Das Protokoll wird beim Beenden gespeichert in:\n") +
+           QDir::toNativeSeparators(ExitCopyName());
 }
 
 void TFormMain::Shutdown() {
-    // The copy is in load order, whatever the operator was looking at.
+    ShutdownStep(QStringLiteral("sort"));
+    // The copy is in load order whatever the operator was looking at; the rows are taken in
+    // that order, so the view need not be re-sorted to write it.
     if (cbSort->isChecked()) {
+        const QSignalBlocker quiet(cbSort);
         cbSort->setChecked(false);
-        RecalcProtocol();
     }
-    QString error;
-    // A copy that cannot be written is skipped, and so is one that would replace a file that
-    // was only partly read (the exit copy is no one's to ask about).
-    if (!IsPartlyReadFile(ExitCopyName())) WriteProtocolText(ExitCopyName(), &error);
+    ShutdownStep(QStringLiteral("exit copy"));
+    TProtocolRows rows;
+    rows.reserve(SortGrid1->RowCount());
+    rows.push_back(SortGrid1->Rows(0));
+    for (int r : LoadOrder())
+        rows.push_back(SortGrid1->Rows(r));
+    // A file that was read only in part is never replaced by the copy, which asks no one: the
+    // copy goes to the next place instead.
+    QStringList names = ExitCopyNames();
+    names.removeIf([this](const QString& name) { return IsPartlyReadFile(name); });
+    ExitCopyWritten = WriteExitCopy(names, rows); // none writable: skipped
     // The journal ends with the protocol as it is now, before the window goes.
     if (Journal) {
         Journal->Flush();

@@ -1,13 +1,20 @@
 // Building and arranging the main window's controls. The constructor runs the setup steps
 // in an order where every step finds what it needs: panels first, then what sits on them,
 // then the menus whose actions share the buttons' enabled flags, then timers and the port.
+// The regions are placed by hand (LayoutWindow) rather than by Qt layouts: their sizes are
+// fixed pixel rules, and the middle column must keep its bounds when one tower is used.
 #include "core/TickCount.h"
 #include "core/TimeFormat.h"
 #include "input/Comms.h"
 #include "input/PortNames.h"
 #include "ui/Dialogs.h"
+#include "ui/FInfo.h"
 #include "ui/FMain.h"
 #include "ui/FMonitor2.h"
+#include "ui/Fonts.h"
+#include "ui/Help.h"
+#include "ui/Pictures.h"
+#include "ui/WindowLayout.h"
 #include "widgets/BeamImage.h"
 #include "widgets/BitBtnWithColor.h"
 #include "widgets/QtColors.h"
@@ -15,6 +22,7 @@
 #include "widgets/Udigit.h"
 
 #include <QApplication>
+#include <QCalendarWidget>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QEvent>
@@ -23,8 +31,11 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPlainTextEdit>
 #include <QStatusBar>
-#include <QStyle>
+#include <QTextCharFormat>
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -35,22 +46,30 @@ template <typename W> W* Named(W* w, const char* name) {
     return w;
 }
 
-QWidget* ColouredPanel(QWidget* parent, const char* name, TColor colour) {
-    auto* w = Named(new QWidget(parent), name);
+void SetBackground(QWidget* w, TColor colour) {
     w->setAutoFillBackground(true);
     QPalette pal = w->palette();
     pal.setColor(QPalette::Window, ToQColor(colour));
     w->setPalette(pal);
+}
+
+QWidget* ColouredPanel(QWidget* parent, const char* name, TColor colour) {
+    auto* w = Named(new QWidget(parent), name);
+    SetBackground(w, colour);
     return w;
 }
 
-QLabel* TimeLabel(QWidget* parent, const char* name, const QString& text, const QString& family,
+QFont DesignFont(const char* family, int pixels, bool bold = false) {
+    QFont f(QString::fromLatin1(family));
+    f.setPixelSize(pixels);
+    f.setBold(bold);
+    return f;
+}
+
+QLabel* TimeLabel(QWidget* parent, const char* name, const QString& text, const char* family,
                   int pixels, TColor colour, QRect geometry) {
     auto* l = Named(new QLabel(text, parent), name);
-    QFont f(family);
-    f.setPixelSize(pixels);
-    f.setBold(true);
-    l->setFont(f);
+    l->setFont(DesignFont(family, pixels, true));
     QPalette pal = l->palette();
     pal.setColor(QPalette::WindowText, ToQColor(colour));
     l->setPalette(pal);
@@ -60,13 +79,12 @@ QLabel* TimeLabel(QWidget* parent, const char* name, const QString& text, const 
 }
 
 QToolButton* ToolButton(QWidget* parent, const char* name, const QString& caption,
-                        const QString& hint, QStyle::StandardPixmap icon = QStyle::SP_CustomBase) {
+                        const QString& hint, const char* picture) {
     auto* b = Named(new QToolButton(parent), name);
-    if (icon != QStyle::SP_CustomBase) {
-        b->setIcon(QApplication::style()->standardIcon(icon));
-        b->setToolButtonStyle(caption.isEmpty() ? Qt::ToolButtonIconOnly
-                                                : Qt::ToolButtonTextBesideIcon);
-    }
+    b->setIcon(Picture(QString::fromLatin1(picture)));
+    b->setIconSize(QSize(22, 22));
+    b->setToolButtonStyle(caption.isEmpty() ? Qt::ToolButtonIconOnly
+                                            : Qt::ToolButtonTextBesideIcon);
     b->setText(caption);
     b->setToolTip(hint);
     b->setAutoRaise(true);
@@ -76,58 +94,66 @@ QToolButton* ToolButton(QWidget* parent, const char* name, const QString& captio
 
 QFrame* ColourShape(QWidget* parent, const char* name, TColor c) {
     auto* f = Named(new QFrame(parent), name);
-    f->setAutoFillBackground(true);
-    QPalette pal = f->palette();
-    pal.setColor(QPalette::Window, ToQColor(c));
-    f->setPalette(pal);
+    SetBackground(f, c);
     return f;
 }
+
+// The maker's logo: three words, each over a black copy of itself as a shadow.
+const char* const LogoWords[3] = {"Tav", "ole", "no"};
+const TColor LogoColours[3] = {Colors::clRed, Colors::clGreen, Colors::clNavy};
+const char* const MakerPage = "http://www.tavoleno.de";
+
+// The status bar's two fixed panels.
+const char* const StatusTexts[2] = {"Tavoleno - Zeitmessung", "V 1.9"};
 } // namespace
 
 TFormMain::TFormMain(TAppParts& parts, TDialogs* dialogs, QWidget* parent)
     : QMainWindow(parent), Settings(parts.Settings), Store(parts.Store.get()), Run(parts.Run.get()),
       Dialogs(dialogs ? dialogs : SystemDialogs()), ComPort(parts.Port.get()) {
     setObjectName(QStringLiteral("FormMain"));
+    InstallFontSubstitutes();
+    InitResources();
+    setFont(DesignFont("MS Sans Serif", 11));
+    setWindowIcon(Picture(QStringLiteral("veltaro")));
     ColumnTitles = {"St.Nr.", "Name, Vorname", "Ort",   "Klasse", "Datum", "Turm1", "Turm2",
                     "Turm3",  "Turm4",         "Turm5", "Turm6",  "Zeit",  "Platz", "."};
     setupPanels();
+    setupTopStrip();
     setupTrackDisplays();
     setupCommandButtons();
     setupSelectionRow();
     setupProtocolArea();
+    setupStatusBar();
+    setupCalendar();
     setupMenus();
     setupTimers();
     setupComPort();
     setupRun();
     SortGrid1->OnModified = [this] { emit ProtocolChanged(); };
-    LoadSettings();
-    sbLoad->setToolTip(QStringLiteral("Protokoll Öffnen"));
-    cbVidChange();
-    PortMask = ProbePorts();
-    if (ComPort->Port() != 0) {
-        try {
-            ComPort->Open();
-        } catch (const EComError&) {
-            // No message: the hidden beam pictures are the only sign of a port that failed.
-        }
-    }
-    for (int c = 0; c < Col::Count; ++c)
-        SortGrid1->setCells(c, 0, ColumnTitles[c]);
-    UpdateControls();
-    SortGrid1->setModified(false);
+    // Last, when every control the filter looks at exists.
+    for (QObject* o : std::initializer_list<QObject*>{
+             labEditON, SortGrid1->viewport(), SortGrid1->InplaceEditor(), ImageTop, PanelTitle,
+             PanelT1, PanelT2, Shape1, Shape2, PanelDate, LabelCalClose, LabelLogo[0], LabelLogo[1],
+             LabelLogo[2], LabelLogoShadow[2]})
+        o->installEventFilter(this);
+    Help = new THelp(this);
+    setupSounds();
+    FormCreate();
 }
 
 TFormMain::~TFormMain() {
+    ShutdownStep(QStringLiteral("settings"));
     SaveSettings();
     // The event thread stops while the controls its handlers touch are still there.
+    ShutdownStep(QStringLiteral("close port"));
     ComPort->Close();
     Run->disconnect(this);
 }
 
 void TFormMain::setupPanels() {
     setWindowTitle(QStringLiteral("TL-Veltaro 1.9"));
-    resize(893, 495);
-    setMinimumHeight(382);
+    resize(Design::WindowWidth, Design::WindowHeight);
+    setMinimumHeight(Design::MinHeight);
     auto* central = ColouredPanel(this, "FormMainClient", Colors::clSkyBlue);
     setCentralWidget(central);
     auto* v = new QVBoxLayout(central);
@@ -135,84 +161,91 @@ void TFormMain::setupPanels() {
     v->setSpacing(0);
 
     PanelTop = ColouredPanel(central, "PanelTop", Colors::clSkyBlue);
-    PanelTop->setFixedHeight(85);
+    PanelTop->setFixedHeight(Design::TopBarHeight);
     PanelTimer = ColouredPanel(central, "PanelTimer", Colors::clBlack);
-    PanelTimer->setFixedHeight(136);
+    PanelTimer->setFixedHeight(Design::TimerHeight);
     PanelProtokoll = ColouredPanel(central, "PanelProtokoll", Colors::clSkyBlue);
+    PanelProtokoll->setMinimumWidth(Design::ProtocolMinWidth);
     v->addWidget(PanelTop);
     v->addWidget(PanelTimer);
     v->addWidget(PanelProtokoll, 1);
 
-    // Top bar: a strip of buttons and the date, then the selection row.
-    auto* top = new QVBoxLayout(PanelTop);
-    top->setContentsMargins(0, 0, 0, 0);
-    top->setSpacing(0);
-    auto* strip = new QWidget(PanelTop);
-    strip->setFixedHeight(32);
-    auto* sh = new QHBoxLayout(strip);
-    sh->setContentsMargins(4, 0, 0, 0);
-    bHelp = ToolButton(strip, "bHelp", QStringLiteral("Hilfe"), QStringLiteral("[F1]"),
-                       QStyle::SP_DialogHelpButton);
-    bCFG = ToolButton(strip, "bCFG", QStringLiteral("Einstellungen"), QStringLiteral("[F2]"),
-                      QStyle::SP_FileDialogDetailedView);
-    bInfo = ToolButton(strip, "bInfo", QStringLiteral("Info"), QStringLiteral("[F3]"),
-                       QStyle::SP_MessageBoxInformation);
-    auto* logo = Named(new QLabel(QStringLiteral("Veltaro"), strip), "LabelLogo");
-    QFont lf(QStringLiteral("Arial"));
-    lf.setPixelSize(22);
-    lf.setBold(true);
-    logo->setFont(lf);
-    PanelDate = Named(new QLabel(QStringLiteral("00:00"), strip), "PanelDate");
-    PanelDate->setFixedSize(222, 32);
-    PanelDate->setAlignment(Qt::AlignCenter);
-    PanelDate->setAutoFillBackground(true);
-    {
-        QPalette pal = PanelDate->palette();
-        pal.setColor(QPalette::Window, Qt::black);
-        pal.setColor(QPalette::WindowText, ToQColor(Colors::clSilver));
-        PanelDate->setPalette(pal);
-        QFont f(QStringLiteral("Arial"));
-        f.setPixelSize(24);
-        PanelDate->setFont(f);
-    }
-    sh->addWidget(bHelp);
-    sh->addWidget(bCFG);
-    sh->addWidget(bInfo);
-    sh->addSpacing(20);
-    sh->addWidget(logo);
-    sh->addStretch(1);
-    sh->addWidget(PanelDate);
-    top->addWidget(strip);
-
     Panel = Named(new QWidget(PanelTop), "Panel");
-    Panel->setFixedHeight(53);
-    top->addWidget(Panel);
-    auto* row = new QHBoxLayout(Panel);
-    row->setContentsMargins(0, 0, 0, 0);
-    row->setSpacing(0);
     PanelLL = Named(new QWidget(Panel), "PanelLL");
     Panel1 = Named(new QWidget(Panel), "Panel1");
     PanelRR = Named(new QWidget(Panel), "PanelRR");
-    PanelLL->setFixedWidth(350);
-    PanelRR->setFixedWidth(350);
-    row->addWidget(PanelLL);
-    row->addWidget(Panel1, 1);
-    row->addWidget(PanelRR);
 
-    // Timer area.
-    auto* th = new QHBoxLayout(PanelTimer);
-    th->setContentsMargins(0, 0, 0, 0);
-    th->setSpacing(0);
+    // The filler first: it lies behind the other panels of the timer area.
+    PanelTTT2 = ColouredPanel(PanelTimer, "PanelTTT2", Colors::clSkyBlue);
+    PanelTTT2->hide();
     PanelT1 = ColouredPanel(PanelTimer, "PanelT1", Colors::clBlack);
     PanelT2 = ColouredPanel(PanelTimer, "PanelT2", Colors::clBlack);
     Panel7 = ColouredPanel(PanelTimer, "Panel7", Colors::clSkyBlue);
-    PanelT1->setFixedWidth(350);
-    PanelT2->setFixedWidth(350);
-    th->addWidget(PanelT1);
-    th->addWidget(Panel7, 1);
-    th->addWidget(PanelT2);
-    PanelTTT2 = ColouredPanel(PanelTimer, "PanelTTT2", Colors::clSkyBlue);
-    PanelTTT2->hide();
+    PanelT1->setGeometry(0, 0, Design::TrackPanelWidth, Design::TimerHeight);
+    PanelT2->setGeometry(Design::WindowWidth - Design::TrackPanelWidth, 0, Design::TrackPanelWidth,
+                         Design::TimerHeight);
+    Panel7->setGeometry(DockedMiddleColumn(Design::WindowWidth));
+}
+
+void TFormMain::setupTopStrip() {
+    ImageTop = Named(new QLabel(PanelTop), "ImageTop");
+    ImageTop->setScaledContents(true);
+    bHelp = ToolButton(ImageTop, "bHelp", QStringLiteral("Hilfe"), QStringLiteral("[F1]"), "help");
+    bCFG = ToolButton(ImageTop, "bCFG", QStringLiteral("Einstellungen"), QStringLiteral("[F2]"),
+                      "settings");
+    bInfo = ToolButton(ImageTop, "bInfo", QStringLiteral("Info"), QStringLiteral("[F3]"), "info");
+    int x = 4;
+    for (QToolButton* b : {bHelp, bCFG, bInfo}) {
+        b->setIconSize(QSize(20, 20));
+        const QSize hint = b->sizeHint();
+        b->setGeometry(x, 1, hint.width(), 30);
+        x += hint.width() + 2;
+    }
+
+    const QFont logoFont = DesignFont("Arial", 27, true);
+    const QFontMetrics fm(logoFont);
+    x += 24;
+    for (int i = 0; i < 3; ++i) {
+        const QString word = QString::fromLatin1(LogoWords[i]);
+        const int w = fm.horizontalAdvance(word);
+        // The shadow lies two pixels lower and one pixel (the last word two) further right.
+        const int dx = i == 2 ? 2 : 1;
+        auto* shadow = new QLabel(word, ImageTop);
+        shadow->setObjectName(QStringLiteral("LabelLogoShadow%1").arg(i + 1));
+        auto* label = new QLabel(word, ImageTop);
+        label->setObjectName(QStringLiteral("LabelLogo%1").arg(i + 1));
+        for (QLabel* l : {shadow, label}) {
+            l->setFont(logoFont);
+            l->setAttribute(Qt::WA_TranslucentBackground);
+            l->setToolTip(QString::fromLatin1(MakerPage));
+        }
+        QPalette sp = shadow->palette();
+        sp.setColor(QPalette::WindowText, Qt::black);
+        shadow->setPalette(sp);
+        QPalette lp = label->palette();
+        lp.setColor(QPalette::WindowText, ToQColor(LogoColours[i]));
+        label->setPalette(lp);
+        const int top = (Design::StripHeight - fm.height()) / 2 - 1;
+        shadow->setGeometry(x + dx, top + 2, w + 1, fm.height());
+        label->setGeometry(x, top, w + 1, fm.height());
+        label->setCursor(Qt::PointingHandCursor);
+        if (i == 2) shadow->setCursor(Qt::PointingHandCursor);
+        LabelLogo[i] = label;
+        LabelLogoShadow[i] = shadow;
+        x += w;
+    }
+
+    PanelDate = Named(new QLabel(QStringLiteral("00:00"), ImageTop), "PanelDate");
+    PanelDate->setFixedSize(Design::DatePanelWidth, Design::DatePanelHeight);
+    PanelDate->setAlignment(Qt::AlignCenter);
+    PanelDate->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    PanelDate->setLineWidth(2);
+    PanelDate->setCursor(Qt::PointingHandCursor);
+    SetBackground(PanelDate, Colors::clBlack);
+    QPalette dp = PanelDate->palette();
+    dp.setColor(QPalette::WindowText, ToQColor(Colors::clSilver));
+    PanelDate->setPalette(dp);
+    PanelDate->setFont(DesignFont("Arial", 24));
 }
 
 void TFormMain::setupTrackDisplays() {
@@ -234,17 +267,15 @@ void TFormMain::setupTrackDisplays() {
             d->setColorOn(i < 3 ? Colors::clDimGrey : Colors::clYellow);
             digits[i] = d;
         }
-        const QString tnr = QString::fromLatin1("Times New Roman");
-        const QString arial = QString::fromLatin1("Arial");
-        QLabel* colon = TimeLabel(panel, track == 0 ? "LabMin1" : "LabMin2", ":", tnr, 64,
-                                  Colors::clDimGrey, QRect(104, 11, 25, 89));
-        QLabel* comma = TimeLabel(panel, track == 0 ? "LabSec1" : "LabSec2", ",", tnr, 64,
-                                  Colors::clYellow, QRect(224, 41, 25, 81));
-        QLabel* mins = TimeLabel(panel, track == 0 ? "Lab1_min" : "Lab2_min", "Min.", arial, 19,
+        QLabel* colon = TimeLabel(panel, track == 0 ? "LabMin1" : "LabMin2", ":", "Times New Roman",
+                                  64, Colors::clDimGrey, QRect(104, 11, 25, 89));
+        QLabel* comma = TimeLabel(panel, track == 0 ? "LabSec1" : "LabSec2", ",", "Times New Roman",
+                                  64, Colors::clYellow, QRect(224, 41, 25, 81));
+        QLabel* mins = TimeLabel(panel, track == 0 ? "Lab1_min" : "Lab2_min", "Min.", "Arial", 19,
                                  Colors::clDimGrey, QRect(37, 106, 60, 24));
-        QLabel* secs = TimeLabel(panel, track == 0 ? "Lab1_sek" : "Lab2_sek", "Sek.", arial, 19,
+        QLabel* secs = TimeLabel(panel, track == 0 ? "Lab1_sek" : "Lab2_sek", "Sek.", "Arial", 19,
                                  Colors::clYellow, QRect(156, 106, 60, 24));
-        QLabel* hund = TimeLabel(panel, track == 0 ? "Lab1_100" : "Lab2_100", "100", arial, 19,
+        QLabel* hund = TimeLabel(panel, track == 0 ? "Lab1_100" : "Lab2_100", "100", "Arial", 19,
                                  Colors::clYellow, QRect(278, 106, 60, 24));
         if (track == 0) {
             LabMin1 = colon, LabSec1 = comma, Lab1_min = mins, Lab1_sek = secs, Lab1_100 = hund;
@@ -255,34 +286,20 @@ void TFormMain::setupTrackDisplays() {
 }
 
 void TFormMain::setupCommandButtons() {
-    auto* v = new QVBoxLayout(Panel7);
-    v->setContentsMargins(2, 2, 2, 2);
-    v->setSpacing(2);
     Panel5 = Named(new QWidget(Panel7), "Panel5");
-    Panel5->setFixedHeight(67);
-    auto* p5 = new QHBoxLayout(Panel5);
-    p5->setContentsMargins(0, 0, 0, 0);
     ImageLSstart = Named(new TImageLS(Panel5), "ImageLSstart");
     ImageLSstart->setToolTip(QStringLiteral("Start-LS Sperre"));
     bSTART = Named(new TBitBtnWithColor(QStringLiteral("START"), Panel5), "bSTART");
     bSTART->setToolTip(QStringLiteral("[F8]"));
-    bSTART->setMinimumHeight(32);
     Button1 = Named(new QToolButton(Panel5), "Button1");
     Button1->setText(QStringLiteral("+ 1 Std."));
     Button1->hide();
     Button2 = Named(new QToolButton(Panel5), "Button2");
     Button2->setText(QStringLiteral("+ 9 Min."));
     Button2->hide();
-    p5->addWidget(ImageLSstart);
-    p5->addWidget(bSTART, 1);
 
-    auto* stops = new QHBoxLayout;
     PanelLE = Named(new QWidget(Panel7), "PanelLE");
     PanelRI = Named(new QWidget(Panel7), "PanelRI");
-    auto* le = new QHBoxLayout(PanelLE);
-    le->setContentsMargins(0, 0, 0, 0);
-    auto* ri = new QHBoxLayout(PanelRI);
-    ri->setContentsMargins(0, 0, 0, 0);
     ImageLS1 = Named(new TImageLS(PanelLE), "ImageLS1");
     ImageLS1->setToolTip(QStringLiteral("[F11] Блокировка луча СТОП1"));
     bSTOP1 = Named(new TBitBtnWithColor(QStringLiteral("STOP1"), PanelLE), "bSTOP1");
@@ -293,23 +310,11 @@ void TFormMain::setupCommandButtons() {
     bSTOP2 = Named(new TBitBtnWithColor(QStringLiteral("STOP2"), PanelRI), "bSTOP2");
     bSTOP2->setToolTip(QStringLiteral("[F6]"));
     bSTOP2->Tag = 1;
-    for (auto* b : {bSTOP1, bSTOP2})
-        b->setMinimumHeight(32);
-    le->addWidget(ImageLS1);
-    le->addWidget(bSTOP1, 1);
-    ri->addWidget(bSTOP2, 1);
-    ri->addWidget(ImageLS2);
-    stops->addWidget(PanelLE);
-    stops->addWidget(PanelRI);
 
+    // Above the stop parts, in the middle of the column's bottom.
     bAbbruch = Named(new TBitBtnWithColor(QStringLiteral("ABBRECHEN"), Panel7), "bAbbruch");
     bAbbruch->setToolTip(QStringLiteral("[Ctrl+X]"));
     bAbbruch->setFontColor(Colors::clYellow);
-    bAbbruch->setMinimumSize(112, 32);
-    bAbbruch->setMaximumWidth(200);
-    v->addWidget(Panel5);
-    v->addLayout(stops);
-    v->addWidget(bAbbruch, 0, Qt::AlignHCenter);
 
     for (TImageLS* image : {ImageLSstart, ImageLS1, ImageLS2}) {
         image->hide(); // shown while the contact port is open
@@ -341,20 +346,21 @@ void TFormMain::setupSelectionRow() {
                                                     : QStringLiteral(" Kletterturm 2 "),
                                          part),
                               track == 0 ? "LabelZabeg1" : "LabelZabeg2");
-        QFont cf(QStringLiteral("Arial"));
-        cf.setPixelSize(16);
-        cf.setBold(true);
-        caption->setFont(cf);
+        caption->setFont(DesignFont("Arial", 16, true));
         QFrame* square = ColourShape(part, track == 0 ? "Shape1" : "Shape2", TrackColor(track));
         square->setFixedSize(25, 23);
+        square->setFrameStyle(QFrame::Box | QFrame::Plain);
         square->setCursor(Qt::PointingHandCursor);
+        square->setToolTip(QStringLiteral("Farbe"));
         auto* list = Named(new QComboBox(part), track == 0 ? "cbBuhn1" : "cbBuhn2");
         list->setMaxVisibleItems(20);
         list->setMinimumWidth(294);
         list->setEnabled(false);
         if (track == 0) {
-            sbLoad = ToolButton(part, "sbLoad", QString(), QStringLiteral("[Ctrl+O]"),
-                                QStyle::SP_DialogOpenButton);
+            sbLoad = ToolButton(part, "sbLoad", QString(), QStringLiteral("[Ctrl+O]"), "open");
+            sbLoad->setIconSize(QSize(18, 18));
+            sbLoad->setMinimumSize(24, 24);
+            sbLoad->setFixedHeight(24);
             line->addWidget(sbLoad);
             line->addWidget(caption, 1, Qt::AlignRight);
             line->addWidget(square);
@@ -374,20 +380,24 @@ void TFormMain::setupSelectionRow() {
     }
 
     auto* mid = new QVBoxLayout(Panel1);
-    mid->setContentsMargins(2, 2, 2, 2);
+    mid->setContentsMargins(2, 8, 2, 2);
     mid->setSpacing(1);
     cbVid = Named(new QComboBox(Panel1), "cbVid");
     cbVid->addItems({QStringLiteral("Qualifikation"), QStringLiteral("Individuelles Klettern"),
                      QStringLiteral("Paarrennen")});
     cbVid->setToolTip(QStringLiteral("Wettkampfsart"));
     auto* midRow = new QHBoxLayout;
-    seObmen = ToolButton(Panel1, "seObmen", QStringLiteral("<->"),
-                         QStringLiteral("[Ctrl+0] Turme wechseln"));
+    seObmen =
+        ToolButton(Panel1, "seObmen", QString(), QStringLiteral("[Ctrl+0] Turme wechseln"), "swap");
+    seObmen->setIconSize(QSize(18, 18));
+    seObmen->setFixedSize(36, 22);
     seObmen->setEnabled(false);
     cbAllTrasse = Named(new QCheckBox(QStringLiteral("Auf allen Strecken"), Panel1), "cbAllTrasse");
     cbAllTrasse->hide();
+    midRow->addStretch(1);
     midRow->addWidget(seObmen);
     midRow->addWidget(cbAllTrasse);
+    midRow->addStretch(1);
     mid->addWidget(cbVid);
     mid->addLayout(midRow);
     connect(cbVid, qOverload<int>(&QComboBox::activated), this, [this](int index) {
@@ -403,55 +413,50 @@ void TFormMain::setupProtocolArea() {
     v->setContentsMargins(0, 0, 0, 0);
     v->setSpacing(0);
     PanelTitle = Named(new QLabel(PanelProtokoll), "PanelTitle");
-    PanelTitle->setFixedHeight(42);
-    PanelTitle->setAutoFillBackground(true);
-    {
-        QPalette pal = PanelTitle->palette();
-        pal.setColor(QPalette::Window, QColor(176, 167, 134));
-        PanelTitle->setPalette(pal);
-    }
+    PanelTitle->setFixedHeight(Design::TitleBarHeight);
+    PanelTitle->setScaledContents(true);
     auto* bar = new QHBoxLayout(PanelTitle);
     bar->setContentsMargins(2, 2, 2, 2);
     bar->setSpacing(1);
     sbSave = ToolButton(PanelTitle, "sbSave", QString(),
-                        QStringLiteral("[Ctrl+S] Speichern unter..."), QStyle::SP_DialogSaveButton);
+                        QStringLiteral("[Ctrl+S] Speichern unter..."), "save");
     sbCLS = ToolButton(PanelTitle, "sbCLS", QString(), QStringLiteral("[Ctrl -] Zeile loschen"),
-                       QStyle::SP_DialogDiscardButton);
+                       "delete-line");
     sbCLSall = ToolButton(PanelTitle, "sbCLSall", QString(), QStringLiteral("Protokoll loschen"),
-                          QStyle::SP_TrashIcon);
-    sbPrint = ToolButton(PanelTitle, "sbPrint", QString(), QStringLiteral("[Ctrl+P] Drucken"),
-                         QStyle::SP_FileIcon);
+                          "delete-protocol");
+    sbPrint =
+        ToolButton(PanelTitle, "sbPrint", QString(), QStringLiteral("[Ctrl+P] Drucken"), "print");
     cbEditON = Named(new QCheckBox(PanelTitle), "cbEditON");
     labEditON = Named(new QLabel(QStringLiteral("Editieren"), PanelTitle), "labEditON");
-    sb1 = ToolButton(PanelTitle, "sb1", QStringLiteral("1"), QStringLiteral("1. Turm"));
-    sb1del = ToolButton(PanelTitle, "sb1del", QStringLiteral("1"), QStringLiteral("1. Turm DIS"));
-    sbSound = ToolButton(PanelTitle, "sbSound", QString(), QStringLiteral("[Ctrl+`] Sound"),
-                         QStyle::SP_MediaVolume);
+    sb1 = ToolButton(PanelTitle, "sb1", QString(), QStringLiteral("1. Turm"), "track1");
+    sb1del = ToolButton(PanelTitle, "sb1del", QStringLiteral("1"), QStringLiteral("1. Turm DIS"),
+                        "disqualify");
+    sbSound =
+        ToolButton(PanelTitle, "sbSound", QString(), QStringLiteral("[Ctrl+`] Sound"), "sound-on");
     bRESET = Named(new TBitBtnWithColor(QStringLiteral("0:00"), PanelTitle), "bRESET");
     bRESET->setToolTip(QStringLiteral("[F9] Reset"));
     bRESET->setFixedSize(75, 34);
     cbAuto0 = Named(new QCheckBox(PanelTitle), "cbAuto0");
     cbAuto0->setChecked(true);
-    sb2del = ToolButton(PanelTitle, "sb2del", QStringLiteral("2"), QStringLiteral("2. Turm DIS"));
-    sb2 = ToolButton(PanelTitle, "sb2", QStringLiteral("2"), QStringLiteral("2. Turm"));
+    sb2del = ToolButton(PanelTitle, "sb2del", QStringLiteral("2"), QStringLiteral("2. Turm DIS"),
+                        "disqualify");
+    sb2 = ToolButton(PanelTitle, "sb2", QString(), QStringLiteral("2. Turm"), "track2");
     cbSort = Named(new QCheckBox(PanelTitle), "cbSort");
     cbSort->setToolTip(QStringLiteral("Сортировать по местам"));
     LabelSort = Named(new QLabel(QStringLiteral("Sortieren"), PanelTitle), "LabelSort");
-    sbWord = ToolButton(PanelTitle, "sbWord", QStringLiteral("W"), QStringLiteral("[Ctrl+W] Word"));
-    sbExcel =
-        ToolButton(PanelTitle, "sbExcel", QStringLiteral("X"), QStringLiteral("[Ctrl+E] Excel"));
-    sbInet = ToolButton(PanelTitle, "sbInet", QString(), QStringLiteral("[Ctrl+H] Als HTML"),
-                        QStyle::SP_DriveNetIcon);
-    sbMon2 = ToolButton(PanelTitle, "sbMon2", QStringLiteral("TV"),
-                        QStringLiteral("[Ctrl+T] 2. Monitor/TV"));
+    sbWord =
+        ToolButton(PanelTitle, "sbWord", QString(), QStringLiteral("[Ctrl+W] Word"), "document");
+    sbExcel = ToolButton(PanelTitle, "sbExcel", QString(), QStringLiteral("[Ctrl+E] Excel"),
+                         "spreadsheet");
+    sbInet =
+        ToolButton(PanelTitle, "sbInet", QString(), QStringLiteral("[Ctrl+H] Als HTML"), "html");
+    sbMon2 =
+        ToolButton(PanelTitle, "sbMon2", QString(), QStringLiteral("[Ctrl+T] 2. Monitor/TV"), "tv");
     sbMon2->setCheckable(true);
     sbMon2->setEnabled(false);
     auto* title =
         Named(new QLabel(QStringLiteral("P R O T O K O L L"), PanelTitle), "LabelProtokoll");
-    QFont tf(QStringLiteral("Arial"));
-    tf.setPixelSize(18);
-    tf.setBold(true);
-    title->setFont(tf);
+    title->setFont(DesignFont("Arial", 18, true));
     for (QWidget* w : std::initializer_list<QWidget*>{sbSave, sbCLS, sbCLSall, sbPrint, cbEditON,
                                                       labEditON, sb1, sb1del, sbSound})
         bar->addWidget(w);
@@ -473,32 +478,16 @@ void TFormMain::setupProtocolArea() {
     SortGrid1->setFixedRows(1);
     SortGrid1->setDefaultColWidth(32);
     SortGrid1->setDefaultRowHeight(20);
-    QFont gf(QStringLiteral("Courier"));
-    gf.setPixelSize(16);
-    SortGrid1->setFont(gf);
+    SortGrid1->setFont(DesignFont("Courier", 16));
     SortGrid1->setOptions(goFixedVertLine | goFixedHorzLine | goVertLine | goHorzLine |
                           goDrawFocusSelected | goColSizing | goRowSelect);
-    SortGrid1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // Only when the columns cannot fit (six runs in the minutes format in a narrow window)
+    // does a sideways scroll bar appear, so "Zeit" and "Platz" can still be reached.
+    SortGrid1->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     SortGrid1->SortOptions.CanSort = false;
     SortGrid1->SortOptions.SecondaryIndex = QStringLiteral("0");
     v->addWidget(PanelTitle);
     v->addWidget(SortGrid1, 1);
-
-    StatusBar1 = Named(new QStatusBar(this), "StatusBar1");
-    setStatusBar(StatusBar1);
-    StatusBar1->setSizeGripEnabled(false);
-    const int panelWidths[3] = {50, 208, 50};
-    const char* panelTexts[3] = {"", "Veltaro 1.9  Tavoleno", "TL"};
-    for (int i = 0; i < 3; ++i) {
-        auto* l = new QLabel(QString::fromUtf8(panelTexts[i]), StatusBar1);
-        l->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
-        l->setFixedWidth(panelWidths[i]);
-        l->setAlignment(Qt::AlignCenter);
-        l->setFrameShape(QFrame::Panel);
-        l->setFrameShadow(QFrame::Sunken);
-        StatusBar1->addWidget(l);
-        StatusPanels[i] = l;
-    }
 
     SortGrid1->OnSelectCell = [this](int col, int, bool& canSelect) {
         SelectedCol = col;
@@ -517,9 +506,6 @@ void TFormMain::setupProtocolArea() {
         } catch (...) {
         }
     };
-    labEditON->installEventFilter(this);
-    SortGrid1->viewport()->installEventFilter(this);      // its width decides name and club
-    SortGrid1->InplaceEditor()->installEventFilter(this); // run keys win over Cut and Copy
 
     PopupMenuDelStr = Named(new QMenu(this), "PopupMenuDelStr");
     struct Entry {
@@ -548,6 +534,56 @@ void TFormMain::setupProtocolArea() {
     connect(cbAuto0, &QCheckBox::clicked, this, [this] { cbAuto0Click(); });
     bRESET->OnClick = [this] { mResetClick(); };
     bRESET->OnMouseDown = [this](Qt::MouseButton) { bRESETMouseDown(); };
+}
+
+void TFormMain::setupStatusBar() {
+    StatusBar1 = Named(new QStatusBar(this), "StatusBar1");
+    setStatusBar(StatusBar1);
+    StatusBar1->setSizeGripEnabled(false);
+    StatusBar1->setFixedHeight(Design::StatusBarHeight);
+    const QString texts[3] = {QString(), QString::fromLatin1(StatusTexts[0]),
+                              QString::fromLatin1(StatusTexts[1])};
+    // Placed by hand (LayoutWindow): the status bar's own layout would add its margins and
+    // make the bar taller than the design's 19 pixels.
+    for (int i = 0; i < 3; ++i) {
+        auto* l = new QLabel(texts[i], StatusBar1);
+        l->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
+        l->setAlignment(i == 2 ? Qt::AlignLeft | Qt::AlignVCenter : Qt::AlignCenter);
+        l->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        l->setLineWidth(1);
+        l->setIndent(3);
+        StatusPanels[i] = l;
+    }
+}
+
+void TFormMain::setupCalendar() {
+    PanelCal = Named(new QFrame(centralWidget()), "PanelCal");
+    PanelCal->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    PanelCal->setLineWidth(3);
+    SetBackground(PanelCal, Colors::clSilver);
+    PanelCal->resize(Design::CalendarWidth, Design::CalendarHeight);
+    PanelCal->hide();
+    const int inner = 3;
+    const int closeSize = 20;
+    bCalClose = Named(new QToolButton(PanelCal), "bCalClose");
+    bCalClose->setIcon(Picture(QStringLiteral("calendar-close")));
+    bCalClose->setIconSize(QSize(12, 12));
+    bCalClose->setToolTip(QStringLiteral("Abbrechen"));
+    bCalClose->setGeometry(Design::CalendarWidth - inner - closeSize - 1, inner + 1, closeSize,
+                           closeSize);
+    LabelCalClose = Named(new QLabel(QStringLiteral("Abbrechen --> "), PanelCal), "LabelCalClose");
+    LabelCalClose->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    LabelCalClose->setGeometry(inner, inner + 1, bCalClose->x() - inner, closeSize);
+    LabelCalClose->setCursor(Qt::PointingHandCursor);
+    MonthCalendar1 = Named(new QCalendarWidget(PanelCal), "MonthCalendar1");
+    MonthCalendar1->setVerticalHeaderFormat(QCalendarWidget::ISOWeekNumbers);
+    MonthCalendar1->setGridVisible(false);
+    MonthCalendar1->setHorizontalHeaderFormat(QCalendarWidget::SingleLetterDayNames);
+    MonthCalendar1->setFont(DesignFont("MS Sans Serif", 16));
+    const int calTop = inner + closeSize + 3;
+    MonthCalendar1->setGeometry(inner, calTop, Design::CalendarWidth - 2 * inner,
+                                Design::CalendarHeight - calTop - inner);
+    connect(bCalClose, &QToolButton::clicked, this, [this] { CalendarClose(); });
 }
 
 void TFormMain::setupMenus() {
@@ -579,9 +615,7 @@ void TFormMain::setupMenus() {
     TVmode = item(CtrlKeys, "TVmode", "TV mode", QKeySequence(Qt::CTRL | Qt::Key_T));
     Print1 = item(CtrlKeys, "Print1", "Print", QKeySequence(Qt::CTRL | Qt::Key_P), 1);
     StrDel1 = item(CtrlKeys, "StrDel1", "Str Del", QKeySequence(Qt::CTRL | Qt::Key_Minus), 0);
-    StrDel2 = item(
-        CtrlKeys, "StrDel2", "Str del",
-        QKeySequence(QKeyCombination(Qt::ControlModifier | Qt::KeypadModifier, Qt::Key_Minus)), 0);
+    StrDel2 = item(CtrlKeys, "StrDel2", "Str del", QKeySequence(), 0); // its key: FormCreate
     Word1 = item(CtrlKeys, "Word1", "Word", QKeySequence(Qt::CTRL | Qt::Key_W));
     Excel1 = item(CtrlKeys, "Excel1", "Excel", QKeySequence(Qt::CTRL | Qt::Key_E));
     Html1 = item(CtrlKeys, "Html1", "Html", QKeySequence(Qt::CTRL | Qt::Key_H), 0);
@@ -591,7 +625,9 @@ void TFormMain::setupMenus() {
     Trasse2 = item(CtrlKeys, "Trasse2", "Trasse 2", QKeySequence(Qt::CTRL | Qt::Key_2), 2);
     SwapTrasse = item(CtrlKeys, "SwapTrasse", "SwapTrasse", QKeySequence(Qt::CTRL | Qt::Key_0));
     mSound = item(CtrlKeys, "mSound", "Sound", QKeySequence(Qt::CTRL | Qt::Key_QuoteLeft));
-    mSound0 = item(CtrlKeys, "mSound0", "Sound", QKeySequence());
+    // Qt gives a key shared by two actions to neither, so the second item takes the key that
+    // sits left of 1 on a German keyboard.
+    mSound0 = item(CtrlKeys, "mSound0", "Sound", QKeySequence(Qt::CTRL | Qt::Key_AsciiCircum));
 
     connect(mStart, &QAction::triggered, this, [this] { mStartClick(); });
     connect(mSTOP1, &QAction::triggered, this, [this] { mSTOP1Click(); });
@@ -618,6 +654,12 @@ void TFormMain::setupMenus() {
     TVmode->setEnabled(false); // until a second screen is seen (StartTvMode)
     connect(TVmode, &QAction::triggered, this, [this] { TVmodeClick(); });
     connect(sbMon2, &QToolButton::clicked, this, [this] { sbMon2Click(); });
+    connect(mHelp, &QAction::triggered, this, [this] { bHelpClick(); });
+    connect(bHelp, &QToolButton::clicked, this, [this] { bHelpClick(); });
+    connect(mInfo, &QAction::triggered, this, [this] { bInfoClick(); });
+    connect(bInfo, &QToolButton::clicked, this, [this] { bInfoClick(); });
+    connect(bCFG, &QToolButton::clicked, this, [this] { bCFGClick(); });
+    connect(mConfig, &QAction::triggered, this, [this] { bCFGClick(); });
 }
 
 void TFormMain::setupTimers() {
@@ -627,6 +669,7 @@ void TFormMain::setupTimers() {
     connect(Clock, &QTimer::timeout, this, [this] { ClockTimer(); });
     TimerDate = Named(new QTimer(this), "TimerDate");
     TimerDate->setInterval(5000);
+    connect(TimerDate, &QTimer::timeout, this, [this] { TimerDateTimer(); });
 }
 
 void TFormMain::setupRun() {
@@ -655,6 +698,7 @@ void TFormMain::ApplyTrackCount() {
                                                       seObmen, PanelRI, sb1, sb2, sb2del, PanelT2})
         w->setVisible(two);
     PanelTTT2->setVisible(!two);
+    PanelTTT2->lower();
     if (two) {
         bSTOP1->setText(QStringLiteral("STOP1"));
         sb1del->setText(QStringLiteral("1"));
@@ -665,52 +709,122 @@ void TFormMain::ApplyTrackCount() {
     }
     if (FormMonitor2) FormMonitor2->ApplyVisibility();
     LayoutWindow();
+    RepaintProtocol();
 }
 
 void TFormMain::LayoutWindow() {
-    // Protocol column widths: time columns fit the chosen format, unused runs are hidden.
-    const int T = 76 + 11 * NormalizedTimeFormat(Settings.TimeFormat);
-    SortGrid1->setColWidths(0, 52);
-    SortGrid1->setColWidths(1, 180);
-    SortGrid1->setColWidths(3, 60);
-    SortGrid1->setColWidths(4, 60);
-    SortGrid1->setColWidths(5, T);
-    for (int c = 6; c <= 10; ++c)
-        SortGrid1->setColWidths(c, Settings.CountZabegov > c - 5 ? T : -1);
-    SortGrid1->setColWidths(11, 84);
-    SortGrid1->setColWidths(12, 46);
-    SortGrid1->setColWidths(13, -1);
-    int others = 0;
+    const int W = width();
+    ImageTop->setGeometry(0, 0, W, Design::StripHeight);
+    PanelDate->move(W - Design::DatePanelWidth, 0);
+
+    Panel->setGeometry(0, Design::StripHeight, W, Design::SelectionRowHeight);
+    const TRowParts row = SelectionRowWidths(W, Settings.CountBahn);
+    PanelLL->setGeometry(0, 0, row.left, Design::SelectionRowHeight);
+    Panel1->setGeometry(row.left, 0, row.middle, Design::SelectionRowHeight);
+    PanelRR->setGeometry(row.left + row.middle, 0, row.right, Design::SelectionRowHeight);
+
+    PanelT1->setGeometry(0, 0, Design::TrackPanelWidth, Design::TimerHeight);
+    PanelT2->setGeometry(W - Design::TrackPanelWidth, 0, Design::TrackPanelWidth,
+                         Design::TimerHeight);
+    // With one tower the middle column is not docked: it keeps the bounds it had, and the
+    // filler behind it covers the rest of the timer area.
+    if (Settings.CountBahn >= 2) Panel7->setGeometry(DockedMiddleColumn(W));
+    PanelTTT2->setGeometry(FillerGeometry(W));
+    LayoutMiddleColumn();
+
+    const auto widths =
+        ProtocolColumnWidths(SortGrid1->ClientWidth(), Settings.TimeFormat, Settings.CountZabegov);
     for (int c = 0; c < Col::Count; ++c)
-        if (c != 2) others += SortGrid1->ColWidths(c);
-    int ort = SortGrid1->ClientWidth() - others - Col::Count;
-    const int sum = SortGrid1->ColWidths(1) + ort;
-    if (sum > 60) {
-        SortGrid1->setColWidths(1, (sum / 3) * 2);
-        ort = sum - SortGrid1->ColWidths(1);
+        SortGrid1->setColWidths(c, widths[size_t(c)]);
+
+    int x = 0;
+    for (int i = 0; i < 3; ++i) {
+        StatusPanels[i]->setGeometry(x, 2, Design::StatusPanelWidths[size_t(i)],
+                                     Design::StatusBarHeight - 3);
+        x += Design::StatusPanelWidths[size_t(i)] + 2;
     }
-    // A narrow window would give the column a width below -1, which has no meaning.
-    SortGrid1->setColWidths(2, std::max(ort, 0));
-    if (PanelTTT2->isVisible())
-        PanelTTT2->setGeometry(513, 0, std::max(0, PanelTimer->width() - 513),
-                               PanelTimer->height());
+    if (PanelCal->isVisible()) PanelCal->setGeometry(CalendarGeometry(PanelDate->geometry()));
+}
+
+void TFormMain::LayoutMiddleColumn() {
+    const int w = Panel7->width();
+    const int lower = Design::TimerHeight - Design::Panel5Height;
+    Panel5->setGeometry(0, 0, w, Design::Panel5Height);
+    // The start lock picture above START; START at the bottom of its part.
+    ImageLSstart->move((w - ImageLSstart->width()) / 2, 1);
+    bSTART->setGeometry((w - Design::StartWidth) / 2,
+                        Design::Panel5Height - Design::ButtonHeight - 1, Design::StartWidth,
+                        Design::ButtonHeight);
+    if (Settings.CountBahn >= 2) {
+        const int part = StopPartWidth(w);
+        PanelLE->setGeometry(0, Design::Panel5Height, part, lower);
+        PanelRI->setGeometry(w - part, Design::Panel5Height, part, lower);
+    } else {
+        PanelLE->setGeometry(0, Design::Panel5Height, w, lower);
+    }
+    bSTOP1->setGeometry(2, 1, std::max(PanelLE->width() - 4, 0), Design::ButtonHeight);
+    bSTOP2->setGeometry(PanelRI->width() - bSTOP1->width() - 2, 1, bSTOP1->width(),
+                        Design::ButtonHeight);
+    // The lock pictures sit in the lower corners, beside ABBRECHEN.
+    ImageLS1->move(2, Design::ButtonHeight + 3);
+    ImageLS2->move(PanelRI->width() - ImageLS2->width() - 2, Design::ButtonHeight + 3);
+    bAbbruch->setGeometry(AbortGeometry(w));
+    bAbbruch->raise();
 }
 
 bool TFormMain::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == labEditON && event->type() == QEvent::MouseButtonRelease &&
-        labEditON->isEnabled()) {
+    const QEvent::Type type = event->type();
+    if (watched == labEditON && type == QEvent::MouseButtonRelease && labEditON->isEnabled()) {
         cbEditON->setChecked(!cbEditON->isChecked());
         cbEditONClick();
         return true;
     }
-    if (watched == SortGrid1->viewport() && event->type() == QEvent::Resize) LayoutWindow();
-    if (watched == SortGrid1->InplaceEditor() && event->type() == QEvent::ShortcutOverride) {
+    if (watched == SortGrid1->viewport() && type == QEvent::Resize) LayoutWindow();
+    if (watched == SortGrid1->InplaceEditor() && type == QEvent::ShortcutOverride) {
         // A line edit claims Ctrl+X for Cut; during a run ABBRECHEN must win, like every
         // enabled run command's key. Left unaccepted, the override lets the shortcut fire.
         const auto* key = static_cast<QKeyEvent*>(event);
         const QKeySequence pressed(key->keyCombination());
         for (QAction* a : {mStart, mSTOP1, mStop2, mReset, Abruch1})
             if (a->isEnabled() && a->shortcut() == pressed) return true;
+    }
+    if ((watched == ImageTop || watched == PanelTitle) && type == QEvent::Resize) {
+        auto* label = static_cast<QLabel*>(watched);
+        label->setPixmap(PicturePixmap(watched == ImageTop ? QStringLiteral("strip")
+                                                           : QStringLiteral("titlebar"),
+                                       label->size(), label->devicePixelRatioF()));
+    }
+    if ((watched == PanelT1 || watched == PanelT2) && type == QEvent::Paint) {
+        // The time panels sit in a lowered bevel, like the date panel.
+        auto* panel = static_cast<QWidget*>(watched);
+        QPainter p(panel);
+        const QRect r = panel->rect();
+        p.setPen(ToQColor(Colors::clBtnShadow));
+        p.drawLine(r.topLeft(), r.topRight());
+        p.drawLine(r.topLeft(), r.bottomLeft());
+        p.setPen(ToQColor(Colors::clBtnHighlight));
+        p.drawLine(r.bottomLeft(), r.bottomRight());
+        p.drawLine(r.topRight(), r.bottomRight());
+        return true;
+    }
+    if ((watched == Shape1 || watched == Shape2) && type == QEvent::MouseButtonPress) {
+        ShapeMouseDown(watched == Shape1 ? 0 : 1);
+        return true;
+    }
+    const bool released = type == QEvent::MouseButtonRelease &&
+                          static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton;
+    if (released && watched == PanelDate) {
+        PanelDateClick();
+        return true;
+    }
+    if (released && watched == LabelCalClose) {
+        CalendarClose();
+        return true;
+    }
+    if (released && (std::find(LabelLogo.begin(), LabelLogo.end(), watched) != LabelLogo.end() ||
+                     watched == LabelLogoShadow[2])) {
+        LogoClick();
+        return true;
     }
     return QMainWindow::eventFilter(watched, event);
 }
@@ -729,10 +843,54 @@ void TFormMain::SetTrackColor(int track, TColor c) {
     (t == 0 ? Settings.Color1 : Settings.Color2) = c;
     const std::array<QFrame*, 2> shapes =
         t == 0 ? std::array<QFrame*, 2>{Shape1, Shape1a} : std::array<QFrame*, 2>{Shape2, Shape2a};
-    for (QFrame* f : shapes) {
-        QPalette pal = f->palette();
-        pal.setColor(QPalette::Window, ToQColor(c));
-        f->setPalette(pal);
-    }
+    for (QFrame* f : shapes)
+        SetBackground(f, c);
     RepaintProtocol();
+}
+
+void TFormMain::ShapeMouseDown(int track) {
+    TColor c = TrackColor(track);
+    if (!Dialogs->ChooseColor(c)) return; // Cancel: colours and protocol stay as they were
+    SetTrackColor(track, c);
+}
+
+void TFormMain::TimerDateTimer() {
+    PanelDate->setText(DatePanelText(WallClockNow(), QLocale()));
+}
+
+void TFormMain::PanelDateClick() {
+    const QPoint at = PanelDate->mapTo(centralWidget(), QPoint(0, 0));
+    PanelCal->setGeometry(CalendarGeometry(QRect(at, PanelDate->size())));
+    PanelCal->show();
+    PanelCal->raise();
+}
+
+void TFormMain::CalendarClose() {
+    PanelCal->hide();
+}
+
+void TFormMain::LogoClick() {
+    Dialogs->ShellOpen(QString::fromLatin1(MakerPage));
+}
+
+void TFormMain::bInfoClick() {
+    if (!FormInfo) return;
+    // Where the results will be written at exit is decided only now: the program's folder
+    // may have become read-only, or the data folder been made, since the start.
+    FormInfo->MemoInfo->setPlainText(InfoText() + QStringLiteral("\n\n") + ExitCopyInfo());
+    FormInfo->exec();
+}
+
+void TFormMain::bHelpClick() {
+    if (Help->Contents()) return;
+#ifndef Q_OS_WIN
+    // Without the manual's pages there is nothing to show; on Windows the missing library
+    // was reported at start-up.
+    Dialogs->ShowMessage(QStringLiteral("Die Hilfe wurde nicht gefunden:\n") + Help->HelpFile(),
+                         QStringLiteral("Hilfe"));
+#endif
+}
+
+void TFormMain::UpdateHelpButton() {
+    bHelp->setEnabled(Help->Exists());
 }

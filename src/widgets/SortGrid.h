@@ -5,6 +5,7 @@
 //
 // Row 0 is the title row: it is drawn as the fixed header, a click on it asks
 // for a sort, and it never moves when the rows are sorted.
+#include "protocol/SortOrder.h"
 #include "widgets/MyGrids.h"
 
 #include <QColor>
@@ -19,32 +20,8 @@
 
 class QMenu;
 
-enum TSortStyle {
-    ssAutomatic,
-    ssNormal,
-    ssNumeric,
-    ssNumericExtended,
-    ssDateTime,
-    ssTime,
-    ssCustom
-};
-enum TSortDirection { sdAscending, sdDescending };
 enum TCellBevelStyle { cbNone, cbRaised, cbLowered };
 enum TPrintRange { prAll, prSelected };
-
-// Negative when the first text sorts first.
-using TSortCompare = std::function<int(const QString&, const QString&)>;
-
-struct TSortOptions {
-    bool CanSort = true;
-    QString SecondaryIndex = QStringLiteral("0"); // comma- or blank-separated column numbers
-    TSortStyle SortStyle = ssAutomatic;           // overwritten by every sort with the style used
-    bool SortCaseSensitive = false;
-    int SortCol = 0;
-    TSortDirection SortDirection = sdAscending;
-    bool UpdateOnSizeChange = false;
-    TSortCompare SortCompare; // for ssCustom; cleared after every sort
-};
 
 // Kept for the owner's benefit; the grid itself does not print.
 struct TPrintOptions {
@@ -67,43 +44,9 @@ struct TFormatOptions {
     bool HideText = false;
 };
 
-// One key cell of a sort: its text and the working row it came from.
-struct TSortedListEntry {
-    QString Text;
-    int Row = 0;
-    const TSortOptions* Options = nullptr;
-};
+// ---- What needs the font: the title cut. The rest of the sort order lives in
+// protocol/SortOrder.h, which needs no widget.
 
-using TGetSortStyle = std::function<void(int ACol, TSortStyle& style)>;
-
-// ---- What needs no widget: conversions, comparison, the multi-key sort, the title cut.
-
-// Lower case of the letters A to Z only.
-QString AsciiLower(const QString& s);
-// Conversions in the current default locale (QLocale()); false when the text is not one.
-bool TextToNumber(const QString& s, double& value);
-bool TextToTime(const QString& s, double& dayFraction);
-bool TextToDateTime(const QString& s, double& days); // a bare time of day is accepted too
-// Steps 1 and 2 of an entry comparison: case folding and the style's order.
-// Unconvertible numbers, dates and times fall back to the ordinal order for that pair.
-int CompareSortTexts(const QString& a, const QString& b, TSortStyle style, bool caseSensitive,
-                     const TSortCompare& custom = {});
-// The full comparison of two entries: direction applied, ties broken by row (never inverted).
-int CompareSortEntries(const TSortedListEntry& a, const TSortedListEntry& b);
-// ssNumeric, ssDateTime, ssTime when every text converts (in that order of preference),
-// else ssNormal.
-TSortStyle DetectSortStyle(const QStringList& texts);
-// The key columns of a sort: primary first, then the secondary entries that name an
-// existing column other than the primary.
-QList<int> SortKeyColumns(const QString& secondaryIndex, int primary, int colCount);
-// Orders the data rows (1 .. size-1) of a table by the keys, least significant key first,
-// each pass stable. Returns the table index of the row for each new position 1 .. size-1.
-// Updates options.SortStyle as a sort does.
-QVector<int> SortRowOrder(const QVector<QStringList>& table, const QList<int>& keys,
-                          TSortOptions& options, const TGetSortStyle& getStyle = {});
-// Sorts the rows of the table in place (row 0 stays) by column col and options.SecondaryIndex.
-void SortRowTable(QVector<QStringList>& table, int col, TSortOptions& options,
-                  const TGetSortStyle& getStyle = {});
 // A title cut to fit maxWidth pixels: ends in ".." and keeps at least four characters.
 QString CutHeaderText(const QString& text, int maxWidth, const QFontMetrics& fm);
 

@@ -75,6 +75,12 @@ private slots:
         QTest::newRow("m 1:2:3") << "1:2:3" << 1 << 0;
         QTest::newRow("m 99:99,99") << "99:99,99" << 1 << 99 * 60000 + 99 * 1000 + 990;
         QTest::newRow("m one bad field") << "1:xx,50" << 1 << 60000 + 500;
+        QTest::newRow("m blank after a field") << "1 ,00" << 1 << 0;
+        QTest::newRow("m tab after a field") << "1\t,00" << 1 << 0;
+        QTest::newRow("m line break in a field") << "1:0\n,50" << 1 << 60000 + 500;
+        QTest::newRow("m leading blank kept") << " 5,00" << 1 << 5000;
+        QTest::newRow("m signed field") << "-5,00" << 1 << -5000;
+        QTest::newRow("m sign alone") << "-,50" << 1 << 500;
         QTest::newRow("s 12,34") << "12,34" << 0 << 12340;
         QTest::newRow("s integer") << "7" << 0 << 7000;
         QTest::newRow("s DIS.") << "DIS." << 0 << UnreadableSeconds;

@@ -15,8 +15,10 @@ private slots:
             << QRect(307, 148, 893, 495) << one << QRect(307, 148, 893, 495);
         QTest::newRow("32767 x 32767 on one screen")
             << QRect(0, 0, 32767, 32767) << one << QRect(0, 0, 1920, 1040);
-        QTest::newRow("the largest of two screens bounds it")
-            << QRect(100, 0, 5000, 5000) << two << QRect(100, 0, 1920, 1040);
+        QTest::newRow("two screens side by side bound it together")
+            << QRect(100, 0, 5000, 5000) << two << QRect(100, 0, 3200, 1040);
+        QTest::newRow("spanning two screens is fine")
+            << QRect(10, 10, 3000, 900) << two << QRect(10, 10, 3000, 900);
         QTest::newRow("on the second screen")
             << QRect(2000, 50, 893, 495) << two << QRect(2000, 50, 893, 495);
         QTest::newRow("the second screen is gone: centred on the first")

@@ -66,7 +66,11 @@ private slots:
         QTest::newRow("50 digits") << QStringList{QString(50, '9')} << 0 << "";
         QTest::newRow("negative run") << QStringList{"-5,00", "10,00"} << 0 << "";
         QTest::newRow("zero sum") << QStringList{"0,00"} << 1 << "";
-        QTest::newRow("99:99,99") << QStringList{"99:99,99"} << 1 << "40:39,99";
+        QTest::newRow("99:99,99 is over an hour") << QStringList{"99:99,99"} << 1 << "";
+        QTest::newRow("just below an hour") << QStringList{"59:59,99"} << 1 << "59:59,99";
+        QTest::newRow("an hour in two runs") << QStringList{"30:00,00", "30:00,00"} << 1 << "";
+        QTest::newRow("an hour in seconds is shown")
+            << QStringList{"1800,00", "1800,00"} << 0 << "3600,00";
         QTest::newRow("1:2:3 reads 0") << QStringList{"1:2:3", "5,00"} << 1 << "5,00";
     }
     void resultTime() {

@@ -1,5 +1,7 @@
 #include "TestSupport.h"
 
+#include <QDialog>
+
 bool TScriptedDialogs::AskYesNo(const QString& text, const QString& caption) {
     asked << text;
     askedCaptions << caption;
@@ -10,18 +12,39 @@ void TScriptedDialogs::ShowMessage(const QString& text, const QString&) {
     messages << text;
 }
 
-QString TScriptedDialogs::OpenFileName(const QStringList&, int& filterIndex, const QString&) {
+QString TScriptedDialogs::OpenFileName(const QStringList&, int& filterIndex,
+                                       const QString& folder) {
+    openFolders << folder;
     if (chosenFilter > 0) filterIndex = chosenFilter;
     return openNames.isEmpty() ? QString() : openNames.takeFirst();
 }
 
-QString TScriptedDialogs::SaveFileName(const QStringList&, int& filterIndex, const QString&,
-                                       const QString&) {
+QString TScriptedDialogs::SaveFileName(const QStringList&, int& filterIndex, const QString& folder,
+                                       const QString& proposedName) {
+    saveFolders << folder;
+    proposedNames << proposedName;
     if (chosenFilter > 0) filterIndex = chosenFilter;
     return saveNames.isEmpty() ? QString() : saveNames.takeFirst();
 }
 
+int TScriptedDialogs::RunModal(QDialog& dialog) {
+    // Shown for real (so it prepares itself as it would for the operator), answered, hidden.
+    ++modalRuns;
+    dialog.show();
+    const int result = onModal ? onModal(dialog) : int(QDialog::Rejected);
+    dialog.hide();
+    return result;
+}
+
+bool TScriptedDialogs::ChooseColor(TColor& colour) {
+    colourPresets << colour;
+    if (colourAnswers.isEmpty()) return false;
+    colour = colourAnswers.takeFirst();
+    return true;
+}
+
 #include "persist/SettingsGlue.h"
+#include "ui/Cfg.h"
 
 #include <QComboBox>
 #include <QStandardPaths>
@@ -59,6 +82,9 @@ void TWindowFixture::Open(bool show) {
     parts = std::make_unique<TAppParts>(
         std::make_unique<QSettings>(SettingsFile(), QSettings::IniFormat));
     w = std::make_unique<TFormMain>(*parts, &dialogs);
+    // The program's other forms, made after the main window as the entry point makes them.
+    new TCfgDialog(w.get());
+    w->CreateInfoBox();
     if (show) {
         w->show();
         w->activateWindow();

@@ -1,6 +1,7 @@
 #pragma once
 #include "ui/Dialogs.h"
 
+#include <functional>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -16,6 +17,13 @@ public:
     QStringList saveNames;     // consumed front first by SaveFileName
     int chosenFilter = 0;      // when > 0, the filter index the "operator" picks
     QStringList shellOpened, shellPrinted;
+    QStringList openFolders, saveFolders, proposedNames; // where each file dialog started
+    // Answers the program's own modal dialogs (the settings dialog) while they are shown, as
+    // the operator would; without it they are cancelled.
+    std::function<int(QDialog&)> onModal;
+    int modalRuns = 0;
+    QList<TColor> colourAnswers; // consumed front first; Cancel when empty
+    QList<TColor> colourPresets; // the colour each colour dialog opened with
 
     bool AskYesNo(const QString& text, const QString& caption) override;
     void ShowMessage(const QString& text, const QString& caption) override;
@@ -23,6 +31,8 @@ public:
                          const QString& folder) override;
     QString SaveFileName(const QStringList& filters, int& filterIndex, const QString& folder,
                          const QString& proposedName) override;
+    int RunModal(QDialog& dialog) override;
+    bool ChooseColor(TColor& colour) override;
     void ShellOpen(const QString& fileOrUrl) override { shellOpened << fileOrUrl; }
     void ShellPrint(const QString& file) override { shellPrinted << file; }
 };

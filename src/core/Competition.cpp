@@ -1,0 +1,697 @@
+#include "core/Competition.h"
+
+#include "core/Participants.h"
+#include "core/TimeFormat.h"
+#include "protocol/RunCells.h"
+#include "protocol/SortOrder.h"
+
+#include <algorithm>
+#include <climits>
+#include <QHash>
+#include <vector>
+
+namespace {
+const QString kZero = QStringLiteral("0");
+const QString kDis = QStringLiteral("DIS.");
+
+QStringList EmptyRow() {
+    return QStringList(Col::Count);
+}
+
+// A row as the grid stores it: exactly one text per column.
+QStringList FittedRow(const QStringList& cells) {
+    if (cells.size() == Col::Count) return cells;
+    QStringList row = cells;
+    row.resize(Col::Count);
+    return row;
+}
+
+// The run cell as the result sum reads it, without temporary strings for the usual texts.
+TCompetition::TRun ReadRun(const QString& cell, int format, QChar separator) {
+    TCompetition::TRun run;
+    const QStringView t = QStringView(cell).trimmed();
+    if (t.isEmpty()) return run;
+    bool ascii = true;
+    for (QChar c : t)
+        if (c.unicode() >= 128) ascii = false;
+    const bool dis = ascii ? t.compare(QLatin1String("DIS."), Qt::CaseInsensitive) == 0
+                           : IsDisCell(cell); // upper case of other letters may give "DIS."
+    if (dis) {
+        run.Kind = TCompetition::RunDis;
+        return run;
+    }
+    run.Kind = TCompetition::RunTime;
+    run.Ms = ParseTime(cell, format, separator);
+    return run;
+}
+
+// One spelling of a class: "A", "a" and " A" are one class.
+QString ClassText(const QString& cell) {
+    return cell.trimmed().toCaseFolded();
+}
+
+bool OrdinalLess(const QString& a, const QString& b) {
+    return std::lexicographical_compare(a.utf16(), a.utf16() + a.size(), b.utf16(),
+                                        b.utf16() + b.size());
+}
+
+constexpr std::int32_t kNoResultKey = INT_MAX; // after every result, as an empty "Zeit"
+} // namespace
+
+TCompetition::TCompetition(QObject* parent) : QObject(parent), m_titles(DefaultColumnTitles()) {}
+
+QStringList TCompetition::DefaultColumnTitles() {
+    return {"St.Nr.", "Name, Vorname", "Ort",   "Klasse", "Datum", "Turm1", "Turm2",
+            "Turm3",  "Turm4",         "Turm5", "Turm6",  "Zeit",  "Platz", "."};
+}
+
+// ------------------------------------------------------------------------------ settings
+
+void TCompetition::SetCountZabegov(int runs) {
+    m_countZabegov = std::clamp(runs, 1, 6);
+}
+
+void TCompetition::SetKlassCol(int col) {
+    const int k = col >= 1 && col <= 5 ? col : 0;
+    if (k != m_klassCol) ForgetReadCells(false, true);
+    m_klassCol = k;
+}
+
+void TCompetition::SetTimeFormat(int format) {
+    const int f = NormalizedTimeFormat(format);
+    if (f != m_timeFormat) ForgetReadCells(true, false);
+    m_timeFormat = f;
+}
+
+void TCompetition::ForgetReadCells(bool runs, bool classes) {
+    for (TEntry& e : m_entries) {
+        if (runs) e.runsRead = e.zeitWritten = false;
+        if (classes) e.classRead = false;
+    }
+    if (classes) {
+        m_classIds.clear();
+        m_classTexts.clear();
+        m_classValues.clear();
+        m_classNumbers.clear();
+    }
+}
+
+void TCompetition::Write(int entry, int col, const QString& text) {
+    TEntry& e = m_entries[entry];
+    e.cells[col] = text;
+    if (col >= Col::Turm1 && col <= Col::Turm6) e.runsRead = false;
+    if (col == m_klassCol - 1) e.classRead = false;
+    if (col == Col::Zeit) e.zeitWritten = false;
+    if (col == Col::Platz) e.platzWritten = false;
+}
+
+void TCompetition::SetSorted(bool on) {
+    m_sorted = on;
+    Recompute();
+}
+
+// ------------------------------------------------------------------------------- entries
+
+TCompetition::TEntry TCompetition::NewEntry(const QStringList& cells) {
+    TEntry e;
+    e.cells = cells;
+    return e;
+}
+
+QString TCompetition::Cell(int entry, int col) const {
+    if (!IsValidEntry(entry) || col < 0 || col >= Col::Count) return QString();
+    return m_entries[entry].cells[col];
+}
+
+QStringList TCompetition::Cells(int entry) const {
+    return IsValidEntry(entry) ? m_entries[entry].cells : EmptyRow();
+}
+
+bool TCompetition::IsDummy(int entry) const {
+    return IsValidEntry(entry) && m_entries[entry].dummy;
+}
+
+int TCompetition::DummyEntry() const {
+    for (int i = 0; i < EntryCount(); ++i)
+        if (m_entries[i].dummy) return i;
+    return -1;
+}
+
+std::optional<int> TCompetition::StartNumber(int entry) const {
+    if (!IsValidEntry(entry)) return std::nullopt;
+    const QString t = m_entries[entry].cells[Col::StNr].trimmed();
+    bool ok = false;
+    const int v = t.toInt(&ok, 10);
+    if (!ok || t.isEmpty() || !(t[0].isDigit() || t[0] == '-' || t[0] == '+')) return std::nullopt;
+    return v;
+}
+
+QString TCompetition::EntryText(int entry) const {
+    const QStringList& c = IsValidEntry(entry) ? m_entries[entry].cells : EmptyRow();
+    return ::EntryText(c[Col::StNr], c[Col::Name], c[Col::Ort], c[Col::Klasse]);
+}
+
+TCompetition::TRun TCompetition::Run(int entry, int run) const {
+    if (!IsValidEntry(entry) || run < 0 || run >= 6) return TRun{};
+    return ReadRun(m_entries[entry].cells[Col::Turm1 + run], m_timeFormat,
+                   SystemDecimalSeparator());
+}
+
+std::optional<std::int32_t> TCompetition::Result(int entry) const {
+    if (!IsValidEntry(entry) || m_entries[entry].result < 0) return std::nullopt;
+    return m_entries[entry].result;
+}
+
+int TCompetition::Place(int entry) const {
+    return IsValidEntry(entry) ? m_entries[entry].place : 0;
+}
+
+unsigned TCompetition::EmptyRunMask(int entry) const {
+    return IsValidEntry(entry) ? ::EmptyRunMask(m_entries[entry].cells, m_countZabegov) : 0u;
+}
+
+bool TCompetition::RunLeftOnTrack(int entry, int track) const {
+    if (!IsValidEntry(entry)) return false;
+    return (EmptyRunMask(entry) & TrackTableBit(track == 1 ? 1 : 0, m_countZabegov, CountBahn())) !=
+           0;
+}
+
+// ---------------------------------------------------------------------------- shown order
+
+int TCompetition::EntryAt(int viewRow) const {
+    if (viewRow < 0 || viewRow >= EntryCount()) return -1;
+    return m_viewRanked ? m_rank[viewRow] : viewRow;
+}
+
+int TCompetition::ViewRowOf(int entry) const {
+    if (!IsValidEntry(entry)) return -1;
+    if (!m_viewRanked) return entry;
+    if (!m_rankPosValid) {
+        m_rankPos.resize(m_rank.size());
+        for (int i = 0; i < m_rank.size(); ++i)
+            m_rankPos[m_rank[i]] = i;
+        m_rankPosValid = true;
+    }
+    return m_rankPos[entry];
+}
+
+// ----------------------------------------------------------------------------- heat cursor
+
+int TCompetition::TrackEntry(int track) const {
+    return track == 0 || track == 1 ? m_track[track] : -1;
+}
+
+void TCompetition::SetRunCounter(int n) {
+    m_runCounter = n;
+    Emit(HeatChanged);
+}
+
+TLastCell TCompetition::LastCell(int track) const {
+    return track == 0 || track == 1 ? m_lastCell[track] : TLastCell{};
+}
+
+void TCompetition::ResetLastCells() {
+    m_lastCell = {};
+}
+
+std::optional<bool> TCompetition::TrackHasRunLeft(int track) const {
+    const int entry = TrackEntry(track);
+    if (entry < 0) return std::nullopt;
+    if (CountBahn() >= 2) return RunLeftOnTrack(entry, track);
+    return EmptyRunMask(entry) != 0;
+}
+
+void TCompetition::SetTrack(int track, int entry) {
+    m_track[track] = Select(entry);
+}
+
+void TCompetition::SelectStartEntries() {
+    if (m_heatRunning) return;
+    const int first = m_mode == Qualifikation ? 1 : 0;
+    SetTrack(0, first);
+    SetTrack(1, 1 - first);
+    Emit(HeatChanged);
+}
+
+// ---------------------------------------------------------------------------- operations
+
+bool TCompetition::Load(const TProtocolRows& rows) {
+    if (m_heatRunning) return false;
+    m_entries.clear();
+    ForgetReadCells(false, true);
+    if (!rows.isEmpty()) {
+        // The file's titles of name, club, class and date are adopted; the rest are ours.
+        for (int c = 1; c <= 4; ++c)
+            m_titles[c] = rows[0].value(c);
+    }
+    m_entries.reserve(std::max<qsizetype>(1, rows.size() - 1));
+    for (qsizetype r = 1; r < rows.size(); ++r)
+        m_entries.push_back(NewEntry(FittedRow(rows[r])));
+    // An empty protocol still has one (empty) participant row, as the grid keeps one.
+    if (m_entries.isEmpty()) m_entries.push_back(NewEntry(EmptyRow()));
+    m_rank.resize(m_entries.size());
+    for (int i = 0; i < m_rank.size(); ++i)
+        m_rank[i] = i;
+    m_rankPosValid = false;
+    m_viewRanked = false;
+    m_track = {-1, -1};
+
+    ApplyMode(m_mode);
+    for (int i = 0; i < EntryCount(); ++i)
+        m_entries[i].cells[Col::Entry] = QString::number(i + 1);
+    Recompute();
+    m_runCounter = 0;
+    SelectStartEntries();
+    m_modified = false;
+    Emit(RowsChanged);
+    return true;
+}
+
+TProtocolRows TCompetition::Rows(TRowsFor what) const {
+    TProtocolRows rows;
+    rows.reserve(EntryCount() + 1);
+    rows.push_back(m_titles);
+    const bool keepDummy = what == ForExitCopy;
+    for (int r = 0; r < EntryCount(); ++r) {
+        const int e = what == ForExitCopy ? r : EntryAt(r);
+        if (m_entries[e].dummy && !keepDummy) continue;
+        rows.push_back(m_entries[e].cells);
+    }
+    if (rows.size() == 1) rows.push_back(EmptyRow());
+    return rows;
+}
+
+bool TCompetition::SetMode(int mode) {
+    if (m_heatRunning) return false;
+    ApplyMode(mode);
+    Emit(RowsChanged);
+    Emit(HeatChanged);
+    return true;
+}
+
+void TCompetition::ApplyMode(int mode) {
+    m_mode = mode >= 0 && mode <= 2 ? mode : Qualifikation;
+    // The dummy is the flagged entry, else the first row shown whose start number is "0" (a
+    // file written at the end of a "Qualifikation" carries it).
+    int dummy = DummyEntry();
+    for (int r = 0; dummy < 0 && r < EntryCount(); ++r)
+        if (m_entries[EntryAt(r)].cells[Col::StNr] == kZero) dummy = EntryAt(r);
+    if (m_mode == Qualifikation) {
+        if (dummy < 0)
+            InsertDummy();
+        else
+            m_entries[dummy].dummy = true;
+    } else if (dummy >= 0) {
+        QVector<bool> gone(EntryCount(), false);
+        gone[dummy] = true;
+        RemoveEntries(gone);
+        m_modified = true;
+    }
+    const int first = m_mode == Qualifikation ? 1 : 0;
+    SetTrack(0, first);
+    SetTrack(1, 1 - first);
+    m_runCounter = 0;
+}
+
+void TCompetition::InsertDummy() {
+    TEntry dummy = NewEntry(EmptyRow());
+    dummy.cells[Col::StNr] = kZero;
+    dummy.dummy = true;
+    m_entries.prepend(dummy);
+    // It stands at the top of the shown order until the next recompute, as it did in the grid.
+    for (int& e : m_rank)
+        ++e;
+    m_rank.prepend(0);
+    m_rankPosValid = false;
+    for (int& t : m_track)
+        if (t >= 0) ++t;
+}
+
+void TCompetition::RemoveEntries(const QVector<bool>& gone) {
+    QVector<int> newIndex(EntryCount(), -1);
+    int kept = 0;
+    for (int i = 0; i < EntryCount(); ++i) {
+        if (gone[i]) continue;
+        newIndex[i] = kept;
+        if (kept != i) m_entries[kept] = std::move(m_entries[i]);
+        ++kept;
+    }
+    m_entries.resize(kept);
+    int k = 0;
+    for (int e : m_rank)
+        if (newIndex[e] >= 0) m_rank[k++] = newIndex[e];
+    m_rank.resize(k);
+    m_rankPosValid = false;
+    // A participant who is gone leaves the track empty: nobody else climbs in his place.
+    for (int& t : m_track)
+        if (t >= 0) t = newIndex[t];
+}
+
+bool TCompetition::RecordTime(int track, const QString& text) {
+    const int t = track == 0 ? 0 : 1;
+    m_modified = true;
+    const int entry = m_track[t];
+    if (entry < 0) return false;
+    m_lastCell[t].Track = t + 1;
+    const int c = RecordColumn(m_entries[entry].cells, t, CountBahn(), m_countZabegov);
+    if (c < 0) return false;
+    Write(entry, c, text);
+    m_lastCell[t].Column = c;
+    Emit(CellChanged, entry, c);
+    return true;
+}
+
+bool TCompetition::Disqualify(int track) {
+    const int t = track == 1 ? 1 : 0;
+    const int column = m_lastCell[t].Column;
+    const int entry = m_track[t];
+    if (column < 0 || entry < 0) return false; // the last stop wrote no cell: nothing to mark
+    Write(entry, column, kDis);
+    // A disqualification is a change of results like any other: closing must not lose it.
+    m_modified = true;
+    Emit(CellChanged, entry, column);
+    Recompute();
+    return true;
+}
+
+int TCompetition::Advance() {
+    if (m_heatRunning) return -1;
+    const int n = EntryCount();
+    const int bahn = CountBahn();
+    if (m_mode == Qualifikation) {
+        // Rolling order: who climbed track 1 climbs track 2 next.
+        if (m_track[1] + 1 >= n) {
+            SetTrack(1, 1);
+            m_runCounter = 1;
+        } else {
+            SetTrack(1, m_track[1] + 1);
+        }
+        if (m_track[0] + 1 >= n) {
+            SetTrack(0, 0);
+            m_runCounter = 1;
+        } else {
+            SetTrack(0, m_track[0] + 1);
+        }
+    } else if ((m_runCounter % 2) != 0 || bahn == 1) {
+        if (!(bahn == 1 && m_allTracks)) {
+            if (m_track[0] + bahn >= n) {
+                SetTrack(0, bahn == 2 ? 1 : 0);
+                m_runCounter = 1;
+            } else {
+                SetTrack(0, m_track[0] + bahn);
+            }
+        }
+        if (bahn == 2) SetTrack(1, m_track[1] + 2 >= n ? 0 : m_track[1] + 2);
+    }
+    if (m_mode == Paarrennen) std::swap(m_track[0], m_track[1]);
+    ++m_runCounter;
+    // "Auf allen Strecken": the participant stays until the result is complete. The grid asked
+    // its current row, which RESET had put on the track-1 participant; the model asks that
+    // participant, whatever row the operator looked at meanwhile.
+    if (bahn == 1 && m_allTracks && m_track[0] >= 0 &&
+        !m_entries[m_track[0]].cells[Col::Zeit].trimmed().isEmpty())
+        SetTrack(0, m_track[0] + 1);
+    Emit(HeatChanged);
+    return m_track[0];
+}
+
+void TCompetition::Swap() {
+    if (m_heatRunning) return;
+    std::swap(m_track[0], m_track[1]);
+    Emit(HeatChanged);
+}
+
+bool TCompetition::AssignToTrack(int track, int entry) {
+    if (m_heatRunning || (track != 0 && track != 1)) return false;
+    SetTrack(track, entry);
+    Emit(HeatChanged);
+    return true;
+}
+
+bool TCompetition::DoubleClick(int entry) {
+    // A click that hit no participant's row (below the last row, the titles) changes nothing.
+    if (m_heatRunning || !IsValidEntry(entry)) return false;
+    const int n = EntryCount();
+    if (m_mode == Qualifikation) {
+        SetTrack(1, entry);
+        const int next = m_track[1] + 1;
+        SetTrack(0, next >= n ? 0 : next);
+    } else {
+        SetTrack(0, entry);
+        if (CountBahn() >= 2) {
+            SetTrack(1, m_track[0] + 1);
+            // Both captions red: the pair has had its run in this order, so it swaps.
+            const auto left1 = TrackHasRunLeft(0), left2 = TrackHasRunLeft(1);
+            if (left1 && left2 && !*left1 && !*left2) std::swap(m_track[0], m_track[1]);
+        }
+    }
+    Emit(HeatChanged);
+    return true;
+}
+
+bool TCompetition::DeleteEntry(int entry) {
+    if (m_heatRunning && OnTrack(entry)) return false;
+    m_runCounter = 0;
+    if (IsValidEntry(entry)) {
+        QVector<bool> gone(EntryCount(), false);
+        gone[entry] = true;
+        RemoveEntries(gone);
+        m_modified = true;
+        Emit(RowsChanged);
+    }
+    Recompute();
+    Emit(HeatChanged);
+    return true;
+}
+
+int TCompetition::DeleteRows(int viewRow, int count) {
+    const int n = EntryCount();
+    // Rows below move up, so the same place is deleted again; the last row shown stays.
+    const int k = viewRow < 0 ? 0 : std::clamp(n - 1 - viewRow, 0, std::max(count, 0));
+    QVector<bool> gone(n, false);
+    for (int i = 0; i < k; ++i) {
+        const int e = EntryAt(viewRow + i);
+        if (m_heatRunning && OnTrack(e)) return -1;
+        gone[e] = true;
+    }
+    if (k > 0) {
+        RemoveEntries(gone);
+        m_modified = true;
+        Emit(RowsChanged);
+        Emit(HeatChanged);
+    }
+    Recompute();
+    return k;
+}
+
+bool TCompetition::ClearResults() {
+    if (m_heatRunning) return false;
+    m_runCounter = 0;
+    for (TEntry& e : m_entries) {
+        for (int c = Col::Turm1; c <= Col::Platz; ++c)
+            if (!e.cells[c].isEmpty()) e.cells[c].clear();
+        e.result = -1;
+        e.place = 0;
+        e.runsRead = false;
+        e.zeitWritten = e.platzWritten = true; // empty, as no result and no place say
+    }
+    // Nothing is recomputed: the emptied cells are what it would give, and the order stays.
+    SelectStartEntries();
+    Emit(ResultsChanged);
+    return true;
+}
+
+bool TCompetition::SetCell(int entry, int col, const QString& text,
+                           const std::optional<QString>& expected) {
+    if (!IsValidEntry(entry) || col < 0 || col >= Col::Count) return false;
+    if (expected && m_entries[entry].cells[col] != *expected) return false;
+    Write(entry, col, text);
+    // A dummy given a real start number becomes a participant.
+    if (col == Col::StNr && m_entries[entry].dummy && text != kZero) m_entries[entry].dummy = false;
+    m_modified = true;
+    Emit(CellChanged, entry, col);
+    return true;
+}
+
+// ------------------------------------------------------------------------------- ranking
+
+void TCompetition::Recompute() {
+    const int n = EntryCount();
+    const QChar separator = SystemDecimalSeparator();
+    if (separator != m_readSeparator) {
+        ForgetReadCells(true, true); // the locale changed: times and numbers read otherwise
+        m_readSeparator = separator;
+    }
+    TEntry* entries = m_entries.data();
+
+    // 1. Result times. The key orders as the "Zeit" texts do under CompareRunCells: a result
+    // text is a function of its hundredths that grows with them, and no result goes last.
+    std::vector<std::int32_t> zeitKey(n);
+    for (int i = 0; i < n; ++i) {
+        TEntry& e = entries[i];
+        if (!e.runsRead) {
+            for (int r = 0; r < 6; ++r) {
+                const TRun run = ReadRun(e.cells.at(Col::Turm1 + r), m_timeFormat, separator);
+                e.runKind[r] = quint8(run.Kind);
+                e.runMs[r] = run.Ms;
+            }
+            e.runsRead = true;
+        }
+        std::optional<std::int32_t> result;
+        // The dummy fills an empty track; what was stopped there is nobody's result and
+        // must not take a place from a participant.
+        if (!e.dummy) {
+            std::int64_t sum = 0;
+            bool negative = false;
+            for (int r = 0; r < m_countZabegov; ++r) {
+                if (e.runKind[r] == RunBlank)
+                    sum += RunCell::BlankRun;
+                else if (e.runKind[r] == RunDis)
+                    sum += RunCell::DisRun;
+                else if (e.runMs[r] < 0)
+                    negative = true; // a typing slip must not shorten a real time
+                else
+                    sum += e.runMs[r];
+            }
+            if (!negative) result = ResultFromSum(sum, m_timeFormat);
+        }
+        const std::int32_t value = result ? *result : -1;
+        if (value != e.result || !e.zeitWritten) {
+            e.cells[Col::Zeit] = result ? FormatTime(*result, m_timeFormat, separator) : QString();
+            e.zeitWritten = true;
+        }
+        e.result = value;
+        zeitKey[i] = result ? *result / 10 : kNoResultKey;
+    }
+
+    // 2. The class of each entry as a rank among the classes, in the order the class column
+    // sorts: the start number by value, the other columns by their text. One spelling of a
+    // class (trimmed, case folded) decides both the order and where places restart.
+    const int klassCol = m_klassCol > 0 ? m_klassCol - 1 : -1;
+    std::vector<int> classRank(n, 0);
+    bool mixed = false; // numbers and texts in the start-number column: no single order
+    if (klassCol >= 0) {
+        std::optional<TSortConverter> conv;
+        int numbers = 0;
+        for (int i = 0; i < n; ++i) {
+            TEntry& e = entries[i];
+            if (!e.classRead) {
+                const QString key = ClassText(e.cells.at(klassCol));
+                auto it = m_classIds.constFind(key);
+                if (it == m_classIds.constEnd()) {
+                    double v = 0;
+                    bool number = false;
+                    if (klassCol == Col::StNr) {
+                        if (!conv) conv.emplace();
+                        number = conv->Number(key, v);
+                    }
+                    it = m_classIds.insert(key, int(m_classTexts.size()));
+                    m_classTexts << key;
+                    m_classValues << v;
+                    m_classNumbers << number;
+                }
+                e.classId = *it;
+                e.classRead = true;
+            }
+            numbers += m_classNumbers.at(e.classId);
+        }
+        mixed = numbers != 0 && numbers != n;
+        if (!mixed) {
+            const bool byValue = n > 0 && numbers == n;
+            std::vector<int> ids(m_classTexts.size());
+            for (size_t j = 0; j < ids.size(); ++j)
+                ids[j] = int(j);
+            std::sort(ids.begin(), ids.end(), [&](int a, int b) {
+                return byValue ? m_classValues.at(a) < m_classValues.at(b)
+                               : OrdinalLess(m_classTexts.at(a), m_classTexts.at(b));
+            });
+            std::vector<int> rankOfId(ids.size());
+            int rank = 0;
+            for (size_t j = 0; j < ids.size(); ++j) {
+                // Texts that differ are different classes; numbers of one value are one class.
+                if (j > 0 && !(byValue && m_classValues.at(ids[j]) == m_classValues.at(ids[j - 1])))
+                    ++rank;
+                rankOfId[ids[j]] = rank;
+            }
+            for (int i = 0; i < n; ++i)
+                classRank[i] = rankOfId[entries[i].classId];
+        }
+    }
+    auto sameClass = [&](int a, int b) {
+        if (klassCol < 0) return true;
+        if (!mixed) return classRank[a] == classRank[b];
+        const int ia = entries[a].classId, ib = entries[b].classId;
+        if (m_classNumbers.at(ia) && m_classNumbers.at(ib))
+            return m_classValues.at(ia) == m_classValues.at(ib);
+        return m_classTexts.at(ia) == m_classTexts.at(ib);
+    };
+
+    // 3. The order: a stable sort from the order shown now, so equal keys keep it.
+    const bool fromRanked = m_viewRanked && m_rank.size() == n;
+    std::vector<int> order(n);
+    if (!mixed) {
+        std::vector<std::pair<quint64, int>> keyed(n);
+        for (int j = 0; j < n; ++j) {
+            const int e = fromRanked ? m_rank.at(j) : j;
+            keyed[j] = {(quint64(quint32(classRank[e])) << 32) | quint32(zeitKey[e]), e};
+        }
+        std::stable_sort(keyed.begin(), keyed.end(),
+                         [](const auto& a, const auto& b) { return a.first < b.first; });
+        for (int j = 0; j < n; ++j)
+            order[j] = keyed[j].second;
+    } else {
+        // Numbers and texts compare pairwise in different ways, which is no consistent order;
+        // only the grid's own sort gives the grid's answer then.
+        QVector<QStringList> table(n + 1);
+        for (int j = 0; j < n; ++j) {
+            const int e = fromRanked ? m_rank.at(j) : j;
+            table[j + 1] = {m_classTexts.at(entries[e].classId), entries[e].cells.at(Col::Zeit)};
+        }
+        TSortOptions options;
+        const TGetSortStyle style = [&options](int col, TSortStyle& s) {
+            if (col == 0) {
+                s = ssNumeric;
+            } else {
+                s = ssCustom;
+                options.SortCompare = CompareRunCells;
+            }
+        };
+        const QVector<int> sorted = SortRowOrder(table, {0, 1}, options, style);
+        for (int j = 0; j < n; ++j)
+            order[j] = fromRanked ? m_rank.at(sorted[j] - 1) : sorted[j] - 1;
+    }
+
+    // 4. Dense places, restarting with each class.
+    int place = 0, lastClass = -1;
+    std::int32_t lastTime = -1;
+    for (int j = 0; j < n; ++j) {
+        const int e = order[j];
+        TEntry& entry = entries[e];
+        if (entry.result < 0) {
+            if (entry.place != 0 || !entry.platzWritten) entry.cells[Col::Platz].clear();
+            entry.place = 0;
+            entry.platzWritten = true;
+            continue;
+        }
+        if (lastClass < 0 || !sameClass(e, lastClass)) {
+            if (lastClass >= 0) {
+                lastTime = -1;
+                place = 0;
+            }
+            lastClass = e;
+        }
+        if (zeitKey[e] != lastTime) {
+            ++place;
+            lastTime = zeitKey[e];
+        }
+        if (entry.place != place || !entry.platzWritten)
+            entry.cells[Col::Platz] = QString::number(place);
+        entry.place = place;
+        entry.platzWritten = true;
+    }
+
+    m_rank = QVector<int>(order.begin(), order.end());
+    m_rankPosValid = false;
+    m_viewRanked = m_sorted;
+    Emit(ResultsChanged);
+}

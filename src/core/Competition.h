@@ -1,0 +1,199 @@
+#pragma once
+// The competition without a window: the participants in load order with their protocol cells,
+// the mode and counts, who is on which track, and the results and places. The protocol grid,
+// the participant lists, the files and the live pages all show or write this one model.
+//
+// Entries are numbered 0 .. EntryCount()-1 in load order, and that numbering never depends on
+// how the protocol is shown: a view in ranking order maps its rows through EntryAt/ViewRowOf.
+// Every cell is kept as text exactly as it was loaded, typed or recorded (what is saved is
+// what was typed); the typed accessors read those texts. Only recomputing writes "Zeit" and
+// "Platz".
+#include "core/Columns.h"
+#include "persist/ProtocolText.h"
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <QHash>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <QVector>
+
+class TCompetition : public QObject {
+    Q_OBJECT
+public:
+    enum TMode { Qualifikation = 0, IndividuellesKlettern = 1, Paarrennen = 2 };
+    // What a change notification is about.
+    enum TChange {
+        RowsChanged,    // entries added, removed or reloaded, titles, or the shown order
+        CellChanged,    // one cell of one entry (entry and column given)
+        ResultsChanged, // result times, places and the ranking order recomputed
+        HeatChanged     // the entries on the tracks or the run counter
+    };
+    Q_ENUM(TChange)
+    // Which file the rows are for: the save dialog and the HTML page write the protocol as it
+    // is shown without the "Qualifikation" dummy; the exit copy keeps it, in load order.
+    enum TRowsFor { ForSave, ForHtml, ForExitCopy };
+    enum TRunKind { RunBlank, RunDis, RunTime };
+    struct TRun {
+        TRunKind Kind = RunBlank;
+        std::int32_t Ms = 0; // for RunTime: the time text read in the current time format
+    };
+    explicit TCompetition(QObject* parent = nullptr);
+
+    // --- settings ---------------------------------------------------------------------------
+    int Mode() const { return m_mode; }
+    int CountBahn() const { return m_mode == IndividuellesKlettern ? 1 : 2; }
+    int CountZabegov() const { return m_countZabegov; }
+    void SetCountZabegov(int runs); // 1..6, anything else is clamped
+    int KlassCol() const { return m_klassCol; }
+    void SetKlassCol(int col); // 0 none, k > 0: column k - 1 (1..5), else 0
+    int TimeFormat() const { return m_timeFormat; }
+    void SetTimeFormat(int format);                // 0 seconds, anything else minutes
+    bool AllTracks() const { return m_allTracks; } // "Auf allen Strecken"
+    void SetAllTracks(bool on) { m_allTracks = on; }
+    bool Sorted() const { return m_sorted; } // "Sortieren": shown in ranking order
+    void SetSorted(bool on);                 // and recomputes, as ticking the box does
+    // The titles of the 14 columns; a load adopts the file's titles of columns 1..4.
+    QStringList ColumnTitles() const { return m_titles; }
+    static QStringList DefaultColumnTitles();
+
+    // --- entries (load order) ---------------------------------------------------------------
+    int EntryCount() const { return int(m_entries.size()); }
+    bool IsValidEntry(int entry) const { return entry >= 0 && entry < EntryCount(); }
+    QString Cell(int entry, int col) const;
+    QStringList Cells(int entry) const; // all 14, "" where empty
+    bool IsDummy(int entry) const;      // the "Qualifikation" dummy, start number "0"
+    int DummyEntry() const;             // -1 when there is none
+    // The start number cell read as a decimal number (blanks around it allowed).
+    std::optional<int> StartNumber(int entry) const;
+    // The participant-list text: start number, name, club and class joined by blanks.
+    QString EntryText(int entry) const;
+    // Run i (0-based, i < 6) of an entry as the protocol reads it.
+    TRun Run(int entry, int run) const;
+    // The result time and place of the last recompute; none for no result.
+    std::optional<std::int32_t> Result(int entry) const;
+    int Place(int entry) const; // 0: no place
+    // Bits of the blank active run cells of an entry: bit i - 1 for "Turm" i.
+    unsigned EmptyRunMask(int entry) const;
+    // Whether an entry still has a run to do on a track (what enables "1. Turm" / "2. Turm").
+    bool RunLeftOnTrack(int entry, int track) const;
+
+    // --- the shown order (load order, or ranking order while Sorted) ------------------------
+    bool ShownRanked() const { return m_viewRanked; }
+    int EntryAt(int viewRow) const;                      // viewRow 0-based; -1 outside
+    int ViewRowOf(int entry) const;                      // -1 for no entry
+    QVector<int> RankingOrder() const { return m_rank; } // of the last recompute
+
+    // --- the heat cursor --------------------------------------------------------------------
+    int TrackEntry(int track) const; // track 0 or 1; -1: nobody
+    int RunCounter() const { return m_runCounter; }
+    void SetRunCounter(int n); // 0 when the track layout is applied (settings confirmed)
+    TLastCell LastCell(int track) const;
+    void ResetLastCells(); // RESET
+    // Whether the participant on a track has a run left there, as the track caption shows it
+    // in the Ready state. None when the track has nobody or holds the dummy: the caption then
+    // keeps its colour.
+    std::optional<bool> TrackHasRunLeft(int track) const;
+    // A run is in progress (START until RESET or ABBRECHEN): the participants of the heat must
+    // not change. While it is set, every command that would move a track or remove an entry
+    // that is on a track is refused and returns false (nothing changes).
+    bool HeatRunning() const { return m_heatRunning; }
+    void SetHeatRunning(bool on) { m_heatRunning = on; }
+
+    // --- the changed mark -------------------------------------------------------------------
+    bool Modified() const { return m_modified; }
+    void SetModified(bool on) { m_modified = on; }
+
+    // --- operations -------------------------------------------------------------------------
+    // Replaces the protocol by rows as a protocol file gives them, titles first; then applies
+    // the mode, numbers the entries, recomputes and puts the first heat on the tracks.
+    bool Load(const TProtocolRows& rows);
+    // The protocol for a file: titles first, then the rows. Zero rows left are written as one
+    // empty row, as the grid always keeps one.
+    TProtocolRows Rows(TRowsFor what) const;
+    // The competition mode (the mode box): track count, the dummy entry, the first heat.
+    bool SetMode(int mode);
+    // The stopped time of a track into the next free run column of its participant. False
+    // when nothing was written (nobody on the track, or no free column).
+    bool RecordTime(int track, const QString& text);
+    // "DIS." into the cell the track's last STOP filled; recomputes.
+    bool Disqualify(int track);
+    // RESET's move to the next heat, by the mode. Returns the entry that becomes the
+    // protocol's current row (the track-1 participant), or -1.
+    int Advance();
+    void Swap();                              // Ctrl+0
+    bool AssignToTrack(int track, int entry); // sb1 / sb2, Ctrl+1 / Ctrl+2, a list choice
+    bool DoubleClick(int entry);              // on the row of an entry; -1 is ignored
+    void SelectStartEntries();                // the first heat of the mode
+    // Deletes one entry (the single-row delete): run counter 0, recompute.
+    bool DeleteEntry(int entry);
+    // Deletes up to count rows of the shown order from viewRow on, never the last shown row;
+    // the run counter stays. Returns the number deleted, -1 when refused.
+    int DeleteRows(int viewRow, int count);
+    // Empties runs, results and places of every entry and puts the first heat on the tracks.
+    bool ClearResults();
+    // Result times, ranking order and places.
+    void Recompute();
+    // The operator's edit of one cell, stored as typed; nothing is recomputed. With expected
+    // given, the edit is refused when the cell no longer holds that text: a time or "DIS."
+    // written by the program after the editor opened wins over the editor's old text.
+    bool SetCell(int entry, int col, const QString& text,
+                 const std::optional<QString>& expected = std::nullopt);
+
+signals:
+    void Changed(TCompetition::TChange what, int entry = -1, int column = -1);
+
+private:
+    struct TEntry {
+        QStringList cells; // Col::Count texts
+        bool dummy = false;
+        std::int32_t result = -1; // ms, -1 none
+        int place = 0;
+        // What the last recompute read from the cells, kept until a cell changes: a
+        // recompute after one heat then reads two run cells, not every cell of the protocol.
+        bool runsRead = false, classRead = false, zeitWritten = false, platzWritten = false;
+        std::array<std::int32_t, 6> runMs{};
+        std::array<quint8, 6> runKind{};
+        int classId = 0; // into the class dictionary below
+    };
+    static TEntry NewEntry(const QStringList& cells);
+
+    int Select(int index) const { return IsValidEntry(index) ? index : -1; }
+    bool OnTrack(int entry) const {
+        return entry >= 0 && (m_track[0] == entry || m_track[1] == entry);
+    }
+    void ApplyMode(int mode);
+    void InsertDummy();
+    void RemoveEntries(const QVector<bool>& gone);
+    void SetTrack(int track, int entry);
+    void Write(int entry, int col, const QString& text); // a program or operator write
+    void ForgetReadCells(bool runs, bool classes);
+    void Emit(TChange what, int entry = -1, int column = -1) { emit Changed(what, entry, column); }
+
+    QVector<TEntry> m_entries;
+    QStringList m_titles;
+    QVector<int> m_rank;            // entries in ranking order
+    mutable QVector<int> m_rankPos; // position of each entry in m_rank, built on demand
+    mutable bool m_rankPosValid = false;
+    bool m_viewRanked = false; // the shown order is m_rank (else load order)
+    int m_mode = Qualifikation;
+    int m_countZabegov = 2;
+    int m_klassCol = 0;
+    int m_timeFormat = 1;
+    bool m_allTracks = false;
+    bool m_sorted = false;
+    std::array<int, 2> m_track{-1, -1};
+    std::array<TLastCell, 2> m_lastCell{};
+    int m_runCounter = 0;
+    bool m_heatRunning = false;
+    bool m_modified = false;
+    QChar m_readSeparator; // the decimal separator the cached run values were read with
+    // Every spelling of a class met since the last load or change of the class column, with
+    // its number when the class column is the start number.
+    QHash<QString, int> m_classIds;
+    QStringList m_classTexts;
+    QVector<double> m_classValues;
+    QVector<bool> m_classNumbers;
+};

@@ -1,0 +1,59 @@
+#include "ui/AppForms.h"
+
+#include "ui/Cfg.h"
+#include "ui/FInfo.h"
+#include "ui/FMain.h"
+#include "ui/FMonitor2.h"
+
+#include <exception>
+#include <QCoreApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
+
+TAppForms::TAppForms(TAppParts& parts, TDialogs* dialogs) {
+    FormMain = std::make_unique<TFormMain>(parts, dialogs);
+    Created << FormMain->objectName();
+    CfgDialog = new TCfgDialog(FormMain.get());
+    Created << CfgDialog->objectName();
+    FormMain->CreateInfoBox();
+    Created << FormMain->FormInfo->objectName();
+    FormMonitor2 = std::make_unique<TFormMonitor2>(FormMain.get());
+    FormMain->FormMonitor2 = FormMonitor2.get();
+    Created << FormMonitor2->objectName();
+}
+
+TAppForms::~TAppForms() {
+    FormMonitor2.reset();
+    FormMain.reset();
+}
+
+void TAppForms::StartTvMode() {
+    try {
+        // The audience window goes in front of a main window that is already there.
+        if (FormMain->Settings.MonitorOn) FormMain->show();
+        FormMain->StartTvMode();
+    } catch (const std::exception&) {
+        FormMain->Settings.MonitorOn = false;
+    }
+}
+
+bool InstallQtTranslation(const QLocale& locale) {
+    // One translator for the program's whole life: a later call replaces it, and a locale Qt
+    // has no translation for leaves Qt's own English.
+    static QTranslator* installed = nullptr;
+    if (installed) {
+        QCoreApplication::removeTranslator(installed);
+        delete installed;
+        installed = nullptr;
+    }
+    auto* next = new QTranslator(QCoreApplication::instance());
+    if (!next->load(locale, QStringLiteral("qtbase"), QStringLiteral("_"),
+                    QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        delete next;
+        return false;
+    }
+    installed = next;
+    QCoreApplication::installTranslator(installed);
+    return true;
+}

@@ -1,0 +1,76 @@
+#pragma once
+// The settings dialog "Einstellungen": the contacts' port and polarities, the start lock-out,
+// the runs per participant, the time format, the auto-reset delay, the class column of the
+// ranking and the display of the audience window. Made once at start-up, after the main
+// window has probed the ports; the main window copies its values in before each opening and
+// takes them back on OK (TFormMain::bCFGClick), so a cancelled dialog leaves no trace.
+#include <QComboBox>
+#include <QDialog>
+#include <QPixmap>
+#include <QStringList>
+
+class QGroupBox;
+class QLabel;
+class QPushButton;
+class QScreen;
+class QSpinBox;
+class TFormMain;
+
+// The two contact pictures of the polarity lists, 41 x 16: closed (red, "ON", index 0) and
+// open (grey, "OFF", index 1).
+QPixmap ContactPicture(int index);
+
+// The display entries of the monitor list: "2=(1280,0)-(1024,768)" per display, numbered from
+// 1, with its left, top, width and height.
+QStringList MonitorEntries(const QList<QRect>& screens);
+
+// A polarity list: each entry shows its text and its contact picture; a disabled list shows
+// an empty box, so a polarity that has no port to act on is not mistaken for a setting.
+class TPolarityBox : public QComboBox {
+    Q_OBJECT
+public:
+    explicit TPolarityBox(QWidget* parent = nullptr);
+    // Draws one entry into rect: background, then (unless disabled) the picture at left + 20
+    // and the text at left + 1, top + 1.
+    static void DrawItem(QPainter& p, const QRect& rect, int index, const QString& text,
+                         bool disabled, const QColor& background, const QColor& textColour);
+    QSize sizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+};
+
+class TCfgDialog : public QDialog {
+    Q_OBJECT
+public:
+    // Becomes owner->CfgDialog and fills its port list from owner->PortMask.
+    explicit TCfgDialog(TFormMain* owner);
+
+    // --- controls (object names equal the member names) ------------------------------------
+    QSpinBox *seZabegov, *seAuto0, *seKlass, *seTimeout;
+    QComboBox *cbTimeFormat, *cbPort, *cbMonitor;
+    TPolarityBox *cbAlg1, *cbAlg2, *cbAlg3;
+    QGroupBox* gbLS;
+    QLabel *labZabegov, *labTimeFormat, *labAuto0, *labAuto0Sek, *labKlass, *labPort,
+        *labPortDevice, *labAlg, *labAlg1, *labAlg2, *labAlg3, *labTimeout, *labTimeoutSek,
+        *labMonitor;
+    QPushButton *OKBtn, *CancelBtn2;
+
+    // "Keine", then "COM" + n for every port the mask lists, rising; each entry's tooltip
+    // names its device. Done once at creation; tests call it again with a mask of their own.
+    void FillPortList(quint32 portMask);
+    // Before the dialog appears: a port that is not listed falls back to the last entry, the
+    // port list is enabled with more than "Keine" in it, and the monitor list is rebuilt.
+    void FormShow();
+    // Polarities, their labels and the lock-out follow the chosen port.
+    void cbPortChange();
+    // The line under the port list: which device the chosen "COMn" is, and whether it is
+    // busy or gone. Empty for "Keine".
+    void ShowPortDevice();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    TFormMain* m_owner;
+};
