@@ -105,7 +105,7 @@ inline TKillRound RunKillRound(const QString& program, const QString& folder, in
     if (round.recovered < 0)
         round.failure = QStringLiteral("the restart reported nothing: ") +
                         QString::fromLocal8Bit(rep.readAllStandardError());
-    else if (round.printed > 0 && !round.asked)
+    else if (round.due > 0 && !round.asked) // all of it in the last second: nothing is owed
         round.failure = QStringLiteral("the restart did not offer to restore");
     else if (round.recovered < round.due || round.recovered > round.printed)
         round.failure = QStringLiteral("recorded %1 (%2 of them a second before the kill), "
