@@ -1,6 +1,7 @@
 #include "persist/SettingsStore.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QStandardPaths>
 
@@ -123,8 +124,15 @@ std::unique_ptr<QSettings> OpenSettingsStore(const QString& programBaseName) {
         QStringLiteral("HKEY_CURRENT_USER\\Software\\Tavoleno\\") + base, QSettings::NativeFormat);
 #else
     const QString dir = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
-    return std::make_unique<QSettings>(
-        dir + QStringLiteral("/Tavoleno/") + base + QStringLiteral(".conf"), QSettings::IniFormat);
+    const QString path = dir + QStringLiteral("/Tavoleno/") + base + QStringLiteral(".conf");
+    // Reading a pipe or a device there would block the start-up for ever: defaults, and
+    // nothing written.
+    const QFileInfo info(path);
+    if (info.exists() && !info.isFile()) {
+        qWarning("%s is not a regular file: settings not read and not saved", qPrintable(path));
+        return nullptr;
+    }
+    return std::make_unique<QSettings>(path, QSettings::IniFormat);
 #endif
 }
 

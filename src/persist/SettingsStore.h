@@ -38,7 +38,8 @@ struct TSettings {
 };
 
 // Windows: the registry key HKEY_CURRENT_USER\Software\Tavoleno\<programBaseName>.
-// Elsewhere: the INI file <generic config folder>/Tavoleno/<programBaseName>.conf.
+// Elsewhere: the INI file <generic config folder>/Tavoleno/<programBaseName>.conf; null (no
+// store: defaults, nothing written) when something other than a file stands at that path.
 std::unique_ptr<QSettings> OpenSettingsStore(const QString& programBaseName);
 
 // How a stored number must look: the registry holds numbers as REG_DWORD (an int), a text

@@ -53,6 +53,9 @@ class TFormMonitor2;
 class THelp;
 class TImageLS;
 class TLiveServer;
+class TJournal;
+struct TJournalMeta;
+struct TJournalSnapshot;
 class TSoundCues;
 
 // What the window works with, built by the entry point (or a test) before the window: the
@@ -245,6 +248,10 @@ public:
     void SaveSettings();
     QString DefaultExportName() const;
     bool ReadProtocolText(const QString& fileName); // reads the file and loads it
+    // Says how many lines a file had beyond the limit and how many bad bytes were replaced.
+    void TellReadReport(const QString& fileName, const TProtocolReadReport& report);
+    QString PartlyReadFile; // the file last loaded, when lines of it were left out
+    bool IsPartlyReadFile(const QString& fileName) const;
     // Everything a load does once the rows are read: as if that file had been opened.
     void LoadProtocolRows(const TProtocolRows& rows, const QString& fileName);
     bool ReadyForLoad(); // false while a run is on; a finished run is ended first
@@ -307,6 +314,19 @@ public:
     QString ExitCopyInfo() const;      // the line the info box shows about the exit copy
     void Shutdown();                   // after the message loop: the exit copy of the protocol
 
+    // --- journal (ui/FMainJournal.cpp) ------------------------------------------------------
+    // At start-up, once the window is shown: offers the protocol of a competition the last
+    // session left unfinished, then lets every change of the protocol reach the journal.
+    void StartJournal(TJournal& journal);
+    TJournalSnapshot JournalSnapshot() const;
+    void RestoreJournal(const TProtocolRows& rows, const TJournalMeta& meta);
+    TJournal* Journal = nullptr;
+
+signals:
+    // The protocol's content changed (a time, DIS, an edit, a delete, clearing, a load).
+    void ProtocolChanged();
+
+public:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;

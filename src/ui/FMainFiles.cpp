@@ -58,9 +58,10 @@ QString TFormMain::DefaultExportName() const {
 bool TFormMain::ReadProtocolText(const QString& fileName) {
     TProtocolRows rows;
     QString error;
+    TProtocolReadReport report;
     // Read the whole file before touching the protocol: a file that cannot be read must not
     // cost the results that are on screen.
-    if (!ReadProtocolFile(fileName, &rows, &error, Col::Count)) {
+    if (!ReadProtocolFile(fileName, &rows, &error, Col::Count, report)) {
         Dialogs->ShowMessage(QStringLiteral("Protokoll kann nicht gelesen werden: %1\n%2")
                                  .arg(QDir::toNativeSeparators(fileName), error),
                              QStringLiteral("Veltaro"));
@@ -68,7 +69,36 @@ bool TFormMain::ReadProtocolText(const QString& fileName) {
     }
     if (!ReadyForLoad()) return false;
     LoadProtocolRows(rows, fileName);
+    TellReadReport(fileName, report);
     return true;
+}
+
+void TFormMain::TellReadReport(const QString& fileName, const TProtocolReadReport& report) {
+    const QString file = QDir::toNativeSeparators(fileName);
+    PartlyReadFile.clear();
+    if (report.linesDropped > 0) {
+        // A save over this file would lose the lines never read: it asks first.
+        PartlyReadFile = QFileInfo(fileName).absoluteFilePath();
+        Dialogs->ShowMessage(
+            QStringLiteral("%1 hat mehr als %2 Zeilen: %3 Zeilen wurden nicht gelesen.")
+                .arg(file)
+                .arg(ProtocolMaxRows)
+                .arg(report.linesDropped),
+            QStringLiteral("Veltaro"));
+    }
+    if (report.encoding == TTextEncoding::Utf8Repaired)
+        Dialogs->ShowMessage(QStringLiteral("%1 enthält %2 ungültige UTF-8-Zeichen; sie wurden "
+                                            "durch \u201E\uFFFD\u201C ersetzt.")
+                                 .arg(file)
+                                 .arg(report.badSequences),
+                             QStringLiteral("Veltaro"));
+}
+
+bool TFormMain::IsPartlyReadFile(const QString& fileName) const {
+    if (PartlyReadFile.isEmpty()) return false;
+    const QFileInfo a(fileName), b(PartlyReadFile);
+    if (a.exists() && b.exists()) return a.canonicalFilePath() == b.canonicalFilePath();
+    return a.absoluteFilePath() == b.absoluteFilePath();
 }
 
 bool TFormMain::ReadyForLoad() {
@@ -141,6 +171,13 @@ void TFormMain::sbSaveClick() {
     // A name typed without an extension gets the chosen type's, so the file is found again
     // by the open dialog's filter.
     const QString name = WithTypeExtension(chosen, filter);
+    if (IsPartlyReadFile(name) &&
+        !Dialogs->AskYesNo(
+            QStringLiteral("%1 wurde nur zum Teil gelesen. Überschreiben? Die nicht gelesenen "
+                           "Zeilen gehen dabei verloren.")
+                .arg(QDir::toNativeSeparators(name)),
+            QStringLiteral("Bestätigen")))
+        return;
     SaveDialogFileName = QFileInfo(name).fileName();
     LastFolder = QFileInfo(name).absolutePath();
     QCoreApplication::processEvents();

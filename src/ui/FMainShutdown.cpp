@@ -2,6 +2,7 @@
 // the protocol, then (in the destructor) the settings and the port.
 #include "core/Competition.h"
 #include "persist/ExitCopy.h"
+#include "persist/Journal.h"
 #include "ui/Dialogs.h"
 #include "ui/FMain.h"
 
@@ -50,6 +51,15 @@ void TFormMain::Shutdown() {
         cbSort->setChecked(false);
     }
     ShutdownStep(QStringLiteral("exit copy"));
+    // A file that was read only in part is never replaced by the copy, which asks no one: the
+    // copy goes to the next place instead.
+    QStringList names = ExitCopyNames();
+    names.removeIf([this](const QString& name) { return IsPartlyReadFile(name); });
     // None writable: skipped.
-    ExitCopyWritten = WriteExitCopy(ExitCopyNames(), Competition->Rows(TCompetition::ForExitCopy));
+    ExitCopyWritten = WriteExitCopy(names, Competition->Rows(TCompetition::ForExitCopy));
+    // The journal ends with the protocol as it is now, before the window goes.
+    if (Journal) {
+        Journal->Flush();
+        Journal->SetSource(nullptr);
+    }
 }

@@ -1,5 +1,10 @@
 #include <QtTest>
 
+#include <fcntl.h>
+#include <future>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include "persist/SettingsStore.h"
 
 #include <QDataStream>
@@ -286,6 +291,39 @@ private slots:
             QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)));
         QVERIFY(!OpenSettingsStore("../../etc/x")->fileName().contains("/../"));
         QVERIFY(OpenSettingsStore("")->fileName().endsWith("/Tavoleno/veltaro.conf"));
+    }
+
+    // What stands where the settings file belongs must not stop the start-up.
+    void storeThatIsNoFile_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("pipe") << "pipe";
+        QTest::newRow("folder") << "folder";
+    }
+    void storeThatIsNoFile() {
+        QFETCH(QString, kind);
+        QStandardPaths::setTestModeEnabled(true);
+        const QString folder =
+            QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + "/Tavoleno";
+        QVERIFY(QDir().mkpath(folder));
+        const QString path = folder + "/notafile.conf";
+        QFile::remove(path);
+        QDir().rmdir(path);
+        if (kind == "pipe")
+            QCOMPARE(mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        else
+            QVERIFY(QDir().mkdir(path));
+        auto opened = std::async(std::launch::async, [] { return OpenSettingsStore("notafile"); });
+        const bool inTime = opened.wait_for(std::chrono::seconds(10)) == std::future_status::ready;
+        if (!inTime) {
+            // Let the blocked reader go: a writer appears and leaves at once.
+            const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_NONBLOCK);
+            if (fd >= 0) ::close(fd);
+        }
+        const bool isNull = opened.get() == nullptr;
+        QFile::remove(path);
+        QDir().rmdir(path);
+        QVERIFY2(inTime, "opening the store waited for a writer");
+        QVERIFY(isNull);
     }
 };
 

@@ -297,7 +297,7 @@ private slots:
     void restartKeepsPlace() {
         TWindowFixture f;
         f.w->move(240, 170);
-        f.w->resize(900, 520);
+        f.w->resize(760, 520); // within the 800 x 800 offscreen screen: stored sizes are fitted
         QCoreApplication::processEvents();
         const QRect frame = f.w->frameGeometry(), client = f.w->geometry();
         f.Restart(true);
