@@ -29,8 +29,9 @@ TLiveGlue::TLiveGlue(TFormMain& window, TLiveServer& server)
           &TRunController::RunEnded, &TRunController::Changed})
         connect(run, signal, this, &TLiveGlue::ScheduleRefresh);
     connect(run, &TRunController::TrackStoppedAt, this, &TLiveGlue::TrackStopped);
-    // Edits, loads and list choices send no signal of their own yet; once a second is cheap
-    // enough to compare and quick enough for a phone.
+    // A change of the protocol's content (a time, DIS, an edit, a load) is passed on by the
+    // window; settings and list choices are caught by a comparison once a second.
+    connect(&window, &TFormMain::ProtocolChanged, this, &TLiveGlue::ScheduleRefresh);
     connect(m_poll, &QTimer::timeout, this, &TLiveGlue::Refresh);
     m_poll->start(1000);
     if (window.FormInfo) {
