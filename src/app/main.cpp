@@ -1,8 +1,11 @@
 // The composition root: the settings store, the contact port and the run are made here and
 // handed to the windows, which make none of them themselves.
+#include "persist/Journal.h"
 #include "persist/SettingsGlue.h"
 #include "ui/AppForms.h"
+#include "ui/Cfg.h"
 #include "ui/FMain.h"
+#include "ui/LiveGlue.h"
 
 #include <QApplication>
 #include <QLocale>
@@ -24,11 +27,16 @@ int main(int argc, char** argv) {
     // The standard dialogs speak the operator's language, as the program's own texts do.
     InstallQtTranslation(QLocale::system());
     TAppParts parts(MainSettingsStore());
+    // Outlives the window: its end marks the session as ended cleanly.
+    TJournal journal(TJournal::DefaultFolder());
     int rc = 0;
     {
         TAppForms forms(parts, nullptr);
         forms.StartTvMode();
         forms.FormMain->show();
+        TLiveGlue live(*forms.FormMain, *parts.Live);
+        live.Attach(forms.CfgDialog->gbLive);
+        forms.FormMain->StartJournal(journal);
         rc = app.exec();
         forms.FormMain->Shutdown();
     } // the main window writes the settings and closes the port as it goes

@@ -60,6 +60,17 @@ constexpr std::int32_t kNoResultKey = INT_MAX; // after every result, as an empt
 
 TCompetition::TCompetition(QObject* parent) : QObject(parent), m_titles(DefaultColumnTitles()) {}
 
+void TCompetition::RestoreEmptyTitles() {
+    const QStringList defaults = DefaultColumnTitles();
+    bool changed = false;
+    for (qsizetype c = 0; c < m_titles.size() && c < defaults.size(); ++c) {
+        if (!m_titles[c].trimmed().isEmpty()) continue;
+        m_titles[c] = defaults[c];
+        changed = true;
+    }
+    if (changed) Emit(RowsChanged);
+}
+
 QStringList TCompetition::DefaultColumnTitles() {
     return {"St.Nr.", "Name, Vorname", "Ort",   "Klasse", "Datum", "Turm1", "Turm2",
             "Turm3",  "Turm4",         "Turm5", "Turm6",  "Zeit",  "Platz", "."};

@@ -58,6 +58,8 @@ public:
     // The titles of the 14 columns; a load adopts the file's titles of columns 1..4.
     QStringList ColumnTitles() const { return m_titles; }
     static QStringList DefaultColumnTitles();
+    // Column titles left empty get their default again (the settings dialog's OK).
+    void RestoreEmptyTitles();
 
     // --- entries (load order) ---------------------------------------------------------------
     int EntryCount() const { return int(m_entries.size()); }

@@ -6,7 +6,9 @@
 #include <QFileInfo>
 #include <QStringEncoder>
 
+#include <algorithm>
 #include <cstring>
+#include <iterator>
 
 namespace {
 
@@ -17,9 +19,9 @@ constexpr char16_t Cp1252High[32] = {
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
 // Decodes one field; the splitting works on bytes because TAB, ";", blank, CR and LF never
-// occur inside a multi-byte UTF-8 sequence.
-QString DecodeField(const char* p, qsizetype n, bool utf8) {
-    if (!utf8) return DecodeWindows1252(p, n);
+// occur inside a multi-byte UTF-8 sequence, nor does an invalid byte of one.
+QString DecodeField(const char* p, qsizetype n, bool utf8, TCodePage codePage) {
+    if (!utf8) return DecodeEightBit(p, n, codePage);
     // QString::fromUtf8 would drop a U+FEFF at the start of every field, not only of the file.
     if (n < 3 || memcmp(p, "\xEF\xBB\xBF", 3) != 0) return QString::fromUtf8(p, n);
     QStringDecoder decode(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom |
@@ -27,7 +29,8 @@ QString DecodeField(const char* p, qsizetype n, bool utf8) {
     return decode(QByteArrayView(p, n));
 }
 
-void SplitLine(const char* p, qsizetype n, bool utf8, int colCount, QStringList& row) {
+void SplitLine(const char* p, qsizetype n, bool utf8, TCodePage codePage, int colCount,
+               QStringList& row) {
     static const QString blank = QStringLiteral(" ");
     const char sep = memchr(p, '\t', size_t(n)) ? '\t' : ';';
     const char* const end = p + n;
@@ -47,31 +50,53 @@ void SplitLine(const char* p, qsizetype n, bool utf8, int colCount, QStringList&
         if (firstNonBlank == textEnd)
             row[col] = blank;
         else
-            row[col] = DecodeField(field, textEnd - field, utf8);
+            row[col] = DecodeField(field, textEnd - field, utf8, codePage);
         ++col;
         if (!s) break;
         field = s + 1;
     }
 }
 
-} // namespace
-
-QString DecodeWindows1252(const char* data, qsizetype size) {
-    QString out(size, Qt::Uninitialized);
-    QChar* d = out.data();
-    for (qsizetype i = 0; i < size; ++i) {
-        const auto b = static_cast<unsigned char>(data[i]);
-        d[i] = (b >= 0x80 && b < 0xA0) ? QChar(Cp1252High[b - 0x80]) : QChar(b);
+// Length of the valid UTF-8 sequence at p (1 for ASCII), or 0 when none starts there.
+int Utf8SequenceLength(const unsigned char* p, const unsigned char* end) {
+    const unsigned char b = p[0];
+    if (b < 0x80) return 1;
+    int n;
+    unsigned char lo = 0x80, hi = 0xBF; // the range of the second byte
+    if (b >= 0xC2 && b <= 0xDF) {
+        n = 2;
+    } else if (b >= 0xE0 && b <= 0xEF) {
+        n = 3;
+        if (b == 0xE0) lo = 0xA0; // no overlong forms
+        if (b == 0xED) hi = 0x9F; // no surrogates
+    } else if (b >= 0xF0 && b <= 0xF4) {
+        n = 4;
+        if (b == 0xF0) lo = 0x90;
+        if (b == 0xF4) hi = 0x8F; // nothing beyond U+10FFFF
+    } else {
+        return 0;
     }
-    return out;
+    if (end - p < n) return 0;
+    if (p[1] < lo || p[1] > hi) return 0;
+    for (int i = 2; i < n; ++i)
+        if (p[i] < 0x80 || p[i] > 0xBF) return 0;
+    return n;
 }
 
-QString DecodeProtocolBytes(const QByteArray& bytes) {
-    if (bytes.isValidUtf8()) return QString::fromUtf8(bytes);
-    return DecodeWindows1252(bytes.constData(), bytes.size());
+// Text in the code page, or nothing in lossless = false when a character does not fit.
+QByteArray EncodeEightBit(const QString& text, TCodePage codePage, bool* lossless) {
+    if (codePage == TCodePage::Windows1252) return EncodeWindows1252(text, lossless);
+    QStringEncoder encode(QStringEncoder::System);
+    const QByteArray bytes = encode(text);
+    // The system's converter replaces what it cannot write; only reading back tells.
+    QStringDecoder decode(QStringDecoder::System);
+    const QString back = decode(bytes);
+    if (lossless) *lossless = !encode.hasError() && !decode.hasError() && back == text;
+    return bytes;
 }
 
-QByteArray FormatProtocolText(const TProtocolRows& rows) {
+// Every field followed by TAB, CR LF after each line.
+QString ProtocolTextOf(const TProtocolRows& rows) {
     QString text;
     qsizetype size = 0;
     for (const QStringList& row : rows)
@@ -94,21 +119,120 @@ QByteArray FormatProtocolText(const TProtocolRows& rows) {
         }
         text += QLatin1String("\r\n");
     }
-#ifdef Q_OS_WIN
-    QStringEncoder encode(QStringEncoder::System);
-    return encode(text);
-#else
-    QStringEncoder encode(QStringEncoder::Utf8);
+    return text;
+}
+
+QByteArray Utf8WithMarkIfNeeded(QString text, bool alwaysMark) {
     // The reader takes a U+FEFF at the very start for a byte order mark; a mark in front keeps
     // a first title that starts with one.
-    if (text.startsWith(QChar(0xFEFF))) text.prepend(QChar(0xFEFF));
+    if (alwaysMark || text.startsWith(QChar(0xFEFF))) text.prepend(QChar(0xFEFF));
+    QStringEncoder encode(QStringEncoder::Utf8);
     return encode(text);
+}
+
+} // namespace
+
+TCodePage ProtocolCodePage() {
+#ifdef Q_OS_WIN
+    return TCodePage::System;
+#else
+    return TCodePage::Windows1252;
 #endif
 }
 
+QByteArray EncodeWindows1252(const QString& text, bool* lossless) {
+    QByteArray out(text.size(), Qt::Uninitialized);
+    bool all = true;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text.at(i).unicode();
+        char b = '?';
+        if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) {
+            b = char(c);
+        } else {
+            const char16_t* hit = std::find(std::begin(Cp1252High), std::end(Cp1252High), c);
+            if (hit != std::end(Cp1252High))
+                b = char(0x80 + (hit - std::begin(Cp1252High)));
+            else
+                all = false;
+        }
+        out[i] = b;
+    }
+    if (lossless) *lossless = all;
+    return out;
+}
+
+QString DecodeEightBit(const char* data, qsizetype size, TCodePage codePage) {
+    if (codePage == TCodePage::Windows1252) return DecodeWindows1252(data, size);
+    QStringDecoder decode(QStringDecoder::System);
+    return decode(QByteArrayView(data, size));
+}
+
+TTextEncoding GuessProtocolEncoding(const QByteArray& bytes, qsizetype* badSequences) {
+    if (badSequences) *badSequences = 0;
+    if (bytes.isValidUtf8()) return TTextEncoding::Utf8;
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.constData());
+    const auto* const end = p + bytes.size();
+    qsizetype good = 0, bad = 0;
+    while (p < end) {
+        const int n = Utf8SequenceLength(p, end);
+        if (n == 0) {
+            ++bad;
+            ++p;
+            // The rest of a broken sequence is one fault, not several.
+            while (p < end && *p >= 0x80 && *p <= 0xBF)
+                ++p;
+            continue;
+        }
+        if (n > 1) ++good;
+        p += n;
+    }
+    if (badSequences) *badSequences = bad;
+    return good > bad ? TTextEncoding::Utf8Repaired : TTextEncoding::EightBit;
+}
+
+QString DecodeWindows1252(const char* data, qsizetype size) {
+    QString out(size, Qt::Uninitialized);
+    QChar* d = out.data();
+    for (qsizetype i = 0; i < size; ++i) {
+        const auto b = static_cast<unsigned char>(data[i]);
+        d[i] = (b >= 0x80 && b < 0xA0) ? QChar(Cp1252High[b - 0x80]) : QChar(b);
+    }
+    return out;
+}
+
+QString DecodeProtocolBytes(const QByteArray& bytes) {
+    if (GuessProtocolEncoding(bytes) != TTextEncoding::EightBit) return QString::fromUtf8(bytes);
+    return DecodeEightBit(bytes.constData(), bytes.size(), ProtocolCodePage());
+}
+
+QByteArray FormatProtocolText(const TProtocolRows& rows) {
+#ifdef Q_OS_WIN
+    return FormatProtocolTextIn(rows, TCodePage::System);
+#else
+    return Utf8WithMarkIfNeeded(ProtocolTextOf(rows), false);
+#endif
+}
+
+QByteArray FormatProtocolTextIn(const TProtocolRows& rows, TCodePage codePage) {
+    const QString text = ProtocolTextOf(rows);
+    bool lossless = false;
+    const QByteArray bytes = EncodeEightBit(text, codePage, &lossless);
+    return lossless ? bytes : Utf8WithMarkIfNeeded(text, true);
+}
+
 TProtocolRows ParseProtocolText(const QByteArray& bytes, int colCount, qsizetype* linesDropped) {
+    TProtocolReadReport report;
+    TProtocolRows rows = ParseProtocolText(bytes, colCount, report);
+    if (linesDropped) *linesDropped = report.linesDropped;
+    return rows;
+}
+
+TProtocolRows ParseProtocolText(const QByteArray& bytes, int colCount, TProtocolReadReport& report,
+                                TCodePage codePage) {
     if (colCount < 0) colCount = 0;
-    const bool utf8 = bytes.isValidUtf8();
+    report = TProtocolReadReport();
+    report.encoding = GuessProtocolEncoding(bytes, &report.badSequences);
+    const bool utf8 = report.encoding != TTextEncoding::EightBit;
     const char* p = bytes.constData();
     const char* const end = p + bytes.size();
     // A UTF-8 byte order mark (spreadsheet exports) is not part of the first title.
@@ -124,7 +248,7 @@ TProtocolRows ParseProtocolText(const QByteArray& bytes, int colCount, qsizetype
             ++lineEnd;
         if (rows.size() < ProtocolMaxRows) {
             rows.append(emptyRow);
-            SplitLine(p, lineEnd - p, utf8, colCount, rows.last());
+            SplitLine(p, lineEnd - p, utf8, codePage, colCount, rows.last());
         } else {
             ++dropped;
         }
@@ -134,7 +258,7 @@ TProtocolRows ParseProtocolText(const QByteArray& bytes, int colCount, qsizetype
             if (c == '\r' && p < end && *p == '\n') ++p;
         }
     }
-    if (linesDropped) *linesDropped = dropped;
+    report.linesDropped = dropped;
     return rows;
 }
 
@@ -144,6 +268,14 @@ bool WriteProtocolFile(const QString& fileName, const TProtocolRows& rows, QStri
 
 bool ReadProtocolFile(const QString& fileName, TProtocolRows* rows, QString* error, int colCount,
                       qsizetype* linesDropped) {
+    TProtocolReadReport report;
+    const bool ok = ReadProtocolFile(fileName, rows, error, colCount, report);
+    if (linesDropped) *linesDropped = report.linesDropped;
+    return ok;
+}
+
+bool ReadProtocolFile(const QString& fileName, TProtocolRows* rows, QString* error, int colCount,
+                      TProtocolReadReport& report) {
     // A device or a pipe could be read forever.
     if (QFileInfo(fileName).exists() && !QFileInfo(fileName).isFile()) {
         if (error) *error = fileName + QStringLiteral(": not a regular file");
@@ -163,6 +295,6 @@ bool ReadProtocolFile(const QString& fileName, TProtocolRows* rows, QString* err
         if (error) *error = fileName + QStringLiteral(": ") + file.errorString();
         return false;
     }
-    if (rows) *rows = ParseProtocolText(bytes, colCount, linesDropped);
+    if (rows) *rows = ParseProtocolText(bytes, colCount, report);
     return true;
 }

@@ -13,24 +13,57 @@ constexpr int ProtocolColCount = 14;
 // wrong file (a log, a binary) cannot exhaust memory.
 constexpr qsizetype ProtocolMaxRows = 250000;
 
+// The 8-bit code page of protocol files: the system's on Windows (what the operator's other
+// programs there write and read), Windows-1252 elsewhere (what the program's German Windows
+// files hold).
+enum class TCodePage { Windows1252, System };
+TCodePage ProtocolCodePage();
+
 // The file bytes: every field followed by TAB, CR LF after each line, an empty cell written as
 // one blank. TAB, CR and LF inside a cell become blanks: they would split the cell on reading.
 // Encoding: the system's 8-bit code page on Windows, UTF-8 elsewhere.
 QByteArray FormatProtocolText(const TProtocolRows& rows);
+// The same in an 8-bit code page; a protocol that holds a character the code page has not
+// (a Polish name in Windows-1252) is written as UTF-8 with a byte order mark instead, which
+// every reader of these files recognises, rather than turning that character into "?".
+QByteArray FormatProtocolTextIn(const TProtocolRows& rows, TCodePage codePage);
 
 // One row of colCount cells per line (none for empty bytes; a final line end adds no row).
 // Lines end at CR LF, lone LF or lone CR. A line is split at TAB when it has one, else at ";".
 // Blanks directly before a separator are dropped; fields fill columns 0.., fields beyond
 // colCount are ignored, missing ones stay "", an empty or all-blank field becomes " ".
-// Decoded as UTF-8 when the bytes are valid UTF-8, else as Windows-1252. Linear time.
-// Lines beyond ProtocolMaxRows are counted in linesDropped and not returned.
+// Decoded as UTF-8 when the bytes are UTF-8 (see GuessProtocolEncoding), else in the code
+// page. Linear time. Lines beyond ProtocolMaxRows are counted in linesDropped and not returned.
 TProtocolRows ParseProtocolText(const QByteArray& bytes, int colCount = ProtocolColCount,
                                 qsizetype* linesDropped = nullptr);
 
-// The text of a protocol file: UTF-8 when the bytes are valid UTF-8, otherwise Windows-1252.
+// How the bytes of a file were taken.
+enum class TTextEncoding {
+    Utf8,         // valid UTF-8
+    Utf8Repaired, // UTF-8 apart from a few invalid sequences, each read as U+FFFD
+    EightBit,     // the 8-bit code page
+};
+struct TProtocolReadReport {
+    qsizetype linesDropped = 0; // lines beyond ProtocolMaxRows, not read
+    TTextEncoding encoding = TTextEncoding::Utf8;
+    qsizetype badSequences = 0; // invalid UTF-8 sequences replaced (Utf8Repaired)
+};
+TProtocolRows ParseProtocolText(const QByteArray& bytes, int colCount, TProtocolReadReport& report,
+                                TCodePage codePage = ProtocolCodePage());
+
+// UTF-8 when the bytes are valid UTF-8, and also when the valid multi-byte sequences outnumber
+// the invalid ones: a UTF-8 file with a stray byte keeps its umlauts. Text in an 8-bit code
+// page has umlauts as single high bytes, which are invalid UTF-8, and valid sequences only by
+// rare accident. badSequences receives the count of invalid sequences.
+TTextEncoding GuessProtocolEncoding(const QByteArray& bytes, qsizetype* badSequences = nullptr);
+
+// The text of a protocol file, decoded as the reader decodes it.
 QString DecodeProtocolBytes(const QByteArray& bytes);
 // Windows-1252 to text; the five bytes that code page leaves undefined map to U+0081 etc.
 QString DecodeWindows1252(const char* data, qsizetype size);
+QString DecodeEightBit(const char* data, qsizetype size, TCodePage codePage);
+// Text to Windows-1252; false in lossless when a character has no byte there (written as "?").
+QByteArray EncodeWindows1252(const QString& text, bool* lossless = nullptr);
 
 // Writes the rows as a protocol file through a temporary file (see WriteFileSafely).
 bool WriteProtocolFile(const QString& fileName, const TProtocolRows& rows, QString* error);
@@ -39,3 +72,5 @@ bool WriteProtocolFile(const QString& fileName, const TProtocolRows& rows, QStri
 constexpr qint64 ProtocolMaxFileBytes = qint64(512) * 1024 * 1024;
 bool ReadProtocolFile(const QString& fileName, TProtocolRows* rows, QString* error,
                       int colCount = ProtocolColCount, qsizetype* linesDropped = nullptr);
+bool ReadProtocolFile(const QString& fileName, TProtocolRows* rows, QString* error, int colCount,
+                      TProtocolReadReport& report);

@@ -1,6 +1,7 @@
 #include "persist/SettingsStore.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QStandardPaths>
 
@@ -52,6 +53,9 @@ const TSetting Table[] = {
     {"isPlaySound1", &TSettings::isPlaySound1, 1, 0, 1},
     {"isPlaySound2", &TSettings::isPlaySound2, 1, 0, 1},
     {"Lang", &TSettings::Lang, 0, AnyNeg, Any},
+    {"LiveOn", &TSettings::LiveOn, 0, 0, 1},
+    {"LivePort", &TSettings::LivePort, 8080, 1, 65535},
+    {"LiveBind", &TSettings::LiveBind, 0, 0, 0},
 };
 
 const char* const WritingOrder[] = {
@@ -59,7 +63,7 @@ const char* const WritingOrder[] = {
     "FilterInd",    "Alg1",         "Alg2",      "Alg3",       "TimerGesperrt", "CountZabegov",
     "AllLaufe",     "Monitor",      "MonitorOn", "TimeFormat", "AutoTime",      "Vid",
     "Color1",       "Color2",       "KlassCol",  "AllTrasse",  "Title",         "isPlaySound",
-    "isPlaySound1", "isPlaySound2", "Lang"};
+    "isPlaySound1", "isPlaySound2", "Lang",      "LiveOn",     "LivePort",      "LiveBind"};
 
 static_assert(std::size(Table) == std::size(WritingOrder));
 
@@ -120,8 +124,15 @@ std::unique_ptr<QSettings> OpenSettingsStore(const QString& programBaseName) {
         QStringLiteral("HKEY_CURRENT_USER\\Software\\Tavoleno\\") + base, QSettings::NativeFormat);
 #else
     const QString dir = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
-    return std::make_unique<QSettings>(
-        dir + QStringLiteral("/Tavoleno/") + base + QStringLiteral(".conf"), QSettings::IniFormat);
+    const QString path = dir + QStringLiteral("/Tavoleno/") + base + QStringLiteral(".conf");
+    // Reading a pipe or a device there would block the start-up for ever: defaults, and
+    // nothing written.
+    const QFileInfo info(path);
+    if (info.exists() && !info.isFile()) {
+        qWarning("%s is not a regular file: settings not read and not saved", qPrintable(path));
+        return nullptr;
+    }
+    return std::make_unique<QSettings>(path, QSettings::IniFormat);
 #endif
 }
 

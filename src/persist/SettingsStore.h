@@ -30,10 +30,16 @@ struct TSettings {
     QString Title;                // competition title
     bool isPlaySound, isPlaySound1, isPlaySound2;
     int Lang; // carried through unchanged
+    // The live results on the network: off until switched on; an empty address listens on all
+    // interfaces, so that phones in the hall reach it once the box is ticked.
+    bool LiveOn;
+    int LivePort;
+    QString LiveBind;
 };
 
 // Windows: the registry key HKEY_CURRENT_USER\Software\Tavoleno\<programBaseName>.
-// Elsewhere: the INI file <generic config folder>/Tavoleno/<programBaseName>.conf.
+// Elsewhere: the INI file <generic config folder>/Tavoleno/<programBaseName>.conf; null (no
+// store: defaults, nothing written) when something other than a file stands at that path.
 std::unique_ptr<QSettings> OpenSettingsStore(const QString& programBaseName);
 
 // How a stored number must look: the registry holds numbers as REG_DWORD (an int), a text

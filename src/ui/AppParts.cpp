@@ -1,11 +1,20 @@
-// The composition root's parts: the settings, the contact port and the run, made before any
-// window so that windows and tests receive them instead of making their own.
+// The composition root's parts: the settings, the contact port, the run and the competition,
+// made before any window so that windows and tests receive them instead of making their own.
+#include "core/Competition.h"
+#include "core/ParticipantList.h"
 #include "input/Comms.h"
+#include "live/LiveServer.h"
 #include "ui/FMain.h"
 
 TAppParts::TAppParts(std::unique_ptr<QSettings> store)
     : Store(std::move(store)), Port(std::make_unique<TComPort>()),
-      Run(std::make_unique<TRunController>(Settings)) {
+      Run(std::make_unique<TRunController>(Settings)),
+      Competition(std::make_unique<TCompetition>()),
+      // Made after the competition and before any window: the list follows a change of the
+      // entries before the windows re-select the tracks' participants in it.
+      Participants(std::make_unique<TParticipantList>(Competition.get())),
+      Live(std::make_unique<TLiveServer>()) {
+    Competition->setObjectName(QStringLiteral("Competition"));
     Port->setObjectName(QStringLiteral("ComPort"));
     Port->setBaudRate(br9600);
     Port->setBaudRateUser(28800);

@@ -4,6 +4,7 @@
 #include "input/PortInfo.h"
 #include "input/PortNames.h"
 #include "ui/FMain.h"
+#include "ui/LiveSettingsGroup.h"
 
 #include <QDialogButtonBox>
 #include <QGridLayout>
@@ -202,6 +203,7 @@ TCfgDialog::TCfgDialog(TFormMain* owner) : QDialog(owner), m_owner(owner) {
     cbMonitor->setEnabled(false);
     labMonitor->setEnabled(false);
     addRow(grid, row++, labMonitor, cbMonitor, nullptr);
+    grid->addWidget(gbLive = new TLiveSettingsGroup(this), row++, 0, 1, 3);
 
     auto* buttons = new QDialogButtonBox(this);
     OKBtn = Named(buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole), "OKBtn");

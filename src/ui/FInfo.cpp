@@ -121,6 +121,11 @@ TFormInfo::TFormInfo(QWidget* parent) : QDialog(parent) {
     LabelLink->installEventFilter(this);
 }
 
+void TFormInfo::AddSection(QWidget* section) {
+    auto* v = static_cast<QVBoxLayout*>(layout());
+    v->insertWidget(v->count() - 1, section);
+}
+
 bool TFormInfo::eventFilter(QObject* watched, QEvent* event) {
     if ((watched == ImagePicture || watched == LabelLink) &&
         event->type() == QEvent::MouseButtonRelease) {

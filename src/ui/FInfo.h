@@ -28,6 +28,9 @@ public:
     QLabel* LabelLink; // the link at the bottom
     QPushButton* bOK;  // "Einverstanden"
 
+    // A part shown above the link, e.g. where the live results can be reached.
+    void AddSection(QWidget* section);
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;

@@ -8,10 +8,12 @@
 //   input/Contacts.cpp         contact notifications, polarity, beam locks, start lock-out
 //   protocol/ProtocolCommands.cpp, protocol/Ranking.cpp   the protocol's commands and ranking
 //   persist/ProtocolFiles.cpp, persist/SettingsGlue.cpp   files, HTML, settings
+//   ui/FMainCompetition.cpp    the competition's settings; the grid and lists as its view
 //   ui/MainLayout.cpp          building and arranging the controls
 //   ui/TvMode.cpp              switching the audience window (ui/FMonitor2.h) on and off
 #include "core/Colors.h"
 #include "core/Columns.h"
+#include "core/Competition.h"
 #include "core/RunController.h"
 #include "persist/FileTypes.h"
 #include "persist/OfficeExport.h"
@@ -44,16 +46,22 @@ class QWidget;
 class TBitBtnWithColor;
 class TCfgDialog;
 class TComPort;
+class TParticipantList;
 class TDialogs;
 class TDigit;
 class TFormInfo;
 class TFormMonitor2;
 class THelp;
 class TImageLS;
+class TLiveServer;
+class TJournal;
+struct TJournalMeta;
+struct TJournalSnapshot;
 class TSoundCues;
 
 // What the window works with, built by the entry point (or a test) before the window: the
-// settings and their store, the contact port and the run.
+// settings and their store, the contact port, the run, and the competition with the one
+// participant list both track lists show.
 struct TAppParts {
     explicit TAppParts(std::unique_ptr<QSettings> store);
     ~TAppParts();
@@ -61,6 +69,10 @@ struct TAppParts {
     std::unique_ptr<QSettings> Store; // null: defaults, nothing written
     std::unique_ptr<TComPort> Port;
     std::unique_ptr<TRunController> Run;
+    // Its Changed signal is the one notice that the protocol's content changed.
+    std::unique_ptr<TCompetition> Competition;
+    std::unique_ptr<TParticipantList> Participants;
+    std::unique_ptr<TLiveServer> Live; // the live results' server, idle until switched on
 };
 
 // The window bounds to store: the frame's top-left (what move() takes back) and the client's
@@ -74,18 +86,16 @@ public:
     ~TFormMain() override;
 
     // --- collaborators -----------------------------------------------------------------------
-    TSettings& Settings; // every stored value; the window keeps no copy
-    QSettings* Store;    // where Settings are read at creation and written at destruction
-    TRunController* Run; // the state of the run; every run command's enabled flag
-    TDialogs* Dialogs;   // questions, file dialogs, the desktop's open/print
+    TSettings& Settings;       // every stored value; the window keeps no copy
+    QSettings* Store;          // where Settings are read at creation and written at destruction
+    TRunController* Run;       // the state of the run; every run command's enabled flag
+    TCompetition* Competition; // the protocol, the heat and the results; the grid shows it
+    TParticipantList* Participants; // what cbBuhn1 and cbBuhn2 list
+    TDialogs* Dialogs;              // questions, file dialogs, the desktop's open/print
 
-    // --- heat and view -------------------------------------------------------------------------
-    std::int32_t RunCounter = 0;
-    int TrackRow1 = 0, TrackRow2 = 0;
+    // --- view -----------------------------------------------------------------------------------
     int SelectedCol = 0;
-    std::array<bool, 2> TrackRunLeft{true, true}; // what the track captions show (red: none)
-    std::uint32_t PortMask = 0;                   // the ports the start-up probe found
-    QStringList ColumnTitles;
+    std::uint32_t PortMask = 0; // the ports the start-up probe found
 
     // --- controls (object names equal the member names) --------------------------------
     QWidget *PanelTop, *Panel, *PanelLL, *Panel1, *PanelRR, *PanelTimer, *PanelT1, *PanelT2,
@@ -170,26 +180,44 @@ public:
     void cbVidChange();
     int Vid() const { return Settings.Vid; } // the competition mode
     void SetVid(int vid);                    // the mode box shows it; cbVidChange applies it
-    // The first protocol row (title row included) whose start number is exactly this number.
-    int FindStartNumberRow(int startNumber) const;
-    void CopyTrack1List();
-    // The first heat of the mode: "Qualifikation" entries 1 and 0 (the dummy), else 0 and 1.
-    void SelectStartEntries();
-    // Participant-list entry i stands for the row at load-order position i + 1; these map
-    // between the two also while the protocol is shown in ranking order.
-    int EntryIndexOfRow(int row) const;
-    int RowOfEntry(int entry) const;
-    QVector<int> LoadOrder() const; // data rows in load order
+    void ShowMode(); // the window's side of the mode: tracks shown, layout, run counter 0
 
     // --- track assignment (core/TrackAssignment.cpp) --------------------------------------
     void AdvanceParticipants();
-    void LocateTrackRows();
     void UpdateTrackCaptions();
     void UpdateTrackButtons();
-    void cbBuhnChange();
+    void cbBuhnChange(int track, int index); // a list's entry became the track's participant
     void sb1Click(int tag);
     void seObmenClick();
-    void ProtocolDblClick();
+    void ProtocolDblClick(int row); // the grid row under the double click; < 1 is ignored
+
+    // --- the competition and its view (ui/FMainCompetition.cpp) ----------------------------
+    // The stored settings the competition computes with, given to it in this one place
+    // whenever they may have changed: load, mode, "Auf allen Strecken", time format, recompute.
+    void ApplyCompetitionSettings();
+    void CompetitionChanged(TCompetition::TChange what, int entry, int column);
+    // The grid's data row of an entry and the entry of a grid row (through the hidden entry
+    // column, so also after the grid sorted itself); -1 for none.
+    int RowOfEntry(int entry) const;
+    int EntryOfRow(int row) const;
+    void ShowProtocol(); // every row, in the order the competition shows them
+    void ShowCell(int entry, int column);
+    void ShowHeat(); // the lists, captions, highlight and run buttons follow the tracks
+    void SortGrid1EditCommit(int col, int row, const QString& text, const QString& before);
+    void SortGrid1EndSort();
+    void RefusedDuringRun(const QString& what);
+    // Holds back the redraw of the whole protocol while one command changes the competition
+    // several times; the last hold to end redraws once.
+    class TViewHold {
+    public:
+        explicit TViewHold(TFormMain* w) : m_w(w) { ++m_w->m_viewHold; }
+        ~TViewHold();
+        TViewHold(const TViewHold&) = delete;
+        TViewHold& operator=(const TViewHold&) = delete;
+
+    private:
+        TFormMain* m_w;
+    };
 
     // --- contacts (input/Contacts.cpp) ------------------------------------------------------
     void ComPortCTS(std::uint32_t tick);
@@ -206,14 +234,12 @@ public:
 
     // --- protocol (protocol/) -----------------------------------------------------------------
     void RecalcProtocol();
-    void SetProtocolModified();
     void ProtocolCommand(int tag);
     void sbDelClick(int tag); // DIS of track tag + 1
     void cbEditONClick();
     void SortGrid1RowSelected();
     void ProtocolRefresh();
     void RepaintProtocol();
-    void RemoveEntry(int entry); // from both participant lists
     void SortGrid1GetSortStyle(int col, TSortStyle& style);
     void SortGrid1GetCellFormat(int col, int row, TFormatOptions& f);
 
@@ -222,20 +248,18 @@ public:
     void LoadSettings();
     void SaveSettings();
     QString DefaultExportName() const;
-    TProtocolRows ProtocolRows() const;
-    bool WriteProtocolText(const QString& fileName, QString* error);
-    bool ReadProtocolText(const QString& fileName);
-    void FillProtocol(const TProtocolRows& rows); // rows as read from a file, titles first
+    bool ReadProtocolText(const QString& fileName); // reads the file and loads it
+    // Says how many lines a file had beyond the limit and how many bad bytes were replaced.
+    void TellReadReport(const QString& fileName, const TProtocolReadReport& report);
+    QString PartlyReadFile; // the file last loaded, when lines of it were left out
+    bool IsPartlyReadFile(const QString& fileName) const;
     // Everything a load does once the rows are read: as if that file had been opened.
     void LoadProtocolRows(const TProtocolRows& rows, const QString& fileName);
     bool ReadyForLoad(); // false while a run is on; a finished run is ended first
-    void RestoreAfterLoad(const QString& fileName);
     void sbSaveClick();
     void sbLoadClick();
     void sbInetClick(int tag);  // 0: open the page, 1: print it
-    THtmlPage HtmlPage() const; // the protocol as it is shown: hidden columns left out
-    bool RemoveDummyRow();
-    void RestoreDummyRow();
+    THtmlPage HtmlPage() const; // the protocol as it is shown, without the dummy
     QStringList OpenFilters() const;
     QStringList SaveFilters() const;
     TFileTypes FileTypes;          // the file types' descriptions, read at start-up
@@ -306,6 +330,19 @@ public:
     QString ExitCopyInfo() const;      // the line the info box shows about the exit copy
     void Shutdown();                   // after the message loop: the exit copy of the protocol
 
+    // --- journal (ui/FMainJournal.cpp) ------------------------------------------------------
+    // At start-up, once the window is shown: offers the protocol of a competition the last
+    // session left unfinished, then lets every change of the protocol reach the journal.
+    void StartJournal(TJournal& journal);
+    TJournalSnapshot JournalSnapshot() const;
+    void RestoreJournal(const TProtocolRows& rows, const TJournalMeta& meta);
+    TJournal* Journal = nullptr;
+
+signals:
+    // The protocol's content changed (a time, DIS, an edit, a delete, clearing, a load).
+    void ProtocolChanged();
+
+public:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
@@ -313,6 +350,15 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    int m_viewHold = 0;        // TViewHold depth
+    bool m_rowsStale = false;  // the grid's rows wait for a redraw
+    bool m_heatStale = false;  // the lists and the highlight wait for a refresh
+    int m_listSync = 0;        // > 0 while the lists change for the window's own reasons
+    bool m_committing = false; // an edited cell is being written into the competition
+    QVector<int> m_rowEntry;   // grid data row - 1 -> entry
+    QVector<int> m_entryRow;   // entry -> grid data row - 1
+    void FlushView();
+    void setupCompetition();
     void setupPanels();
     void setupTrackDisplays();
     void setupCommandButtons();

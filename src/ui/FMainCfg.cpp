@@ -6,6 +6,7 @@
 #include "ui/Dialogs.h"
 #include "ui/FMain.h"
 #include "ui/FMonitor2.h"
+#include "ui/LiveSettingsGroup.h"
 #include "widgets/SortGrid.h"
 
 #include <QCheckBox>
@@ -28,15 +29,15 @@ void TFormMain::bCFGClick() {
     d.cbTimeFormat->setCurrentIndex(Settings.TimeFormat);
     d.seAuto0->setValue(Settings.AutoTime / 1000);
     d.seKlass->setValue(Settings.KlassCol);
+    d.gbLive->LoadFrom(Settings);
 
     if (Dialogs->RunModal(d) == QDialog::Accepted) {
         Settings.KlassCol = d.seKlass->value();
+        d.gbLive->ApplyTo(Settings); // the live glue notices and starts or stops the server
         Settings.AutoTime = d.seAuto0->value() * 1000;
         ApplyAutoTime();
         Settings.CountZabegov = d.seZabegov->value();
-        for (int c = 0; c < SortGrid1->ColCount(); ++c)
-            if (SortGrid1->Cells(c, 0).trimmed().isEmpty())
-                SortGrid1->setCells(c, 0, ColumnTitles.value(c));
+        Competition->RestoreEmptyTitles();
         SetTimeFormat(d.cbTimeFormat->currentIndex());
         Settings.TimerGesperrt = d.seTimeout->value() * 1000;
         ApplyTrackCount();
@@ -64,6 +65,7 @@ void TFormMain::bCFGClick() {
             } catch (const EComError&) {
             }
         }
+        ApplyCompetitionSettings();
         RecalcProtocol();
         LayoutWindow();
     }

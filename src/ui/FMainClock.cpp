@@ -56,6 +56,7 @@ void TFormMain::Button1Click(QToolButton* sender) {
 
 void TFormMain::SetTimeFormat(int format) {
     Settings.TimeFormat = NormalizedTimeFormat(format);
+    ApplyCompetitionSettings();
     const bool minutes = Settings.TimeFormat >= 1;
     for (QLabel* l : {LabMin1, LabMin2, Lab1_min, Lab2_min})
         l->setVisible(minutes);

@@ -42,6 +42,8 @@ bool TFormMain::OfficeServerAvailable(const QString& progId) const {
 }
 
 TOfficeTable TFormMain::OfficeTable() const {
+    // What the page shows is what the office documents show: the competition's rows as shown,
+    // without the dummy, and the columns the grid shows.
     THtmlPage page = HtmlPage();
     return {page.AppTitle, page.CompetitionTitle, std::move(page.rows), std::move(page.colWidths)};
 }
@@ -61,8 +63,7 @@ QString TFormMain::DocumentTemplate() const {
 }
 
 void TFormMain::sbExcelClick() {
-    const bool wasModified = SortGrid1->Modified();
-    const bool dummy = RemoveDummyRow();
+    // The rows come without the "Qualifikation" dummy and the protocol stays as it is.
     QString error;
     try {
         ExportSpreadsheet(Office(), OfficeTable(), QString());
@@ -71,8 +72,6 @@ void TFormMain::sbExcelClick() {
     } catch (const std::exception& e) {
         error = QString::fromLocal8Bit(e.what());
     }
-    if (dummy) RestoreDummyRow();
-    SortGrid1->setModified(wasModified); // an export is no change of the protocol
     if (!error.isEmpty()) Dialogs->ShowMessage(error, QStringLiteral("Veltaro"));
 }
 
@@ -84,11 +83,7 @@ void TFormMain::sbWordClick() {
 
 bool TFormMain::ExportDocumentCommand(int mode, const QString& name, QString* error) {
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    const bool wasModified = SortGrid1->Modified();
-    const bool dummy = RemoveDummyRow();
     const bool ok = ExportDocument(Office(), mode, name, OfficeTable(), DocumentTemplate(), error);
-    if (dummy) RestoreDummyRow();
-    SortGrid1->setModified(wasModified);
     QGuiApplication::restoreOverrideCursor();
     return ok;
 }

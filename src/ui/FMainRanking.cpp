@@ -1,63 +1,13 @@
 // Result times, ranking and places, and how the protocol's cells look.
-#include "core/TimeFormat.h"
+#include "core/Competition.h"
 #include "protocol/RunCells.h"
 #include "ui/FMain.h"
 #include "widgets/QtColors.h"
 #include "widgets/SortGrid.h"
 
-#include <QCheckBox>
-#include <QComboBox>
-
 void TFormMain::RecalcProtocol() {
-    const int remembered = SortGrid1->Row();
-    const int rows = SortGrid1->RowCount();
-    SortGrid1->BeginUpdate();
-    for (int r = 1; r < rows; ++r) {
-        // The "Qualifikation" dummy fills an empty track; what was stopped there is nobody's
-        // result and must not take a place from a participant.
-        if (Vid() == 0 && SortGrid1->Cells(Col::StNr, r) == QLatin1String("0")) {
-            SortGrid1->setCells(Col::Zeit, r, QString());
-            continue;
-        }
-        QStringList runs;
-        runs.reserve(Settings.CountZabegov);
-        for (int c = Col::Turm1; c < Col::Turm1 + Settings.CountZabegov; ++c)
-            runs << SortGrid1->Cells(c, r);
-        const auto result = ResultTime(runs, Settings.TimeFormat);
-        SortGrid1->setCells(Col::Zeit, r,
-                            result ? FormatTime(*result, Settings.TimeFormat) : QString());
-    }
-
-    auto& so = SortGrid1->SortOptions;
-    so.CanSort = true;
-    so.SortDirection = sdAscending;
-    int sortCol = Col::Zeit;
-    if (Settings.KlassCol > 0) {
-        sortCol = Settings.KlassCol - 1;
-        so.SecondaryIndex = QString::number(Col::Zeit);
-    } else {
-        so.SecondaryIndex.clear();
-    }
-    SortGrid1->SortByColumn(sortCol);
-
-    QStringList zeit, klass;
-    zeit.reserve(rows);
-    for (int r = 1; r < rows; ++r) {
-        zeit << SortGrid1->Cells(Col::Zeit, r);
-        if (Settings.KlassCol > 0) klass << SortGrid1->Cells(Settings.KlassCol - 1, r);
-    }
-    const QStringList places = DensePlaces(zeit, klass);
-    for (int r = 1; r < rows; ++r)
-        SortGrid1->setCells(Col::Platz, r, places[r - 1]);
-
-    if (!cbSort->isChecked()) {
-        SortGrid1->SortByColumn(Col::Entry);
-        TrackRow1 = 0;
-        TrackRow2 = 0;
-    }
-    so.CanSort = false;
-    SortGrid1->EndUpdate();
-    if (remembered >= 1 && remembered < SortGrid1->RowCount()) SortGrid1->SelectRow(remembered);
+    ApplyCompetitionSettings();
+    Competition->Recompute(); // the view redraws and keeps the current row
 }
 
 void TFormMain::SortGrid1GetSortStyle(int col, TSortStyle& style) {
@@ -73,10 +23,11 @@ void TFormMain::SortGrid1GetSortStyle(int col, TSortStyle& style) {
 
 void TFormMain::SortGrid1GetCellFormat(int col, int row, TFormatOptions& f) {
     const int cc = SortGrid1->ColCount();
+    const int klassCol = Competition->KlassCol();
     if (row == 0) {
         f.Font.setPointSize(10);
         f.AlignmentHorz = Qt::AlignHCenter;
-        if (Settings.KlassCol > 0 && col == Settings.KlassCol - 1) f.FontColor = QColor(255, 0, 0);
+        if (klassCol > 0 && col == klassCol - 1) f.FontColor = QColor(255, 0, 0);
         return;
     }
     if (row != SortGrid1->Row()) {
@@ -88,12 +39,11 @@ void TFormMain::SortGrid1GetCellFormat(int col, int row, TFormatOptions& f) {
             f.BrushColor = QColor(255, 255, 224);
         else if (col >= 1 && col <= 4)
             f.BrushColor = QColor(255, 255, 255);
-        else if (col >= Col::Turm1 && col < Col::Turm1 + Settings.CountZabegov)
+        else if (col >= Col::Turm1 && col < Col::Turm1 + Competition->CountZabegov())
             f.BrushColor = QColor(240, 255, 240);
         else if (col >= Col::Turm1 && col <= Col::Turm6)
             f.BrushColor = QColor(224, 255, 224);
-        if (Settings.KlassCol > 0 && col == Settings.KlassCol - 1)
-            f.BrushColor = QColor(255, 255, 224);
+        if (klassCol > 0 && col == klassCol - 1) f.BrushColor = QColor(255, 255, 224);
     }
     if (col == 0)
         f.AlignmentHorz = Qt::AlignRight;
@@ -102,9 +52,10 @@ void TFormMain::SortGrid1GetCellFormat(int col, int row, TFormatOptions& f) {
     else if (col >= 5 && col <= 12)
         f.AlignmentHorz = Qt::AlignRight;
 
-    auto highlight = [&](int trackRow, const QComboBox* list, TColor colour) {
-        const bool mine = trackRow == 0 ? row == list->currentIndex() + 1 : row == trackRow;
-        if (!mine) return;
+    // The climbers' rows are found by their entry, in whatever order the rows are shown.
+    const int entry = EntryOfRow(row);
+    auto highlight = [&](int track, TColor colour) {
+        if (entry < 0 || entry != Competition->TrackEntry(track)) return;
         if (col == 0 || col == cc - 2) {
             f.FontColor = QColor(255, 255, 255);
             f.BrushColor = ToQColor(colour);
@@ -112,6 +63,6 @@ void TFormMain::SortGrid1GetCellFormat(int col, int row, TFormatOptions& f) {
             f.FontColor = QColor(255, 0, 0);
         }
     };
-    highlight(TrackRow1, cbBuhn1, TrackColor(0));
-    if (Settings.CountBahn > 1) highlight(TrackRow2, cbBuhn2, TrackColor(1));
+    highlight(0, TrackColor(0));
+    if (Competition->CountBahn() > 1) highlight(1, TrackColor(1));
 }

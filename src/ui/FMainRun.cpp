@@ -1,5 +1,6 @@
 // The window's side of a run: keys and buttons become the run controller's commands, and
 // every change of the run is mapped back onto the controls in one place, UpdateControls.
+#include "core/Competition.h"
 #include "core/Platform.h"
 #include "core/TickCount.h"
 #include "core/TimeFormat.h"
@@ -31,13 +32,11 @@ void TFormMain::ApplyAutoTime() {
 }
 
 void TFormMain::UpdateControls() {
-    // The lists decide whether a heat can start; the run decides everything else.
-    bool heatReady;
-    if (Settings.CountBahn != 2)
-        heatReady = cbBuhn1->count() > 0;
-    else
-        heatReady = cbBuhn1->count() > 0 && cbBuhn2->count() > 0 &&
-                    cbBuhn1->currentIndex() != cbBuhn2->currentIndex();
+    // The heat decides whether it can start; the run decides everything else.
+    const bool any = Competition->EntryCount() > 0;
+    const bool heatReady = Settings.CountBahn != 2
+                               ? any
+                               : any && Competition->TrackEntry(0) != Competition->TrackEntry(1);
     Run->SetHeatReady(heatReady);
     const bool startOn = Run->CanStart();
     SetCommandEnabled(bSTART, mStart, startOn, Colors::clGreen);
@@ -57,7 +56,8 @@ void TFormMain::UpdateControls() {
     UpdateTrackButtons();
 
     // The protocol buttons.
-    const bool saveOn = SortGrid1->RowCount() > 1 && !SortGrid1->Cells(Col::StNr, 1).isEmpty();
+    // A protocol whose first row shown has a start number.
+    const bool saveOn = !Competition->Cell(Competition->EntryAt(0), Col::StNr).isEmpty();
     sbSave->setEnabled(saveOn);
     const bool excelOn = saveOn && OfficeServerAvailable(QStringLiteral("Excel.Application"));
     sbExcel->setEnabled(excelOn);
@@ -84,6 +84,7 @@ void TFormMain::StartAt(std::uint32_t tick) {
 }
 
 void TFormMain::RunStarted() {
+    Competition->SetHeatRunning(true); // until RESET or ABBRECHEN nobody leaves the heat
     if (Settings.isPlaySound && Settings.isPlaySound1) PlayStartCue();
     Clock->start();
     UpdateControls();
@@ -106,7 +107,6 @@ void TFormMain::RunTrackStopped(int t, std::uint32_t elapsed) {
     } catch (const std::exception&) {
         // A time that cannot be recorded stays on the digits; the run goes on.
     }
-    SetProtocolModified();
     UpdateControls();
     if (Run->CanStop(0)) {
         bSTOP1->setFocus();
@@ -131,6 +131,8 @@ void TFormMain::RunBackToReady(bool advance) {
     Clock->stop();
     ShowTime(0, 0);
     ShowTime(1, 0);
+    Competition->SetHeatRunning(false);
+    Competition->ResetLastCells(); // as the run forgot them
     if (advance) AdvanceParticipants();
     RepaintProtocol();
     UpdateControls();

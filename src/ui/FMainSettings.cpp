@@ -1,4 +1,5 @@
 // Moving the settings between the store and the main window.
+#include "core/WindowBounds.h"
 #include "input/Comms.h"
 #include "persist/SettingsGlue.h"
 #include "persist/SettingsStore.h"
@@ -13,10 +14,20 @@
 void TFormMain::LoadSettings() {
     TSettingsLoad load;
     if (Store) load = ::LoadSettings(*Store, Settings);
-    // The window keeps the position the window system chose until a stored one was read.
-    if (load.valuesRead >= 2) move(Settings.Left, Settings.Top);
-    resize(load.valuesRead >= 3 ? Settings.Width : width(),
-           load.valuesRead >= 4 ? Settings.Height : height());
+    // The window keeps the position the window system chose and its design size until stored
+    // ones were read; what was stored is fitted to the screens present.
+    const QRect design(pos(), size());
+    QRect bounds = design;
+    if (load.valuesRead >= 2) bounds.moveTopLeft(QPoint(Settings.Left, Settings.Top));
+    if (load.valuesRead >= 3) bounds.setWidth(Settings.Width);
+    if (load.valuesRead >= 4) bounds.setHeight(Settings.Height);
+    QList<QRect> screens;
+    for (const QScreen* screen : QGuiApplication::screens())
+        screens << screen->availableGeometry();
+    const QRect fit = FitWindowToScreens(bounds, screens);
+    if (load.valuesRead >= 2) move(fit.topLeft());
+    resize(load.valuesRead >= 3 ? fit.width() : design.width(),
+           load.valuesRead >= 4 ? fit.height() : design.height());
     ComPort->setPort(quint8(Settings.Port));
     SetTimeFormat(Settings.TimeFormat);
     SetVid(Settings.Vid);

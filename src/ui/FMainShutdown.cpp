@@ -1,16 +1,19 @@
 // Leaving the program without losing results: the question before closing, the exit copy of
 // the protocol, then (in the destructor) the settings and the port.
+#include "core/Competition.h"
 #include "persist/ExitCopy.h"
+#include "persist/Journal.h"
 #include "ui/Dialogs.h"
 #include "ui/FMain.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QDir>
+#include <QSignalBlocker>
 #include <QStandardPaths>
 
 void TFormMain::closeEvent(QCloseEvent* event) {
-    if ((IsRunning() || SortGrid1->Modified()) &&
+    if ((IsRunning() || Competition->Modified()) &&
         !Dialogs->AskYesNo(QStringLiteral("Beenden?"), QStringLiteral("Bestätigen"))) {
         event->ignore();
         return;
@@ -41,17 +44,22 @@ QString TFormMain::ExitCopyInfo() const {
 
 void TFormMain::Shutdown() {
     ShutdownStep(QStringLiteral("sort"));
-    // The copy is in load order whatever the operator was looking at; the rows are taken in
-    // that order, so the view need not be re-sorted to write it.
+    // The box is unticked as the program leaves; the copy is taken in load order whatever
+    // the operator was looking at, so the view need not be re-sorted to write it.
     if (cbSort->isChecked()) {
         const QSignalBlocker quiet(cbSort);
         cbSort->setChecked(false);
     }
     ShutdownStep(QStringLiteral("exit copy"));
-    TProtocolRows rows;
-    rows.reserve(SortGrid1->RowCount());
-    rows.push_back(SortGrid1->Rows(0));
-    for (int r : LoadOrder())
-        rows.push_back(SortGrid1->Rows(r));
-    ExitCopyWritten = WriteExitCopy(ExitCopyNames(), rows); // none writable: skipped
+    // A file that was read only in part is never replaced by the copy, which asks no one: the
+    // copy goes to the next place instead.
+    QStringList names = ExitCopyNames();
+    names.removeIf([this](const QString& name) { return IsPartlyReadFile(name); });
+    // None writable: skipped.
+    ExitCopyWritten = WriteExitCopy(names, Competition->Rows(TCompetition::ForExitCopy));
+    // The journal ends with the protocol as it is now, before the window goes.
+    if (Journal) {
+        Journal->Flush();
+        Journal->SetSource(nullptr);
+    }
 }

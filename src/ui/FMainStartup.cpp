@@ -103,8 +103,7 @@ void TFormMain::FormCreate() {
     }
 
     StartupStep(QStringLiteral("column titles"));
-    for (int c = 0; c < Col::Count; ++c)
-        SortGrid1->setCells(c, 0, ColumnTitles[c]);
+    ShowProtocol(); // the titles and rows as the competition holds them
 
     StartupStep(QStringLiteral("update controls"));
     UpdateControls();
@@ -114,7 +113,7 @@ void TFormMain::FormCreate() {
         image->ShowImage(0);
 
     StartupStep(QStringLiteral("modified flag"));
-    SortGrid1->setModified(false);
+    Competition->SetModified(false);
 
     StartupStep(QStringLiteral("language"));
     // The language index is kept as read and written back at exit; the texts are German.

@@ -3,6 +3,7 @@
 // then the menus whose actions share the buttons' enabled flags, then timers and the port.
 // The regions are placed by hand (LayoutWindow) rather than by Qt layouts: their sizes are
 // fixed pixel rules, and the middle column must keep its bounds when one tower is used.
+#include "core/ParticipantList.h"
 #include "core/TickCount.h"
 #include "core/TimeFormat.h"
 #include "input/Comms.h"
@@ -109,14 +110,13 @@ const char* const StatusTexts[2] = {"Tavoleno - Zeitmessung", "V 1.9"};
 
 TFormMain::TFormMain(TAppParts& parts, TDialogs* dialogs, QWidget* parent)
     : QMainWindow(parent), Settings(parts.Settings), Store(parts.Store.get()), Run(parts.Run.get()),
+      Competition(parts.Competition.get()), Participants(parts.Participants.get()),
       Dialogs(dialogs ? dialogs : SystemDialogs()), ComPort(parts.Port.get()) {
     setObjectName(QStringLiteral("FormMain"));
     InstallFontSubstitutes();
     InitResources();
     setFont(DesignFont("MS Sans Serif", 11));
     setWindowIcon(Picture(QStringLiteral("veltaro")));
-    ColumnTitles = {"St.Nr.", "Name, Vorname", "Ort",   "Klasse", "Datum", "Turm1", "Turm2",
-                    "Turm3",  "Turm4",         "Turm5", "Turm6",  "Zeit",  "Platz", "."};
     setupPanels();
     setupTopStrip();
     setupTrackDisplays();
@@ -125,6 +125,7 @@ TFormMain::TFormMain(TAppParts& parts, TDialogs* dialogs, QWidget* parent)
     setupProtocolArea();
     setupStatusBar();
     setupCalendar();
+    setupCompetition();
     setupMenus();
     setupOffice();
     setupTimers();
@@ -376,7 +377,7 @@ void TFormMain::setupSelectionRow() {
         } else {
             Shape2a = bar, LabelZabeg2 = caption, Shape2 = square, cbBuhn2 = list;
         }
-        connect(list, qOverload<int>(&QComboBox::activated), this, [this] { cbBuhnChange(); });
+        list->setModel(Participants); // both lists show the one participant list
     }
 
     auto* mid = new QVBoxLayout(Panel1);
@@ -404,7 +405,10 @@ void TFormMain::setupSelectionRow() {
         Settings.Vid = index;
         cbVidChange();
     });
-    connect(cbAllTrasse, &QCheckBox::toggled, this, [this](bool on) { Settings.AllTrasse = on; });
+    connect(cbAllTrasse, &QCheckBox::toggled, this, [this](bool on) {
+        Settings.AllTrasse = on;
+        ApplyCompetitionSettings();
+    });
     connect(seObmen, &QToolButton::clicked, this, [this] { seObmenClick(); });
 }
 
@@ -494,7 +498,7 @@ void TFormMain::setupProtocolArea() {
         canSelect = true;
     };
     SortGrid1->OnRowSelected = [this] { SortGrid1RowSelected(); };
-    SortGrid1->OnDblClick = [this] { ProtocolDblClick(); };
+    SortGrid1->OnDblClick = [this] { ProtocolDblClick(SortGrid1->DblClickRow()); };
     SortGrid1->OnGetSortStyle = [this](int col, TSortStyle& style) {
         SortGrid1GetSortStyle(col, style);
     };
@@ -530,7 +534,10 @@ void TFormMain::setupProtocolArea() {
     connect(sb1, &QToolButton::clicked, this, [this] { sb1Click(1); });
     connect(sb2, &QToolButton::clicked, this, [this] { sb1Click(2); });
     connect(cbEditON, &QCheckBox::clicked, this, [this] { cbEditONClick(); });
-    connect(cbSort, &QCheckBox::clicked, this, [this] { RecalcProtocol(); });
+    connect(cbSort, &QCheckBox::toggled, this, [this](bool on) {
+        ApplyCompetitionSettings();
+        Competition->SetSorted(on);
+    });
     connect(cbAuto0, &QCheckBox::clicked, this, [this] { cbAuto0Click(); });
     bRESET->OnClick = [this] { mResetClick(); };
     bRESET->OnMouseDown = [this](Qt::MouseButton) { bRESETMouseDown(); };
@@ -692,7 +699,7 @@ void TFormMain::setupComPort() {
 }
 
 void TFormMain::ApplyTrackCount() {
-    RunCounter = 0;
+    Competition->SetRunCounter(0);
     const bool two = Settings.CountBahn >= 2;
     for (QWidget* w : std::initializer_list<QWidget*>{LabelZabeg2, cbBuhn2, Shape2, Shape2a,
                                                       seObmen, PanelRI, sb1, sb2, sb2del, PanelT2})

@@ -10,6 +10,7 @@
 #include <QStyle>
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 // How close (pixels) the mouse must be to a column border to grab it.
@@ -91,11 +92,11 @@ QStringList TMyStringGrid::Rows(int ARow) const {
     return row;
 }
 
-void TMyStringGrid::setRows(int ARow, const QStringList& cells) {
+void TMyStringGrid::setRows(int ARow, QStringList cells) {
     if (ARow < 0 || ARow >= RowCount()) return;
-    QStringList row = cells;
-    row.resize(ColCount());
-    m_cells[ARow] = row;
+    // Resizing a list shared with the caller copies it: only a list of the wrong length is.
+    if (cells.size() != ColCount()) cells.resize(ColCount());
+    m_cells[ARow] = std::move(cells);
     if (!m_updating) viewport()->update();
 }
 
@@ -865,6 +866,7 @@ void TMyStringGrid::mouseReleaseEvent(QMouseEvent* e) {
 void TMyStringGrid::mouseDoubleClickEvent(QMouseEvent* e) {
     int c, r;
     MouseToCell(e->position().toPoint(), c, r);
+    m_dblClickRow = r >= m_fixedRows && r < RowCount() ? r : -1;
     if (e->button() == Qt::LeftButton && r >= m_fixedRows && c == m_col && r == m_row)
         ShowEditor(nullptr);
     if (OnDblClick) OnDblClick();
@@ -891,6 +893,7 @@ void TMyStringGrid::ShowEditor(const QString* initialText) {
     ScrollIntoView(m_col, m_row);
     m_editCol = m_col;
     m_editRow = m_row;
+    m_editStartText = Cells(m_col, m_row);
     m_editor->setFont(font());
     m_editor->setText(initialText ? *initialText : Cells(m_col, m_row));
     m_editor->end(false);

@@ -48,8 +48,8 @@ public:
     // The text matrix. Reads outside it give "", writes outside it are ignored.
     QString Cells(int ACol, int ARow) const;
     void setCells(int ACol, int ARow, const QString& s);
-    QStringList Rows(int ARow) const; // always ColCount entries inside the matrix
-    void setRows(int ARow, const QStringList& cells);
+    QStringList Rows(int ARow) const;          // always ColCount entries inside the matrix
+    void setRows(int ARow, QStringList cells); // taken as given when it has ColCount texts
 
     int ColCount() const { return int(m_colWidths.size()); }
     void setColCount(int n);
@@ -93,9 +93,13 @@ public:
     QRect CellRect(int ACol, int ARow) const; // empty for cells out of view
     bool NowUpdating() const { return m_updating; }
     bool EditorMode() const;
+    // Whether the in-place editor is open on this cell.
+    bool EditingCell(int ACol, int ARow) const { return m_editCol == ACol && m_editRow == ARow; }
 
     std::function<void(int ACol, int ARow, bool& CanSelect)> OnSelectCell;
     std::function<void()> OnDblClick;
+    // The data row under the last double click; -1 when it hit the titles or no row at all.
+    int DblClickRow() const { return m_dblClickRow; }
     std::function<void(QPainter& p, int ACol, int ARow, const QRect& r, TGridDrawState s)>
         OnDrawCell;
 
@@ -125,6 +129,8 @@ protected:
     void InsertEmptyRow(int ARow);
     void CommitEditor();
     void HideEditor(bool commit);
+    // The text the edited cell held when the editor opened.
+    const QString& EditStartText() const { return m_editStartText; }
 
     bool viewportEvent(QEvent* e) override;
     bool event(QEvent* e) override;
@@ -182,4 +188,6 @@ private:
     QLineEdit* m_editor = nullptr;
     int m_editCol = -1;
     int m_editRow = -1;
+    QString m_editStartText;
+    int m_dblClickRow = -1;
 };

@@ -193,7 +193,15 @@ bool TSortGrid::CanEditCell(int ACol, int ARow) {
     return !combo && !ellipsis;
 }
 
+void TSortGrid::DiscardEdit(int ACol, int ARow) {
+    if (EditorMode() && ((ACol < 0 && ARow < 0) || EditingCell(ACol, ARow))) HideEditor(false);
+}
+
 void TSortGrid::SetEditText(int ACol, int ARow, const QString& value) {
+    if (OnEditCommit) {
+        OnEditCommit(ACol, ARow, value, EditStartText());
+        return;
+    }
     TMyStringGrid::SetEditText(ACol, ARow, value);
     setModified(true);
 }

@@ -70,6 +70,9 @@ public:
     void setModified(bool m);
     QStringList SelectedRows() const;
     bool Sorting() const { return m_sorting; }
+    // Closes the in-place editor without storing its text when it is open on this cell (any
+    // cell for -1, -1): what the program writes there wins over what the editor still shows.
+    void DiscardEdit(int ACol = -1, int ARow = -1);
 
     // Defaults of every cell's format.
     Qt::Alignment AlignmentHorz() const { return m_alignHorz; }
@@ -88,6 +91,10 @@ public:
                        bool& Combobox, bool& Ellipsis)>
         OnGetCellFormat;
     std::function<void(const QString& text)> ShowError;
+    // When set, an edited text goes here instead of into the cell, with the text the cell held
+    // when the editor opened; the owner writes the cell (or refuses) itself.
+    std::function<void(int ACol, int ARow, const QString& text, const QString& before)>
+        OnEditCommit;
 
 protected:
     void CellSelected(int ACol, int ARow) override;

@@ -12,7 +12,8 @@ inline QString FuzzProtocolTextOne(const char* data, size_t size) {
     // The rows are the lines: CR LF, lone CR and lone LF end one; text after the last end
     // makes one more. A UTF-8 byte order mark is no text.
     qsizetype lines = 0;
-    const qsizetype start = bytes.startsWith("\xEF\xBB\xBF") && bytes.isValidUtf8() ? 3 : 0;
+    const bool eightBit = GuessProtocolEncoding(bytes) == TTextEncoding::EightBit;
+    const qsizetype start = bytes.startsWith("\xEF\xBB\xBF") && !eightBit ? 3 : 0;
     for (qsizetype i = start; i < bytes.size(); ++i) {
         if (bytes[i] == '\n' || bytes[i] == '\r') {
             ++lines;
@@ -44,7 +45,7 @@ inline QString FuzzProtocolTextOne(const char* data, size_t size) {
     if (once.size() != rows.size()) return QStringLiteral("round trip changed the row count");
 
     const QString text = DecodeProtocolBytes(bytes);
-    if (!bytes.isValidUtf8() && text.size() != bytes.size())
+    if (eightBit && text.size() != bytes.size())
         return QStringLiteral("Windows-1252 text of %1 chars for %2 bytes")
             .arg(text.size())
             .arg(bytes.size());

@@ -121,6 +121,95 @@ private slots:
         QCOMPARE(DecodeProtocolBytes("\x8A\x8D\x99"), QString::fromUtf16(u"Š\u008D™"));
     }
 
+    // --- code pages --------------------------------------------------------------------------
+    void eightBitWriterKeepsEveryCharacter_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("inCodePage"); // Windows-1252 has every character of the name
+        QTest::newRow("German") << QStringLiteral("Müller-Lüdenscheid, Jürgen ß") << true;
+        QTest::newRow("euro sign and quotes") << QStringLiteral("„€ 5“ – Š") << true;
+        QTest::newRow("Polish") << QStringLiteral("Łukasz Żółć") << false;
+        QTest::newRow("Russian") << QStringLiteral("Иванов Сергей") << false;
+        QTest::newRow("one character outside") << QStringLiteral("Müller ő") << false;
+    }
+    void eightBitWriterKeepsEveryCharacter() {
+        QFETCH(QString, name);
+        QFETCH(bool, inCodePage);
+        const TProtocolRows rows = {Titles, Row({"1", name})};
+        const QByteArray bytes = FormatProtocolTextIn(rows, TCodePage::Windows1252);
+        QCOMPARE(bytes.startsWith("\xEF\xBB\xBF"), !inCodePage);
+        QCOMPARE(bytes.contains('?'), false); // nothing turned into "?"
+        TProtocolReadReport report;
+        const TProtocolRows back =
+            ParseProtocolText(bytes, ProtocolColCount, report, TCodePage::Windows1252);
+        QCOMPARE(report.encoding, inCodePage ? TTextEncoding::EightBit : TTextEncoding::Utf8);
+        QCOMPARE(back[1][1], name);
+        QCOMPARE(back[0], Titles);
+    }
+
+    void windows1252BothWays() {
+        QString all;
+        for (int b = 0x20; b < 0x100; ++b)
+            all += DecodeWindows1252(reinterpret_cast<const char*>(&b), 1);
+        bool lossless = false;
+        const QByteArray bytes = EncodeWindows1252(all, &lossless);
+        QVERIFY(lossless);
+        QCOMPARE(DecodeWindows1252(bytes.constData(), bytes.size()), all);
+        QCOMPARE(EncodeWindows1252(QStringLiteral("aŁb"), &lossless), QByteArray("a?b"));
+        QVERIFY(!lossless);
+    }
+
+    void strayBytesInUtf8_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<int>("encoding");
+        QTest::addColumn<int>("bad");
+        QTest::addColumn<QString>("name"); // cell 1 of the first row
+        QTest::newRow("valid UTF-8") << QByteArray("1\tM\xC3\xBCller\t\r\n")
+                                     << int(TTextEncoding::Utf8) << 0 << QStringLiteral("Müller");
+        QTest::newRow("UTF-8 with one stray byte")
+            << QByteArray("1\tM\xC3\xBCller \xE9\t\r\n2\tJ\xC3\xBCrg\t\r\n")
+            << int(TTextEncoding::Utf8Repaired) << 1 << QString::fromUtf16(u"Müller \uFFFD");
+        QTest::newRow("UTF-8 with a mark and a cut sequence")
+            << QByteArray("\xEF\xBB\xBF"
+                          "1\tGr\xC3\xBC\xC3\x9F \xE2\x82\t\r\n")
+            << int(TTextEncoding::Utf8Repaired) << 1 << QString::fromUtf16(u"Grüß \uFFFD\uFFFD");
+        QTest::newRow("Windows-1252")
+            << QByteArray("1\tM\xFCller \xDF\t\r\n") << int(TTextEncoding::EightBit) << 2
+            << QStringLiteral("Müller ß");
+        QTest::newRow("Windows-1252 with an accidental UTF-8 pair")
+            << QByteArray("1\t\xC3\xBC M\xFCller\t\r\n") << int(TTextEncoding::EightBit) << 1
+            << QStringLiteral("Ã¼ Müller");
+        QTest::newRow("overlong form and surrogate are no UTF-8")
+            << QByteArray("1\t\xC0\xAF\xED\xA0\x80\t\r\n") << int(TTextEncoding::EightBit) << 2
+            << DecodeWindows1252("\xC0\xAF\xED\xA0\x80", 5);
+    }
+    void strayBytesInUtf8() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(int, encoding);
+        QFETCH(int, bad);
+        QFETCH(QString, name);
+        TProtocolReadReport report;
+        const TProtocolRows rows =
+            ParseProtocolText(bytes, ProtocolColCount, report, TCodePage::Windows1252);
+        QCOMPARE(int(report.encoding), encoding);
+        QCOMPARE(report.badSequences, qsizetype(bad));
+        QCOMPARE(rows[0][1], name);
+        QCOMPARE(rows[0][0], QStringLiteral("1"));
+    }
+
+    void readReportCountsLinesLeftOut() {
+        QTemporaryDir dir;
+        const QString name = dir.filePath("lang.txt");
+        QFile f(name);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(QByteArray("1\tx\t\r\n").repeated(ProtocolMaxRows + 50001));
+        f.close();
+        TProtocolRows rows;
+        TProtocolReadReport report;
+        QVERIFY(ReadProtocolFile(name, &rows, nullptr, ProtocolColCount, report));
+        QCOMPARE(rows.size(), ProtocolMaxRows);
+        QCOMPARE(report.linesDropped, qsizetype(50001));
+    }
+
     // Input that is no protocol at all still gives rows of 14 cells, quickly.
     void badInput_data() {
         QTest::addColumn<QByteArray>("bytes");

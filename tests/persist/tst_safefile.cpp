@@ -1,11 +1,15 @@
 #include <QtTest>
 
+#include "persist/DurableFile.h"
 #include "persist/SafeFile.h"
 
 #include <QTemporaryDir>
 
+#include <cerrno>
 #include <csignal>
+#include <sys/mount.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -64,6 +68,60 @@ private slots:
         QVERIFY(!written);
         QVERIFY(error.startsWith(name));
         QCOMPARE(Contents(name), QByteArray("old"));
+    }
+
+    // A disk that is really full: a small file system of its own (needs the right to mount).
+    void fullDiskSaysSo() {
+        QTemporaryDir dir;
+        const QString mnt = dir.filePath("small");
+        QVERIFY(QDir().mkdir(mnt));
+        if (::mount("tmpfs", QFile::encodeName(mnt).constData(), "tmpfs", 0, "size=64k") != 0)
+            QSKIP("cannot mount a small file system here");
+        const QString name = mnt + "/p.txt";
+        QString error;
+        const bool first = WriteFileSafely(name, "old contents", &error);
+        const bool big = WriteFileSafely(name, QByteArray(1 << 20, 'x'), &error);
+        const QByteArray after = Contents(name);
+        const QStringList left = QDir(mnt).entryList(QDir::Files);
+        ::umount(QFile::encodeName(mnt).constData());
+        QVERIFY(first);
+        QVERIFY(!big);
+        QCOMPARE(error, name + ": " + qt_error_string(ENOSPC));
+        QCOMPARE(after, QByteArray("old contents"));
+        QCOMPARE(left, QStringList{"p.txt"});
+    }
+
+    // A write stopped where a killed process would stop it leaves the old contents in place.
+    void stoppedWriteKeepsTheOldFile_data() {
+        QTest::addColumn<int>("stop");
+        QTest::newRow("half written") << int(TWriteStop::HalfWritten);
+        QTest::newRow("before the rename") << int(TWriteStop::BeforeRename);
+    }
+    void stoppedWriteKeepsTheOldFile() {
+        QFETCH(int, stop);
+        QTemporaryDir dir;
+        const QString name = dir.filePath("p.txt");
+        QVERIFY(WriteFileDurably(name, "old contents", nullptr));
+        QVERIFY(!WriteFileDurably(name, QByteArray(100000, 'n'), nullptr, TWriteStop(stop)));
+        QCOMPARE(Contents(name), QByteArray("old contents"));
+        // What the interrupted write left is recognisable as such.
+        const QStringList files = QDir(dir.path()).entryList(QDir::Files);
+        QCOMPARE(files.size(), 2);
+        for (const QString& f : files)
+            QVERIFY(f == "p.txt" || dir.filePath(f).startsWith(DurableTempPrefix(name)));
+        QVERIFY(WriteFileDurably(name, "new", nullptr));
+        QCOMPARE(Contents(name), QByteArray("new"));
+    }
+
+    void replacedFileKeepsItsPermissions() {
+        QTemporaryDir dir;
+        const QString name = dir.filePath("p.txt");
+        QVERIFY(WriteFileSafely(name, "old", nullptr));
+        QCOMPARE(::chmod(QFile::encodeName(name).constData(), 0640), 0);
+        QVERIFY(WriteFileSafely(name, "new", nullptr));
+        struct stat st {};
+        QCOMPARE(::stat(QFile::encodeName(name).constData(), &st), 0);
+        QCOMPARE(st.st_mode & 07777, mode_t(0640));
     }
 
     void refusesDirectoriesAndEmptyNames() {

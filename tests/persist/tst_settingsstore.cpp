@@ -1,5 +1,10 @@
 #include <QtTest>
 
+#include <fcntl.h>
+#include <future>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include "persist/SettingsStore.h"
 
 #include <QDataStream>
@@ -18,7 +23,7 @@ const QList<QPair<QString, QString>> Stored = {
     {"MonitorOn", "1"}, {"TimeFormat", "0"}, {"AutoTime", "7000"}, {"Vid", "2"},
     {"Color1", "255"}, {"Color2", "65280"}, {"KlassCol", "3"}, {"AllTrasse", "1"},
     {"Title", "Stadtcup"}, {"isPlaySound", "0"}, {"isPlaySound1", "0"}, {"isPlaySound2", "0"},
-    {"Lang", "2"}};
+    {"Lang", "2"}, {"LiveOn", "1"}, {"LivePort", "8181"}, {"LiveBind", "192.168.1.20"}};
 
 const QHash<QString, QString> Defaults = {
     {"Left", "307"}, {"Top", "148"}, {"Width", "893"}, {"Height", "495"}, {"Port", "0"},
@@ -27,7 +32,7 @@ const QHash<QString, QString> Defaults = {
     {"MonitorOn", "0"}, {"TimeFormat", "1"}, {"AutoTime", "5000"}, {"Vid", "0"},
     {"Color1", "16711680"}, {"Color2", "32768"}, {"KlassCol", "0"}, {"AllTrasse", "0"},
     {"Title", ""}, {"isPlaySound", "1"}, {"isPlaySound1", "1"}, {"isPlaySound2", "1"},
-    {"Lang", "0"}};
+    {"Lang", "0"}, {"LiveOn", "0"}, {"LivePort", "8080"}, {"LiveBind", ""}};
 
 // A setting's in-memory value as text, booleans as 0/1.
 QString Get(const TSettings& s, const QString& name) {
@@ -36,7 +41,8 @@ QString Get(const TSettings& s, const QString& name) {
         V(Left), V(Top), V(Width), V(Height), V(Port), V(Alg1), V(Alg2), V(Alg3), V(CountBahn),
         V(FilterInd), V(TimerGesperrt), V(AllLaufe), V(CountZabegov), V(Monitor), V(MonitorOn),
         V(TimeFormat), V(AutoTime), V(Vid), V(Color1), V(Color2), V(KlassCol), V(AllTrasse),
-        {"Title", s.Title}, V(isPlaySound), V(isPlaySound1), V(isPlaySound2), V(Lang)};
+        {"Title", s.Title}, V(isPlaySound), V(isPlaySound1), V(isPlaySound2), V(Lang),
+        V(LiveOn), V(LivePort), {"LiveBind", s.LiveBind}};
 #undef V
     return v.value(name, "<unknown>");
 }
@@ -95,11 +101,14 @@ private slots:
         QTest::addColumn<QString>("badText");
         QTest::addColumn<int>("read");
         // clang-format off
-        QTest::newRow("all present") << S("") << S("") << S("") << 27;
+        QTest::newRow("all present") << S("") << S("") << S("") << 30;
+        QTest::newRow("an older version's settings") << S("LiveOn") << S("") << S("") << 27;
+        QTest::newRow("LiveBind missing reads empty") << S("LiveBind") << S("") << S("") << 30;
+        QTest::newRow("port as a word") << S("") << S("LivePort") << S("http") << 28;
         QTest::newRow("Alg2 missing") << S("Alg2") << S("") << S("") << 6;
         QTest::newRow("Left missing") << S("Left") << S("") << S("") << 0;
         QTest::newRow("Lang missing") << S("Lang") << S("") << S("") << 26;
-        QTest::newRow("Title missing reads empty") << S("Title") << S("") << S("") << 27;
+        QTest::newRow("Title missing reads empty") << S("Title") << S("") << S("") << 30;
         QTest::newRow("word for a number") << S("") << S("Vid") << S("zwei") << 17;
         QTest::newRow("hex number") << S("") << S("Port") << S("0x10") << 4;
         QTest::newRow("beyond 32 bits") << S("") << S("Monitor") << S("4294967296") << 13;
@@ -126,9 +135,10 @@ private slots:
         const QStringList order = SettingsReadingOrder();
         for (int i = 0; i < order.size(); ++i) {
             const QString& name = order[i];
-            const QString expected = name == missing && name == "Title" ? QString()
-                                     : i < read                         ? Stored[i].second
-                                                                        : Defaults[name];
+            const bool text = name == "Title" || name == "LiveBind";
+            const QString expected = name == missing && text ? QString()
+                                     : i < read              ? Stored[i].second
+                                                             : Defaults[name];
             QCOMPARE(Get(s, name), expected);
         }
     }
@@ -154,6 +164,8 @@ private slots:
         QTest::newRow("FilterInd 0") << S("FilterInd") << S("0") << S("1");
         QTest::newRow("system colour") << S("Color1") << S("-16777201") << S("15");
         QTest::newRow("AllLaufe 0 not taken") << S("AllLaufe") << S("0") << S("6");
+        QTest::newRow("live port 0") << S("LivePort") << S("0") << S("1");
+        QTest::newRow("live port 70000") << S("LivePort") << S("70000") << S("65535");
         // clang-format on
     }
     void correctsValuesOutOfRange() {
@@ -164,7 +176,7 @@ private slots:
         QSettings store(ini(), QSettings::IniFormat);
         TSettings s;
         const TSettingsLoad load = LoadSettings(store, s);
-        QCOMPARE(load.valuesRead, 27);
+        QCOMPARE(load.valuesRead, 30);
         QCOMPARE(Get(s, name), applied);
         QCOMPARE(load.corrected, QStringList{name + " " + stored + " -> " + applied});
         QCOMPARE(Get(s, "Lang"), QString("2")); // reading went on
@@ -183,7 +195,7 @@ private slots:
             QSettings writer(ini(), QSettings::IniFormat);
             QVERIFY(SaveSettings(writer, saved));
             TSettings same; // the writing object hands back typed values
-            QCOMPARE(LoadSettings(writer, same).valuesRead, 27);
+            QCOMPARE(LoadSettings(writer, same).valuesRead, 30);
             for (const QString& name : SettingsReadingOrder())
                 QCOMPARE(Get(same, name), Get(saved, name));
         }
@@ -194,7 +206,7 @@ private slots:
         QCOMPARE(reader.value("Left").typeId(), QMetaType::QString);
         QCOMPARE(reader.value("MonitorOn").toString(), QString("1"));
         TSettings loaded;
-        QCOMPARE(LoadSettings(reader, loaded).valuesRead, 27);
+        QCOMPARE(LoadSettings(reader, loaded).valuesRead, 30);
         for (const QString& name : SettingsReadingOrder())
             QCOMPARE(Get(loaded, name), Get(saved, name));
     }
@@ -206,7 +218,8 @@ private slots:
                               "Alg1", "Alg2", "Alg3", "TimerGesperrt", "CountZabegov", "AllLaufe",
                               "Monitor", "MonitorOn", "TimeFormat", "AutoTime", "Vid", "Color1",
                               "Color2", "KlassCol", "AllTrasse", "Title", "isPlaySound",
-                              "isPlaySound1", "isPlaySound2", "Lang"}));
+                              "isPlaySound1", "isPlaySound2", "Lang", "LiveOn", "LivePort",
+                              "LiveBind"}));
         // clang-format on
         QStringList reading;
         for (const auto& entry : Stored)
@@ -229,10 +242,10 @@ private slots:
         QCOMPARE(keys, expected);
         for (const QString& key : keys)
             QCOMPARE(store.value(key).typeId(),
-                     key == "Title" ? QMetaType::QString : QMetaType::Int);
+                     key == "Title" || key == "LiveBind" ? QMetaType::QString : QMetaType::Int);
         QCOMPARE(store.value("MonitorOn"), QVariant(1));
         TSettings loaded;
-        QCOMPARE(LoadSettings(store, loaded, TNumberRule::IntOnly).valuesRead, 27);
+        QCOMPARE(LoadSettings(store, loaded, TNumberRule::IntOnly).valuesRead, 30);
         QVERIFY(loaded.MonitorOn);
     }
 
@@ -278,6 +291,39 @@ private slots:
             QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)));
         QVERIFY(!OpenSettingsStore("../../etc/x")->fileName().contains("/../"));
         QVERIFY(OpenSettingsStore("")->fileName().endsWith("/Tavoleno/veltaro.conf"));
+    }
+
+    // What stands where the settings file belongs must not stop the start-up.
+    void storeThatIsNoFile_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("pipe") << "pipe";
+        QTest::newRow("folder") << "folder";
+    }
+    void storeThatIsNoFile() {
+        QFETCH(QString, kind);
+        QStandardPaths::setTestModeEnabled(true);
+        const QString folder =
+            QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + "/Tavoleno";
+        QVERIFY(QDir().mkpath(folder));
+        const QString path = folder + "/notafile.conf";
+        QFile::remove(path);
+        QDir().rmdir(path);
+        if (kind == "pipe")
+            QCOMPARE(mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        else
+            QVERIFY(QDir().mkdir(path));
+        auto opened = std::async(std::launch::async, [] { return OpenSettingsStore("notafile"); });
+        const bool inTime = opened.wait_for(std::chrono::seconds(10)) == std::future_status::ready;
+        if (!inTime) {
+            // Let the blocked reader go: a writer appears and leaves at once.
+            const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_NONBLOCK);
+            if (fd >= 0) ::close(fd);
+        }
+        const bool isNull = opened.get() == nullptr;
+        QFile::remove(path);
+        QDir().rmdir(path);
+        QVERIFY2(inTime, "opening the store waited for a writer");
+        QVERIFY(isNull);
     }
 };
 

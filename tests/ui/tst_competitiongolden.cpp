@@ -116,7 +116,7 @@ private slots:
                 Step(f, c, step);
                 QCOMPARE(c.TrackEntry(0), w.cbBuhn1->currentIndex());
                 QCOMPARE(c.TrackEntry(1), w.cbBuhn2->currentIndex());
-                QCOMPARE(c.RunCounter(), w.RunCounter);
+                QCOMPARE(c.RunCounter(), w.Competition->RunCounter());
             }
             if (exitCopy) {
                 // What the exit copy writes: load order after unticking "Sortieren".
@@ -124,7 +124,7 @@ private slots:
                 w.RecalcProtocol();
                 c.SetSorted(false);
                 QCOMPARE(FormatProtocolText(c.Rows(TCompetition::ForExitCopy)),
-                         FormatProtocolText(w.ProtocolRows()));
+                         FormatProtocolText(w.Competition->Rows(TCompetition::ForExitCopy)));
             } else {
                 const QString windowFile = f.dir.filePath("window.txt");
                 const QString modelFile = f.dir.filePath("model.txt");

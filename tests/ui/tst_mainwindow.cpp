@@ -275,7 +275,7 @@ private slots:
         TFormatOptions fmt;
         w.SortGrid1GetCellFormat(Col::StNr, trackRow, fmt);
         QCOMPARE(fmt.BrushColor, ToQColor(now));
-        QVERIFY(!w.SortGrid1->Modified());
+        QVERIFY(!w.Competition->Modified());
     }
 
     // --- date panel and calendar ---------------------------------------------------------
@@ -322,7 +322,7 @@ private slots:
         emit w.MonthCalendar1->activated(Morning.date().addDays(3));
         QVERIFY(w.PanelCal->isVisible());
         QCOMPARE(w.PanelDate->text(), dateText);
-        QVERIFY(!w.SortGrid1->Modified());
+        QVERIFY(!w.Competition->Modified());
         QTest::mouseClick(w.PanelCal->findChild<QWidget*>(closeBy), Qt::LeftButton);
         QVERIFY(!w.PanelCal->isVisible());
     }

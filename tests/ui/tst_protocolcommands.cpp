@@ -51,7 +51,7 @@ private slots:
         TWindowFixture f;
         f.Load(2, ParticipantRows(participants));
         TFormMain& w = *f.w;
-        w.RunCounter = 3;
+        w.Competition->SetRunCounter(3);
         w.SortGrid1->SelectRow(row);
         f.dialogs.answers = {yes};
         f.Key(Qt::Key_Minus, Qt::ControlModifier);
@@ -62,8 +62,8 @@ private slots:
         entries.removeAll(QString());
         QCOMPARE(Entries(w.cbBuhn1), entries);
         QCOMPARE(Entries(w.cbBuhn2), entries);
-        QCOMPARE(w.RunCounter, yes ? 0 : 3);
-        QCOMPARE(w.SortGrid1->Modified(), yes);
+        QCOMPARE(w.Competition->RunCounter(), yes ? 0 : 3);
+        QCOMPARE(w.Competition->Modified(), yes);
         if (yes) // the status bar shows the current row and the rows left
             QCOMPARE(w.StatusPanels[0]->text(),
                      QString("%1:%2").arg(w.SortGrid1->Row()).arg(left.size()));
@@ -92,7 +92,7 @@ private slots:
         TWindowFixture f;
         f.Load(2, ParticipantRows(participants));
         TFormMain& w = *f.w;
-        w.RunCounter = 3;
+        w.Competition->SetRunCounter(3);
         w.SortGrid1->SelectRow(row);
         f.dialogs.answers = {true};
         w.PopupMenuDelStr->actions().at(entry)->trigger();
@@ -100,7 +100,8 @@ private slots:
         QCOMPARE(f.dialogs.askedCaptions, QStringList{"Подтвердите"});
         QCOMPARE(Column(w, Col::StNr), left);
         QCOMPARE(Entries(w.cbBuhn1), left);
-        QCOMPARE(w.RunCounter, 3); // the multi-row delete leaves the heat counter alone
+        QCOMPARE(w.Competition->RunCounter(),
+                 3); // the multi-row delete leaves the heat counter alone
     }
 
     void clearAllResults() {

@@ -35,7 +35,7 @@ private slots:
         f.Load(0, ParticipantRows(2));
         TFormMain& w = *f.w;
         QCOMPARE(w.SortGrid1->Cells(Col::StNr, 1), QString("0"));
-        w.SortGrid1->setModified(true);
+        w.Competition->SetModified(true);
         const QString name = f.dir.filePath("out.txt");
         f.dialogs.saveNames = {name};
         f.Key(Qt::Key_S, Qt::ControlModifier);
@@ -44,7 +44,7 @@ private slots:
         QCOMPARE(bytes.count("\r\n"), 3); // titles and two participants, no dummy
         QVERIFY(!bytes.contains("\r\n0\t"));
         QCOMPARE(w.SortGrid1->Cells(Col::StNr, 1), QString("0"));
-        QVERIFY(!w.SortGrid1->Modified());
+        QVERIFY(!w.Competition->Modified());
     }
 
     void proposedName() {
@@ -68,12 +68,12 @@ private slots:
             QVERIFY(old.open(QIODevice::WriteOnly));
             old.write("old results\r\n");
         }
-        w.SortGrid1->setModified(true);
+        w.Competition->SetModified(true);
         f.dialogs.saveNames = {f.dir.filePath("missing/x.txt")};
         w.sbSaveClick();
         QCOMPARE(f.dialogs.messages.size(), 1);
         QVERIFY(f.dialogs.messages[0].contains("x.txt"));
-        QVERIFY(w.SortGrid1->Modified());
+        QVERIFY(w.Competition->Modified());
         QCOMPARE(ReadAll(name), QByteArray("old results\r\n"));
     }
 
@@ -106,7 +106,7 @@ private slots:
         QCOMPARE(w.cbBuhn1->currentIndex(), 0);
         QCOMPARE(w.cbBuhn2->currentIndex(), 1);
         QVERIFY(w.cbBuhn2->isEnabled());
-        QVERIFY(!w.SortGrid1->Modified());
+        QVERIFY(!w.Competition->Modified());
         QVERIFY(w.mStart->isEnabled());
     }
 
@@ -173,7 +173,7 @@ private slots:
         QVERIFY(!page.contains("<script>"));
         QCOMPARE(page.count("<tr>") - 1, 2); // the header row, two participants, no dummy
         QCOMPARE(w.SortGrid1->Cells(Col::StNr, 1), QString("0"));
-        QVERIFY(!w.SortGrid1->Modified());
+        QVERIFY(!w.Competition->Modified());
     }
 
     void settingsSurviveARestart() {

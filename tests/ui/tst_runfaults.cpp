@@ -1,5 +1,5 @@
 // Ways an operator could once break a run through the window: loading mid-run, a DIS that
-// outlived its heat, a question open while the auto-reset fires, a mode change that left the
+// lost its participant, a question open while the auto-reset fires, a mode change that left the
 // controls stale, track keys at start-up and a cell editor that swallowed ABBRECHEN.
 #include "persist/ProtocolText.h"
 #include "TestSupport.h"
@@ -90,15 +90,20 @@ private slots:
         QVERIFY(w.mStart->isEnabled());
     }
 
-    // Commands that replace or move the participants end the DIS of the last heat.
-    void disForgotten_data() {
+    // Rows deleted while a heat is finished but not reset move the others up: DIS still marks
+    // the heat's own participant. Clearing every result waits for RESET.
+    void disAfterOtherRowsGo_data() {
         QTest::addColumn<int>("command"); // ProtocolCommand's tag
-        QTest::newRow("delete a row") << 0;
-        QTest::newRow("clear all results") << 1;
-        QTest::newRow("delete two rows") << 2;
+        QTest::addColumn<QStringList>("left");
+        QTest::addColumn<int>("messages");
+        QTest::newRow("delete a row") << 0 << QStringList{"1", "2", "3", "5", "6"} << 0;
+        QTest::newRow("clear all results") << 1 << QStringList{"1", "2", "3", "4", "5", "6"} << 1;
+        QTest::newRow("delete two rows") << 2 << QStringList{"1", "2", "3", "6"} << 0;
     }
-    void disForgotten() {
+    void disAfterOtherRowsGo() {
         QFETCH(int, command);
+        QFETCH(QStringList, left);
+        QFETCH(int, messages);
         TWindowFixture f;
         f.Load(2, ParticipantRows(6));
         TFormMain& w = *f.w;
@@ -106,11 +111,15 @@ private slots:
         w.SortGrid1->SelectRow(4);
         f.dialogs.answers = {true};
         w.ProtocolCommand(command);
-        QVERIFY(!w.Run->CanDis(0));
-        QVERIFY(!w.sb1del->isEnabled());
+        QCOMPARE(StartNumbers(w), left);
+        QCOMPARE(f.dialogs.messages.size(), messages);
+        QVERIFY(w.sb1del->isEnabled());
         w.sbDelClick(0);
+        QStringList dis;
         for (int r = 1; r < w.SortGrid1->RowCount(); ++r)
-            QVERIFY(w.SortGrid1->Cells(Col::Turm1, r) != QLatin1String("DIS."));
+            if (w.SortGrid1->Cells(Col::Turm1, r) == QLatin1String("DIS."))
+                dis << w.SortGrid1->Cells(Col::StNr, r);
+        QCOMPARE(dis, QStringList{"1"});
     }
 
     void autoResetDuringTheDeleteQuestion() {
@@ -145,8 +154,8 @@ private slots:
         QVERIFY(w.mStart->isEnabled());
         QVERIFY(w.seObmen->isEnabled());
         QCOMPARE(w.cbBuhn1->currentIndex(), 0);
-        QCOMPARE(w.TrackRow1, 1);
-        QCOMPARE(w.TrackRow2, 2);
+        QCOMPARE(w.RowOfEntry(w.Competition->TrackEntry(0)), 1);
+        QCOMPARE(w.RowOfEntry(w.Competition->TrackEntry(1)), 2);
     }
 
     void trackKeysFollowTheirButtons() {

@@ -247,13 +247,13 @@ private slots:
         f.Load(2, ParticipantRows(4));
         TFormMain& w = *f.w;
         if (running) f.Key(Qt::Key_F8);
-        w.SortGrid1->setModified(modified);
+        w.Competition->SetModified(modified);
         f.dialogs.answers = {answer};
         QCOMPARE(w.close(), closed);
         QCOMPARE(f.dialogs.asked, asked ? QStringList{"Beenden?"} : QStringList{});
         QCOMPARE(w.IsRunning(), running); // a No leaves the clock alone
         if (running) w.IssueCommand(w.Abruch1);
-        w.SortGrid1->setModified(false);
+        w.Competition->SetModified(false);
     }
 
     // The clock display: values, dimmed leading zeros and the colon's colour.

@@ -1,0 +1,259 @@
+// Live results under load: 200 event-stream clients on loopback (in a second process) during
+// simulated runs, against the same runs without the server. Reports the 10 ms clock tick's
+// interval p99, the contact latency p99 (line change to the tick read in STOP), how long each
+// client took to see each result, and the server side's memory and CPU per client.
+//   bench_live [runs] [clients]
+#include "BenchSupport.h"
+#include "input/ComDeviceSim.h"
+#include "input/Comms.h"
+#include "live/LiveServer.h"
+#include "ui/FMain.h"
+#include "ui/LiveGlue.h"
+#include "widgets/BeamImage.h"
+
+#include <sys/resource.h>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTcpSocket>
+#include <QTimer>
+
+namespace {
+
+double CpuSeconds() {
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    return u.ru_utime.tv_sec + u.ru_utime.tv_usec / 1e6 + u.ru_stime.tv_sec +
+           u.ru_stime.tv_usec / 1e6;
+}
+
+long RssKb() {
+    QFile f("/proc/self/status");
+    if (!f.open(QIODevice::ReadOnly)) return 0;
+    for (const QByteArray& line : f.readAll().split('\n'))
+        if (line.startsWith("VmRSS:")) return line.mid(6).trimmed().split(' ').first().toLong();
+    return 0;
+}
+
+// The client process: n streams; prints "R <client> <ns>" whenever a client sees track 1
+// go from running to stopped, and "C <n>" once all are connected.
+int Clients(int n, quint16 port) {
+    struct TClient {
+        QTcpSocket socket;
+        QByteArray buffer;
+        bool stopped = true;
+        int index = 0;
+    };
+    std::vector<std::unique_ptr<TClient>> clients;
+    int connected = 0;
+    for (int i = 0; i < n; ++i) {
+        auto c = std::make_unique<TClient>();
+        c->index = i;
+        TClient* p = c.get();
+        QObject::connect(&p->socket, &QTcpSocket::connected, [p, &connected, n] {
+            p->socket.write("GET /events HTTP/1.1\r\nHost: x\r\n\r\n");
+            if (++connected == n) {
+                std::printf("C %d\n", n);
+                std::fflush(stdout);
+            }
+        });
+        QObject::connect(&p->socket, &QTcpSocket::readyRead, [p] {
+            p->buffer += p->socket.readAll();
+            qsizetype end;
+            while ((end = p->buffer.indexOf("\n\n")) >= 0) {
+                const QByteArray event = p->buffer.left(end);
+                p->buffer.remove(0, end + 2);
+                const qsizetype data = event.indexOf("data: ");
+                if (!event.startsWith("event: state") || data < 0) continue;
+                const QJsonObject o = QJsonDocument::fromJson(event.mid(data + 6)).object();
+                const bool stopped = o["tracks"].toArray().at(0)["stopped"].toBool();
+                if (stopped && !p->stopped) {
+                    std::printf("R %d %lld\n", p->index, static_cast<long long>(NowNs()));
+                    std::fflush(stdout);
+                }
+                p->stopped = stopped;
+            }
+        });
+        p->socket.connectToHost(QHostAddress::LocalHost, port);
+        clients.push_back(std::move(c));
+    }
+    return QCoreApplication::exec();
+}
+
+struct TRunFigures {
+    std::vector<double> tickMs, contactUs;
+    std::vector<std::int64_t> stopNs;
+    double cpu = 0, seconds = 0;
+};
+
+TRunFigures Runs(TFormMain& w, TSimComLines& lines, TStampClock& stamps, int runs) {
+    TRunFigures f;
+    std::int64_t lastTick = 0;
+    const auto conn = QObject::connect(w.Clock, &QTimer::timeout, [&] {
+        const std::int64_t now = NowNs();
+        if (lastTick != 0) f.tickMs.push_back((now - lastTick) / 1e6);
+        lastTick = now;
+    });
+    const double cpu0 = CpuSeconds();
+    QElapsedTimer wall;
+    wall.start();
+    for (int i = 0; i < runs; ++i) {
+        lastTick = 0;
+        w.IssueCommand(w.mStart);
+        SpinUntil([&] { return w.ImageLS1->Tag == 1; });
+        QElapsedTimer wait;
+        wait.start();
+        SpinUntil([&] { return wait.elapsed() >= 200 + i % 7; }); // the clock ticks meanwhile
+        lines.setDSR(true);
+        SpinUntil([&] { return !w.mSTOP1->isEnabled(); }, 2000);
+        const auto change = std::chrono::duration_cast<std::chrono::nanoseconds>(
+                                lines.lastChange().time_since_epoch())
+                                .count();
+        const std::uint32_t stopTick = w.Run->StartTick() + w.Run->StopTime(0);
+        f.contactUs.push_back((stamps.At(stopTick) - change) / 1000.0);
+        f.stopNs.push_back(change);
+        wait.restart();
+        SpinUntil([&] { return wait.elapsed() >= 100; });
+        w.IssueCommand(w.mStop2);
+        lines.setDSR(false);
+        wait.restart();
+        SpinUntil([&] { return wait.elapsed() >= 150; }); // the clients see the reset
+        w.IssueCommand(w.mReset);
+        w.cbBuhn1->setCurrentIndex(0);
+        w.cbBuhn2->setCurrentIndex(1);
+        w.UpdateControls();
+        SpinUntil([&] { return wait.elapsed() >= 250; });
+    }
+    QObject::disconnect(conn);
+    f.cpu = CpuSeconds() - cpu0;
+    f.seconds = wall.elapsed() / 1000.0;
+    return f;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc == 4 && QByteArray(argv[1]) == "--clients") {
+        // The clients stand for phones, which have cores of their own: here they take only
+        // what the timing program leaves.
+        setpriority(PRIO_PROCESS, 0, 19);
+        QCoreApplication app(argc, argv);
+        return Clients(std::atoi(argv[2]), quint16(std::atoi(argv[3])));
+    }
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const int runs = argc > 1 ? std::atoi(argv[1]) : 30;
+    const int clientCount = argc > 2 ? std::atoi(argv[2]) : 200;
+    TBenchSettings settings;
+    TStampClock stamps;
+    stamps.Install();
+
+    TAppParts parts(settings.Store());
+    TFormMain w(parts, nullptr);
+    w.SetVid(2);
+    TProtocolRows rows{QStringList(14)};
+    for (int i = 1; i <= 4; ++i) {
+        QStringList r(14);
+        r[0] = QString::number(i);
+        r[1] = QStringLiteral("Teilnehmer %1").arg(i);
+        rows.push_back(r);
+    }
+    w.LoadProtocolRows(rows, "bench");
+    w.show();
+    w.Settings.TimerGesperrt = 1;
+    auto lines = std::make_shared<TSimComLines>();
+    w.ComPort->setDeviceFactory(SimulatedDeviceFactory(lines));
+    w.ComPort->setPort(1);
+    w.ComPort->Open();
+
+    // Without the server.
+    const TRunFigures bare = Runs(w, *lines, stamps, runs);
+
+    // With the server and the clients.
+    w.Settings.LiveOn = true;
+    w.Settings.LiveBind = QStringLiteral("127.0.0.1");
+    w.Settings.LivePort = 0;
+    TLiveGlue glue(w, *parts.Live);
+    const quint16 port = parts.Live->Port();
+    const long rssBefore = RssKb();
+    QProcess clients;
+    clients.start(QCoreApplication::applicationFilePath(),
+                  {"--clients", QString::number(clientCount), QString::number(port)});
+    QByteArray out;
+    if (!SpinUntil(
+            [&] {
+                out += clients.readAllStandardOutput();
+                return out.contains("C ") && parts.Live->StreamCount() == clientCount;
+            },
+            60000)) {
+        std::printf("clients did not connect (%d streams)\n", parts.Live->StreamCount());
+        return 1;
+    }
+    SpinUntil([] { return false; }, 1000); // settle
+    const long rssAfter = RssKb();
+    const TRunFigures loaded = Runs(w, *lines, stamps, runs);
+    SpinUntil([&] { return false; }, 500);
+    out += clients.readAllStandardOutput();
+    const int streamsAtEnd = parts.Live->StreamCount();
+    clients.kill();
+    clients.waitForFinished();
+    w.Settings.LiveOn = false;
+    glue.Refresh();
+    // Without the server once more: how much the machine itself varies.
+    const TRunFigures bare2 = Runs(w, *lines, stamps, runs);
+
+    // Per client, the k-th stop it saw belongs to the k-th run.
+    std::vector<std::vector<std::int64_t>> seen(clientCount);
+    for (const QByteArray& line : out.split('\n')) {
+        const QList<QByteArray> p = line.split(' ');
+        if (p.size() == 3 && p[0] == "R") seen[p[1].toInt()].push_back(p[2].toLongLong());
+    }
+    std::vector<double> latencyMs;
+    int missing = 0, late = 0;
+    for (const auto& client : seen)
+        for (int k = 0; k < runs; ++k) {
+            if (k >= int(client.size())) {
+                ++missing;
+                continue;
+            }
+            const double ms = (client[k] - loaded.stopNs[k]) / 1e6;
+            latencyMs.push_back(ms);
+            if (ms > 200) ++late;
+        }
+
+    const TStats tb = Stats(bare.tickMs), tl = Stats(loaded.tickMs);
+    const TStats cb = Stats(bare.contactUs), cl = Stats(loaded.contactUs);
+    const TStats tb2 = Stats(bare2.tickMs), cb2 = Stats(bare2.contactUs);
+    const TStats r = Stats(latencyMs);
+    std::printf("%d runs each, %d clients, %d streams at the end\n", runs, clientCount,
+                streamsAtEnd);
+    std::printf("clock tick interval, ms   without: median %.2f p99 %.2f | with: median %.2f "
+                "p99 %.2f (%+.1f %%)\n",
+                tb.median, tb.p99, tl.median, tl.p99, tb.p99 > 0 ? 100 * (tl.p99 / tb.p99 - 1) : 0);
+    std::printf("contact latency, us       without: median %.1f p99 %.1f | with: median %.1f "
+                "p99 %.1f (%+.1f %%)\n",
+                cb.median, cb.p99, cl.median, cl.p99, cb.p99 > 0 ? 100 * (cl.p99 / cb.p99 - 1) : 0);
+    std::printf("without, again:           tick median %.2f p99 %.2f ms, contact median %.1f "
+                "p99 %.1f us\n",
+                tb2.median, tb2.p99, cb2.median, cb2.p99);
+    std::printf("result seen by a client, ms: median %.1f p99 %.1f max %.1f; later than 200 ms: "
+                "%d, never: %d of %d\n",
+                r.median, r.p99, r.max, late, missing, runs * clientCount);
+    std::printf("server process memory: %+ld kB for %d clients = %.1f kB per client\n",
+                rssAfter - rssBefore, clientCount,
+                double(rssAfter - rssBefore) / std::max(clientCount, 1));
+    const double cpuBare = bare.cpu / bare.seconds, cpuLoaded = loaded.cpu / loaded.seconds;
+    std::printf("server process CPU: %.1f %% without, %.1f %% with = %.3f %% per client\n",
+                100 * cpuBare, 100 * cpuLoaded,
+                100 * (cpuLoaded - cpuBare) / std::max(clientCount, 1));
+    w.ComPort->Close();
+    w.SortGrid1->setModified(false);
+    SetTickSource({});
+    return 0;
+}

@@ -1,0 +1,134 @@
+#include "persist/DurableFile.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <atomic>
+
+#ifdef Q_OS_WIN
+#include <io.h>
+#include <windows.h>
+#else
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+namespace {
+bool Fail(const QString& fileName, const QString& reason, QString* error) {
+    if (error) *error = fileName + QStringLiteral(": ") + reason;
+    return false;
+}
+
+// Unique among the writes of all running programs: two saves of the same file at once must not
+// write into one temporary file.
+QString TempName(const QString& fileName) {
+    static std::atomic<unsigned> counter{0};
+    return DurableTempPrefix(fileName) + QString::number(QCoreApplication::applicationPid()) +
+           QLatin1Char('-') + QString::number(counter.fetch_add(1));
+}
+
+#ifndef Q_OS_WIN
+bool WriteAll(int fd, const char* p, qint64 n, int* err) {
+    while (n > 0) {
+        const ssize_t w = ::write(fd, p, size_t(n));
+        if (w < 0) {
+            if (errno == EINTR) continue;
+            *err = errno;
+            return false;
+        }
+        p += w;
+        n -= w;
+    }
+    return true;
+}
+
+void SyncFolder(const QString& folder) {
+    // Makes the rename itself durable; a file system that cannot sync a folder has nothing
+    // better to offer, so a failure here is no failure of the write.
+    const int fd =
+        ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return;
+    ::fsync(fd);
+    ::close(fd);
+}
+#endif
+} // namespace
+
+QString DurableTempPrefix(const QString& fileName) {
+    return fileName + QStringLiteral(".part-");
+}
+
+bool WriteFileDurably(const QString& fileName, const QByteArray& data, QString* error,
+                      TWriteStop stop) {
+    if (fileName.isEmpty()) return Fail(fileName, QStringLiteral("no file name"), error);
+    const QFileInfo target(fileName);
+    if (target.isDir()) return Fail(fileName, QStringLiteral("is a directory"), error);
+    const QString temp = TempName(fileName);
+    const qint64 firstPart = stop == TWriteStop::HalfWritten ? data.size() / 2 : data.size();
+
+#ifdef Q_OS_WIN
+    QFile file(temp);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered))
+        return Fail(fileName, file.errorString(), error);
+    if (file.write(data.constData(), firstPart) != firstPart) {
+        const QString reason = file.errorString();
+        file.close();
+        QFile::remove(temp);
+        return Fail(fileName, reason, error);
+    }
+    if (stop == TWriteStop::HalfWritten) return Fail(fileName, QStringLiteral("stopped"), error);
+    if (!FlushFileBuffers(HANDLE(_get_osfhandle(file.handle())))) {
+        const QString reason = qt_error_string(int(GetLastError()));
+        file.close();
+        QFile::remove(temp);
+        return Fail(fileName, reason, error);
+    }
+    file.close();
+    if (stop == TWriteStop::BeforeRename) return Fail(fileName, QStringLiteral("stopped"), error);
+    if (!MoveFileExW(reinterpret_cast<const wchar_t*>(QDir::toNativeSeparators(temp).utf16()),
+                     reinterpret_cast<const wchar_t*>(QDir::toNativeSeparators(fileName).utf16()),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        const QString reason = qt_error_string(int(GetLastError()));
+        QFile::remove(temp);
+        return Fail(fileName, reason, error);
+    }
+    return true;
+#else
+    const QByteArray tempPath = QFile::encodeName(temp);
+    const int fd = ::open(tempPath.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (fd < 0) return Fail(fileName, qt_error_string(errno), error);
+    // A replaced file keeps its permissions, as an edit in place would.
+    struct stat old {};
+    if (::stat(QFile::encodeName(fileName).constData(), &old) == 0)
+        ::fchmod(fd, old.st_mode & 07777);
+    int err = 0;
+    const auto abandon = [&](int e) {
+        ::close(fd);
+        ::unlink(tempPath.constData());
+        return Fail(fileName, qt_error_string(e), error);
+    };
+    if (!WriteAll(fd, data.constData(), firstPart, &err)) return abandon(err);
+    if (stop == TWriteStop::HalfWritten) {
+        ::close(fd);
+        return Fail(fileName, QStringLiteral("stopped"), error);
+    }
+    if (::fsync(fd) != 0) return abandon(errno);
+    if (::close(fd) != 0) {
+        err = errno;
+        ::unlink(tempPath.constData());
+        return Fail(fileName, qt_error_string(err), error);
+    }
+    if (stop == TWriteStop::BeforeRename) return Fail(fileName, QStringLiteral("stopped"), error);
+    if (::rename(tempPath.constData(), QFile::encodeName(fileName).constData()) != 0) {
+        err = errno;
+        ::unlink(tempPath.constData());
+        return Fail(fileName, qt_error_string(err), error);
+    }
+    SyncFolder(target.absolutePath());
+    return true;
+#endif
+}

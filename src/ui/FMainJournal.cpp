@@ -1,0 +1,75 @@
+// The journal seen from the window: what it hands the journal, and the question after a
+// session that did not end cleanly.
+#include "core/Competition.h"
+#include "persist/Journal.h"
+#include "ui/Dialogs.h"
+#include "ui/FMain.h"
+#include "widgets/SortGrid.h"
+
+#include <QDir>
+#include <QStatusBar>
+
+TJournalSnapshot TFormMain::JournalSnapshot() const {
+    // The rows are shared, not copied: the cost is a pointer per row.
+    return {Competition->Rows(TCompetition::ForExitCopy),
+            {Settings.Title, Settings.Vid, Settings.CountZabegov, Settings.KlassCol}};
+}
+
+void TFormMain::RestoreJournal(const TProtocolRows& rows, const TJournalMeta& meta) {
+    // The mode and counts the places were computed with, then the rows as a load takes them.
+    SetVid(meta.Vid);
+    Settings.CountZabegov = meta.CountZabegov;
+    Settings.KlassCol = meta.KlassCol;
+    LoadProtocolRows(rows, meta.Title + QStringLiteral(".txt"));
+    if (Settings.Title != meta.Title) {
+        Settings.Title = meta.Title;
+        setWindowTitle(QStringLiteral("TL-Veltaro: ") + meta.Title);
+    }
+    // Restored is not saved: closing must still ask.
+    Competition->SetModified(true);
+}
+
+void TFormMain::StartJournal(TJournal& journal) {
+    Journal = &journal;
+    bool restored = false;
+    if (journal.LastEndUnclean() && JournalHasData(journal.LastRows())) {
+        const TJournalMeta& meta = journal.LastMeta();
+        QString what = meta.Title.isEmpty() ? QString() : QStringLiteral("„%1“, ").arg(meta.Title);
+        what += QStringLiteral("Stand %1")
+                    .arg(journal.LastWritten().toString(QStringLiteral("dd.MM.yyyy hh:mm:ss")));
+        const QString question =
+            QStringLiteral("Das Programm wurde zuletzt nicht ordnungsgemäß beendet.\n"
+                           "Protokoll des unterbrochenen Wettkampfs wiederherstellen?\n\n%1")
+                .arg(what);
+        if (Dialogs->AskYesNo(question, QStringLiteral("Bestätigen"))) {
+            RestoreJournal(journal.LastRows(), meta);
+            restored = true;
+        } else {
+            const QString kept = journal.KeepLastUnrestored();
+            if (!kept.isEmpty())
+                Dialogs->ShowMessage(
+                    QStringLiteral(
+                        "Das Protokoll des unterbrochenen Wettkampfs bleibt erhalten:\n%1")
+                        .arg(QDir::toNativeSeparators(kept)),
+                    QStringLiteral("Veltaro"));
+        }
+    }
+    journal.SetSource([this] { return JournalSnapshot(); });
+    connect(this, &QObject::destroyed, &journal, [j = &journal] { j->SetSource(nullptr); });
+    // The one place the journal learns of changes: the window passes on the competition's.
+    connect(this, &TFormMain::ProtocolChanged, &journal, &TJournal::Changed);
+    connect(&journal, &TJournal::WriteFailed, this, [this](const QString& reason) {
+        if (reason.isEmpty())
+            StatusBar1->clearMessage();
+        else
+            StatusBar1->showMessage(QStringLiteral("Journal kann nicht geschrieben werden: ") +
+                                    reason);
+    });
+    journal.Begin();
+    // The restored protocol is the first state worth keeping, and until it is written the
+    // interrupted session's journal is only in the rotation, where no question looks.
+    if (restored) {
+        journal.Changed();
+        journal.Flush();
+    }
+}
