@@ -43,7 +43,7 @@ const TSetting Table[] = {
     {"MonitorOn", &TSettings::MonitorOn, 0, 0, 1},
     {"TimeFormat", &TSettings::TimeFormat, 1, 0, 1},
     {"AutoTime", &TSettings::AutoTime, 5000, 1000, 99000},
-    {"Vid", &TSettings::Vid, 0, 0, 2},
+    {"Vid", &TSettings::Vid, 0, 0, 3},
     {"Color1", &TSettings::Color1, Colors::clBlue, 0, 0xFFFFFF},
     {"Color2", &TSettings::Color2, Colors::clGreen, 0, 0xFFFFFF},
     {"KlassCol", &TSettings::KlassCol, 0, 0, 5},
@@ -56,6 +56,8 @@ const TSetting Table[] = {
     {"LiveOn", &TSettings::LiveOn, 0, 0, 1},
     {"LivePort", &TSettings::LivePort, 8080, 1, 65535},
     {"LiveBind", &TSettings::LiveBind, 0, 0, 0},
+    {"Ranking", &TSettings::Ranking, 0, 0, 1},
+    {"BracketSize", &TSettings::BracketSize, 16, 4, 16},
 };
 
 const char* const WritingOrder[] = {
@@ -63,7 +65,8 @@ const char* const WritingOrder[] = {
     "FilterInd",    "Alg1",         "Alg2",      "Alg3",       "TimerGesperrt", "CountZabegov",
     "AllLaufe",     "Monitor",      "MonitorOn", "TimeFormat", "AutoTime",      "Vid",
     "Color1",       "Color2",       "KlassCol",  "AllTrasse",  "Title",         "isPlaySound",
-    "isPlaySound1", "isPlaySound2", "Lang",      "LiveOn",     "LivePort",      "LiveBind"};
+    "isPlaySound1", "isPlaySound2", "Lang",      "LiveOn",     "LivePort",      "LiveBind",
+    "Ranking",      "BracketSize"};
 
 static_assert(std::size(Table) == std::size(WritingOrder));
 

@@ -23,7 +23,7 @@ struct TSettings {
     bool MonitorOn;               // audience window shown at start-up
     int TimeFormat;               // 0 "SSSS,ss", 1 "MM:SS,ss"
     int AutoTime;                 // auto-reset delay, ms
-    int Vid;                      // competition mode 0..2
+    int Vid;                      // competition mode 0..3
     TColor Color1, Color2;        // track colours
     int KlassCol;                 // class-column priority for places, 0..5
     bool AllTrasse;               // "Auf allen Strecken"
@@ -35,6 +35,10 @@ struct TSettings {
     bool LiveOn;
     int LivePort;
     QString LiveBind;
+    // How a result is made of the runs: 0 the sum ("Summe"), 1 the best run ("Bestzeit").
+    int Ranking;
+    // The largest finals bracket: 4, 8 or 16 places.
+    int BracketSize;
 };
 
 // Windows: the registry key HKEY_CURRENT_USER\Software\Tavoleno\<programBaseName>.

@@ -23,7 +23,8 @@ const QList<QPair<QString, QString>> Stored = {
     {"MonitorOn", "1"}, {"TimeFormat", "0"}, {"AutoTime", "7000"}, {"Vid", "2"},
     {"Color1", "255"}, {"Color2", "65280"}, {"KlassCol", "3"}, {"AllTrasse", "1"},
     {"Title", "Stadtcup"}, {"isPlaySound", "0"}, {"isPlaySound1", "0"}, {"isPlaySound2", "0"},
-    {"Lang", "2"}, {"LiveOn", "1"}, {"LivePort", "8181"}, {"LiveBind", "192.168.1.20"}};
+    {"Lang", "2"}, {"LiveOn", "1"}, {"LivePort", "8181"}, {"LiveBind", "192.168.1.20"},
+    {"Ranking", "1"}, {"BracketSize", "8"}};
 
 const QHash<QString, QString> Defaults = {
     {"Left", "307"}, {"Top", "148"}, {"Width", "893"}, {"Height", "495"}, {"Port", "0"},
@@ -32,7 +33,8 @@ const QHash<QString, QString> Defaults = {
     {"MonitorOn", "0"}, {"TimeFormat", "1"}, {"AutoTime", "5000"}, {"Vid", "0"},
     {"Color1", "16711680"}, {"Color2", "32768"}, {"KlassCol", "0"}, {"AllTrasse", "0"},
     {"Title", ""}, {"isPlaySound", "1"}, {"isPlaySound1", "1"}, {"isPlaySound2", "1"},
-    {"Lang", "0"}, {"LiveOn", "0"}, {"LivePort", "8080"}, {"LiveBind", ""}};
+    {"Lang", "0"}, {"LiveOn", "0"}, {"LivePort", "8080"}, {"LiveBind", ""},
+    {"Ranking", "0"}, {"BracketSize", "16"}};
 
 // A setting's in-memory value as text, booleans as 0/1.
 QString Get(const TSettings& s, const QString& name) {
@@ -42,7 +44,7 @@ QString Get(const TSettings& s, const QString& name) {
         V(FilterInd), V(TimerGesperrt), V(AllLaufe), V(CountZabegov), V(Monitor), V(MonitorOn),
         V(TimeFormat), V(AutoTime), V(Vid), V(Color1), V(Color2), V(KlassCol), V(AllTrasse),
         {"Title", s.Title}, V(isPlaySound), V(isPlaySound1), V(isPlaySound2), V(Lang),
-        V(LiveOn), V(LivePort), {"LiveBind", s.LiveBind}};
+        V(LiveOn), V(LivePort), {"LiveBind", s.LiveBind}, V(Ranking), V(BracketSize)};
 #undef V
     return v.value(name, "<unknown>");
 }
@@ -101,14 +103,14 @@ private slots:
         QTest::addColumn<QString>("badText");
         QTest::addColumn<int>("read");
         // clang-format off
-        QTest::newRow("all present") << S("") << S("") << S("") << 30;
+        QTest::newRow("all present") << S("") << S("") << S("") << 32;
         QTest::newRow("an older version's settings") << S("LiveOn") << S("") << S("") << 27;
-        QTest::newRow("LiveBind missing reads empty") << S("LiveBind") << S("") << S("") << 30;
+        QTest::newRow("LiveBind missing reads empty") << S("LiveBind") << S("") << S("") << 32;
         QTest::newRow("port as a word") << S("") << S("LivePort") << S("http") << 28;
         QTest::newRow("Alg2 missing") << S("Alg2") << S("") << S("") << 6;
         QTest::newRow("Left missing") << S("Left") << S("") << S("") << 0;
         QTest::newRow("Lang missing") << S("Lang") << S("") << S("") << 26;
-        QTest::newRow("Title missing reads empty") << S("Title") << S("") << S("") << 30;
+        QTest::newRow("Title missing reads empty") << S("Title") << S("") << S("") << 32;
         QTest::newRow("word for a number") << S("") << S("Vid") << S("zwei") << 17;
         QTest::newRow("hex number") << S("") << S("Port") << S("0x10") << 4;
         QTest::newRow("beyond 32 bits") << S("") << S("Monitor") << S("4294967296") << 13;
@@ -151,7 +153,8 @@ private slots:
         QTest::newRow("TimeFormat 7") << S("TimeFormat") << S("7") << S("1");
         QTest::newRow("negative lock-out") << S("TimerGesperrt") << S("-5") << S("1000");
         QTest::newRow("auto reset too long") << S("AutoTime") << S("200000") << S("99000");
-        QTest::newRow("Vid 9") << S("Vid") << S("9") << S("2");
+        QTest::newRow("Vid 9") << S("Vid") << S("9") << S("3");
+        QTest::newRow("BracketSize 32") << S("BracketSize") << S("32") << S("16");
         QTest::newRow("CountZabegov 0") << S("CountZabegov") << S("0") << S("1");
         QTest::newRow("KlassCol 9") << S("KlassCol") << S("9") << S("5");
         QTest::newRow("Alg1 5") << S("Alg1") << S("5") << S("1");
@@ -176,7 +179,7 @@ private slots:
         QSettings store(ini(), QSettings::IniFormat);
         TSettings s;
         const TSettingsLoad load = LoadSettings(store, s);
-        QCOMPARE(load.valuesRead, 30);
+        QCOMPARE(load.valuesRead, 32);
         QCOMPARE(Get(s, name), applied);
         QCOMPARE(load.corrected, QStringList{name + " " + stored + " -> " + applied});
         QCOMPARE(Get(s, "Lang"), QString("2")); // reading went on
@@ -195,7 +198,7 @@ private slots:
             QSettings writer(ini(), QSettings::IniFormat);
             QVERIFY(SaveSettings(writer, saved));
             TSettings same; // the writing object hands back typed values
-            QCOMPARE(LoadSettings(writer, same).valuesRead, 30);
+            QCOMPARE(LoadSettings(writer, same).valuesRead, 32);
             for (const QString& name : SettingsReadingOrder())
                 QCOMPARE(Get(same, name), Get(saved, name));
         }
@@ -206,7 +209,7 @@ private slots:
         QCOMPARE(reader.value("Left").typeId(), QMetaType::QString);
         QCOMPARE(reader.value("MonitorOn").toString(), QString("1"));
         TSettings loaded;
-        QCOMPARE(LoadSettings(reader, loaded).valuesRead, 30);
+        QCOMPARE(LoadSettings(reader, loaded).valuesRead, 32);
         for (const QString& name : SettingsReadingOrder())
             QCOMPARE(Get(loaded, name), Get(saved, name));
     }
@@ -219,7 +222,7 @@ private slots:
                               "Monitor", "MonitorOn", "TimeFormat", "AutoTime", "Vid", "Color1",
                               "Color2", "KlassCol", "AllTrasse", "Title", "isPlaySound",
                               "isPlaySound1", "isPlaySound2", "Lang", "LiveOn", "LivePort",
-                              "LiveBind"}));
+                              "LiveBind", "Ranking", "BracketSize"}));
         // clang-format on
         QStringList reading;
         for (const auto& entry : Stored)
@@ -245,7 +248,7 @@ private slots:
                      key == "Title" || key == "LiveBind" ? QMetaType::QString : QMetaType::Int);
         QCOMPARE(store.value("MonitorOn"), QVariant(1));
         TSettings loaded;
-        QCOMPARE(LoadSettings(store, loaded, TNumberRule::IntOnly).valuesRead, 30);
+        QCOMPARE(LoadSettings(store, loaded, TNumberRule::IntOnly).valuesRead, 32);
         QVERIFY(loaded.MonitorOn);
     }
 

@@ -1,0 +1,86 @@
+#pragma once
+// The finals bracket: a knock-out of 16, 8 or 4 places seeded from the qualification ranking,
+// a small final for the semi-final losers and a big final. It knows nothing of tracks, clocks
+// or windows: the competition asks it for the current pair, hands it each heat's two lane
+// results and asks it for the final places. Participants are the competition's entry numbers.
+//
+// Seeding is fixed by the size: the first round pairs, top to bottom, 1-16, 8-9, 4-13, 5-12,
+// 2-15, 7-10, 3-14, 6-11 (16); 1-8, 4-5, 2-7, 3-6 (8); 1-4, 2-3 (4). The better seed climbs on
+// lane A (track 1). A seed with no starter is a bye: the other side advances without a run.
+// Heat winner: the lower valid time; a DIS or no time loses; both valid and equal to the
+// hundredth: the exact milliseconds where both lanes have them, then the better of each
+// climber's best valid time in this and the earlier rounds, then the better seed. Both
+// invalid: the better seed.
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <QString>
+#include <QVector>
+
+class TBracket {
+public:
+    // One lane's outcome of a heat as the protocol knows it.
+    enum TLaneKind { LaneNone, LaneDis, LaneTime };
+    struct TLane {
+        TLaneKind Kind = LaneNone;
+        std::int32_t Ms = 0;               // shown time, hundredths precision (a multiple of 10)
+        std::optional<std::int32_t> Exact; // the stopped milliseconds, none for a typed time
+    };
+    // Rounds are numbered from the first: with 16 places 0 = eighth-finals, 1 = quarter,
+    // 2 = semi, 3 = the finals (big and small final share the last round).
+    struct THeat {
+        int Round = 0;
+        int Slot = 0;                  // top to bottom within the round
+        bool SmallFinal = false;       // the race for third place
+        std::array<int, 2> Seed{0, 0}; // 1-based seeds on lane A / lane B, 0 = nobody (yet)
+        std::array<int, 2> Entry{-1, -1};
+        std::array<TLane, 2> Lane{};
+        int Winner = -1;  // lane 0 or 1 once decided, -1 open
+        bool Bye = false; // decided without a run
+        // Earlier runs of this heat the operator voided to re-run it; kept for the record.
+        QVector<std::array<TLane, 2>> Voided;
+    };
+    struct TSeed {
+        int Entry = -1;
+        std::int32_t QualMs = -1; // the qualification result, -1 none (for places by stage)
+    };
+
+    TBracket() = default;
+    bool IsEmpty() const { return m_heats.isEmpty(); }
+    // Builds a bracket of the smallest size 4, 8 or 16 that is not above maxSize and holds
+    // the starters; ranked lists the qualification ranking best first and is cut after maxSize
+    // entries. Fewer than two starters: none, with a message for the operator in error.
+    static std::optional<TBracket> Build(const QVector<TSeed>& ranked, int maxSize,
+                                         QString* error = nullptr);
+
+    int Size() const { return m_size; }                     // 4, 8 or 16
+    int Rounds() const;                                     // 2, 3 or 4
+    const QVector<THeat>& Heats() const { return m_heats; } // in racing order
+    // The heat on the tracks: the first undecided heat with both sides known; -1 when the
+    // bracket is decided.
+    int CurrentHeat() const;
+    bool Finished() const { return CurrentHeat() < 0; }
+    // The result of the current heat; decides the winner when both lanes are in and moves the
+    // winner (and, from the semi-finals, the loser to the small final) on. False when there is
+    // no current heat.
+    bool SetResult(int heat, const TLane& laneA, const TLane& laneB);
+    // Keeps the heat's lanes as a voided run and opens it again. Only the last decided heat
+    // whose winner has not raced since may be re-run; false otherwise.
+    bool Rerun(int heat);
+    // An entry was deleted from the competition: it loses every open heat it is in (a bye
+    // for the other side) and entry numbers above it move down by one.
+    void EntryRemoved(int entry);
+    // Final places, one per seeded entry, best first: 1-2 from the big final, 3-4 from the
+    // small final, then by the round lost in (later is better), then by the time of the heat
+    // lost (no time last), then by seed. Undecided stages share nothing: entries whose place
+    // is not yet known are left out.
+    QVector<std::pair<int, int>> Places() const; // (entry, place)
+
+    // The journal keeps a bracket as text lines and reads them back; a broken text gives none.
+    QStringList ToLines() const;
+    static std::optional<TBracket> FromLines(const QStringList& lines);
+
+private:
+    int m_size = 0;
+    QVector<THeat> m_heats;
+};
