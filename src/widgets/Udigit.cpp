@@ -5,6 +5,7 @@
 #include <QPainter>
 #include <QPaintEvent>
 #include <QPointer>
+#include <QRegion>
 
 const std::array<quint8, 10> DigitPatterns = {125, 80, 55, 87, 90, 79, 111, 81, 127, 95};
 
@@ -36,6 +37,14 @@ struct TGeometryBuilder {
                 pt(x0 + t, y0 + m - s),         pt(x0, y0 + m - t - s)};
     }
 };
+
+// A polygon's pixels and its outline.
+template <size_t N> QRect BoundingBox(const std::array<QPoint, N>& points) {
+    QRect box(points[0], points[0]);
+    for (const QPoint& p : points)
+        box |= QRect(p, p);
+    return box.adjusted(-1, -1, 1, 1);
+}
 
 } // namespace
 
@@ -74,6 +83,19 @@ void TDigit::repaintNow() {
     // The clock tick must see the new figure on screen when the setter returns; an
     // update() could be merged with later ones and show a stale time.
     repaint();
+}
+
+void TDigit::repaintSegments(quint8 before) {
+    const quint8 changed = before ^ m_valueBinary;
+    if (!changed || !isVisible()) return;
+    // A figure on a 4K screen covers half a million pixels, and from one hundredth to the next
+    // only a few bars change: painting just their boxes keeps the clock tick short.
+    const TDigitGeometry g = DigitGeometry(width(), height(), m_thickness, m_separation);
+    QRegion boxes;
+    for (size_t i = 0; i < g.bars.size(); ++i)
+        if (changed & (1u << i)) boxes += BoundingBox(g.bars[i]);
+    if (changed & 0x80) boxes += BoundingBox(g.mark);
+    repaint(boxes & rect());
 }
 
 void TDigit::setBorderStyle(TBorderStyle style) {
@@ -117,14 +139,16 @@ void TDigit::setValue(int value) {
         }
     }
     // Read again: an overflow handler may have assigned a value of its own.
+    const quint8 before = m_valueBinary;
     m_valueBinary = DigitPatterns[size_t(m_value)];
-    repaintNow();
+    repaintSegments(before);
 }
 
 void TDigit::setValueBinary(quint8 pattern) {
     if (pattern == m_valueBinary) return;
+    const quint8 before = m_valueBinary;
     m_valueBinary = pattern;
-    repaintNow();
+    repaintSegments(before);
 }
 
 void TDigit::setThickness(int thickness) {
@@ -147,16 +171,25 @@ void TDigit::paintEvent(QPaintEvent* event) {
 
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing, false);
-    p.fillRect(event->rect(), background);
     // The outline in the background colour leaves a thin seam around every segment.
     p.setPen(QPen(background, 1, Qt::SolidLine));
-
-    quint8 mask = 1;
-    for (const auto& bar : g.bars) {
-        p.setBrush((m_valueBinary & mask) ? on : off);
-        p.drawPolygon(bar.data(), int(bar.size()));
-        mask <<= 1;
+    // Box by box: the rasteriser clips a polygon to one rectangle cheaply and to a region of
+    // several slowly.
+    const QRegion& region = event->region();
+    for (const QRect& area : region) {
+        if (region.rectCount() > 1) p.setClipRect(area);
+        p.fillRect(area, background);
+        quint8 mask = 1;
+        for (const auto& bar : g.bars) {
+            if (area.intersects(BoundingBox(bar))) {
+                p.setBrush((m_valueBinary & mask) ? on : off);
+                p.drawPolygon(bar.data(), int(bar.size()));
+            }
+            mask <<= 1;
+        }
+        if (area.intersects(BoundingBox(g.mark))) {
+            p.setBrush((m_valueBinary & mask) ? on : off);
+            p.drawPolygon(g.mark.data(), int(g.mark.size()));
+        }
     }
-    p.setBrush((m_valueBinary & mask) ? on : off);
-    p.drawPolygon(g.mark.data(), int(g.mark.size()));
 }

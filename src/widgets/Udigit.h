@@ -75,6 +75,8 @@ protected:
 
 private:
     void repaintNow();
+    // Repaints only the segments whose state differs from the pattern shown before.
+    void repaintSegments(quint8 before);
 
     TBorderStyle m_borderStyle = bsSingle;
     TColor m_colorOff = Colors::clBlack;

@@ -4,6 +4,7 @@
 #include "widgets/Udigit.h"
 
 #include <climits>
+#include <QScreen>
 
 using Hexagon = std::array<QPoint, 6>;
 using DigitAction = std::function<void(TDigit&)>;
@@ -311,6 +312,37 @@ private slots:
             }
     }
 
+    // A new figure repaints only the bars that change; what reaches the screen must be the
+    // same as a full repaint of the new figure, whatever was shown before.
+    void partialRepaintMatchesFull_data() {
+        QTest::addColumn<int>("from");
+        QTest::addColumn<int>("to");
+        for (int a = 0; a <= 9; ++a)
+            for (int b : {(a + 1) % 10, (a + 5) % 10})
+                QTest::addRow("%d to %d", a, b) << a << b;
+    }
+
+    void partialRepaintMatchesFull() {
+        QFETCH(int, from);
+        QFETCH(int, to);
+        TDigit d;
+        d.resize(61, 113);
+        d.setThickness(6);
+        d.setColor(Colors::clBlack);
+        d.setColorOn(Colors::clRed);
+        d.setColorOff(0x202020);
+        d.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&d));
+        d.setValue(from);
+        d.setValue(to);
+        QScreen* screen = d.screen();
+        const QImage partial = screen->grabWindow(d.winId()).toImage();
+        d.repaint();
+        const QImage full = screen->grabWindow(d.winId()).toImage();
+        QVERIFY(!full.isNull());
+        QCOMPARE(partial, full);
+    }
+
     void setterRepaints_data() {
         QTest::addColumn<DigitAction>("action");
         QTest::addColumn<int>("atOnce"); // paints before the setter returns
@@ -324,7 +356,14 @@ private slots:
         row(
             "Value changed", [](TDigit& d) { d.setValue(8); }, 1, false);
         row(
-            "Value overflow from 0", [](TDigit& d) { d.setValue(10); }, 1, false);
+            "Value overflow from 0 shows 0 again", [](TDigit& d) { d.setValue(10); }, 0, false);
+        row(
+            "Value overflow from 5",
+            [](TDigit& d) {
+                d.setValue(5);
+                d.setValue(10);
+            },
+            2, false);
         row(
             "ValueBinary unchanged", [](TDigit& d) { d.setValueBinary(125); }, 0, false);
         row(
