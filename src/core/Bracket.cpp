@@ -249,6 +249,13 @@ void TBracket::EntryRemoved(int entry) {
     Settle();
 }
 
+void TBracket::EntryInserted(int entry) {
+    if (entry < 0) return;
+    for (TSeed& s : m_seeds)
+        if (s.Entry >= entry) ++s.Entry;
+    Settle();
+}
+
 QVector<std::pair<int, int>> TBracket::Places() const {
     QVector<std::pair<int, int>> places;
     if (m_heats.isEmpty()) return places;

@@ -72,6 +72,9 @@ public:
     // An entry was deleted from the competition: it loses every open heat it is in (a bye
     // for the other side) and entry numbers above it move down by one.
     void EntryRemoved(int entry);
+    // An entry was inserted before the given number (the "Qualifikation" dummy going back to
+    // the top): numbers from it on move up by one.
+    void EntryInserted(int entry);
     // Final places, one per seeded entry, best first: 1-2 from the big final, 3-4 from the
     // small final, then by the round lost in (later is better), then by the time of the heat
     // lost (no time last), then by seed. Undecided stages share nothing: entries whose place
