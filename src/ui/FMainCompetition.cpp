@@ -35,6 +35,8 @@ void TFormMain::ApplyCompetitionSettings() {
     Competition->SetKlassCol(Settings.KlassCol);
     Competition->SetTimeFormat(Settings.TimeFormat);
     Competition->SetAllTracks(Settings.AllTrasse);
+    Competition->SetRankingRule(Settings.Ranking);
+    Competition->SetBracketSize(Settings.BracketSize);
 }
 
 TFormMain::TViewHold::~TViewHold() {
@@ -63,6 +65,9 @@ void TFormMain::CompetitionChanged(TCompetition::TChange what, int entry, int co
     case TCompetition::HeatChanged:
         m_heatStale = true;
         break;
+    case TCompetition::BracketChanged:
+        // The protocol does not show the finals; their windows follow the bracket themselves.
+        return;
     }
     if (m_viewHold == 0) FlushView();
 }

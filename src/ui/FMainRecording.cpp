@@ -1,6 +1,7 @@
 // Where a stopped time lands, and the competition modes that decide the track count and
 // the "Qualifikation" dummy entry.
 #include "core/Competition.h"
+#include "ui/Dialogs.h"
 #include "ui/FMain.h"
 #include "widgets/BitBtnWithColor.h"
 
@@ -18,7 +19,18 @@ void TFormMain::RecordRunTime(int track, const QString& text) {
 void TFormMain::cbVidChange() {
     TViewHold hold(this);
     ApplyCompetitionSettings();
-    Competition->SetMode(Vid());
+    const int before = Competition->Mode();
+    if (!Competition->SetMode(Vid())) {
+        // Refused, and nothing changed: the box goes back to the mode the competition kept.
+        // Only the operator's own choice is told why; a stored mode at start-up falls back
+        // quietly, before there is a window to answer.
+        const QString note =
+            Vid() == TCompetition::FinaleKo ? Competition->BracketNote() : QString();
+        SetVid(before);
+        if (isVisible() && !note.isEmpty())
+            Dialogs->ShowMessage(note, QStringLiteral("K.-o.-Feld"));
+        return;
+    }
     ShowMode();
 }
 
@@ -32,6 +44,6 @@ void TFormMain::ShowMode() {
 }
 
 void TFormMain::SetVid(int vid) {
-    Settings.Vid = vid < 0 || vid > 2 ? 0 : vid;
+    Settings.Vid = vid < 0 || vid > TCompetition::FinaleKo ? 0 : vid;
     cbVid->setCurrentIndex(Settings.Vid);
 }
