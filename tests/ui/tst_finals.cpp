@@ -122,6 +122,31 @@ private slots:
         QCOMPARE(w.Competition->TrackEntry(1), heat.Entry[1]);
     }
 
+    void loadInFinals_data() {
+        QTest::addColumn<bool>("results");
+        QTest::addColumn<int>("mode");
+        QTest::newRow("a qualification: the finals") << true << int(TCompetition::FinaleKo);
+        QTest::newRow("a start list: back to the mode kept") << false << 0;
+    }
+    void loadInFinals() {
+        QFETCH(bool, results);
+        QFETCH(int, mode);
+        TWindowFixture f;
+        TFormMain& w = *f.w;
+        QCOMPARE(w.Competition->Mode(), 0);
+        // The finals chosen on an empty protocol are refused; the operator's choice on load
+        // comes from a journal or a test that sets the box.
+        w.SetVid(TCompetition::FinaleKo);
+        w.LoadProtocolRows(results ? QualificationRows(8, w.Settings.TimeFormat)
+                                   : ParticipantRows(8),
+                           f.dir.filePath("Finale.txt"));
+        QCOMPARE(w.Competition->Mode(), mode);
+        QCOMPARE(w.cbVid->currentIndex(), mode);
+        QCOMPARE(w.Settings.Vid, mode);
+        QCOMPARE(w.Competition->Bracket().IsEmpty(), !results);
+        QCOMPARE(w.Competition->EntryCount(), 8 + (mode == 0 ? 1 : 0)); // the dummy
+    }
+
     // --- the settings dialog ---------------------------------------------------------------
     void settingsRoundTrip_data() {
         QTest::addColumn<int>("ranking");
