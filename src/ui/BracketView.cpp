@@ -186,7 +186,11 @@ void TBracketView::DrawHeat(QPainter& p, const TBracket::THeat& heat, const QRec
     const QFontMetrics fm(f);
     const int pad = std::max(2, fontPx / 3);
     const int seedW = fm.horizontalAdvance(QStringLiteral("16")) + pad;
-    const int timeW = fm.horizontalAdvance(QStringLiteral("00:00,00")) + pad;
+    // Times take what they need, so names keep as much of the box as they can.
+    int timeW = fm.horizontalAdvance(QStringLiteral("00,00"));
+    for (const auto& lane : heat.Lane)
+        timeW = std::max(timeW, fm.horizontalAdvance(BracketLaneText(lane, m_timeFormat)));
+    timeW += pad;
     for (int side = 0; side < 2; ++side) {
         const size_t s = size_t(side);
         QRect half(box.left(), box.top() + side * box.height() / 2, box.width(),
@@ -226,7 +230,7 @@ void TBracketView::DrawHeat(QPainter& p, const TBracket::THeat& heat, const QRec
         // The last voided run under the box, struck through: what the re-run replaced.
         const auto& v = heat.Voided.last();
         QFont vf = f;
-        vf.setPixelSize(std::max(1, fontPx * 6 / 10));
+        vf.setPixelSize(std::max(1, fontPx * 7 / 10));
         p.setFont(vf);
         p.setPen(c.voided);
         const QFontMetrics vm(vf);
