@@ -1014,10 +1014,19 @@ bool TCompetition::RebuildBracket() {
     return true;
 }
 
+QStringList TCompetition::BracketLines() const {
+    TBracket b = m_bracket;
+    const int dummy = DummyEntry();
+    if (dummy >= 0) b.EntryRemoved(dummy); // never seeded: only the numbers behind it move
+    return b.ToLines();
+}
+
 bool TCompetition::RestoreBracket(const QStringList& lines) {
     if (m_heatRunning) return false;
     std::optional<TBracket> b = TBracket::FromLines(lines);
     if (!b) return false;
+    const int dummy = DummyEntry();
+    if (dummy >= 0) b->EntryInserted(dummy);
     for (const TBracket::TSeed& seed : b->Seeds())
         if (seed.Entry >= EntryCount() || (seed.Entry >= 0 && m_entries[seed.Entry].dummy))
             return false; // seeded from another protocol
@@ -1036,6 +1045,30 @@ bool TCompetition::RerunHeat(int heat) {
     Emit(BracketChanged);
     Emit(HeatChanged);
     return true;
+}
+
+QVector<TExactRun> TCompetition::ExactRuns() const {
+    QVector<TExactRun> runs;
+    int k = 0;
+    for (const TEntry& e : m_entries) {
+        if (e.dummy) continue;
+        for (int r = 0; r < 6; ++r)
+            if (e.exact[r]) runs.push_back({k, r, *e.exact[r]});
+        ++k;
+    }
+    return runs;
+}
+
+int TCompetition::RestoreExactRuns(const QVector<TExactRun>& runs) {
+    QVector<int> entryOf;
+    entryOf.reserve(EntryCount());
+    for (int e = 0; e < EntryCount(); ++e)
+        if (!m_entries[e].dummy) entryOf.push_back(e);
+    int taken = 0;
+    for (const TExactRun& x : runs)
+        if (x.Entry >= 0 && x.Entry < entryOf.size() && SetExactMs(entryOf[x.Entry], x.Run, x.Ms))
+            ++taken;
+    return taken;
 }
 
 std::optional<TBracket::TLane> TCompetition::PendingLane(int track) const {

@@ -174,8 +174,15 @@ public:
     // A new bracket from the current ranking in place of the old one (the operator confirmed).
     // False, keeping the old one, when none can be built or a heat is running.
     bool RebuildBracket();
-    // Replaces the bracket by one the journal kept; false (nothing changes) for broken lines.
+    // The bracket as the journal keeps it, and back: entries counted in load order without
+    // the "Qualifikation" dummy, as the journal's rows are. Restoring replaces the bracket;
+    // false (nothing changes) for broken lines or entries this protocol does not have.
+    QStringList BracketLines() const;
     bool RestoreBracket(const QStringList& lines);
+    // The kept milliseconds of every recorded run, numbered the same way, and back; returns
+    // how many were taken (a value that no longer fits its cell is left out).
+    QVector<TExactRun> ExactRuns() const;
+    int RestoreExactRuns(const QVector<TExactRun>& runs);
     // Runs a decided heat again: its times are kept as voided. False when refused.
     bool RerunHeat(int heat);
     // The lane time a STOP or DIS gave in the current heat, until RESET hands it on.

@@ -66,8 +66,9 @@ void TFormMain::CompetitionChanged(TCompetition::TChange what, int entry, int co
         m_heatStale = true;
         break;
     case TCompetition::BracketChanged:
-        // The protocol does not show the finals; their windows follow the bracket themselves.
-        return;
+        // Reaches the journal above; the pair on the tracks may have changed with it.
+        m_heatStale = true;
+        break;
     }
     if (m_viewHold == 0) FlushView();
 }

@@ -10,8 +10,11 @@
 
 void TFormMain::RecordRunTime(int track, const QString& text) {
     const int t = track == 0 ? 0 : 1;
-    // The participant on the track gets the time, whatever his start number says.
-    Competition->RecordTime(t, text);
+    // The participant on the track gets the time, whatever his start number says, and the
+    // model keeps the stopped milliseconds behind it for ties under "Bestzeit" and in the finals.
+    std::optional<std::int32_t> exact;
+    if (Run->TrackStopped(t)) exact = std::int32_t(Run->StopTime(t));
+    Competition->RecordTime(t, text, exact);
     Run->SetLastCell(t, Competition->LastCell(t)); // what DIS may mark
     UpdateControls();
 }

@@ -67,7 +67,7 @@ TFormBracket& OpenBracketWindow(TWindowFixture& f) {
 }
 } // namespace
 
-class TestFinals : public QObject {
+class TestFinalsWindow : public QObject {
     Q_OBJECT
 private slots:
     void init() { SetOffscreenScreens({QRect(0, 0, 1280, 1024), QRect(1280, 0, 1920, 1080)}); }
@@ -389,5 +389,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestFinals)
-#include "tst_finals.moc"
+QTEST_MAIN(TestFinalsWindow)
+#include "tst_finalswindow.moc"
