@@ -73,53 +73,45 @@ private slots:
     void init() { SetOffscreenScreens({QRect(0, 0, 1280, 1024), QRect(1280, 0, 1920, 1080)}); }
 
     // --- the mode box ---------------------------------------------------------------------
-    void modeBoxOffersTheFinals() {
-        TWindowFixture f;
-        QCOMPARE(f.w->cbVid->count(), 4);
-        QCOMPARE(f.w->cbVid->itemText(3), QString("Finale (K.-o.)"));
-        // The three modes keep their places: their stored numbers mean what they meant.
-        QCOMPARE(f.w->cbVid->itemText(0), QString("Qualifikation"));
-        QCOMPARE(f.w->cbVid->itemText(2), QString("Paarrennen"));
-    }
-
-    void refusedFinalsKeepEverything_data() {
+    void modeBox_data() {
         QTest::addColumn<int>("mode");
         QTest::addColumn<int>("climbers");
-        QTest::newRow("Qualifikation, empty protocol") << 0 << 0;
-        QTest::newRow("Individuelles Klettern, one climber") << 1 << 1;
-        QTest::newRow("Paarrennen, one climber") << 2 << 1;
+        QTest::addColumn<bool>("accepted");
+        QTest::newRow("Qualifikation, empty: refused") << 0 << 0 << false;
+        QTest::newRow("Individuelles Klettern, one climber: refused") << 1 << 1 << false;
+        QTest::newRow("Paarrennen, one climber: refused") << 2 << 1 << false;
+        QTest::newRow("Qualifikation, six climbers") << 0 << 6 << true;
     }
-    void refusedFinalsKeepEverything() {
+    void modeBox() {
         QFETCH(int, mode);
         QFETCH(int, climbers);
+        QFETCH(bool, accepted);
         TWindowFixture f;
         TFormMain& w = *f.w;
+        // The three modes keep their places: their stored numbers mean what they meant.
+        QCOMPARE(w.cbVid->itemText(2), QString("Paarrennen"));
+        QCOMPARE(w.cbVid->itemText(3), QString("Finale (K.-o.)"));
         f.Load(mode, QualificationRows(climbers, w.Settings.TimeFormat));
         const TProtocolRows before = w.Competition->Rows(TCompetition::ForExitCopy);
         ChooseMode(w, TCompetition::FinaleKo);
-        QCOMPARE(f.dialogs.messages.size(), 1);
-        QVERIFY(!f.dialogs.messages.first().isEmpty());
-        QCOMPARE(f.dialogs.messages.first(), w.Competition->BracketNote());
-        QCOMPARE(w.cbVid->currentIndex(), mode);
-        QCOMPARE(w.Settings.Vid, mode);
-        QCOMPARE(w.Competition->Mode(), mode);
-        QCOMPARE(w.Competition->Rows(TCompetition::ForExitCopy), before);
-        QCOMPARE(w.Settings.CountBahn, mode == 1 ? 1 : 2);
-    }
-
-    void acceptedFinalsPutTheFirstPairOnTwoTracks() {
-        TWindowFixture f;
-        TFormMain& w = *f.w;
-        w.Settings.CountZabegov = 2;
-        StartFinals(f, 6);
+        const int now = accepted ? int(TCompetition::FinaleKo) : mode;
+        QCOMPARE(w.cbVid->currentIndex(), now);
+        QCOMPARE(w.Settings.Vid, now);
+        QCOMPARE(w.Competition->Mode(), now);
+        QCOMPARE(w.Settings.CountBahn, now == 1 ? 1 : 2);
+        if (!accepted) {
+            // Told why, and nothing lost.
+            QCOMPARE(f.dialogs.messages, QStringList{w.Competition->BracketNote()});
+            QVERIFY(!f.dialogs.messages.first().isEmpty());
+            QCOMPARE(w.Competition->Rows(TCompetition::ForExitCopy), before);
+            return;
+        }
         QVERIFY(f.dialogs.messages.isEmpty());
-        QCOMPARE(w.cbVid->currentIndex(), 3);
-        QCOMPARE(w.Settings.CountBahn, 2);
         QVERIFY(w.cbBuhn2->isVisible());
         QVERIFY(!w.cbAllTrasse->isVisible());
-        const auto& heat = w.Competition->Bracket().Heats()[w.Competition->Bracket().CurrentHeat()];
-        QCOMPARE(w.Competition->TrackEntry(0), heat.Entry[0]);
-        QCOMPARE(w.Competition->TrackEntry(1), heat.Entry[1]);
+        const TBracket& b = w.Competition->Bracket();
+        QCOMPARE(w.Competition->TrackEntry(0), b.Heats()[b.CurrentHeat()].Entry[0]);
+        QCOMPARE(w.Competition->TrackEntry(1), b.Heats()[b.CurrentHeat()].Entry[1]);
     }
 
     void loadInFinals_data() {
@@ -154,7 +146,6 @@ private slots:
         QTest::addColumn<bool>("ok");
         QTest::newRow("Bestzeit, 8") << 1 << 8 << true;
         QTest::newRow("Summe, 4") << 0 << 4 << true;
-        QTest::newRow("Bestzeit, 16") << 1 << 16 << true;
         QTest::newRow("cancelled") << 1 << 4 << false;
     }
     void settingsRoundTrip() {
@@ -194,23 +185,6 @@ private slots:
         QCOMPARE(shownSize, QString::number(wantSize));
     }
 
-    void storedBracketSizeInList_data() {
-        QTest::addColumn<int>("stored");
-        QTest::addColumn<int>("shown");
-        QTest::newRow("16") << 16 << 16;
-        QTest::newRow("8") << 8 << 8;
-        QTest::newRow("4") << 4 << 4;
-        QTest::newRow("12: the size below") << 12 << 8;
-        QTest::newRow("5: the size below") << 5 << 4;
-        QTest::newRow("too small") << 2 << 4;
-        QTest::newRow("too large") << 64 << 16;
-    }
-    void storedBracketSizeInList() {
-        QFETCH(int, stored);
-        QFETCH(int, shown);
-        QCOMPARE(BracketSizeAt(BracketSizeIndex(stored)), shown);
-    }
-
     // --- the bracket window ----------------------------------------------------------------
     void bracketWindowFollowsHeats_data() {
         QTest::addColumn<int>("msA");
@@ -229,7 +203,6 @@ private slots:
         TWindowFixture f;
         StartFinals(f, 16);
         TFormBracket& b = OpenBracketWindow(f);
-        QVERIFY(b.isVisible());
         QCOMPARE(b.windowTitle(), QString("K.-o.-Feld"));
         const TBracketView& view = *b.BracketView;
         const int first = view.Bracket().CurrentHeat();
@@ -253,89 +226,77 @@ private slots:
         QCOMPARE(f.w->Competition->TrackEntry(1), next[1]);
     }
 
-    void rerunAsksFirst_data() {
+    void afterTheFactCommands_data() {
+        QTest::addColumn<QString>("command");
         QTest::addColumn<bool>("yes");
-        QTest::newRow("yes") << true;
-        QTest::newRow("no") << false;
+        QTest::addColumn<int>("decided"); // heats decided by a run afterwards
+        QTest::newRow("re-run, yes") << "rerun" << true << 1;
+        QTest::newRow("re-run, no") << "rerun" << false << 2;
+        QTest::newRow("rebuild, yes") << "rebuild" << true << 0;
+        QTest::newRow("rebuild, no") << "rebuild" << false << 2;
     }
-    void rerunAsksFirst() {
+    void afterTheFactCommands() {
+        QFETCH(QString, command);
         QFETCH(bool, yes);
+        QFETCH(int, decided);
         TWindowFixture f;
         StartFinals(f, 8);
         TFormBracket& b = OpenBracketWindow(f);
-        QVERIFY(!b.bRerun->isEnabled()); // nothing raced yet
-        const int first = b.BracketView->Bracket().CurrentHeat();
+        QPushButton* button = command == "rerun" ? b.bRerun : b.bRebuild;
+        QCOMPARE(b.bRerun->isEnabled(), false); // nothing raced yet
         RunHeat(f, 6500, 6900);
-        QVERIFY(b.bRerun->isEnabled());
-        QCOMPARE(b.RerunCandidate(), first);
-        f.dialogs.answers = {yes};
-        b.bRerun->click();
-        QCOMPARE(f.dialogs.asked.size(), 1);
-        const auto& heat = b.BracketView->Bracket().Heats()[first];
-        QCOMPARE(heat.Voided.size(), yes ? 1 : 0);
-        QCOMPARE(heat.Winner, yes ? -1 : 0);
-        QCOMPARE(b.BracketView->Bracket().CurrentHeat() == first, yes);
-        if (yes) QCOMPARE(f.w->Competition->TrackEntry(0), heat.Entry[0]);
-    }
-
-    void rebuildAsksFirst_data() {
-        QTest::addColumn<bool>("yes");
-        QTest::newRow("yes") << true;
-        QTest::newRow("no") << false;
-    }
-    void rebuildAsksFirst() {
-        QFETCH(bool, yes);
-        TWindowFixture f;
-        StartFinals(f, 8);
-        TFormBracket& b = OpenBracketWindow(f);
-        RunHeat(f, 6500, 6900);
+        const int last = b.BracketView->Bracket().CurrentHeat();
         RunHeat(f, 6600, 6400);
-        f.dialogs.answers = {yes};
-        b.bRebuild->click();
-        QCOMPARE(f.dialogs.asked.size(), 1);
-        int decided = 0;
-        for (const auto& h : b.BracketView->Bracket().Heats())
-            if (h.Winner >= 0 && !h.Bye) ++decided;
-        QCOMPARE(decided, yes ? 0 : 2);
-    }
-
-    void commandsWaitForTheRun() {
-        TWindowFixture f;
-        StartFinals(f, 8);
-        TFormBracket& b = OpenBracketWindow(f);
-        RunHeat(f, 6500, 6900);
-        QVERIFY(b.bRebuild->isEnabled() && b.bRerun->isEnabled());
+        QCOMPARE(b.RerunCandidate(), last);
+        // Not while a heat is on: ABBRECHEN gives the commands back.
         f.Key(Qt::Key_F8);
-        QVERIFY(!b.bRebuild->isEnabled());
-        QVERIFY(!b.bRerun->isEnabled());
-        f.Key(Qt::Key_X, Qt::ControlModifier); // ABBRECHEN
-        QVERIFY(b.bRebuild->isEnabled() && b.bRerun->isEnabled());
+        QVERIFY(!button->isEnabled());
+        f.Key(Qt::Key_X, Qt::ControlModifier);
+        QVERIFY(button->isEnabled());
+
+        f.dialogs.answers = {yes};
+        button->click();
+        QCOMPARE(f.dialogs.asked.size(), 1);
+        int n = 0;
+        for (const auto& h : b.BracketView->Bracket().Heats())
+            n += h.Winner >= 0 && !h.Bye;
+        QCOMPARE(n, decided);
+        if (command == "rerun" && yes) {
+            // The voided heat is back on the tracks.
+            const auto& heat = b.BracketView->Bracket().Heats()[last];
+            QCOMPARE(heat.Voided.size(), 1);
+            QCOMPARE(b.BracketView->Bracket().CurrentHeat(), last);
+            QCOMPARE(f.w->Competition->TrackEntry(1), heat.Entry[1]);
+        }
     }
 
     // --- the bracket page ------------------------------------------------------------------
-    void bracketPageBesideProtocolPage() {
+    void bracketPage_data() {
+        QTest::addColumn<bool>("finals");
+        QTest::newRow("finals") << true;
+        QTest::newRow("no bracket") << false;
+    }
+    void bracketPage() {
+        QFETCH(bool, finals);
         TWindowFixture f;
-        StartFinals(f, 4);
+        if (finals) {
+            StartFinals(f, 4);
+            RunHeat(f, 6500, 6900);
+        } else {
+            f.Load(2, ParticipantRows(4));
+        }
         QFile::remove(f.w->BracketHtmlName());
-        RunHeat(f, 6500, 6900);
         f.Key(Qt::Key_H, Qt::ControlModifier | Qt::ShiftModifier);
-        QCOMPARE(f.dialogs.messages, QStringList());
-        QCOMPARE(f.dialogs.shellOpened.size(), 1);
+        QCOMPARE(f.dialogs.messages.size(), finals ? 0 : 1);
+        QCOMPARE(f.dialogs.shellOpened.size(), finals ? 1 : 0);
+        QCOMPARE(QFile::exists(f.w->BracketHtmlName()), finals);
+        if (!finals) return;
         QFile page(f.dialogs.shellOpened.first());
         QVERIFY(page.open(QIODevice::ReadOnly));
         const QString html = QString::fromUtf8(page.readAll());
-        QVERIFY(html.contains(f.w->Competition->Cell(0, Col::Name).toHtmlEscaped()));
+        QVERIFY(html.contains(f.w->Competition->Cell(0, Col::Name)));
         QVERIFY(html.contains("Halbfinale"));
-        page.close();
-        QFile::remove(f.dialogs.shellOpened.first());
-    }
-
-    void noBracketNoPage() {
-        TWindowFixture f;
-        f.Load(2, ParticipantRows(4));
-        f.Key(Qt::Key_H, Qt::ControlModifier | Qt::ShiftModifier);
-        QCOMPARE(f.dialogs.messages.size(), 1);
-        QVERIFY(f.dialogs.shellOpened.isEmpty());
+        page.remove();
     }
 
     // --- the audience window ---------------------------------------------------------------
