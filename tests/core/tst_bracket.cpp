@@ -1,5 +1,5 @@
 // The finals bracket alone: seeding and byes, who wins a heat, the racing order to the final
-// places, re-runs, deletions, and the journal's text form.
+// places, re-runs, and the journal's text form (deletions: tst_finals).
 #include "core/Bracket.h"
 
 #include <QtTest>
@@ -78,26 +78,21 @@ private slots:
     void build();
     void buildRefusesTooFew_data();
     void buildRefusesTooFew();
-    void sizeIsRoundedDown_data();
-    void sizeIsRoundedDown();
 
     // --- one heat ---------------------------------------------------------------------------
     void heatWinner_data();
     void heatWinner();
     void tieBrokenByEarlierRounds_data();
     void tieBrokenByEarlierRounds();
-    void onlyTheCurrentHeatTakesAResult();
 
     // --- the whole bracket ------------------------------------------------------------------
     void racingOrderAndPlaces_data();
     void racingOrderAndPlaces();
     void placesWithinAStageByTime();
 
-    // --- re-runs and deletions --------------------------------------------------------------
+    // --- re-runs --------------------------------------------------------------
     void rerun_data();
     void rerun();
-    void entryRemoved_data();
-    void entryRemoved();
 
     // --- the journal's text -----------------------------------------------------------------
     void linesRoundTrip_data();
@@ -163,25 +158,6 @@ void TestBracket::buildRefusesTooFew() {
     QString error;
     QVERIFY(!TBracket::Build(ranked, 16, &error));
     QVERIFY(error.contains(QString::number(entries.count(3))));
-}
-
-void TestBracket::sizeIsRoundedDown_data() {
-    QTest::addColumn<int>("wish");
-    QTest::addColumn<int>("size");
-    QTest::newRow("0") << 0 << 4;
-    QTest::newRow("negative") << -8 << 4;
-    QTest::newRow("5") << 5 << 4;
-    QTest::newRow("8") << 8 << 8;
-    QTest::newRow("15") << 15 << 8;
-    QTest::newRow("16") << 16 << 16;
-    QTest::newRow("1000") << 1000 << 16;
-}
-
-void TestBracket::sizeIsRoundedDown() {
-    QFETCH(int, wish);
-    QTEST(TBracket::NormalizedSize(wish), "size");
-    // 20 ranked: the bracket is as large as the rounded wish.
-    QTEST(Starters(20, wish).Size(), "size");
 }
 
 void TestBracket::heatWinner_data() {
@@ -278,16 +254,6 @@ void TestBracket::tieBrokenByEarlierRounds() {
     QTEST(b.Places().first().first + 1, "champion");
 }
 
-void TestBracket::onlyTheCurrentHeatTakesAResult() {
-    TBracket b = Starters(8);
-    QVERIFY(!b.SetResult(1, Lane("5.00"), Lane("6.00"))); // not yet on the tracks
-    QVERIFY(!b.SetResult(-1, Lane("5.00"), Lane("6.00")));
-    QVERIFY(!b.SetResult(99, Lane("5.00"), Lane("6.00")));
-    QCOMPARE(b.Heats()[1].Winner, -1);
-    QVERIFY(b.SetResult(0, Lane("5.00"), Lane("6.00")));
-    QVERIFY(!b.SetResult(0, Lane("5.00"), Lane("6.00"))); // decided already
-}
-
 void TestBracket::racingOrderAndPlaces_data() {
     QTest::addColumn<int>("starters");
     QTest::addColumn<QChar>("policy");
@@ -373,43 +339,6 @@ void TestBracket::rerun() {
     QVERIFY(b.SetResult(heat, Lane("6.00"), Lane("5.00")));
     QCOMPARE(b.Heats()[heat].Winner, 1);
     QCOMPARE(b.Heats()[heat].Voided.size(), 1);
-}
-
-void TestBracket::entryRemoved_data() {
-    QTest::addColumn<int>("raced"); // heats raced first (favourites win)
-    QTest::addColumn<int>("removed");
-    QTest::addColumn<QString>("current");
-    QTest::addColumn<QString>("order"); // the rest raced out, favourites winning
-    QTest::addColumn<QString>("places");
-    // Entries 0..3 are seeds 1..4; after the removal the numbers above move down, and the
-    // texts show entry + 1 as they are then.
-    QTest::newRow("on the tracks: the opponent gets a bye") << 0 << 0 << "1-2"
-                                                            << "1-2 1-3"
-                                                            << "1:1 2:3 3:2";
-    QTest::newRow("waiting for his semi-final") << 0 << 2 << "1-3"
-                                                << "1-3 1-2"
-                                                << "1:1 2:2 3:3";
-    QTest::newRow("waiting in the final") << 2 << 0 << "2-3"
-                                          << "2-3"
-                                          << "1:1 2:2 3:3";
-    QTest::newRow("removed after the final") << 4 << 1 << "none"
-                                             << ""
-                                             << "1:1 2:2 3:3";
-    QTest::newRow("not in the bracket") << 0 << 7 << "1-4"
-                                        << "1-4 2-3 3-4 1-2"
-                                        << "1:1 2:2 3:3 4:4";
-}
-
-void TestBracket::entryRemoved() {
-    QFETCH(int, raced);
-    QFETCH(int, removed);
-    TBracket b = Starters(4);
-    for (int i = 0; i < raced; ++i)
-        b.SetResult(b.CurrentHeat(), Lane("5.00"), Lane("6.00"));
-    b.EntryRemoved(removed);
-    QTEST(Current(b), "current");
-    QTEST(RaceOut(b, 'A'), "order");
-    QTEST(PlacesText(b), "places");
 }
 
 void TestBracket::linesRoundTrip_data() {

@@ -132,7 +132,6 @@ private slots:
     void finalsRun();
     void trackCommandsRefused();
     void abortedRunForgetsLanes();
-    void rerunHeat();
     void deletedMidBracket_data();
     void deletedMidBracket();
     void bracketKeptOrDropped_data();
@@ -396,25 +395,6 @@ void TestFinals::abortedRunForgetsLanes() {
     QCOMPARE(c->Bracket().Heats()[0].Winner, 1);
 }
 
-void TestFinals::rerunHeat() {
-    Load(*c, Field(4));
-    QVERIFY(c->SetMode(TCompetition::FinaleKo));
-    RaceHeat(*c, "5.00", "6.00");
-    QCOMPARE(Tracks(*c), QStringLiteral("2-3"));
-    c->SetHeatRunning(true);
-    QVERIFY(!c->RerunHeat(0)); // not while a run is in progress
-    c->SetHeatRunning(false);
-    QVERIFY(c->RerunHeat(0));
-    QCOMPARE(Tracks(*c), QStringLiteral("1-4"));
-    RaceHeat(*c, "6.00", "5.00");
-    const auto& h = c->Bracket().Heats()[0];
-    QCOMPARE(h.Voided.size(), 1); // the voided run stays visible
-    QCOMPARE(h.Winner, 1);
-    RaceHeat(*c, "5.00", "6.00");
-    RaceHeat(*c, "5.00", "6.00"); // small final 1-3
-    QVERIFY(!c->RerunHeat(0));    // its climbers have raced since
-}
-
 void TestFinals::deletedMidBracket_data() {
     QTest::addColumn<int>("raced");
     QTest::addColumn<QString>("deleted"); // start number
@@ -458,6 +438,7 @@ void TestFinals::bracketKeptOrDropped_data() {
     QTest::newRow("a new protocol") << "load" << false << "4-5";
     QTest::newRow("results cleared") << "clear" << false << "---";
     QTest::newRow("rebuilt") << "rebuild" << false << "1-4";
+    QTest::newRow("its heat re-run") << "rerun" << false << "1-4";
 }
 
 void TestFinals::bracketKeptOrDropped() {
@@ -475,6 +456,12 @@ void TestFinals::bracketKeptOrDropped() {
     } else if (action == "clear") {
         QVERIFY(c->ClearResults());
         QVERIFY(!c->BracketNote().isEmpty());
+    } else if (action == "rerun") {
+        c->SetHeatRunning(true);
+        QVERIFY(!c->RerunHeat(0)); // not while a run is in progress
+        c->SetHeatRunning(false);
+        QVERIFY(c->RerunHeat(0));
+        QCOMPARE(c->Bracket().Heats()[0].Voided.size(), 1);
     } else {
         QVERIFY(c->RebuildBracket());
     }
