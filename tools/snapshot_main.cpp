@@ -2,16 +2,19 @@
 //   snapshot <out-dir> [state ...]
 // States: ready running finished seconds qualifikation single-ready single-running
 //         single-finished calendar info help settings, and tv tv-seconds tv-onetower (the
-//         audience window, 1920 x 1080). All of them when none is named.
+//         audience window, 1920 x 1080), bracket and tv-bracket (the finals of 16 half run,
+//         in their window and on the audience's screen). All of them when none is named.
 // The date panel shows a fixed moment in the German locale, so pictures compare across runs.
 // Run with QT_SCALE_FACTOR=2 for the pictures at 200 %.
 #include "core/TickCount.h"
+#include "core/TimeFormat.h"
 #include "input/Comms.h"
 #include "input/PortNames.h"
 #include "OffscreenScreens.h"
 #include "persist/SettingsGlue.h"
 #include "ui/Cfg.h"
 #include "ui/Dialogs.h"
+#include "ui/FBracket.h"
 #include "ui/FInfo.h"
 #include "ui/FMain.h"
 #include "ui/FMonitor2.h"
@@ -47,6 +50,42 @@ TProtocolRows SampleRows() {
         rows.push_back(r);
     }
     return rows;
+}
+
+// A qualification of 18 climbers with two runs each, for the finals of 16.
+TProtocolRows QualificationRows() {
+    TProtocolRows rows;
+    rows.push_back(
+        {"St.Nr.", "Name, Vorname", "Ort", "Klasse", "Datum", "", "", "", "", "", "", "", "", ""});
+    const char* people[] = {"Meier, Anna",   "Schulz, Jonas",  "Petrova, Olga", "Keller, Lea",
+                            "Novak, Tomas",  "Weiß, Jürgen",   "Rossi, Giulia", "Berg, Nils",
+                            "Kovač, Ivana",  "Huber, Max",     "Lang, Sophie",  "Dvořák, Jan",
+                            "Fischer, Paul", "Moreau, Claire", "Wagner, Lukas", "Ivanova, Mila",
+                            "Sommer, Tim",   "Brandt, Eva"};
+    int i = 0;
+    for (const char* name : people) {
+        QStringList r(14);
+        r[0] = QString::number(++i);
+        r[1] = QString::fromUtf8(name);
+        r[2] = QStringLiteral("Bern");
+        r[3] = QStringLiteral("A");
+        r[5] = FormatTime(6900 + 53 * i + (i * 37) % 90, 1);
+        r[6] = FormatTime(7010 + 47 * i + (i * 53) % 80, 1);
+        rows.push_back(r);
+    }
+    return rows;
+}
+
+// Runs heats with the window's commands: track 1 or 2 a little faster by turns.
+void RunHeats(TFormMain& w, TManualClock& clock, int count) {
+    for (int i = 0; i < count; ++i) {
+        w.IssueCommand(w.mStart);
+        clock.advance(5800 + 97 * i);
+        w.IssueCommand(i % 3 == 1 ? w.mStop2 : w.mSTOP1);
+        clock.advance(180 + 41 * i);
+        w.IssueCommand(i % 3 == 1 ? w.mSTOP1 : w.mStop2);
+        w.IssueCommand(w.mReset);
+    }
 }
 
 // Shows the program's own dialogs long enough to take their picture.
@@ -93,7 +132,9 @@ const QStringList AllStates = {"ready",
                                "settings",
                                "tv",
                                "tv-seconds",
-                               "tv-onetower"};
+                               "tv-onetower",
+                               "bracket",
+                               "tv-bracket"};
 } // namespace
 
 int main(int argc, char** argv) {
@@ -138,13 +179,31 @@ int main(int argc, char** argv) {
         const bool single = state.startsWith("single") || state == "tv-onetower";
         w.SetVid(state == "qualifikation" ? 0 : single ? 1 : 2);
         if (state == "seconds" || state == "tv-seconds") w.SetTimeFormat(0);
-        w.LoadProtocolRows(SampleRows(), QStringLiteral("Stadtmeisterschaft"));
+        const bool finals = state.endsWith("bracket");
+        if (finals) w.SetVid(0);
+        w.LoadProtocolRows(finals ? QualificationRows() : SampleRows(),
+                           QStringLiteral("Stadtmeisterschaft"));
         w.show();
         const bool tv = state.startsWith("tv");
         TFormMonitor2 monitor(&w);
         w.FormMonitor2 = &monitor;
         w.Settings.Monitor = 1;
-        if (tv) {
+        if (finals) {
+            // The first round run, one quarter-final run and then voided to be run again.
+            w.SetVid(TCompetition::FinaleKo);
+            w.cbVidChange();
+            RunHeats(w, clock, 9);
+            w.Competition->RerunHeat(8);
+        }
+        if (state == "tv-bracket") {
+            w.sbMon2->setChecked(true);
+            w.sbMon2Click();
+            ok = Save(monitor, out, state) && ok;
+        } else if (state == "bracket") {
+            w.mBracketClick();
+            w.FormBracket->resize(1920, 1080);
+            ok = Save(*w.FormBracket, out, state) && ok;
+        } else if (tv) {
             // Both tracks running, track 2 a little behind, as the audience sees a race.
             w.IssueCommand(w.mStart);
             clock.advance(7125);
@@ -189,7 +248,7 @@ int main(int argc, char** argv) {
             w.bCFGClick();
             ok = pictures.ok && ok;
             SetPortDeviceMap([](int) { return QString(); });
-        } else if (!tv) {
+        } else if (!tv && state != "bracket") {
             ok = Save(w, out, state) && ok;
         }
         if (w.IsRunning()) w.IssueCommand(w.Abruch1);

@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <optional>
 #include <QString>
+#include <QStringList>
 #include <QVector>
 
 class TBracket {
@@ -64,12 +65,16 @@ public:
     // winner (and, from the semi-finals, the loser to the small final) on. False when there is
     // no current heat.
     bool SetResult(int heat, const TLane& laneA, const TLane& laneB);
-    // Keeps the heat's lanes as a voided run and opens it again. Only the last decided heat
-    // whose winner has not raced since may be re-run; false otherwise.
+    // Keeps the heat's lanes as a voided run and opens it again. A heat decided by a run may be
+    // re-run while no heat its outcome fed has been raced since; false otherwise (and for a
+    // bye or an open heat).
     bool Rerun(int heat);
     // An entry was deleted from the competition: it loses every open heat it is in (a bye
     // for the other side) and entry numbers above it move down by one.
     void EntryRemoved(int entry);
+    // An entry was inserted before the given number (the "Qualifikation" dummy going back to
+    // the top): numbers from it on move up by one.
+    void EntryInserted(int entry);
     // Final places, one per seeded entry, best first: 1-2 from the big final, 3-4 from the
     // small final, then by the round lost in (later is better), then by the time of the heat
     // lost (no time last), then by seed. Undecided stages share nothing: entries whose place
@@ -80,7 +85,24 @@ public:
     QStringList ToLines() const;
     static std::optional<TBracket> FromLines(const QStringList& lines);
 
+    // The seeds, best first: Seeds()[k] is seed k + 1 (Entry -1: nobody, a bye).
+    const QVector<TSeed>& Seeds() const { return m_seeds; }
+    // The bracket size a wish becomes: 4, 8 or 16, rounded down, at least 4.
+    static int NormalizedSize(int size);
+    // The heat whose winner or loser fills side (0 / 1) of a heat; -1 in the first round.
+    int Feeder(int heat, int side) const;
+
 private:
+    // Everything but the seeds, the raced lanes and the voided runs follows from them: who
+    // stands in each heat, byes and winners are worked out again after every change, so a
+    // re-run, a deletion or a journal read cannot leave a stale winner behind.
+    bool Settle();
+    static QVector<THeat> Shape(int size); // the heats of a size in racing order
+    int DecideRace(const THeat& h) const;
+    std::int32_t BestHundredths(int seed, int upToHeat) const;
+
     int m_size = 0;
+    QVector<TSeed> m_seeds;
     QVector<THeat> m_heats;
+    QVector<bool> m_raced; // per heat: its lanes hold a run that counts
 };

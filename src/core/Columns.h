@@ -1,5 +1,5 @@
 #pragma once
-// Column indexes of the protocol, and where a stopped time went.
+// Column indexes of the protocol, where a stopped time went, and the milliseconds kept for it.
 #include <cstdint>
 
 // Column indexes of the protocol.
@@ -12,4 +12,13 @@ constexpr int StNr = 0, Name = 1, Ort = 2, Klasse = 3, Datum = 4, Turm1 = 5, Tur
 struct TLastCell {
     std::int32_t Track = -1;
     std::int32_t Column = -1;
+};
+
+// The stopped milliseconds of one recorded run (run 0..5), as the journal keeps them: the entry
+// is counted in load order without the "Qualifikation" dummy, as the journal's rows are.
+struct TExactRun {
+    std::int32_t Entry = -1;
+    std::int32_t Run = -1;
+    std::int32_t Ms = 0;
+    bool operator==(const TExactRun&) const = default;
 };

@@ -56,6 +56,12 @@ bool OrdinalLess(const QString& a, const QString& b) {
 }
 
 constexpr std::int32_t kNoResultKey = INT_MAX; // after every result, as an empty "Zeit"
+
+// Exact milliseconds belong to a time text only when they show as that text.
+bool ExactFits(const QString& text, std::int32_t exact, int format) {
+    const std::int32_t shown = ParseTime(text, format);
+    return exact >= 0 && shown >= 0 && shown / 10 == exact / 10;
+}
 } // namespace
 
 TCompetition::TCompetition(QObject* parent) : QObject(parent), m_titles(DefaultColumnTitles()) {}
@@ -80,6 +86,21 @@ QStringList TCompetition::DefaultColumnTitles() {
 
 void TCompetition::SetCountZabegov(int runs) {
     m_countZabegov = std::clamp(runs, 1, 6);
+}
+
+void TCompetition::SetRankingRule(int rule) {
+    const int r = rule == RankByBest ? RankByBest : RankBySum;
+    if (r != m_rankingRule) ForgetReadCells(true, false); // "Zeit" must be written anew
+    m_rankingRule = r;
+}
+
+void TCompetition::SetBracketSize(int size) {
+    m_bracketSize = TBracket::NormalizedSize(size);
+}
+
+void TCompetition::SetHeatRunning(bool on) {
+    if (on && !m_heatRunning) m_pendingLane = {};
+    m_heatRunning = on;
 }
 
 void TCompetition::SetKlassCol(int col) {
@@ -109,8 +130,12 @@ void TCompetition::ForgetReadCells(bool runs, bool classes) {
 
 void TCompetition::Write(int entry, int col, const QString& text) {
     TEntry& e = m_entries[entry];
+    if (col >= Col::Turm1 && col <= Col::Turm6) {
+        e.runsRead = false;
+        // A run written anew is no longer the stopped time, unless nothing changed.
+        if (e.cells[col] != text) e.exact[col - Col::Turm1].reset();
+    }
     e.cells[col] = text;
-    if (col >= Col::Turm1 && col <= Col::Turm6) e.runsRead = false;
     if (col == m_klassCol - 1) e.classRead = false;
     if (col == Col::Zeit) e.zeitWritten = false;
     if (col == Col::Platz) e.platzWritten = false;
@@ -166,6 +191,19 @@ TCompetition::TRun TCompetition::Run(int entry, int run) const {
     if (!IsValidEntry(entry) || run < 0 || run >= 6) return TRun{};
     return ReadRun(m_entries[entry].cells[Col::Turm1 + run], m_timeFormat,
                    SystemDecimalSeparator());
+}
+
+std::optional<std::int32_t> TCompetition::ExactMs(int entry, int run) const {
+    if (!IsValidEntry(entry) || run < 0 || run >= 6) return std::nullopt;
+    return m_entries[entry].exact[run];
+}
+
+bool TCompetition::SetExactMs(int entry, int run, std::optional<std::int32_t> ms) {
+    if (!IsValidEntry(entry) || run < 0 || run >= 6) return false;
+    TEntry& e = m_entries[entry];
+    if (ms && !ExactFits(e.cells[Col::Turm1 + run], *ms, m_timeFormat)) return false;
+    e.exact[run] = ms;
+    return true;
 }
 
 std::optional<std::int32_t> TCompetition::Result(int entry) const {
@@ -228,6 +266,7 @@ void TCompetition::ResetLastCells() {
 std::optional<bool> TCompetition::TrackHasRunLeft(int track) const {
     const int entry = TrackEntry(track);
     if (entry < 0) return std::nullopt;
+    if (m_mode == FinaleKo) return true; // the pair on the tracks has its heat to race
     if (CountBahn() >= 2) return RunLeftOnTrack(entry, track);
     return EmptyRunMask(entry) != 0;
 }
@@ -238,6 +277,11 @@ void TCompetition::SetTrack(int track, int entry) {
 
 void TCompetition::SelectStartEntries() {
     if (m_heatRunning) return;
+    if (m_mode == FinaleKo) {
+        PlaceBracketHeat();
+        Emit(HeatChanged);
+        return;
+    }
     const int first = m_mode == Qualifikation ? 1 : 0;
     SetTrack(0, first);
     SetTrack(1, 1 - first);
@@ -266,11 +310,14 @@ bool TCompetition::Load(const TProtocolRows& rows) {
     m_rankPosValid = false;
     m_viewRanked = false;
     m_track = {-1, -1};
+    // A bracket belongs to the protocol it was seeded from.
+    DropBracket();
 
     ApplyMode(m_mode);
     for (int i = 0; i < EntryCount(); ++i)
         m_entries[i].cells[Col::Entry] = QString::number(i + 1);
     Recompute();
+    if (m_mode == FinaleKo) BuildBracket();
     m_runCounter = 0;
     SelectStartEntries();
     m_modified = false;
@@ -294,14 +341,26 @@ TProtocolRows TCompetition::Rows(TRowsFor what) const {
 
 bool TCompetition::SetMode(int mode) {
     if (m_heatRunning) return false;
+    if (mode == FinaleKo && m_bracket.IsEmpty()) {
+        // Seeded while the dummy still stands: the bracket's numbers move down with the
+        // others when it goes.
+        Recompute();
+        if (!BuildBracket()) {
+            Emit(BracketChanged); // the note says why
+            return false;
+        }
+    } else if (mode == FinaleKo) {
+        m_bracketNote.clear();
+    }
     ApplyMode(mode);
     Emit(RowsChanged);
     Emit(HeatChanged);
+    if (m_mode == FinaleKo) Emit(BracketChanged);
     return true;
 }
 
 void TCompetition::ApplyMode(int mode) {
-    m_mode = mode >= 0 && mode <= 2 ? mode : Qualifikation;
+    m_mode = mode >= 0 && mode <= 3 ? mode : Qualifikation;
     // The dummy is the flagged entry, else the first row shown whose start number is "0" (a
     // file written at the end of a "Qualifikation" carries it).
     int dummy = DummyEntry();
@@ -318,10 +377,15 @@ void TCompetition::ApplyMode(int mode) {
         RemoveEntries(gone);
         m_modified = true;
     }
+    m_runCounter = 0;
+    m_pendingLane = {};
+    if (m_mode == FinaleKo) {
+        PlaceBracketHeat();
+        return;
+    }
     const int first = m_mode == Qualifikation ? 1 : 0;
     SetTrack(0, first);
     SetTrack(1, 1 - first);
-    m_runCounter = 0;
 }
 
 void TCompetition::InsertDummy() {
@@ -336,6 +400,7 @@ void TCompetition::InsertDummy() {
     m_rankPosValid = false;
     for (int& t : m_track)
         if (t >= 0) ++t;
+    m_bracket.EntryInserted(0);
 }
 
 void TCompetition::RemoveEntries(const QVector<bool>& gone) {
@@ -348,6 +413,9 @@ void TCompetition::RemoveEntries(const QVector<bool>& gone) {
         ++kept;
     }
     m_entries.resize(kept);
+    // From the back, so each number the bracket is told is still the one it knows.
+    for (int i = int(gone.size()) - 1; i >= 0; --i)
+        if (gone[i]) m_bracket.EntryRemoved(i);
     int k = 0;
     for (int e : m_rank)
         if (newIndex[e] >= 0) m_rank[k++] = newIndex[e];
@@ -358,15 +426,33 @@ void TCompetition::RemoveEntries(const QVector<bool>& gone) {
         if (t >= 0) t = newIndex[t];
 }
 
-bool TCompetition::RecordTime(int track, const QString& text) {
+bool TCompetition::RecordTime(int track, const QString& text, std::optional<std::int32_t> exactMs) {
     const int t = track == 0 ? 0 : 1;
     m_modified = true;
     const int entry = m_track[t];
     if (entry < 0) return false;
     m_lastCell[t].Track = t + 1;
+    if (m_mode == FinaleKo) {
+        const TRun run = ReadRun(text, m_timeFormat, SystemDecimalSeparator());
+        TBracket::TLane lane;
+        if (run.Kind == RunDis) {
+            lane.Kind = TBracket::LaneDis;
+        } else if (run.Kind == RunTime && run.Ms >= 0) {
+            lane.Kind = TBracket::LaneTime;
+            lane.Ms = run.Ms;
+            if (exactMs && ExactFits(text, *exactMs, m_timeFormat)) lane.Exact = exactMs;
+        }
+        m_pendingLane[t] = lane;
+        // No protocol cell is written; the time column stands in as the cell DIS may mark.
+        m_lastCell[t].Column = Col::Zeit;
+        Emit(BracketChanged);
+        return true;
+    }
     const int c = RecordColumn(m_entries[entry].cells, t, CountBahn(), m_countZabegov);
     if (c < 0) return false;
     Write(entry, c, text);
+    if (exactMs && ExactFits(text, *exactMs, m_timeFormat))
+        m_entries[entry].exact[c - Col::Turm1] = exactMs;
     m_lastCell[t].Column = c;
     Emit(CellChanged, entry, c);
     return true;
@@ -377,6 +463,14 @@ bool TCompetition::Disqualify(int track) {
     const int column = m_lastCell[t].Column;
     const int entry = m_track[t];
     if (column < 0 || entry < 0) return false; // the last stop wrote no cell: nothing to mark
+    if (m_mode == FinaleKo) {
+        TBracket::TLane dis;
+        dis.Kind = TBracket::LaneDis;
+        m_pendingLane[t] = dis;
+        m_modified = true;
+        Emit(BracketChanged);
+        return true;
+    }
     Write(entry, column, kDis);
     // A disqualification is a change of results like any other: closing must not lose it.
     m_modified = true;
@@ -387,6 +481,19 @@ bool TCompetition::Disqualify(int track) {
 
 int TCompetition::Advance() {
     if (m_heatRunning) return -1;
+    if (m_mode == FinaleKo) {
+        const int heat = m_bracket.CurrentHeat();
+        if (heat >= 0 && (m_pendingLane[0] || m_pendingLane[1])) {
+            m_bracket.SetResult(heat, m_pendingLane[0].value_or(TBracket::TLane{}),
+                                m_pendingLane[1].value_or(TBracket::TLane{}));
+            m_modified = true;
+        }
+        PlaceBracketHeat();
+        ++m_runCounter;
+        Emit(BracketChanged);
+        Emit(HeatChanged);
+        return m_track[0];
+    }
     const int n = EntryCount();
     const int bahn = CountBahn();
     if (m_mode == Qualifikation) {
@@ -427,13 +534,13 @@ int TCompetition::Advance() {
 }
 
 void TCompetition::Swap() {
-    if (m_heatRunning) return;
+    if (m_heatRunning || m_mode == FinaleKo) return; // the bracket decides the lanes
     std::swap(m_track[0], m_track[1]);
     Emit(HeatChanged);
 }
 
 bool TCompetition::AssignToTrack(int track, int entry) {
-    if (m_heatRunning || (track != 0 && track != 1)) return false;
+    if (m_heatRunning || m_mode == FinaleKo || (track != 0 && track != 1)) return false;
     SetTrack(track, entry);
     Emit(HeatChanged);
     return true;
@@ -441,7 +548,7 @@ bool TCompetition::AssignToTrack(int track, int entry) {
 
 bool TCompetition::DoubleClick(int entry) {
     // A click that hit no participant's row (below the last row, the titles) changes nothing.
-    if (m_heatRunning || !IsValidEntry(entry)) return false;
+    if (m_heatRunning || m_mode == FinaleKo || !IsValidEntry(entry)) return false;
     const int n = EntryCount();
     if (m_mode == Qualifikation) {
         SetTrack(1, entry);
@@ -471,6 +578,10 @@ bool TCompetition::DeleteEntry(int entry) {
         Emit(RowsChanged);
     }
     Recompute();
+    if (m_mode == FinaleKo) {
+        PlaceBracketHeat(); // a deleted climber's opponent goes on without him
+        Emit(BracketChanged);
+    }
     Emit(HeatChanged);
     return true;
 }
@@ -488,8 +599,10 @@ int TCompetition::DeleteRows(int viewRow, int count) {
     if (k > 0) {
         RemoveEntries(gone);
         m_modified = true;
+        if (m_mode == FinaleKo) PlaceBracketHeat();
         Emit(RowsChanged);
         Emit(HeatChanged);
+        if (!m_bracket.IsEmpty()) Emit(BracketChanged);
     }
     Recompute();
     return k;
@@ -504,11 +617,18 @@ bool TCompetition::ClearResults() {
         e.result = -1;
         e.place = 0;
         e.runsRead = false;
+        e.exact = {};
         e.zeitWritten = e.platzWritten = true; // empty, as no result and no place say
     }
+    // The bracket was seeded from the results just emptied.
+    const bool hadBracket = !m_bracket.IsEmpty();
+    DropBracket();
+    if (m_mode == FinaleKo)
+        m_bracketNote = QStringLiteral("Kein Finale: die Ergebnisse wurden gelöscht.");
     // Nothing is recomputed: the emptied cells are what it would give, and the order stays.
     SelectStartEntries();
     Emit(ResultsChanged);
+    if (hadBracket || m_mode == FinaleKo) Emit(BracketChanged);
     return true;
 }
 
@@ -537,7 +657,11 @@ void TCompetition::Recompute() {
 
     // 1. Result times. The key orders as the "Zeit" texts do under CompareRunCells: a result
     // text is a function of its hundredths that grows with them, and no result goes last.
-    std::vector<std::int32_t> zeitKey(n);
+    // Under "Bestzeit" the second best run breaks a tie (secondKey), then the thousandths
+    // (step 3); under "Summe" both stay 0 and change nothing.
+    const bool byBest = m_rankingRule == RankByBest;
+    std::vector<std::int32_t> zeitKey(n), secondKey(n, 0);
+    std::vector<std::optional<std::int32_t>> bestExact(n), secondExact(n);
     for (int i = 0; i < n; ++i) {
         TEntry& e = entries[i];
         if (!e.runsRead) {
@@ -551,7 +675,39 @@ void TCompetition::Recompute() {
         std::optional<std::int32_t> result;
         // The dummy fills an empty track; what was stopped there is nobody's result and
         // must not take a place from a participant.
-        if (!e.dummy) {
+        if (byBest && !e.dummy) {
+            // The two best valid runs; a DIS, a blank or an unreadable run just does not count.
+            int best = -1, second = -1;
+            auto better = [&](int a, int b) {
+                if (e.runMs[a] / 10 != e.runMs[b] / 10) return e.runMs[a] / 10 < e.runMs[b] / 10;
+                return e.exact[a] && e.exact[b] && *e.exact[a] < *e.exact[b];
+            };
+            for (int r = 0; r < m_countZabegov; ++r) {
+                if (e.runKind[r] != RunTime || e.runMs[r] < 0 ||
+                    !ResultFromSum(e.runMs[r], m_timeFormat) || e.runMs[r] >= RunCell::DisRun)
+                    continue;
+                if (best < 0 || better(r, best)) {
+                    second = best;
+                    best = r;
+                } else if (second < 0 || better(r, second)) {
+                    second = r;
+                }
+            }
+            auto exactOf = [&](int r) -> std::optional<std::int32_t> {
+                const auto x = e.exact[r];
+                return x && *x / 10 == e.runMs[r] / 10 ? x : std::nullopt;
+            };
+            if (best >= 0) {
+                result = e.runMs[best];
+                bestExact[i] = exactOf(best);
+            }
+            if (second >= 0) {
+                secondKey[i] = e.runMs[second] / 10;
+                secondExact[i] = exactOf(second);
+            } else {
+                secondKey[i] = kNoResultKey;
+            }
+        } else if (!e.dummy) {
             std::int64_t sum = 0;
             bool negative = false;
             for (int r = 0; r < m_countZabegov; ++r) {
@@ -640,7 +796,7 @@ void TCompetition::Recompute() {
     // 3. The order: a stable sort from the order shown now, so equal keys keep it.
     const bool fromRanked = m_viewRanked && m_rank.size() == n;
     std::vector<int> order(n);
-    if (!mixed) {
+    if (!mixed && !byBest) {
         std::vector<std::pair<quint64, int>> keyed(n);
         for (int j = 0; j < n; ++j) {
             const int e = fromRanked ? m_rank.at(j) : j;
@@ -650,6 +806,23 @@ void TCompetition::Recompute() {
                          [](const auto& a, const auto& b) { return a.first < b.first; });
         for (int j = 0; j < n; ++j)
             order[j] = keyed[j].second;
+    } else if (!mixed) {
+        struct TKeyed {
+            quint64 First;
+            std::int32_t Second;
+            int Entry;
+        };
+        std::vector<TKeyed> keyed(n);
+        for (int j = 0; j < n; ++j) {
+            const int e = fromRanked ? m_rank.at(j) : j;
+            keyed[j] = {(quint64(quint32(classRank[e])) << 32) | quint32(zeitKey[e]), secondKey[e],
+                        e};
+        }
+        std::stable_sort(keyed.begin(), keyed.end(), [](const TKeyed& a, const TKeyed& b) {
+            return a.First != b.First ? a.First < b.First : a.Second < b.Second;
+        });
+        for (int j = 0; j < n; ++j)
+            order[j] = keyed[j].Entry;
     } else {
         // Numbers and texts compare pairwise in different ways, which is no consistent order;
         // only the grid's own sort gives the grid's answer then.
@@ -657,6 +830,10 @@ void TCompetition::Recompute() {
         for (int j = 0; j < n; ++j) {
             const int e = fromRanked ? m_rank.at(j) : j;
             table[j + 1] = {m_classTexts.at(entries[e].classId), entries[e].cells.at(Col::Zeit)};
+            if (byBest)
+                table[j + 1] << (secondKey[e] == kNoResultKey
+                                     ? QString()
+                                     : FormatTime(secondKey[e] * 10, m_timeFormat, separator));
         }
         TSortOptions options;
         const TGetSortStyle style = [&options](int col, TSortStyle& s) {
@@ -667,14 +844,45 @@ void TCompetition::Recompute() {
                 options.SortCompare = CompareRunCells;
             }
         };
-        const QVector<int> sorted = SortRowOrder(table, {0, 1}, options, style);
+        const QVector<int> sorted = SortRowOrder(
+            table, byBest ? QVector<int>{0, 1, 2} : QVector<int>{0, 1}, options, style);
         for (int j = 0; j < n; ++j)
             order[j] = fromRanked ? m_rank.at(sorted[j] - 1) : sorted[j] - 1;
     }
 
+    // Under "Bestzeit" a tie to the hundredth is ordered by the thousandths, but only where
+    // every climber of the tie has them: a typed time has none, and then the tie stands.
+    std::vector<qint64> exactKey(n, 0);
+    if (byBest) {
+        for (int j = 0; j < n;) {
+            const int e = order[j];
+            int k = j + 1;
+            while (k < n && entries[e].result >= 0 && zeitKey[order[k]] == zeitKey[e] &&
+                   secondKey[order[k]] == secondKey[e] && sameClass(order[k], e))
+                ++k;
+            if (k - j > 1) {
+                bool allBest = true, allSecond = true;
+                for (int m = j; m < k; ++m) {
+                    allBest = allBest && bestExact[order[m]].has_value();
+                    allSecond = allSecond && (secondKey[order[m]] == kNoResultKey ||
+                                              secondExact[order[m]].has_value());
+                }
+                for (int m = j; m < k; ++m) {
+                    const int x = order[m];
+                    exactKey[x] = (allBest ? qint64(*bestExact[x]) << 32 : 0) |
+                                  (allSecond && secondExact[x] ? quint32(*secondExact[x]) : 0);
+                }
+                std::stable_sort(order.begin() + j, order.begin() + k,
+                                 [&](int a, int b) { return exactKey[a] < exactKey[b]; });
+            }
+            j = k;
+        }
+    }
+
     // 4. Dense places, restarting with each class.
     int place = 0, lastClass = -1;
-    std::int32_t lastTime = -1;
+    std::int32_t lastTime = -1, lastSecond = -1;
+    qint64 lastExact = -1;
     for (int j = 0; j < n; ++j) {
         const int e = order[j];
         TEntry& entry = entries[e];
@@ -691,9 +899,11 @@ void TCompetition::Recompute() {
             }
             lastClass = e;
         }
-        if (zeitKey[e] != lastTime) {
+        if (zeitKey[e] != lastTime || secondKey[e] != lastSecond || exactKey[e] != lastExact) {
             ++place;
             lastTime = zeitKey[e];
+            lastSecond = secondKey[e];
+            lastExact = exactKey[e];
         }
         if (entry.place != place || !entry.platzWritten)
             entry.cells[Col::Platz] = QString::number(place);
@@ -705,4 +915,184 @@ void TCompetition::Recompute() {
     m_rankPosValid = false;
     m_viewRanked = m_sorted;
     Emit(ResultsChanged);
+}
+
+// ---------------------------------------------------------------------------------- finals
+
+void TCompetition::DropBracket() {
+    m_bracket = TBracket();
+    m_bracketNote.clear();
+    m_pendingLane = {};
+}
+
+void TCompetition::PlaceBracketHeat() {
+    m_pendingLane = {};
+    const int heat = m_bracket.CurrentHeat();
+    for (int t = 0; t < 2; ++t)
+        SetTrack(t, heat < 0 ? -1 : m_bracket.Heats()[heat].Entry[t]);
+}
+
+QVector<int> TCompetition::SeedingOrder() const {
+    QVector<int> order;
+    const int klassCol = m_klassCol > 0 ? m_klassCol - 1 : -1;
+    auto classOf = [&](int e) {
+        return klassCol < 0 ? QString() : ClassText(m_entries[e].cells[klassCol]);
+    };
+    for (int e : m_rank)
+        if (IsValidEntry(e) && !m_entries[e].dummy && m_entries[e].result >= 0) order.push_back(e);
+    // Climbers sharing a place keep the order they were loaded in: the seeding must not
+    // depend on how the protocol happened to be sorted before.
+    for (int j = 0; j < order.size();) {
+        int k = j + 1;
+        while (k < order.size() && m_entries[order[k]].place == m_entries[order[j]].place &&
+               classOf(order[k]) == classOf(order[j]))
+            ++k;
+        std::sort(order.begin() + j, order.begin() + k);
+        j = k;
+    }
+    return order;
+}
+
+bool TCompetition::BuildBracket() {
+    const QVector<int> order = SeedingOrder();
+    QVector<TBracket::TSeed> ranked;
+    ranked.reserve(order.size());
+    for (int e : order)
+        ranked.push_back({e, m_entries[e].result});
+    QString error;
+    std::optional<TBracket> built = TBracket::Build(ranked, m_bracketSize, &error);
+    if (!built) {
+        m_bracketNote = error;
+        return false;
+    }
+    m_bracket = std::move(*built);
+    m_pendingLane = {};
+    m_bracketNote.clear();
+    // A tie across the cut: the ranking's order decided who is in; the operator should know.
+    const int limit = TBracket::NormalizedSize(m_bracketSize);
+    if (order.size() > limit) {
+        const int last = order[limit - 1];
+        const int klassCol = m_klassCol > 0 ? m_klassCol - 1 : -1;
+        auto tied = [&](int e) {
+            return m_entries[e].place == m_entries[last].place &&
+                   (klassCol < 0 || ClassText(m_entries[e].cells[klassCol]) ==
+                                        ClassText(m_entries[last].cells[klassCol]));
+        };
+        if (tied(order[limit])) {
+            QStringList in, out;
+            for (int j = 0; j < order.size(); ++j) {
+                if (!tied(order[j])) continue;
+                const QString who =
+                    QStringLiteral("%1 %2").arg(m_entries[order[j]].cells[Col::StNr].trimmed(),
+                                                m_entries[order[j]].cells[Col::Name].trimmed());
+                (j < limit ? in : out) << who.trimmed();
+            }
+            m_bracketNote = QStringLiteral("Gleichstand auf Platz %1 an der Grenze des Finales. "
+                                           "Nach der Reihenfolge der Rangliste im Finale: %2; "
+                                           "nicht im Finale: %3.")
+                                .arg(m_entries[last].place)
+                                .arg(in.join(QStringLiteral(", ")), out.join(QStringLiteral(", ")));
+        }
+    }
+    return true;
+}
+
+bool TCompetition::RebuildBracket() {
+    if (m_heatRunning) return false;
+    Recompute();
+    // The dummy still stands in the protocol outside the finals; it is never seeded.
+    const TBracket old = m_bracket;
+    if (!BuildBracket()) {
+        m_bracket = old;
+        Emit(BracketChanged);
+        return false;
+    }
+    m_modified = true;
+    if (m_mode == FinaleKo) PlaceBracketHeat();
+    Emit(BracketChanged);
+    Emit(HeatChanged);
+    return true;
+}
+
+QStringList TCompetition::BracketLines() const {
+    TBracket b = m_bracket;
+    const int dummy = DummyEntry();
+    if (dummy >= 0) b.EntryRemoved(dummy); // never seeded: only the numbers behind it move
+    return b.ToLines();
+}
+
+bool TCompetition::RestoreBracket(const QStringList& lines) {
+    if (m_heatRunning) return false;
+    std::optional<TBracket> b = TBracket::FromLines(lines);
+    if (!b) return false;
+    const int dummy = DummyEntry();
+    if (dummy >= 0) b->EntryInserted(dummy);
+    for (const TBracket::TSeed& seed : b->Seeds())
+        if (seed.Entry >= EntryCount() || (seed.Entry >= 0 && m_entries[seed.Entry].dummy))
+            return false; // seeded from another protocol
+    m_bracket = std::move(*b);
+    m_bracketNote.clear();
+    if (m_mode == FinaleKo) PlaceBracketHeat();
+    Emit(BracketChanged);
+    Emit(HeatChanged);
+    return true;
+}
+
+bool TCompetition::RerunHeat(int heat) {
+    if (m_heatRunning || !m_bracket.Rerun(heat)) return false;
+    m_modified = true;
+    if (m_mode == FinaleKo) PlaceBracketHeat();
+    Emit(BracketChanged);
+    Emit(HeatChanged);
+    return true;
+}
+
+QVector<TExactRun> TCompetition::ExactRuns() const {
+    QVector<TExactRun> runs;
+    int k = 0;
+    for (const TEntry& e : m_entries) {
+        if (e.dummy) continue;
+        for (int r = 0; r < 6; ++r)
+            if (e.exact[r]) runs.push_back({k, r, *e.exact[r]});
+        ++k;
+    }
+    return runs;
+}
+
+int TCompetition::RestoreExactRuns(const QVector<TExactRun>& runs) {
+    QVector<int> entryOf;
+    entryOf.reserve(EntryCount());
+    for (int e = 0; e < EntryCount(); ++e)
+        if (!m_entries[e].dummy) entryOf.push_back(e);
+    int taken = 0;
+    for (const TExactRun& x : runs)
+        if (x.Entry >= 0 && x.Entry < entryOf.size() && SetExactMs(entryOf[x.Entry], x.Run, x.Ms))
+            ++taken;
+    return taken;
+}
+
+std::optional<TBracket::TLane> TCompetition::PendingLane(int track) const {
+    return track == 0 || track == 1 ? m_pendingLane[track] : std::nullopt;
+}
+
+QVector<std::pair<int, int>> TCompetition::FinalPlaces() const {
+    QVector<std::pair<int, int>> places = m_bracket.Places();
+    QVector<bool> listed(EntryCount(), false), seeded(EntryCount(), false);
+    int starters = 0;
+    for (const TBracket::TSeed& s : m_bracket.Seeds()) {
+        if (s.Entry < 0 || s.Entry >= EntryCount()) continue;
+        seeded[s.Entry] = true;
+        ++starters;
+    }
+    for (const auto& [entry, place] : places)
+        if (entry >= 0 && entry < EntryCount()) listed[entry] = true;
+    int next = starters + 1;
+    for (int e : SeedingOrder()) {
+        if (seeded[e]) continue;
+        places.push_back({e, next++});
+        listed[e] = true;
+    }
+    for (int e : m_rank)
+        if (IsValidEntry(e) && !listed[e] && !m_entries[e].dummy) places.push_back({e, 0});
+    return places;
 }

@@ -8,6 +8,7 @@
 // Every cell is kept as text exactly as it was loaded, typed or recorded (what is saved is
 // what was typed); the typed accessors read those texts. Only recomputing writes "Zeit" and
 // "Platz".
+#include "core/Bracket.h"
 #include "core/Columns.h"
 #include "persist/ProtocolText.h"
 
@@ -23,13 +24,16 @@
 class TCompetition : public QObject {
     Q_OBJECT
 public:
-    enum TMode { Qualifikation = 0, IndividuellesKlettern = 1, Paarrennen = 2 };
+    enum TMode { Qualifikation = 0, IndividuellesKlettern = 1, Paarrennen = 2, FinaleKo = 3 };
+    // How the result time comes from the runs.
+    enum TRankingRule { RankBySum = 0, RankByBest = 1 }; // "Summe", "Bestzeit"
     // What a change notification is about.
     enum TChange {
         RowsChanged,    // entries added, removed or reloaded, titles, or the shown order
         CellChanged,    // one cell of one entry (entry and column given)
         ResultsChanged, // result times, places and the ranking order recomputed
-        HeatChanged     // the entries on the tracks or the run counter
+        HeatChanged,    // the entries on the tracks or the run counter
+        BracketChanged  // the finals bracket, its current heat or a lane time of that heat
     };
     Q_ENUM(TChange)
     // Which file the rows are for: the save dialog and the HTML page write the protocol as it
@@ -55,6 +59,12 @@ public:
     void SetAllTracks(bool on) { m_allTracks = on; }
     bool Sorted() const { return m_sorted; } // "Sortieren": shown in ranking order
     void SetSorted(bool on);                 // and recomputes, as ticking the box does
+    int RankingRule() const { return m_rankingRule; }
+    // 0 "Summe" (the runs added up), 1 "Bestzeit" (the best valid run counts, the second best
+    // and then the thousandths break ties); anything else is 0. Not recomputed here.
+    void SetRankingRule(int rule);
+    int BracketSize() const { return m_bracketSize; }
+    void SetBracketSize(int size); // 4, 8 or 16: rounded down to one of them, at least 4
     // The titles of the 14 columns; a load adopts the file's titles of columns 1..4.
     QStringList ColumnTitles() const { return m_titles; }
     static QStringList DefaultColumnTitles();
@@ -74,6 +84,12 @@ public:
     QString EntryText(int entry) const;
     // Run i (0-based, i < 6) of an entry as the protocol reads it.
     TRun Run(int entry, int run) const;
+    // The stopped milliseconds behind a recorded run, kept while its cell holds what was
+    // recorded; none for a typed or edited run.
+    std::optional<std::int32_t> ExactMs(int entry, int run) const;
+    // What the journal restores: ignored (false) for an invalid entry or run, or a value that
+    // is not the cell's time to the hundredth.
+    bool SetExactMs(int entry, int run, std::optional<std::int32_t> ms);
     // The result time and place of the last recompute; none for no result.
     std::optional<std::int32_t> Result(int entry) const;
     int Place(int entry) const; // 0: no place
@@ -102,7 +118,8 @@ public:
     // not change. While it is set, every command that would move a track or remove an entry
     // that is on a track is refused and returns false (nothing changes).
     bool HeatRunning() const { return m_heatRunning; }
-    void SetHeatRunning(bool on) { m_heatRunning = on; }
+    // A new run starts without the lane times of one that was aborted.
+    void SetHeatRunning(bool on);
 
     // --- the changed mark -------------------------------------------------------------------
     bool Modified() const { return m_modified; }
@@ -117,13 +134,20 @@ public:
     TProtocolRows Rows(TRowsFor what) const;
     // The competition mode (the mode box): track count, the dummy entry, the first heat.
     bool SetMode(int mode);
-    // The stopped time of a track into the next free run column of its participant. False
-    // when nothing was written (nobody on the track, or no free column).
-    bool RecordTime(int track, const QString& text);
-    // "DIS." into the cell the track's last STOP filled; recomputes.
+    // The stopped time of a track into the next free run column of its participant, with the
+    // exact milliseconds it was formatted from. False when nothing was written (nobody on the
+    // track, or no free column). In "Finale (K.-o.)" the time is the lane's time of the
+    // current heat instead and no protocol cell changes: the protocol stays the record of the
+    // qualification.
+    bool RecordTime(int track, const QString& text,
+                    std::optional<std::int32_t> exactMs = std::nullopt);
+    // "DIS." into the cell the track's last STOP filled; recomputes. In "Finale (K.-o.)" the
+    // lane of the current heat is marked instead.
     bool Disqualify(int track);
     // RESET's move to the next heat, by the mode. Returns the entry that becomes the
-    // protocol's current row (the track-1 participant), or -1.
+    // protocol's current row (the track-1 participant), or -1. In "Finale (K.-o.)" both lanes
+    // go to the bracket (a lane without a time loses) and the next pair stands on the tracks;
+    // a heat without any time on either lane stays on the tracks undecided.
     int Advance();
     void Swap();                              // Ctrl+0
     bool AssignToTrack(int track, int entry); // sb1 / sb2, Ctrl+1 / Ctrl+2, a list choice
@@ -138,6 +162,37 @@ public:
     bool ClearResults();
     // Result times, ranking order and places.
     void Recompute();
+
+    // --- "Finale (K.-o.)" ---------------------------------------------------------------------
+    // The bracket of the finals, empty when there is none. It lives beside the protocol: a
+    // switch to another mode and back resumes it; a load or the clearing of the results drops
+    // it. While it is the mode, TrackEntry gives the current heat's lanes A and B.
+    const TBracket& Bracket() const { return m_bracket; }
+    // Why the last bracket could not be built, or which tied participants the cut-off split;
+    // empty when there is nothing to say.
+    QString BracketNote() const { return m_bracketNote; }
+    // A new bracket from the current ranking in place of the old one (the operator confirmed).
+    // False, keeping the old one, when none can be built or a heat is running.
+    bool RebuildBracket();
+    // The bracket as the journal keeps it, and back: entries counted in load order without
+    // the "Qualifikation" dummy, as the journal's rows are. Restoring replaces the bracket;
+    // false (nothing changes) for broken lines or entries this protocol does not have.
+    QStringList BracketLines() const;
+    bool RestoreBracket(const QStringList& lines);
+    // The kept milliseconds of every recorded run, numbered the same way, and back; returns
+    // how many were taken (a value that no longer fits its cell is left out).
+    QVector<TExactRun> ExactRuns() const;
+    int RestoreExactRuns(const QVector<TExactRun>& runs);
+    // Runs a decided heat again: its times are kept as voided. False when refused.
+    bool RerunHeat(int heat);
+    // The lane time a STOP or DIS gave in the current heat, until RESET hands it on.
+    std::optional<TBracket::TLane> PendingLane(int track) const;
+    // The places of the finals: those the bracket decided, then the participants outside the
+    // bracket in ranking order; entries still in the race or without a result get place 0.
+    // Every entry once, best first.
+    QVector<std::pair<int, int>> FinalPlaces() const;
+    // Entries in the order the bracket is seeded from: ranked, with a result, ties in load order.
+    QVector<int> SeedingOrder() const;
     // The operator's edit of one cell, stored as typed; nothing is recomputed. With expected
     // given, the edit is refused when the cell no longer holds that text: a time or "DIS."
     // written by the program after the editor opened wins over the editor's old text.
@@ -158,7 +213,8 @@ private:
         bool runsRead = false, classRead = false, zeitWritten = false, platzWritten = false;
         std::array<std::int32_t, 6> runMs{};
         std::array<quint8, 6> runKind{};
-        int classId = 0; // into the class dictionary below
+        std::array<std::optional<std::int32_t>, 6> exact{}; // stopped ms of recorded runs
+        int classId = 0;                                    // into the class dictionary below
     };
     static TEntry NewEntry(const QStringList& cells);
 
@@ -167,6 +223,9 @@ private:
         return entry >= 0 && (m_track[0] == entry || m_track[1] == entry);
     }
     void ApplyMode(int mode);
+    bool BuildBracket();     // from the last recompute's ranking; false: BracketNote says why
+    void PlaceBracketHeat(); // the current heat's lanes onto the tracks
+    void DropBracket();
     void InsertDummy();
     void RemoveEntries(const QVector<bool>& gone);
     void SetTrack(int track, int entry);
@@ -191,6 +250,11 @@ private:
     int m_runCounter = 0;
     bool m_heatRunning = false;
     bool m_modified = false;
+    int m_rankingRule = RankBySum;
+    int m_bracketSize = 16;
+    TBracket m_bracket;
+    QString m_bracketNote;
+    std::array<std::optional<TBracket::TLane>, 2> m_pendingLane{};
     QChar m_readSeparator; // the decimal separator the cached run values were read with
     // Every spelling of a class met since the last load or change of the class column, with
     // its number when the class column is the start number.

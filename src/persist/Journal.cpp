@@ -119,12 +119,20 @@ TProtocolRows JournalRowsInLoadOrder(const TProtocolRows& rows, int colCount) {
 QByteArray FormatJournalMeta(const TJournalMeta& meta) {
     QString title = meta.Title;
     title.replace(QLatin1Char('\r'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' '));
-    return QStringLiteral("Title=%1\nVid=%2\nCountZabegov=%3\nKlassCol=%4\n")
-        .arg(title)
-        .arg(meta.Vid)
-        .arg(meta.CountZabegov)
-        .arg(meta.KlassCol)
-        .toUtf8();
+    QString text = QStringLiteral("Title=%1\nVid=%2\nCountZabegov=%3\nKlassCol=%4\n"
+                                  "Ranking=%5\nBracketSize=%6\n")
+                       .arg(title)
+                       .arg(meta.Vid)
+                       .arg(meta.CountZabegov)
+                       .arg(meta.KlassCol)
+                       .arg(meta.Ranking)
+                       .arg(meta.BracketSize);
+    // One line per bracket line, in order; bracket lines hold no line breaks.
+    for (const QString& line : meta.Bracket)
+        text += QStringLiteral("Bracket=") + QString(line).replace(QLatin1Char('\n'), ' ') + '\n';
+    for (const TExactRun& x : meta.Exact)
+        text += QStringLiteral("Exact=%1 %2 %3\n").arg(x.Entry).arg(x.Run).arg(x.Ms);
+    return text.toUtf8();
 }
 
 TJournalMeta ParseJournalMeta(const QByteArray& bytes) {
@@ -138,11 +146,31 @@ TJournalMeta ParseJournalMeta(const QByteArray& bytes) {
         if (key == QLatin1String("Title"))
             meta.Title = value;
         else if (key == QLatin1String("Vid"))
-            meta.Vid = MetaNumber(value, 0, 2, meta.Vid);
+            meta.Vid = MetaNumber(value, 0, 3, meta.Vid);
         else if (key == QLatin1String("CountZabegov"))
             meta.CountZabegov = MetaNumber(value, 1, 6, meta.CountZabegov);
         else if (key == QLatin1String("KlassCol"))
             meta.KlassCol = MetaNumber(value, 0, 5, meta.KlassCol);
+        else if (key == QLatin1String("Ranking"))
+            meta.Ranking = MetaNumber(value, 0, 1, meta.Ranking);
+        else if (key == QLatin1String("BracketSize")) {
+            const int n = MetaNumber(value, 4, 16, meta.BracketSize);
+            meta.BracketSize = n >= 16 ? 16 : n >= 8 ? 8 : 4;
+        } else if (key == QLatin1String("Bracket"))
+            meta.Bracket << value; // read as a whole by the bracket, which refuses a broken one
+        else if (key == QLatin1String("Exact")) {
+            const QStringList f = value.split(QLatin1Char(' '));
+            bool ok1 = false, ok2 = false, ok3 = false;
+            TExactRun x;
+            if (f.size() == 3) {
+                x.Entry = f[0].toInt(&ok1);
+                x.Run = f[1].toInt(&ok2);
+                x.Ms = f[2].toInt(&ok3);
+            }
+            // A damaged line costs that run its thousandths, nothing else.
+            if (ok1 && ok2 && ok3 && x.Entry >= 0 && x.Run >= 0 && x.Run < 6 && x.Ms >= 0)
+                meta.Exact << x;
+        }
     }
     return meta;
 }
@@ -210,7 +238,8 @@ void TJournal::ReadLast() {
         m_lastWritten = QFileInfo(JournalFile()).lastModified();
     }
     QFile meta(MetaFile());
-    if (meta.open(QIODevice::ReadOnly)) m_lastMeta = ParseJournalMeta(meta.read(64 * 1024));
+    // Room for the thousandths of every run of a large field.
+    if (meta.open(QIODevice::ReadOnly)) m_lastMeta = ParseJournalMeta(meta.read(16 * 1024 * 1024));
 }
 
 QString TJournal::KeepLastUnrestored() {

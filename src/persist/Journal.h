@@ -4,6 +4,7 @@
 // moment of a competition. The protocol is taken as a snapshot on the GUI thread (cheap: the
 // rows are implicitly shared) and formatted and written on a thread of its own, so nothing on
 // the contact path ever waits for a disk.
+#include "core/Columns.h"
 #include "persist/DurableFile.h"
 #include "persist/ProtocolText.h"
 
@@ -11,7 +12,9 @@
 #include <QLockFile>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <QTimer>
+#include <QVector>
 
 #include <condition_variable>
 #include <functional>
@@ -23,9 +26,15 @@
 // What a competition needs besides its rows to give the same lists and places again.
 struct TJournalMeta {
     QString Title;
-    int Vid = 0;
+    int Vid = 0; // 0..3, 3 the finals bracket
     int CountZabegov = 2;
     int KlassCol = 0;
+    int Ranking = 0;       // 0 "Summe", 1 "Bestzeit"
+    int BracketSize = 16;  // 4, 8 or 16
+    QStringList Bracket{}; // the finals bracket's lines, none when there is no bracket
+    // The stopped milliseconds behind the recorded runs (a journal from before has none, and
+    // its runs then simply have no thousandths).
+    QVector<TExactRun> Exact{};
     bool operator==(const TJournalMeta&) const = default;
 };
 

@@ -9,7 +9,7 @@ namespace {
 const QString CRLF = QStringLiteral("\r\n");
 
 QString Esc(const QString& s) {
-    return s.toHtmlEscaped();
+    return HtmlEscaped(s);
 }
 
 bool ColumnShown(const THtmlPage& page, int col) {
@@ -17,6 +17,10 @@ bool ColumnShown(const THtmlPage& page, int col) {
 }
 
 } // namespace
+
+QString HtmlEscaped(const QString& s) {
+    return s.toHtmlEscaped();
+}
 
 QString ProtocolHtml(const THtmlPage& page) {
     const int runs = qBound(1, page.CountZabegov, 6);

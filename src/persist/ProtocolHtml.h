@@ -12,6 +12,8 @@ struct THtmlPage {
     int CountZabegov = 2;   // active run columns, 1..6
 };
 
+// Text made safe for an HTML page: <, >, & and " as entities (the other pages use it too).
+QString HtmlEscaped(const QString& s);
 // The page text, CR LF line ends. Every text taken from the protocol is HTML-escaped.
 QString ProtocolHtml(const THtmlPage& page);
 // Writes the page as UTF-8 through a temporary file; on failure returns false with the file

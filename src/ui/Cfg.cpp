@@ -3,6 +3,7 @@
 #include "input/Comms.h"
 #include "input/PortInfo.h"
 #include "input/PortNames.h"
+#include "ui/FinalsSettingsGroup.h"
 #include "ui/FMain.h"
 #include "ui/LiveSettingsGroup.h"
 
@@ -204,6 +205,7 @@ TCfgDialog::TCfgDialog(TFormMain* owner) : QDialog(owner), m_owner(owner) {
     labMonitor->setEnabled(false);
     addRow(grid, row++, labMonitor, cbMonitor, nullptr);
     grid->addWidget(gbLive = new TLiveSettingsGroup(this), row++, 0, 1, 3);
+    grid->addWidget(gbFinale = new TFinalsSettingsGroup(this), row++, 0, 1, 3);
 
     auto* buttons = new QDialogButtonBox(this);
     OKBtn = Named(buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole), "OKBtn");

@@ -15,6 +15,7 @@ class QPushButton;
 class QScreen;
 class QSpinBox;
 class TFormMain;
+class TFinalsSettingsGroup;
 class TLiveSettingsGroup;
 
 // The two contact pictures of the polarity lists, 41 x 16: closed (red, "ON", index 0) and
@@ -52,7 +53,8 @@ public:
     QComboBox *cbTimeFormat, *cbPort, *cbMonitor;
     TPolarityBox *cbAlg1, *cbAlg2, *cbAlg3;
     QGroupBox* gbLS;
-    TLiveSettingsGroup* gbLive; // "Live-Ergebnisse im Netz"
+    TLiveSettingsGroup* gbLive;     // "Live-Ergebnisse im Netz"
+    TFinalsSettingsGroup* gbFinale; // ranking rule and bracket size
     QLabel *labZabegov, *labTimeFormat, *labAuto0, *labAuto0Sek, *labKlass, *labPort,
         *labPortDevice, *labAlg, *labAlg1, *labAlg2, *labAlg3, *labTimeout, *labTimeoutSek,
         *labMonitor;

@@ -51,6 +51,8 @@ class TDialogs;
 class TDigit;
 class TFormInfo;
 class TFormMonitor2;
+class TFormBracket;
+struct TBracketPage;
 class THelp;
 class TImageLS;
 class TLiveServer;
@@ -315,6 +317,14 @@ public:
     void TVmodeClick();
     void UpdateTvModeEnabled(); // TV mode needs a second screen
     void StartTvMode();         // once both windows exist and this one is shown
+
+    // --- finals bracket (ui/FMainBracket.cpp, ui/FBracket.h) --------------------------------
+    QAction *mBracket, *mBracketHtml;   // Ctrl+K the bracket window, Ctrl+Shift+H its page
+    QPointer<TFormBracket> FormBracket; // made on first use
+    void mBracketClick();
+    void mBracketHtmlClick(); // the bracket page beside the protocol page, opened
+    QString BracketHtmlName() const;
+    TBracketPage BracketPage() const;
 
     // --- start-up and shutdown (ui/FMainStartup.cpp, ui/FMainShutdown.cpp) ----------------
     // The steps of the window's creation, named in the order they ran; a test may watch each

@@ -4,6 +4,7 @@
 #include "input/Comms.h"
 #include "ui/Cfg.h"
 #include "ui/Dialogs.h"
+#include "ui/FinalsSettingsGroup.h"
 #include "ui/FMain.h"
 #include "ui/FMonitor2.h"
 #include "ui/LiveSettingsGroup.h"
@@ -30,10 +31,12 @@ void TFormMain::bCFGClick() {
     d.seAuto0->setValue(Settings.AutoTime / 1000);
     d.seKlass->setValue(Settings.KlassCol);
     d.gbLive->LoadFrom(Settings);
+    d.gbFinale->LoadFrom(Settings);
 
     if (Dialogs->RunModal(d) == QDialog::Accepted) {
         Settings.KlassCol = d.seKlass->value();
-        d.gbLive->ApplyTo(Settings); // the live glue notices and starts or stops the server
+        d.gbLive->ApplyTo(Settings);   // the live glue notices and starts or stops the server
+        d.gbFinale->ApplyTo(Settings); // reaches the competition with the others below
         Settings.AutoTime = d.seAuto0->value() * 1000;
         ApplyAutoTime();
         Settings.CountZabegov = d.seZabegov->value();

@@ -35,6 +35,8 @@ void TFormMain::ApplyCompetitionSettings() {
     Competition->SetKlassCol(Settings.KlassCol);
     Competition->SetTimeFormat(Settings.TimeFormat);
     Competition->SetAllTracks(Settings.AllTrasse);
+    Competition->SetRankingRule(Settings.Ranking);
+    Competition->SetBracketSize(Settings.BracketSize);
 }
 
 TFormMain::TViewHold::~TViewHold() {
@@ -61,6 +63,10 @@ void TFormMain::CompetitionChanged(TCompetition::TChange what, int entry, int co
         m_heatStale = true; // captions and track buttons read the run cells
         break;
     case TCompetition::HeatChanged:
+        m_heatStale = true;
+        break;
+    case TCompetition::BracketChanged:
+        // Reaches the journal above; the pair on the tracks may have changed with it.
         m_heatStale = true;
         break;
     }

@@ -116,6 +116,10 @@ void TFormMain::LoadProtocolRows(const TProtocolRows& rows, const QString& fileN
         ApplyCompetitionSettings();
         if (Competition->Mode() != Vid()) Competition->SetMode(Vid());
         Competition->Load(rows);
+        // The finals can be refused before the rows are there, and then built from them; a
+        // protocol that still gives no bracket leaves the box on the mode the competition has.
+        if (Competition->Mode() != Vid() && !Competition->SetMode(Vid()))
+            SetVid(Competition->Mode());
         ShowMode();
     }
     const QString base = QFileInfo(fileName).completeBaseName();

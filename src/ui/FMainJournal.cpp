@@ -12,7 +12,9 @@
 TJournalSnapshot TFormMain::JournalSnapshot() const {
     // The rows are shared, not copied: the cost is a pointer per row.
     return {Competition->Rows(TCompetition::ForExitCopy),
-            {Settings.Title, Settings.Vid, Settings.CountZabegov, Settings.KlassCol}};
+            {Settings.Title, Competition->Mode(), Settings.CountZabegov, Settings.KlassCol,
+             Settings.Ranking, Settings.BracketSize, Competition->BracketLines(),
+             Competition->ExactRuns()}};
 }
 
 void TFormMain::RestoreJournal(const TProtocolRows& rows, const TJournalMeta& meta) {
@@ -20,7 +22,16 @@ void TFormMain::RestoreJournal(const TProtocolRows& rows, const TJournalMeta& me
     SetVid(meta.Vid);
     Settings.CountZabegov = meta.CountZabegov;
     Settings.KlassCol = meta.KlassCol;
+    Settings.Ranking = meta.Ranking;
+    Settings.BracketSize = meta.BracketSize;
     LoadProtocolRows(rows, meta.Title + QStringLiteral(".txt"));
+    // The thousandths and the bracket refer to the rows just loaded. A broken bracket is
+    // dropped; the protocol, the record of the qualification, is restored all the same.
+    Competition->RestoreExactRuns(meta.Exact);
+    Competition->Recompute();
+    if (!meta.Bracket.isEmpty()) Competition->RestoreBracket(meta.Bracket);
+    if (meta.Vid == TCompetition::FinaleKo && Competition->Mode() != TCompetition::FinaleKo)
+        Competition->SetMode(TCompetition::FinaleKo);
     if (Settings.Title != meta.Title) {
         Settings.Title = meta.Title;
         setWindowTitle(QStringLiteral("TL-Veltaro: ") + meta.Title);

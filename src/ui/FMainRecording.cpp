@@ -1,6 +1,7 @@
 // Where a stopped time lands, and the competition modes that decide the track count and
 // the "Qualifikation" dummy entry.
 #include "core/Competition.h"
+#include "ui/Dialogs.h"
 #include "ui/FMain.h"
 #include "widgets/BitBtnWithColor.h"
 
@@ -9,8 +10,11 @@
 
 void TFormMain::RecordRunTime(int track, const QString& text) {
     const int t = track == 0 ? 0 : 1;
-    // The participant on the track gets the time, whatever his start number says.
-    Competition->RecordTime(t, text);
+    // The participant on the track gets the time, whatever his start number says, and the
+    // model keeps the stopped milliseconds behind it for ties under "Bestzeit" and in the finals.
+    std::optional<std::int32_t> exact;
+    if (Run->TrackStopped(t)) exact = std::int32_t(Run->StopTime(t));
+    Competition->RecordTime(t, text, exact);
     Run->SetLastCell(t, Competition->LastCell(t)); // what DIS may mark
     UpdateControls();
 }
@@ -18,7 +22,18 @@ void TFormMain::RecordRunTime(int track, const QString& text) {
 void TFormMain::cbVidChange() {
     TViewHold hold(this);
     ApplyCompetitionSettings();
-    Competition->SetMode(Vid());
+    const int before = Competition->Mode();
+    if (!Competition->SetMode(Vid())) {
+        // Refused, and nothing changed: the box goes back to the mode the competition kept.
+        // Only the operator's own choice is told why; a stored mode at start-up falls back
+        // quietly, before there is a window to answer.
+        const QString note =
+            Vid() == TCompetition::FinaleKo ? Competition->BracketNote() : QString();
+        SetVid(before);
+        if (isVisible() && !note.isEmpty())
+            Dialogs->ShowMessage(note, QStringLiteral("K.-o.-Feld"));
+        return;
+    }
     ShowMode();
 }
 
@@ -32,6 +47,6 @@ void TFormMain::ShowMode() {
 }
 
 void TFormMain::SetVid(int vid) {
-    Settings.Vid = vid < 0 || vid > 2 ? 0 : vid;
+    Settings.Vid = vid < 0 || vid > TCompetition::FinaleKo ? 0 : vid;
     cbVid->setCurrentIndex(Settings.Vid);
 }

@@ -1,7 +1,9 @@
 #include "ui/FMonitor2.h"
 #include "widgets/QtColors.h"
 
+#include "core/Competition.h"
 #include "core/TimeFormat.h"
+#include "ui/BracketView.h"
 #include "ui/FMain.h"
 #include "widgets/Udigit.h"
 
@@ -159,6 +161,7 @@ TFormMonitor2::TFormMonitor2(TFormMain* main)
     setPalette(pal);
     setupPanels();
     setupDigits();
+    setupBracket();
     connect(qApp, &QGuiApplication::screenRemoved, this,
             [this](QScreen* screen) { ScreenRemoved(screen); });
     connect(qApp, &QGuiApplication::screenAdded, this, [this] { ScreensChanged(); });
@@ -306,6 +309,7 @@ void TFormMonitor2::LayOut() {
         f.setPointSize(L.separatorPoints);
         l->setFont(f);
     }
+    BracketView->setGeometry(PanelTimer->geometry());
     LabMin->setGeometry(L.colon1);
     LabSec->setGeometry(L.comma1);
     LabMin2->setGeometry(L.colon2);
@@ -365,4 +369,44 @@ void TFormMonitor2::ScreenRemoved(QScreen* screen) {
 
 void TFormMonitor2::ScreensChanged() {
     m_main->UpdateTvModeEnabled();
+}
+
+// --- the finals bracket ---------------------------------------------------------------------
+
+void TFormMonitor2::setupBracket() {
+    // Over the digits, never in their place: the digits keep their layout and values.
+    BracketView = new TBracketView(Panel1, TBracketView::Dark);
+    BracketView->hide();
+    // The bracket changes only with the competition; the clock tick never reaches it.
+    connect(m_main->Competition, &TCompetition::Changed, this, [this](TCompetition::TChange what) {
+        if (what == TCompetition::BracketChanged || what == TCompetition::HeatChanged ||
+            what == TCompetition::RowsChanged)
+            RefreshBracket();
+    });
+    TRunController* run = m_main->Run;
+    for (auto signal : {&TRunController::Started, &TRunController::WasReset,
+                        &TRunController::Aborted, &TRunController::RunEnded})
+        connect(run, signal, this, [this] { ShowBracketOrDigits(); });
+    connect(run, &TRunController::Changed, this, [this] { ShowBracketOrDigits(); });
+    RefreshBracket();
+}
+
+void TFormMonitor2::RefreshBracket() {
+    const TCompetition& c = *m_main->Competition;
+    BracketView->SetBracket(
+        c.Bracket(), [&c](int entry) { return BracketName(c, entry); },
+        m_main->Settings.TimeFormat);
+    BracketView->SetEmptyText(c.BracketNote());
+    ShowBracketOrDigits();
+}
+
+bool TFormMonitor2::BracketShown() const {
+    return m_main->Competition->Mode() == TCompetition::FinaleKo && m_main->Run->IsReady();
+}
+
+void TFormMonitor2::ShowBracketOrDigits() {
+    const bool show = BracketShown();
+    if (show == BracketView->isVisibleTo(this)) return;
+    BracketView->setVisible(show);
+    if (show) BracketView->raise();
 }

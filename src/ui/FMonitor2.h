@@ -12,6 +12,7 @@
 
 class QLabel;
 class QScreen;
+class TBracketView;
 class TDigit;
 class TFormMain;
 
@@ -96,6 +97,12 @@ public:
     // Hides the window; TV mode goes off (the TV-mode button up, the flag cleared).
     void CloseTvMode();
 
+    // In the finals the audience sees the bracket between heats and the digits from START
+    // until RESET; in the other modes never the bracket.
+    TBracketView* BracketView;
+    bool BracketShown() const;
+    void ShowBracketOrDigits();
+
 protected:
     void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -105,6 +112,8 @@ protected:
 private:
     void setupPanels();
     void setupDigits();
+    void setupBracket();
+    void RefreshBracket();
     void ScreenRemoved(QScreen* screen);
     void ScreensChanged();
     void ReleaseTvMode();

@@ -385,7 +385,7 @@ void TFormMain::setupSelectionRow() {
     mid->setSpacing(1);
     cbVid = Named(new QComboBox(Panel1), "cbVid");
     cbVid->addItems({QStringLiteral("Qualifikation"), QStringLiteral("Individuelles Klettern"),
-                     QStringLiteral("Paarrennen")});
+                     QStringLiteral("Paarrennen"), QStringLiteral("Finale (K.-o.)")});
     cbVid->setToolTip(QStringLiteral("Wettkampfsart"));
     auto* midRow = new QHBoxLayout;
     seObmen =
@@ -635,6 +635,9 @@ void TFormMain::setupMenus() {
     // Qt gives a key shared by two actions to neither, so the second item takes the key that
     // sits left of 1 on a German keyboard.
     mSound0 = item(CtrlKeys, "mSound0", "Sound", QKeySequence(Qt::CTRL | Qt::Key_AsciiCircum));
+    mBracket = item(CtrlKeys, "mBracket", "K.-o.-Feld", QKeySequence(Qt::CTRL | Qt::Key_K));
+    mBracketHtml = item(CtrlKeys, "mBracketHtml", "K.-o.-Feld Html",
+                        QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_H));
 
     connect(mStart, &QAction::triggered, this, [this] { mStartClick(); });
     connect(mSTOP1, &QAction::triggered, this, [this] { mSTOP1Click(); });
@@ -667,6 +670,8 @@ void TFormMain::setupMenus() {
     connect(bInfo, &QToolButton::clicked, this, [this] { bInfoClick(); });
     connect(bCFG, &QToolButton::clicked, this, [this] { bCFGClick(); });
     connect(mConfig, &QAction::triggered, this, [this] { bCFGClick(); });
+    connect(mBracket, &QAction::triggered, this, [this] { mBracketClick(); });
+    connect(mBracketHtml, &QAction::triggered, this, [this] { mBracketHtmlClick(); });
 }
 
 void TFormMain::setupTimers() {

@@ -1,0 +1,20 @@
+#pragma once
+// The finals bracket as one HTML page: every round as a table of its heats, then the final
+// places, for the notice board or the web beside the protocol page.
+#include "core/Bracket.h"
+
+#include <functional>
+#include <QString>
+
+struct TBracketPage {
+    QString AppTitle, CompetitionTitle;
+    int TimeFormat = 1;                     // of the lane times, as the protocol writes them
+    std::function<QString(int entry)> Name; // a participant's text; none: the entry number
+};
+
+// The page text, UTF-8 declared, CR LF line ends; every name and title is HTML-escaped.
+QString BracketHtml(const TBracket& bracket, const TBracketPage& page);
+// Writes the page as UTF-8 through a temporary file, so a failed write keeps the previous
+// page; on failure returns false with the file name and the system's reason in error.
+bool WriteBracketHtml(const QString& fileName, const TBracket& bracket, const TBracketPage& page,
+                      QString* error);
