@@ -24,7 +24,9 @@ trap cleanup EXIT
 fail() {
     echo "FAIL: $*"
     ls -la "$W" | sed 's/^/  files: /'
-    [ -n "${KEEP_E2E:-}" ] && { import -display ":$D.0" -window root "$KEEP_E2E/fail.png" || true; cp -r "$W" "$KEEP_E2E/"; }
+    # What the operator's screen showed, for the test log's reader.
+    import -display ":$D.0" -window root "$PWD/e2e-failure.png" 2>/dev/null &&
+        echo "  screen at the failure: $PWD/e2e-failure.png"
     [ -f "$W/log" ] && sed 's/^/  program: /' "$W/log"
     exit 1
 }
@@ -76,8 +78,8 @@ LiveOn=0
 LivePort=8080
 LiveBind=
 EOF
-printf 'St.Nr.\tName, Vorname\tOrt\tKlasse\tDatum\tTurm1\tTurm2\tTurm3\tTurm4\tTurm5\tTurm6\tZeit\tPlatz\t.\t\r\n' >"$W/start.txt"
-printf '7\tMüller, Anna\tBern\tA\t\t\t\t\t\t\t\t\t\t\t\r\n9\tPetrov, Ivan\tWien\tA\t\t\t\t\t\t\t\t\t\t\t\r\n' >>"$W/start.txt"
+printf 'St.Nr.\tName, Vorname\tOrt\tKlasse\tDatum\tTurm1\tTurm2\tTurm3\tTurm4\tTurm5\tTurm6\tZeit\tPlatz\t.\t\r\n' >"$W/bin/start.txt"
+printf '7\tMüller, Anna\tBern\tA\t\t\t\t\t\t\t\t\t\t\t\r\n9\tPetrov, Ivan\tWien\tA\t\t\t\t\t\t\t\t\t\t\t\r\n' >>"$W/bin/start.txt"
 
 # The first visible window on a screen whose name matches, within a few seconds.
 window() { # screen regex [seconds]
@@ -108,13 +110,13 @@ file_command() { # key dialog-regex path
         dialog=$(window 0 "$2" 5) || return 1
         sleep 0.5
         xdotool windowfocus --sync "$dialog" 2>/dev/null || true
-        xdotool key --window "$dialog" ctrl+a
-        xdotool type --window "$dialog" --delay 30 "$3"
+        xdotool key ctrl+a
+        xdotool type --delay 30 "$3"
         sleep 0.3
-        xdotool key --window "$dialog" Return
-        gone 0 "$2" 1 || xdotool key --window "$dialog" Return
+        xdotool key Return
+        gone 0 "$2" 1 || xdotool key Return
         if ! gone 0 "$2" 2; then
-            xdotool key --window "$dialog" Escape
+            xdotool key Escape
             gone 0 "$2" 2 || return 1
             continue
         fi
@@ -126,15 +128,18 @@ file_command() { # key dialog-regex path
     done
     return 1
 }
+# Keys as a keyboard sends them, to the window that has the focus.
 key() { # window key...
     local w=$1
     shift
     xdotool windowfocus --sync "$w" 2>/dev/null || true
-    xdotool key --window "$w" "$@"
+    xdotool key "$@"
 }
 # The mean brightness (0..1) of a screen's picture.
 brightness() { convert "$1" -colorspace Gray -format '%[fx:mean]' info:; }
 
+# The file dialogs open beside the program: the names typed into them need no path, which
+# keeps the dialog's completion list out of the way.
 "$W/bin/veltaro" >"$W/log" 2>&1 &
 APID=$!
 
@@ -148,7 +153,7 @@ sleep 0.3
 window 1 '^Monitor 2$' 1 >/dev/null || fail "Escape closed the audience window on the TV"
 
 # Load the start list through the file dialog.
-file_command ctrl+o '^Open$' "$W/start.txt" || fail "the start list could not be loaded"
+file_command ctrl+o '^Open$' start.txt || fail "the start list could not be loaded"
 
 # Two runs of the pair, tracks swapped between them: the clock runs on the TV, then both
 # tracks stop, and RESET brings the pair back on the other tracks.
@@ -173,8 +178,8 @@ awk -v a="$running" 'BEGIN { exit !(a > 0.01) }' ||
     fail "the TV did not change between the running and the stopped clock"
 
 # Save under a name of the operator's own.
-file_command ctrl+s '^Save' "$W/heat1.txt" || fail "the protocol could not be saved"
-[ -s "$W/heat1.txt" ] || fail "the protocol was not saved"
+file_command ctrl+s '^Save' heat1.txt || fail "the protocol could not be saved"
+[ -s "$W/bin/heat1.txt" ] || fail "the protocol was not saved"
 
 # Close as a window manager does; answer the question if one comes.
 python3 "$HERE/wm_close.py" "$MAIN"
@@ -186,7 +191,7 @@ APID=""
 
 # Each participant has one time per track, in the saved protocol and in the exit copy; the
 # results are sums of two times, and the settings were written back.
-for file in "$W/heat1.txt" "$W/bin/veltaro.txt"; do
+for file in "$W/bin/heat1.txt" "$W/bin/veltaro.txt"; do
     [ -s "$file" ] || fail "$file is missing"
     for nr in 7 9; do
         line=$(grep -a "^$nr	" "$file") || fail "$file has no row for $nr"
