@@ -102,7 +102,8 @@ QString BracketHtml(const TBracket& bracket, const TBracketPage& page) {
     }
 
     h += QStringLiteral("<h2>Platzierung</h2>") + CRLF;
-    const auto places = bracket.Places();
+    QVector<std::pair<int, int>> places = page.Places.isEmpty() ? bracket.Places() : page.Places;
+    places.removeIf([](const std::pair<int, int>& p) { return p.second <= 0; });
     if (places.isEmpty()) {
         h += QStringLiteral("<p>Noch keine Plätze entschieden.</p>") + CRLF;
     } else {

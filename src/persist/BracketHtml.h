@@ -5,11 +5,16 @@
 
 #include <functional>
 #include <QString>
+#include <QVector>
+#include <utility>
 
 struct TBracketPage {
     QString AppTitle, CompetitionTitle;
     int TimeFormat = 1;                     // of the lane times, as the protocol writes them
     std::function<QString(int entry)> Name; // a participant's text; none: the entry number
+    // The competition's final places (entry, place), those outside the bracket included;
+    // empty: the places the bracket decided. Entries with place 0 are not listed.
+    QVector<std::pair<int, int>> Places;
 };
 
 // The page text, UTF-8 declared, CR LF line ends; every name and title is HTML-escaped.

@@ -23,8 +23,9 @@ QString TFormMain::BracketHtmlName() const {
 
 TBracketPage TFormMain::BracketPage() const {
     const TCompetition* c = Competition;
+    // The page lists the whole field: those the finals did not reach follow the bracket's.
     return {QStringLiteral("TL-Veltaro"), Settings.Title, Settings.TimeFormat,
-            [c](int entry) { return BracketName(*c, entry); }};
+            [c](int entry) { return BracketName(*c, entry); }, c->FinalPlaces()};
 }
 
 void TFormMain::mBracketHtmlClick() {

@@ -28,7 +28,7 @@ TBracket Played(int starters, int maxSize, int count) {
 TBracketPage Page(QStringList names) {
     for (int i = int(names.size()); i < 16; ++i)
         names << QStringLiteral("Kletterer %1").arg(i + 1);
-    return {"TL-Veltaro", "Stadtcup", tfSeconds, [names](int e) { return names.value(e); }};
+    return {"TL-Veltaro", "Stadtcup", tfSeconds, [names](int e) { return names.value(e); }, {}};
 }
 
 // The (place, name) rows of the page's final places, in page order.
@@ -119,6 +119,20 @@ private slots:
             for (int i = 0; i < starters; ++i)
                 QCOMPARE(expected[i], qMakePair(i + 1, page.Name(i)));
         }
+    }
+
+    // The competition's places cover the whole field; those still racing (place 0) wait.
+    void listsTheCompetitionsPlacesWhenGiven() {
+        const TBracket b = Played(4, 4, 4);
+        TBracketPage page = Page({});
+        page.Places = {{0, 1}, {1, 2}, {2, 3}, {3, 4}, {7, 5}, {5, 0}, {6, 6}};
+        QCOMPARE(PlacesOnPage(BracketHtml(b, page)),
+                 (QList<QPair<int, QString>>{{1, page.Name(0)},
+                                             {2, page.Name(1)},
+                                             {3, page.Name(2)},
+                                             {4, page.Name(3)},
+                                             {5, page.Name(7)},
+                                             {6, page.Name(6)}}));
     }
 
     void marksByesVoidedAndCurrent() {

@@ -1,0 +1,63 @@
+#!/usr/bin/env bash
+# The finals on the real program: a qualification ranked by the best run is loaded with the
+# mode box then put on "Finale (K.-o.)" with the mouse, the bracket of four is raced heat by heat with the function
+# keys (semi-finals, small final, final), the TV shows the bracket between heats and the clock
+# during them, the bracket window opens, and the bracket page lists the final places.
+#   finals_session.sh <veltaro binary>
+set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh" "$1"
+
+write_settings Vid=0 Ranking=1 BracketSize=4 TimeFormat=0
+# Best runs: 11 5,90 (seed 1), 13 6,05 (2), 12 6,20 (3), 14 6,50 (4, a DIS leaves the other
+# run), 15 7,50 (fifth, out).
+{
+    printf 'St.Nr.\tName, Vorname\tOrt\tKlasse\tDatum\tTurm1\tTurm2\tTurm3\tTurm4\tTurm5\tTurm6\tZeit\tPlatz\t.\t\r\n'
+    printf '11\tAlpha, Anna\tBern\tA\t\t6,10\t5,90\t\t\t\t\t\t\t\t\r\n'
+    printf '12\tBeta, Berta\tWien\tA\t\t6,20\t6,30\t\t\t\t\t\t\t\t\r\n'
+    printf '13\tGamma, Carl\tGraz\tA\t\t7,00\t6,05\t\t\t\t\t\t\t\t\r\n'
+    printf '14\tDelta, Dora\tLinz\tA\t\tDIS.\t6,50\t\t\t\t\t\t\t\t\r\n'
+    printf '15\tEpsilon, Emil\tChur\tA\t\t7,50\t8,00\t\t\t\t\t\t\t\t\r\n'
+} >"$W/bin/quali.txt"
+start_program
+window 1 '^Monitor 2$' >/dev/null || fail "the audience window is not on the second screen"
+file_command ctrl+o '^(Open|.*ffnen)$' quali.txt || fail "the qualification could not be loaded"
+# The mode box sits at the top of the window's middle column, where the window's fixed
+# layout puts it; its last item is the finals.
+xdotool windowfocus --sync "$MAIN"
+xdotool mousemove --window "$MAIN" 445 50 click 1
+sleep 0.5
+xdotool key End Return
+sleep 0.5
+if message=$(window 0 '^K\.-o\.-Feld$' 1); then
+    fail "the finals were refused"
+fi
+
+# Four heats; lane A (the better seed) stops first every time, so the better seed wins each.
+for h in 1 2 3 4; do heat "h$h"; done
+ready_running=$(compare -metric AE "$W/h1-running.png" "$W/h2-running.png" null: 2>&1 || true)
+import -display ":$D.1" -window root "$W/between.png"
+[ "$(compare -metric AE "$W/h4-stopped.png" "$W/between.png" null: 2>&1 || true)" != "0" ] ||
+    fail "the TV shows the same picture after RESET as during the heat (no bracket)"
+[ -n "$ready_running" ] || fail "no TV pictures"
+
+# The bracket window.
+key "$MAIN" ctrl+k
+window 0 '^K\.-o\.-Feld$' 5 >/dev/null || fail "Ctrl+K opened no bracket window"
+
+# The bracket page, opened in the browser.
+key "$MAIN" ctrl+shift+h
+for _ in $(seq 50); do [ -s "$W/opened" ] && break; sleep 0.1; done
+page=$(find "$W/bin" -name '*KO.html' | head -1)
+[ -n "$page" ] || fail "no bracket page was written"
+grep -q "$(basename "$page")" "$W/opened" || fail "the bracket page was not opened"
+# Final places in order: 11 won the final against 13, 12 the small final against 14, 15 was
+# fifth in the qualification.
+order=$(sed -n '/Platzierung/,$p' "$page" | grep -o 'Alpha, Anna\|Gamma, Carl\|Beta, Berta\|Delta, Dora\|Epsilon, Emil' | tr '\n' '|')
+[ "$order" = "Alpha, Anna|Gamma, Carl|Beta, Berta|Delta, Dora|Epsilon, Emil|" ] ||
+    fail "final places on the page: $order"
+
+close_program
+# The qualification record stays as it was loaded.
+grep -q "^14	Delta, Dora	Linz	A	 *	DIS\.	6,50" "$W/bin/veltaro.txt" ||
+    fail "the exit copy lost the qualification runs: $(grep -a '^14' "$W/bin/veltaro.txt")"
+echo "PASS: finals session (display :$D)"
