@@ -119,11 +119,8 @@ std::optional<TBracketFileData> ParseBracketFile(const QByteArray& bytes, QStrin
     };
     for (qsizetype l = 1; l < lines.size(); ++l) {
         const QString& line = lines[l];
-        if (ended) {
-            // Only the line break after the last record may follow it.
-            if (line.isEmpty() && l == lines.size() - 1) break;
-            return bad(l);
-        }
+        if (line.isEmpty() && l == lines.size() - 1) break; // the last line's break
+        if (ended) return bad(l);                           // nothing after the end
         const qsizetype eq = line.indexOf(QLatin1Char('='));
         if (eq <= 0) return bad(l);
         const QStringView key = QStringView(line).left(eq);
