@@ -114,7 +114,11 @@ std::optional<TBracketFileData> ParseBracketFile(const QByteArray& bytes, QStrin
 
     TBracketFileData data;
     bool ranking = false, size = false, rows = false, ended = false;
+    // A last line without its line break is a file cut off in the middle of that line.
+    const bool cutOff = !text.endsWith(QLatin1Char('\n'));
     const auto bad = [&](qsizetype l) {
+        if (cutOff && l == lines.size() - 1 && !ended)
+            return fail(QStringLiteral("die Datei ist unvollständig"));
         return fail(QStringLiteral("Zeile %1 ist ungültig").arg(l + 1));
     };
     for (qsizetype l = 1; l < lines.size(); ++l) {

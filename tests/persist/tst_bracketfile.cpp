@@ -292,11 +292,15 @@ private slots:
         const QByteArray valid = ValidCompanion();
         QVERIFY(ParseBracketFile(valid, nullptr));
         QVERIFY(ParseBracketFile(valid.chopped(1), nullptr)); // the last line break only
-        QString why;
-        for (qsizetype n = 0; n < valid.size() - 1; ++n)
+        // Past the header every cut says so.
+        const qsizetype header = valid.indexOf('\n') + 1;
+        for (qsizetype n = 0; n < valid.size() - 1; ++n) {
+            QString why;
             if (ParseBracketFile(valid.left(n), &why))
                 QFAIL(qPrintable(QStringLiteral("cut after %1 bytes was taken").arg(n)));
-        QVERIFY(!why.isEmpty());
+            if (n >= header && !why.contains("unvollständig"))
+                QFAIL(qPrintable(QStringLiteral("cut after %1 bytes: %2").arg(n).arg(why)));
+        }
     }
 
     // --- files -----------------------------------------------------------------------------------
