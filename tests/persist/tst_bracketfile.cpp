@@ -5,7 +5,6 @@
 #include "persist/BracketFile.h"
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -224,26 +223,6 @@ private slots:
         QCOMPARE(Finals(loaded), Finals(saved));
     }
 
-    // Without a bracket the thousandths alone are kept; without either, nothing is.
-    void onlyWhatThereIs_data() {
-        QTest::addColumn<bool>("exact");
-        QTest::addColumn<bool>("companion");
-        QTest::newRow("kept milliseconds") << true << true;
-        QTest::newRow("typed times only") << false << false;
-    }
-    void onlyWhatThereIs() {
-        QFETCH(bool, exact);
-        QFETCH(bool, companion);
-        TCompetition c;
-        Load(c, exact ? People(4) : QStringList{"1/6.00", "2/6.10"});
-        const auto data = BracketFileData(c, TCompetition::ForSave, nullptr);
-        QCOMPARE(bool(data), companion);
-        if (data) {
-            QVERIFY(data->Bracket.isEmpty());
-            QCOMPARE(data->Exact.size(), c.ExactRuns().size());
-        }
-    }
-
     // --- refused, with a reason ----------------------------------------------------------------
     void refused_data() {
         QTest::addColumn<QByteArray>("bytes");
@@ -340,66 +319,6 @@ private slots:
         QCOMPARE(bool(data), taken);
         QVERIFY2(reason.isEmpty() ? why.isEmpty() : why.contains(reason), qPrintable(why));
         if (taken) QCOMPARE(*data, *ParseBracketFile(ValidCompanion(), nullptr));
-    }
-
-    // The largest companion read is taken in linear time.
-    void largestReadQuickly() {
-        QByteArray bytes = "Veltaro-KO 1\nRanking=0\nBracketSize=16\nRows=1 0123456789abcdef\n";
-        int records = 3;
-        while (bytes.size() < BracketFileMaxBytes - 64) {
-            bytes += "Exact=0 5 1234567\n";
-            ++records;
-        }
-        bytes += "End=" + QByteArray::number(records) + '\n';
-        QTemporaryDir dir;
-        QFile f(dir.filePath("big.ko"));
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(bytes);
-        f.close();
-        QElapsedTimer t;
-        t.start();
-        QString why;
-        const auto data = ReadBracketFile(f.fileName(), &why);
-        const qint64 ms = t.elapsed();
-        QVERIFY2(data, qPrintable(why));
-        QCOMPARE(int(data->Exact.size()), records - 3);
-        qInfo("%lld bytes, %lld records read in %lld ms", qint64(bytes.size()), qint64(records),
-              ms);
-        QVERIFY(ms < 20000);
-    }
-
-    void update_data() {
-        QTest::addColumn<bool>("before");    // a companion from an earlier save is there
-        QTest::addColumn<bool>("finals");    // the competition has something to keep
-        QTest::addColumn<bool>("companion"); // one is there after
-        QTest::newRow("written") << false << true << true;
-        QTest::newRow("replaced") << true << true << true;
-        QTest::newRow("an earlier one removed") << true << false << false;
-        QTest::newRow("none, nothing to do") << false << false << false;
-    }
-    void update() {
-        QFETCH(bool, before);
-        QFETCH(bool, finals);
-        QFETCH(bool, companion);
-        QTemporaryDir dir;
-        const QString protocol = dir.filePath("heat.txt");
-        if (before) {
-            QFile old(dir.filePath("heat.ko"));
-            QVERIFY(old.open(QIODevice::WriteOnly));
-            old.write("Veltaro-KO 1\nfrom an earlier save\n");
-        }
-        TCompetition c;
-        if (finals)
-            HalfRunFinals(c, 0);
-        else
-            Load(c, {"1/6.00", "2/6.10"});
-        QCOMPARE(KeepBracketBeside(protocol, c, TCompetition::ForSave), QString());
-        QCOMPARE(QFileInfo::exists(dir.filePath("heat.ko")), companion);
-        if (companion)
-            QVERIFY(ReadBracketFile(dir.filePath("heat.ko"), nullptr) ==
-                    BracketFileData(c, TCompetition::ForSave, nullptr));
-        // Nothing but the companion itself beside the protocol: no temporary file left.
-        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), companion ? 1 : 0);
     }
 
     void updateFails_data() {
