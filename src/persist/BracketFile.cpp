@@ -237,7 +237,13 @@ std::optional<TBracketFileData> BracketFileData(const TCompetition& c, TCompetit
 bool UpdateBracketFile(const QString& protocolFile, const std::optional<TBracketFileData>& data,
                        QString* error) {
     const QString name = BracketFileName(protocolFile);
-    if (data) return WriteFileSafely(name, FormatBracketFile(*data), error);
+    if (data) {
+        if (WriteFileSafely(name, FormatBracketFile(*data), error)) return true;
+        // An older companion left in place would fit the new rows just as well and bring back
+        // an outdated bracket with the next load: better none at all.
+        QFile::remove(name);
+        return false;
+    }
     const QFileInfo info(name);
     if (!info.exists() && !info.isSymLink()) return true;
     QFile old(name);

@@ -63,7 +63,8 @@ std::optional<TBracketFileData> BracketFileData(const TCompetition& competition,
                                                 TCompetition::TRowsFor what, QString* error);
 
 // Writes the companion of protocolFile, atomically, or removes one that is there when data is
-// none (it belonged to the file just overwritten). False with error when that failed.
+// none (it belonged to the file just overwritten). False with error when that failed; a
+// companion that could not be replaced is removed where that is possible.
 bool UpdateBracketFile(const QString& protocolFile, const std::optional<TBracketFileData>& data,
                        QString* error);
 
