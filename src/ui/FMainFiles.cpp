@@ -2,6 +2,7 @@
 #include "core/Competition.h"
 #include "core/Participants.h"
 #include "core/Platform.h"
+#include "persist/BracketFile.h"
 #include "persist/FileTypes.h"
 #include "persist/ProtocolHtml.h"
 #include "persist/ProtocolText.h"
@@ -28,6 +29,27 @@ QString TypeDescription(const char* classKey, const QString& builtIn) {
     Q_UNUSED(classKey);
 #endif
     return builtIn;
+}
+
+// The finals saved beside a protocol file, into the competition just loaded from it; the
+// bracket resumes in its mode. Empty on success, else why nothing of it was taken.
+QString ResumeFinals(TFormMain& w, const TBracketFileData& finals) {
+    const QString why = RestoreBracketFile(*w.Competition, finals);
+    if (!why.isEmpty()) return why;
+    // The ranking rule the bracket was seeded by stays, or the next load would rank anew.
+    w.Settings.Ranking = finals.Ranking;
+    w.Settings.BracketSize = finals.BracketSize;
+    if (!w.Competition->Bracket().IsEmpty() && w.Competition->Mode() != TCompetition::FinaleKo) {
+        TFormMain::TViewHold hold(&w);
+        if (w.Competition->SetMode(TCompetition::FinaleKo)) {
+            w.SetVid(TCompetition::FinaleKo);
+            w.ShowMode();
+        }
+    }
+    // Loaded is saved, dummy row or not.
+    w.Competition->SetModified(false);
+    w.UpdateControls();
+    return {};
 }
 } // namespace
 
@@ -68,6 +90,15 @@ bool TFormMain::ReadProtocolText(const QString& fileName) {
     }
     if (!ReadyForLoad()) return false;
     LoadProtocolRows(rows, fileName);
+    // The protocol stands whatever its companion holds; a broken one costs only itself.
+    QString why;
+    const QString finalsFile = BracketFileName(fileName);
+    if (const auto finals = ReadBracketFile(finalsFile, &why)) why = ResumeFinals(*this, *finals);
+    if (!why.isEmpty())
+        Dialogs->ShowMessage(
+            QStringLiteral("Protokoll geladen, K.-o.-Feld nicht übernommen: %1\n%2")
+                .arg(why, QDir::toNativeSeparators(finalsFile)),
+            QStringLiteral("Veltaro"));
     TellReadReport(fileName, report);
     return true;
 }
@@ -192,8 +223,18 @@ void TFormMain::sbSaveClick() {
         ok = SaveSpreadsheet(name, &error);
     else if (filter == DocumentFilter(FileTypes))
         ok = SaveDocument(name, &error);
-    else
+    else {
         ok = WriteProtocolFile(name, Competition->Rows(TCompetition::ForSave), &error);
+        // The bracket and the thousandths go beside the text file once it is written; their
+        // failure is said but leaves the save a success.
+        const QString finals =
+            ok ? KeepBracketBeside(name, *Competition, TCompetition::ForSave) : QString();
+        if (!finals.isEmpty())
+            Dialogs->ShowMessage(
+                QStringLiteral("Protokoll gespeichert, K.-o.-Feld aber nicht: %1\n%2")
+                    .arg(QDir::toNativeSeparators(BracketFileName(name)), finals),
+                QStringLiteral("Veltaro"));
+    }
     if (ok) {
         Competition->SetModified(false);
     } else {

@@ -1,6 +1,7 @@
 // Leaving the program without losing results: the question before closing, the exit copy of
 // the protocol, then (in the destructor) the settings and the port.
 #include "core/Competition.h"
+#include "persist/BracketFile.h"
 #include "persist/ExitCopy.h"
 #include "persist/Journal.h"
 #include "ui/Dialogs.h"
@@ -57,6 +58,9 @@ void TFormMain::Shutdown() {
     names.removeIf([this](const QString& name) { return IsPartlyReadFile(name); });
     // None writable: skipped.
     ExitCopyWritten = WriteExitCopy(names, Competition->Rows(TCompetition::ForExitCopy));
+    // The finals travel with the copy; like the copy itself, a failure here asks no one.
+    if (!ExitCopyWritten.isEmpty())
+        KeepBracketBeside(ExitCopyWritten, *Competition, TCompetition::ForExitCopy);
     // The journal ends with the protocol as it is now, before the window goes.
     if (Journal) {
         Journal->Flush();
