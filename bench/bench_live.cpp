@@ -3,7 +3,8 @@
 // interval p99, the contact latency p99 (line change to the tick read in STOP), how long each
 // client took to see each result, and the server side's memory and CPU per client.
 // "Without" pools the runs before and after the loaded ones.
-//   bench_live [runs] [clients]   (default 100 runs, 200 clients)
+//   bench_live [runs] [clients]   (default 200 runs, 200 clients: about ten minutes; fewer
+//   runs leave the p99 of the contact latency to a handful of edges)
 #include "BenchSupport.h"
 #include "input/ComDeviceSim.h"
 #include "input/Comms.h"
@@ -176,7 +177,7 @@ int main(int argc, char** argv) {
     const bool pinned = PinToCore(0);
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    const int runs = argc > 1 ? std::atoi(argv[1]) : 100;
+    const int runs = argc > 1 ? std::atoi(argv[1]) : 200;
     const int clientCount = argc > 2 ? std::atoi(argv[2]) : 200;
     TBenchSettings settings;
     TStampClock stamps;
