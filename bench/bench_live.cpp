@@ -1,7 +1,8 @@
 // Live results under load: 200 event-stream clients on loopback (in a second process) during
 // simulated runs, against the same runs without the server. Reports the 10 ms clock tick's
-// interval p99, the contact latency p99 (line change to the tick read in STOP), how long each
-// client took to see each result, and the server side's memory and CPU per client.
+// interval p99, the contact latency p99 (line change to the tick the contact thread read, for
+// the start and both stop contacts), how long each client took to see each result, and the
+// server side's memory and CPU per client.
 // "Without" pools the runs before and after the loaded ones.
 //   bench_live [runs] [clients]   (default 200 runs, 200 clients: about ten minutes; fewer
 //   runs leave the p99 of the contact latency to a handful of edges)
