@@ -1,6 +1,5 @@
-// The finals' files beside the protocol: the companion's name, its text read back whole and
-// never in part, and the bracket page with its escaping, bytes and final places. Saving and
-// loading through the window: tst_finalswindow.
+// The finals' files beside the protocol: the companion's name, and the bracket page with its
+// escaping, bytes and final places. The companion saved, loaded and refused: tst_finalswindow.
 #include "persist/BracketFile.h"
 #include "persist/BracketHtml.h"
 
@@ -61,25 +60,6 @@ private slots:
     void name() {
         QFETCH(QString, protocol);
         QTEST(BracketFileName(protocol), "companion");
-    }
-
-    // Read back whole; cut off anywhere but after its last line break, never taken.
-    void readWholeOrNot() {
-        const QString key = BracketRowsKey({{"1", "Jörg"}, {"2", "Ann"}});
-        const TBracketFileData data{1, 8, 2, key, Played(8, 8, 5).ToLines(), {{1, 1, 6004}}};
-        const QByteArray bytes = FormatBracketFile(data);
-        QString why;
-        const auto back = ParseBracketFile(bytes, &why);
-        QVERIFY2(back, qPrintable(why));
-        QCOMPARE(*back, data);
-        QVERIFY(ParseBracketFile(bytes.chopped(1), nullptr));
-        const qsizetype header = bytes.indexOf('\n') + 1;
-        for (qsizetype n = 0; n < bytes.size() - 1; ++n) {
-            if (ParseBracketFile(bytes.left(n), &why))
-                QFAIL(qPrintable(QStringLiteral("cut after %1 bytes was taken").arg(n)));
-            if (n >= header && !why.contains("unvollständig"))
-                QFAIL(qPrintable(QStringLiteral("cut after %1 bytes: %2").arg(n).arg(why)));
-        }
     }
 
     void pageEscapes_data() {
