@@ -1,9 +1,10 @@
 // The finals from the operator's side: the fourth mode in the mode box and its refusal, the
-// ranking rule and bracket size in the settings dialog, the bracket window following heats
-// run with the keys, its two after-the-fact commands, the bracket page, and the audience
-// window switching between the bracket and the digits.
+// ranking rule and bracket size in the settings dialog, the bracket window following heats run
+// with the keys, the audience window between and during heats, the finals kept beside saved
+// protocols and the exit copy, and where the bracket drawing puts its boxes.
 #include "core/TimeFormat.h"
 #include "OffscreenScreens.h"
+#include "persist/BracketFile.h"
 #include "TestSupport.h"
 #include "ui/BracketView.h"
 #include "ui/Cfg.h"
@@ -16,54 +17,68 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
-#include <QLabel>
-#include <QPushButton>
 #include <QToolButton>
 #include <QtTest>
 
 namespace {
-// A qualification protocol: n climbers with two runs each, climber i the i-th fastest.
+// n climbers with two runs, listed slowest first so that the ranking is not the load order.
 TProtocolRows QualificationRows(int n, int timeFormat) {
     TProtocolRows rows = ParticipantRows(n);
     for (int i = 1; i <= n; ++i) {
-        rows[i][Col::Turm1] = FormatTime(7000 + 100 * i, timeFormat);
-        rows[i][Col::Turm2] = FormatTime(7050 + 100 * i, timeFormat);
+        rows[i][Col::Turm1] = FormatTime(8000 - 100 * i, timeFormat);
+        rows[i][Col::Turm2] = FormatTime(8050 - 100 * i, timeFormat);
     }
     return rows;
 }
 
-// The operator picks a mode in the box.
 void ChooseMode(TFormMain& w, int mode) {
     w.cbVid->setCurrentIndex(mode);
     emit w.cbVid->activated(mode);
 }
 
-// A qualification loaded and the finals chosen, as the operator goes from one to the other.
-void StartFinals(TWindowFixture& f, int climbers) {
+// A qualification loaded, then the finals chosen in the mode box.
+void StartFinals(TWindowFixture& f, int climbers, int ranking = 0) {
+    f.w->Settings.Ranking = ranking;
+    f.w->Settings.BracketSize = 8;
     f.Load(0, QualificationRows(climbers, f.w->Settings.TimeFormat));
     ChooseMode(*f.w, TCompetition::FinaleKo);
     QCOMPARE(f.w->Competition->Mode(), int(TCompetition::FinaleKo));
 }
 
-// One heat with the keys: START, then the tracks stop after their times (the faster first),
-// a disqualification of a lane when asked, and RESET.
-void RunHeat(TWindowFixture& f, int msA, int msB, int disLane = -1) {
+// One heat with the keys: START, the faster lane stops first, RESET.
+void RunHeat(TWindowFixture& f, int msA, int msB) {
     f.Key(Qt::Key_F8);
-    const bool aFirst = msA <= msB;
     f.clock.advance(std::uint32_t(std::min(msA, msB)));
-    f.Key(aFirst ? Qt::Key_F4 : Qt::Key_F6);
+    f.Key(msA <= msB ? Qt::Key_F4 : Qt::Key_F6);
     f.clock.advance(std::uint32_t(std::abs(msA - msB)));
-    f.Key(aFirst ? Qt::Key_F6 : Qt::Key_F4);
-    if (disLane == 0) f.w->sb1del->click();
-    if (disLane == 1) f.w->sb2del->click();
+    f.Key(msA <= msB ? Qt::Key_F6 : Qt::Key_F4);
     f.Key(Qt::Key_F9);
 }
 
-TFormBracket& OpenBracketWindow(TWindowFixture& f) {
-    f.Key(Qt::Key_K, Qt::ControlModifier);
-    TFormBracket* b = f.w->FormBracket;
-    if (!b) qFatal("Ctrl+K opened no bracket window");
-    return *b;
+// The heats with their lanes, the places and the tracks by start numbers: the same whatever
+// order the entries were loaded in.
+QString Finals(const TCompetition& c) {
+    const auto nr = [&](int e) { return e < 0 ? QStringLiteral("-") : c.Cell(e, Col::StNr); };
+    const auto lane = [](const TBracket::TLane& l) {
+        return QStringLiteral(" %1/%2").arg(l.Ms).arg(l.Exact.value_or(-1));
+    };
+    QStringList out;
+    for (const TBracket::THeat& h : c.Bracket().Heats())
+        out << nr(h.Entry[0]) + '-' + nr(h.Entry[1]) + lane(h.Lane[0]) + lane(h.Lane[1]);
+    for (const auto& [entry, place] : c.FinalPlaces())
+        out << nr(entry) + ':' + QString::number(place);
+    return out.join('\n') + "\ntracks " + nr(c.TrackEntry(0)) + '-' + nr(c.TrackEntry(1));
+}
+
+void Save(TWindowFixture& f, const QString& name) {
+    f.w->Competition->SetModified(true);
+    f.dialogs.saveNames = {name};
+    f.Key(Qt::Key_S, Qt::ControlModifier);
+}
+
+void Open(TWindowFixture& f, const QString& name) {
+    f.dialogs.openNames = {name};
+    f.Key(Qt::Key_O, Qt::ControlModifier);
 }
 } // namespace
 
@@ -72,80 +87,29 @@ class TestFinalsWindow : public QObject {
 private slots:
     void init() { SetOffscreenScreens({QRect(0, 0, 1280, 1024), QRect(1280, 0, 1920, 1080)}); }
 
-    // --- the mode box ---------------------------------------------------------------------
-    void modeBox_data() {
-        QTest::addColumn<int>("mode");
-        QTest::addColumn<int>("climbers");
-        QTest::addColumn<bool>("accepted");
-        QTest::newRow("Qualifikation, empty: refused") << 0 << 0 << false;
-        QTest::newRow("Individuelles Klettern, one climber: refused") << 1 << 1 << false;
-        QTest::newRow("Paarrennen, one climber: refused") << 2 << 1 << false;
-        QTest::newRow("Qualifikation, six climbers") << 0 << 6 << true;
-    }
-    void modeBox() {
-        QFETCH(int, mode);
-        QFETCH(int, climbers);
-        QFETCH(bool, accepted);
+    // Accepted, the finals stand on the tracks (heatByKeys); refused, the operator is told why
+    // and the box goes back.
+    void modeBoxRefusal() {
         TWindowFixture f;
         TFormMain& w = *f.w;
-        // The three modes keep their places: their stored numbers mean what they meant.
-        QCOMPARE(w.cbVid->itemText(2), QString("Paarrennen"));
+        // After the three modes, so that their stored numbers mean what they meant.
         QCOMPARE(w.cbVid->itemText(3), QString("Finale (K.-o.)"));
-        f.Load(mode, QualificationRows(climbers, w.Settings.TimeFormat));
+        f.Load(2, QualificationRows(1, w.Settings.TimeFormat));
         const TProtocolRows before = w.Competition->Rows(TCompetition::ForExitCopy);
         ChooseMode(w, TCompetition::FinaleKo);
-        const int now = accepted ? int(TCompetition::FinaleKo) : mode;
-        QCOMPARE(w.cbVid->currentIndex(), now);
-        QCOMPARE(w.Settings.Vid, now);
-        QCOMPARE(w.Competition->Mode(), now);
-        QCOMPARE(w.Settings.CountBahn, now == 1 ? 1 : 2);
-        if (!accepted) {
-            // Told why, and nothing lost.
-            QCOMPARE(f.dialogs.messages, QStringList{w.Competition->BracketNote()});
-            QVERIFY(!f.dialogs.messages.first().isEmpty());
-            QCOMPARE(w.Competition->Rows(TCompetition::ForExitCopy), before);
-            return;
-        }
-        QVERIFY(f.dialogs.messages.isEmpty());
-        QVERIFY(w.cbBuhn2->isVisible());
-        QVERIFY(!w.cbAllTrasse->isVisible());
-        const TBracket& b = w.Competition->Bracket();
-        QCOMPARE(w.Competition->TrackEntry(0), b.Heats()[b.CurrentHeat()].Entry[0]);
-        QCOMPARE(w.Competition->TrackEntry(1), b.Heats()[b.CurrentHeat()].Entry[1]);
+        QCOMPARE(f.dialogs.messages, QStringList{w.Competition->BracketNote()});
+        QVERIFY(f.dialogs.messages[0].contains("mindestens 2"));
+        QCOMPARE(w.cbVid->currentIndex(), 2);
+        QCOMPARE(w.Settings.Vid, 2);
+        QCOMPARE(w.Competition->Mode(), 2);
+        QCOMPARE(w.Competition->Rows(TCompetition::ForExitCopy), before);
     }
 
-    void loadInFinals_data() {
-        QTest::addColumn<bool>("results");
-        QTest::addColumn<int>("mode");
-        QTest::newRow("a qualification: the finals") << true << int(TCompetition::FinaleKo);
-        QTest::newRow("a start list: back to the mode kept") << false << 0;
-    }
-    void loadInFinals() {
-        QFETCH(bool, results);
-        QFETCH(int, mode);
-        TWindowFixture f;
-        TFormMain& w = *f.w;
-        QCOMPARE(w.Competition->Mode(), 0);
-        // The finals chosen on an empty protocol are refused; the operator's choice on load
-        // comes from a journal or a test that sets the box.
-        w.SetVid(TCompetition::FinaleKo);
-        w.LoadProtocolRows(results ? QualificationRows(8, w.Settings.TimeFormat)
-                                   : ParticipantRows(8),
-                           f.dir.filePath("Finale.txt"));
-        QCOMPARE(w.Competition->Mode(), mode);
-        QCOMPARE(w.cbVid->currentIndex(), mode);
-        QCOMPARE(w.Settings.Vid, mode);
-        QCOMPARE(w.Competition->Bracket().IsEmpty(), !results);
-        QCOMPARE(w.Competition->EntryCount(), 8 + (mode == 0 ? 1 : 0)); // the dummy
-    }
-
-    // --- the settings dialog ---------------------------------------------------------------
     void settingsRoundTrip_data() {
         QTest::addColumn<int>("ranking");
         QTest::addColumn<int>("size");
         QTest::addColumn<bool>("ok");
         QTest::newRow("Bestzeit, 8") << 1 << 8 << true;
-        QTest::newRow("Summe, 4") << 0 << 4 << true;
         QTest::newRow("cancelled") << 1 << 4 << false;
     }
     void settingsRoundTrip() {
@@ -153,160 +117,37 @@ private slots:
         QFETCH(int, size);
         QFETCH(bool, ok);
         TWindowFixture f;
-        f.Load(2, ParticipantRows(4));
-        const int rankingBefore = f.w->Settings.Ranking, sizeBefore = f.w->Settings.BracketSize;
-        QCOMPARE(rankingBefore, 0);
-        QCOMPARE(sizeBefore, 16);
-        f.dialogs.onModal = [&](QDialog& d) {
-            auto& cfg = static_cast<TCfgDialog&>(d);
-            cfg.gbFinale->cbRanking->setCurrentIndex(ranking);
-            cfg.gbFinale->cbBracketSize->setCurrentText(QString::number(size));
-            return ok ? int(QDialog::Accepted) : int(QDialog::Rejected);
+        QString shown; // what the dialog showed when it opened
+        const auto answer = [&](bool accept) {
+            return [&, accept](QDialog& d) {
+                auto& g = *static_cast<TCfgDialog&>(d).gbFinale;
+                shown = g.cbRanking->currentText() + ' ' + g.cbBracketSize->currentText();
+                g.cbRanking->setCurrentIndex(ranking);
+                g.cbBracketSize->setCurrentText(QString::number(size));
+                return accept ? int(QDialog::Accepted) : int(QDialog::Rejected);
+            };
         };
+        f.dialogs.onModal = answer(ok);
         f.Key(Qt::Key_F2);
-        const int wantRanking = ok ? ranking : rankingBefore, wantSize = ok ? size : sizeBefore;
-        QCOMPARE(f.w->Settings.Ranking, wantRanking);
-        QCOMPARE(f.w->Settings.BracketSize, wantSize);
+        QCOMPARE(shown, QString("Summe 16"));
+        const int wantRanking = ok ? ranking : 0, wantSize = ok ? size : 16;
         QCOMPARE(f.w->Competition->RankingRule(), wantRanking);
         QCOMPARE(f.w->Competition->BracketSize(), wantSize);
-
         // Stored, read back at the next start, and shown when the dialog opens again.
         f.Restart(true);
         QCOMPARE(f.w->Competition->RankingRule(), wantRanking);
-        QString shownRanking, shownSize;
-        f.dialogs.onModal = [&](QDialog& d) {
-            auto& cfg = static_cast<TCfgDialog&>(d);
-            shownRanking = cfg.gbFinale->cbRanking->currentText();
-            shownSize = cfg.gbFinale->cbBracketSize->currentText();
-            return int(QDialog::Rejected);
-        };
+        f.dialogs.onModal = answer(false);
         f.Key(Qt::Key_F2);
-        QCOMPARE(shownRanking, wantRanking == 1 ? QString("Bestzeit") : QString("Summe"));
-        QCOMPARE(shownSize, QString::number(wantSize));
+        QCOMPARE(shown, (wantRanking ? "Bestzeit " : "Summe ") + QString::number(wantSize));
     }
 
-    // --- the bracket window ----------------------------------------------------------------
-    void bracketWindowFollowsHeats_data() {
-        QTest::addColumn<int>("msA");
-        QTest::addColumn<int>("msB");
-        QTest::addColumn<int>("disLane");
-        QTest::addColumn<int>("winner");
-        QTest::newRow("lane A faster") << 6543 << 7012 << -1 << 0;
-        QTest::newRow("lane B faster") << 7012 << 6543 << -1 << 1;
-        QTest::newRow("lane A faster but disqualified") << 6543 << 7012 << 0 << 1;
-    }
-    void bracketWindowFollowsHeats() {
-        QFETCH(int, msA);
-        QFETCH(int, msB);
-        QFETCH(int, disLane);
-        QFETCH(int, winner);
-        TWindowFixture f;
-        StartFinals(f, 16);
-        TFormBracket& b = OpenBracketWindow(f);
-        QCOMPARE(b.windowTitle(), QString("K.-o.-Feld"));
-        const TBracketView& view = *b.BracketView;
-        const int first = view.Bracket().CurrentHeat();
-        QVERIFY(first >= 0);
-        const auto pair = view.Bracket().Heats()[first].Entry;
-        QCOMPARE(view.NameOf(pair[0]), f.w->Competition->Cell(pair[0], Col::Name));
-        const int repaints = view.Repaints();
-
-        RunHeat(f, msA, msB, disLane);
-        const auto& heat = view.Bracket().Heats()[first];
-        QCOMPARE(heat.Winner, winner);
-        const int tf = f.w->Settings.TimeFormat;
-        QCOMPARE(heat.Lane[0].Kind, disLane == 0 ? TBracket::LaneDis : TBracket::LaneTime);
-        if (disLane != 0) QCOMPARE(FormatTime(heat.Lane[0].Ms, tf), FormatTime(msA, tf));
-        QCOMPARE(FormatTime(heat.Lane[1].Ms, tf), FormatTime(msB, tf));
-        QVERIFY(view.Bracket().CurrentHeat() != first);
-        QVERIFY(view.Repaints() > repaints);
-        // The next pair stands on the tracks and in the window's outlined heat.
-        const auto next = view.Bracket().Heats()[view.Bracket().CurrentHeat()].Entry;
-        QCOMPARE(f.w->Competition->TrackEntry(0), next[0]);
-        QCOMPARE(f.w->Competition->TrackEntry(1), next[1]);
-    }
-
-    void afterTheFactCommands_data() {
-        QTest::addColumn<QString>("command");
-        QTest::addColumn<bool>("yes");
-        QTest::addColumn<int>("decided"); // heats decided by a run afterwards
-        QTest::newRow("re-run, yes") << "rerun" << true << 1;
-        QTest::newRow("re-run, no") << "rerun" << false << 2;
-        QTest::newRow("rebuild, yes") << "rebuild" << true << 0;
-        QTest::newRow("rebuild, no") << "rebuild" << false << 2;
-    }
-    void afterTheFactCommands() {
-        QFETCH(QString, command);
-        QFETCH(bool, yes);
-        QFETCH(int, decided);
-        TWindowFixture f;
-        StartFinals(f, 8);
-        TFormBracket& b = OpenBracketWindow(f);
-        QPushButton* button = command == "rerun" ? b.bRerun : b.bRebuild;
-        QCOMPARE(b.bRerun->isEnabled(), false); // nothing raced yet
-        RunHeat(f, 6500, 6900);
-        const int last = b.BracketView->Bracket().CurrentHeat();
-        RunHeat(f, 6600, 6400);
-        QCOMPARE(b.RerunCandidate(), last);
-        // Not while a heat is on: ABBRECHEN gives the commands back.
-        f.Key(Qt::Key_F8);
-        QVERIFY(!button->isEnabled());
-        f.Key(Qt::Key_X, Qt::ControlModifier);
-        QVERIFY(button->isEnabled());
-
-        f.dialogs.answers = {yes};
-        button->click();
-        QCOMPARE(f.dialogs.asked.size(), 1);
-        int n = 0;
-        for (const auto& h : b.BracketView->Bracket().Heats())
-            n += h.Winner >= 0 && !h.Bye;
-        QCOMPARE(n, decided);
-        if (command == "rerun" && yes) {
-            // The voided heat is back on the tracks.
-            const auto& heat = b.BracketView->Bracket().Heats()[last];
-            QCOMPARE(heat.Voided.size(), 1);
-            QCOMPARE(b.BracketView->Bracket().CurrentHeat(), last);
-            QCOMPARE(f.w->Competition->TrackEntry(1), heat.Entry[1]);
-        }
-    }
-
-    // --- the bracket page ------------------------------------------------------------------
-    void bracketPage_data() {
-        QTest::addColumn<bool>("finals");
-        QTest::newRow("finals") << true;
-        QTest::newRow("no bracket") << false;
-    }
-    void bracketPage() {
-        QFETCH(bool, finals);
-        TWindowFixture f;
-        if (finals) {
-            StartFinals(f, 4);
-            RunHeat(f, 6500, 6900);
-        } else {
-            f.Load(2, ParticipantRows(4));
-        }
-        QFile::remove(f.w->BracketHtmlName());
-        f.Key(Qt::Key_H, Qt::ControlModifier | Qt::ShiftModifier);
-        QCOMPARE(f.dialogs.messages.size(), finals ? 0 : 1);
-        QCOMPARE(f.dialogs.shellOpened.size(), finals ? 1 : 0);
-        QCOMPARE(QFile::exists(f.w->BracketHtmlName()), finals);
-        if (!finals) return;
-        QFile page(f.dialogs.shellOpened.first());
-        QVERIFY(page.open(QIODevice::ReadOnly));
-        const QString html = QString::fromUtf8(page.readAll());
-        QVERIFY(html.contains(f.w->Competition->Cell(0, Col::Name)));
-        QVERIFY(html.contains("Halbfinale"));
-        page.remove();
-    }
-
-    // --- the audience window ---------------------------------------------------------------
-    void audienceSeesBracketBetweenHeats_data() {
+    // The bracket window (Ctrl+K) and the audience window while a heat is run with the keys.
+    void heatByKeys_data() {
         QTest::addColumn<int>("mode");
         QTest::newRow("finals") << int(TCompetition::FinaleKo);
         QTest::newRow("Paarrennen") << 2;
-        QTest::newRow("Qualifikation") << 0;
     }
-    void audienceSeesBracketBetweenHeats() {
+    void heatByKeys() {
         QFETCH(int, mode);
         TWindowFixture f;
         TFormMain& w = *f.w;
@@ -315,38 +156,162 @@ private slots:
         w.FormMonitor2 = &m;
         w.UpdateTvModeEnabled();
         f.Load(0, QualificationRows(8, w.Settings.TimeFormat));
-        if (mode != 0) ChooseMode(w, mode);
+        ChooseMode(w, mode);
         QCOMPARE(w.Competition->Mode(), mode);
+        QCOMPARE(w.cbVid->currentIndex(), mode);
+        const bool finals = mode == TCompetition::FinaleKo;
+        if (finals) f.Key(Qt::Key_K, Qt::ControlModifier);
+        QVERIFY(!finals || w.FormBracket);
+        const int first = w.Competition->Bracket().CurrentHeat();
+        const int windowRepaints = finals ? w.FormBracket->BracketView->Repaints() : 0;
         w.sbMon2->setChecked(true);
         w.sbMon2Click();
         QVERIFY(m.isVisible());
-        const bool finals = mode == TCompetition::FinaleKo;
         QCOMPARE(m.BracketView->isVisible(), finals);
-
         f.Key(Qt::Key_F8);
         QVERIFY(!m.BracketView->isVisible());
         QVERIFY(m.Digit8->isVisible());
-        // A second of clock ticks: the digits run, the bracket is not touched.
+        // A second of clock ticks: the digits run, the bracket is not repainted.
         const int repaints = m.BracketView->Repaints();
         for (int i = 0; i < 100; ++i) {
             f.clock.advance(10);
             w.ClockTimer();
         }
-        QCOMPARE(m.Digit6->Value(), 1); // one second on the clock
+        QCOMPARE(m.Digit6->Value(), 1);
         QCOMPARE(m.BracketView->Repaints(), repaints);
-        f.Key(Qt::Key_F4);
-        f.clock.advance(200);
         f.Key(Qt::Key_F6);
+        f.clock.advance(234);
+        f.Key(Qt::Key_F4);
         QVERIFY(!m.BracketView->isVisible()); // the times stay up until RESET
         f.Key(Qt::Key_F9);
         QCOMPARE(m.BracketView->isVisible(), finals);
-        if (finals) QCOMPARE(m.BracketView->Repaints(), repaints + 1);
-
-        // An aborted start brings the bracket back too.
-        f.Key(Qt::Key_F8);
-        f.Key(Qt::Key_X, Qt::ControlModifier);
-        QCOMPARE(m.BracketView->isVisible(), finals);
         w.FormMonitor2 = nullptr;
+        if (!finals) return;
+        // The bracket window took the heat: lane B won with its stopped milliseconds, and the
+        // next pair stands on the tracks and in its outlined heat.
+        const TBracketView& view = *w.FormBracket->BracketView;
+        QVERIFY(view.Repaints() > windowRepaints);
+        QCOMPARE(view.Bracket().Heats()[first].Winner, 1);
+        QCOMPARE(view.Bracket().Heats()[first].Lane[0].Exact, std::optional<std::int32_t>(1234));
+        const auto next = view.Bracket().Heats()[view.Bracket().CurrentHeat()].Entry;
+        QCOMPARE(w.Competition->TrackEntry(0), next[0]);
+        QCOMPARE(w.Competition->TrackEntry(1), next[1]);
+    }
+
+    void keptBesideTheFile_data() {
+        QTest::addColumn<bool>("exitCopy");
+        QTest::addColumn<int>("ranking");
+        QTest::addColumn<bool>("sorted");
+        QTest::newRow("saved, Summe, load order") << false << 0 << false;
+        QTest::newRow("saved, Bestzeit, ranked") << false << 1 << true;
+        QTest::newRow("the exit copy") << true << 1 << false;
+    }
+    void keptBesideTheFile() {
+        QFETCH(bool, exitCopy);
+        QFETCH(int, ranking);
+        QFETCH(bool, sorted);
+        TWindowFixture f;
+        StartFinals(f, 10, ranking);
+        f.w->cbSort->setChecked(sorted);
+        RunHeat(f, 6543, 7012);
+        RunHeat(f, 7101, 6897);
+        const QString before = Finals(*f.w->Competition);
+        QString name = f.dir.filePath("heat.txt");
+        if (exitCopy) {
+            f.w->ProgramFile = f.dir.filePath("veltaro");
+            f.w->Shutdown();
+            name = f.dir.filePath("veltaro.txt");
+            f.Restart(true);
+        } else {
+            Save(f, name);
+        }
+        QVERIFY(QFile::exists(BracketFileName(name)));
+        // Another competition in between, under the other ranking rule.
+        f.w->Settings.Ranking = 1 - ranking;
+        f.Load(2, ParticipantRows(3));
+        Open(f, name);
+        QCOMPARE(f.dialogs.messages, QStringList());
+        QCOMPARE(f.w->cbVid->currentIndex(), int(TCompetition::FinaleKo));
+        QCOMPARE(f.w->Settings.Ranking, ranking);
+        QCOMPARE(Finals(*f.w->Competition), before);
+        // And it goes on from there with the keys.
+        const int next = f.w->Competition->Bracket().CurrentHeat();
+        RunHeat(f, 6600, 6700);
+        QCOMPARE(f.w->Competition->Bracket().Heats()[next].Winner, 0);
+        // Written again without finals: the companion belonged to what was overwritten.
+        f.Load(2, ParticipantRows(3));
+        f.w->ProgramFile = f.dir.filePath("veltaro");
+        if (exitCopy) f.w->Shutdown();
+        if (!exitCopy) Save(f, name);
+        QCOMPARE(f.dialogs.messages, QStringList());
+        QVERIFY(!QFile::exists(BracketFileName(name)));
+    }
+
+    // A companion that does not fit: the protocol loads all the same, and one message says why.
+    void unfitCompanion_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("garbage") << "garbage" << QString("kein UTF-8-Text");
+        QTest::newRow("cut off") << "cut" << QString("die Datei ist unvollständig");
+        QTest::newRow("another version") << "version" << QString("Version 2");
+        QTest::newRow("other rows") << "rows" << QString("es gehört zu anderen Teilnehmerzeilen");
+        QTest::newRow("oversized") << "huge" << QString("die Datei ist zu groß");
+    }
+    void unfitCompanion() {
+        QFETCH(QString, kind);
+        QFETCH(QString, reason);
+        TWindowFixture f;
+        const QString name = f.dir.filePath("heat.txt");
+        StartFinals(f, 10);
+        RunHeat(f, 6543, 7012);
+        Save(f, name);
+        TProtocolRows rows = f.w->Competition->Rows(TCompetition::ForSave);
+        QFile ko(BracketFileName(name));
+        QVERIFY(ko.open(QIODevice::ReadWrite));
+        const QByteArray saved = ko.readAll();
+        QVERIFY(saved.startsWith("Veltaro-KO 1\n"));
+        ko.seek(0);
+        if (kind == "garbage") ko.write(QByteArray(saved.size(), '\xff'));
+        if (kind == "version") ko.write("Veltaro-KO 2\n");
+        if (kind == "cut") QVERIFY(ko.resize(saved.size() / 2));
+        if (kind == "huge") QVERIFY(ko.resize(BracketFileMaxBytes + 1));
+        ko.close();
+        if (kind == "rows") rows = QualificationRows(9, f.w->Settings.TimeFormat);
+        if (kind == "rows") QVERIFY(WriteProtocolFile(name, rows, nullptr));
+
+        f.Load(2, ParticipantRows(3));
+        Open(f, name);
+        QCOMPARE(f.dialogs.messages.size(), 1);
+        QVERIFY2(f.dialogs.messages[0].contains("K.-o.-Feld nicht übernommen: " + reason),
+                 qPrintable(f.dialogs.messages[0]));
+        QVERIFY(f.w->Competition->Bracket().IsEmpty());
+        QCOMPARE(f.w->Competition->EntryCount(), int(rows.size()) - 1);
+        QCOMPARE(f.w->Competition->Cell(0, Col::Name), rows[1][Col::Name]);
+    }
+
+    void bracketLayout_data() {
+        QTest::addColumn<int>("size");
+        QTest::addColumn<QSize>("widget");
+        for (int size : {4, 8, 16})
+            for (QSize w : {QSize(1920, 1080), QSize(320, 240), QSize(1080, 1920)})
+                QTest::addRow("%d in %dx%d", size, w.width(), w.height()) << size << w;
+    }
+    void bracketLayout() {
+        QFETCH(int, size);
+        QFETCH(QSize, widget);
+        QVector<TBracket::TSeed> seeds;
+        for (int i = 0; i < size; ++i)
+            seeds.push_back({i, 7000 + 100 * i});
+        const auto b = TBracket::Build(seeds, size);
+        QVERIFY(b);
+        const TBracketLayout L = BracketLayout(widget, b->Rounds(), b->Heats());
+        QCOMPARE(L.boxes.size(), b->Heats().size());
+        for (int i = 0; i < L.boxes.size(); ++i) {
+            QVERIFY(QRect(QPoint(0, 0), widget).contains(L.boxes[i]));
+            QVERIFY(!L.boxes[i].intersects(L.headers.value(b->Heats()[i].Round)));
+            for (int j = i + 1; j < L.boxes.size(); ++j)
+                QVERIFY(!L.boxes[i].intersects(L.boxes[j]));
+        }
     }
 };
 
