@@ -3,6 +3,9 @@
 #include "persist/BracketFile.h"
 #include "persist/BracketHtml.h"
 
+#include <sys/stat.h>
+
+#include <QDir>
 #include <QFile>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -47,6 +50,27 @@ QString PlacesOnPage(const QString& html) {
 class TestBracketFile : public QObject {
     Q_OBJECT
 private slots:
+    // What stands under a companion's name may be no file at all; reading it must come back
+    // with a reason at once, never wait on a pipe nobody writes.
+    void readsOnlyPlainFiles_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<bool>("said"); // a missing companion is no fault: nothing to say
+        QTest::newRow("missing") << "missing" << false;
+        QTest::newRow("a folder") << "folder" << true;
+        QTest::newRow("a pipe") << "fifo" << true;
+    }
+    void readsOnlyPlainFiles() {
+        QFETCH(QString, kind);
+        QFETCH(bool, said);
+        QTemporaryDir dir;
+        const QString name = dir.filePath("heat1.ko");
+        if (kind == "folder") QVERIFY(QDir().mkpath(name));
+        if (kind == "fifo") QCOMPARE(mkfifo(QFile::encodeName(name).constData(), 0600), 0);
+        QString reason;
+        QVERIFY(!ReadBracketFile(name, &reason));
+        QCOMPARE(!reason.isEmpty(), said);
+    }
+
     void name_data() {
         QTest::addColumn<QString>("protocol");
         QTest::addColumn<QString>("companion");
