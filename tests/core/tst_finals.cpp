@@ -81,7 +81,10 @@ QString FinalPlaces(const TCompetition& c) {
 
 // One heat as the window runs it: START, the STOPs ("DIS" is stopped, then disqualified; "-"
 // is never stopped), RESET.
-void RaceHeat(TCompetition& c, const QString& lanes) {
+// "abort a b": the lanes stop, then the run is aborted (ABBRECHEN), which decides nothing.
+void RaceHeat(TCompetition& c, QString lanes) {
+    const bool abort = lanes.startsWith("abort ");
+    if (abort) lanes = lanes.mid(6);
     c.SetHeatRunning(true);
     for (int t = 0; t < 2; ++t) {
         const QString lane = lanes.section(' ', t, t);
@@ -92,7 +95,7 @@ void RaceHeat(TCompetition& c, const QString& lanes) {
     }
     c.SetHeatRunning(false);
     c.ResetLastCells();
-    c.Advance();
+    if (!abort) c.Advance();
 }
 } // namespace
 
@@ -206,6 +209,10 @@ private slots:
         QTest::newRow("a typed tie: earlier rounds, then the seed")
             << "6.00 6.00@6002, 5.50 6, 5 6, 7.00 7.00@7000"
             << "1-4 2-3 3-4 1-2 = 2:1 1:2 3:3 4:4 5:5 6:6 7:0";
+        // An aborted run's times are gone: lane A, stopped at 5.00 then, has no time after.
+        QTest::newRow("an aborted run counts nothing")
+            << "abort 5 9, - 9.00, 5 6, 5 6, 5 6"
+            << "1-4 1-4 2-3 1-3 2-4 = 2:1 4:2 1:3 3:4 5:5 6:6 7:0";
         // A deleted climber loses his open heat: the other side goes on without a run.
         QTest::newRow("deleted on the tracks") << "del 1, 5 6, 5 6"
                                                << "2-3 2-4 = 2:1 4:2 3:3 5:4 6:5 7:0";
