@@ -1014,8 +1014,19 @@ bool TCompetition::RebuildBracket() {
     return true;
 }
 
-QStringList TCompetition::BracketLines() const {
+TBracket TCompetition::RecordedBracket() const {
     TBracket b = m_bracket;
+    const int heat = b.CurrentHeat();
+    const auto stopped = [](const std::optional<TBracket::TLane>& lane) {
+        return lane && lane->Kind != TBracket::LaneNone;
+    };
+    if (m_mode == FinaleKo && heat >= 0 && stopped(m_pendingLane[0]) && stopped(m_pendingLane[1]))
+        b.SetResult(heat, *m_pendingLane[0], *m_pendingLane[1]);
+    return b;
+}
+
+QStringList TCompetition::BracketLines() const {
+    TBracket b = RecordedBracket();
     const int dummy = DummyEntry();
     if (dummy >= 0) b.EntryRemoved(dummy); // never seeded: only the numbers behind it move
     return b.ToLines();

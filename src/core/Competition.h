@@ -168,6 +168,10 @@ public:
     // switch to another mode and back resumes it; a load or the clearing of the results drops
     // it. While it is the mode, TrackEntry gives the current heat's lanes A and B.
     const TBracket& Bracket() const { return m_bracket; }
+    // The bracket as files keep it: a heat whose lanes have both stopped (or been
+    // disqualified) counts as decided, as the RESET to come will decide it, so that a crash or
+    // a save before that RESET loses no result. A heat with a lane still open stays open.
+    TBracket RecordedBracket() const;
     // Why the last bracket could not be built, or which tied participants the cut-off split;
     // empty when there is nothing to say.
     QString BracketNote() const { return m_bracketNote; }

@@ -212,7 +212,7 @@ std::optional<TBracketFileData> BracketFileData(const TCompetition& c, TCompetit
     if (!c.Bracket().IsEmpty()) {
         // The bracket names the competition's entries; the file's numbers are the rows'. Only
         // the seeds name entries.
-        QStringList lines = c.Bracket().ToLines();
+        QStringList lines = c.RecordedBracket().ToLines();
         bool numbered = true;
         for (QString& line : lines) {
             QStringList f = line.split(QLatin1Char(' '));
