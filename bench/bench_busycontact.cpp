@@ -5,6 +5,7 @@
 #include "BenchSupport.h"
 #include "input/ComDeviceSim.h"
 #include "input/Comms.h"
+#include "PairOnSimulatedPort.h"
 #include "ui/FMain.h"
 #include "widgets/BeamImage.h"
 
@@ -23,20 +24,7 @@ int main(int argc, char** argv) {
 
     TAppParts parts(nullptr);
     TFormMain w(parts, nullptr);
-    w.SetVid(2);
-    TProtocolRows rows{QStringList(14)};
-    for (int i = 1; i <= 4; ++i) {
-        QStringList r(14);
-        r[0] = QString::number(i);
-        rows.push_back(r);
-    }
-    w.LoadProtocolRows(rows, "bench");
-    w.show();
-    w.Settings.TimerGesperrt = 1;
-    auto lines = std::make_shared<TSimComLines>();
-    w.ComPort->setDeviceFactory(SimulatedDeviceFactory(lines));
-    w.ComPort->setPort(1);
-    w.ComPort->Open();
+    auto lines = PairOnSimulatedPort(w);
 
     const int edges = argc > 1 ? std::atoi(argv[1]) : 200;
     const int busyMs = 100;

@@ -10,6 +10,7 @@
 #include "input/ComDeviceSim.h"
 #include "input/Comms.h"
 #include "live/LiveServer.h"
+#include "PairOnSimulatedPort.h"
 #include "ui/FMain.h"
 #include "ui/LiveGlue.h"
 #include "widgets/BeamImage.h"
@@ -186,21 +187,7 @@ int main(int argc, char** argv) {
 
     TAppParts parts(settings.Store());
     TFormMain w(parts, nullptr);
-    w.SetVid(2);
-    TProtocolRows rows{QStringList(14)};
-    for (int i = 1; i <= 4; ++i) {
-        QStringList r(14);
-        r[0] = QString::number(i);
-        r[1] = QStringLiteral("Teilnehmer %1").arg(i);
-        rows.push_back(r);
-    }
-    w.LoadProtocolRows(rows, "bench");
-    w.show();
-    w.Settings.TimerGesperrt = 1;
-    auto lines = std::make_shared<TSimComLines>();
-    w.ComPort->setDeviceFactory(SimulatedDeviceFactory(lines));
-    w.ComPort->setPort(1);
-    w.ComPort->Open();
+    auto lines = PairOnSimulatedPort(w);
 
     // Without the server.
     const TRunFigures bare = Runs(w, *lines, stamps, runs);
