@@ -34,11 +34,9 @@ fi
 
 # Four heats; lane A (the better seed) stops first every time, so the better seed wins each.
 for h in 1 2 3 4; do heat "h$h"; done
-ready_running=$(compare -metric AE "$W/h1-running.png" "$W/h2-running.png" null: 2>&1 || true)
 import -display ":$D.1" -window root "$W/between.png"
 [ "$(compare -metric AE "$W/h4-stopped.png" "$W/between.png" null: 2>&1 || true)" != "0" ] ||
     fail "the TV shows the same picture after RESET as during the heat (no bracket)"
-[ -n "$ready_running" ] || fail "no TV pictures"
 
 # The bracket window.
 key "$MAIN" ctrl+k
