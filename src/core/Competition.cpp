@@ -265,10 +265,17 @@ void TCompetition::ResetLastCells() {
 
 std::optional<bool> TCompetition::TrackHasRunLeft(int track) const {
     const int entry = TrackEntry(track);
-    if (entry < 0) return std::nullopt;
+    if (entry < 0 || m_entries[entry].dummy) return std::nullopt;
     if (m_mode == FinaleKo) return true; // the pair on the tracks has its heat to race
     if (CountBahn() >= 2) return RunLeftOnTrack(entry, track);
     return EmptyRunMask(entry) != 0;
+}
+
+bool TCompetition::TrackCanRecord(int track) const {
+    const int entry = TrackEntry(track);
+    if (entry < 0) return false;
+    if (m_mode == FinaleKo) return true; // a lane time goes to the bracket, not to a cell
+    return RecordColumn(m_entries[entry].cells, track, CountBahn(), m_countZabegov) >= 0;
 }
 
 void TCompetition::SetTrack(int track, int entry) {
@@ -361,6 +368,7 @@ bool TCompetition::SetMode(int mode) {
 
 void TCompetition::ApplyMode(int mode) {
     m_mode = mode >= 0 && mode <= 3 ? mode : Qualifikation;
+    if (m_mode != FinaleKo) m_qualMode = m_mode;
     // The dummy is the flagged entry, else the first row shown whose start number is "0" (a
     // file written at the end of a "Qualifikation" carries it).
     int dummy = DummyEntry();
@@ -433,14 +441,18 @@ bool TCompetition::RecordTime(int track, const QString& text, std::optional<std:
     if (entry < 0) return false;
     m_lastCell[t].Track = t + 1;
     if (m_mode == FinaleKo) {
-        const TRun run = ReadRun(text, m_timeFormat, SystemDecimalSeparator());
         TBracket::TLane lane;
-        if (run.Kind == RunDis) {
+        if (exactMs && *exactMs >= 0) {
+            // The stopped milliseconds themselves: the text may have dropped the hours.
+            lane.Kind = TBracket::LaneTime;
+            lane.Ms = *exactMs / 10 * 10;
+            lane.Exact = exactMs;
+        } else if (const TRun run = ReadRun(text, m_timeFormat, SystemDecimalSeparator());
+                   run.Kind == RunDis) {
             lane.Kind = TBracket::LaneDis;
         } else if (run.Kind == RunTime && run.Ms >= 0) {
             lane.Kind = TBracket::LaneTime;
             lane.Ms = run.Ms;
-            if (exactMs && ExactFits(text, *exactMs, m_timeFormat)) lane.Exact = exactMs;
         }
         m_pendingLane[t] = lane;
         // No protocol cell is written; the time column stands in as the cell DIS may mark.
@@ -483,7 +495,8 @@ int TCompetition::Advance() {
     if (m_heatRunning) return -1;
     if (m_mode == FinaleKo) {
         const int heat = m_bracket.CurrentHeat();
-        if (heat >= 0 && (m_pendingLane[0] || m_pendingLane[1])) {
+        // A lane stopped at 0,00 timed nothing: the pair stays on the tracks to race again.
+        if (heat >= 0 && (m_pendingLane[0] || m_pendingLane[1]) && !PendingHeatVoid()) {
             m_bracket.SetResult(heat, m_pendingLane[0].value_or(TBracket::TLane{}),
                                 m_pendingLane[1].value_or(TBracket::TLane{}));
             m_modified = true;
@@ -1020,7 +1033,8 @@ TBracket TCompetition::RecordedBracket() const {
     const auto stopped = [](const std::optional<TBracket::TLane>& lane) {
         return lane && lane->Kind != TBracket::LaneNone;
     };
-    if (m_mode == FinaleKo && heat >= 0 && stopped(m_pendingLane[0]) && stopped(m_pendingLane[1]))
+    if (m_mode == FinaleKo && heat >= 0 && stopped(m_pendingLane[0]) && stopped(m_pendingLane[1]) &&
+        !PendingHeatVoid())
         b.SetResult(heat, *m_pendingLane[0], *m_pendingLane[1]);
     return b;
 }
@@ -1045,6 +1059,37 @@ bool TCompetition::RestoreBracket(const QStringList& lines) {
     m_bracketNote.clear();
     if (m_mode == FinaleKo) PlaceBracketHeat();
     Emit(BracketChanged);
+    Emit(HeatChanged);
+    return true;
+}
+
+std::array<int, 3> TCompetition::HeatPosition() const {
+    const int dummy = DummyEntry();
+    std::array<int, 3> heat{-1, -1, m_runCounter};
+    for (int t = 0; t < 2; ++t) {
+        const int e = m_track[t];
+        heat[t] = e < 0 ? -1 : e == dummy ? -2 : dummy >= 0 && e > dummy ? e - 1 : e;
+    }
+    return heat;
+}
+
+bool TCompetition::RestoreHeatPosition(const std::array<int, 3>& heat) {
+    if (m_heatRunning || m_mode == FinaleKo) return false;
+    const int dummy = DummyEntry();
+    std::array<int, 2> entries{};
+    for (int t = 0; t < 2; ++t) {
+        int e = heat[t];
+        if (e == -2) {
+            if (dummy < 0) return false;
+            e = dummy;
+        } else if (e >= 0 && dummy >= 0 && e >= dummy) {
+            ++e;
+        }
+        if (e < -1 || e >= EntryCount()) return false;
+        entries[t] = e;
+    }
+    m_track = entries;
+    m_runCounter = std::max(0, heat[2]);
     Emit(HeatChanged);
     return true;
 }
@@ -1080,6 +1125,12 @@ int TCompetition::RestoreExactRuns(const QVector<TExactRun>& runs) {
         if (x.Entry >= 0 && x.Entry < entryOf.size() && SetExactMs(entryOf[x.Entry], x.Run, x.Ms))
             ++taken;
     return taken;
+}
+
+bool TCompetition::PendingHeatVoid() const {
+    for (const auto& lane : m_pendingLane)
+        if (lane && lane->Kind == TBracket::LaneTime && lane->Ms == 0) return true;
+    return false;
 }
 
 std::optional<TBracket::TLane> TCompetition::PendingLane(int track) const {

@@ -114,6 +114,9 @@ public:
     // in the Ready state. None when the track has nobody or holds the dummy: the caption then
     // keeps its colour.
     std::optional<bool> TrackHasRunLeft(int track) const;
+    // Whether a time stopped on a track would be recorded: somebody is on it and, outside the
+    // finals, has a free run column there.
+    bool TrackCanRecord(int track) const;
     // A run is in progress (START until RESET or ABBRECHEN): the participants of the heat must
     // not change. While it is set, every command that would move a track or remove an entry
     // that is on a track is refused and returns false (nothing changes).
@@ -187,10 +190,21 @@ public:
     // how many were taken (a value that no longer fits its cell is left out).
     QVector<TExactRun> ExactRuns() const;
     int RestoreExactRuns(const QVector<TExactRun>& runs);
+    // Who stands on the tracks and the run counter, as the journal keeps them: entries
+    // numbered like BracketLines' (the dummy itself is -2, nobody -1), and back. Restoring is
+    // refused (false, nothing changes) during a heat, in the finals (the bracket places the
+    // pair) and for entries this protocol does not have.
+    std::array<int, 3> HeatPosition() const;
+    bool RestoreHeatPosition(const std::array<int, 3>& heat);
+    // The mode the qualification runs in: the last mode other than the finals.
+    int QualificationMode() const { return m_qualMode; }
     // Runs a decided heat again: its times are kept as voided. False when refused.
     bool RerunHeat(int heat);
     // The lane time a STOP or DIS gave in the current heat, until RESET hands it on.
     std::optional<TBracket::TLane> PendingLane(int track) const;
+    // A lane of the current heat stopped at 0,00 (within 10 ms of START): no time, so the
+    // heat is not decided by it and RESET leaves the pair on the tracks.
+    bool PendingHeatVoid() const;
     // The places of the finals: those the bracket decided, then the participants outside the
     // bracket in ranking order; entries still in the race or without a result get place 0.
     // Every entry once, best first.
@@ -244,6 +258,7 @@ private:
     mutable bool m_rankPosValid = false;
     bool m_viewRanked = false; // the shown order is m_rank (else load order)
     int m_mode = Qualifikation;
+    int m_qualMode = Qualifikation;
     int m_countZabegov = 2;
     int m_klassCol = 0;
     int m_timeFormat = 1;

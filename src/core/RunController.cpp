@@ -32,8 +32,13 @@ int TRunController::TrackCount() const {
     return m_settings.CountBahn >= 2 ? 2 : 1;
 }
 
-void TRunController::SetHeatReady(bool ready) {
+void TRunController::SetHeatReady(bool ready, std::array<bool, 2> canRecord) {
     m_heatReady = ready;
+    m_canRecord = canRecord;
+}
+
+bool TRunController::NoTrackCanRecord() const {
+    return !m_canRecord[0] && !(TrackCount() >= 2 && m_canRecord[1]);
 }
 
 bool TRunController::CanStop(int track) const {
@@ -57,8 +62,9 @@ bool TRunController::Start(std::uint32_t tick) {
     m_stopped = {false, false};
     m_stopTime = {0, 0};
     // With one track the second STOP is not offered at all: a stray F6 or track-2 contact
-    // would otherwise write a time for a participant nobody sees.
-    m_offered = {true, TrackCount() >= 2};
+    // would otherwise write a time for a participant nobody sees. Nor is the STOP of a track
+    // whose participant has done all his runs: the time would be recorded nowhere.
+    m_offered = {m_canRecord[0], TrackCount() >= 2 && m_canRecord[1]};
     for (TBeam b : {BeamStart, BeamStop1, BeamStop2})
         SetBeam(b, false);
     StartLockout(tick);

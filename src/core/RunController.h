@@ -46,12 +46,16 @@ public:
     std::uint32_t StopTime(int track) const { return m_stopTime[Index(track)]; }
     std::uint32_t Elapsed(std::uint32_t now) const { return now - m_startTick; }
 
-    // Whether the participants on the tracks allow a start; told by whoever owns the lists.
-    void SetHeatReady(bool ready);
+    // Whether the participants on the tracks allow a start, and which tracks can record a time
+    // (a participant with no free run left gets no STOP: his time would be written nowhere);
+    // told by whoever owns the lists.
+    void SetHeatReady(bool ready, std::array<bool, 2> canRecord = {true, true});
     bool HeatReady() const { return m_heatReady; }
+    // The heat is set up, but no track in use can record a time.
+    bool NoTrackCanRecord() const;
 
     // The single source of the run commands' enabled flags.
-    bool CanStart() const { return IsReady() && m_heatReady; }
+    bool CanStart() const { return IsReady() && m_heatReady && !NoTrackCanRecord(); }
     bool CanStop(int track) const;
     bool CanReset() const { return m_state == TRunState::Finished; }
     bool CanAbort() const; // running, and no track has stopped yet
@@ -114,6 +118,7 @@ private:
     const TSettings& m_settings;
     TRunState m_state = TRunState::Ready;
     bool m_heatReady = false;
+    std::array<bool, 2> m_canRecord{true, true};
     std::array<bool, 2> m_stopped{false, false};
     std::array<bool, 2> m_offered{false, false}; // the STOPs this run offers
     std::uint32_t m_startTick = 0;

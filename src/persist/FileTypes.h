@@ -17,13 +17,14 @@ QString SpreadsheetFilter(const TFileTypes& types);
 QString TextFilter(const TFileTypes& types);
 QString DocumentFilter(const TFileTypes& types);
 QString HtmlFilter(const TFileTypes& types);
+QString AllFilesFilter();
 
-// Open: [spreadsheet] text. Save: the open list, then [document] and HTML.
+// Open: text, [spreadsheet], all files. Save: text, [spreadsheet], [document], HTML.
 QStringList OpenFilterList(const TFileTypes& types, bool spreadsheet);
 QStringList SaveFilterList(const TFileTypes& types, bool spreadsheet, bool document);
 
-// The extension a name filter asks for, without the dot: "Textdatei (*.txt)" gives "txt";
-// empty when the filter names no single extension.
+// The extension a name filter asks for first, without the dot: "Textdatei (*.txt *.csv)"
+// gives "txt"; empty when the filter names no extension ("Alle Dateien (*)").
 QString FilterExtension(const QString& filter);
 
 // The name with "." and the filter's extension appended when its file part has no extension

@@ -22,6 +22,7 @@ const QString MetaName = QStringLiteral("journal.meta");
 const QString MarkerName = QStringLiteral("running");
 const QString LockName = QStringLiteral("session.lock");
 const QString UnrestoredPrefix = QStringLiteral("unterbrochen ");
+const QString ReplacedPrefix = QStringLiteral("ersetzt ");
 // Enough for every program the operator could reasonably start at once.
 constexpr int MaxFolders = 9;
 
@@ -132,6 +133,11 @@ QByteArray FormatJournalMeta(const TJournalMeta& meta) {
         text += QStringLiteral("Bracket=") + QString(line).replace(QLatin1Char('\n'), ' ') + '\n';
     for (const TExactRun& x : meta.Exact)
         text += QStringLiteral("Exact=%1 %2 %3\n").arg(x.Entry).arg(x.Run).arg(x.Ms);
+    if (meta.Heat)
+        text += QStringLiteral("Heat=%1 %2 %3\n")
+                    .arg((*meta.Heat)[0])
+                    .arg((*meta.Heat)[1])
+                    .arg((*meta.Heat)[2]);
     return text.toUtf8();
 }
 
@@ -170,6 +176,14 @@ TJournalMeta ParseJournalMeta(const QByteArray& bytes) {
             // A damaged line costs that run its thousandths, nothing else.
             if (ok1 && ok2 && ok3 && x.Entry >= 0 && x.Run >= 0 && x.Run < 6 && x.Ms >= 0)
                 meta.Exact << x;
+        } else if (key == QLatin1String("Heat")) {
+            // A damaged line costs only the heat: the restore then starts at the first one.
+            const QStringList f = value.split(QLatin1Char(' '));
+            std::array<int, 3> heat{};
+            bool ok = f.size() == 3;
+            for (int i = 0; ok && i < 3; ++i)
+                heat[size_t(i)] = f[i].toInt(&ok);
+            if (ok && heat[0] >= -2 && heat[1] >= -2 && heat[2] >= 0) meta.Heat = heat;
         }
     }
     return meta;
@@ -242,26 +256,43 @@ void TJournal::ReadLast() {
     if (meta.open(QIODevice::ReadOnly)) m_lastMeta = ParseJournalMeta(meta.read(16 * 1024 * 1024));
 }
 
-QString TJournal::KeepLastUnrestored() {
-    if (!m_lock || !QFileInfo::exists(JournalFile())) return QString();
-    const QDateTime when = m_lastWritten.isValid() ? m_lastWritten : QDateTime::currentDateTime();
-    QString name = UnrestoredPrefix + when.toString(QStringLiteral("yyyy-MM-dd hh.mm.ss"));
-    const QString title = FileNameSafe(m_lastMeta.Title);
-    if (!title.isEmpty()) name += QLatin1Char(' ') + title;
+QString TJournal::KeptName(const QString& prefix, const QDateTime& when,
+                           const QString& title) const {
+    QString name = prefix + when.toString(QStringLiteral("yyyy-MM-dd hh.mm.ss"));
+    const QString safe = FileNameSafe(title);
+    if (!safe.isEmpty()) name += QLatin1Char(' ') + safe;
     QString path = m_folder + QLatin1Char('/') + name + QStringLiteral(".txt");
     for (int i = 2; QFileInfo::exists(path); ++i)
         path = m_folder + QLatin1Char('/') + name + QStringLiteral(" (%1).txt").arg(i);
-    if (!QFile::rename(JournalFile(), path)) return QString();
-    QFile::remove(MetaFile());
-    PruneUnrestored();
     return path;
 }
 
-void TJournal::PruneUnrestored() {
+QString TJournal::KeepLastUnrestored() {
+    if (!m_lock || !QFileInfo::exists(JournalFile())) return QString();
+    const QDateTime when = m_lastWritten.isValid() ? m_lastWritten : QDateTime::currentDateTime();
+    const QString path = KeptName(UnrestoredPrefix, when, m_lastMeta.Title);
+    if (!QFile::rename(JournalFile(), path)) return QString();
+    QFile::remove(MetaFile());
+    PruneKept(UnrestoredPrefix);
+    return path;
+}
+
+QString TJournal::KeepReplaced(const TJournalSnapshot& snapshot) {
+    if (!m_lock) return QString();
+    const QString path =
+        KeptName(ReplacedPrefix, QDateTime::currentDateTime(), snapshot.Meta.Title);
+    QString error;
+    if (!WriteFileDurably(path, FormatProtocolText(JournalRows(snapshot.Rows)), &error))
+        return QString();
+    PruneKept(ReplacedPrefix);
+    return path;
+}
+
+void TJournal::PruneKept(const QString& prefix) {
     QDir dir(m_folder);
     // The names start with the date, so name order is age order.
     const QStringList kept =
-        dir.entryList({UnrestoredPrefix + QStringLiteral("*.txt")}, QDir::Files, QDir::Name);
+        dir.entryList({prefix + QStringLiteral("*.txt")}, QDir::Files, QDir::Name);
     for (qsizetype i = 0; i + KeepUnrestored < kept.size(); ++i)
         dir.remove(kept[i]);
 }

@@ -16,6 +16,7 @@
 #include <QTimer>
 #include <QVector>
 
+#include <array>
 #include <condition_variable>
 #include <functional>
 #include <memory>
@@ -35,6 +36,9 @@ struct TJournalMeta {
     // The stopped milliseconds behind the recorded runs (a journal from before has none, and
     // its runs then simply have no thousandths).
     QVector<TExactRun> Exact{};
+    // The heat on the tracks: track-1 and track-2 entries (numbered as the rows, -2 the
+    // "Qualifikation" dummy, -1 nobody) and the run counter; none in a journal from before.
+    std::optional<std::array<int, 3>> Heat{};
     bool operator==(const TJournalMeta&) const = default;
 };
 
@@ -81,6 +85,9 @@ public:
     // The operator declined to restore it: it is kept under a dated name (returned) that no
     // rotation ever removes.
     QString KeepLastUnrestored();
+    // A protocol with unsaved results that a load is about to replace: kept the same way, so
+    // a wrong answer to the question can still be undone. Returns the file, "" if none.
+    QString KeepReplaced(const TJournalSnapshot& snapshot);
 
     // --- this session -------------------------------------------------------------------------
     // Moves the last session's journal into the rotation and starts journaling.
@@ -116,7 +123,8 @@ private:
     void WriterLoop();
     void WriteOne(const TJournalSnapshot& snapshot, TWriteStop stop);
     void Rotate();
-    void PruneUnrestored();
+    QString KeptName(const QString& prefix, const QDateTime& when, const QString& title) const;
+    void PruneKept(const QString& prefix);
     void ReadLast();
 
     QString m_folder;

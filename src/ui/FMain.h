@@ -26,6 +26,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <QAction>
 #include <QMainWindow>
 #include <QPointer>
@@ -118,6 +119,11 @@ public:
     TSortGrid* SortGrid1;
     QStatusBar* StatusBar1;
     std::array<QLabel*, 3> StatusPanels{};
+    // What the operator must know about the next heat, beside the status panels: why START
+    // is grey, settings waiting for RESET, a heat that will be raced again.
+    enum TNote { NoteRuns, NoteSettings, NoteHeat, NoteCount };
+    QLabel* StatusNote;
+    void SetStatusNote(TNote slot, const QString& text);
     QMenu* PopupMenuDelStr;
     QTimer *Clock, *TimerDate; // the 10 ms display refresh; the date panel
     TComPort* ComPort;
@@ -176,10 +182,22 @@ public:
     // --- settings dialog (ui/FMainCfg.cpp, ui/Cfg.h) -----------------------------------------
     TCfgDialog* CfgDialog = nullptr; // made once at start-up, after this window (AppForms.h)
     void bCFGClick();                // copies the settings in, shows it, applies them on OK
+    // What OK returned: the settings as edited, and the port list's choice before and after.
+    struct TCfgChoice {
+        TSettings edited;
+        int portBefore = 0, portNow = 0, portNumber = 0;
+    };
+    void ApplyCfgChoice(const TCfgChoice& c);
+    // Settings confirmed while a heat was on, applied once it is over (RESET or ABBRECHEN).
+    std::optional<TCfgChoice> m_pendingCfg;
+    void ApplyPendingCfg();
 
     // --- result recording and modes (core/ResultRecording.cpp) -----------------------------
     void RecordRunTime(int track, const QString& text);
     void cbVidChange();
+    // The competition into a mode as the mode box asks; refused, the box goes back and the
+    // operator is told why.
+    bool EnterMode(int vid);
     int Vid() const { return Settings.Vid; } // the competition mode
     void SetVid(int vid);                    // the mode box shows it; cbVidChange applies it
     void ShowMode(); // the window's side of the mode: tracks shown, layout, run counter 0
@@ -258,6 +276,9 @@ public:
     // Everything a load does once the rows are read: as if that file had been opened.
     void LoadProtocolRows(const TProtocolRows& rows, const QString& fileName);
     bool ReadyForLoad(); // false while a run is on; a finished run is ended first
+    // Unsaved results are replaced only when the operator agrees, and kept in the journal's
+    // folder even then.
+    bool MayReplaceProtocol();
     void sbSaveClick();
     void sbLoadClick();
     void sbInetClick(int tag);  // 0: open the page, 1: print it
@@ -360,6 +381,7 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    std::array<QString, NoteCount> m_notes;
     int m_viewHold = 0;        // TViewHold depth
     bool m_rowsStale = false;  // the grid's rows wait for a redraw
     bool m_heatStale = false;  // the lists and the highlight wait for a refresh

@@ -34,43 +34,81 @@ void TFormMain::bCFGClick() {
     d.gbFinale->LoadFrom(Settings);
 
     if (Dialogs->RunModal(d) == QDialog::Accepted) {
-        Settings.KlassCol = d.seKlass->value();
-        d.gbLive->ApplyTo(Settings);   // the live glue notices and starts or stops the server
-        d.gbFinale->ApplyTo(Settings); // reaches the competition with the others below
-        Settings.AutoTime = d.seAuto0->value() * 1000;
-        ApplyAutoTime();
-        Settings.CountZabegov = d.seZabegov->value();
-        Competition->RestoreEmptyTitles();
-        SetTimeFormat(d.cbTimeFormat->currentIndex());
-        Settings.TimerGesperrt = d.seTimeout->value() * 1000;
-        ApplyTrackCount();
-        cbAllTrasse->setVisible(!seObmen->isVisibleTo(this) && Settings.CountZabegov > 1);
-        Settings.Monitor = std::max(0, d.cbMonitor->currentIndex());
+        // What the dialog returns, taken before anything is applied.
+        TCfgChoice c{Settings, portBefore, d.cbPort->currentIndex(), 0};
+        c.edited.KlassCol = d.seKlass->value();
+        d.gbLive->ApplyTo(c.edited);
+        d.gbFinale->ApplyTo(c.edited);
+        c.edited.AutoTime = d.seAuto0->value() * 1000;
+        c.edited.CountZabegov = d.seZabegov->value();
+        c.edited.TimeFormat = d.cbTimeFormat->currentIndex();
+        c.edited.TimerGesperrt = d.seTimeout->value() * 1000;
+        c.edited.Monitor = std::max(0, d.cbMonitor->currentIndex());
+        if (c.portNow >= 1) {
+            c.portNumber = d.cbPort->currentText().mid(3, 3).toInt();
+            c.edited.Alg1 = d.cbAlg1->currentIndex();
+            c.edited.Alg2 = d.cbAlg2->currentIndex();
+            c.edited.Alg3 = d.cbAlg3->currentIndex();
+        }
+        // A start contact may have started a heat while the dialog was open. What cannot
+        // change that heat counts at once; the rest (runs, time format, lock-out, port, ...)
+        // waits for the heat to end, or its times could land nowhere.
+        Settings.LiveOn = c.edited.LiveOn; // the live glue notices and starts or stops the server
+        Settings.LivePort = c.edited.LivePort;
+        Settings.LiveBind = c.edited.LiveBind;
+        Settings.Monitor = c.edited.Monitor;
         if (FormMonitor2) FormMonitor2->PlaceAndLayout();
-
-        // The port: a new choice closes the old one first; "Keine" leaves it closed; the same
-        // choice leaves it as it is, open or not. A failed open is no error here: the hidden
-        // beam pictures show it, and the number is kept for the next start.
-        const int portNow = d.cbPort->currentIndex();
-        if (portNow != portBefore) ComPort->Close();
-        int number = 0;
-        if (portNow >= 1) {
-            number = d.cbPort->currentText().mid(3, 3).toInt();
-            Settings.Alg1 = d.cbAlg1->currentIndex();
-            Settings.Alg2 = d.cbAlg2->currentIndex();
-            Settings.Alg3 = d.cbAlg3->currentIndex();
+        if (IsReady()) {
+            ApplyCfgChoice(c);
+        } else {
+            m_pendingCfg = c;
+            SetStatusNote(NoteSettings,
+                          QStringLiteral("Die Einstellungen gelten ab dem nächsten RESET"));
         }
-        ComPort->setPort(quint8(number));
-        Settings.Port = number;
-        if (portNow >= 1 && portNow != portBefore) {
-            try {
-                ComPort->Open();
-            } catch (const EComError&) {
-            }
-        }
-        ApplyCompetitionSettings();
-        RecalcProtocol();
-        LayoutWindow();
     }
     PanelLL->setFocus();
+}
+
+void TFormMain::ApplyPendingCfg() {
+    if (!m_pendingCfg) return;
+    const TCfgChoice c = *m_pendingCfg;
+    m_pendingCfg.reset();
+    SetStatusNote(NoteSettings, QString());
+    ApplyCfgChoice(c);
+}
+
+void TFormMain::ApplyCfgChoice(const TCfgChoice& c) {
+    const TSettings& e = c.edited;
+    Settings.KlassCol = e.KlassCol;
+    Settings.Ranking = e.Ranking; // reach the competition with the others below
+    Settings.BracketSize = e.BracketSize;
+    Settings.AutoTime = e.AutoTime;
+    ApplyAutoTime();
+    Settings.CountZabegov = e.CountZabegov;
+    Competition->RestoreEmptyTitles();
+    SetTimeFormat(e.TimeFormat);
+    Settings.TimerGesperrt = e.TimerGesperrt;
+    ApplyTrackCount();
+    cbAllTrasse->setVisible(!seObmen->isVisibleTo(this) && Settings.CountZabegov > 1);
+
+    // The port: a new choice closes the old one first; "Keine" leaves it closed; the same
+    // choice leaves it as it is, open or not. A failed open is no error here: the hidden
+    // beam pictures show it, and the number is kept for the next start.
+    if (c.portNow != c.portBefore) ComPort->Close();
+    if (c.portNow >= 1) {
+        Settings.Alg1 = e.Alg1;
+        Settings.Alg2 = e.Alg2;
+        Settings.Alg3 = e.Alg3;
+    }
+    ComPort->setPort(quint8(c.portNumber));
+    Settings.Port = c.portNumber;
+    if (c.portNow >= 1 && c.portNow != c.portBefore) {
+        try {
+            ComPort->Open();
+        } catch (const EComError&) {
+        }
+    }
+    ApplyCompetitionSettings();
+    RecalcProtocol();
+    LayoutWindow();
 }

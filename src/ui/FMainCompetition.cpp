@@ -126,7 +126,8 @@ void TFormMain::ShowHeat() {
     cbBuhn1->setCurrentIndex(Competition->TrackEntry(0)); // -1: nobody, no selection
     cbBuhn2->setCurrentIndex(Competition->TrackEntry(1));
     --m_listSync;
-    UpdateTrackCaptions();
+    // The captions are not redrawn here: they change with the operator's choice of a heat
+    // (UpdateTrackCaptions' callers), not with every result the heat brings.
     RepaintProtocol();
     UpdateControls();
 }

@@ -4,6 +4,7 @@
 #include "core/Platform.h"
 #include "persist/BracketFile.h"
 #include "persist/FileTypes.h"
+#include "persist/Journal.h"
 #include "persist/ProtocolHtml.h"
 #include "persist/ProtocolText.h"
 #include "persist/SettingsGlue.h"
@@ -15,6 +16,7 @@
 #include <QCoreApplication>
 #include <QDate>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QSettings>
 
@@ -88,7 +90,7 @@ bool TFormMain::ReadProtocolText(const QString& fileName) {
                              QStringLiteral("Veltaro"));
         return false;
     }
-    if (!ReadyForLoad()) return false;
+    if (!Run->CanLoad() || !MayReplaceProtocol() || !ReadyForLoad()) return false;
     LoadProtocolRows(rows, fileName);
     // The protocol stands whatever its companion holds; a broken one costs only itself.
     QString why;
@@ -131,6 +133,18 @@ bool TFormMain::IsPartlyReadFile(const QString& fileName) const {
     return a.absoluteFilePath() == b.absoluteFilePath();
 }
 
+bool TFormMain::MayReplaceProtocol() {
+    const TJournalSnapshot now = JournalSnapshot();
+    if (!Competition->Modified() || !JournalHasData(now.Rows)) return true;
+    QString question = QStringLiteral("Ungespeicherte Ergebnisse verwerfen?");
+    if (Journal && Journal->IsOpen())
+        question += QStringLiteral("\n\nEine Kopie bleibt im Ordner %1.")
+                        .arg(QDir::toNativeSeparators(Journal->Folder()));
+    if (!Dialogs->AskYesNo(question, QStringLiteral("Bestätigen"))) return false;
+    if (Journal) Journal->KeepReplaced(now);
+    return true;
+}
+
 bool TFormMain::ReadyForLoad() {
     // A started heat keeps its participants; a finished one ends as an abort would, without
     // moving anyone on, so nothing of it (RESET, DIS) reaches the new protocol.
@@ -145,12 +159,15 @@ void TFormMain::LoadProtocolRows(const TProtocolRows& rows, const QString& fileN
     {
         TViewHold hold(this); // one redraw for the mode, the rows and the first heat
         ApplyCompetitionSettings();
-        if (Competition->Mode() != Vid()) Competition->SetMode(Vid());
+        // The rows come in as a qualification; the finals are then entered from them exactly
+        // as the mode box enters them: a bracket from the loaded ranking, or the reason and
+        // the box back on the qualification's mode.
+        const int wanted = Vid();
+        const int first =
+            wanted == TCompetition::FinaleKo ? Competition->QualificationMode() : wanted;
+        if (Competition->Mode() != first) Competition->SetMode(first);
         Competition->Load(rows);
-        // The finals can be refused before the rows are there, and then built from them; a
-        // protocol that still gives no bracket leaves the box on the mode the competition has.
-        if (Competition->Mode() != Vid() && !Competition->SetMode(Vid()))
-            SetVid(Competition->Mode());
+        if (wanted != first) EnterMode(wanted);
         ShowMode();
     }
     const QString base = QFileInfo(fileName).completeBaseName();
@@ -175,11 +192,16 @@ void TFormMain::sbLoadClick() {
     LastOpenName = QFileInfo(name).absoluteFilePath();
     LastFolder = QFileInfo(name).absolutePath();
     QCoreApplication::processEvents(); // the dialog disappears before the reading starts
-    if (SpreadsheetOffered() && filters.value(index - 1) == SpreadsheetFilter(FileTypes)) {
+    // The file's content decides the reader, not the type the dialog happened to show: a
+    // workbook is a ZIP package (or, encrypted or from an old spreadsheet program, a compound
+    // file, which the workbook reader refuses with its reason); anything else is text.
+    QFile probe(name);
+    const QByteArray head = probe.open(QIODevice::ReadOnly) ? probe.read(4) : QByteArray();
+    probe.close();
+    if (head == QByteArrayLiteral("PK\x03\x04") || head == QByteArrayLiteral("\xD0\xCF\x11\xE0"))
         ReadSpreadsheet(name);
-        return;
-    }
-    ReadProtocolText(name);
+    else
+        ReadProtocolText(name);
 }
 
 THtmlPage TFormMain::HtmlPage() const {
@@ -201,6 +223,7 @@ void TFormMain::sbSaveClick() {
     if (chosen.isEmpty()) return;
     Settings.FilterInd = index;
     const QString filter = filters.value(index - 1);
+
     // A name typed without an extension gets the chosen type's, so the file is found again
     // by the open dialog's filter.
     const QString name = WithTypeExtension(chosen, filter);

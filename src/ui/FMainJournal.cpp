@@ -14,7 +14,7 @@ TJournalSnapshot TFormMain::JournalSnapshot() const {
     return {Competition->Rows(TCompetition::ForExitCopy),
             {Settings.Title, Competition->Mode(), Settings.CountZabegov, Settings.KlassCol,
              Settings.Ranking, Settings.BracketSize, Competition->BracketLines(),
-             Competition->ExactRuns()}};
+             Competition->ExactRuns(), Competition->HeatPosition()}};
 }
 
 void TFormMain::RestoreJournal(const TProtocolRows& rows, const TJournalMeta& meta) {
@@ -32,6 +32,8 @@ void TFormMain::RestoreJournal(const TProtocolRows& rows, const TJournalMeta& me
     if (!meta.Bracket.isEmpty()) Competition->RestoreBracket(meta.Bracket);
     if (meta.Vid == TCompetition::FinaleKo && Competition->Mode() != TCompetition::FinaleKo)
         Competition->SetMode(TCompetition::FinaleKo);
+    // The heat that was next, not the first one again: nobody climbs twice.
+    if (meta.Heat) Competition->RestoreHeatPosition(*meta.Heat);
     if (Settings.Title != meta.Title) {
         Settings.Title = meta.Title;
         setWindowTitle(QStringLiteral("TL-Veltaro: ") + meta.Title);
@@ -69,6 +71,11 @@ void TFormMain::StartJournal(TJournal& journal) {
     connect(this, &QObject::destroyed, &journal, [j = &journal] { j->SetSource(nullptr); });
     // The one place the journal learns of changes: the window passes on the competition's.
     connect(this, &TFormMain::ProtocolChanged, &journal, &TJournal::Changed);
+    // The heat position is no change of the protocol, but a restore needs it all the same.
+    connect(Competition, &TCompetition::Changed, &journal,
+            [j = &journal](TCompetition::TChange what) {
+                if (what == TCompetition::HeatChanged) j->Changed();
+            });
     connect(&journal, &TJournal::WriteFailed, this, [this](const QString& reason) {
         if (reason.isEmpty())
             StatusBar1->clearMessage();

@@ -121,6 +121,7 @@ bool TFormMain::ReadSpreadsheet(const QString& name) {
                              QStringLiteral("Veltaro"));
         return false;
     }
+    if (!Run->CanLoad() || !MayReplaceProtocol() || !ReadyForLoad()) return false;
     LoadProtocolRows(rows, name);
     return true;
 }

@@ -49,6 +49,7 @@ void TFormMain::ProtocolCommand(int tag) {
             RefusedDuringRun(QString::fromUtf8(kClearRefused));
             return;
         }
+        UpdateTrackCaptions(); // everybody has his runs back
         r = 1;
     } else {
         // Several rows: the number comes from the menu entry.

@@ -16,25 +16,28 @@ void TFormMain::RecordRunTime(int track, const QString& text) {
     if (Run->TrackStopped(t)) exact = std::int32_t(Run->StopTime(t));
     Competition->RecordTime(t, text, exact);
     Run->SetLastCell(t, Competition->LastCell(t)); // what DIS may mark
+    if (Competition->Mode() == TCompetition::FinaleKo && Competition->PendingHeatVoid())
+        SetStatusNote(NoteHeat, QStringLiteral("0,00 ist keine Zeit: der Lauf wird nicht "
+                                               "gewertet und nach RESET wiederholt"));
     UpdateControls();
 }
 
 void TFormMain::cbVidChange() {
     TViewHold hold(this);
     ApplyCompetitionSettings();
+    if (EnterMode(Vid())) ShowMode();
+}
+
+bool TFormMain::EnterMode(int vid) {
     const int before = Competition->Mode();
-    if (!Competition->SetMode(Vid())) {
-        // Refused, and nothing changed: the box goes back to the mode the competition kept.
-        // Only the operator's own choice is told why; a stored mode at start-up falls back
-        // quietly, before there is a window to answer.
-        const QString note =
-            Vid() == TCompetition::FinaleKo ? Competition->BracketNote() : QString();
-        SetVid(before);
-        if (isVisible() && !note.isEmpty())
-            Dialogs->ShowMessage(note, QStringLiteral("K.-o.-Feld"));
-        return;
-    }
-    ShowMode();
+    if (Competition->SetMode(vid)) return true;
+    // Refused, and nothing changed: the box goes back to the mode the competition kept. Only
+    // the operator's own choice is told why; a stored mode at start-up falls back quietly,
+    // before there is a window to answer.
+    const QString note = vid == TCompetition::FinaleKo ? Competition->BracketNote() : QString();
+    SetVid(before);
+    if (isVisible() && !note.isEmpty()) Dialogs->ShowMessage(note, QStringLiteral("K.-o.-Feld"));
+    return false;
 }
 
 void TFormMain::ShowMode() {
@@ -43,6 +46,7 @@ void TFormMain::ShowMode() {
     ApplyTrackCount();
     cbAllTrasse->setVisible(!cbBuhn2->isVisibleTo(this) && Settings.CountZabegov > 1);
     LayoutWindow();
+    UpdateTrackCaptions(); // a new protocol or mode: its first heat, as if chosen
     bSTART->setFocus();
 }
 

@@ -37,8 +37,11 @@ void TFormMain::UpdateControls() {
     const bool heatReady = Settings.CountBahn != 2
                                ? any
                                : any && Competition->TrackEntry(0) != Competition->TrackEntry(1);
-    Run->SetHeatReady(heatReady);
+    Run->SetHeatReady(heatReady, {Competition->TrackCanRecord(0), Competition->TrackCanRecord(1)});
     const bool startOn = Run->CanStart();
+    SetStatusNote(NoteRuns, IsReady() && heatReady && Run->NoTrackCanRecord()
+                                ? QStringLiteral("Keine freien Läufe")
+                                : QString());
     SetCommandEnabled(bSTART, mStart, startOn, Colors::clGreen);
     SetCommandEnabled(bSTOP1, mSTOP1, Run->CanStop(0), Colors::clRed);
     SetCommandEnabled(bSTOP2, mStop2, Run->CanStop(1), Colors::clRed);
@@ -67,9 +70,13 @@ void TFormMain::UpdateControls() {
     cbSort->setEnabled(saveOn);
     LabelSort->setEnabled(saveOn);
     sbCLS->setEnabled(!IsRunning());
-    sbCLSall->setEnabled(!IsRunning());
-    seObmen->setEnabled(startOn);
-    SwapTrasse->setEnabled(startOn);
+    // Clearing every result waits for RESET, and the finals' bracket decides the lanes: a
+    // command that could only refuse is not offered.
+    sbCLSall->setEnabled(IsReady());
+    CLS1->setEnabled(IsReady());
+    const bool swapOn = startOn && Competition->Mode() != TCompetition::FinaleKo;
+    seObmen->setEnabled(swapOn);
+    SwapTrasse->setEnabled(swapOn);
     cbEditON->setEnabled(saveOn);
     labEditON->setEnabled(saveOn);
     ShowBeams();
@@ -85,6 +92,7 @@ void TFormMain::StartAt(std::uint32_t tick) {
 
 void TFormMain::RunStarted() {
     Competition->SetHeatRunning(true); // until RESET or ABBRECHEN nobody leaves the heat
+    SetStatusNote(NoteHeat, QString());
     if (Settings.isPlaySound && Settings.isPlaySound1) PlayStartCue();
     Clock->start();
     UpdateControls();
@@ -133,6 +141,7 @@ void TFormMain::RunBackToReady(bool advance) {
     ShowTime(1, 0);
     Competition->SetHeatRunning(false);
     Competition->ResetLastCells(); // as the run forgot them
+    ApplyPendingCfg();             // as if confirmed just before this RESET
     if (advance) AdvanceParticipants();
     RepaintProtocol();
     UpdateControls();

@@ -18,14 +18,17 @@ void TFormMain::LoadSettings() {
     // ones were read; what was stored is fitted to the screens present.
     const QRect design(pos(), size());
     QRect bounds = design;
-    if (load.valuesRead >= 2) bounds.moveTopLeft(QPoint(Settings.Left, Settings.Top));
+    // Each edge counts as soon as it was read: a store that ends after "Left" still places
+    // the window's left edge.
+    if (load.valuesRead >= 1) bounds.moveLeft(Settings.Left);
+    if (load.valuesRead >= 2) bounds.moveTop(Settings.Top);
     if (load.valuesRead >= 3) bounds.setWidth(Settings.Width);
     if (load.valuesRead >= 4) bounds.setHeight(Settings.Height);
     QList<QRect> screens;
     for (const QScreen* screen : QGuiApplication::screens())
         screens << screen->availableGeometry();
     const QRect fit = FitWindowToScreens(bounds, screens);
-    if (load.valuesRead >= 2) move(fit.topLeft());
+    if (load.valuesRead >= 1) move(fit.topLeft());
     resize(load.valuesRead >= 3 ? fit.width() : design.width(),
            load.valuesRead >= 4 ? fit.height() : design.height());
     ComPort->setPort(quint8(Settings.Port));

@@ -24,6 +24,10 @@ void SetCaptionColour(QLabel* caption, bool hasRunLeft) {
 
 void TFormMain::AdvanceParticipants() {
     const int entry = Competition->Advance();
+    // One tower takes the next participant as a list choice would; pairs change tracks as the
+    // swap does. The rolling order of the qualification leaves the captions as they are.
+    if (Competition->CountBahn() == 1 || Competition->Mode() == TCompetition::Paarrennen)
+        UpdateTrackCaptions();
     // The protocol's current row follows the track-1 participant; the status bar and the
     // track buttons follow the row.
     const int row = RowOfEntry(entry);
@@ -55,18 +59,22 @@ void TFormMain::cbBuhnChange(int track, int index) {
     const QVariant entry = Participants->index(index).data(TParticipantList::EntryRole);
     // Refused while a heat runs: the list shows the track's participant again.
     if (!Competition->AssignToTrack(track, entry.isValid() ? entry.toInt() : -1)) ShowHeat();
+    UpdateTrackCaptions();
 }
 
 void TFormMain::sb1Click(int tag) {
     if (!IsReady()) return; // the participants of a started heat cannot change
     Competition->AssignToTrack(tag == 2 ? 1 : 0, EntryOfRow(SortGrid1->Row()));
+    UpdateTrackCaptions();
 }
 
 void TFormMain::seObmenClick() {
     Competition->Swap();
+    UpdateTrackCaptions();
 }
 
 void TFormMain::ProtocolDblClick(int row) {
     if (!IsReady()) return;
-    Competition->DoubleClick(EntryOfRow(row)); // no entry there (titles, below the rows): nothing
+    // No entry there (titles, below the rows): nothing.
+    if (Competition->DoubleClick(EntryOfRow(row))) UpdateTrackCaptions();
 }

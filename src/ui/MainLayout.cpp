@@ -561,6 +561,21 @@ void TFormMain::setupStatusBar() {
         l->setIndent(3);
         StatusPanels[i] = l;
     }
+    StatusNote = Named(new QLabel(StatusBar1), "StatusNote");
+    StatusNote->setIndent(3);
+    QPalette np = StatusNote->palette();
+    np.setColor(QPalette::WindowText, ToQColor(Colors::clRed));
+    StatusNote->setPalette(np);
+}
+
+void TFormMain::SetStatusNote(TNote slot, const QString& text) {
+    if (m_notes[slot] == text) return; // asked on every UpdateControls: mostly nothing changed
+    m_notes[slot] = text;
+    QStringList shown;
+    for (const QString& n : m_notes)
+        if (!n.isEmpty()) shown << n;
+    StatusNote->setText(shown.join(QStringLiteral(" – ")));
+    StatusNote->setToolTip(StatusNote->text());
 }
 
 void TFormMain::setupCalendar() {
@@ -692,7 +707,8 @@ void TFormMain::setupRun() {
     connect(Run, &TRunController::RunEnded, this, [this] { RunBackToReady(false); });
     connect(Run, &TRunController::BeamsChanged, this, &TFormMain::ShowBeams);
     connect(Run, &TRunController::Changed, this, &TFormMain::UpdateControls);
-    cbAuto0->setChecked(Run->AutoReset());
+    // The box starts checked and the run follows it, never the other way round.
+    cbAuto0Click();
 }
 
 void TFormMain::setupComPort() {
@@ -755,6 +771,7 @@ void TFormMain::LayoutWindow() {
                                      Design::StatusBarHeight - 3);
         x += Design::StatusPanelWidths[size_t(i)] + 2;
     }
+    StatusNote->setGeometry(x, 2, std::max(0, W - x - 2), Design::StatusBarHeight - 3);
     if (PanelCal->isVisible()) PanelCal->setGeometry(CalendarGeometry(PanelDate->geometry()));
 }
 

@@ -458,32 +458,65 @@ private slots:
         QCOMPARE(c.EntryCount(), 4);
     }
 
+    // Whether the participant on a track has a run left there (the caption) and whether a
+    // time stopped there would be recorded (the track's STOP).
     void trackCaptions_data() {
         QTest::addColumn<int>("mode");
         QTest::addColumn<int>("runs");
         QTest::addColumn<QString>("person");
         QTest::addColumn<int>("track");
-        QTest::addColumn<bool>("left");
-        QTest::newRow("Turm1 filled, on track 1") << 2 << 2 << "1//9,00" << 0 << false;
-        QTest::newRow("Turm1 filled, on track 2") << 2 << 2 << "1//9,00" << 1 << true;
-        QTest::newRow("3 runs: track 2's last is Turm2") << 2 << 3 << "1//9,00/8,00" << 1 << false;
-        QTest::newRow("one track, one run left") << 1 << 3 << "1//9,00/8,00" << 0 << true;
-        QTest::newRow("one track, all done") << 1 << 2 << "1//9,00/8,00" << 0 << false;
+        QTest::addColumn<int>("left"); // 1 yes, 0 no, -1 no answer: the caption keeps its colour
+        QTest::newRow("Turm1 filled, on track 1") << 2 << 2 << "1//9,00" << 0 << 0;
+        QTest::newRow("Turm1 filled, on track 2") << 2 << 2 << "1//9,00" << 1 << 1;
+        QTest::newRow("3 runs: track 2's last is Turm2") << 2 << 3 << "1//9,00/8,00" << 1 << 0;
+        QTest::newRow("one track, one run left") << 1 << 3 << "1//9,00/8,00" << 0 << 1;
+        QTest::newRow("one track, all done") << 1 << 2 << "1//9,00/8,00" << 0 << 0;
+        QTest::newRow("the Qualifikation dummy") << 0 << 2 << "1//9,00" << 0 << -1;
     }
     void trackCaptions() {
         QFETCH(int, mode);
         QFETCH(int, runs);
         QFETCH(QString, person);
         QFETCH(int, track);
-        QFETCH(bool, left);
+        QFETCH(int, left);
         TCompetition c;
         c.SetCountZabegov(runs);
         Load(c, mode, Protocol({person, "2"}));
         c.AssignToTrack(track, 0);
-        QCOMPARE(c.TrackHasRunLeft(track), std::optional<bool>(left));
-        if (c.CountBahn() == 2) QCOMPARE(c.RunLeftOnTrack(0, track), left);
+        QCOMPARE(c.TrackHasRunLeft(track),
+                 left < 0 ? std::nullopt : std::optional<bool>(left == 1));
+        if (left >= 0) QCOMPARE(c.TrackCanRecord(track), left == 1);
+        if (c.CountBahn() == 2 && left >= 0) QCOMPARE(c.RunLeftOnTrack(0, track), left == 1);
         c.AssignToTrack(track, -1);
         QCOMPARE(c.TrackHasRunLeft(track), std::nullopt);
+        QVERIFY(!c.TrackCanRecord(track));
+    }
+
+    // The heat a journal keeps comes back on the same protocol, the dummy included.
+    void heatPosition_data() {
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<int>("resets");
+        QTest::newRow("Qualifikation, the dummy on track 2") << 0 << 0;
+        QTest::newRow("Qualifikation, third heat") << 0 << 2;
+        QTest::newRow("Paarrennen, second run of the pair") << 2 << 1;
+        QTest::newRow("Paarrennen, third pair") << 2 << 4;
+    }
+    void heatPosition() {
+        QFETCH(int, mode);
+        QFETCH(int, resets);
+        TCompetition c;
+        Load(c, mode, Numbered(5));
+        for (int i = 0; i < resets; ++i)
+            c.Advance();
+        const QString heat = Heat(c);
+        const auto kept = c.HeatPosition();
+        TCompetition again;
+        Load(again, mode, Numbered(5));
+        QVERIFY(again.RestoreHeatPosition(kept));
+        QCOMPARE(Heat(again), heat);
+        QCOMPARE(again.RunCounter(), c.RunCounter());
+        QVERIFY(!again.RestoreHeatPosition({9, 1, 0})); // not this protocol's
+        QCOMPARE(Heat(again), heat);
     }
 
     // -------------------------------------------------------- modes, loads and the dummy

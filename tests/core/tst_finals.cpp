@@ -213,6 +213,14 @@ private slots:
         QTest::newRow("an aborted run counts nothing")
             << "abort 5 9, - 9.00, 5 6, 5 6, 5 6"
             << "1-4 1-4 2-3 1-3 2-4 = 2:1 4:2 1:3 3:4 5:5 6:6 7:0";
+        // The stopped milliseconds count, not the text: an hour lost from it wins nothing.
+        QTest::newRow("an hour is not five seconds")
+            << "5.00@3605000 9.00, 5 6, 5 6, 5 6"
+            << "1-4 2-3 1-3 2-4 = 2:1 4:2 1:3 3:4 5:5 6:6 7:0";
+        // A STOP within 10 ms of START timed nothing: the pair races again.
+        QTest::newRow("0,00 decides nothing")
+            << "0.00@5 9.00, 5 6, 5 6, 5 6, 5 6"
+            << "1-4 1-4 2-3 3-4 1-2 = 1:1 2:2 3:3 4:4 5:5 6:6 7:0";
         // A deleted climber loses his open heat: the other side goes on without a run.
         QTest::newRow("deleted on the tracks") << "del 1, 5 6, 5 6"
                                                << "2-3 2-4 = 2:1 4:2 3:3 5:4 6:5 7:0";

@@ -72,38 +72,59 @@ private slots:
         QTest::addColumn<QStringList>("steps"); // start, stop1, stop2, reset, abort, end
         QTest::addColumn<QStringList>("flags"); // after each step
         QTest::addColumn<QString>("done");      // which steps were taken (1) or refused (0)
+        QTest::addColumn<QString>("record");    // the tracks whose participant has a free run
         QTest::newRow("both tracks") << 2 << QStringList{"start", "stop1", "stop2", "reset"}
-                                     << QStringList{Running, OneStopped, Finished, Ready} << "1111";
+                                     << QStringList{Running, OneStopped, Finished, Ready} << "1111"
+                                     << "11";
         QTest::newRow("track 2 first")
             << 2 << QStringList{"start", "stop2", "stop1"}
             << QStringList{Running, "start=0 stop1=1 stop2=0 reset=0 abort=0 setup=0 load=0",
                            Finished}
-            << "111";
+            << "111"
+            << "11";
         QTest::newRow("one track: STOP2 never offered")
             << 1 << QStringList{"start", "stop2", "stop1"}
             << QStringList{"start=0 stop1=1 stop2=0 reset=0 abort=1 setup=0 load=0",
                            "start=0 stop1=1 stop2=0 reset=0 abort=1 setup=0 load=0", Finished}
-            << "101";
+            << "101"
+            << "11";
         QTest::newRow("abort before a stop") << 2 << QStringList{"start", "abort", "start"}
-                                             << QStringList{Running, Ready, Running} << "111";
+                                             << QStringList{Running, Ready, Running} << "111"
+                                             << "11";
         QTest::newRow("no abort after a stop")
             << 2 << QStringList{"start", "stop1", "abort"}
-            << QStringList{Running, OneStopped, OneStopped} << "110";
+            << QStringList{Running, OneStopped, OneStopped} << "110"
+            << "11";
         QTest::newRow("refused in ready") << 2 << QStringList{"stop1", "reset", "abort", "end"}
-                                          << QStringList{Ready, Ready, Ready, Ready} << "0000";
+                                          << QStringList{Ready, Ready, Ready, Ready} << "0000"
+                                          << "11";
         QTest::newRow("no second start, no reset while running")
             << 2 << QStringList{"start", "start", "reset", "end"}
-            << QStringList{Running, Running, Running, Running} << "1000";
+            << QStringList{Running, Running, Running, Running} << "1000"
+            << "11";
         QTest::newRow("end a finished run")
             << 2 << QStringList{"start", "stop1", "stop2", "end", "reset"}
-            << QStringList{Running, OneStopped, Finished, Ready, Ready} << "11110";
+            << QStringList{Running, OneStopped, Finished, Ready, Ready} << "11110"
+            << "11";
+        QTest::newRow("track 2 has no free run: its STOP is not offered")
+            << 2 << QStringList{"start", "stop2", "stop1"}
+            << QStringList{"start=0 stop1=1 stop2=0 reset=0 abort=1 setup=0 load=0",
+                           "start=0 stop1=1 stop2=0 reset=0 abort=1 setup=0 load=0", Finished}
+            << "101"
+            << "10";
+        QTest::newRow("no free run on any track: no start")
+            << 2 << QStringList{"start"}
+            << QStringList{"start=0 stop1=0 stop2=0 reset=0 abort=0 setup=1 load=1"} << "0"
+            << "00";
     }
     void commands() {
         QFETCH(int, tracks);
         QFETCH(QStringList, steps);
         QFETCH(QStringList, flags);
         QFETCH(QString, done);
+        QFETCH(QString, record);
         TRun r(tracks);
+        r.run->SetHeatReady(true, {record[0] == '1', record[1] == '1'});
         QString took;
         for (qsizetype i = 0; i < steps.size(); ++i) {
             r.clock.advance(1000);

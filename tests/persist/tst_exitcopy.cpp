@@ -81,12 +81,14 @@ private slots:
         QTest::addColumn<bool>("document");
         QTest::addColumn<QStringList>("open");
         QTest::addColumn<QStringList>("save");
-        QTest::newRow("no office") << false << false << QStringList{"Textdatei (*.txt)"}
-                                   << QStringList{"Textdatei (*.txt)", "Webseite (*.html)"};
-        QTest::newRow("spreadsheet first")
+        const QString text = "Textdatei (*.txt *.csv)", all = "Alle Dateien (*)";
+        QTest::newRow("no office")
+            << false << false << QStringList{text, all} << QStringList{text, "Webseite (*.html)"};
+        // The first start's type (1) is the text a start list is.
+        QTest::newRow("text first")
             << true << true
-            << QStringList{"Excel (*." + SpreadsheetFileExtension() + ")", "Textdatei (*.txt)"}
-            << QStringList{"Excel (*." + SpreadsheetFileExtension() + ")", "Textdatei (*.txt)",
+            << QStringList{text, "Excel (*." + SpreadsheetFileExtension() + ")", all}
+            << QStringList{text, "Excel (*." + SpreadsheetFileExtension() + ")",
                            "MS Word (*." + DocumentFileExtension() + ")", "Webseite (*.html)"};
     }
     void filterLists() {
@@ -105,7 +107,7 @@ private slots:
         QTest::addColumn<QString>("filter");
         QTest::addColumn<QString>("result");
         QTest::newRow("added") << "/p/2026-12-05_Paarrennen"
-                               << "Textdatei (*.txt)"
+                               << "Textdatei (*.txt *.csv)"
                                << "/p/2026-12-05_Paarrennen.txt";
         QTest::newRow("HTML") << "/p/Lauf"
                               << "Webseite (*.html)"

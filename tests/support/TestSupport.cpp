@@ -70,9 +70,6 @@ TWindowFixture::TWindowFixture(bool show) {
     clock.now = 5000000;
     SetTickSource(TManualClock::Source(clock));
     Open(show);
-    // The operator last chose the text type (the spreadsheet type comes first in the dialogs):
-    // scripted file names are protocol text files unless a test picks another type.
-    parts->Settings.FilterInd = 2;
 }
 
 void TWindowFixture::Restart(bool show) {

@@ -254,14 +254,19 @@ private slots:
     }
 
     // --- the other settings ---------------------------------------------------------------
-    // Seconds in the dialog, milliseconds in the settings; Cancel leaves no trace.
+    // Seconds in the dialog, milliseconds in the settings; Cancel leaves no trace. A heat a
+    // start contact began while the dialog was open runs on unchanged: OK takes effect at
+    // its RESET.
     void values_data() {
         QTest::addColumn<bool>("ok");
-        QTest::newRow("OK") << true;
-        QTest::newRow("Cancel") << false;
+        QTest::addColumn<bool>("started");
+        QTest::newRow("OK") << true << false;
+        QTest::newRow("Cancel") << false << false;
+        QTest::newRow("OK during a heat") << true << true;
     }
     void values() {
         QFETCH(bool, ok);
+        QFETCH(bool, started);
         TCfgFixture t({}, 0);
         TSettings& s = t.f.w->Settings;
         s.TimerGesperrt = 12000, s.AutoTime = 7000, s.CountZabegov = 3, s.KlassCol = 2;
@@ -281,16 +286,28 @@ private slots:
                 d.seZabegov->setValue(5);
                 d.seKlass->setValue(4);
                 d.cbTimeFormat->setCurrentIndex(0);
+                if (started) t.f.w->StartAt(TickCount());
             },
             ok);
         QCOMPARE(shown, QString("12 7 3 2 MM:SS,ss"));
-        const QString after = QString("%1 %2 %3 %4 %5")
-                                  .arg(s.TimerGesperrt)
-                                  .arg(s.AutoTime)
-                                  .arg(s.CountZabegov)
-                                  .arg(s.KlassCol)
-                                  .arg(s.TimeFormat);
-        QCOMPARE(after, ok ? QString("25000 9000 5 4 0") : QString("12000 7000 3 2 1"));
+        auto after = [&] {
+            return QString("%1 %2 %3 %4 %5")
+                .arg(s.TimerGesperrt)
+                .arg(s.AutoTime)
+                .arg(s.CountZabegov)
+                .arg(s.KlassCol)
+                .arg(s.TimeFormat);
+        };
+        if (started) {
+            QCOMPARE(after(), QString("12000 7000 3 2 1"));
+            QVERIFY(t.f.w->StatusNote->text().contains("RESET"));
+            t.f.clock.advance(9000);
+            for (int key : {Qt::Key_F4, Qt::Key_F6, Qt::Key_F9})
+                t.f.Key(key);
+            QCOMPARE(t.f.w->SortGrid1->Cells(Col::Turm2, 2), QString("9,00")); // old format
+            QVERIFY(t.f.w->StatusNote->text().isEmpty());
+        }
+        QCOMPARE(after(), ok ? QString("25000 9000 5 4 0") : QString("12000 7000 3 2 1"));
         QCOMPARE(t.f.w->cbAuto0->toolTip(),
                  ok ? QString("Autoreset 9 Sek.") : QString("Autoreset 7 Sek."));
         // The layout follows: five run columns shown, the sixth hidden; no minute separator.

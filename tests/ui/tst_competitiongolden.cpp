@@ -129,7 +129,7 @@ private slots:
                 const QString windowFile = f.dir.filePath("window.txt");
                 const QString modelFile = f.dir.filePath("model.txt");
                 f.dialogs.saveNames = {windowFile};
-                f.dialogs.chosenFilter = 2; // the text type, after the spreadsheet type
+                f.dialogs.chosenFilter = 1; // the text type
                 w.sbSaveClick();
                 QString error;
                 QVERIFY(WriteProtocolFile(modelFile, c.Rows(TCompetition::ForSave), &error));

@@ -88,21 +88,51 @@ private slots:
     void init() { SetOffscreenScreens({QRect(0, 0, 1280, 1024), QRect(1280, 0, 1920, 1080)}); }
 
     // Accepted, the finals stand on the tracks (heatByKeys); refused, the operator is told why
-    // and the box goes back.
+    // and the box goes back. A protocol loaded while the box stands on the finals ends the same
+    // way: a bracket from its rows, or the reason and the box on the qualification's mode.
+    void modeBoxRefusal_data() {
+        QTest::addColumn<bool>("byLoad");
+        QTest::addColumn<int>("ranked");
+        QTest::newRow("chosen in the box: refused") << false << 1;
+        QTest::newRow("loaded onto the finals: refused") << true << 1;
+        QTest::newRow("loaded onto the finals: a new bracket") << true << 4;
+    }
     void modeBoxRefusal() {
+        QFETCH(bool, byLoad);
+        QFETCH(int, ranked);
         TWindowFixture f;
         TFormMain& w = *f.w;
         // After the three modes, so that their stored numbers mean what they meant.
         QCOMPARE(w.cbVid->itemText(3), QString("Finale (K.-o.)"));
-        f.Load(2, QualificationRows(1, w.Settings.TimeFormat));
-        const TProtocolRows before = w.Competition->Rows(TCompetition::ForExitCopy);
-        ChooseMode(w, TCompetition::FinaleKo);
-        QCOMPARE(f.dialogs.messages, QStringList{w.Competition->BracketNote()});
-        QVERIFY(f.dialogs.messages[0].contains("mindestens 2"));
-        QCOMPARE(w.cbVid->currentIndex(), 2);
-        QCOMPARE(w.Settings.Vid, 2);
-        QCOMPARE(w.Competition->Mode(), 2);
-        QCOMPARE(w.Competition->Rows(TCompetition::ForExitCopy), before);
+        TProtocolRows before;
+        if (byLoad) {
+            StartFinals(f, 8);
+            const QString name = f.dir.filePath("Quali.txt");
+            QString error;
+            QVERIFY(
+                WriteProtocolFile(name, QualificationRows(ranked, w.Settings.TimeFormat), &error));
+            f.dialogs.answers = {true}; // the finals' protocol goes
+            Open(f, name);
+        } else {
+            f.Load(2, QualificationRows(ranked, w.Settings.TimeFormat));
+            before = w.Competition->Rows(TCompetition::ForExitCopy);
+            ChooseMode(w, TCompetition::FinaleKo);
+        }
+        const int mode = ranked >= 2 ? int(TCompetition::FinaleKo) : byLoad ? 0 : 2;
+        QCOMPARE(w.Competition->Mode(), mode);
+        QCOMPARE(w.cbVid->currentIndex(), mode);
+        QCOMPARE(w.Settings.Vid, mode);
+        if (mode != TCompetition::FinaleKo) {
+            QCOMPARE(f.dialogs.messages, QStringList{w.Competition->BracketNote()});
+            QVERIFY(f.dialogs.messages[0].contains("mindestens 2"));
+        } else {
+            QVERIFY(f.dialogs.messages.isEmpty());
+            QCOMPARE(w.Competition->Bracket().Size(), 4);
+            QVERIFY(w.mStart->isEnabled());
+            // The bracket decides the lanes: swapping them is not offered.
+            QVERIFY(!w.seObmen->isEnabled() && !w.SwapTrasse->isEnabled());
+        }
+        if (!byLoad) QCOMPARE(w.Competition->Rows(TCompetition::ForExitCopy), before);
     }
 
     void settingsRoundTrip_data() {
@@ -155,6 +185,8 @@ private slots:
         TFormMonitor2 m(&w);
         w.FormMonitor2 = &m;
         w.UpdateTvModeEnabled();
+        // The pairs need runs left after the qualification's two.
+        if (mode != TCompetition::FinaleKo) w.Settings.CountZabegov = 4;
         f.Load(0, QualificationRows(8, w.Settings.TimeFormat));
         ChooseMode(w, mode);
         QCOMPARE(w.Competition->Mode(), mode);

@@ -141,6 +141,7 @@ private slots:
         TWindowFixture f;
         TProtocolRows expected;
         QStringList list1;
+        QString heat; // the lists' choices: the heat that was next
         {
             TFormMain& w = *f.w;
             TJournal j(f.dir.filePath("journal"));
@@ -158,6 +159,7 @@ private slots:
             QVERIFY(j.Flush());
             expected = AsStored(w.Competition->Rows(TCompetition::ForExitCopy));
             list1 = Items(w.cbBuhn1);
+            heat = QString("%1-%2").arg(w.cbBuhn1->currentIndex()).arg(w.cbBuhn2->currentIndex());
             j.AbandonAsIfKilled();
         }
         f.Restart(true);
@@ -184,6 +186,8 @@ private slots:
         QCOMPARE(AsStored(w.Competition->Rows(TCompetition::ForExitCopy)), expected);
         QCOMPARE(Items(w.cbBuhn1), list1);
         QCOMPARE(Items(w.cbBuhn2), list1);
+        QCOMPARE(QString("%1-%2").arg(w.cbBuhn1->currentIndex()).arg(w.cbBuhn2->currentIndex()),
+                 heat);
         QCOMPARE(w.Settings.Title, QStringLiteral("Wettkampf"));
         QCOMPARE(w.windowTitle(), QStringLiteral("TL-Veltaro: Wettkampf"));
         QVERIFY(w.Competition->Modified());
@@ -224,6 +228,20 @@ private slots:
         QVERIFY(j.Flush());
         QVERIFY(ReadProtocolFile(kept, &back, nullptr));
         QCOMPARE(back, lost);
+        // Unsaved results a load replaces are kept beside it, so a wrong Yes can be undone.
+        Heat(f, 5432, 4321);
+        const TProtocolRows replaced = AsStored(f.w->Competition->Rows(TCompetition::ForExitCopy));
+        const QString other = f.dir.filePath("other.txt");
+        QString error;
+        QVERIFY(WriteProtocolFile(other, ParticipantRows(3), &error));
+        f.dialogs.openNames = {other};
+        f.dialogs.answers = {true};
+        f.Key(Qt::Key_O, Qt::ControlModifier);
+        QVERIFY(f.dialogs.asked.last().contains(QDir::toNativeSeparators(j.Folder())));
+        const QStringList copies = QDir(j.Folder()).entryList({"ersetzt *.txt"}, QDir::Files);
+        QCOMPARE(copies.size(), 1);
+        QVERIFY(ReadProtocolFile(QDir(j.Folder()).filePath(copies[0]), &back, nullptr));
+        QCOMPARE(back, replaced);
     }
 
     void noQuestion_data() {

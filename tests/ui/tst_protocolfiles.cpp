@@ -110,15 +110,53 @@ private slots:
         QVERIFY(w.mStart->isEnabled());
     }
 
-    void failedLoadKeepsTheProtocol() {
+    // What a load does to the protocol on screen: a file that cannot be read keeps it, unsaved
+    // results go only when the operator says so, and the file's content, not the type the
+    // dialog showed, chooses the reader.
+    void loadOverTheProtocol_data() {
+        QTest::addColumn<bool>("exists");
+        QTest::addColumn<int>("filter"); // the type the operator picked, 0: the first start's
+        QTest::addColumn<bool>("unsaved");
+        QTest::addColumn<QList<bool>>("answers");
+        QTest::addColumn<QString>("numbers"); // afterwards
+        QTest::addColumn<int>("asked");
+        QTest::addColumn<int>("messages");
+        QTest::newRow("missing file") << false << 0 << true << QList<bool>{} << "1 2 3" << 0 << 1;
+        QTest::newRow("unsaved: No keeps them")
+            << true << 0 << true << QList<bool>{false} << "1 2 3" << 1 << 0;
+        QTest::newRow("unsaved: Yes loads")
+            << true << 0 << true << QList<bool>{true} << "91 92" << 1 << 0;
+        QTest::newRow("saved: no question")
+            << true << 0 << false << QList<bool>{} << "91 92" << 0 << 0;
+        QTest::newRow("text under the spreadsheet type")
+            << true << 2 << false << QList<bool>{} << "91 92" << 0 << 0;
+    }
+    void loadOverTheProtocol() {
+        QFETCH(bool, exists);
+        QFETCH(int, filter);
+        QFETCH(bool, unsaved);
+        QFETCH(QList<bool>, answers);
         TWindowFixture f;
         f.Load(2, ParticipantRows(3));
         TFormMain& w = *f.w;
-        f.dialogs.openNames = {f.dir.filePath("does-not-exist.txt")};
-        w.sbLoadClick();
-        QCOMPARE(f.dialogs.messages.size(), 1);
-        QCOMPARE(Column(w, Col::StNr), (QStringList{"1", "2", "3"}));
-        QCOMPARE(w.cbBuhn1->count(), 3);
+        if (unsaved) {
+            f.Key(Qt::Key_F8);
+            f.clock.advance(6000);
+            f.Key(Qt::Key_F4);
+            f.Key(Qt::Key_F6);
+        }
+        const QString name = f.dir.filePath("Neu.txt");
+        QString error;
+        if (exists) QVERIFY(WriteProtocolFile(name, ParticipantRows(2, {91, 92}), &error));
+        f.dialogs.openNames = {name};
+        f.dialogs.chosenFilter = filter;
+        f.dialogs.answers = answers;
+        f.Key(Qt::Key_O, Qt::ControlModifier);
+        QTEST(Column(w, Col::StNr).join(' '), "numbers");
+        QTEST(int(f.dialogs.asked.size()), "asked");
+        QTEST(int(f.dialogs.messages.size()), "messages");
+        if (!f.dialogs.asked.isEmpty())
+            QVERIFY(f.dialogs.asked[0].startsWith("Ungespeicherte Ergebnisse verwerfen?"));
     }
 
     void roundTripThroughTheWindow() {

@@ -8,6 +8,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QToolButton>
 #include <QtTest>
@@ -75,6 +76,7 @@ private slots:
         FinishHeat(f);
         QVERIFY(w.sb1del->isEnabled() && w.mReset->isEnabled());
         f.dialogs.openNames = {WriteStartList(f, 4)};
+        f.dialogs.answers = {true}; // the heat's times go with the protocol
         f.Key(Qt::Key_O, Qt::ControlModifier);
         QCOMPARE(StartNumbers(w), (QStringList{"91", "92", "93", "94"}));
         QVERIFY(w.IsReady());
@@ -108,6 +110,7 @@ private slots:
         f.Load(2, ParticipantRows(6));
         TFormMain& w = *f.w;
         FinishHeat(f);
+        QVERIFY(!w.sbCLSall->isEnabled() && !w.CLS1->isEnabled()); // it could only refuse
         w.SortGrid1->SelectRow(4);
         f.dialogs.answers = {true};
         w.ProtocolCommand(command);
@@ -130,7 +133,7 @@ private slots:
         f.w->Dialogs = &dialogs;
         f.Load(2, ParticipantRows(5));
         TFormMain& w = *f.w;
-        QTest::mouseClick(w.cbAuto0, Qt::LeftButton);
+        QVERIFY(w.cbAuto0->isChecked()); // as at every start: the run follows the box
         FinishHeat(f);
         w.SortGrid1->SelectRow(4); // participant 4
         w.ProtocolCommand(0);
@@ -140,8 +143,33 @@ private slots:
         QVERIFY(w.cbBuhn1->findText("4", Qt::MatchStartsWith) < 0);
     }
 
+    // The captions follow the operator's choice of a heat, not the end of one; a heat whose
+    // participants have no free run left cannot start, and the status bar says why.
+    void heatWithNoFreeRun() {
+        TWindowFixture f;
+        f.Load(2, ParticipantRows(2));
+        TFormMain& w = *f.w;
+        const auto red = [&] {
+            QString out;
+            for (QLabel* l : {w.LabelZabeg1, w.LabelZabeg2})
+                out += l->palette().color(QPalette::WindowText) == QColor(255, 0, 0) ? 'r' : '-';
+            return out;
+        };
+        FinishHeat(f);
+        QCOMPARE(red(), QString("--"));
+        f.Key(Qt::Key_F9);
+        FinishHeat(f);
+        f.Key(Qt::Key_F9); // the first pair again: both have run on both tracks
+        QCOMPARE(red(), QString("rr"));
+        QVERIFY(!w.mStart->isEnabled());
+        QCOMPARE(w.StatusNote->text(), QString("Keine freien Läufe"));
+        f.Key(Qt::Key_F8);
+        QVERIFY(w.IsReady());
+    }
+
     void modeChangeRefreshesTheHeat() {
         TWindowFixture f;
+        f.w->Settings.CountZabegov = 4; // runs left for the pairs after the qualification
         f.Load(0, ParticipantRows(2));
         TFormMain& w = *f.w;
         while (w.mStart->isEnabled()) {

@@ -381,16 +381,16 @@ private slots:
     // A typed name without an extension gets the chosen type's.
     void saveExtension_data() {
         QTest::addColumn<QString>("typed");
-        QTest::addColumn<int>("filter"); // 2 text, 4 HTML (the spreadsheet type comes first)
+        QTest::addColumn<int>("filter"); // 1 text, 4 HTML
         QTest::addColumn<QString>("written");
         QTest::newRow("text, no extension")
-            << "2026-12-05_Paarrennen" << 2 << "2026-12-05_Paarrennen.txt";
+            << "2026-12-05_Paarrennen" << 1 << "2026-12-05_Paarrennen.txt";
         QTest::newRow("HTML, no extension")
             << "2026-12-05_Paarrennen" << 4 << "2026-12-05_Paarrennen.html";
-        QTest::newRow("text, with one") << "Ergebnis.txt" << 2 << "Ergebnis.txt";
-        QTest::newRow("other extension kept") << "Ergebnis.csv" << 2 << "Ergebnis.csv";
+        QTest::newRow("text, with one") << "Ergebnis.txt" << 1 << "Ergebnis.txt";
+        QTest::newRow("other extension kept") << "Ergebnis.csv" << 1 << "Ergebnis.csv";
         QTest::newRow("blank in the name")
-            << "2026-12-05_Individuelles Klettern" << 2 << "2026-12-05_Individuelles Klettern.txt";
+            << "2026-12-05_Individuelles Klettern" << 1 << "2026-12-05_Individuelles Klettern.txt";
     }
     void saveExtension() {
         QFETCH(QString, typed);
