@@ -172,17 +172,19 @@ key() { # window key...
 # The mean brightness (0..1) of a screen's picture.
 brightness() { convert "$1" -colorspace Gray -format '%[fx:mean]' info:; }
 
-# One run: START, both tracks stop, the TV pictured running and stopped, RESET.
-heat() { # picture prefix
-    key "$MAIN" F8
+# One run, its keys typed into the main window or another: START, both tracks stop, the TV
+# pictured running and stopped, RESET.
+heat() { # picture-prefix [window]
+    local w=${2:-$MAIN}
+    key "$w" F8
     sleep 1.2
     import -display ":$D.1" -window root "$W/$1-running.png"
-    key "$MAIN" F4
+    key "$w" F4
     sleep 0.3
-    key "$MAIN" F6
+    key "$w" F6
     sleep 0.5
     import -display ":$D.1" -window root "$W/$1-stopped.png"
-    key "$MAIN" F9
+    key "$w" F9
     sleep 0.3
 }
 # Started in its own folder, as a launcher starts it: the pages it writes into the working
