@@ -653,6 +653,11 @@ void TFormMain::setupMenus() {
     mBracket = item(CtrlKeys, "mBracket", "K.-o.-Feld", QKeySequence(Qt::CTRL | Qt::Key_K));
     mBracketHtml = item(CtrlKeys, "mBracketHtml", "K.-o.-Feld Html",
                         QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_H));
+    // The run keys act whichever of the program's windows has the focus (the bracket window,
+    // the audience window on the operator's screen); a modal dialog still holds them back, as
+    // it holds back the main window they belong to.
+    for (QAction* a : {mSTOP1, mStop2, mStart, mReset, Abruch1, LockLSstart, LockLS1, LockLS21})
+        a->setShortcutContext(Qt::ApplicationShortcut);
 
     connect(mStart, &QAction::triggered, this, [this] { mStartClick(); });
     connect(mSTOP1, &QAction::triggered, this, [this] { mSTOP1Click(); });

@@ -14,16 +14,20 @@ void TFormMain::sbMon2Click() {
     }
     const bool on = sbMon2->isChecked();
     Settings.MonitorOn = on;
+    // On the operator's own screen the audience window may keep the keyboard (Escape closes
+    // it there); anywhere else it is a display only, and a window manager that focuses each
+    // window it maps must not take the operator's keys away to it.
+    const bool displayOnly = Settings.Monitor != 0;
     if (on) {
+        FormMonitor2->setWindowFlag(Qt::WindowDoesNotAcceptFocus, displayOnly);
+        FormMonitor2->setAttribute(Qt::WA_ShowWithoutActivating, displayOnly);
         FormMonitor2->show(); // placed and laid out as it is shown
         FormMonitor2->raise();
-        FormMonitor2->activateWindow();
+        if (!displayOnly) FormMonitor2->activateWindow();
     } else {
         FormMonitor2->CloseTvMode();
     }
-    // On the operator's own screen the audience window may keep the keyboard (Escape closes
-    // it there); anywhere else the operator goes on typing into this window.
-    if (Settings.Monitor != 0) activateWindow();
+    if (displayOnly) activateWindow();
 }
 
 void TFormMain::TVmodeClick() {

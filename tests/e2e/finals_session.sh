@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The finals on the real program: a qualification ranked by the best run is loaded with the
 # mode box then put on "Finale (K.-o.)" with the mouse, the bracket of four is raced heat by heat with the function
-# keys (semi-finals, small final, final), the TV shows the bracket between heats and the clock
-# during them, the bracket window opens, and the bracket page lists the final places.
+# keys typed into the bracket window (semi-finals, small final, final), the TV shows the
+# bracket between heats and the clock during them, and the bracket page lists the final places.
 #   finals_session.sh <veltaro binary>
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh" "$1"
@@ -32,15 +32,16 @@ if message=$(window 0 '^K\.-o\.-Feld$' 1); then
     fail "the finals were refused"
 fi
 
-# Four heats; lane A (the better seed) stops first every time, so the better seed wins each.
-for h in 1 2 3 4; do heat "h$h"; done
+# Four heats, their keys typed into the bracket window; lane A (the better seed) stops first
+# every time, so the better seed wins each.
+key "$MAIN" ctrl+k
+BRACKET=$(window 0 '^K\.-o\.-Feld$' 5) || fail "Ctrl+K opened no bracket window"
+for h in 1 2 3 4; do heat "h$h" "$BRACKET"; done
+[ "$(compare -metric AE "$W/h1-running.png" "$W/h1-stopped.png" null: 2>&1 || true)" != "0" ] ||
+    fail "F8 typed into the bracket window started no heat"
 import -display ":$D.1" -window root "$W/between.png"
 [ "$(compare -metric AE "$W/h4-stopped.png" "$W/between.png" null: 2>&1 || true)" != "0" ] ||
     fail "the TV shows the same picture after RESET as during the heat (no bracket)"
-
-# The bracket window.
-key "$MAIN" ctrl+k
-window 0 '^K\.-o\.-Feld$' 5 >/dev/null || fail "Ctrl+K opened no bracket window"
 
 # The bracket page, opened in the browser.
 key "$MAIN" ctrl+shift+h

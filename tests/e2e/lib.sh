@@ -1,19 +1,20 @@
 # What the sessions on the real program share: a virtual X server with two screens (the
 # operator's and the TV), a throw-away home with settings, the program copied into a folder of
-# its own (its exit copy lands beside it), and the operator's hands: keys, file dialogs and a
-# window manager's close.
+# its own (its exit copy lands beside it), a window manager on each screen, and the operator's
+# hands: keys, file dialogs and the window manager's close.
 #   source lib.sh <veltaro binary>; write_settings [Name=value ...]; start_program
 # Exits 77 (skipped) when a tool is missing.
 BIN=$1
 HERE=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-for tool in Xvfb xdotool import convert python3; do
+for tool in Xvfb openbox xprop xdotool import convert python3; do
     command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
 done
 
 W=$(mktemp -d)
-XPID="" APID=""
+XPID="" APID="" WMPIDS=""
 cleanup() {
     [ -n "$APID" ] && kill "$APID" 2>/dev/null || true
+    for pid in $WMPIDS; do kill "$pid" 2>/dev/null || true; done
     [ -n "$XPID" ] && kill "$XPID" 2>/dev/null || true
     rm -rf "$W"
 }
@@ -53,6 +54,23 @@ chmod +x "$W/tools/xdg-open"
 export PATH="$W/tools:$PATH" BROWSER="$W/tools/xdg-open"
 export HOME="$W/home" XDG_CONFIG_HOME="$W/home/.config" XDG_DATA_HOME="$W/home/.local/share"
 export XDG_RUNTIME_DIR="$W/run" QT_QPA_PLATFORM=xcb LANG=de_DE.UTF-8 LC_ALL=
+
+# A window manager as on the operator's desktop: it frames and places the windows, hands the
+# focus to a window that is shown and closes windows on request. One per X screen, each ready
+# once it has announced itself on its screen's root window.
+for s in 0 1; do
+    DISPLAY=":$D.$s" openbox --sm-disable >"$W/openbox$s.log" 2>&1 &
+    WMPIDS="$WMPIDS $!"
+done
+for s in 0 1; do
+    for _ in $(seq 100); do
+        xprop -display ":$D.$s" -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' &&
+            break
+        sleep 0.1
+    done
+    xprop -display ":$D.$s" -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id' ||
+        { echo "FAIL: no window manager on screen $s"; cat "$W/openbox$s.log"; exit 1; }
+done
 # The settings of a fresh machine, every value written so none is read as missing, with the
 # given values in place of the defaults: no contacts (Port 0), no sounds, the text file type in
 # the dialogs, the audience window on screen 2.
@@ -154,17 +172,19 @@ key() { # window key...
 # The mean brightness (0..1) of a screen's picture.
 brightness() { convert "$1" -colorspace Gray -format '%[fx:mean]' info:; }
 
-# One run: START, both tracks stop, the TV pictured running and stopped, RESET.
-heat() { # picture prefix
-    key "$MAIN" F8
+# One run, its keys typed into the main window or another: START, both tracks stop, the TV
+# pictured running and stopped, RESET.
+heat() { # picture-prefix [window]
+    local w=${2:-$MAIN}
+    key "$w" F8
     sleep 1.2
     import -display ":$D.1" -window root "$W/$1-running.png"
-    key "$MAIN" F4
+    key "$w" F4
     sleep 0.3
-    key "$MAIN" F6
+    key "$w" F6
     sleep 0.5
     import -display ":$D.1" -window root "$W/$1-stopped.png"
-    key "$MAIN" F9
+    key "$w" F9
     sleep 0.3
 }
 # Started in its own folder, as a launcher starts it: the pages it writes into the working
@@ -175,7 +195,7 @@ start_program() {
     MAIN=$(window 0 '^TL-Veltaro' 15) || fail "the main window did not appear"
 }
 
-# Closes the main window as a window manager does, answers the question if one comes, and
+# Closes the main window through the window manager, answers the question if one comes, and
 # waits for the program to end normally.
 close_program() {
     python3 "$HERE/wm_close.py" "$MAIN"

@@ -22,7 +22,23 @@ window 1 '^Monitor 2$' 1 >/dev/null || fail "Escape closed the audience window o
 # Load the start list through the file dialog.
 file_command ctrl+o '^(Open|.*ffnen)$' start.txt || fail "the start list could not be loaded"
 
-# Two runs of the pair, tracks swapped between them.
+# The TV off and on again with Ctrl+T: it is a display and keeps no keyboard, so the main
+# window has it and the next F8, with no click into the main window, starts the clock.
+key "$MAIN" ctrl+t
+gone 1 '^Monitor 2$' 5 || fail "Ctrl+T did not switch the TV off"
+xdotool key ctrl+t
+window 1 '^Monitor 2$' 5 >/dev/null || fail "Ctrl+T did not switch the TV on again"
+sleep 0.5
+[ "$(xdotool getwindowfocus)" = "$MAIN" ] || fail "the TV took the keyboard from the main window"
+xdotool key F8
+sleep 0.3
+import -display ":$D.1" -window root "$W/tick1.png"
+sleep 0.3
+import -display ":$D.1" -window root "$W/tick2.png"
+[ "$(compare -metric AE "$W/tick1.png" "$W/tick2.png" null: 2>&1 || true)" != "0" ] ||
+    fail "F8 after Ctrl+T did not start the clock: the keys went elsewhere"
+
+# Two runs of the pair, tracks swapped between them; the clock of the first already runs.
 heat first
 heat second
 running=$(brightness "$W/first-running.png")

@@ -1,8 +1,8 @@
 #!/usr/bin/env python3
-"""Asks an X window to close as a window manager's close button does (WM_DELETE_WINDOW).
+"""Asks the window manager to close an X window, as its close button does (_NET_CLOSE_WINDOW);
+the window manager passes it on to the program as WM_DELETE_WINDOW.
 
-There is no window manager on a virtual X server, and xdotool can only destroy or kill a
-window, which skips the program's own question and exit copy.
+xdotool can only destroy or kill a window, which skips the program's own question and exit copy.
     wm_close.py <window id>
 """
 import ctypes
@@ -29,6 +29,8 @@ def main():
     x11.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
     x11.XSendEvent.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_long,
                                ctypes.POINTER(XEvent)]
+    x11.XDefaultRootWindow.restype = ctypes.c_ulong
+    x11.XDefaultRootWindow.argtypes = [ctypes.c_void_p]
     x11.XFlush.argtypes = [ctypes.c_void_p]
     x11.XCloseDisplay.argtypes = [ctypes.c_void_p]
     display = x11.XOpenDisplay(None)
@@ -37,11 +39,13 @@ def main():
     event = XEvent()
     event.xclient.type = 33  # ClientMessage
     event.xclient.window = window
-    event.xclient.message_type = x11.XInternAtom(display, b"WM_PROTOCOLS", 0)
+    event.xclient.message_type = x11.XInternAtom(display, b"_NET_CLOSE_WINDOW", 0)
     event.xclient.format = 32
-    event.xclient.data[0] = x11.XInternAtom(display, b"WM_DELETE_WINDOW", 0)
-    event.xclient.data[1] = 0  # CurrentTime
-    x11.XSendEvent(display, window, 0, 0, ctypes.byref(event))
+    event.xclient.data[0] = 0  # CurrentTime
+    event.xclient.data[1] = 2  # from a pager or task bar: the user's own request
+    substructure = (1 << 19) | (1 << 20)  # SubstructureNotify and SubstructureRedirect
+    x11.XSendEvent(display, x11.XDefaultRootWindow(display), 0, substructure,
+                   ctypes.byref(event))
     x11.XFlush(display)
     x11.XCloseDisplay(display)
 

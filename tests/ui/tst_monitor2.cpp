@@ -420,8 +420,9 @@ private slots:
         QFETCH(bool, closes);
         TTvFixture t(monitor);
         t.SwitchOn();
-        t.m->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(t.m.get()));
+        // Elsewhere the window refuses the keyboard, yet a key that reaches it still must not
+        // close it.
+        if (closes) QVERIFY(QTest::qWaitForWindowActive(t.m.get()));
         QTest::keyClick(t.m.get(), Qt::Key_Escape);
         QTest::keyClick(t.m.get(), Qt::Key_A);
         QCOMPARE(t.m->isVisible(), !closes);
