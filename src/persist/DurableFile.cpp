@@ -23,6 +23,12 @@ bool Fail(const QString& fileName, const QString& reason, QString* error) {
     return false;
 }
 
+// The system's reason comes in the system's language, often English: the sentence around it
+// is ours.
+QString NotWritten(const QString& systemReason) {
+    return QStringLiteral("kann nicht geschrieben werden (%1)").arg(systemReason);
+}
+
 // Unique among the writes of all running programs: two saves of the same file at once must not
 // write into one temporary file.
 QString TempName(const QString& fileName) {
@@ -64,43 +70,44 @@ QString DurableTempPrefix(const QString& fileName) {
 
 bool WriteFileDurably(const QString& fileName, const QByteArray& data, QString* error,
                       TWriteStop stop) {
-    if (fileName.isEmpty()) return Fail(fileName, QStringLiteral("no file name"), error);
+    if (fileName.isEmpty()) return Fail(fileName, QStringLiteral("kein Dateiname"), error);
     const QFileInfo target(fileName);
-    if (target.isDir()) return Fail(fileName, QStringLiteral("is a directory"), error);
+    if (target.isDir()) return Fail(fileName, QStringLiteral("ist ein Ordner"), error);
     const QString temp = TempName(fileName);
     const qint64 firstPart = stop == TWriteStop::HalfWritten ? data.size() / 2 : data.size();
 
 #ifdef Q_OS_WIN
     QFile file(temp);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered))
-        return Fail(fileName, file.errorString(), error);
+        return Fail(fileName, NotWritten(file.errorString()), error);
     if (file.write(data.constData(), firstPart) != firstPart) {
         const QString reason = file.errorString();
         file.close();
         QFile::remove(temp);
-        return Fail(fileName, reason, error);
+        return Fail(fileName, NotWritten(reason), error);
     }
-    if (stop == TWriteStop::HalfWritten) return Fail(fileName, QStringLiteral("stopped"), error);
+    if (stop == TWriteStop::HalfWritten) return Fail(fileName, QStringLiteral("angehalten"), error);
     if (!FlushFileBuffers(HANDLE(_get_osfhandle(file.handle())))) {
         const QString reason = qt_error_string(int(GetLastError()));
         file.close();
         QFile::remove(temp);
-        return Fail(fileName, reason, error);
+        return Fail(fileName, NotWritten(reason), error);
     }
     file.close();
-    if (stop == TWriteStop::BeforeRename) return Fail(fileName, QStringLiteral("stopped"), error);
+    if (stop == TWriteStop::BeforeRename)
+        return Fail(fileName, QStringLiteral("angehalten"), error);
     if (!MoveFileExW(reinterpret_cast<const wchar_t*>(QDir::toNativeSeparators(temp).utf16()),
                      reinterpret_cast<const wchar_t*>(QDir::toNativeSeparators(fileName).utf16()),
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         const QString reason = qt_error_string(int(GetLastError()));
         QFile::remove(temp);
-        return Fail(fileName, reason, error);
+        return Fail(fileName, NotWritten(reason), error);
     }
     return true;
 #else
     const QByteArray tempPath = QFile::encodeName(temp);
     const int fd = ::open(tempPath.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (fd < 0) return Fail(fileName, qt_error_string(errno), error);
+    if (fd < 0) return Fail(fileName, NotWritten(qt_error_string(errno)), error);
     // A replaced file keeps its permissions, as an edit in place would.
     struct stat old {};
     if (::stat(QFile::encodeName(fileName).constData(), &old) == 0)
@@ -109,24 +116,25 @@ bool WriteFileDurably(const QString& fileName, const QByteArray& data, QString* 
     const auto abandon = [&](int e) {
         ::close(fd);
         ::unlink(tempPath.constData());
-        return Fail(fileName, qt_error_string(e), error);
+        return Fail(fileName, NotWritten(qt_error_string(e)), error);
     };
     if (!WriteAll(fd, data.constData(), firstPart, &err)) return abandon(err);
     if (stop == TWriteStop::HalfWritten) {
         ::close(fd);
-        return Fail(fileName, QStringLiteral("stopped"), error);
+        return Fail(fileName, QStringLiteral("angehalten"), error);
     }
     if (::fsync(fd) != 0) return abandon(errno);
     if (::close(fd) != 0) {
         err = errno;
         ::unlink(tempPath.constData());
-        return Fail(fileName, qt_error_string(err), error);
+        return Fail(fileName, NotWritten(qt_error_string(err)), error);
     }
-    if (stop == TWriteStop::BeforeRename) return Fail(fileName, QStringLiteral("stopped"), error);
+    if (stop == TWriteStop::BeforeRename)
+        return Fail(fileName, QStringLiteral("angehalten"), error);
     if (::rename(tempPath.constData(), QFile::encodeName(fileName).constData()) != 0) {
         err = errno;
         ::unlink(tempPath.constData());
-        return Fail(fileName, qt_error_string(err), error);
+        return Fail(fileName, NotWritten(qt_error_string(err)), error);
     }
     SyncFolder(target.absolutePath());
     return true;

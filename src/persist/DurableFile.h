@@ -11,8 +11,8 @@ enum class TWriteStop { Never, HalfWritten, BeforeRename };
 
 // Write, flush, fsync the file, rename it over fileName, fsync the folder (where the platform
 // has that). On failure returns false, leaves fileName as it was, removes the temporary file
-// and, when error is given, sets it to the file name and the system's reason ("No space left on
-// device", not a generic one).
+// and, when error is given, sets it to the file name and a German sentence around the system's
+// reason ("No space left on device", not a generic one).
 bool WriteFileDurably(const QString& fileName, const QByteArray& data, QString* error,
                       TWriteStop stop = TWriteStop::Never);
 

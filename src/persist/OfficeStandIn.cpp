@@ -47,7 +47,9 @@ QString KeptTempFile(const TStandInHost& host, const QString& stem, const QStrin
     safeStem.replace(QRegularExpression(QStringLiteral("[^A-Za-z0-9_-]")), QStringLiteral("_"));
     QTemporaryFile file(QDir(folder).filePath(safeStem + QStringLiteral("-XXXXXX.") + extension));
     file.setAutoRemove(false);
-    if (!file.open()) throw EAutomation(QStringLiteral("%1: %2").arg(folder, file.errorString()));
+    if (!file.open())
+        throw EAutomation(QStringLiteral("%1: Die Datei kann nicht angelegt werden (%2).")
+                              .arg(folder, file.errorString()));
     return file.fileName();
 }
 

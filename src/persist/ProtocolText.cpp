@@ -276,25 +276,23 @@ bool ReadProtocolFile(const QString& fileName, TProtocolRows* rows, QString* err
 
 bool ReadProtocolFile(const QString& fileName, TProtocolRows* rows, QString* error, int colCount,
                       TProtocolReadReport& report) {
+    const auto refuse = [&](const QString& reason) {
+        if (error) *error = fileName + QStringLiteral(": ") + reason;
+        return false;
+    };
     // A device or a pipe could be read forever.
-    if (QFileInfo(fileName).exists() && !QFileInfo(fileName).isFile()) {
-        if (error) *error = fileName + QStringLiteral(": not a regular file");
-        return false;
-    }
+    if (QFileInfo(fileName).exists() && !QFileInfo(fileName).isFile())
+        return refuse(QStringLiteral("ist keine gewöhnliche Datei"));
     QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly)) {
-        if (error) *error = fileName + QStringLiteral(": ") + file.errorString();
-        return false;
-    }
-    if (file.size() > ProtocolMaxFileBytes) {
-        if (error) *error = fileName + QStringLiteral(": file too large for a protocol");
-        return false;
-    }
+    // The system's reason comes in the system's language, often English.
+    if (!file.open(QIODevice::ReadOnly))
+        return refuse(QStringLiteral("kann nicht gelesen werden (%1)").arg(file.errorString()));
+    if (file.size() > ProtocolMaxFileBytes)
+        return refuse(QStringLiteral("ist zu groß für ein Protokoll (mehr als %1 MB)")
+                          .arg(ProtocolMaxFileBytes / (1024 * 1024)));
     const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        if (error) *error = fileName + QStringLiteral(": ") + file.errorString();
-        return false;
-    }
+    if (file.error() != QFileDevice::NoError)
+        return refuse(QStringLiteral("kann nicht gelesen werden (%1)").arg(file.errorString()));
     if (rows) *rows = ParseProtocolText(bytes, colCount, report);
     return true;
 }

@@ -68,7 +68,7 @@ QByteArray EncodeWindows1252(const QString& text, bool* lossless = nullptr);
 // Writes the rows as a protocol file through a temporary file (see WriteFileSafely).
 bool WriteProtocolFile(const QString& fileName, const TProtocolRows& rows, QString* error);
 // Reads and parses a protocol file. Files larger than ProtocolMaxFileBytes and anything but a
-// regular file (a device, a pipe) are refused with a reason in error.
+// regular file (a device, a pipe) are refused with a German reason in error.
 constexpr qint64 ProtocolMaxFileBytes = qint64(512) * 1024 * 1024;
 bool ReadProtocolFile(const QString& fileName, TProtocolRows* rows, QString* error,
                       int colCount = ProtocolColCount, qsizetype* linesDropped = nullptr);

@@ -430,6 +430,7 @@ bool ReadXlsxFile(const QString& fileName, TWorkbook* book, QString* error) {
         return fail(
             QStringLiteral("Die Datei %1 ist zu groß für eine Arbeitsmappe.").arg(fileName));
     if (!file.open(QIODevice::ReadOnly))
-        return fail(QStringLiteral("%1: %2").arg(fileName, file.errorString()));
+        return fail(QStringLiteral("Die Datei %1 kann nicht gelesen werden (%2).")
+                        .arg(fileName, file.errorString()));
     return ReadXlsx(file.read(XlsxMaxFileBytes + 1), book, error);
 }

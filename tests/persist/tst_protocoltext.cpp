@@ -261,7 +261,7 @@ private slots:
         QCOMPARE(back[1][2], QStringLiteral(" "));
 
         QVERIFY(!ReadProtocolFile(dir.filePath("missing.txt"), &back, &error));
-        QVERIFY(error.contains("missing.txt"));
+        QVERIFY(error.contains("missing.txt: kann nicht gelesen werden ("));
         QVERIFY(!ReadProtocolFile(dir.path(), &back, &error));
         QVERIFY(error.contains(dir.path()));
         QVERIFY(!ReadProtocolFile("/dev/zero", &back, &error)); // would never end

@@ -86,7 +86,7 @@ private slots:
         ::umount(QFile::encodeName(mnt).constData());
         QVERIFY(first);
         QVERIFY(!big);
-        QCOMPARE(error, name + ": " + qt_error_string(ENOSPC));
+        QCOMPARE(error, name + ": kann nicht geschrieben werden (" + qt_error_string(ENOSPC) + ")");
         QCOMPARE(after, QByteArray("old contents"));
         QCOMPARE(left, QStringList{"p.txt"});
     }
