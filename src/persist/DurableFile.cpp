@@ -37,6 +37,21 @@ QString TempName(const QString& fileName) {
            QLatin1Char('-') + QString::number(counter.fetch_add(1));
 }
 
+// The file a name stands for once links are followed: a save writes through a link, as an
+// ordinary write would, and leaves the link a link. A link to nothing names the file it makes.
+bool FollowLinks(const QString& fileName, QString* target, QString* why) {
+    QString path = fileName;
+    for (int hops = 0; QFileInfo(path).isSymbolicLink(); ++hops) {
+        if (hops == 40) {
+            *why = QStringLiteral("zu viele Verknüpfungen hintereinander");
+            return false;
+        }
+        path = QFileInfo(path).symLinkTarget();
+    }
+    *target = path;
+    return true;
+}
+
 #ifndef Q_OS_WIN
 bool WriteAll(int fd, const char* p, qint64 n, int* err) {
     while (n > 0) {
@@ -68,46 +83,55 @@ QString DurableTempPrefix(const QString& fileName) {
     return fileName + QStringLiteral(".part-");
 }
 
-bool WriteFileDurably(const QString& fileName, const QByteArray& data, QString* error,
+bool WriteFileDurably(const QString& shownName, const QByteArray& data, QString* error,
                       TWriteStop stop) {
-    if (fileName.isEmpty()) return Fail(fileName, QStringLiteral("kein Dateiname"), error);
+    if (shownName.isEmpty()) return Fail(shownName, QStringLiteral("kein Dateiname"), error);
+    QString fileName, why;
+    if (!FollowLinks(shownName, &fileName, &why)) return Fail(shownName, why, error);
     const QFileInfo target(fileName);
-    if (target.isDir()) return Fail(fileName, QStringLiteral("ist ein Ordner"), error);
+    if (target.isDir()) return Fail(shownName, QStringLiteral("ist ein Ordner"), error);
+    if (target.isFile()) {
+        // A write-protected file stays as it is: the rename below would replace it all the same.
+        QFile probe(fileName);
+        if (!probe.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::ExistingOnly))
+            return Fail(shownName, NotWritten(probe.errorString()), error);
+    }
     const QString temp = TempName(fileName);
     const qint64 firstPart = stop == TWriteStop::HalfWritten ? data.size() / 2 : data.size();
 
 #ifdef Q_OS_WIN
     QFile file(temp);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered))
-        return Fail(fileName, NotWritten(file.errorString()), error);
+        return Fail(shownName, NotWritten(file.errorString()), error);
     if (file.write(data.constData(), firstPart) != firstPart) {
         const QString reason = file.errorString();
         file.close();
         QFile::remove(temp);
-        return Fail(fileName, NotWritten(reason), error);
+        return Fail(shownName, NotWritten(reason), error);
     }
-    if (stop == TWriteStop::HalfWritten) return Fail(fileName, QStringLiteral("angehalten"), error);
+    if (stop == TWriteStop::HalfWritten)
+        return Fail(shownName, QStringLiteral("angehalten"), error);
     if (!FlushFileBuffers(HANDLE(_get_osfhandle(file.handle())))) {
         const QString reason = qt_error_string(int(GetLastError()));
         file.close();
         QFile::remove(temp);
-        return Fail(fileName, NotWritten(reason), error);
+        return Fail(shownName, NotWritten(reason), error);
     }
     file.close();
     if (stop == TWriteStop::BeforeRename)
-        return Fail(fileName, QStringLiteral("angehalten"), error);
+        return Fail(shownName, QStringLiteral("angehalten"), error);
     if (!MoveFileExW(reinterpret_cast<const wchar_t*>(QDir::toNativeSeparators(temp).utf16()),
                      reinterpret_cast<const wchar_t*>(QDir::toNativeSeparators(fileName).utf16()),
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         const QString reason = qt_error_string(int(GetLastError()));
         QFile::remove(temp);
-        return Fail(fileName, NotWritten(reason), error);
+        return Fail(shownName, NotWritten(reason), error);
     }
     return true;
 #else
     const QByteArray tempPath = QFile::encodeName(temp);
     const int fd = ::open(tempPath.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (fd < 0) return Fail(fileName, NotWritten(qt_error_string(errno)), error);
+    if (fd < 0) return Fail(shownName, NotWritten(qt_error_string(errno)), error);
     // A replaced file keeps its permissions, as an edit in place would.
     struct stat old {};
     if (::stat(QFile::encodeName(fileName).constData(), &old) == 0)
@@ -116,25 +140,25 @@ bool WriteFileDurably(const QString& fileName, const QByteArray& data, QString* 
     const auto abandon = [&](int e) {
         ::close(fd);
         ::unlink(tempPath.constData());
-        return Fail(fileName, NotWritten(qt_error_string(e)), error);
+        return Fail(shownName, NotWritten(qt_error_string(e)), error);
     };
     if (!WriteAll(fd, data.constData(), firstPart, &err)) return abandon(err);
     if (stop == TWriteStop::HalfWritten) {
         ::close(fd);
-        return Fail(fileName, QStringLiteral("angehalten"), error);
+        return Fail(shownName, QStringLiteral("angehalten"), error);
     }
     if (::fsync(fd) != 0) return abandon(errno);
     if (::close(fd) != 0) {
         err = errno;
         ::unlink(tempPath.constData());
-        return Fail(fileName, NotWritten(qt_error_string(err)), error);
+        return Fail(shownName, NotWritten(qt_error_string(err)), error);
     }
     if (stop == TWriteStop::BeforeRename)
-        return Fail(fileName, QStringLiteral("angehalten"), error);
+        return Fail(shownName, QStringLiteral("angehalten"), error);
     if (::rename(tempPath.constData(), QFile::encodeName(fileName).constData()) != 0) {
         err = errno;
         ::unlink(tempPath.constData());
-        return Fail(fileName, NotWritten(qt_error_string(err)), error);
+        return Fail(shownName, NotWritten(qt_error_string(err)), error);
     }
     SyncFolder(target.absolutePath());
     return true;

@@ -113,6 +113,43 @@ private slots:
         QCOMPARE(Contents(name), QByteArray("new"));
     }
 
+    // A save writes where and as far as an ordinary write would: through a link into the file
+    // it names, and not into a file that may not be written.
+    void writesAsAnOrdinaryWrite_data() {
+        QTest::addColumn<bool>("link");     // the name is a link to real.txt
+        QTest::addColumn<bool>("existing"); // real.txt is there before
+        QTest::addColumn<bool>("readOnly"); // and write-protected
+        QTest::newRow("link to a file") << true << true << false;
+        QTest::newRow("link to no file yet") << true << false << false;
+        QTest::newRow("write-protected file") << false << true << true;
+        QTest::newRow("link to a write-protected file") << true << true << true;
+    }
+    void writesAsAnOrdinaryWrite() {
+        QFETCH(bool, link);
+        QFETCH(bool, existing);
+        QFETCH(bool, readOnly);
+        QTemporaryDir dir;
+        const QString real = dir.filePath("real.txt");
+        const QString name = link ? dir.filePath("p.txt") : real;
+        if (existing) QVERIFY(WriteFileSafely(real, "old", nullptr));
+        if (link) QVERIFY(QFile::link("real.txt", name));
+        // Root may write any file: the write is made as nobody, whom the modes bind.
+        QCOMPARE(::chmod(QFile::encodeName(dir.path()).constData(), 0777), 0);
+        if (existing)
+            QCOMPARE(::chmod(QFile::encodeName(real).constData(), readOnly ? 0444 : 0666), 0);
+        const bool asNobody = geteuid() == 0 && seteuid(65534) == 0;
+        QString error;
+        const bool written = WriteFileSafely(name, "new", &error);
+        if (asNobody) QCOMPARE(seteuid(0), 0);
+        QCOMPARE(written, !readOnly);
+        if (readOnly)
+            QCOMPARE(error,
+                     name + ": kann nicht geschrieben werden (" + qt_error_string(EACCES) + ")");
+        QCOMPARE(Contents(real), QByteArray(readOnly ? "old" : "new"));
+        QCOMPARE(QFileInfo(name).isSymLink(), link);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), link ? 2 : 1);
+    }
+
     void replacedFileKeepsItsPermissions() {
         QTemporaryDir dir;
         const QString name = dir.filePath("p.txt");
