@@ -4,14 +4,19 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QMutex>
+#include <QRegularExpression>
+#include <QSet>
 
 #include <atomic>
+#include <limits>
 
 #ifdef Q_OS_WIN
 #include <io.h>
 #include <windows.h>
 #else
 #include <cerrno>
+#include <csignal>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -29,12 +34,75 @@ QString NotWritten(const QString& systemReason) {
     return QStringLiteral("kann nicht geschrieben werden (%1)").arg(systemReason);
 }
 
+// The temporary files this process is writing right now, by absolute path: another thread's
+// write into the same folder must not lose its file to the clean-up of stale ones.
+QMutex OpenTempsMutex;
+QSet<QString> OpenTemps;
+
+QString PathKey(const QString& file) {
+    return QDir::cleanPath(QFileInfo(file).absoluteFilePath());
+}
+
 // Unique among the writes of all running programs: two saves of the same file at once must not
 // write into one temporary file.
 QString TempName(const QString& fileName) {
     static std::atomic<unsigned> counter{0};
-    return DurableTempPrefix(fileName) + QString::number(QCoreApplication::applicationPid()) +
-           QLatin1Char('-') + QString::number(counter.fetch_add(1));
+    const QString name = DurableTempPrefix(fileName) +
+                         QString::number(QCoreApplication::applicationPid()) + QLatin1Char('-') +
+                         QString::number(counter.fetch_add(1));
+    const QMutexLocker lock(&OpenTempsMutex);
+    OpenTemps.insert(PathKey(name));
+    return name;
+}
+
+struct TTempDone {
+    QString name;
+    ~TTempDone() {
+        const QMutexLocker lock(&OpenTempsMutex);
+        OpenTemps.remove(PathKey(name));
+    }
+};
+
+bool ProcessRunning(qint64 pid) {
+#ifdef Q_OS_WIN
+    HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, DWORD(pid));
+    if (!process) return GetLastError() != ERROR_INVALID_PARAMETER;
+    DWORD code = 0;
+    const bool running = GetExitCodeProcess(process, &code) && code == STILL_ACTIVE;
+    CloseHandle(process);
+    return running;
+#else
+    if (pid <= 0 || pid > qint64(std::numeric_limits<pid_t>::max())) return true;
+    // EPERM: it runs, under another user.
+    return ::kill(pid_t(pid), 0) == 0 || errno != ESRCH;
+#endif
+}
+
+// A write killed while it waited for the disk leaves its temporary file, as large as the file
+// it was to become. The next write into the folder takes away those whose writer is gone (or
+// is this process, no longer writing them); a file another program might own is left alone.
+void RemoveStaleTemps(const QString& folder) {
+    static const QRegularExpression pattern(
+        QStringLiteral("^.+\\.part-([0-9]{1,18})-[0-9]{1,10}$"));
+    const qint64 ownPid = QCoreApplication::applicationPid();
+    const QDir dir(folder);
+    const QFileInfoList found = dir.entryInfoList({QStringLiteral("*.part-*")},
+                                                  QDir::Files | QDir::Hidden | QDir::NoSymLinks);
+    for (const QFileInfo& file : found) {
+        const QRegularExpressionMatch m = pattern.match(file.fileName());
+        if (!m.hasMatch()) continue;
+#ifndef Q_OS_WIN
+        if (file.ownerId() != ::geteuid()) continue;
+#endif
+        const qint64 pid = m.captured(1).toLongLong();
+        if (pid == ownPid) {
+            const QMutexLocker lock(&OpenTempsMutex);
+            if (OpenTemps.contains(PathKey(file.filePath()))) continue;
+        } else if (ProcessRunning(pid)) {
+            continue;
+        }
+        QFile::remove(file.filePath());
+    }
 }
 
 // The file a name stands for once links are followed: a save writes through a link, as an
@@ -96,7 +164,9 @@ bool WriteFileDurably(const QString& shownName, const QByteArray& data, QString*
         if (!probe.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::ExistingOnly))
             return Fail(shownName, NotWritten(probe.errorString()), error);
     }
+    RemoveStaleTemps(target.absolutePath());
     const QString temp = TempName(fileName);
+    const TTempDone done{temp};
     const qint64 firstPart = stop == TWriteStop::HalfWritten ? data.size() / 2 : data.size();
 
 #ifdef Q_OS_WIN

@@ -10,6 +10,7 @@
 #include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -111,6 +112,30 @@ private slots:
             QVERIFY(f == "p.txt" || dir.filePath(f).startsWith(DurableTempPrefix(name)));
         QVERIFY(WriteFileDurably(name, "new", nullptr));
         QCOMPARE(Contents(name), QByteArray("new"));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"p.txt"});
+    }
+
+    // What killed writes left is removed by the next write into the folder, but only where
+    // the writer is gone: never another running program's file, never a file of another name.
+    void staleTemporaryFiles_data() {
+        QTest::addColumn<QString>("left");
+        QTest::addColumn<bool>("removed");
+        const pid_t gone = fork();
+        if (gone == 0) _exit(0);
+        waitpid(gone, nullptr, 0);
+        QTest::newRow("writer gone") << QString("p.txt.part-%1-3").arg(gone) << true;
+        QTest::newRow("another file's") << QString("q.txt.part-%1-0").arg(gone) << true;
+        QTest::newRow("writer running") << QString("p.txt.part-%1-3").arg(getppid()) << false;
+        QTest::newRow("another pattern") << QString("p.txt.part-%1-3.bak").arg(gone) << false;
+        QTest::newRow("no number") << QString("p.txt.part-x-3") << false;
+    }
+    void staleTemporaryFiles() {
+        QFETCH(QString, left);
+        QFETCH(bool, removed);
+        QTemporaryDir dir;
+        QVERIFY(WriteFileSafely(dir.filePath(left), "half", nullptr));
+        QVERIFY(WriteFileSafely(dir.filePath("p.txt"), "new", nullptr));
+        QCOMPARE(QFileInfo::exists(dir.filePath(left)), !removed);
     }
 
     // A save writes where and as far as an ordinary write would: through a link into the file
