@@ -102,6 +102,14 @@ private slots:
             << TProtocolRows{Row({"1", "Jürg Möhr", QString::fromUtf16(u"€\u0081Ÿ"), "ß"})};
         QTest::newRow("one bad byte makes the whole file Windows-1252")
             << QByteArray("\xC3\xBC\r\n\xFC") << TProtocolRows{Row({"Ã¼"}), Row({"ü"})};
+        // A spreadsheet's "Unicode text".
+        const QString unicode = QStringLiteral("\uFEFF1\tJürg\t\r\n2\tŁukasz");
+        const TProtocolRows unicodeRows{Row({QStringLiteral("\uFEFF1"), "Jürg"}),
+                                        Row({"2", "Łukasz"})};
+        for (auto kind : {QStringConverter::Utf16LE, QStringConverter::Utf16BE})
+            QTest::newRow(kind == QStringConverter::Utf16LE ? "UTF-16 LE" : "UTF-16 BE")
+                << QByteArray(QStringEncoder(kind, QStringEncoder::Flag::WriteBom)(unicode))
+                << unicodeRows;
     }
     void readerRules() {
         QFETCH(QByteArray, bytes);
