@@ -29,8 +29,17 @@ QString DecodeField(const char* p, qsizetype n, bool utf8, TCodePage codePage) {
     return decode(QByteArrayView(p, n));
 }
 
+// Cuts a field to ProtocolMaxFieldBytes, at a character's start.
+const char* CutField(const char* field, const char* textEnd, bool utf8) {
+    const char* cut = field + ProtocolMaxFieldBytes;
+    if (utf8)
+        while (cut > field && (static_cast<unsigned char>(*cut) & 0xC0) == 0x80)
+            --cut;
+    return cut < textEnd ? cut : textEnd;
+}
+
 void SplitLine(const char* p, qsizetype n, bool utf8, TCodePage codePage, int colCount,
-               QStringList& row) {
+               QStringList& row, qsizetype& fieldsCut) {
     static const QString blank = QStringLiteral(" ");
     const char sep = memchr(p, '\t', size_t(n)) ? '\t' : ';';
     const char* const end = p + n;
@@ -47,10 +56,15 @@ void SplitLine(const char* p, qsizetype n, bool utf8, TCodePage codePage, int co
         const char* firstNonBlank = field;
         while (firstNonBlank < textEnd && *firstNonBlank == ' ')
             ++firstNonBlank;
-        if (firstNonBlank == textEnd)
+        if (firstNonBlank == textEnd) {
             row[col] = blank;
-        else
+        } else {
+            if (textEnd - field > ProtocolMaxFieldBytes) {
+                textEnd = CutField(field, textEnd, utf8);
+                ++fieldsCut;
+            }
             row[col] = DecodeField(field, textEnd - field, utf8, codePage);
+        }
         ++col;
         if (!s) break;
         field = s + 1;
@@ -277,7 +291,7 @@ TProtocolRows ParseProtocolText(const QByteArray& bytes, int colCount, TProtocol
             ++lineEnd;
         if (rows.size() < ProtocolMaxRows) {
             rows.append(emptyRow);
-            SplitLine(p, lineEnd - p, utf8, codePage, colCount, rows.last());
+            SplitLine(p, lineEnd - p, utf8, codePage, colCount, rows.last(), report.fieldsCut);
         } else {
             ++dropped;
         }

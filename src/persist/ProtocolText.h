@@ -12,6 +12,10 @@ constexpr int ProtocolColCount = 14;
 // A competition protocol has a few hundred rows; lines beyond this are dropped so that a
 // wrong file (a log, a binary) cannot exhaust memory.
 constexpr qsizetype ProtocolMaxRows = 250000;
+// A field is cut to this many bytes of the file (as many characters as a spreadsheet cell
+// holds, fewer when they take more than one byte each): the window measures and lists every
+// cell, and one of many megabytes would hold it up for seconds.
+constexpr qsizetype ProtocolMaxFieldBytes = 32767;
 
 // The 8-bit code page of protocol files: the system's on Windows (what the operator's other
 // programs there write and read), Windows-1252 elsewhere (what the program's German Windows
@@ -34,7 +38,7 @@ QByteArray FormatProtocolTextIn(const TProtocolRows& rows, TCodePage codePage);
 // colCount are ignored, missing ones stay "", an empty or all-blank field becomes " ".
 // Decoded as UTF-16 after its byte order mark, as UTF-8 when the bytes are UTF-8 (see
 // GuessProtocolEncoding), else in the code page. Linear time. Lines beyond ProtocolMaxRows are
-// counted in linesDropped and not returned.
+// counted in linesDropped and not returned; fields are cut to ProtocolMaxFieldBytes.
 TProtocolRows ParseProtocolText(const QByteArray& bytes, int colCount = ProtocolColCount,
                                 qsizetype* linesDropped = nullptr);
 
@@ -49,6 +53,7 @@ struct TProtocolReadReport {
     qsizetype linesDropped = 0; // lines beyond ProtocolMaxRows, not read
     TTextEncoding encoding = TTextEncoding::Utf8;
     qsizetype badSequences = 0; // invalid UTF-8 sequences replaced (Utf8Repaired)
+    qsizetype fieldsCut = 0;    // fields longer than ProtocolMaxFieldBytes, cut
     // Signs of a file that is no protocol at all, which ReadProtocolFile refuses: a NUL byte (a
     // binary file, or UTF-16 without its mark), no line with a separator.
     bool nulBytes = false;

@@ -110,6 +110,12 @@ private slots:
             QTest::newRow(kind == QStringConverter::Utf16LE ? "UTF-16 LE" : "UTF-16 BE")
                 << QByteArray(QStringEncoder(kind, QStringEncoder::Flag::WriteBom)(unicode))
                 << unicodeRows;
+        QTest::newRow("a field beyond the limit is cut")
+            << QByteArray(ProtocolMaxFieldBytes + 5, 'x') + "\ty"
+            << TProtocolRows{Row({QString(ProtocolMaxFieldBytes, 'x'), "y"})};
+        QTest::newRow("and cut before a character, not inside")
+            << QByteArray("\xC3\xBC").repeated(ProtocolMaxFieldBytes) + "\t"
+            << TProtocolRows{Row({QString(ProtocolMaxFieldBytes / 2, QChar(0xFC))})};
     }
     void readerRules() {
         QFETCH(QByteArray, bytes);

@@ -115,6 +115,9 @@ private slots:
             << "NUL-Bytes";
         QTest::newRow("no line with fields") << QByteArray("Meier\r\nM\xFCller\r\n") << "Name1"
                                              << "keine Zeile mit Feldern";
+        QTest::newRow("a field too long")
+            << "St.Nr.\tName\t\r\n1\t" + QByteArray(ProtocolMaxFieldBytes + 1, 'x') + "\t\r\n"
+            << QString(ProtocolMaxFieldBytes, 'x') << "1 Felder waren länger als 32767 Zeichen";
     }
     void strayBytesAreReplacedAndSaid() {
         QFETCH(QByteArray, bytes);
