@@ -235,12 +235,16 @@ QByteArray DocxPackage(const TDocument& doc, QString* error) {
     QXmlStreamReader reader(xml);
     qint64 insertAt = -1;
     QString prefix;
+    bool emptyElement = false;
     while (!reader.atEnd()) {
         reader.readNext();
         if (reader.isStartElement() && reader.name() == QLatin1String("body") &&
             reader.namespaceUri() == WordNs) {
             insertAt = reader.characterOffset();
             prefix = reader.prefix().toString();
+            // "<w:body/>" ends where it starts: the next token is its end, at the same place.
+            reader.readNext();
+            emptyElement = reader.isEndElement() && reader.characterOffset() == insertAt;
             break;
         }
     }
@@ -250,9 +254,19 @@ QByteArray DocxPackage(const TDocument& doc, QString* error) {
     }
     // The offset counts characters of the decoded text; the part is UTF-8, so count back.
     const QString text = QString::fromUtf8(xml);
-    const QByteArray head = text.left(insertAt).toUtf8();
     const QString w = prefix.isEmpty() ? QString() : prefix + QLatin1Char(':');
-    const QByteArray changed = head + BodyXml(doc, w).toUtf8() + xml.mid(head.size());
+    QByteArray changed;
+    if (emptyElement) {
+        // An empty body is opened up so that our text lands inside it.
+        QString open = text.left(insertAt);
+        open.remove(open.lastIndexOf(QLatin1Char('/')), 1);
+        const QByteArray head = text.left(insertAt).toUtf8();
+        changed = open.toUtf8() + BodyXml(doc, w).toUtf8() + "</" + w.toUtf8() + "body>" +
+                  xml.mid(head.size());
+    } else {
+        const QByteArray head = text.left(insertAt).toUtf8();
+        changed = head + BodyXml(doc, w).toUtf8() + xml.mid(head.size());
+    }
 
     TZipEntries entries;
     for (const QString& name : zip.Names()) {
