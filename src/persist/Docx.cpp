@@ -10,7 +10,9 @@
 namespace {
 const QString WordNs =
     QStringLiteral("http://schemas.openxmlformats.org/wordprocessingml/2006/main");
-constexpr qint64 MaxTemplatePart = qint64(64) * 1024 * 1024;
+// All parts of a template together, unpacked: a package of a megabyte can unpack to gigabytes,
+// and every byte of it is packed again. Real templates (a letterhead, a logo) stay far below.
+constexpr qint64 MaxTemplateBytes = qint64(64) * 1024 * 1024;
 // A4 landscape with 2 cm margins, in twentieths of a point: a protocol of a dozen columns fits.
 constexpr int PageW = 16838, PageH = 11906, Margin = 1134, TextWidth = PageW - 2 * Margin;
 
@@ -179,7 +181,7 @@ QByteArray NewPackage(const TDocument& doc, QString* error) {
 // The template's document part: named by the package's relationships, by custom the usual one.
 QString DocumentPart(const TZipReader& zip) {
     QByteArray rels;
-    if (zip.Read(QStringLiteral("_rels/.rels"), MaxTemplatePart, &rels, nullptr)) {
+    if (zip.Read(QStringLiteral("_rels/.rels"), MaxTemplateBytes, &rels, nullptr)) {
         QXmlStreamReader xml(rels);
         while (!xml.atEnd()) {
             xml.readNext();
@@ -229,8 +231,25 @@ QByteArray DocxPackage(const TDocument& doc, QString* error) {
     TZipReader zip;
     if (!zip.Open(doc.TemplatePackage, error)) return {};
     const QString part = DocumentPart(zip);
+    qint64 budget = MaxTemplateBytes;
+    const auto readPart = [&](const QString& name, QByteArray* data) {
+        bool tooLarge = false;
+        const bool read = zip.Stream(
+            name, MaxTemplateBytes,
+            [&](const char* bytes, qsizetype size) {
+                if (size > budget) return !(tooLarge = true);
+                budget -= size;
+                data->append(bytes, size);
+                return true;
+            },
+            error);
+        if (tooLarge && error)
+            *error = QStringLiteral("Die Vorlage ist entpackt größer als %1 MB.")
+                         .arg(MaxTemplateBytes / (1024 * 1024));
+        return read && !tooLarge;
+    };
     QByteArray xml;
-    if (!zip.Read(part, MaxTemplatePart, &xml, error)) return {};
+    if (!readPart(part, &xml)) return {};
     // Our text goes where the cursor stands in an opened document: the start of the body.
     QXmlStreamReader reader(xml);
     qint64 insertAt = -1;
@@ -274,7 +293,7 @@ QByteArray DocxPackage(const TDocument& doc, QString* error) {
         QByteArray data;
         if (name == part)
             data = changed;
-        else if (!zip.Read(name, MaxTemplatePart, &data, error))
+        else if (!readPart(name, &data))
             return {};
         entries.append({name, data});
     }

@@ -453,13 +453,20 @@ print(json.dumps({'paragraphs': [p.text for p in d.paragraphs],
     }
 
     void documentTemplate_data() {
-        QTest::addColumn<QString>("kind"); // of the template
-        QTest::newRow("docx template") << "full";
-        QTest::newRow("template we cannot read") << "legacy";
-        QTest::newRow("empty body") << "empty";
+        QTest::addColumn<QString>("kind");    // of the template
+        QTest::addColumn<QString>("refused"); // empty: the document is written
+        QTest::newRow("docx template") << "full"
+                                       << "";
+        QTest::newRow("template we cannot read") << "legacy"
+                                                 << "";
+        QTest::newRow("empty body") << "empty"
+                                    << "";
+        QTest::newRow("unpacks to too much") << "huge"
+                                             << "größer als 64 MB";
     }
     void documentTemplate() {
         QFETCH(QString, kind);
+        QFETCH(QString, refused);
         const bool readable = kind == "full"; // its own text and header are kept
         TServers s;
         const QString templ = s.Path("Protokollvorlage.doc");
@@ -476,14 +483,26 @@ else:
 d.save(sys.argv[1])
 )",
                            (QStringList{templ, kind}), &out);
-        } else {
+        } else if (kind == "legacy") {
             QVERIFY(
                 WriteBytes(templ, QByteArray::fromHex("D0CF11E0A1B11AE1") + QByteArray(600, 'x')));
+        } else {
+            // Each part alone is small enough, together they are not.
+            TZipEntries parts{{"word/document.xml", "<w:document xmlns:w=\"http://schemas."
+                                                    "openxmlformats.org/wordprocessingml/2006/"
+                                                    "main\"><w:body/></w:document>"}};
+            for (const char* name : {"a", "b", "c"})
+                parts.append({name, QByteArray(30 << 20, '\0')});
+            QVERIFY(WriteBytes(templ, ZipPackage(parts, nullptr)));
         }
         QString error;
-        QVERIFY2(ExportDocument(s.servers, DocumentSilent, s.Path("out.doc"), Table(EdgeRows()),
-                                templ, &error),
-                 qPrintable(error));
+        const bool written = ExportDocument(s.servers, DocumentSilent, s.Path("out.doc"),
+                                            Table(EdgeRows()), templ, &error);
+        QVERIFY2(written == refused.isEmpty(), qPrintable(error));
+        if (!written) {
+            QVERIFY2(error.contains(refused), qPrintable(error));
+            return;
+        }
         PYTHON_OR_SKIP("docx", R"(
 import json, sys, docx
 d = docx.Document(sys.argv[1])
