@@ -267,6 +267,10 @@ print(json.dumps({'cells': cells, 'bold': bold, 'borders': borders, 'title': ws.
                     .arg(i % 60)
                     .arg(i % 100, 2, 10, QChar('0')));
         QTest::newRow("1000 rows") << many;
+        // A control character is written as the format's escape "_x0001_"; a text that only
+        // looks like such an escape stays that text.
+        QTest::newRow("escapes") << TProtocolRows{
+            Titles(), Row("1|Ctl\x01Name|a_x0041_b|_x005F_|_x00e4_x"), Row("2|Meier")};
     }
     void roundTrip() {
         QFETCH(TProtocolRows, rows);
