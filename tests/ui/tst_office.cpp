@@ -112,6 +112,8 @@ private slots:
         QCOMPARE(w.SortGrid1->Cells(Col::StNr, 1), QString("0"));
         QVERIFY(!w.Competition->Modified());
         QVERIFY(f.dialogs.messages.isEmpty());
+        f.w.reset(); // the program's end takes the shown workbook away
+        QVERIFY(!QFileInfo::exists(file));
     }
 
     void failedSpreadsheetExportIsSaid() {
