@@ -587,6 +587,10 @@ TStandInServers::TStandInServers(TStandInHost host) : m_host(std::move(host)) {
     if (!m_host.TempFiles) m_host.TempFiles = std::make_shared<TStandInTempFiles>();
 }
 
+QString TStandInServers::DocumentFile(const QString& name) const {
+    return StandInFileName(name, DocumentsFolder(m_host), StandInDocumentExtension());
+}
+
 bool TStandInServers::Available(const QString& progId) const {
     return Is(progId, "Excel.Application") || Is(progId, "Word.Basic");
 }

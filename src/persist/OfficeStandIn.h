@@ -32,6 +32,8 @@ public:
     bool Available(const QString& progId) const override;
     TAutoPtr Create(const QString& progId) override;
     TStandInHost& Host() { return m_host; }
+    // The file the document server's FileSaveAs(name) writes.
+    QString DocumentFile(const QString& name) const;
 
 private:
     TStandInHost m_host;
