@@ -10,7 +10,9 @@
 namespace {
 const QString WordNs =
     QStringLiteral("http://schemas.openxmlformats.org/wordprocessingml/2006/main");
-constexpr qint64 MaxTemplatePart = qint64(64) * 1024 * 1024;
+// All parts of a template together, unpacked: a package of a megabyte can unpack to gigabytes,
+// and every byte of it is packed again. Real templates (a letterhead, a logo) stay far below.
+constexpr qint64 MaxTemplateBytes = qint64(64) * 1024 * 1024;
 // A4 landscape with 2 cm margins, in twentieths of a point: a protocol of a dozen columns fits.
 constexpr int PageW = 16838, PageH = 11906, Margin = 1134, TextWidth = PageW - 2 * Margin;
 
@@ -179,7 +181,7 @@ QByteArray NewPackage(const TDocument& doc, QString* error) {
 // The template's document part: named by the package's relationships, by custom the usual one.
 QString DocumentPart(const TZipReader& zip) {
     QByteArray rels;
-    if (zip.Read(QStringLiteral("_rels/.rels"), MaxTemplatePart, &rels, nullptr)) {
+    if (zip.Read(QStringLiteral("_rels/.rels"), MaxTemplateBytes, &rels, nullptr)) {
         QXmlStreamReader xml(rels);
         while (!xml.atEnd()) {
             xml.readNext();
@@ -229,18 +231,39 @@ QByteArray DocxPackage(const TDocument& doc, QString* error) {
     TZipReader zip;
     if (!zip.Open(doc.TemplatePackage, error)) return {};
     const QString part = DocumentPart(zip);
+    qint64 budget = MaxTemplateBytes;
+    const auto readPart = [&](const QString& name, QByteArray* data) {
+        bool tooLarge = false;
+        const bool read = zip.Stream(
+            name, MaxTemplateBytes,
+            [&](const char* bytes, qsizetype size) {
+                if (size > budget) return !(tooLarge = true);
+                budget -= size;
+                data->append(bytes, size);
+                return true;
+            },
+            error);
+        if (tooLarge && error)
+            *error = QStringLiteral("Die Vorlage ist entpackt größer als %1 MB.")
+                         .arg(MaxTemplateBytes / (1024 * 1024));
+        return read && !tooLarge;
+    };
     QByteArray xml;
-    if (!zip.Read(part, MaxTemplatePart, &xml, error)) return {};
+    if (!readPart(part, &xml)) return {};
     // Our text goes where the cursor stands in an opened document: the start of the body.
     QXmlStreamReader reader(xml);
     qint64 insertAt = -1;
     QString prefix;
+    bool emptyElement = false;
     while (!reader.atEnd()) {
         reader.readNext();
         if (reader.isStartElement() && reader.name() == QLatin1String("body") &&
             reader.namespaceUri() == WordNs) {
             insertAt = reader.characterOffset();
             prefix = reader.prefix().toString();
+            // "<w:body/>" ends where it starts: the next token is its end, at the same place.
+            reader.readNext();
+            emptyElement = reader.isEndElement() && reader.characterOffset() == insertAt;
             break;
         }
     }
@@ -250,9 +273,19 @@ QByteArray DocxPackage(const TDocument& doc, QString* error) {
     }
     // The offset counts characters of the decoded text; the part is UTF-8, so count back.
     const QString text = QString::fromUtf8(xml);
-    const QByteArray head = text.left(insertAt).toUtf8();
     const QString w = prefix.isEmpty() ? QString() : prefix + QLatin1Char(':');
-    const QByteArray changed = head + BodyXml(doc, w).toUtf8() + xml.mid(head.size());
+    QByteArray changed;
+    if (emptyElement) {
+        // An empty body is opened up so that our text lands inside it.
+        QString open = text.left(insertAt);
+        open.remove(open.lastIndexOf(QLatin1Char('/')), 1);
+        const QByteArray head = text.left(insertAt).toUtf8();
+        changed = open.toUtf8() + BodyXml(doc, w).toUtf8() + "</" + w.toUtf8() + "body>" +
+                  xml.mid(head.size());
+    } else {
+        const QByteArray head = text.left(insertAt).toUtf8();
+        changed = head + BodyXml(doc, w).toUtf8() + xml.mid(head.size());
+    }
 
     TZipEntries entries;
     for (const QString& name : zip.Names()) {
@@ -260,7 +293,7 @@ QByteArray DocxPackage(const TDocument& doc, QString* error) {
         QByteArray data;
         if (name == part)
             data = changed;
-        else if (!zip.Read(name, MaxTemplatePart, &data, error))
+        else if (!readPart(name, &data))
             return {};
         entries.append({name, data});
     }

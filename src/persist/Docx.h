@@ -21,7 +21,8 @@ struct TDocument {
 
 // Whether the bytes are a .docx package we can build on: a zip holding a document part.
 bool IsDocxPackage(const QByteArray& bytes);
-// The package bytes; empty with a reason when the template's document part cannot be read.
+// The package bytes; empty with a reason when the template's document part cannot be read or
+// has no body, or when the template unpacks to more than 64 MB in all.
 QByteArray DocxPackage(const TDocument& doc, QString* error);
 
 // Text made safe for XML 1.0: the control characters it cannot hold are dropped.

@@ -10,9 +10,12 @@
 enum class TWriteStop { Never, HalfWritten, BeforeRename };
 
 // Write, flush, fsync the file, rename it over fileName, fsync the folder (where the platform
-// has that). On failure returns false, leaves fileName as it was, removes the temporary file
-// and, when error is given, sets it to the file name and the system's reason ("No space left on
-// device", not a generic one).
+// has that). Otherwise it writes as a create-or-truncate write would: through a link to the
+// file the link names, and not at all into a file it may not write. On failure returns false,
+// leaves fileName as it was, removes the temporary file and, when error is given, sets it to the
+// file name and a German sentence around the system's reason ("No space left on device", not a
+// generic one). Temporary files that earlier writes left in the folder (see DurableTempPrefix)
+// are removed once their writer is gone.
 bool WriteFileDurably(const QString& fileName, const QByteArray& data, QString* error,
                       TWriteStop stop = TWriteStop::Never);
 

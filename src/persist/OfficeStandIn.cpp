@@ -38,8 +38,20 @@ QString DocumentsFolder(const TStandInHost& host) {
     return folder;
 }
 
+} // namespace
+
+class TStandInTempFiles {
+public:
+    QStringList Files;
+    ~TStandInTempFiles() {
+        for (const QString& file : std::as_const(Files))
+            QFile::remove(file);
+    }
+};
+
+namespace {
 // A file in the temporary folder that stays after we let go of it: the desktop's program
-// opens it after this program has moved on.
+// opens it after this program has moved on. It goes when the servers go (at the program's end).
 QString KeptTempFile(const TStandInHost& host, const QString& stem, const QString& extension) {
     QString folder = host.TempFolder.isEmpty() ? QDir::tempPath() : host.TempFolder;
     QDir().mkpath(folder);
@@ -47,7 +59,10 @@ QString KeptTempFile(const TStandInHost& host, const QString& stem, const QStrin
     safeStem.replace(QRegularExpression(QStringLiteral("[^A-Za-z0-9_-]")), QStringLiteral("_"));
     QTemporaryFile file(QDir(folder).filePath(safeStem + QStringLiteral("-XXXXXX.") + extension));
     file.setAutoRemove(false);
-    if (!file.open()) throw EAutomation(QStringLiteral("%1: %2").arg(folder, file.errorString()));
+    if (!file.open())
+        throw EAutomation(QStringLiteral("%1: Die Datei kann nicht angelegt werden (%2).")
+                              .arg(folder, file.errorString()));
+    if (host.TempFiles) host.TempFiles->Files << file.fileName();
     return file.fileName();
 }
 
@@ -568,7 +583,13 @@ QString StandInFileName(const QString& name, const QString& folder, const QStrin
     return file + QLatin1Char('.') + extension;
 }
 
-TStandInServers::TStandInServers(TStandInHost host) : m_host(std::move(host)) {}
+TStandInServers::TStandInServers(TStandInHost host) : m_host(std::move(host)) {
+    if (!m_host.TempFiles) m_host.TempFiles = std::make_shared<TStandInTempFiles>();
+}
+
+QString TStandInServers::DocumentFile(const QString& name) const {
+    return StandInFileName(name, DocumentsFolder(m_host), StandInDocumentExtension());
+}
 
 bool TStandInServers::Available(const QString& progId) const {
     return Is(progId, "Excel.Application") || Is(progId, "Word.Basic");

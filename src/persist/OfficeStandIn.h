@@ -6,7 +6,10 @@
 #include "persist/Automation.h"
 
 #include <functional>
+#include <memory>
 #include <QString>
+
+class TStandInTempFiles;
 
 struct TStandInHost {
     // Shows a written file with the desktop's program for its type: a workbook the operator
@@ -17,6 +20,10 @@ struct TStandInHost {
     // Where a workbook that is shown before it was saved is written; empty: the system's
     // temporary folder.
     QString TempFolder;
+    // The files written there, removed when the last servers or object holding the list goes
+    // (the program's end): the desktop's program reads them meanwhile, and the folder does not
+    // gain one for every Ctrl+E. Made by the servers.
+    std::shared_ptr<TStandInTempFiles> TempFiles;
 };
 
 class TStandInServers : public TAutoServers {
@@ -25,6 +32,8 @@ public:
     bool Available(const QString& progId) const override;
     TAutoPtr Create(const QString& progId) override;
     TStandInHost& Host() { return m_host; }
+    // The file the document server's FileSaveAs(name) writes.
+    QString DocumentFile(const QString& name) const;
 
 private:
     TStandInHost m_host;

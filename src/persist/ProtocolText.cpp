@@ -29,8 +29,17 @@ QString DecodeField(const char* p, qsizetype n, bool utf8, TCodePage codePage) {
     return decode(QByteArrayView(p, n));
 }
 
+// Cuts a field to ProtocolMaxFieldBytes, at a character's start.
+const char* CutField(const char* field, const char* textEnd, bool utf8) {
+    const char* cut = field + ProtocolMaxFieldBytes;
+    if (utf8)
+        while (cut > field && (static_cast<unsigned char>(*cut) & 0xC0) == 0x80)
+            --cut;
+    return cut < textEnd ? cut : textEnd;
+}
+
 void SplitLine(const char* p, qsizetype n, bool utf8, TCodePage codePage, int colCount,
-               QStringList& row) {
+               QStringList& row, qsizetype& fieldsCut) {
     static const QString blank = QStringLiteral(" ");
     const char sep = memchr(p, '\t', size_t(n)) ? '\t' : ';';
     const char* const end = p + n;
@@ -47,14 +56,31 @@ void SplitLine(const char* p, qsizetype n, bool utf8, TCodePage codePage, int co
         const char* firstNonBlank = field;
         while (firstNonBlank < textEnd && *firstNonBlank == ' ')
             ++firstNonBlank;
-        if (firstNonBlank == textEnd)
+        if (firstNonBlank == textEnd) {
             row[col] = blank;
-        else
+        } else {
+            if (textEnd - field > ProtocolMaxFieldBytes) {
+                textEnd = CutField(field, textEnd, utf8);
+                ++fieldsCut;
+            }
             row[col] = DecodeField(field, textEnd - field, utf8, codePage);
+        }
         ++col;
         if (!s) break;
         field = s + 1;
     }
+}
+
+bool StartsWithUtf16Mark(const QByteArray& bytes) {
+    return bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF");
+}
+
+// The text after the byte order mark; a U+FEFF after it is text, as in UTF-8.
+QString DecodeUtf16(const QByteArray& bytes) {
+    QStringDecoder decode(bytes.startsWith("\xFF\xFE") ? QStringDecoder::Utf16LE
+                                                       : QStringDecoder::Utf16BE,
+                          QStringDecoder::Flag::ConvertInitialBom);
+    return decode(QByteArrayView(bytes.constData() + 2, bytes.size() - 2));
 }
 
 // Length of the valid UTF-8 sequence at p (1 for ASCII), or 0 when none starts there.
@@ -169,6 +195,9 @@ QString DecodeEightBit(const char* data, qsizetype size, TCodePage codePage) {
 
 TTextEncoding GuessProtocolEncoding(const QByteArray& bytes, qsizetype* badSequences) {
     if (badSequences) *badSequences = 0;
+    // A spreadsheet's "Unicode text" export; no UTF-8 text starts with these bytes, and an 8-bit
+    // one only by a rare accident ("ÿþ").
+    if (StartsWithUtf16Mark(bytes)) return TTextEncoding::Utf16;
     if (bytes.isValidUtf8()) return TTextEncoding::Utf8;
     const auto* p = reinterpret_cast<const unsigned char*>(bytes.constData());
     const auto* const end = p + bytes.size();
@@ -201,7 +230,9 @@ QString DecodeWindows1252(const char* data, qsizetype size) {
 }
 
 QString DecodeProtocolBytes(const QByteArray& bytes) {
-    if (GuessProtocolEncoding(bytes) != TTextEncoding::EightBit) return QString::fromUtf8(bytes);
+    const TTextEncoding encoding = GuessProtocolEncoding(bytes);
+    if (encoding == TTextEncoding::Utf16) return DecodeUtf16(bytes);
+    if (encoding != TTextEncoding::EightBit) return QString::fromUtf8(bytes);
     return DecodeEightBit(bytes.constData(), bytes.size(), ProtocolCodePage());
 }
 
@@ -234,12 +265,24 @@ TProtocolRows ParseProtocolText(const QByteArray& bytes, int colCount, TProtocol
     report.encoding = GuessProtocolEncoding(bytes, &report.badSequences);
     const bool utf8 = report.encoding != TTextEncoding::EightBit;
     const char* p = bytes.constData();
-    const char* const end = p + bytes.size();
-    // A UTF-8 byte order mark (spreadsheet exports) is not part of the first title.
-    if (utf8 && bytes.startsWith("\xEF\xBB\xBF")) p += 3;
+    const char* end = p + bytes.size();
+    // UTF-16 is split as the UTF-8 of its text: the splitting works on bytes.
+    QByteArray fromUtf16;
+    if (report.encoding == TTextEncoding::Utf16) {
+        fromUtf16 = DecodeUtf16(bytes).toUtf8();
+        p = fromUtf16.constData();
+        end = p + fromUtf16.size();
+    } else if (utf8 && bytes.startsWith("\xEF\xBB\xBF")) {
+        // A UTF-8 byte order mark (spreadsheet exports) is not part of the first title.
+        p += 3;
+    }
+    const size_t size = size_t(end - p);
+    report.nulBytes = memchr(p, '\0', size) != nullptr;
+    report.noFields = !memchr(p, '\t', size) && !memchr(p, ';', size);
 
     TProtocolRows rows;
-    rows.reserve(qMin(bytes.count('\n') + bytes.count('\r') + 1, ProtocolMaxRows));
+    rows.reserve(
+        qMin(qsizetype(std::count(p, end, '\n') + std::count(p, end, '\r') + 1), ProtocolMaxRows));
     qsizetype dropped = 0;
     const QStringList emptyRow(colCount, QString());
     while (p < end) {
@@ -248,7 +291,7 @@ TProtocolRows ParseProtocolText(const QByteArray& bytes, int colCount, TProtocol
             ++lineEnd;
         if (rows.size() < ProtocolMaxRows) {
             rows.append(emptyRow);
-            SplitLine(p, lineEnd - p, utf8, codePage, colCount, rows.last());
+            SplitLine(p, lineEnd - p, utf8, codePage, colCount, rows.last(), report.fieldsCut);
         } else {
             ++dropped;
         }
@@ -276,25 +319,34 @@ bool ReadProtocolFile(const QString& fileName, TProtocolRows* rows, QString* err
 
 bool ReadProtocolFile(const QString& fileName, TProtocolRows* rows, QString* error, int colCount,
                       TProtocolReadReport& report) {
+    report = TProtocolReadReport();
+    const auto refuse = [&](const QString& reason) {
+        if (error) *error = fileName + QStringLiteral(": ") + reason;
+        return false;
+    };
     // A device or a pipe could be read forever.
-    if (QFileInfo(fileName).exists() && !QFileInfo(fileName).isFile()) {
-        if (error) *error = fileName + QStringLiteral(": not a regular file");
-        return false;
-    }
+    if (QFileInfo(fileName).exists() && !QFileInfo(fileName).isFile())
+        return refuse(QStringLiteral("ist keine gewöhnliche Datei"));
     QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly)) {
-        if (error) *error = fileName + QStringLiteral(": ") + file.errorString();
-        return false;
-    }
-    if (file.size() > ProtocolMaxFileBytes) {
-        if (error) *error = fileName + QStringLiteral(": file too large for a protocol");
-        return false;
-    }
+    // The system's reason comes in the system's language, often English.
+    if (!file.open(QIODevice::ReadOnly))
+        return refuse(QStringLiteral("kann nicht gelesen werden (%1)").arg(file.errorString()));
+    if (file.size() > ProtocolMaxFileBytes)
+        return refuse(QStringLiteral("ist zu groß für ein Protokoll (mehr als %1 MB)")
+                          .arg(ProtocolMaxFileBytes / (1024 * 1024)));
     const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        if (error) *error = fileName + QStringLiteral(": ") + file.errorString();
-        return false;
-    }
-    if (rows) *rows = ParseProtocolText(bytes, colCount, report);
+    if (file.error() != QFileDevice::NoError)
+        return refuse(QStringLiteral("kann nicht gelesen werden (%1)").arg(file.errorString()));
+    TProtocolReadReport parsed;
+    TProtocolRows read = ParseProtocolText(bytes, colCount, parsed);
+    // Rows of such a file would be garbage in every cell, and from here in the exit copy, the
+    // journal and every export.
+    if (parsed.nulBytes)
+        return refuse(QStringLiteral("enthält NUL-Bytes und ist damit keine Textdatei"));
+    if (parsed.noFields)
+        return refuse(QStringLiteral("enthält keine Zeile mit Feldern (getrennt durch Tabulator "
+                                     "oder Semikolon)"));
+    report = parsed;
+    if (rows) *rows = std::move(read);
     return true;
 }

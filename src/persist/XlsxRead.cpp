@@ -116,6 +116,32 @@ QVariant SerialDate(double serial, bool base1904) {
     return QDateTime(date, QTime(0, 0).addMSecs(int(std::min<qint64>(ms, 86399999))));
 }
 
+bool IsHexDigit(QChar c) {
+    return (c >= QLatin1Char('0') && c <= QLatin1Char('9')) ||
+           (c >= QLatin1Char('A') && c <= QLatin1Char('F')) ||
+           (c >= QLatin1Char('a') && c <= QLatin1Char('f'));
+}
+
+// The text of a string as the workbook format writes it: "_xHHHH_" stands for the UTF-16 code
+// unit HHHH (how control characters, which XML cannot hold, are written), and so "_x005F_" for
+// an underscore that would otherwise begin such an escape.
+QString DecodeEscapes(const QString& text) {
+    if (!text.contains(QLatin1String("_x"))) return text;
+    QString out;
+    out.reserve(text.size());
+    for (qsizetype i = 0; i < text.size();) {
+        if (text[i] == QLatin1Char('_') && i + 6 < text.size() && text[i + 1] == QLatin1Char('x') &&
+            text[i + 6] == QLatin1Char('_') && IsHexDigit(text[i + 2]) && IsHexDigit(text[i + 3]) &&
+            IsHexDigit(text[i + 4]) && IsHexDigit(text[i + 5])) {
+            out += QChar(char16_t(text.mid(i + 2, 4).toUShort(nullptr, 16)));
+            i += 7;
+        } else {
+            out += text[i++];
+        }
+    }
+    return out;
+}
+
 bool ParseCellRef(QStringView ref, int* row, int* col) {
     qsizetype i = 0;
     qint64 c = 0, r = 0;
@@ -194,7 +220,7 @@ bool TReader::ReadSharedStrings(const QString& part) {
                 inItem = false;
                 if (m_strings.size() >= XlsxReadMaxCells)
                     return Fail(QStringLiteral("Die Tabelle hat zu viele Texte."));
-                m_strings << current;
+                m_strings << DecodeEscapes(current);
             } else if (xml.name() == QLatin1String("rPh")) {
                 --phonetic;
             } else if (xml.name() == QLatin1String("t")) {
@@ -241,8 +267,9 @@ bool TReader::StoreCell(int row, int col, const QString& type, int style, const 
         if (!ok || i < 0 || i >= m_strings.size())
             return Damaged(QStringLiteral("Tabelle"), QStringLiteral("Textverweis %1").arg(text));
         value = m_strings[i];
-    } else if (type == QLatin1String("str") || type == QLatin1String("inlineStr") ||
-               type == QLatin1String("e")) {
+    } else if (type == QLatin1String("str") || type == QLatin1String("inlineStr")) {
+        value = DecodeEscapes(text);
+    } else if (type == QLatin1String("e")) {
         value = text;
     } else if (type == QLatin1String("b")) {
         value = text.trimmed() == QLatin1String("1") || text.trimmed() == QLatin1String("true");
@@ -430,6 +457,7 @@ bool ReadXlsxFile(const QString& fileName, TWorkbook* book, QString* error) {
         return fail(
             QStringLiteral("Die Datei %1 ist zu groß für eine Arbeitsmappe.").arg(fileName));
     if (!file.open(QIODevice::ReadOnly))
-        return fail(QStringLiteral("%1: %2").arg(fileName, file.errorString()));
+        return fail(QStringLiteral("Die Datei %1 kann nicht gelesen werden (%2).")
+                        .arg(fileName, file.errorString()));
     return ReadXlsx(file.read(XlsxMaxFileBytes + 1), book, error);
 }

@@ -5,6 +5,7 @@
 #include <array>
 #include <QDateTime>
 #include <QFile>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <xlsxwriter.h>
 
@@ -14,6 +15,16 @@ lxw_datetime LxwDateTime(const QDateTime& t) {
     return lxw_datetime{t.date().year(),   t.date().month(),
                         t.date().day(),    t.time().hour(),
                         t.time().minute(), t.time().second() + t.time().msec() / 1000.0};
+}
+
+// The library writes control characters as the format's escapes "_xHHHH_", but a text that
+// already reads like one as it is: a reader would turn it into the character HHHH. Its
+// underscore is escaped itself ("_x005F_"), so the text comes back as it was.
+QString EscapeLiteralEscapes(const QString& text) {
+    static const QRegularExpression escape(QStringLiteral("_(?=x[0-9A-Fa-f]{4}_)"));
+    if (!text.contains(QLatin1String("_x"))) return text;
+    QString out = text;
+    return out.replace(escape, QStringLiteral("_x005F_"));
 }
 } // namespace
 
@@ -94,7 +105,7 @@ bool WriteXlsx(const TWorkbook& book, const QString& fileName, QString* error) {
                     if (lxw_format* f = format(cell, rowBold, false))
                         status = worksheet_write_blank(ws, rr, cc, f);
                 } else {
-                    const QByteArray utf8 = text.toUtf8();
+                    const QByteArray utf8 = EscapeLiteralEscapes(text).toUtf8();
                     status = worksheet_write_string(ws, rr, cc, utf8.constData(),
                                                     format(cell, rowBold, false));
                 }

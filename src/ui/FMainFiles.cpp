@@ -118,6 +118,13 @@ void TFormMain::TellReadReport(const QString& fileName, const TProtocolReadRepor
                 .arg(report.linesDropped),
             QStringLiteral("Veltaro"));
     }
+    if (report.fieldsCut > 0)
+        Dialogs->ShowMessage(QStringLiteral("%1: %2 Felder waren länger als %3 Zeichen und wurden "
+                                            "gekürzt.")
+                                 .arg(file)
+                                 .arg(report.fieldsCut)
+                                 .arg(ProtocolMaxFieldBytes),
+                             QStringLiteral("Veltaro"));
     if (report.encoding == TTextEncoding::Utf8Repaired)
         Dialogs->ShowMessage(QStringLiteral("%1 enthält %2 ungültige UTF-8-Zeichen; sie wurden "
                                             "durch \u201E\uFFFD\u201C ersetzt.")

@@ -76,9 +76,20 @@ void TFormMain::sbExcelClick() {
 }
 
 void TFormMain::sbWordClick() {
+    const QString name = DefaultExportName() + QStringLiteral(".doc");
+    // The name is the day's: a second document of the day would replace the first. Where a
+    // name without a folder goes is known for our document server only; the suite's puts it
+    // in its own current folder.
+    if (const auto* standIn = dynamic_cast<const TStandInServers*>(&Office())) {
+        const QString file = standIn->DocumentFile(name);
+        if (QFileInfo::exists(file) &&
+            !Dialogs->AskYesNo(QStringLiteral("Die Datei %1 ist schon vorhanden. Ersetzen?")
+                                   .arg(QDir::toNativeSeparators(file)),
+                               QStringLiteral("Bestätigen")))
+            return;
+    }
     // Whatever fails here is not reported: the word processor shows what it made.
-    ExportDocumentCommand(DocumentInteractive, DefaultExportName() + QStringLiteral(".doc"),
-                          nullptr);
+    ExportDocumentCommand(DocumentInteractive, name, nullptr);
 }
 
 bool TFormMain::ExportDocumentCommand(int mode, const QString& name, QString* error) {

@@ -10,15 +10,18 @@ inline QString FuzzProtocolTextOne(const char* data, size_t size) {
     const QByteArray bytes = QByteArray::fromRawData(data, qsizetype(size));
 
     // The rows are the lines: CR LF, lone CR and lone LF end one; text after the last end
-    // makes one more. A UTF-8 byte order mark is no text.
+    // makes one more. A UTF-8 byte order mark is no text; UTF-16 counts in its text.
     qsizetype lines = 0;
-    const bool eightBit = GuessProtocolEncoding(bytes) == TTextEncoding::EightBit;
-    const qsizetype start = bytes.startsWith("\xEF\xBB\xBF") && !eightBit ? 3 : 0;
-    for (qsizetype i = start; i < bytes.size(); ++i) {
-        if (bytes[i] == '\n' || bytes[i] == '\r') {
+    const TTextEncoding encoding = GuessProtocolEncoding(bytes);
+    const bool eightBit = encoding == TTextEncoding::EightBit;
+    const bool utf16 = encoding == TTextEncoding::Utf16;
+    const QByteArray text8 = utf16 ? DecodeProtocolBytes(bytes).toUtf8() : bytes;
+    const qsizetype start = text8.startsWith("\xEF\xBB\xBF") && !eightBit && !utf16 ? 3 : 0;
+    for (qsizetype i = start; i < text8.size(); ++i) {
+        if (text8[i] == '\n' || text8[i] == '\r') {
             ++lines;
-            if (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') ++i;
-        } else if (i + 1 == bytes.size()) {
+            if (text8[i] == '\r' && i + 1 < text8.size() && text8[i + 1] == '\n') ++i;
+        } else if (i + 1 == text8.size()) {
             ++lines;
         }
     }

@@ -267,6 +267,10 @@ print(json.dumps({'cells': cells, 'bold': bold, 'borders': borders, 'title': ws.
                     .arg(i % 60)
                     .arg(i % 100, 2, 10, QChar('0')));
         QTest::newRow("1000 rows") << many;
+        // A control character is written as the format's escape "_x0001_"; a text that only
+        // looks like such an escape stays that text.
+        QTest::newRow("escapes") << TProtocolRows{
+            Titles(), Row("1|Ctl\x01Name|a_x0041_b|_x005F_|_x00e4_x"), Row("2|Meier")};
     }
     void roundTrip() {
         QFETCH(TProtocolRows, rows);
@@ -453,38 +457,62 @@ print(json.dumps({'paragraphs': [p.text for p in d.paragraphs],
     }
 
     void documentTemplate_data() {
-        QTest::addColumn<bool>("readable");
-        QTest::newRow("docx template") << true;
-        QTest::newRow("template we cannot read") << false;
+        QTest::addColumn<QString>("kind");    // of the template
+        QTest::addColumn<QString>("refused"); // empty: the document is written
+        QTest::newRow("docx template") << "full"
+                                       << "";
+        QTest::newRow("template we cannot read") << "legacy"
+                                                 << "";
+        QTest::newRow("empty body") << "empty"
+                                    << "";
+        QTest::newRow("unpacks to too much") << "huge"
+                                             << "größer als 64 MB";
     }
     void documentTemplate() {
-        QFETCH(bool, readable);
+        QFETCH(QString, kind);
+        QFETCH(QString, refused);
+        const bool readable = kind == "full"; // its own text and header are kept
         TServers s;
         const QString templ = s.Path("Protokollvorlage.doc");
         QByteArray out;
-        if (readable) {
+        if (kind == "full" || kind == "empty") {
             PYTHON_OR_SKIP("docx", R"(
 import sys, docx
-from docx.enum.section import WD_ORIENT
 d = docx.Document()
-d.sections[0].header.paragraphs[0].text = 'Kopfzeile des Vereins'
-d.add_paragraph('Text der Vorlage')
+if sys.argv[2] == 'empty':
+    for child in list(d.element.body): d.element.body.remove(child)
+else:
+    d.sections[0].header.paragraphs[0].text = 'Kopfzeile des Vereins'
+    d.add_paragraph('Text der Vorlage')
 d.save(sys.argv[1])
 )",
-                           {templ}, &out);
-        } else {
+                           (QStringList{templ, kind}), &out);
+        } else if (kind == "legacy") {
             QVERIFY(
                 WriteBytes(templ, QByteArray::fromHex("D0CF11E0A1B11AE1") + QByteArray(600, 'x')));
+        } else {
+            // Each part alone is small enough, together they are not.
+            TZipEntries parts{{"word/document.xml", "<w:document xmlns:w=\"http://schemas."
+                                                    "openxmlformats.org/wordprocessingml/2006/"
+                                                    "main\"><w:body/></w:document>"}};
+            for (const char* name : {"a", "b", "c"})
+                parts.append({name, QByteArray(30 << 20, '\0')});
+            QVERIFY(WriteBytes(templ, ZipPackage(parts, nullptr)));
         }
         QString error;
-        QVERIFY2(ExportDocument(s.servers, DocumentSilent, s.Path("out.doc"), Table(EdgeRows()),
-                                templ, &error),
-                 qPrintable(error));
+        const bool written = ExportDocument(s.servers, DocumentSilent, s.Path("out.doc"),
+                                            Table(EdgeRows()), templ, &error);
+        QVERIFY2(written == refused.isEmpty(), qPrintable(error));
+        if (!written) {
+            QVERIFY2(error.contains(refused), qPrintable(error));
+            return;
+        }
         PYTHON_OR_SKIP("docx", R"(
 import json, sys, docx
 d = docx.Document(sys.argv[1])
 print(json.dumps({'paragraphs': [p.text for p in d.paragraphs], 'tables': len(d.tables),
-                  'header': d.sections[0].header.paragraphs[0].text if d.sections[0].header.paragraphs else ''}))
+                  'header': d.sections[0].header.paragraphs[0].text
+                            if d.sections and d.sections[0].header.paragraphs else ''}))
 )",
                        {s.Path("out.docx")}, &out);
         const QJsonObject o = QJsonDocument::fromJson(out).object();

@@ -102,6 +102,20 @@ private slots:
             << TProtocolRows{Row({"1", "Jürg Möhr", QString::fromUtf16(u"€\u0081Ÿ"), "ß"})};
         QTest::newRow("one bad byte makes the whole file Windows-1252")
             << QByteArray("\xC3\xBC\r\n\xFC") << TProtocolRows{Row({"Ã¼"}), Row({"ü"})};
+        // A spreadsheet's "Unicode text".
+        const QString unicode = QStringLiteral("\uFEFF1\tJürg\t\r\n2\tŁukasz");
+        const TProtocolRows unicodeRows{Row({QStringLiteral("\uFEFF1"), "Jürg"}),
+                                        Row({"2", "Łukasz"})};
+        for (auto kind : {QStringConverter::Utf16LE, QStringConverter::Utf16BE})
+            QTest::newRow(kind == QStringConverter::Utf16LE ? "UTF-16 LE" : "UTF-16 BE")
+                << QByteArray(QStringEncoder(kind, QStringEncoder::Flag::WriteBom)(unicode))
+                << unicodeRows;
+        QTest::newRow("a field beyond the limit is cut")
+            << QByteArray(ProtocolMaxFieldBytes + 5, 'x') + "\ty"
+            << TProtocolRows{Row({QString(ProtocolMaxFieldBytes, 'x'), "y"})};
+        QTest::newRow("and cut before a character, not inside")
+            << QByteArray("\xC3\xBC").repeated(ProtocolMaxFieldBytes) + "\t"
+            << TProtocolRows{Row({QString(ProtocolMaxFieldBytes / 2, QChar(0xFC))})};
     }
     void readerRules() {
         QFETCH(QByteArray, bytes);
@@ -261,7 +275,7 @@ private slots:
         QCOMPARE(back[1][2], QStringLiteral(" "));
 
         QVERIFY(!ReadProtocolFile(dir.filePath("missing.txt"), &back, &error));
-        QVERIFY(error.contains("missing.txt"));
+        QVERIFY(error.contains("missing.txt: kann nicht gelesen werden ("));
         QVERIFY(!ReadProtocolFile(dir.path(), &back, &error));
         QVERIFY(error.contains(dir.path()));
         QVERIFY(!ReadProtocolFile("/dev/zero", &back, &error)); // would never end

@@ -10,6 +10,7 @@
 #include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -86,7 +87,7 @@ private slots:
         ::umount(QFile::encodeName(mnt).constData());
         QVERIFY(first);
         QVERIFY(!big);
-        QCOMPARE(error, name + ": " + qt_error_string(ENOSPC));
+        QCOMPARE(error, name + ": kann nicht geschrieben werden (" + qt_error_string(ENOSPC) + ")");
         QCOMPARE(after, QByteArray("old contents"));
         QCOMPARE(left, QStringList{"p.txt"});
     }
@@ -111,6 +112,67 @@ private slots:
             QVERIFY(f == "p.txt" || dir.filePath(f).startsWith(DurableTempPrefix(name)));
         QVERIFY(WriteFileDurably(name, "new", nullptr));
         QCOMPARE(Contents(name), QByteArray("new"));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"p.txt"});
+    }
+
+    // What killed writes left is removed by the next write into the folder, but only where
+    // the writer is gone: never another running program's file, never a file of another name.
+    void staleTemporaryFiles_data() {
+        QTest::addColumn<QString>("left");
+        QTest::addColumn<bool>("removed");
+        const pid_t gone = fork();
+        if (gone == 0) _exit(0);
+        waitpid(gone, nullptr, 0);
+        QTest::newRow("writer gone") << QString("p.txt.part-%1-3").arg(gone) << true;
+        QTest::newRow("another file's") << QString("q.txt.part-%1-0").arg(gone) << true;
+        QTest::newRow("writer running") << QString("p.txt.part-%1-3").arg(getppid()) << false;
+        QTest::newRow("another pattern") << QString("p.txt.part-%1-3.bak").arg(gone) << false;
+        QTest::newRow("no number") << QString("p.txt.part-x-3") << false;
+    }
+    void staleTemporaryFiles() {
+        QFETCH(QString, left);
+        QFETCH(bool, removed);
+        QTemporaryDir dir;
+        QVERIFY(WriteFileSafely(dir.filePath(left), "half", nullptr));
+        QVERIFY(WriteFileSafely(dir.filePath("p.txt"), "new", nullptr));
+        QCOMPARE(QFileInfo::exists(dir.filePath(left)), !removed);
+    }
+
+    // A save writes where and as far as an ordinary write would: through a link into the file
+    // it names, and not into a file that may not be written.
+    void writesAsAnOrdinaryWrite_data() {
+        QTest::addColumn<bool>("link");     // the name is a link to real.txt
+        QTest::addColumn<bool>("existing"); // real.txt is there before
+        QTest::addColumn<bool>("readOnly"); // and write-protected
+        QTest::newRow("link to a file") << true << true << false;
+        QTest::newRow("link to no file yet") << true << false << false;
+        QTest::newRow("write-protected file") << false << true << true;
+        QTest::newRow("link to a write-protected file") << true << true << true;
+    }
+    void writesAsAnOrdinaryWrite() {
+        QFETCH(bool, link);
+        QFETCH(bool, existing);
+        QFETCH(bool, readOnly);
+        QTemporaryDir dir;
+        const QString real = dir.filePath("real.txt");
+        const QString name = link ? dir.filePath("p.txt") : real;
+        if (existing) QVERIFY(WriteFileSafely(real, "old", nullptr));
+        if (link) QVERIFY(QFile::link("real.txt", name));
+        // Root may write any file: the write is made as nobody, whom the modes bind.
+        QCOMPARE(::chmod(QFile::encodeName(dir.path()).constData(), 0777), 0);
+        if (existing)
+            QCOMPARE(::chmod(QFile::encodeName(real).constData(), readOnly ? 0444 : 0666), 0);
+        const bool asNobody = geteuid() == 0 && seteuid(65534) == 0;
+        QString error;
+        const bool written = WriteFileSafely(name, "new", &error);
+        if (asNobody) QCOMPARE(seteuid(0), 0);
+        QCOMPARE(written, !readOnly);
+        if (readOnly)
+            QCOMPARE(error,
+                     name + ": kann nicht geschrieben werden (" + qt_error_string(EACCES) + ")");
+        QCOMPARE(Contents(real), QByteArray(readOnly ? "old" : "new"));
+        QCOMPARE(QFileInfo(name).isSymLink(), link);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), link ? 2 : 1);
     }
 
     void replacedFileKeepsItsPermissions() {

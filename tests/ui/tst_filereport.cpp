@@ -104,13 +104,27 @@ private slots:
         QTest::newRow("Windows-1252")
             << QByteArray("St.Nr.\tName\t\r\n1\tM\xFCller\t\r\n") << "Müller"
             << "";
+        QTest::newRow("UTF-16 with its mark")
+            << QByteArray(QStringEncoder(QStringConverter::Utf16LE, QStringEncoder::Flag::WriteBom)(
+                   QStringLiteral("St.Nr.\tName\t\r\n1\tMüller\t\r\n")))
+            << "Müller"
+            << "";
+        // Refused: the protocol loaded before stays.
+        QTest::newRow("NUL bytes")
+            << QByteArray("St.Nr.\tName\t\r\n1\tM\0ller\t\r\n", 23) << "Name1"
+            << "NUL-Bytes";
+        QTest::newRow("no line with fields") << QByteArray("Meier\r\nM\xFCller\r\n") << "Name1"
+                                             << "keine Zeile mit Feldern";
+        QTest::newRow("a field too long")
+            << "St.Nr.\tName\t\r\n1\t" + QByteArray(ProtocolMaxFieldBytes + 1, 'x') + "\t\r\n"
+            << QString(ProtocolMaxFieldBytes, 'x') << "1 Felder waren länger als 32767 Zeichen";
     }
     void strayBytesAreReplacedAndSaid() {
         QFETCH(QByteArray, bytes);
         QFETCH(QString, name);
         QFETCH(QString, message);
         TWindowFixture f(false);
-        f.w->SetVid(1); // no dummy row
+        f.Load(1, ParticipantRows(1)); // no dummy row
         WriteBytes(f.dir.filePath("p.txt"), bytes);
         f.dialogs.openNames = {f.dir.filePath("p.txt")};
         f.w->sbLoadClick();

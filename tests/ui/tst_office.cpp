@@ -112,6 +112,8 @@ private slots:
         QCOMPARE(w.SortGrid1->Cells(Col::StNr, 1), QString("0"));
         QVERIFY(!w.Competition->Modified());
         QVERIFY(f.dialogs.messages.isEmpty());
+        f.w.reset(); // the program's end takes the shown workbook away
+        QVERIFY(!QFileInfo::exists(file));
     }
 
     void failedSpreadsheetExportIsSaid() {
@@ -129,21 +131,30 @@ private slots:
 
     void ctrlWWritesTheDocument_data() {
         QTest::addColumn<QStringList>("missing");
+        QTest::addColumn<QList<bool>>("answers"); // to "replace the day's earlier document?"
         QTest::addColumn<bool>("written");
-        QTest::newRow("written and shown") << QStringList() << true;
-        QTest::newRow("no word processor: nothing said") << QStringList{"Word.Basic"} << false;
+        QTest::newRow("written and shown") << QStringList() << QList<bool>() << true;
+        QTest::newRow("no word processor: nothing said")
+            << QStringList{"Word.Basic"} << QList<bool>() << false;
+        QTest::newRow("earlier one kept") << QStringList() << QList<bool>{false} << false;
+        QTest::newRow("earlier one replaced") << QStringList() << QList<bool>{true} << true;
     }
     void ctrlWWritesTheDocument() {
         QFETCH(QStringList, missing);
+        QFETCH(QList<bool>, answers);
         QFETCH(bool, written);
         TWindowFixture f;
         TTestServers& servers = UseTestServers(f);
         servers.missing = missing;
         f.Load(0, ParticipantRows(2));
         const TProtocolRows before = Shown(*f.w);
-        f.Key(Qt::Key_W, Qt::ControlModifier);
         const QString file = f.dir.filePath("Dokumente/" + f.w->DefaultExportName() + ".docx");
-        QCOMPARE(QFileInfo::exists(file), written);
+        if (!answers.isEmpty()) QVERIFY(QDir().mkpath(f.dir.filePath("Dokumente")));
+        if (!answers.isEmpty()) QVERIFY(QFile(file).open(QIODevice::WriteOnly));
+        f.dialogs.answers = answers;
+        f.Key(Qt::Key_W, Qt::ControlModifier);
+        QCOMPARE(f.dialogs.asked.size(), answers.size());
+        QCOMPARE(QFileInfo(file).size() > 0, written);
         QCOMPARE(f.dialogs.shellOpened, written ? QStringList{file} : QStringList());
         QVERIFY(f.dialogs.messages.isEmpty());
         QCOMPARE(Shown(*f.w), before);
