@@ -10,6 +10,7 @@
 #include "input/ComDeviceSim.h"
 #include "input/Comms.h"
 #include "live/LiveServer.h"
+#include "LiveClient.h"
 #include "PairOnSimulatedPort.h"
 #include "ui/FMain.h"
 #include "ui/LiveGlue.h"
@@ -195,7 +196,7 @@ int main(int argc, char** argv) {
     // With the server and the clients.
     w.Settings.LiveOn = true;
     w.Settings.LiveBind = QStringLiteral("127.0.0.1");
-    w.Settings.LivePort = 0;
+    w.Settings.LivePort = FreeLoopbackPort();
     TLiveGlue glue(w, *parts.Live);
     const quint16 port = parts.Live->Port();
     const long rssBefore = RssKb();
