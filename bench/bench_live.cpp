@@ -87,6 +87,8 @@ int Clients(int n, quint16 port) {
                 p->stopped = stopped;
             }
         });
+        // Each from an address of its own, as phones are (127.0.0.2 on).
+        p->socket.bind(QHostAddress(quint32(0x7F000002 + i)));
         p->socket.connectToHost(QHostAddress::LocalHost, port);
         clients.push_back(std::move(c));
     }
