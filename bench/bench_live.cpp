@@ -4,12 +4,16 @@
 // the start and both stop contacts), how long each client took to see each result, and the
 // server side's memory and CPU per client.
 // "Without" pools the runs before and after the loaded ones.
+// Then a flood: four clients that send requests for the protocol page over and over and read
+// no answer, for 30 s, against a hall's protocol (150 participants): the program's memory
+// before, at its peak and after, and how long a visitor waits for /api/state meanwhile.
 //   bench_live [runs] [clients]   (default 200 runs, 200 clients: about ten minutes; fewer
 //   runs leave the p99 of the contact latency to a handful of edges)
 #include "BenchSupport.h"
 #include "input/ComDeviceSim.h"
 #include "input/Comms.h"
 #include "live/LiveServer.h"
+#include "LiveClient.h"
 #include "PairOnSimulatedPort.h"
 #include "ui/FMain.h"
 #include "ui/LiveGlue.h"
@@ -29,6 +33,7 @@
 #include <QProcess>
 #include <QTcpSocket>
 #include <QTimer>
+#include <thread>
 
 namespace {
 
@@ -86,10 +91,54 @@ int Clients(int n, quint16 port) {
                 p->stopped = stopped;
             }
         });
+        // Each from an address of its own, as phones are (127.0.0.2 on).
+        p->socket.bind(QHostAddress(quint32(0x7F000002 + i)));
         p->socket.connectToHost(QHostAddress::LocalHost, port);
         clients.push_back(std::move(c));
     }
     return QCoreApplication::exec();
+}
+
+// The flood's process: n clients that keep sending "GET /protocol" and read nothing (one that
+// is dropped comes back), and a visitor that asks for /api/state every 100 ms. After `seconds`
+// it prints the visitor's answers, answered and asked, and the waits' median, p99 and max in ms.
+int Flood(int n, quint16 port, int seconds) {
+    QByteArray burst;
+    for (int i = 0; i < 1000; ++i)
+        burst += "GET /protocol HTTP/1.1\r\nHost: x\r\n\r\n";
+    std::vector<std::unique_ptr<QTcpSocket>> sockets;
+    for (int i = 0; i < n; ++i) {
+        sockets.push_back(std::make_unique<QTcpSocket>());
+        QTcpSocket* s = sockets.back().get();
+        s->setReadBufferSize(1); // reads one byte and then nothing more
+        QObject::connect(s, &QTcpSocket::connected, [s, burst] { s->write(burst); });
+        QObject::connect(s, &QTcpSocket::bytesWritten, [s, burst] {
+            if (s->bytesToWrite() < burst.size()) s->write(burst);
+        });
+        QObject::connect(s, &QTcpSocket::disconnected, [s, port] {
+            QTimer::singleShot(100, s,
+                               [s, port] { s->connectToHost(QHostAddress::LocalHost, port); });
+        });
+        s->connectToHost(QHostAddress::LocalHost, port);
+    }
+    std::vector<double> waits;
+    int answered = 0;
+    std::atomic<bool> stop{false};
+    std::thread visitor([&] {
+        while (!stop) {
+            const std::int64_t start = NowNs();
+            if (!LiveGet(port, "/api/state").isEmpty()) ++answered;
+            waits.push_back((NowNs() - start) / 1e6);
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        }
+    });
+    QTimer::singleShot(seconds * 1000, [] { QCoreApplication::quit(); });
+    QCoreApplication::exec();
+    stop = true;
+    visitor.join();
+    const TStats w = Stats(waits);
+    std::printf("%d %zu %.2f %.2f %.2f\n", answered, waits.size(), w.median, w.p99, w.max);
+    return 0;
 }
 
 struct TRunFigures {
@@ -176,6 +225,11 @@ int main(int argc, char** argv) {
         QCoreApplication app(argc, argv);
         return Clients(std::atoi(argv[2]), quint16(std::atoi(argv[3])));
     }
+    if (argc == 5 && QByteArray(argv[1]) == "--flood") {
+        PinToCore(1);
+        QCoreApplication app(argc, argv);
+        return Flood(std::atoi(argv[2]), quint16(std::atoi(argv[3])), std::atoi(argv[4]));
+    }
     const bool pinned = PinToCore(0);
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
@@ -195,7 +249,7 @@ int main(int argc, char** argv) {
     // With the server and the clients.
     w.Settings.LiveOn = true;
     w.Settings.LiveBind = QStringLiteral("127.0.0.1");
-    w.Settings.LivePort = 0;
+    w.Settings.LivePort = FreeLoopbackPort();
     TLiveGlue glue(w, *parts.Live);
     const quint16 port = parts.Live->Port();
     const long rssBefore = RssKb();
@@ -276,6 +330,57 @@ int main(int argc, char** argv) {
     std::printf("server process CPU: %.1f %% without, %.1f %% with = %.3f %% per client\n",
                 100 * cpuBare, 100 * cpuLoaded,
                 100 * (cpuLoaded - cpuBare) / std::max(clientCount, 1));
+
+    // The flood, against a hall's protocol.
+    TProtocolRows hall{QStringList(14)};
+    for (int i = 1; i <= 150; ++i) {
+        QStringList r(14);
+        r[0] = QString::number(i);
+        r[1] = QStringLiteral("Teilnehmerin %1, Vorname").arg(i);
+        r[2] = QStringLiteral("Hallenstadt");
+        r[3] = i % 2 ? QStringLiteral("Damen") : QStringLiteral("Herren");
+        hall.push_back(r);
+    }
+    w.LoadProtocolRows(hall, "hall");
+    w.Settings.LiveOn = true;
+    w.Settings.LivePort = FreeLoopbackPort();
+    glue.Refresh();
+    const quint16 floodPort = parts.Live->Port();
+    const qsizetype pageBytes = LiveGet(floodPort, "/protocol").size();
+    SpinUntil([] { return false; }, 1000); // settle
+    const int floodClients = 4, floodSeconds = 30;
+    const long floodBefore = RssKb();
+    long floodPeak = floodBefore;
+    QProcess flood;
+    flood.start(QCoreApplication::applicationFilePath(),
+                {"--flood", QString::number(floodClients), QString::number(floodPort),
+                 QString::number(floodSeconds)});
+    QElapsedTimer sample;
+    sample.start();
+    SpinUntil(
+        [&] {
+            if (sample.elapsed() >= 50) {
+                floodPeak = std::max(floodPeak, RssKb());
+                sample.restart();
+            }
+            return flood.state() == QProcess::NotRunning;
+        },
+        (floodSeconds + 60) * 1000);
+    const QList<QByteArray> visitor = flood.readAllStandardOutput().trimmed().split(' ');
+    SpinUntil([] { return false; }, 2000); // the server lets go of the clients' connections
+    const long floodAfter = RssKb();
+    std::printf("flood: %d clients asking for /protocol (%.1f kB) and reading nothing, %d s: "
+                "memory before %.1f MB, peak %.1f MB, after %.1f MB (%d connections left)\n",
+                floodClients, pageBytes / 1024.0, floodSeconds, floodBefore / 1024.0,
+                floodPeak / 1024.0, floodAfter / 1024.0, parts.Live->ConnectionCount());
+    if (visitor.size() == 5)
+        std::printf("/api/state for a visitor meanwhile, ms: median %s p99 %s max %s; answered "
+                    "%s of %s\n",
+                    visitor[2].constData(), visitor[3].constData(), visitor[4].constData(),
+                    visitor[0].constData(), visitor[1].constData());
+    w.Settings.LiveOn = false;
+    glue.Refresh();
+
     w.ComPort->Close();
     w.SortGrid1->setModified(false);
     SetTickSource({});

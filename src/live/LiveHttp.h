@@ -1,9 +1,9 @@
 #pragma once
-// The server thread's side of TLiveServer: the HTTP server with its routes and the guard that
-// looks at every request's bytes before Qt's parser does.
+// The server thread's side of TLiveServer: the connections, the reading of their requests and
+// the routes. Requests are read here, one at a time per connection: the next is read only once
+// the answer to the last has gone out, so a client that sends and never reads holds one answer.
 #include "live/LiveServer.h"
 
-#include <QAbstractHttpServer>
 #include <QHash>
 #include <QPointer>
 #include <QSet>
@@ -14,7 +14,7 @@ class QTimer;
 
 class TLiveHttp;
 
-// Accepts connections up to the limit; a connection beyond it gets a short 503 and is closed.
+// Accepts connections up to the limits; a connection beyond them gets a short 503 and is closed.
 class TLiveListener : public QTcpServer {
     Q_OBJECT
 public:
@@ -27,7 +27,7 @@ private:
     TLiveHttp& m_http;
 };
 
-class TLiveHttp : public QAbstractHttpServer {
+class TLiveHttp : public QObject {
     Q_OBJECT
 public:
     TLiveHttp(TLiveServer::TShared& shared, const TLiveOptions& options,
@@ -38,27 +38,30 @@ public:
     // The GUI thread published something: send it to every event stream.
     void Changed();
 
-    // Called by the listener for each accepted connection, before Qt's server sees it.
+    // Called by the listener for each accepted connection; false when a limit is reached.
     bool Admit(QTcpSocket* socket);
-
-protected:
-    bool handleRequest(const QHttpServerRequest& request, QTcpSocket* socket) override;
-    void missingHandler(const QHttpServerRequest& request, QTcpSocket* socket) override;
 
 private:
     struct TConn {
         QPointer<QTcpSocket> alive; // whoever deletes the socket, this notices
-        QByteArray head;            // the header block read so far
-        bool inRequest = false;     // between a request's first byte and its blank line
-        quint32 deadline = 0;       // TickCount() by which the request must be complete
-        quint32 lastActive = 0;     // last request finished
-        qint64 unconsumed = 0;      // bytes Qt's parser left in the socket last time
-        bool secondHooked = false;
+        QHostAddress peer;
+        QByteArray head;        // the header block read so far
+        bool inRequest = false; // between a request's first byte and its blank line
+        bool closing = false;   // answered for the last time: nothing more is read
         bool stream = false;
+        quint32 deadline = 0;   // TickCount() by which the request must be complete
+        quint32 lastActive = 0; // last request finished
+        qint64 shared = 0;      // the page at the end of the answer being sent, shared by all
+        qint64 written = 0;     // bytes handed to the socket so far
+        qint64 taken = 0;       // of those, taken by the client at the last look
+        quint32 takenAt = 0;    // when that last grew, or nothing was waiting
     };
-    void Inspect(QTcpSocket* socket);
-    void AfterParser(QTcpSocket* socket);
+    void Read(QTcpSocket* socket);
+    void Answer(QTcpSocket* socket, const QByteArray& head);
+    void Send(QTcpSocket* socket, int status, const QByteArray& type, const QByteArray& body,
+              bool close, const QByteArray& extra = {}, bool sharedBody = false);
     void Refuse(QTcpSocket* socket, int status, const char* reason);
+    qint64 Own(const TConn& c, QTcpSocket* socket) const;
     void Sweep();
     void Heartbeat();
     void Drop(QTcpSocket* socket);

@@ -4,17 +4,19 @@
 #include "live/LiveHttp.h"
 
 #ifdef Q_OS_LINUX
+#include <linux/sockios.h>
+#include <sys/ioctl.h>
 #include <sys/resource.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 #endif
 
+#include <algorithm>
 #include <QFile>
-#include <QHttpServerRequest>
 #include <QTcpSocket>
 #include <QTimer>
 #include <QUrl>
-#include <QWebSocket>
+#include <utility>
 
 namespace {
 
@@ -53,17 +55,7 @@ const QByteArray CommonHeaders = "Cache-Control: no-cache\r\n"
                                  "style-src 'self' 'unsafe-inline'; img-src 'self' data:\r\n";
 // The JSON and the stream are meant for overlays served from elsewhere (a streaming desk).
 const QByteArray AnyOrigin = "Access-Control-Allow-Origin: *\r\n";
-
-void Respond(QTcpSocket* s, int status, const QByteArray& type, const QByteArray& body, bool close,
-             const QByteArray& extra = {}) {
-    QByteArray out = StatusLine(status);
-    out += "Content-Type: " + type + "\r\nContent-Length: " + QByteArray::number(body.size()) +
-           "\r\n" + CommonHeaders + extra;
-    if (close) out += "Connection: close\r\n";
-    out += "\r\n" + body;
-    s->write(out);
-    if (close) s->disconnectFromHost();
-}
+const QByteArray PlainText = "text/plain; charset=utf-8";
 
 QByteArray Event(const char* name, const QByteArray& data) {
     return QByteArray("event: ") + name + "\ndata: " + data + "\n\n";
@@ -76,6 +68,71 @@ bool Elapsed(quint32 now, quint32 since, int ms) {
 QByteArray Resource(const char* name) {
     QFile f(QStringLiteral(":/live/") + QLatin1String(name));
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// The blank line that ends a header block, after lines ended by CRLF or by LF alone.
+bool HeaderEnds(const QByteArray& head) {
+    return head.endsWith("\n\n") || head.endsWith("\n\r\n");
+}
+
+struct TRequest {
+    int refuse = 0; // a status when the request is not answered as asked
+    const char* reason = "";
+    QByteArray method, path;
+    bool close = false;
+};
+
+TRequest ParseRequest(const QByteArray& head) {
+    const auto refused = [](int status, const char* reason) {
+        TRequest r;
+        r.refuse = status;
+        r.reason = reason;
+        return r;
+    };
+    QList<QByteArray> lines = head.split('\n');
+    for (QByteArray& line : lines)
+        if (line.endsWith('\r')) line.chop(1);
+    const QList<QByteArray> first = lines.first().split(' ');
+    if (first.size() != 3 || first[0].isEmpty() || first[1].isEmpty() ||
+        !first[2].startsWith("HTTP/1."))
+        return refused(400, "Fehlerhafte Anfrage\n");
+    TRequest r;
+    r.method = first[0];
+    bool close = false, keepAlive = false;
+    for (qsizetype i = 1; i < lines.size(); ++i) {
+        const QByteArray& line = lines.at(i);
+        if (line.isEmpty()) continue; // the blank line at the end
+        const qsizetype colon = line.indexOf(':');
+        if (colon <= 0 || line.front() == ' ' || line.front() == '\t')
+            return refused(400, "Fehlerhafte Kopfzeile\n");
+        const QByteArray key = line.left(colon).trimmed().toLower();
+        const QByteArray value = line.mid(colon + 1).trimmed();
+        // No request here carries a body, so one that announces a body is refused before a
+        // byte of it is read.
+        if ((key == "content-length" && value != "0") || key == "transfer-encoding")
+            return refused(413, "Anfragen mit Inhalt werden nicht angenommen\n");
+        // These pages offer no other protocol (no WebSocket either).
+        if (key == "upgrade") return refused(400, "Kein Protokollwechsel\n");
+        if (key == "connection")
+            for (const QByteArray& token : value.toLower().split(',')) {
+                close = close || token.trimmed() == "close";
+                keepAlive = keepAlive || token.trimmed() == "keep-alive";
+            }
+    }
+    r.close = close || (first[2] == "HTTP/1.0" && !keepAlive);
+    r.path = QUrl::fromEncoded(first[1]).path(QUrl::FullyEncoded).toUtf8();
+    return r;
+}
+
+// What the client has not taken yet: the socket's buffer and, where the system tells, what
+// waits in the kernel for the client to acknowledge it.
+qint64 NotTaken(QTcpSocket* s) {
+    qint64 n = s->bytesToWrite();
+#ifdef Q_OS_LINUX
+    int queued = 0;
+    if (ioctl(int(s->socketDescriptor()), SIOCOUTQ, &queued) == 0) n += queued;
+#endif
+    return n;
 }
 
 } // namespace
@@ -93,9 +150,7 @@ void TLiveListener::incomingConnection(qintptr handle) {
         s->write(StatusLine(503) + "Content-Length: 0\r\nRetry-After: 5\r\n"
                                    "Connection: close\r\n\r\n");
         s->disconnectFromHost();
-        return;
     }
-    addPendingConnection(s);
 }
 
 // --- server thread ----------------------------------------------------------------------------
@@ -113,11 +168,6 @@ TLiveHttp::TLiveHttp(TLiveServer::TShared& shared, const TLiveOptions& options,
     m_assets.insert("/protocol.js", {"text/javascript; charset=utf-8", Resource("protocol.js")});
     connect(m_sweep, &QTimer::timeout, this, &TLiveHttp::Sweep);
     connect(m_heartbeat, &QTimer::timeout, this, &TLiveHttp::Heartbeat);
-    // Qt's server accepts WebSocket upgrades on its own; these pages use none.
-    connect(this, &QAbstractHttpServer::newWebSocketConnection, this, [this] {
-        while (hasPendingWebSocketConnections())
-            if (auto ws = nextPendingWebSocketConnection()) ws->abort();
-    });
 }
 
 TLiveHttp::~TLiveHttp() {
@@ -137,7 +187,6 @@ bool TLiveHttp::Listen(const QHostAddress& address, quint16 port, QString* error
         if (error) *error = m_listener->errorString();
         return false;
     }
-    bind(m_listener);
     *bound = m_listener->serverPort();
     m_sweep->start(m_options.sweepMs);
     m_heartbeat->start(m_options.heartbeatMs);
@@ -146,13 +195,26 @@ bool TLiveHttp::Listen(const QHostAddress& address, quint16 port, QString* error
 
 bool TLiveHttp::Admit(QTcpSocket* s) {
     if (m_conns.size() >= m_options.maxConnections) return false;
+    const QHostAddress peer = s->peerAddress();
+    const auto same = std::count_if(m_conns.cbegin(), m_conns.cend(),
+                                    [&](const TConn& c) { return c.peer == peer; });
+    if (same >= m_options.maxPerAddress) return false;
     TConn c;
     c.alive = s;
-    c.lastActive = TickCount();
+    c.peer = peer;
+    c.lastActive = c.takenAt = TickCount();
     m_conns.insert(s, c);
     ++m_connectionCount;
-    // Connected before Qt's server connects its own: every byte is looked at before parsing.
-    connect(s, &QIODevice::readyRead, this, [this, s] { Inspect(s); });
+    // What is not yet read stays in the system's buffers, and a client that sends more than
+    // that is held up there. A small send buffer: a client that stops reading shows up in
+    // bytesToWrite soon.
+    s->setReadBufferSize(qMax(m_options.maxHeaderBytes, 4096));
+    s->setSocketOption(QAbstractSocket::SendBufferSizeSocketOption, 64 * 1024);
+    connect(s, &QIODevice::readyRead, this, [this, s] { Read(s); });
+    connect(s, &QIODevice::bytesWritten, this, [this, s] {
+        if (s->bytesToWrite() == 0) Read(s); // the answer is out: the next request
+    });
+    connect(s, &QAbstractSocket::disconnected, s, &QObject::deleteLater);
     connect(s, &QObject::destroyed, this, [this, s] { Forget(s); });
     return true;
 }
@@ -162,111 +224,59 @@ void TLiveHttp::Forget(QTcpSocket* s) {
     if (m_streams.remove(s)) --m_streamCount;
 }
 
-void TLiveHttp::Inspect(QTcpSocket* s) {
-    auto it = m_conns.find(s);
-    if (it == m_conns.end()) return;
-    TConn& c = *it;
-    if (!c.secondHooked) {
-        // Connected after Qt's parser: what it leaves unread is not new the next time.
-        connect(s, &QIODevice::readyRead, this, [this, s] { AfterParser(s); });
-        c.secondHooked = true;
-    }
-    const qint64 available = s->bytesAvailable();
-    const QByteArray fresh = s->peek(available).mid(c.unconsumed);
-    const quint32 now = TickCount();
-    for (const char ch : fresh) {
-        if (!c.inRequest) {
-            if (ch == '\r' || ch == '\n') continue; // blank lines between requests
-            c.inRequest = true;
-            c.deadline = now + quint32(m_options.requestTimeoutMs);
-            c.head.clear();
+void TLiveHttp::Read(QTcpSocket* s) {
+    for (;;) {
+        auto it = m_conns.find(s);
+        if (it == m_conns.end() || it->closing) return;
+        if (it->stream) { // a stream only listens: whatever its client still sends is dropped
+            s->readAll();
+            return;
         }
-        c.head.append(ch);
-        if (c.head.size() > m_options.maxHeaderBytes) return Refuse(s, 431, "Anfrage zu gross\n");
-        if (ch != '\n') continue;
-        const qsizetype lines = c.head.count('\n');
-        if (lines > m_options.maxHeaderLines + 1) return Refuse(s, 431, "Zu viele Kopfzeilen\n");
-        if (!(c.head.endsWith("\r\n\r\n") || c.head.endsWith("\n\n"))) continue;
-        // A whole header: no request here carries a body, so one that announces a body is
-        // refused before a byte of it is read.
-        for (const QByteArray& line : c.head.split('\n')) {
-            const qsizetype colon = line.indexOf(':');
-            if (colon < 0) continue;
-            const QByteArray key = line.left(colon).trimmed().toLower();
-            const QByteArray value = line.mid(colon + 1).trimmed();
-            if ((key == "content-length" && value != "0") || key == "transfer-encoding")
-                return Refuse(s, 413, "Anfragen mit Inhalt werden nicht angenommen\n");
-            // Qt's server would hand an upgraded connection to WebSockets; there are none here.
-            if (key == "upgrade") return Refuse(s, 400, "Kein Protokollwechsel\n");
+        // One request at a time: what the client sent after it waits until the answer is out.
+        if (s->bytesToWrite() > 0 || s->bytesAvailable() == 0) return;
+        TConn& c = *it;
+        const QByteArray data = s->peek(s->bytesAvailable());
+        const quint32 now = TickCount();
+        qsizetype used = 0;
+        const char* tooBig = nullptr;
+        bool whole = false;
+        while (used < data.size() && !whole && !tooBig) {
+            const char ch = data.at(used++);
+            if (!c.inRequest) {
+                if (ch == '\r' || ch == '\n') continue; // blank lines between requests
+                c.inRequest = true;
+                c.deadline = now + quint32(m_options.requestTimeoutMs);
+                c.head.clear();
+            }
+            c.head.append(ch);
+            if (c.head.size() > m_options.maxHeaderBytes)
+                tooBig = "Anfrage zu gross\n";
+            else if (ch == '\n' && c.head.count('\n') > m_options.maxHeaderLines + 1)
+                tooBig = "Zu viele Kopfzeilen\n";
+            else
+                whole = ch == '\n' && HeaderEnds(c.head);
         }
+        s->read(used); // what follows the request stays in the socket
+        if (tooBig) return Refuse(s, 431, tooBig);
+        if (!whole) return;
         c.inRequest = false;
         c.lastActive = now;
+        Answer(s, std::exchange(c.head, {}));
     }
 }
 
-void TLiveHttp::AfterParser(QTcpSocket* s) {
-    auto it = m_conns.find(s);
-    if (it != m_conns.end()) it->unconsumed = s->bytesAvailable();
-}
-
-void TLiveHttp::Refuse(QTcpSocket* s, int status, const char* reason) {
-    // Qt's parser never sees this connection again.
-    disconnect(s, &QIODevice::readyRead, nullptr, nullptr);
-    auto it = m_conns.find(s);
-    if (it != m_conns.end()) {
-        it->inRequest = true; // the sweep ends it if the client does not let go
-        it->deadline = TickCount() + quint32(m_options.requestTimeoutMs);
+void TLiveHttp::Answer(QTcpSocket* s, const QByteArray& head) {
+    const TRequest request = ParseRequest(head);
+    if (request.refuse) return Refuse(s, request.refuse, request.reason);
+    const bool close = request.close;
+    if (request.method != "GET") {
+        Send(s, 405, PlainText, "Nur GET\n", close, "Allow: GET\r\n");
+        return;
     }
-    Respond(s, status, "text/plain; charset=utf-8", reason, true);
-}
-
-void TLiveHttp::Drop(QTcpSocket* s) {
-    if (m_streams.remove(s)) --m_streamCount;
-    disconnect(s, &QIODevice::readyRead, nullptr, nullptr);
-    s->abort();
-    s->deleteLater();
-}
-
-void TLiveHttp::Sweep() {
-    const quint32 now = TickCount();
-    QList<QTcpSocket*> late, gone;
-    for (auto it = m_conns.cbegin(); it != m_conns.cend(); ++it) {
-        const TConn& c = it.value();
-        if (!c.alive) {
-            gone << it.key();
-            continue;
-        }
-        if (c.stream) {
-            if (it.key()->bytesToWrite() > m_options.maxUnsentBytes) late << it.key();
-        } else if (c.inRequest ? qint32(now - c.deadline) > 0
-                               : Elapsed(now, c.lastActive, m_options.idleTimeoutMs)) {
-            late << it.key();
-        }
-    }
-    for (QTcpSocket* s : gone)
-        Forget(s);
-    for (QTcpSocket* s : late)
-        Drop(s);
-}
-
-bool TLiveHttp::handleRequest(const QHttpServerRequest& request, QTcpSocket* s) {
-    auto it = m_conns.find(s);
-    if (it == m_conns.end() || it->stream) return true; // a stream asks nothing more
-    it->lastActive = TickCount();
-    bool close = false;
-    for (const auto& [key, value] : request.headers())
-        if (key.compare("connection", Qt::CaseInsensitive) == 0 &&
-            value.trimmed().compare("close", Qt::CaseInsensitive) == 0)
-            close = true;
-
-    if (request.method() != QHttpServerRequest::Method::Get) {
-        Respond(s, 405, "text/plain; charset=utf-8", "Nur GET\n", close, "Allow: GET\r\n");
-        return true;
-    }
-    const QByteArray path = request.url().path(QUrl::FullyEncoded).toUtf8();
+    const QByteArray& path = request.path;
     if (path == "/events") {
         StartStream(s);
-        return true;
+        return;
     }
     if (path == "/api/state") {
         TLiveState state;
@@ -274,29 +284,106 @@ bool TLiveHttp::handleRequest(const QHttpServerRequest& request, QTcpSocket* s) 
             QMutexLocker lock(&m_shared.lock);
             state = m_shared.state;
         }
-        Respond(s, 200, "application/json; charset=utf-8", LiveStateJson(state, TickCount()), close,
-                AnyOrigin);
-        return true;
+        Send(s, 200, "application/json; charset=utf-8", LiveStateJson(state, TickCount()), close,
+             AnyOrigin);
+        return;
     }
     if (path == "/api/protocol" || path == "/protocol") {
         RefreshProtocol();
         if (path == "/protocol")
-            Respond(s, 200, "text/html; charset=utf-8", m_protocolHtml, close);
+            Send(s, 200, "text/html; charset=utf-8", m_protocolHtml, close, {}, true);
         else
-            Respond(s, 200, "application/json; charset=utf-8", m_protocolJson, close, AnyOrigin);
-        return true;
+            Send(s, 200, "application/json; charset=utf-8", m_protocolJson, close, AnyOrigin, true);
+        return;
     }
     const auto asset = m_assets.constFind(path);
     if (asset != m_assets.cend()) {
-        Respond(s, 200, asset->first, asset->second, close);
-        return true;
+        Send(s, 200, asset->first, asset->second, close, {}, true);
+        return;
     }
-    Respond(s, 404, "text/plain; charset=utf-8", "Nicht gefunden\n", close);
-    return true;
+    Send(s, 404, PlainText, "Nicht gefunden\n", close);
 }
 
-void TLiveHttp::missingHandler(const QHttpServerRequest&, QTcpSocket* s) {
-    Respond(s, 404, "text/plain; charset=utf-8", "Nicht gefunden\n", true);
+void TLiveHttp::Send(QTcpSocket* s, int status, const QByteArray& type, const QByteArray& body,
+                     bool close, const QByteArray& extra, bool sharedBody) {
+    QByteArray head = StatusLine(status);
+    head += "Content-Type: " + type + "\r\nContent-Length: " + QByteArray::number(body.size()) +
+            "\r\n" + CommonHeaders + extra;
+    if (close) head += "Connection: close\r\n";
+    head += "\r\n";
+    // Written apart from its head, a page's bytes are shared with every other answer that
+    // carries them rather than copied.
+    s->write(head);
+    s->write(body);
+    auto it = m_conns.find(s);
+    if (it == m_conns.end()) return;
+    it->written += head.size() + body.size();
+    it->shared = sharedBody ? body.size() : 0;
+    if (!close) return;
+    it->closing = true;
+    s->disconnectFromHost();
+}
+
+void TLiveHttp::Refuse(QTcpSocket* s, int status, const char* reason) {
+    auto it = m_conns.find(s);
+    if (it != m_conns.end()) {
+        it->inRequest = true; // the sweep ends it if the client does not let go
+        it->deadline = TickCount() + quint32(m_options.requestTimeoutMs);
+    }
+    Send(s, status, PlainText, reason, true);
+}
+
+qint64 TLiveHttp::Own(const TConn& c, QTcpSocket* s) const {
+    const qint64 unsent = s->bytesToWrite();
+    return unsent - qMin(unsent, c.shared);
+}
+
+void TLiveHttp::Drop(QTcpSocket* s) {
+    Forget(s);
+    disconnect(s, nullptr, this, nullptr);
+    s->abort();
+    s->deleteLater();
+}
+
+void TLiveHttp::Sweep() {
+    const quint32 now = TickCount();
+    QList<QTcpSocket*> late, gone;
+    QList<QPair<qint64, QTcpSocket*>> holding; // own unsent bytes, connection
+    qint64 total = 0;
+    for (auto it = m_conns.begin(); it != m_conns.end(); ++it) {
+        TConn& c = it.value();
+        QTcpSocket* s = it.key();
+        if (!c.alive) {
+            gone << s;
+            continue;
+        }
+        const qint64 notTaken = NotTaken(s), taken = c.written - notTaken;
+        if (notTaken == 0 || taken != c.taken) {
+            c.taken = taken;
+            c.takenAt = now;
+        }
+        const qint64 own = Own(c, s);
+        if (own > m_options.maxUnsentBytes || Elapsed(now, c.takenAt, m_options.stallTimeoutMs) ||
+            (!c.stream && (c.inRequest ? qint32(now - c.deadline) > 0
+                                       : Elapsed(now, c.lastActive, m_options.idleTimeoutMs)))) {
+            late << s;
+            continue;
+        }
+        total += own;
+        if (own > 0) holding.append({own, s});
+    }
+    // Too much waiting in all: those holding the most go first.
+    std::sort(holding.begin(), holding.end(),
+              [](const auto& a, const auto& b) { return a.first > b.first; });
+    for (const auto& [own, s] : holding) {
+        if (total <= m_options.maxTotalUnsentBytes) break;
+        total -= own;
+        late << s;
+    }
+    for (QTcpSocket* s : gone)
+        Forget(s);
+    for (QTcpSocket* s : late)
+        Drop(s);
 }
 
 void TLiveHttp::RefreshProtocol() {
@@ -323,15 +410,11 @@ QByteArray TLiveHttp::StateEvent() {
 }
 
 void TLiveHttp::StartStream(QTcpSocket* s) {
-    m_conns[s].stream = true;
-    // A stream only listens: whatever its client still sends is read and thrown away, and
-    // Qt's parser never sees it.
-    disconnect(s, &QIODevice::readyRead, nullptr, nullptr);
-    connect(s, &QIODevice::readyRead, this, [s] { s->readAll(); });
+    TConn& c = m_conns[s];
+    c.stream = true;
+    c.shared = 0;
     m_streams.insert(s);
     ++m_streamCount;
-    // A small kernel buffer: a client that stops reading shows up in bytesToWrite soon.
-    s->setSocketOption(QAbstractSocket::SendBufferSizeSocketOption, 64 * 1024);
     quint64 version = 0;
     {
         QMutexLocker lock(&m_shared.lock);
@@ -348,6 +431,7 @@ void TLiveHttp::StartStream(QTcpSocket* s) {
 
 bool TLiveHttp::SendToStream(QTcpSocket* s, const QByteArray& bytes) {
     s->write(bytes);
+    if (auto it = m_conns.find(s); it != m_conns.end()) it->written += bytes.size();
     if (s->bytesToWrite() <= m_options.maxUnsentBytes) return true;
     Drop(s);
     return false;

@@ -13,16 +13,21 @@
 #include <QThread>
 
 // Limits against clients that take more than their share; the defaults suit a hall full of
-// phones, tests and the bench use smaller or bigger ones.
+// phones, tests and the bench use smaller or bigger ones. A page's bytes are made once per change
+// and shared by every answer that carries them, so the unsent bytes a connection is held to are
+// its own: the head of its answer, its stream's events.
 struct TLiveOptions {
     int maxConnections = 200;
+    int maxPerAddress = 16;        // one machine cannot take every place
     int maxHeaderBytes = 8 * 1024; // request line and headers of one request
     int maxHeaderLines = 64;
-    int requestTimeoutMs = 10000;       // from the first byte of a request to its end
-    int idleTimeoutMs = 60000;          // a kept-alive connection without a request
-    qint64 maxUnsentBytes = 256 * 1024; // an event stream the client does not read
-    int heartbeatMs = 1000;             // stream keep-alive; resends the state while running
-    int sweepMs = 250;                  // how often the time limits are checked
+    int requestTimeoutMs = 10000;                 // from the first byte of a request to its end
+    int idleTimeoutMs = 60000;                    // a kept-alive connection without a request
+    qint64 maxUnsentBytes = 256 * 1024;           // one connection's own unsent bytes
+    qint64 maxTotalUnsentBytes = 8 * 1024 * 1024; // all connections' together
+    int stallTimeoutMs = 30000;                   // data waiting that the client has taken none of
+    int heartbeatMs = 1000; // stream keep-alive; resends the state while running
+    int sweepMs = 250;      // how often the limits are checked
 };
 
 class TLiveHttp;

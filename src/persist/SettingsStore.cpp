@@ -54,7 +54,9 @@ const TSetting Table[] = {
     {"isPlaySound2", &TSettings::isPlaySound2, 1, 0, 1},
     {"Lang", &TSettings::Lang, 0, AnyNeg, Any},
     {"LiveOn", &TSettings::LiveOn, 0, 0, 1},
-    {"LivePort", &TSettings::LivePort, 8080, 1, 65535},
+    // Kept as stored: the live glue refuses a port outside 1..65535 and says so, where a clamp
+    // would quietly make port 1 of a 0.
+    {"LivePort", &TSettings::LivePort, 8080, AnyNeg, Any},
     {"LiveBind", &TSettings::LiveBind, 0, 0, 0},
     {"Ranking", &TSettings::Ranking, 0, 0, 1},
     {"BracketSize", &TSettings::BracketSize, 16, 4, 16},

@@ -31,7 +31,10 @@ TLiveSettingsGroup::TLiveSettingsGroup(QWidget* parent)
 
 void TLiveSettingsGroup::LoadFrom(const TSettings& s) {
     cbLiveOn->setChecked(s.LiveOn);
-    seLivePort->setValue(s.LivePort);
+    // A stored port out of range shows the default, not the end of the range it would be cut to.
+    const bool portValid =
+        s.LivePort >= seLivePort->minimum() && s.LivePort <= seLivePort->maximum();
+    seLivePort->setValue(portValid ? s.LivePort : TSettings().LivePort);
     eLiveBind->setText(s.LiveBind);
 }
 

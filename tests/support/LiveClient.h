@@ -5,7 +5,15 @@
 #include <QDeadlineTimer>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QTcpServer>
 #include <QTcpSocket>
+
+// A loopback port nobody listens on just now, for a server started through the settings (where
+// 0 is refused like any port out of range).
+inline quint16 FreeLoopbackPort() {
+    QTcpServer probe;
+    return probe.listen(QHostAddress::LocalHost) ? probe.serverPort() : 0;
+}
 
 // The body of GET path, or an empty array when no 200 came back.
 inline QByteArray LiveGet(quint16 port, const QByteArray& path) {

@@ -77,7 +77,7 @@ private slots:
         TFormMain& w = *f.w;
         w.Settings.LiveOn = true;
         w.Settings.LiveBind = QStringLiteral("127.0.0.1");
-        w.Settings.LivePort = 0;
+        w.Settings.LivePort = FreeLoopbackPort();
         TLiveGlue glue(w, *f.parts->Live);
         const quint16 port = f.parts->Live->Port();
         QVERIFY(port != 0);

@@ -26,25 +26,29 @@ private slots:
     void settingsSwitchTheServer_data() {
         QTest::addColumn<bool>("on");
         QTest::addColumn<QString>("bind");
-        QTest::addColumn<bool>("portTaken");
+        QTest::addColumn<int>("port"); // -1 a free one, -2 one that is taken
         QTest::addColumn<bool>("listening");
         QTest::addColumn<QString>("address"); // "" none, "port" http://127.0.0.1:<port>/
         QTest::addColumn<QString>("problem");
-        QTest::newRow("off by default") << false << "" << false << false << ""
+        QTest::newRow("off by default") << false << "" << -1 << false << ""
                                         << "";
-        QTest::newRow("on, loopback") << true << "127.0.0.1" << false << true << "port"
+        QTest::newRow("on, loopback") << true << "127.0.0.1" << -1 << true << "port"
                                       << "";
-        QTest::newRow("on, all interfaces") << true << "" << false << true << "any"
+        QTest::newRow("on, all interfaces") << true << "" << -1 << true << "any"
                                             << "";
-        QTest::newRow("not an address") << true << "halle.local" << false << false << ""
+        QTest::newRow("not an address") << true << "halle.local" << -1 << false << ""
                                         << "keine Adresse";
-        QTest::newRow("port taken") << true << "127.0.0.1" << true << false << ""
+        QTest::newRow("port taken") << true << "127.0.0.1" << -2 << false << ""
                                     << "nicht verfügbar";
+        QTest::newRow("port 0") << true << "127.0.0.1" << 0 << false << ""
+                                << "Port 0 ungültig";
+        QTest::newRow("port 65537, not port 1") << true << "127.0.0.1" << 65537 << false << ""
+                                                << "Port 65537 ungültig";
     }
     void settingsSwitchTheServer() {
         QFETCH(bool, on);
         QFETCH(QString, bind);
-        QFETCH(bool, portTaken);
+        QFETCH(int, port);
         QFETCH(bool, listening);
         QFETCH(QString, address);
         QFETCH(QString, problem);
@@ -53,7 +57,9 @@ private slots:
         QVERIFY(occupant.listen(QHostAddress::LocalHost));
         f.w->Settings.LiveOn = on;
         f.w->Settings.LiveBind = bind;
-        f.w->Settings.LivePort = portTaken ? occupant.serverPort() : 0;
+        f.w->Settings.LivePort = port == -2   ? occupant.serverPort()
+                                 : port == -1 ? FreeLoopbackPort()
+                                              : port;
         TLiveGlue glue(*f.w, *f.parts->Live);
         QCOMPARE(f.parts->Live->IsListening(), listening);
         QVERIFY(glue.Problem().contains(problem));
@@ -87,10 +93,7 @@ private slots:
         QVERIFY(w.CfgDialog);
         TLiveGlue glue(w, *f.parts->Live);
         glue.Attach(w.CfgDialog->gbLive);
-        QTcpServer probe; // a free port for the server
-        QVERIFY(probe.listen(QHostAddress::LocalHost));
-        const quint16 free = probe.serverPort();
-        probe.close();
+        const quint16 free = FreeLoopbackPort();
         f.dialogs.onModal = [free](QDialog& d) {
             auto& cfg = static_cast<TCfgDialog&>(d);
             cfg.gbLive->cbLiveOn->setChecked(true);
@@ -115,7 +118,7 @@ private slots:
         TFormMain& w = *f.w;
         w.Settings.LiveOn = true;
         w.Settings.LiveBind = "127.0.0.1";
-        w.Settings.LivePort = 0;
+        w.Settings.LivePort = FreeLoopbackPort();
         TLiveGlue glue(w, *f.parts->Live);
         const quint16 port = f.parts->Live->Port();
         QVERIFY(port != 0);
@@ -159,14 +162,17 @@ private slots:
         QTest::addColumn<bool>("on");
         QTest::addColumn<int>("port");
         QTest::addColumn<QString>("bind");
-        QTest::newRow("defaults") << false << 8080 << "";
-        QTest::newRow("one interface") << true << 8181 << "192.168.1.20";
-        QTest::newRow("IPv6 loopback") << true << 65535 << "::1";
+        QTest::addColumn<int>("applied"); // the port after OK
+        QTest::newRow("defaults") << false << 8080 << "" << 8080;
+        QTest::newRow("one interface") << true << 8181 << "192.168.1.20" << 8181;
+        QTest::newRow("IPv6 loopback") << true << 65535 << "::1" << 65535;
+        QTest::newRow("stored port 0: the default, not 1") << true << 0 << "" << 8080;
     }
     void settingsGroupRoundTrip() {
         QFETCH(bool, on);
         QFETCH(int, port);
         QFETCH(QString, bind);
+        QFETCH(int, applied);
         TSettings in;
         in.LiveOn = on;
         in.LivePort = port;
@@ -180,7 +186,7 @@ private slots:
         group.eLiveBind->setText("  " + bind + " ");
         group.ApplyTo(out);
         QCOMPARE(out.LiveOn, on);
-        QCOMPARE(out.LivePort, port);
+        QCOMPARE(out.LivePort, applied);
         QCOMPARE(out.LiveBind, bind);
     }
 
