@@ -58,18 +58,24 @@ export XDG_RUNTIME_DIR="$W/run" QT_QPA_PLATFORM=xcb LANG=de_DE.UTF-8 LC_ALL=
 # A window manager as on the operator's desktop: it frames and places the windows, hands the
 # focus to a window that is shown and closes windows on request. One per X screen, each ready
 # once it has announced itself on its screen's root window.
+# Under a loaded machine (sessions side by side) openbox now and then cannot open a display
+# the server has just announced: it is started again then.
+wm_ready() { xprop -display ":$D.$1" -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
 for s in 0 1; do
-    DISPLAY=":$D.$s" openbox --sm-disable >"$W/openbox$s.log" 2>&1 &
-    WMPIDS="$WMPIDS $!"
-done
-for s in 0 1; do
-    for _ in $(seq 100); do
-        xprop -display ":$D.$s" -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' &&
-            break
-        sleep 0.1
+    for _attempt in 1 2 3 4 5; do
+        DISPLAY=":$D.$s" openbox --sm-disable >"$W/openbox$s.log" 2>&1 &
+        wm=$!
+        for _ in $(seq 100); do
+            wm_ready "$s" && break
+            kill -0 "$wm" 2>/dev/null || break
+            sleep 0.1
+        done
+        wm_ready "$s" && break
+        kill "$wm" 2>/dev/null || true
+        sleep 0.5
     done
-    xprop -display ":$D.$s" -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id' ||
-        { echo "FAIL: no window manager on screen $s"; cat "$W/openbox$s.log"; exit 1; }
+    WMPIDS="$WMPIDS $wm"
+    wm_ready "$s" || { echo "FAIL: no window manager on screen $s"; cat "$W/openbox$s.log"; exit 1; }
 done
 # The settings of a fresh machine, every value written so none is read as missing, with the
 # given values in place of the defaults: no contacts (Port 0), no sounds, the text file type in
