@@ -2,6 +2,9 @@
 set -euo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 BUILD="${VELTARO_BUILD_DIR:-$ROOT/build}"
+# ccache (when installed) shares its objects between clones wherever they lie: paths inside the
+# clone are hashed relative to it.
+export CCACHE_BASEDIR="${CCACHE_BASEDIR:-$ROOT}"
 
 # install_packages run|all: "run" leaves out the packages marked [test] in packages.txt.
 install_packages() {
