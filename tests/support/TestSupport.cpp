@@ -1,10 +1,25 @@
 #include "TestSupport.h"
 
+#include "input/ComDeviceSim.h"
+#include "input/Comms.h"
+#include "widgets/SortGrid.h"
+#include "widgets/Udigit.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
 #include <QDialog>
+#include <QLabel>
+#include <QMenu>
+#include <QStandardPaths>
+#include <QTest>
+#include <QTimer>
 
 bool TScriptedDialogs::AskYesNo(const QString& text, const QString& caption) {
     asked << text;
     askedCaptions << caption;
+    if (whileAsking) whileAsking();
     return answers.isEmpty() ? false : answers.takeFirst();
 }
 
@@ -43,13 +58,6 @@ bool TScriptedDialogs::ChooseColor(TColor& colour) {
     return true;
 }
 
-#include "persist/SettingsGlue.h"
-#include "ui/Cfg.h"
-
-#include <QComboBox>
-#include <QStandardPaths>
-#include <QTest>
-
 TProtocolRows ParticipantRows(int n, const QList<int>& startNumbers) {
     TProtocolRows rows;
     rows.push_back(
@@ -72,8 +80,14 @@ TWindowFixture::TWindowFixture(bool show) {
     Open(show);
 }
 
+TWindowFixture::~TWindowFixture() {
+    forms.reset();
+    parts.reset();
+    SetTickSource({});
+}
+
 void TWindowFixture::Restart(bool show) {
-    w.reset();
+    forms.reset();
     parts.reset();
     Open(show);
 }
@@ -81,42 +95,222 @@ void TWindowFixture::Restart(bool show) {
 void TWindowFixture::Open(bool show) {
     parts = std::make_unique<TAppParts>(
         std::make_unique<QSettings>(SettingsFile(), QSettings::IniFormat));
-    w = std::make_unique<TFormMain>(*parts, &dialogs);
-    // The program's other forms, made after the main window as the entry point makes them.
-    new TCfgDialog(w.get());
-    w->CreateInfoBox();
+    forms = std::make_unique<TAppForms>(*parts, &dialogs);
+    w = forms->FormMain.get();
     if (show) {
+        forms->StartTvMode();
         w->show();
         w->activateWindow();
-        if (!QTest::qWaitForWindowActive(w.get())) qWarning("window did not become active");
+        if (!QTest::qWaitForWindowActive(w)) qWarning("window did not become active");
     }
 }
 
-TWindowFixture::~TWindowFixture() {
-    w.reset();
-    parts.reset();
-    SetTickSource({});
+void TWindowFixture::ChooseMode(int vid) {
+    auto* box = Get<QComboBox>("cbVid");
+    box->setCurrentIndex(vid);
+    emit box->activated(vid);
 }
 
 void TWindowFixture::Load(int vid, const TProtocolRows& rows) {
-    w->SetVid(vid);
+    ChooseMode(vid);
     w->LoadProtocolRows(rows, dir.filePath(QStringLiteral("Wettkampf.txt")));
 }
 
 void TWindowFixture::Key(int key, Qt::KeyboardModifiers mods) {
-    QTest::keyClick(w.get(), Qt::Key(key), mods);
+    QTest::keyClick(w, Qt::Key(key), mods);
 }
 
-#include "input/ComDeviceSim.h"
-#include "input/Comms.h"
+void TWindowFixture::Click(const char* name, Qt::MouseButton button) {
+    QTest::mouseClick(Get<QWidget>(name), button);
+}
 
-#include <QDeadlineTimer>
-#include <QTimer>
+void TWindowFixture::ClickRow(int row) {
+    auto* grid = Get<TSortGrid>("SortGrid1");
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {},
+                      grid->CellRect(Col::Name, row).center());
+}
 
-std::shared_ptr<TSimComLines> OpenSimulatedPort(TFormMain& w) {
+void TWindowFixture::Heat(int t1, int t2) {
+    Key(Qt::Key_F8);
+    const bool oneFirst = t2 <= 0 || (t1 > 0 && t1 <= t2);
+    const int first = oneFirst ? t1 : t2, second = oneFirst ? t2 : t1;
+    clock.advance(std::uint32_t(first));
+    Key(oneFirst ? Qt::Key_F4 : Qt::Key_F6);
+    if (second > 0) {
+        clock.advance(std::uint32_t(second - first));
+        Key(oneFirst ? Qt::Key_F6 : Qt::Key_F4);
+    }
+}
+
+namespace {
+int KeyOf(QString k, Qt::KeyboardModifiers& mods) {
+    mods = Qt::NoModifier;
+    if (k.size() > 1 && k.startsWith(QLatin1Char('^'))) {
+        mods = Qt::ControlModifier;
+        k = k.mid(1);
+    }
+    if (k == QLatin1String("Del")) return Qt::Key_Delete;
+    if (k == QLatin1String("Esc")) return Qt::Key_Escape;
+    if (k.size() > 1 && k.startsWith(QLatin1Char('F'))) return Qt::Key_F1 + k.mid(1).toInt() - 1;
+    return k.size() == 1 ? k[0].toUpper().unicode() : 0;
+}
+} // namespace
+
+void TWindowFixture::Play(const QString& steps) {
+    auto* grid = Get<TSortGrid>("SortGrid1");
+    for (const QString& step : steps.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+        const QString op = step.section(QLatin1Char(':'), 0, 0);
+        const QString arg = step.section(QLatin1Char(':'), 1);
+        const QByteArray name = arg.toLatin1();
+        if (op.startsWith(QLatin1Char('+'))) {
+            clock.advance(op.mid(1).toUInt());
+        } else if (op == QLatin1String("~")) {
+            QMetaObject::invokeMethod(Get<QTimer>("Clock"), "timeout");
+        } else if (op == QLatin1String("poll")) {
+            Run().Poll();
+        } else if (op == QLatin1String("load")) {
+            Load(arg.section(QLatin1Char('/'), 0, 0).toInt(),
+                 ParticipantRows(arg.section(QLatin1Char('/'), 1).toInt()));
+        } else if (op == QLatin1String("mode")) {
+            ChooseMode(arg.toInt());
+        } else if (op == QLatin1String("press")) {
+            QTest::mousePress(Get<QWidget>(name.constData()), Qt::LeftButton);
+        } else if (op == QLatin1String("release")) {
+            QTest::mouseRelease(Get<QWidget>(name.constData()), Qt::LeftButton);
+        } else if (op == QLatin1String("click") || op == QLatin1String("rclick")) {
+            Click(name.constData(),
+                  op == QLatin1String("click") ? Qt::LeftButton : Qt::RightButton);
+        } else if (op == QLatin1String("row")) {
+            ClickRow(arg.toInt());
+        } else if (op == QLatin1String("dbl")) {
+            // A negative row: three rows below the last one, where no participant is.
+            const int row = arg.toInt();
+            QPoint at = grid->CellRect(Col::Name, row < 0 ? grid->RowCount() - 1 : row).center();
+            if (row < 0) at.ry() += 3 * grid->DefaultRowHeight();
+            QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, at);
+        } else if (op == QLatin1String("menu")) {
+            Get<QMenu>("PopupMenuDelStr")->actions().at(arg.toInt())->trigger();
+        } else if (op == QLatin1String("yes") || op == QLatin1String("no")) {
+            dialogs.answers << (op == QLatin1String("yes"));
+        } else if (op == QLatin1String("sort")) {
+            Click("cbSort");
+        } else {
+            Qt::KeyboardModifiers mods;
+            const int key = KeyOf(op, mods);
+            if (!key) qFatal("unknown step %s", qPrintable(step));
+            Key(key, mods);
+        }
+    }
+}
+
+QString TWindowFixture::Probe(const QString& what) {
+    const QString arg = what.section(QLatin1Char(':'), 1);
+    const QByteArray name = arg.toLatin1();
+    const auto bit = [](bool on) { return on ? QStringLiteral("1") : QStringLiteral("0"); };
+    if (what == QLatin1String("flags")) {
+        QString s = bit(Get<QTimer>("Clock")->isActive());
+        for (const char* a : {"mStart", "mSTOP1", "mStop2", "mReset", "Abruch1"})
+            s += bit(Get<QAction>(a)->isEnabled());
+        return s + bit(Get<QWidget>("cbBuhn1")->isEnabled()) +
+               bit(Get<QWidget>("bCFG")->isEnabled());
+    }
+    if (what == QLatin1String("tracks")) return OnTrack(0) + QLatin1Char('-') + OnTrack(1);
+    if (what == QLatin1String("d1") || what == QLatin1String("d2"))
+        return Digits(what == QLatin1String("d2"));
+    // An empty cell read from a file is one blank, which every part reads as empty.
+    if (what.startsWith(QLatin1String("c:")))
+        return Cell(arg.section(QLatin1Char(':'), 0, 0).toInt(),
+                    arg.section(QLatin1Char(':'), 1).toInt())
+            .trimmed();
+    if (what.startsWith(QLatin1String("of:")))
+        return CellOf(arg.section(QLatin1Char(':'), 0, 0), arg.section(QLatin1Char(':'), 1).toInt())
+            .trimmed();
+    if (what.startsWith(QLatin1String("col:"))) {
+        QStringList cells = Column(arg.toInt());
+        for (QString& c : cells)
+            c = c.trimmed();
+        return cells.join(QLatin1Char(','));
+    }
+    if (what == QLatin1String("note")) return Get<QLabel>("StatusNote")->text();
+    if (what == QLatin1String("focus"))
+        return QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : QString();
+    if (what == QLatin1String("asked")) return dialogs.asked.join(QLatin1Char('/'));
+    if (what == QLatin1String("msgs")) return QString::number(dialogs.messages.size());
+    if (what == QLatin1String("red")) {
+        QString s;
+        for (const char* l : {"LabelZabeg1", "LabelZabeg2"})
+            s += Get<QLabel>(l)->palette().color(QPalette::WindowText) == QColor(255, 0, 0)
+                     ? QLatin1Char('r')
+                     : QLatin1Char('-');
+        return s;
+    }
+    if (what == QLatin1String("listed")) return Listed(0).join(QLatin1Char(','));
+    if (what == QLatin1String("modified")) return bit(Competition().Modified());
+    if (what.startsWith(QLatin1String("on:"))) {
+        QObject* o = Find<QObject>(*w, name.constData());
+        if (auto* a = qobject_cast<QAction*>(o)) return bit(a->isEnabled());
+        return bit(static_cast<QWidget*>(o)->isEnabled());
+    }
+    if (what.startsWith(QLatin1String("checked:")))
+        return bit(Get<QAbstractButton>(name.constData())->isChecked());
+    if (what.startsWith(QLatin1String("vis:")))
+        return bit(Get<QWidget>(name.constData())->isVisibleTo(w));
+    if (what.startsWith(QLatin1String("text:"))) {
+        QObject* o = Find<QObject>(*w, name.constData());
+        if (auto* l = qobject_cast<QLabel*>(o)) return l->text();
+        return static_cast<QAbstractButton*>(o)->text();
+    }
+    qFatal("unknown probe %s", qPrintable(what));
+}
+
+void TWindowFixture::Expect(const QString& checks) {
+    for (const QString& check : checks.split(QLatin1Char('|'), Qt::SkipEmptyParts)) {
+        const QString probe = check.section(QLatin1Char('='), 0, 0).trimmed();
+        QCOMPARE(probe + QLatin1Char('=') + Probe(probe), check.trimmed());
+    }
+}
+
+QString TWindowFixture::Cell(int col, int row) {
+    return Get<TSortGrid>("SortGrid1")->Cells(col, row);
+}
+
+QStringList TWindowFixture::Column(int col) {
+    QStringList out;
+    for (int r = 1; r < Get<TSortGrid>("SortGrid1")->RowCount(); ++r)
+        out << Cell(col, r);
+    return out;
+}
+
+QString TWindowFixture::CellOf(const QString& startNumber, int col) {
+    const int r = Get<TSortGrid>("SortGrid1")->FindInColumn(Col::StNr, startNumber, false);
+    return r < 0 ? QStringLiteral("<none>") : Cell(col, r);
+}
+
+QString TWindowFixture::OnTrack(int track) {
+    auto* list = Get<QComboBox>(track == 0 ? "cbBuhn1" : "cbBuhn2");
+    return list->currentIndex() < 0 ? QStringLiteral("-") : list->currentText().section(' ', 0, 0);
+}
+
+QStringList TWindowFixture::Listed(int track) {
+    auto* list = Get<QComboBox>(track == 0 ? "cbBuhn1" : "cbBuhn2");
+    QStringList out;
+    for (int i = 0; i < list->count(); ++i)
+        out << list->itemText(i).section(' ', 0, 0);
+    return out;
+}
+
+QString TWindowFixture::Digits(int track) {
+    QString s;
+    for (int i = 0; i < 6; ++i)
+        s += QString::number(
+            Get<TDigit>(qPrintable(QStringLiteral("Digit%1_%2").arg(track + 1).arg(i)))->Value());
+    return s;
+}
+
+std::shared_ptr<TSimComLines> OpenSimulatedPort(TWindowFixture& f) {
     auto lines = std::make_shared<TSimComLines>();
-    w.ComPort->setDeviceFactory(SimulatedDeviceFactory(lines));
-    w.ComPort->setPort(1);
-    w.ComPort->Open();
+    f.parts->Port->setDeviceFactory(SimulatedDeviceFactory(lines));
+    f.parts->Port->setPort(1);
+    f.parts->Port->Open();
     return lines;
 }

@@ -1,10 +1,20 @@
 #pragma once
+// The window tests' reach into the program: they build it as the entry point does, answer its
+// questions from a script, and touch it only through keys, clicks, controls found by their
+// object names and the model objects it was given.
+#include "core/TickCount.h"
+#include "ModelSupport.h"
+#include "ui/AppForms.h"
 #include "ui/Dialogs.h"
+#include "ui/FMain.h"
 
 #include <functional>
+#include <memory>
+#include <QDialog>
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
 
 // Answers the main window's questions from a script and records what was asked.
 class TScriptedDialogs : public TDialogs {
@@ -18,6 +28,7 @@ public:
     int chosenFilter = 0;      // when > 0, the filter index the "operator" picks
     QStringList shellOpened, shellPrinted;
     QStringList openFolders, saveFolders, proposedNames; // where each file dialog started
+    std::function<void()> whileAsking; // runs while a question is open, before its answer
     // Answers the program's own modal dialogs (the settings dialog) while they are shown, as
     // the operator would; without it they are cancelled.
     std::function<int(QDialog&)> onModal;
@@ -37,46 +48,85 @@ public:
     void ShellPrint(const QString& file) override { shellPrinted << file; }
 };
 
-#include "core/TickCount.h"
-#include "ui/FMain.h"
-
-#include <memory>
-#include <QTemporaryDir>
+// A control by its object name. A name that is gone is a broken window, not a skipped check:
+// the test program stops and says which.
+template <class T> T* Find(QObject& parent, const char* name) {
+    T* found = parent.findChild<T*>(QString::fromLatin1(name));
+    if (!found) qFatal("no control named %s", name);
+    return found;
+}
 
 // A protocol as a file would give it: the title row, then n participants with start numbers
-// 1..n (or the given ones).
+// 1..n (or the given ones), classes A and B alternating.
 TProtocolRows ParticipantRows(int n, const QList<int>& startNumbers = {});
 
-// A main window as the tests drive it: its settings in a temporary file, its questions
-// answered by a script, its clock a manual one, shown and active so keys reach it.
+// The program's windows as the tests drive them: its settings in a temporary file, its
+// questions answered by a script, its clock a manual one, the main window shown and active so
+// that keys reach it.
 class TWindowFixture {
 public:
     explicit TWindowFixture(bool show = true);
     ~TWindowFixture();
-    // Closes the window (which writes its settings) and opens a new one on the same settings
-    // file, as a restart of the program would.
-    void Restart(bool show = false);
+    // Ends the program's windows (which writes the settings) and makes them again on the same
+    // settings file, as a restart would.
+    void Restart(bool show = true);
     QString SettingsFile() const { return dir.filePath(QStringLiteral("settings.conf")); }
-    // Loads participants in a mode (0 Qualifikation, 1 Individuelles Klettern, 2 Paarrennen).
+
+    template <class T> T* Get(const char* name) { return Find<T>(*w, name); }
+    TSettings& Settings() { return parts->Settings; }
+    TCompetition& Competition() { return *parts->Competition; }
+    TRunController& Run() { return *parts->Run; }
+
+    // The operator picks a mode (0 Qualifikation, 1 Individuelles Klettern, 2 Paarrennen,
+    // 3 Finale) in the mode box.
+    void ChooseMode(int vid);
+    // Participants loaded in a mode, as a file of that name would load them.
     void Load(int vid, const TProtocolRows& rows);
-    // Presses a key in the window.
     void Key(int key, Qt::KeyboardModifiers mods = Qt::NoModifier);
+    void Click(const char* name, Qt::MouseButton button = Qt::LeftButton);
+    void ClickRow(int row); // a data row of the protocol grid, as shown
+    // START, then the tracks stopped after t1 and t2 ms (the earlier first; 0 leaves a track
+    // running), without RESET.
+    void Heat(int t1, int t2);
+
+    // An operator's session as steps separated by blanks:
+    //   F8 ^X ^Del ^- Esc    a key (^ holds Ctrl)          +1234    the clock moves on (ms)
+    //   ~                    one tick of the race clock     poll     the run's deadlines
+    //   load:2/4             4 participants in mode 2       mode:3   the mode box
+    //   press:bSTART release:bSTART click:sb1del rclick:bSTOP2   the mouse on a control
+    //   row:3 dbl:3          a click, a double click on a grid row (dbl:-1 below the rows)
+    //   menu:0               an entry of the row-delete pop-up
+    //   yes no               the next question's answer     sort     "Sortieren" ticked
+    void Play(const QString& steps);
+    // What the window shows: flags (clock START STOP1 STOP2 RESET ABBRECHEN lists settings as
+    // 0/1), tracks (start numbers "1-2"), d1 d2 (digits), c:COL:ROW, of:STNR:COL, col:COL, note,
+    // focus, asked, msgs, red (the track captions), listed, modified, on:NAME, checked:NAME,
+    // vis:NAME, text:NAME.
+    QString Probe(const QString& what);
+    // Compares "probe=value|probe=value|..." with what the probes show.
+    void Expect(const QString& checks);
+
+    // The protocol as the grid shows it.
+    QString Cell(int col, int row);
+    QStringList Column(int col);
+    QString CellOf(const QString& startNumber, int col); // "<none>" without such a row
+    // The start number on a track ("-" for nobody), and the start numbers a track list offers.
+    QString OnTrack(int track);
+    QStringList Listed(int track);
+    // The six digits of a track as one text.
+    QString Digits(int track);
 
     QTemporaryDir dir;
     TManualClock clock;
     TScriptedDialogs dialogs;
     std::unique_ptr<TAppParts> parts;
-    std::unique_ptr<TFormMain> w;
+    std::unique_ptr<TAppForms> forms;
+    TFormMain* w = nullptr;
 
 private:
     void Open(bool show);
 };
 
-#include "ModelSupport.h"
-
-#include <memory>
-
 class TSimComLines;
-
-// Opens the window's contact port on a simulated device and returns its lines.
-std::shared_ptr<TSimComLines> OpenSimulatedPort(TFormMain& w);
+// Opens the contact port on a simulated device and returns its lines.
+std::shared_ptr<TSimComLines> OpenSimulatedPort(TWindowFixture& f);

@@ -12,7 +12,9 @@
 #include "persist/Journal.h"
 #include "TestSupport.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QDateTime>
 #include <QSettings>
 #include <QTimer>
@@ -46,26 +48,37 @@ int main(int argc, char** argv) {
     TJournal journal(args[3]);
     TScriptedDialogs dialogs;
     dialogs.answers = QList<bool>(8, true);
-    auto w = std::make_unique<TFormMain>(parts, &dialogs);
+    auto forms = std::make_unique<TAppForms>(parts, &dialogs);
+    TFormMain* w = forms->FormMain.get();
     w->show();
     w->StartJournal(journal);
     for (const QString& q : dialogs.asked)
         Say("asked " + QString(q).replace(QLatin1Char('\n'), QLatin1Char(' ')).toUtf8());
 
     if (!record) {
-        Say("times " + QByteArray::number(CountTimes(w->JournalSnapshot().Rows)));
+        Say("times " +
+            QByteArray::number(CountTimes(parts.Competition->Rows(TCompetition::ForExitCopy))));
         w->Shutdown();
-        w.reset();
+        forms.reset();
         return 0;
     }
 
     const int runs = args.value(4).toInt();
     const int pace = std::max(1, args.value(5).toInt());
-    if (CountTimes(w->JournalSnapshot().Rows) == 0) {
+    if (CountTimes(parts.Competition->Rows(TCompetition::ForExitCopy)) == 0) {
         // One track, two runs each: every STOP1 lands in a cell of its own.
-        w->SetVid(1);
+        auto* mode = Find<QComboBox>(*w, "cbVid");
+        mode->setCurrentIndex(1);
+        emit mode->activated(1);
         w->LoadProtocolRows(ParticipantRows(runs / 2 + 2), QStringLiteral("Wettkampf.txt"));
     }
+    // The commands the keys trigger; a disabled one does nothing, as its key would.
+    QAction* const start = Find<QAction>(*w, "mStart");
+    QAction* const stop = Find<QAction>(*w, "mSTOP1");
+    QAction* const reset = Find<QAction>(*w, "mReset");
+    const auto issue = [](QAction* a) {
+        if (a->isEnabled()) a->trigger();
+    };
     int done = 0, step = 0;
     QTimer pacer;
     pacer.setInterval(pace);
@@ -77,16 +90,16 @@ int main(int argc, char** argv) {
         }
         switch (step++ % 3) {
         case 0:
-            w->IssueCommand(w->mStart);
+            issue(start);
             break;
         case 1:
-            w->IssueCommand(w->mSTOP1);
+            issue(stop);
             ++done;
             Say("recorded " + QByteArray::number(done) + ' ' +
                 QByteArray::number(QDateTime::currentMSecsSinceEpoch()));
             break;
         default:
-            w->IssueCommand(w->mReset);
+            issue(reset);
         }
     });
     pacer.start();

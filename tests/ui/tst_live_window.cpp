@@ -1,0 +1,287 @@
+// The live pages fed by the running program: the settings switch the server, a run and the
+// protocol reach the JSON and the pages, the share address reaches the info box and the
+// settings dialog; and the page in a real browser (headless Chromium, skipped without it).
+#include "core/TimeFormat.h"
+#include "live/LiveServer.h"
+#include "LiveClient.h"
+#include "TestSupport.h"
+#include "ui/FInfo.h"
+#include "ui/LiveGlue.h"
+#include "ui/LiveSettingsGroup.h"
+#include "ui/LiveShare.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QJsonArray>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QSpinBox>
+#include <QStandardPaths>
+#include <QTcpServer>
+#include <QtTest>
+#include <QWebSocket>
+
+namespace {
+// Reads "M:SS,hh", "SS,hh" or "S,hh" back to ms (hundredths).
+int ShownMs(const QString& text) {
+    static const QRegularExpression re(QStringLiteral("^(?:(\\d+):)?(\\d+)[,.](\\d\\d)$"));
+    const auto m = re.match(text.trimmed());
+    if (!m.hasMatch()) return -1;
+    return (m.captured(1).toInt() * 60 + m.captured(2).toInt()) * 1000 + m.captured(3).toInt() * 10;
+}
+
+// One page of a browser driven through its DevTools connection.
+class TDevTools {
+public:
+    bool Open(const QString& url) {
+        QObject::connect(&m_ws, &QWebSocket::textMessageReceived, &m_ws, [this](const QString& t) {
+            const QJsonObject o = QJsonDocument::fromJson(t.toUtf8()).object();
+            if (o.contains("id")) m_replies[o["id"].toInt()] = o["result"].toObject();
+        });
+        m_ws.open(QUrl(url));
+        return WaitUntil([&] { return m_ws.state() == QAbstractSocket::ConnectedState; }, 20000);
+    }
+    QJsonObject Call(const QString& method, const QJsonObject& params = {}) {
+        const int id = ++m_next;
+        m_ws.sendTextMessage(QString::fromUtf8(
+            QJsonDocument(QJsonObject{{"id", id}, {"method", method}, {"params", params}})
+                .toJson(QJsonDocument::Compact)));
+        WaitUntil([&] { return m_replies.contains(id); }, 20000);
+        return m_replies.take(id);
+    }
+    QString Text(const QString& expression) {
+        return Call("Runtime.evaluate", {{"expression", expression}})["result"]
+            .toObject()["value"]
+            .toString();
+    }
+
+private:
+    QWebSocket m_ws;
+    int m_next = 0;
+    QHash<int, QJsonObject> m_replies;
+};
+
+QJsonObject Track(const QJsonObject& state, int track) {
+    return state["tracks"].toArray().at(track).toObject();
+}
+
+// The live results switched on in the settings, on a free loopback port.
+void LiveOn(TWindowFixture& f) {
+    f.Settings().LiveOn = true;
+    f.Settings().LiveBind = "127.0.0.1";
+    f.Settings().LivePort = FreeLoopbackPort();
+}
+} // namespace
+
+class TestLiveWindow : public QObject {
+    Q_OBJECT
+private slots:
+    void settingsSwitchTheServer_data() {
+        QTest::addColumn<bool>("on");
+        QTest::addColumn<QString>("bind");
+        QTest::addColumn<int>("port");        // -1 a free one, -2 one that is taken
+        QTest::addColumn<QString>("address"); // "" none, "port" on loopback, "any" any interface
+        QTest::addColumn<QString>("problem");
+        QTest::newRow("off by default") << false << "" << -1 << ""
+                                        << "";
+        QTest::newRow("on, loopback") << true << "127.0.0.1" << -1 << "port"
+                                      << "";
+        QTest::newRow("on, all interfaces") << true << "" << -1 << "any"
+                                            << "";
+        QTest::newRow("not an address") << true << "halle.local" << -1 << ""
+                                        << "keine Adresse";
+        QTest::newRow("port taken") << true << "127.0.0.1" << -2 << ""
+                                    << "nicht verfügbar";
+        QTest::newRow("port 0") << true << "127.0.0.1" << 0 << ""
+                                << "Port 0 ungültig";
+        QTest::newRow("port 65537, not port 1") << true << "127.0.0.1" << 65537 << ""
+                                                << "Port 65537 ungültig";
+    }
+    void settingsSwitchTheServer() {
+        QFETCH(bool, on);
+        QFETCH(QString, bind);
+        QFETCH(int, port);
+        QFETCH(QString, address);
+        QFETCH(QString, problem);
+        TWindowFixture f(false);
+        QTcpServer occupant;
+        QVERIFY(occupant.listen(QHostAddress::LocalHost));
+        f.Settings().LiveOn = on;
+        f.Settings().LiveBind = bind;
+        f.Settings().LivePort = port == -2   ? occupant.serverPort()
+                                : port == -1 ? FreeLoopbackPort()
+                                             : port;
+        TLiveGlue glue(*f.w, *f.parts->Live);
+        TLiveServer& server = *f.parts->Live;
+        QCOMPARE(server.IsListening(), !address.isEmpty());
+        QVERIFY(glue.Problem().contains(problem));
+        if (address == "port")
+            QCOMPARE(glue.ShareAddress(), QString("http://127.0.0.1:%1/").arg(server.Port()));
+        else if (address == "any")
+            QVERIFY(glue.ShareAddress().endsWith(QString(":%1/").arg(server.Port())));
+        else
+            QVERIFY(glue.ShareAddress().isEmpty());
+        // The info box shows what the glue knows.
+        auto* panel = Find<TLiveSharePanel>(*f.w->FormInfo, "LiveSharePanel");
+        QCOMPARE(panel->Address(), glue.ShareAddress());
+        QCOMPARE(!panel->isHidden(), on);
+        if (!address.isEmpty()) QVERIFY(!Find<QLabel>(*panel, "ImageLiveQr")->pixmap().isNull());
+        // Switched off in the settings: the next refresh stops it.
+        f.Settings().LiveOn = false;
+        glue.Refresh();
+        QVERIFY(!server.IsListening());
+        QVERIFY(panel->isHidden());
+    }
+
+    // The operator ticks one box in the settings dialog: within the glue's next refresh the
+    // page is served and the dialog's group shows where.
+    void tickedInTheSettingsDialog() {
+        TWindowFixture f;
+        TLiveGlue glue(*f.w, *f.parts->Live);
+        auto* group = Find<TLiveSettingsGroup>(*f.w, "gbLive");
+        glue.Attach(group);
+        const quint16 free = FreeLoopbackPort();
+        f.dialogs.onModal = [free](QDialog& d) {
+            Find<QCheckBox>(d, "cbLiveOn")->setChecked(true);
+            Find<QSpinBox>(d, "seLivePort")->setValue(free);
+            Find<QLineEdit>(d, "eLiveBind")->setText("127.0.0.1");
+            return int(QDialog::Accepted);
+        };
+        f.Play("F2");
+        QVERIFY(f.Settings().LiveOn);
+        QVERIFY(WaitUntil([&] { return f.parts->Live->IsListening(); }, 3000));
+        QVERIFY(LiveGet(free, "/").contains("/live.js"));
+        QCOMPARE(Find<TLiveSharePanel>(*group, "LiveSharePanel")->Address(),
+                 QString("http://127.0.0.1:%1/").arg(free));
+    }
+
+    void runAndProtocolReachThePages() {
+        TWindowFixture f;
+        TProtocolRows rows = ParticipantRows(4);
+        rows[1][Col::Name] = "<b>\"Ada\"</b>";
+        f.Load(2, rows);
+        LiveOn(f);
+        TLiveGlue glue(*f.w, *f.parts->Live);
+        const quint16 port = f.parts->Live->Port();
+        QVERIFY(port != 0);
+        QJsonObject st = LiveJson(port, "/api/state");
+        QCOMPARE(st["state"].toString(), QString("ready"));
+        QCOMPARE(Track(st, 0)["participant"].toString(),
+                 f.Get<QComboBox>("cbBuhn1")->currentText());
+        QCOMPARE(Track(st, 1)["participant"].toString(),
+                 f.Get<QComboBox>("cbBuhn2")->currentText());
+        const QString name1 = f.Get<QComboBox>("cbBuhn1")->currentText();
+        f.Play("F8 +1234");
+        QVERIFY(WaitUntil([&] {
+            st = LiveJson(port, "/api/state");
+            return st["state"].toString() == "running";
+        }));
+        QCOMPARE(Track(st, 0)["elapsedMs"].toInt(), 1234);
+        f.Play("+5000 F4");
+        QVERIFY(WaitUntil([&] {
+            st = LiveJson(port, "/api/state");
+            return Track(st, 0)["stopped"].toBool();
+        }));
+        const QString time = FormatTime(6234, f.Settings().TimeFormat);
+        QCOMPARE(Track(st, 0)["time"].toString(), time);
+        QCOMPARE(Track(st, 1)["running"].toBool(), true);
+        QCOMPARE(st["last"].toArray().at(0)["participant"].toString(), name1);
+        QCOMPARE(st["last"].toArray().at(0)["time"].toString(), time);
+        // The recorded time is in the protocol the pages show, once the poll has seen it.
+        QVERIFY(WaitUntil(
+            [&] { return QString::fromUtf8(LiveGet(port, "/api/protocol")).contains(time); }));
+        const QByteArray page = LiveGet(port, "/protocol");
+        QVERIFY(page.contains("&lt;b&gt;&quot;Ada&quot;&lt;/b&gt;"));
+        QVERIFY(!page.contains("<b>\"Ada\""));
+    }
+
+    // Headless Chromium opens the page during a run on the real clock: two screenshots half a
+    // second apart show different times, each the run's time; after STOP the exact time.
+    void runningTimeInChromium() {
+        const QString chromium = QStandardPaths::findExecutable(QStringLiteral("chromium"));
+        if (chromium.isEmpty()) QSKIP("Chromium is not installed (scripts/test installs it)");
+        TWindowFixture f;
+        SetTickSource({}); // the browser counts in real time, so does the run here
+        f.Load(2, ParticipantRows(4));
+        LiveOn(f);
+        TLiveGlue glue(*f.w, *f.parts->Live);
+        const quint16 port = f.parts->Live->Port();
+        QTemporaryDir profile;
+        QProcess browser;
+        browser.start(chromium, {"--headless", "--no-sandbox", "--disable-gpu", "--no-first-run",
+                                 "--disable-background-networking", "--disable-component-update",
+                                 "--disable-sync", "--user-data-dir=" + profile.path(),
+                                 "--remote-debugging-port=0", "--window-size=480,800",
+                                 QString("http://127.0.0.1:%1/").arg(port)});
+        QVERIFY(browser.waitForStarted(20000));
+        const auto stop = qScopeGuard([&] {
+            browser.kill();
+            browser.waitForFinished(10000);
+        });
+        // Chromium writes the port of its DevTools connection into the profile.
+        QByteArray active;
+        QVERIFY(WaitUntil(
+            [&] {
+                QFile file(profile.filePath("DevToolsActivePort"));
+                if (file.open(QIODevice::ReadOnly)) active = file.readAll();
+                return active.contains('\n');
+            },
+            60000));
+        const quint16 devPort = quint16(active.split('\n').first().toUInt());
+        QString pageUrl;
+        QVERIFY(WaitUntil(
+            [&] {
+                for (const auto& v :
+                     QJsonDocument::fromJson(LiveGet(devPort, "/json/list")).array())
+                    if (v.toObject()["type"].toString() == "page" &&
+                        v.toObject()["url"].toString().contains(QString::number(port)))
+                        pageUrl = v.toObject()["webSocketDebuggerUrl"].toString();
+                return !pageUrl.isEmpty();
+            },
+            30000));
+        TDevTools page;
+        QVERIFY(page.Open(pageUrl));
+        QVERIFY(WaitUntil([&] { return page.Text("document.readyState") == "complete"; }, 30000));
+        const auto text = [&](const char* id) {
+            return page.Text(QString("document.getElementById('%1').textContent").arg(id));
+        };
+        f.Play("F8");
+        QVERIFY(WaitUntil([&] { return text("state") == QStringLiteral("Lauf"); }, 20000));
+        struct TShot {
+            QByteArray png;
+            int shown, before, after; // the page's time; the run's ms around the reading
+        };
+        const auto shoot = [&] {
+            TShot s;
+            s.before = int(f.Run().Elapsed(TickCount()));
+            s.shown = ShownMs(text("time1"));
+            s.png = QByteArray::fromBase64(
+                page.Call("Page.captureScreenshot")["data"].toString().toLatin1());
+            s.after = int(f.Run().Elapsed(TickCount()));
+            return s;
+        };
+        const TShot a = shoot();
+        QTest::qWait(500);
+        const TShot b = shoot();
+        QVERIFY(a.png.startsWith("\x89PNG") && b.png.startsWith("\x89PNG") && a.png != b.png);
+        QVERIFY(b.shown > a.shown);
+        // The page counts on from the server's elapsed time at about 20 Hz: within a refresh
+        // and the evaluation's own round trip of the run.
+        for (const TShot& s : {a, b})
+            QVERIFY2(s.shown >= s.before - 150 && s.shown <= s.after + 60,
+                     qPrintable(
+                         QString("shown %1, run %2..%3").arg(s.shown).arg(s.before).arg(s.after)));
+        f.Play("F4");
+        QJsonObject st;
+        QVERIFY(WaitUntil([&] {
+            st = LiveJson(port, "/api/state");
+            return Track(st, 0)["stopped"].toBool();
+        }));
+        QVERIFY(WaitUntil([&] { return text("time1") == Track(st, 0)["time"].toString(); }, 20000));
+    }
+};
+
+QTEST_MAIN(TestLiveWindow)
+#include "tst_live_window.moc"

@@ -1,0 +1,442 @@
+// What survives the program's end, clean or not: the exit copy (byte for byte what an earlier
+// build wrote for the same keys), the journal through the window and a restart from it, a
+// process killed mid-competition, and the settings and window place across a restart.
+#include "KillRound.h"
+#include "persist/Journal.h"
+#include "persist/ProtocolText.h"
+#include "TestSupport.h"
+#include "widgets/SortGrid.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QRandomGenerator>
+#include <QScreen>
+#include <QStandardPaths>
+#include <QStatusBar>
+#include <QTimer>
+#include <QtTest>
+
+namespace {
+QByteArray Bytes(const QString& name) {
+    QFile f(name);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// The rows as a file would give them back, in load order.
+TProtocolRows AsStored(const TCompetition& c) {
+    return ParseProtocolText(FormatProtocolText(JournalRows(c.Rows(TCompetition::ForExitCopy))));
+}
+
+TProtocolRows JournalRows(const TJournal& j) {
+    TProtocolRows rows;
+    ReadProtocolFile(j.JournalFile(), &rows, nullptr);
+    return rows;
+}
+
+// The lists' entries and the heat on the tracks, as the operator sees them.
+QString Lists(TWindowFixture& f) {
+    return f.Listed(0).join(',') + " / " + f.Listed(1).join(',') + " on " + f.Probe("tracks");
+}
+} // namespace
+
+class TestRecovery : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() { QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany)); }
+
+    // --- the exit copy ----------------------------------------------------------------------
+    // A whole competition per mode by keys, against the exit copy an earlier build wrote:
+    // restructuring must not change a single result.
+    void goldenExitCopy_data() {
+        QTest::addColumn<int>("vid");
+        QTest::newRow("qualifikation") << 0;
+        QTest::newRow("individuell") << 1;
+        QTest::newRow("paarrennen") << 2;
+    }
+    void goldenExitCopy() {
+        QFETCH(int, vid);
+        TWindowFixture f;
+        f.Settings().CountZabegov = vid == 1 ? 3 : 2;
+        f.Settings().KlassCol = 4; // places per class
+        f.Settings().AllTrasse = vid == 1;
+        f.Load(vid, ParticipantRows(7, {11, 5, 23, 8, 42, 17, 3}));
+        int t = 7350;
+        for (int heat = 0; heat < 16 && f.Get<QAction>("mStart")->isEnabled(); ++heat) {
+            f.Heat(t, vid == 1 ? 0 : t + (heat % 3 - 1) * 777);
+            // A DIS on track 1; with one track the participant would then keep it for good.
+            if (heat == (vid == 1 ? 13 : 2)) f.Play("click:sb1del");
+            if (heat == 4) f.Play("sort"); // ranked from here on
+            f.Play("F9");
+            if (heat == 1 && vid == 2) f.Play("^0"); // the tracks swapped
+            t += 1234 + heat * 97;
+        }
+        f.w->Shutdown();
+        const QByteArray got = Bytes(f.w->ExitCopyName());
+        QFile::remove(f.w->ExitCopyName());
+        const QString golden = QStringLiteral(VELTARO_TEST_SOURCE_DIR "/golden/exit-%1.txt")
+                                   .arg(QString::fromLatin1(QTest::currentDataTag()));
+        if (qEnvironmentVariableIsSet("VELTARO_WRITE_GOLDEN")) {
+            QFile out(golden);
+            QVERIFY(out.open(QIODevice::WriteOnly));
+            out.write(got);
+        }
+        QVERIFY(!got.isEmpty());
+        QCOMPARE(got, Bytes(golden));
+    }
+
+    // Beside the program when that folder takes it, else in the user's data folder; the info
+    // box tells where. The copy is in load order whatever the view shows, and it never replaces
+    // a file that was read only in part.
+    void exitCopy_data() {
+        QTest::addColumn<bool>("writable");
+        QTest::addColumn<bool>("partlyRead");
+        QTest::newRow("beside the program") << true << false;
+        QTest::newRow("program folder not writable") << false << false;
+        QTest::newRow("over a file read in part") << true << true;
+    }
+    void exitCopy() {
+        QFETCH(bool, writable);
+        QFETCH(bool, partlyRead);
+        TWindowFixture f;
+        QFile blocker(f.dir.filePath("bin")); // nothing can be written under a file
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        f.w->ProgramFile = writable ? f.dir.filePath("veltaro") : f.dir.filePath("bin/veltaro");
+        const QString data = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+        const QString expected = writable ? f.dir.filePath("veltaro.txt") : data + "/veltaro.txt";
+        QFile::remove(data + "/veltaro.txt");
+        QString info;
+        QTimer::singleShot(0, f.w, [&] {
+            QWidget* box = QApplication::activeModalWidget();
+            if (!box) return;
+            info = Find<QWidget>(*box, "MemoInfo")->property("plainText").toString();
+            QTest::keyClick(box, Qt::Key_Escape);
+        });
+        f.Play("F3");
+        QVERIFY2(info.contains(QDir::toNativeSeparators(expected)), qPrintable(info));
+        QByteArray before;
+        if (partlyRead) {
+            before = QByteArray("St.Nr.\tName\t\r\n") +
+                     QByteArray("7\tMeier\t\r\n").repeated(ProtocolMaxRows + 2);
+            QFile file(expected);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(before);
+            file.close();
+            f.ChooseMode(1);
+            f.dialogs.openNames = {expected};
+            f.Play("click:sbLoad");
+        } else {
+            f.Settings().CountZabegov = 1;
+            f.Load(1, ParticipantRows(3, {30, 10, 20}));
+            f.Play("F8 +9000 F4 F9 F8 +7000 F4 F9 F8 +8000 F4 F9 sort");
+            QCOMPARE(f.Column(Col::StNr), (QStringList{"10", "20", "30"}));
+        }
+        f.w->Shutdown();
+        const QByteArray written = Bytes(expected);
+        QFile::remove(data + "/veltaro.txt");
+        if (partlyRead) {
+            QCOMPARE(written, before);
+            return;
+        }
+        QCOMPARE(f.w->ExitCopyWritten, expected);
+        const TProtocolRows rows = ParseProtocolText(written);
+        QCOMPARE(rows.size(), 4);
+        QCOMPARE((QStringList{rows[1][0], rows[2][0], rows[3][0]}),
+                 (QStringList{"30", "10", "20"}));
+        QCOMPARE(f.Column(Col::StNr), (QStringList{"10", "20", "30"})); // the view as it was
+    }
+
+    // --- the journal through the window -------------------------------------------------------
+    void everyChangeReachesTheJournal_data() {
+        QTest::addColumn<QString>("steps");
+        QTest::newRow("recorded time") << "F8 +8120 F4";
+        QTest::newRow("DIS") << "F8 +8120 F4 click:sb1del";
+        QTest::newRow("deleted row") << "row:3 yes ^-";
+        QTest::newRow("cleared results") << "yes ^Del";
+        QTest::newRow("load") << "load:2/9";
+        QTest::newRow("edit in the grid") << "click:cbEditON";
+    }
+    void everyChangeReachesTheJournal() {
+        QFETCH(QString, steps);
+        TWindowFixture f;
+        TJournal j(f.dir.filePath("journal"));
+        f.w->StartJournal(j);
+        f.Play("load:2/4 F8 +7310 F4 +420 F6 F9");
+        QVERIFY(j.Flush());
+        const TProtocolRows before = JournalRows(j);
+        QCOMPARE(before, AsStored(f.Competition()));
+        f.Play(steps);
+        if (steps == "click:cbEditON") {
+            auto* grid = f.Get<TSortGrid>("SortGrid1");
+            f.ClickRow(2);
+            grid->setFocus();
+            QTest::keyClick(grid, 'Z');
+            QTest::keyClicks(QApplication::focusWidget(), "ug");
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+            QCOMPARE(f.Cell(Col::Name, 2), QStringLiteral("Zug"));
+        }
+        QVERIFY(j.Flush());
+        QCOMPARE(JournalRows(j), AsStored(f.Competition()));
+        QVERIFY(JournalRows(j) != before);
+    }
+
+    // A STOP never waits for the disk; a journal that cannot be written says so until it can.
+    void journalWrites() {
+        TWindowFixture f;
+        TJournal j(f.dir.filePath("journal"));
+        f.w->StartJournal(j);
+        QVERIFY(QDir().mkdir(j.JournalFile()));
+        f.Play("load:1/3");
+        QCOMPARE(j.WritesDone(), 0u); // written after the handler returned
+        const auto message = [&] { return f.Get<QStatusBar>("StatusBar1")->currentMessage(); };
+        QVERIFY(WaitUntil(
+            [&] { return message().startsWith("Journal kann nicht geschrieben werden: "); }));
+        QVERIFY(QDir().rmdir(j.JournalFile()));
+        f.Play("F8 +5000 F4");
+        QVERIFY(j.Flush());
+        QVERIFY(WaitUntil([&] { return message().isEmpty(); }));
+    }
+
+    // Killed (or its last write cut off by the kill), the competition comes back at the next
+    // start as the journal last held it whole: rows, mode, runs, classes, the heat on the
+    // tracks; restored is not saved.
+    void restart_data() {
+        QTest::addColumn<int>("vid");
+        QTest::addColumn<bool>("ranked");
+        QTest::addColumn<int>("stop"); // how the last write ended (TWriteStop)
+        QTest::newRow("Qualifikation, ranked") << 0 << true << int(TWriteStop::Never);
+        QTest::newRow("Individuelles Klettern") << 1 << false << int(TWriteStop::Never);
+        QTest::newRow("Paarrennen") << 2 << false << int(TWriteStop::Never);
+        QTest::newRow("last write half done") << 2 << false << int(TWriteStop::HalfWritten);
+        QTest::newRow("last write not renamed") << 0 << true << int(TWriteStop::BeforeRename);
+    }
+    void restart() {
+        QFETCH(int, vid);
+        QFETCH(bool, ranked);
+        QFETCH(int, stop);
+        TWindowFixture f;
+        TProtocolRows expected;
+        QString lists;
+        {
+            TJournal j(f.dir.filePath("journal"));
+            f.w->StartJournal(j);
+            f.Settings().CountZabegov = 3;
+            f.Settings().KlassCol = 4;
+            f.Load(vid, ParticipantRows(6, {11, 5, 23, 8, 42, 17}));
+            for (int heat = 0; heat < 5 && f.Get<QAction>("mStart")->isEnabled(); ++heat) {
+                f.Heat(6000 + heat * 333, vid == 1 ? 0 : 7000 - heat * 111);
+                f.Play(heat == 2 ? "click:sb1del F9" : "F9");
+            }
+            if (ranked) f.Play("sort");
+            QVERIFY(j.Flush());
+            expected = AsStored(f.Competition());
+            lists = Lists(f);
+            if (stop != int(TWriteStop::Never)) {
+                j.StopNextWrite(TWriteStop(stop));
+                f.Play("yes ^Del"); // a change that would cost every result
+                j.Flush();
+            }
+            j.AbandonAsIfKilled();
+        }
+        f.Restart();
+        f.dialogs.asked.clear();
+        // What a kill loses besides the journal: the settings of that session.
+        f.ChooseMode((vid + 1) % 3);
+        f.Settings().CountZabegov = 1;
+        f.Settings().KlassCol = 0;
+        f.dialogs.answers = {true};
+        TJournal j(f.dir.filePath("journal"));
+        f.w->StartJournal(j);
+        QCOMPARE(JournalRows(j), expected); // written at once: a second kill now finds it
+        QCOMPARE(f.dialogs.asked.size(), 1);
+        QVERIFY(f.dialogs.asked[0].contains("nicht ordnungsgemäß beendet"));
+        QVERIFY(f.dialogs.asked[0].contains("„Wettkampf“"));
+        QCOMPARE(f.Get<QComboBox>("cbVid")->currentIndex(), vid);
+        QCOMPARE(f.Settings().CountZabegov, 3);
+        QCOMPARE(f.Settings().KlassCol, 4);
+        QCOMPARE(AsStored(f.Competition()), expected);
+        QCOMPARE(Lists(f), lists);
+        QCOMPARE(f.w->windowTitle(), QStringLiteral("TL-Veltaro: Wettkampf"));
+        f.dialogs.answers = {false};
+        QVERIFY(!f.w->close());
+        QCOMPARE(f.dialogs.asked.last(), QStringLiteral("Beenden?"));
+    }
+
+    // Declined, the journal is kept under a name of its own that the new session does not
+    // touch; unsaved results a load replaces are kept beside it, so a wrong Yes can be undone.
+    void declinedAndReplacedAreKept() {
+        TWindowFixture f;
+        TProtocolRows lost;
+        {
+            TJournal j(f.dir.filePath("journal"));
+            f.w->StartJournal(j);
+            f.Play("load:1/3 F8 +6543 F4");
+            QVERIFY(j.Flush());
+            lost = AsStored(f.Competition());
+            j.AbandonAsIfKilled();
+        }
+        f.Restart();
+        TJournal j(f.dir.filePath("journal"));
+        f.w->StartJournal(j); // answered No
+        QCOMPARE(f.dialogs.asked.size(), 1);
+        QVERIFY(!JournalHasData(f.Competition().Rows(TCompetition::ForExitCopy)));
+        const QString kept = f.dialogs.messages.value(0).section('\n', 1);
+        QVERIFY2(kept.contains("unterbrochen ") && kept.endsWith(" Wettkampf.txt"),
+                 qPrintable(kept));
+        const QString other = f.dir.filePath("other.txt");
+        QVERIFY(WriteProtocolFile(other, ParticipantRows(3), nullptr));
+        f.Play("load:2/2 F8 +5432 F4 +100 F6");
+        const TProtocolRows replaced = AsStored(f.Competition());
+        f.dialogs.openNames = {other};
+        f.Play("yes ^O");
+        QVERIFY(f.dialogs.asked.last().contains(QDir::toNativeSeparators(j.Folder())));
+        QVERIFY(j.Flush());
+        TProtocolRows back;
+        QVERIFY(ReadProtocolFile(kept, &back, nullptr));
+        QCOMPARE(back, lost);
+        const QStringList copies = QDir(j.Folder()).entryList({"ersetzt *.txt"}, QDir::Files);
+        QCOMPARE(copies.size(), 1);
+        QVERIFY(ReadProtocolFile(QDir(j.Folder()).filePath(copies[0]), &back, nullptr));
+        QCOMPARE(back, replaced);
+    }
+
+    void noQuestion_data() {
+        QTest::addColumn<bool>("killed");
+        QTest::addColumn<QString>("steps");
+        QTest::newRow("clean end") << false << "load:1/3";
+        QTest::newRow("killed before anything was loaded") << true << "mode:0";
+    }
+    void noQuestion() {
+        QFETCH(bool, killed);
+        QFETCH(QString, steps);
+        TWindowFixture f;
+        {
+            TJournal j(f.dir.filePath("journal"));
+            f.w->StartJournal(j);
+            f.Play(steps); // the dummy row alone is no competition
+            QVERIFY(j.Flush());
+            if (killed)
+                j.AbandonAsIfKilled();
+            else
+                f.w->Shutdown();
+        }
+        f.Restart();
+        TJournal j(f.dir.filePath("journal"));
+        QCOMPARE(j.LastEndUnclean(), killed);
+        f.w->StartJournal(j);
+        QVERIFY(f.dialogs.asked.isEmpty() && f.dialogs.messages.isEmpty());
+    }
+
+    // The real program killed with SIGKILL while it records runs: the restored protocol holds
+    // every run recorded at least a second before the kill.
+    void killedProgram_data() {
+        QTest::addColumn<int>("runs");
+        QTest::addColumn<int>("killAfterMs");
+        QTest::addColumn<bool>("expectAll");
+        QTest::newRow("after the last run") << 12 << -1200 << true;
+        QTest::newRow("while recording, early") << 200 << 700 << false;
+        QTest::newRow("while recording, anywhere")
+            << 200 << int(QRandomGenerator::global()->bounded(300, 2500)) << false;
+    }
+    void killedProgram() {
+        QFETCH(int, runs);
+        QFETCH(int, killAfterMs);
+        QFETCH(bool, expectAll);
+        QTemporaryDir dir;
+        const TKillRound r =
+            RunKillRound(QStringLiteral(VELTARO_SCRIPTED), dir.path(), runs, 15, killAfterMs);
+        qInfo("recorded %d, due %d, restored %d, oldest lost %lld ms before the kill", r.printed,
+              r.due, r.recovered, r.lostMs);
+        QVERIFY2(r.failure.isEmpty(), qPrintable(r.failure));
+        QVERIFY(r.printed > 0);
+        if (expectAll) QCOMPARE(r.recovered, runs);
+        QVERIFY2(r.lostMs < 1000, qPrintable(QString::number(r.lostMs)));
+    }
+
+    // --- settings and the window's place across a restart ---------------------------------------
+    void settingsSurviveARestart() {
+        TWindowFixture f;
+        TSettings& s = f.Settings();
+        s.CountZabegov = 4, s.TimeFormat = 0, s.AutoTime = 7000, s.TimerGesperrt = 3000;
+        s.Color1 = 0x123456, s.KlassCol = 4, s.Alg2 = 1, s.isPlaySound1 = false;
+        f.ChooseMode(2);
+        f.w->move(240, 170);
+        f.w->resize(760, 520); // within the offscreen screen: stored sizes are fitted
+        QCoreApplication::processEvents();
+        const QRect frame = f.w->frameGeometry(), client = f.w->geometry();
+        f.Restart(); // closing writes the settings, the new window reads them
+        QCoreApplication::processEvents();
+        TSettings& v = f.Settings();
+        QCOMPARE(QString("%1 %2 %3 %4 %5 %6 %7 %8")
+                     .arg(v.CountZabegov)
+                     .arg(v.TimeFormat)
+                     .arg(v.AutoTime)
+                     .arg(v.TimerGesperrt)
+                     .arg(v.Color1)
+                     .arg(v.KlassCol)
+                     .arg(v.Alg2)
+                     .arg(v.isPlaySound1),
+                 QString("4 0 7000 3000 %1 4 1 0").arg(0x123456));
+        QCOMPARE(f.Get<QComboBox>("cbVid")->currentIndex(), 2);
+        QCOMPARE(f.Get<QWidget>("cbAuto0")->toolTip(), QString("Autoreset 7 Sek."));
+        QCOMPARE(f.w->frameGeometry().topLeft(), frame.topLeft()); // no creeping at each start
+        QCOMPARE(f.w->geometry(), client);
+    }
+
+    // Stored values out of range or ill-typed start safely; stored bounds no screen can hold
+    // are fitted, and a stored left edge counts even when the store ends after it.
+    void storedValues_data() {
+        QTest::addColumn<QByteArray>("stored");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("garbage")
+            << QByteArray(
+                   "Left=10\nTop=10\nWidth=900\nHeight=5\nPort=0\nAlg1=7\nAlg2=0\nAlg3=0\n"
+                   "CountBahn=2\nFilterInd=-4\nTimerGesperrt=-1000\nAllLaufe=6\nCountZabegov=0\n"
+                   "Monitor=9\nMonitorOn=1\nTimeFormat=7\nAutoTime=abc\n")
+            << "1 1 1000 1 0 0 1 5000";
+        QTest::newRow("32767 x 32767")
+            << QByteArray("Left=0\nTop=0\nWidth=32767\nHeight=32767\n") << "fits";
+        QTest::newRow("far off the screen")
+            << QByteArray("Left=30000\nTop=30000\nWidth=893\nHeight=495\n") << "fits";
+        QTest::newRow("Left alone") << QByteArray("Left=37\n") << "left 37";
+    }
+    void storedValues() {
+        QFETCH(QByteArray, stored);
+        QFETCH(QString, shown);
+        TWindowFixture f(false);
+        f.forms.reset(); // it writes its own settings at its end
+        f.parts.reset();
+        QSettings(f.SettingsFile(), QSettings::IniFormat).clear(); // no cached values either
+        QFile file(f.SettingsFile());
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("[General]\n" + stored);
+        file.close();
+        f.Restart(false);
+        const TSettings& s = f.Settings();
+        const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+        if (shown == "fits") {
+            QVERIFY(f.w->width() <= screen.width() && f.w->height() <= screen.height());
+            QVERIFY(screen.intersects(f.w->geometry()));
+        } else if (shown.startsWith("left")) {
+            QCOMPARE(f.w->x(), 37); // the size stays the design's
+        } else {
+            QCOMPARE(QString("%1 %2 %3 %4 %5 %6 %7 %8")
+                         .arg(s.Alg1)
+                         .arg(s.FilterInd)
+                         .arg(s.TimerGesperrt)
+                         .arg(s.CountZabegov)
+                         .arg(s.Monitor)
+                         .arg(s.MonitorOn)
+                         .arg(s.TimeFormat)
+                         .arg(s.AutoTime),
+                     shown);
+            QVERIFY(f.w->height() >= f.w->minimumHeight());
+        }
+    }
+};
+
+QTEST_MAIN(TestRecovery)
+#include "tst_recovery.moc"
