@@ -1,16 +1,20 @@
 #pragma once
-// The operator's main window. Its state lives in its members and in its controls' enabled
-// flags; its behaviour is split by subsystem:
-//   core/RunController.cpp     START, STOP, RESET, ABBRECHEN, UpdateControls, auto-reset
-//   core/RaceClock.cpp         the clock tick and the time displays
-//   core/ResultRecording.cpp   recording stopped times, competition modes
-//   core/TrackAssignment.cpp   participant lists, heat order, track captions
-//   input/Contacts.cpp         contact notifications, polarity, beam locks, start lock-out
-//   protocol/ProtocolCommands.cpp, protocol/Ranking.cpp   the protocol's commands and ranking
-//   persist/ProtocolFiles.cpp, persist/SettingsGlue.cpp   files, HTML, settings
-//   ui/FMainCompetition.cpp    the competition's settings; the grid and lists as its view
-//   ui/MainLayout.cpp          building and arranging the controls
-//   ui/TvMode.cpp              switching the audience window (ui/FMonitor2.h) on and off
+// The operator's main window. The run and the protocol live in the model objects it is given
+// (TAppParts); the window shows them and turns keys, clicks and contacts into their commands.
+// Its behaviour is split by subject, one file each:
+//   ui/MainLayout.cpp          building and arranging the controls, the date panel, colours
+//   ui/FMainStartup.cpp        the creation's steps after the controls exist
+//   ui/FMainRun.cpp            START, STOP, RESET, ABBRECHEN and UpdateControls
+//   ui/FMainClock.cpp          the 10 ms tick and the time digits
+//   ui/FMainContacts.cpp       contact notifications and the beam pictures
+//   ui/FMainRecording.cpp      where a stopped time lands; the competition modes
+//   ui/FMainTracks.cpp         who is on which track, the heat order, the track captions
+//   ui/FMainCompetition.cpp    the competition's settings; the grid and the lists as its view
+//   ui/FMainProtocol.cpp, ui/FMainRanking.cpp   the protocol's commands, results and places
+//   ui/FMainFiles.cpp, ui/FMainOffice.cpp       protocol files, pages and office exchange
+//   ui/FMainSettings.cpp, ui/FMainCfg.cpp       the settings store and the settings dialog
+//   ui/FMainJournal.cpp, ui/FMainShutdown.cpp   the journal, the exit copy and the end
+//   ui/FMainBracket.cpp, ui/TvMode.cpp, ui/Sounds.cpp   the bracket window, TV mode, cues
 #include "core/Colors.h"
 #include "core/Columns.h"
 #include "core/Competition.h"
@@ -135,7 +139,7 @@ public:
     QAction *Open1, *Save1, *TVmode, *Print1, *StrDel1, *StrDel2, *Word1, *Excel1, *Html1, *CLS1,
         *Abruch1, *Trasse1, *Trasse2, *SwapTrasse, *mSound, *mSound0;
 
-    // --- run controller (core/RunController.cpp) ------------------------------------------
+    // --- run (ui/FMainRun.cpp) ------------------------------------------
     void IssueCommand(QAction* item); // runs the item's handler only while it is enabled
     void mStartClick();
     void mSTOPClick(QAction* sender);
@@ -160,7 +164,7 @@ public:
     void RunTrackStopped(int track, std::uint32_t elapsed);
     void RunBackToReady(bool advance);
 
-    // --- race clock (core/RaceClock.cpp) ---------------------------------------------------
+    // --- race clock (ui/FMainClock.cpp) ---------------------------------------------------
     void ClockTimer();
     void ShowTime(int track, std::int32_t ms);
     void ShowDigits(int track, int s, int h);
@@ -192,7 +196,7 @@ public:
     std::optional<TCfgChoice> m_pendingCfg;
     void ApplyPendingCfg();
 
-    // --- result recording and modes (core/ResultRecording.cpp) -----------------------------
+    // --- result recording and modes (ui/FMainRecording.cpp) -----------------------------
     void RecordRunTime(int track, const QString& text);
     void cbVidChange();
     // The competition into a mode as the mode box asks; refused, the box goes back and the
@@ -202,7 +206,7 @@ public:
     void SetVid(int vid);                    // the mode box shows it; cbVidChange applies it
     void ShowMode(); // the window's side of the mode: tracks shown, layout, run counter 0
 
-    // --- track assignment (core/TrackAssignment.cpp) --------------------------------------
+    // --- track assignment (ui/FMainTracks.cpp) --------------------------------------
     void AdvanceParticipants();
     void UpdateTrackCaptions();
     void UpdateTrackButtons();
@@ -239,7 +243,7 @@ public:
         TFormMain* m_w;
     };
 
-    // --- contacts (input/Contacts.cpp) ------------------------------------------------------
+    // --- contacts (ui/FMainContacts.cpp) ------------------------------------------------------
     void ComPortCTS(std::uint32_t tick);
     void ComPortDSR(std::uint32_t tick);
     void ComPortRLSD(std::uint32_t tick);
@@ -252,7 +256,8 @@ public:
     void LockLS1Click();
     void LockLS21Click();
 
-    // --- protocol (protocol/) -----------------------------------------------------------------
+    // --- protocol (ui/FMainProtocol.cpp, ui/FMainRanking.cpp)
+    // -----------------------------------------------------------------
     void RecalcProtocol();
     void ProtocolCommand(int tag);
     void sbDelClick(int tag); // DIS of track tag + 1
@@ -263,7 +268,8 @@ public:
     void SortGrid1GetSortStyle(int col, TSortStyle& style);
     void SortGrid1GetCellFormat(int col, int row, TFormatOptions& f);
 
-    // --- settings and protocol files (persist/) ------------------------------------------
+    // --- settings and protocol files (ui/FMainSettings.cpp, ui/FMainFiles.cpp)
+    // ------------------------------------------
     QStringList SettingsCorrections; // stored values that were out of range at the last load
     void LoadSettings();
     void SaveSettings();
