@@ -1,0 +1,258 @@
+// The run without a window, and the time texts it produces. A run is a script of commands,
+// contact edges and clock moves on the test clock; what it reports (and what a probe shows) is
+// its trace, so nothing here waits in real time.
+#include "core/RunController.h"
+#include "core/TickCount.h"
+#include "core/TimeFormat.h"
+#include "persist/SettingsStore.h"
+
+#include <QLocale>
+#include <QtTest>
+
+namespace {
+// A controller on a settable clock with a heat on the tracks: two tracks, 10 s start lock-out,
+// auto-reset after 5 s.
+struct TRun {
+    TManualClock clock;
+    TSettings settings;
+    std::unique_ptr<TRunController> run;
+    std::uint32_t lines = 0; // the modem-status word the contacts produce
+    QStringList trace;
+
+    TRun() {
+        clock.now = 1000000;
+        SetTickSource(TManualClock::Source(clock));
+        settings.CountBahn = 2;
+        settings.TimerGesperrt = 10000;
+        settings.AutoTime = 5000;
+        settings.Alg1 = settings.Alg2 = settings.Alg3 = 0; // "ON": acting on closing
+        run = std::make_unique<TRunController>(settings);
+        run->SetHeatReady(true);
+        TRunController* r = run.get();
+        QObject::connect(r, &TRunController::Started, [this] { trace << "started"; });
+        QObject::connect(r, &TRunController::TrackStoppedAt, [this](int t, quint32 ms) {
+            trace << QStringLiteral("stop%1=%2").arg(t + 1).arg(ms);
+        });
+        QObject::connect(r, &TRunController::WasReset, [this] { trace << "reset"; });
+        QObject::connect(r, &TRunController::Aborted, [this] { trace << "aborted"; });
+        QObject::connect(r, &TRunController::RunEnded, [this] { trace << "ended"; });
+    }
+    ~TRun() { SetTickSource({}); }
+
+    QString Enabled() const {
+        QStringList on;
+        const std::pair<const char*, bool> flags[] = {
+            {"START", run->CanStart()}, {"STOP1", run->CanStop(0)}, {"STOP2", run->CanStop(1)},
+            {"RESET", run->CanReset()}, {"ABORT", run->CanAbort()}, {"setup", run->CanSetUpHeat()},
+            {"load", run->CanLoad()},   {"DIS1", run->CanDis(0)},   {"DIS2", run->CanDis(1)}};
+        for (const auto& [name, enabled] : flags)
+            if (enabled) on << name;
+        return '{' + on.join(' ') + '}';
+    }
+    QString Beams() const {
+        return QStringLiteral("[%1%2%3]%4%5")
+            .arg(run->BeamArmed(BeamStart))
+            .arg(run->BeamArmed(BeamStop1))
+            .arg(run->BeamArmed(BeamStop2))
+            .arg(run->LockoutActive() ? "L" : "", run->AutoResetPending() ? "A" : "");
+    }
+
+    void Step(const QString& s) {
+        const std::uint32_t now = clock.now;
+        const QHash<QString, std::function<void()>> commands{
+            {"START", [&] { run->Start(now); }},
+            {"STOP1", [&] { run->Stop(0, now); }},
+            {"STOP2", [&] { run->Stop(1, now); }},
+            {"RESET", [&] { run->Reset(); }},
+            {"ABORT", [&] { run->Abort(); }},
+            {"END", [&] { run->EndRun(); }},
+            {"?", [&] { trace << Enabled(); }},
+            {"b", [&] { trace << Beams(); }},
+            {"arm", [&] { run->ToggleBeam(BeamStart); }}, // the start beam
+            {"auto", [&] { run->SetAutoReset(true); }},
+            {"noauto", [&] { run->SetAutoReset(false); }},
+            {"cell1",
+             [&] {
+                 run->SetLastCell(0, TLastCell{1, 5});
+             }}, // track 1's STOP recorded
+            {"forget", [&] { run->ForgetLastCells(); }},
+            {"1track", [&] { settings.CountBahn = 1; }},
+            {"full2",
+             [&] {
+                 run->SetHeatReady(true, {true, false});
+             }}, // no run left on track 2
+            {"full",
+             [&] {
+                 run->SetHeatReady(true, {false, false});
+             }},
+            {"OFF", [&] { settings.Alg1 = 1; }}, // the start contact acts on opening
+            {"pol7", [&] { settings.Alg1 = 7; }},
+        };
+        if (commands.contains(s)) {
+            commands[s]();
+        } else if (s[0] == '+' || s[0] == '~') { // time passes, with or without the timer
+            clock.advance(s.mid(1).toUInt());
+            if (s[0] == '+') run->Poll();
+        } else if (s[0] == '@') {
+            clock.now = s.mid(1).toUInt();
+        } else {
+            // A contact line ("s" start, "1", "2" the stops) going active (+) or not (-), its
+            // notification "^N" ms after the edge.
+            const int contact = s[0] == 's' ? 0 : s[0].digitValue();
+            const std::uint32_t mask[3] = {ContactLine::CTS, ContactLine::DSR, ContactLine::RLSD};
+            lines = s[1] == '+' ? lines | mask[contact] : lines & ~mask[contact];
+            run->ContactChanged(contact, lines, now - s.section('^', 1).toUInt());
+        }
+    }
+};
+} // namespace
+
+class TestRun : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() { QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany)); }
+
+    // "script -> trace": the trace holds what the run reported ("started", "stop1=<ms>",
+    // "reset", "aborted", "ended") and what each probe showed: "?" the enabled commands, "b"
+    // the beams armed [start stop1 stop2], L while the start lock-out lasts, A while an
+    // auto-reset is pending.
+    void run_data() {
+        QTest::addColumn<QString>("row");
+        // Commands and the enabled flags of each state.
+        QTest::newRow("two tracks") << "? START ? STOP1 ? STOP2 ? RESET ? -> {START setup load} "
+                                       "started {STOP1 STOP2 ABORT} stop1=0 {STOP2} stop2=0 "
+                                       "{RESET load} reset {START setup load}";
+        QTest::newRow("STOP2 first")
+            << "START STOP2 ? STOP1 ? -> started stop2=0 {STOP1} stop1=0 {RESET load}";
+        QTest::newRow("one track: STOP2 never offered")
+            << "1track START ? STOP2 STOP1 ? -> started {STOP1 ABORT} stop1=0 {RESET load}";
+        QTest::newRow("no run left on track 2: no STOP2")
+            << "full2 START ? STOP2 STOP1 ? -> started {STOP1 ABORT} stop1=0 {RESET load}";
+        QTest::newRow("no run left on any track: no START") << "full ? START -> {setup load}";
+        QTest::newRow("ABORT before a stop")
+            << "START ABORT ? START -> started aborted {START setup load} started";
+        QTest::newRow("no ABORT after a stop") << "START STOP1 ABORT ? -> started stop1=0 {STOP2}";
+        QTest::newRow("refused while ready") << "STOP1 RESET ABORT END ? -> {START setup load}";
+        QTest::newRow("no second START, no RESET while running")
+            << "START START RESET END ? -> started {STOP1 STOP2 ABORT}";
+        QTest::newRow("END a finished run: nobody moves on")
+            << "START STOP1 STOP2 END ? RESET -> started stop1=0 stop2=0 ended {START setup load}";
+        // DIS marks the cell the track's STOP filled, never one of an earlier heat.
+        QTest::newRow("DIS follows the recorded cell")
+            << "START STOP1 ? cell1 ? forget ? cell1 STOP2 ? END START STOP1 ? -> started stop1=0 "
+               "{STOP2} {STOP2 DIS1} {STOP2} stop2=0 {RESET load DIS1} ended started stop1=0 "
+               "{STOP2}";
+        // Contacts: beams, the start lock-out, bounces, polarity.
+        QTest::newRow("an unarmed start only locks out") << "b s+ b +10000 b -> [000] [000]L [000]";
+        QTest::newRow("edges inside the lock-out do nothing, nor prolong it")
+            << "arm b s+ b +1000 s- 1+ +1000 s+ 1- +1000 s- 2+ +1000 s+ 1+ +5999 b +1 b -> [100] "
+               "started [000]L [000]L [011]";
+        QTest::newRow("a stopped track's bounce; RESET arms the start")
+            << "arm s+ +10000 1+ 1- 1+ b 2+ b RESET b -> started stop1=10000 [001] stop2=10000 "
+               "[000] reset [100]";
+        QTest::newRow("ON: closing acts") << "arm s+ -> started";
+        QTest::newRow("ON: open at first does not") << "arm s- -> ";
+        QTest::newRow("OFF: open at first acts") << "OFF arm s- -> started";
+        QTest::newRow("OFF: closing does not") << "OFF arm s+ -> ";
+        QTest::newRow("OFF: closing, then opening") << "OFF arm s+ s- -> started";
+        QTest::newRow("a bad polarity never acts") << "pol7 arm s+ s- s+ -> ";
+        // The time of a stop: its edge's tick minus the start's, on the wrapping 32-bit counter.
+        QTest::newRow("counter wrap") << "@4294966295 arm s+ +65430 1+ -> started "
+                                         "stop1=65430";
+        QTest::newRow("the edge's tick")
+            << "arm s+ +12000 1+^850 2+ -> started stop1=11150 stop2=12000";
+        QTest::newRow("lock-out over at the edge") << "arm s+ ~12000 1+ -> started stop1=12000";
+        QTest::newRow("a stop in the lock-out") << "arm s+ ~9999 1+ b -> started [000]L";
+        // The automatic RESET 5 s after the last stop.
+        QTest::newRow("auto-reset fires once, 5 s after the last stop")
+            << "auto START +1000 STOP1 STOP2 b +4999 b +1 b +10000 -> started stop1=1000 "
+               "stop2=1000 [000]LA [000]LA reset [100]";
+        QTest::newRow("auto-reset off") << "START STOP1 STOP2 +20000 b -> started stop1=0 stop2=0 "
+                                           "[000]";
+        QTest::newRow("auto-reset unticked while pending")
+            << "auto START STOP1 STOP2 noauto +20000 b -> started stop1=0 stop2=0 [000]";
+    }
+    void run() {
+        QFETCH(QString, row);
+        TRun r;
+        for (const QString& step : row.section(" -> ", 0, 0).split(' '))
+            r.Step(step);
+        QCOMPARE(r.trace.join(' '), row.section(" -> ", 1));
+    }
+
+    // Truncated to the hundredth, never rounded up; the minutes format has no hours.
+    void formatTime_data() {
+        QTest::addColumn<int>("ms");
+        QTest::addColumn<QString>("texts"); // in the seconds format, in the minutes format
+        QTest::newRow("zero") << 0 << "0,00 0,00";
+        QTest::newRow("450") << 450 << "0,45 0,45";
+        QTest::newRow("truncates 19 ms") << 19 << "0,01 0,01";
+        QTest::newRow("truncates 12345") << 12345 << "12,34 12,34";
+        QTest::newRow("59,999 s") << 59999 << "59,99 59,99";
+        QTest::newRow("83456") << 83456 << "83,45 1:23,45";
+        QTest::newRow("600000") << 600000 << "600,00 10:00,00";
+        QTest::newRow("one hour wraps") << 3600000 << "3600,00 0,00";
+        QTest::newRow("3661000") << 3661000 << "3661,00 1:01,00";
+        QTest::newRow("int max") << 2147483647 << "2147483,64 31:23,64";
+        QTest::newRow("negative") << -83456 << "-83,45 -1:23,45";
+    }
+    void formatTime() {
+        QFETCH(int, ms);
+        QFETCH(QString, texts);
+        const QString seconds = texts.section(' ', 0, 0), minutes = texts.section(' ', 1);
+        QCOMPARE(FormatTime(ms, tfSeconds, ','), seconds);
+        QCOMPARE(FormatTime(ms, tfMinutes, ','), minutes);
+        QCOMPARE(FormatTime(ms, 7, ','), minutes); // a bad stored format is the minutes format
+        // A point locale changes the seconds form only.
+        QCOMPARE(FormatTime(ms, tfSeconds, '.'), QString(seconds).replace(',', '.'));
+        QCOMPARE(FormatTime(ms, tfMinutes, '.'), minutes);
+        // Read back: the time to the hundredth.
+        if (ms < 0) return;
+        QCOMPARE(ParseTime(seconds, tfSeconds, ','), ms / 10 * 10);
+        if (ms < 3600000) QCOMPARE(ParseTime(minutes, tfMinutes, ','), ms / 10 * 10);
+    }
+
+    void parseTime_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("format");
+        QTest::addColumn<int>("ms");
+        // Minutes: right-aligned in "00:00,00", each field read alone, a bad field counts 0.
+        QTest::newRow("m 99:99,99") << "99:99,99" << 1 << 99 * 60000 + 99 * 1000 + 990;
+        QTest::newRow("m DIS.") << "DIS." << 1 << 0;
+        QTest::newRow("m letters") << "abcdefgh" << 1 << 0;
+        QTest::newRow("m too long") << "123:45,678" << 1 << 0;
+        QTest::newRow("m 1:2:3") << "1:2:3" << 1 << 0;
+        QTest::newRow("m one bad field") << "1:xx,50" << 1 << 60000 + 500;
+        QTest::newRow("m blank after a field") << "1 ,00" << 1 << 0;
+        QTest::newRow("m tab after a field") << "1\t,00" << 1 << 0;
+        QTest::newRow("m line break in a field") << "1:0\n,50" << 1 << 60000 + 500;
+        QTest::newRow("m leading blank") << " 5,00" << 1 << 5000;
+        QTest::newRow("m signed field") << "-5,00" << 1 << -5000;
+        QTest::newRow("m sign alone") << "-,50" << 1 << 500;
+        QTest::newRow("bad format reads as minutes") << "1:23,45" << 7 << 83450;
+        // Seconds: a decimal number with the locale's separator, or unreadable.
+        QTest::newRow("s integer") << "7" << 0 << 7000;
+        QTest::newRow("s DIS.") << "DIS." << 0 << UnreadableSeconds;
+        QTest::newRow("s point in a comma locale") << "12.34" << 0 << UnreadableSeconds;
+        QTest::newRow("s 50 digits") << QString(50, '9') << 0 << UnreadableSeconds;
+        QTest::newRow("s minutes text") << "1:23,45" << 0 << UnreadableSeconds;
+        QTest::newRow("s inf") << "inf" << 0 << UnreadableSeconds;
+    }
+    void parseTime() {
+        QFETCH(QString, text);
+        QFETCH(int, format);
+        QTEST(ParseTime(text, format, ','), "ms");
+    }
+
+    // The seconds format takes the system's decimal separator.
+    void separatorFollowsTheLocale() {
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+        QCOMPARE(FormatTime(12345, tfSeconds), QString("12.34"));
+        QCOMPARE(ParseTime("12.34", tfSeconds), 12340);
+        QCOMPARE(ParseTime("12,34", tfSeconds), UnreadableSeconds);
+        QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestRun)
+#include "tst_run.moc"
