@@ -8,12 +8,6 @@
 #include "input/PortNames.h"
 #include "ModelSupport.h"
 
-#include <atomic>
-#include <QDeadlineTimer>
-#include <QDir>
-#include <QFileInfo>
-#include <QScopeGuard>
-#include <QTemporaryDir>
 #include <QtTest>
 
 #ifndef Q_OS_WIN
@@ -29,18 +23,23 @@
 #endif
 
 namespace {
-// Every line notification of a port, as "NAME" or, given the lines, "NAME#n" with n the device
-// wake-up that carried it; and the ticks they brought.
+// The tick the event thread reads is the number of the wait it has just left, counted from
+// just below the wrap; the GUI thread reads a time that is no wait's. So a notification's tick
+// tells which wake-up it belongs to, and that it was read on the event thread.
+constexpr quint32 kBase = 0xFFFFFFFEu;
+
+// Every line notification of a port: "NAME#n" with n the wake-up its tick belongs to, or the
+// name alone where the lines give no such tick.
 struct TLineLog {
     QStringList seen;
-    QList<quint32> ticks;
     bool offGuiThread = false;
-    TLineLog(TComPort& p, const TSimComLines* lines) {
+    std::function<void()> first; // runs in the first notification's handler
+    TLineLog(TComPort& p, bool numbered) {
         const auto on = [&](void (TComPort::*signal)(quint32), const char* name) {
-            QObject::connect(&p, signal, &p, [this, lines, name](quint32 tick) {
+            QObject::connect(&p, signal, &p, [this, numbered, name](quint32 tick) {
                 offGuiThread |= QThread::currentThread() != qApp->thread();
-                seen << (lines ? QString("%1#%2").arg(name).arg(lines->wakes()) : QString(name));
-                ticks << tick;
+                seen << (numbered ? QString("%1#%2").arg(name).arg(tick - kBase) : QString(name));
+                if (seen.size() == 1 && first) first();
             });
         };
         on(&TComPort::OnCTS, "CTS");
@@ -50,14 +49,53 @@ struct TLineLog {
     }
 };
 
+// Changes of simulated lines, one after the other: C CTS, D DSR, R DCD, I RI, each followed by
+// its new level; Lxyz sets CTS, DSR and DCD at once.
+void Apply(TSimComLines& l, const QString& script) {
+    for (const QString& step : script.split(' ', Qt::SkipEmptyParts)) {
+        const auto on = [&](int i) { return step.at(i) == '1'; };
+        const QChar line = step.at(0);
+        if (line == 'L') l.setLines(on(1), on(2), on(3));
+        if (line == 'C') l.setCTS(on(1));
+        if (line == 'D') l.setDSR(on(1));
+        if (line == 'R') l.setDCD(on(1));
+        if (line == 'I') l.setRI(on(1));
+    }
+}
+
+struct TEdges {
+    TEvents events;
+    QString act, during; // during: in the first notification's handler
+    QStringList expected;
+    quint32 word; // ModemStatus afterwards
+};
+struct TDriver {
+    bool counters, canWait;
+    TFlowControl flow;
+    bool enableDTR;
+    QStringList expected;
+};
+struct TOpening {
+    QString device, holder; // device "": the pseudo-terminal
+    QByteArray lock;        // a UUCP lock file's content
+    QString message;
+};
+struct TDeviceText {
+    QString tty;   // "": no device
+    QString sysfs; // "maker|product" a USB adapter, "-" a built-in port, "" unknown to the kernel
+    bool link;     // named by a stable link, as under /dev/serial/by-id
+    QString text;
+};
+struct TFailedReads {
+    int failures, err;
+    bool nodeGone, closes;
+};
 #ifndef Q_OS_WIN
 // A pseudo-terminal pair; the slave's path stands for the port.
 struct TPty {
     int master = posix_openpt(O_RDWR | O_NOCTTY);
-    std::string slave;
-    TPty() {
-        if (master >= 0 && grantpt(master) == 0 && unlockpt(master) == 0) slave = ptsname(master);
-    }
+    std::string slave = grantpt(master) == 0 && unlockpt(master) == 0 ? ptsname(master) : "";
+    QString path = QString::fromStdString(slave);
     ~TPty() { ::close(master); }
 };
 
@@ -72,184 +110,79 @@ struct THolder {
     }
 };
 
+// What an open throws, "" when it opens.
+template <class F> QString Failure(F open) {
+    try {
+        open();
+    } catch (const EComError& e) {
+        return e.what();
+    }
+    return {};
+}
+
 void Write(const QString& file, const QByteArray& text) {
     QDir().mkpath(QFileInfo(file).path());
     QFile f(file);
     QVERIFY(f.open(QIODevice::WriteOnly));
     f.write(text);
 }
-
-// A folder laid out as sysfs shows a tty: class/tty/<tty>/device links into the device tree,
-// where the USB device (the folder above the interface "1-1:1.0") holds the names.
-void AddTty(const QString& root, const QString& tty, const QString& devicePath,
-            const QByteArray& maker, const QByteArray& product, bool usb) {
-    const QString device = root + "/devices/" + devicePath;
-    QDir().mkpath(device);
-    QDir().mkpath(root + "/class/tty/" + tty);
-    QVERIFY(QFile::link(device, root + "/class/tty/" + tty + "/device"));
-    if (!usb) return;
-    QString usbDevice = device;
-    while (!QFileInfo(usbDevice).fileName().contains(':'))
-        usbDevice = QFileInfo(usbDevice).path();
-    usbDevice = QFileInfo(usbDevice).path();
-    Write(usbDevice + "/idVendor", "0403\n");
-    if (!maker.isNull()) Write(usbDevice + "/manufacturer", maker);
-    if (!product.isNull()) Write(usbDevice + "/product", product);
-}
 #endif
 } // namespace
+Q_DECLARE_METATYPE(TEdges)
+Q_DECLARE_METATYPE(TOpening)
+Q_DECLARE_METATYPE(TFailedReads)
+Q_DECLARE_METATYPE(TDeviceText)
+Q_DECLARE_METATYPE(TDriver)
 
 class TestSerial : public QObject {
     Q_OBJECT
     QTemporaryDir m_lockDir;
 
 private slots:
-#ifndef Q_OS_WIN
-    void initTestCase() {
-        SetComLockDirectory(m_lockDir.path().toStdString());
-    }
-#endif
-
     // --- the event thread over the simulated device -------------------------------------------
 
-    // The contacts are fed from DTR and RTS: open raises what the settings ask for, close drops
-    // both, and opening an open port closes it first.
-    void outputLines_data() {
-        QTest::addColumn<int>("flow");
-        QTest::addColumn<bool>("enableDTR");
-        QTest::addColumn<bool>("rts");
-        QTest::newRow("main window: RTS/CTS, DTR") << int(fcRtsCts) << true << true;
-        QTest::newRow("no handshake: RTS low") << int(fcNone) << true << false;
-        QTest::newRow("XON/XOFF: RTS low") << int(fcXonXoff) << true << false;
-        QTest::newRow("DTR disabled") << int(fcRtsCts) << false << true;
-    }
-    void outputLines() {
-        QFETCH(int, flow);
-        QFETCH(bool, enableDTR);
-        QFETCH(bool, rts);
-        auto lines = std::make_shared<TSimComLines>();
-        TComPort p;
-        p.setDeviceFactory(SimulatedDeviceFactory(lines));
-        p.setFlowControl(TFlowControl(flow));
-        p.setEnableDTR(enableDTR);
-        QStringList log;
-        QObject::connect(&p, &TComPort::OnOpen, &p, [&] { log << "open"; });
-        QObject::connect(&p, &TComPort::OnClose, &p, [&] { log << "close"; });
-        p.Close();
-        p.Open();
-        QCOMPARE(lines->dtr(), enableDTR);
-        QCOMPARE(lines->rts(), rts);
-        p.Open();
-        QVERIFY(p.Connected());
-        p.Close();
-        p.Close();
-        QCOMPARE(log, (QStringList{"open", "close", "open", "close"}));
-        QVERIFY(!lines->isOpen() && !lines->dtr() && !lines->rts());
-    }
-
-    // Which notifications the lines' changes give, each numbered by the device wake-up that
-    // carried it, and the line word they leave.
+    // Which notifications the lines' changes give, each with the tick of the wake-up that
+    // carried it (not the GUI thread's later time), and the line word they leave.
     void lineEdges_data() {
-        QTest::addColumn<int>("scenario");
-        QTest::addColumn<QStringList>("expected");
-        QTest::addColumn<uint>("word");
+        QTest::addColumn<TEdges>("row");
+        const TEvents all{evCTS, evDSR, evRLSD, evRing};
         QTest::newRow("three lines at once, in the fixed order")
-            << 0 << QStringList{"CTS#1", "DSR#1", "RLSD#1"} << 0xB0u;
+            << TEdges{all, "L111", "", {"CTS#1", "DSR#1", "RLSD#1"}, 0xB0};
         QTest::newRow("DCD and CTS while DSR is handed over")
-            << 1 << QStringList{"DSR#1", "CTS#2", "RLSD#2"} << 0xB0u;
+            << TEdges{all, "D1", "R1 C1", {"DSR#1", "CTS#2", "RLSD#2"}, 0xB0};
         QTest::newRow("DSR on and off again while CTS is handed over")
-            << 2 << QStringList{"CTS#1", "DSR#2"} << 0x10u;
-        QTest::newRow("a line not asked for is not reported") << 3 << QStringList{"CTS#1"} << 0xB0u;
+            << TEdges{all, "C1", "D1 D0", {"CTS#1", "DSR#2"}, 0x10};
+        QTest::newRow("a line not asked for is not reported")
+            << TEdges{{evCTS}, "L111", "", {"CTS#1"}, 0xB0};
         QTest::newRow("a line set to its own level is no edge")
-            << 4 << QStringList{"CTS#1"} << 0x10u;
+            << TEdges{all, "C1", "L100 C1 D0", {"CTS#1"}, 0x10};
+        QTest::newRow("ring") << TEdges{all, "I1", "", {"RING#1"}, 0x40};
     }
     void lineEdges() {
-        QFETCH(int, scenario);
-        QFETCH(QStringList, expected);
-        QFETCH(uint, word);
+        QFETCH(TEdges, row);
         auto lines = std::make_shared<TSimComLines>();
-        TComPort p;
-        p.setDeviceFactory(SimulatedDeviceFactory(lines));
-        p.setEvents(scenario == 3 ? TEvents{evCTS} : TEvents{evCTS, evDSR, evRLSD, evRing});
-        TLineLog log(p, lines.get());
-        QObject::connect(&p, &TComPort::OnDSR, &p, [&] {
-            if (scenario != 1 || log.seen.size() != 1) return;
-            lines->setDCD(true);
-            lines->setCTS(true);
-        });
-        QObject::connect(&p, &TComPort::OnCTS, &p, [&] {
-            if (scenario != 2 || log.seen.size() != 1) return;
-            lines->setDSR(true);
-            lines->setDSR(false);
-        });
-        p.Open();
-        if (scenario == 1) lines->setDSR(true);
-        if (scenario == 0 || scenario == 3) lines->setLines(true, true, true);
-        if (scenario == 2 || scenario == 4) lines->setCTS(true);
-        if (scenario == 4) {
-            lines->setCTS(true);
-            lines->setDSR(false);
-        }
-        QVERIFY(WaitUntil([&] { return log.seen.size() >= expected.size(); }));
-        QTest::qWait(20); // nothing more may come
-        QCOMPARE(log.seen, expected);
-        QCOMPARE(p.ModemStatus(), quint32(word));
-        QVERIFY(!log.offGuiThread);
-    }
-
-    // A notification carries the tick the event thread read on waking, not the one the GUI
-    // thread reads when it gets round to the handler; each line on its own signal.
-    void edgeTick_data() {
-        QTest::addColumn<int>("line");
-        QTest::addColumn<QString>("name");
-        QTest::newRow("CTS") << 0 << "CTS";
-        QTest::newRow("DSR") << 1 << "DSR";
-        QTest::newRow("DCD") << 2 << "RLSD";
-        QTest::newRow("RI") << 3 << "RING";
-    }
-    void edgeTick() {
-        QFETCH(int, line);
-        QFETCH(QString, name);
-        TManualClock clock;
-        clock.now = 0xFFFFFF00u; // just below the wrap: passed on unchanged
-        std::atomic<int> threadReads{0};
-        SetTickSource([&] {
-            if (QThread::currentThread() != qApp->thread()) ++threadReads;
-            return clock.now.load();
+        SetTickSource([lines] {
+            return QThread::currentThread() == qApp->thread() ? 7u
+                                                              : quint32(kBase + lines->waitCalls());
         });
         const auto restore = qScopeGuard([] { SetTickSource({}); });
-        auto lines = std::make_shared<TSimComLines>();
         TComPort p;
         p.setDeviceFactory(SimulatedDeviceFactory(lines));
-        p.setEvents({evCTS, evDSR, evRLSD, evRing});
-        TLineLog log(p, nullptr);
+        p.setEvents(row.events);
+        TLineLog log(p, true);
+        log.first = [&] { Apply(*lines, row.during); };
         p.Open();
-        const quint32 edge = clock.now;
-        void (TSimComLines::*set[])(bool) = {&TSimComLines::setCTS, &TSimComLines::setDSR,
-                                             &TSimComLines::setDCD, &TSimComLines::setRI};
-        (lines.get()->*set[line])(true);
-        QDeadlineTimer deadline(
-            5000); // no events yet: the handler must not run before the busy spell
-        while (threadReads == 0 && !deadline.hasExpired())
-            QThread::yieldCurrentThread();
-        QCOMPARE(threadReads.load(), 1);
-        clock.advance(500); // the GUI thread is busy for half a second
-        QVERIFY(WaitUntil([&] { return !log.seen.isEmpty(); }));
-        QCOMPARE(log.seen, QStringList{name});
-        QCOMPARE(log.ticks, QList<quint32>{edge});
-    }
-
-    // A failed read is no line state: TryModemStatus says so rather than "every line low".
-    void failedReadIsNoState() {
-        auto lines = std::make_shared<TSimComLines>();
-        TComPort p;
-        p.setDeviceFactory(SimulatedDeviceFactory(lines));
+        Apply(*lines, row.act);
+        QVERIFY(WaitUntil([&] { return log.seen.size() >= row.expected.size(); }));
+        QTest::qWait(20); // nothing more may come
+        QCOMPARE(log.seen, row.expected);
+        QVERIFY(!log.offGuiThread);
+        QCOMPARE(p.ModemStatus(), row.word);
+        lines->failLineReads(1); // a failed read is no line state, not "every line low"
         QVERIFY(!p.TryModemStatus());
-        p.Open();
-        lines->setCTS(true);
-        lines->failLineReads(1);
+        QCOMPARE(p.TryModemStatus(), std::optional<quint32>(row.word));
+        p.Close();
         QVERIFY(!p.TryModemStatus());
-        QCOMPARE(p.TryModemStatus(), std::optional<quint32>(0x10));
     }
 
     // Close while a hand-over is on its way neither deadlocks nor lets a handler run after it.
@@ -265,11 +198,10 @@ private slots:
         TComPort p;
         p.setDeviceFactory(SimulatedDeviceFactory(lines));
         p.setEvents({evCTS});
-        int handled = 0, closes = 0, afterClose = 0;
+        int closes = 0, afterClose = 0;
         QObject::connect(&p, &TComPort::OnClose, &p, [&] { ++closes; });
         QObject::connect(&p, &TComPort::OnCTS, &p, [&] {
             afterClose += !p.Connected();
-            ++handled;
             if (mode == 1) p.Close();
             if (mode != 2) return;
             QThread::usleep(200);
@@ -294,215 +226,147 @@ private slots:
         QCoreApplication::processEvents(); // abandoned hand-overs come up here and are dropped
         QCOMPARE(closes, rounds);
         QCOMPARE(afterClose, 0);
-        if (mode != 0) QCOMPARE(handled, rounds);
-    }
-
-    // An adapter pulled out closes the port once, on the GUI thread, and the thread stops
-    // waiting on it; plugged in again, it opens and reports edges.
-    void unplugged() {
-        auto lines = std::make_shared<TSimComLines>();
-        TComPort p;
-        p.setDeviceFactory(SimulatedDeviceFactory(lines));
-        TLineLog log(p, nullptr);
-        int closes = 0;
-        QObject::connect(&p, &TComPort::OnClose, &p,
-                         [&] { closes += QThread::currentThread() == qApp->thread() ? 1 : 100; });
-        p.Open();
-        const auto waits = lines->waitCalls();
-        lines->unplug();
-        QVERIFY(WaitUntil([&] { return !p.Connected(); }));
-        QTest::qWait(50);
-        QCOMPARE(closes, 1);
-        QVERIFY(!lines->isOpen());
-        QVERIFY(lines->waitCalls() - waits <= 1); // given up, not waiting again and again
-        p.Open();
-        lines->setCTS(true);
-        QVERIFY(WaitUntil([&] { return log.seen == QStringList{"CTS"}; }));
     }
 
 #ifndef Q_OS_WIN
     // --- the Linux device ----------------------------------------------------------------------
-
-    // Twice each: a failed Open must neither keep the device (the second try would say busy)
-    // nor leave its exclusive flag on a tty another program has open.
-    void openFailures_data() {
-        QTest::addColumn<QString>("device");
-        QTest::addColumn<QString>("message");
-        QTest::newRow("missing device") << "/nonexistent/ttyUSB9"
-                                        << "Unable to open com port: No such file or directory";
-        QTest::newRow("not a terminal")
-            << "/dev/null"
-            << "Unable to open com port: Inappropriate ioctl for device";
-        QTest::newRow("pseudo-terminal: no modem lines")
-            << "pty"
-            << "Unable to set com state: Inappropriate ioctl for device";
-    }
-    void openFailures() {
-        QFETCH(QString, device);
-        QFETCH(QString, message);
-        TPty pty;
-        THolder other(pty.slave);
-        TPortRedirect redirect({{7, device == "pty" ? QString::fromStdString(pty.slave) : device}});
-        TComPort p; // the platform's device
-        p.setPort(7);
-        int opened = 0;
-        QObject::connect(&p, &TComPort::OnOpen, &p, [&] { ++opened; });
-        for (int attempt = 0; attempt < 2; ++attempt) {
-            try {
-                p.Open();
-                QFAIL("opened");
-            } catch (const EComError& e) {
-                QCOMPARE(QString(e.what()), message);
-            }
-        }
-        QVERIFY(!p.Connected());
-        QCOMPARE(opened, 0);
-        QVERIFY(!other.exclusiveFlag());
+    void initTestCase() {
+        SetComLockDirectory(m_lockDir.path().toStdString());
     }
 
-    // A port someone holds is neither reported free nor opened. Ours is held exclusively while
-    // open, and our flag never outlives our use (it belongs to the tty, not the descriptor).
-    void heldPorts_data() {
-        QTest::addColumn<QString>("holder");
-        QTest::addColumn<bool>("free");
-        QTest::newRow("nobody") << "none" << true;
-        QTest::newRow("UUCP lock of a live process") << "lock-live" << false;
-        QTest::newRow("UUCP lock, binary form") << "lock-binary" << false;
-        QTest::newRow("stale UUCP lock") << "lock-stale" << true;
-        QTest::newRow("unreadable UUCP lock") << "lock-garbage" << true;
-        QTest::newRow("flock") << "flock" << false;
-        QTest::newRow("its exclusive flag") << "excl" << false;
-        QTest::newRow("this program, open already") << "self" << false;
+    // Opening through a port number: a missing device, one that is no terminal, or a port
+    // someone holds is refused with the system's reason; a free pseudo-terminal is had, then
+    // refused for its lack of modem lines. Twice each: a failed open must not keep the device
+    // (the second try would say busy) nor leave our exclusive flag behind (it belongs to the
+    // tty, not the descriptor, and would shut every later open out).
+    void opening_data() {
+        QTest::addColumn<TOpening>("row");
+        const QString busy = "Unable to open com port: Device or resource busy";
+        const QString had = "Unable to set com state: Inappropriate ioctl for device";
+        const int parent = int(getppid()); // alive as long as this test runs
+        // The ASCII form is ten columns wide, as uucp writes it.
+        const auto ascii = [](int pid) {
+            return QByteArray::number(pid).rightJustified(10) + '\n';
+        };
+        const QByteArray binary(reinterpret_cast<const char*>(&parent), sizeof parent);
+        QTest::newRow("missing device") << TOpening{
+            "/nonexistent/ttyUSB9", "", {}, "Unable to open com port: No such file or directory"};
+        QTest::newRow("not a terminal") << TOpening{
+            "/dev/null", "", {}, "Unable to open com port: Inappropriate ioctl for device"};
+        QTest::newRow("free") << TOpening{"", "", {}, had};
+        QTest::newRow("UUCP lock of a live process") << TOpening{"", "", ascii(parent), busy};
+        QTest::newRow("UUCP lock, binary form") << TOpening{"", "", binary, busy};
+        QTest::newRow("stale UUCP lock") << TOpening{"", "", ascii(INT_MAX), had};
+        QTest::newRow("unreadable UUCP lock") << TOpening{"", "", "minicom\n", had};
+        QTest::newRow("flock") << TOpening{"", "flock", {}, busy};
+        QTest::newRow("its exclusive flag") << TOpening{"", "excl", {}, busy};
+        QTest::newRow("this program, open already") << TOpening{"", "self", {}, busy};
     }
-    void heldPorts() {
-        QFETCH(QString, holder);
-        QFETCH(bool, free);
+    void opening() {
+        QFETCH(TOpening, row);
+        const QString& holder = row.holder;
         TPty pty;
         THolder other(pty.slave);
         QVERIFY(other.fd >= 0);
         // Terminal programs name the lock after the path below /dev, '/' as '_'.
-        QFile lock(m_lockDir.filePath("LCK.." +
-                                      QString::fromStdString(pty.slave).mid(5).replace('/', '_')));
-        const auto removeLock = qScopeGuard([&] { lock.remove(); });
-        if (holder.startsWith("lock")) { // the ASCII form is ten columns wide, as uucp writes it
-            QVERIFY(lock.open(QIODevice::WriteOnly));
-            const int pid = holder == "lock-stale" ? INT_MAX : int(getppid());
-            if (holder == "lock-binary")
-                lock.write(reinterpret_cast<const char*>(&pid), sizeof pid);
-            else
-                lock.write(holder == "lock-garbage"
-                               ? "minicom\n"
-                               : QByteArray::number(pid).rightJustified(10) + '\n');
-            lock.close();
-        }
+        QFile file(m_lockDir.filePath("LCK.." + pty.path.mid(5).replace('/', '_')));
+        const auto removeLock = qScopeGuard([&] { file.remove(); });
+        if (!row.lock.isEmpty())
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(row.lock) > 0);
+        file.close();
         if (holder == "flock") QCOMPARE(flock(other.fd, LOCK_EX | LOCK_NB), 0);
         if (holder == "excl") QCOMPARE(ioctl(other.fd, TIOCEXCL), 0);
         auto mine = CreatePlatformComDevice(pty.slave);
         if (holder == "self") mine->open();
-
-        QCOMPARE(ProbeComDevice(pty.slave), free);
-        auto d = CreatePlatformComDevice(pty.slave);
-        if (free) {
-            d->open();
-            QVERIFY(other.exclusiveFlag());
-            d.reset(); // destroyed without a close
-        } else {
-            try {
-                d->open();
-                QFAIL("opened a port that is held");
-            } catch (const EComHandle& e) {
-                QCOMPARE(QString(e.what()), "Unable to open com port: Device or resource busy");
-            }
-        }
-        mine.reset();
+        const QString path = row.device.isEmpty() ? pty.path : row.device;
+        QCOMPARE(ProbeComDevice(path.toStdString()), row.message.startsWith("Unable to set"));
+        TPortRedirect redirect({{7, path}});
+        TComPort p; // the platform's device
+        p.setPort(7);
+        int opened = 0;
+        QObject::connect(&p, &TComPort::OnOpen, &p, [&] { ++opened; });
+        QCOMPARE(Failure([&] { p.Open(); }), row.message);
+        QCOMPARE(Failure([&] { p.Open(); }), row.message);
+        QVERIFY(!p.Connected() && opened == 0);
+        mine.reset();                                      // destroyed without a close
         QCOMPARE(other.exclusiveFlag(), holder == "excl"); // theirs stays, ours never does
     }
 
     // Failed line reads in the event thread: only an adapter that is gone closes the port, and
     // once its node has gone it is given up at the first failure.
     void failedReads_data() {
-        QTest::addColumn<int>("failures");
-        QTest::addColumn<int>("err");
-        QTest::addColumn<bool>("nodeGone");
-        QTest::addColumn<bool>("closes");
-        QTest::newRow("one protocol error") << 1 << EPROTO << false << false;
-        QTest::newRow("a few time-outs") << 3 << ETIMEDOUT << false << false;
-        QTest::newRow("a few EAGAIN") << 4 << EAGAIN << false << false;
-        QTest::newRow("EIO: unplugged") << 1 << EIO << false << true;
-        QTest::newRow("ENODEV: unplugged") << 1 << ENODEV << false << true;
-        QTest::newRow("ENXIO: unplugged") << 1 << ENXIO << false << true;
-        QTest::newRow("errors that do not pass") << 50 << EPROTO << false << true;
-        QTest::newRow("its node removed, any error") << 5 << EPROTO << true << true;
+        QTest::addColumn<TFailedReads>("row");
+        QTest::newRow("one protocol error") << TFailedReads{1, EPROTO, false, false};
+        QTest::newRow("a few time-outs") << TFailedReads{3, ETIMEDOUT, false, false};
+        QTest::newRow("a few EAGAIN") << TFailedReads{4, EAGAIN, false, false};
+        QTest::newRow("EIO: unplugged") << TFailedReads{1, EIO, false, true};
+        QTest::newRow("ENODEV: unplugged") << TFailedReads{1, ENODEV, false, true};
+        QTest::newRow("ENXIO: unplugged") << TFailedReads{1, ENXIO, false, true};
+        QTest::newRow("errors that do not pass") << TFailedReads{50, EPROTO, false, true};
+        QTest::newRow("its node removed, any error") << TFailedReads{5, EPROTO, true, true};
     }
     void failedReads() {
-        QFETCH(int, failures);
-        QFETCH(int, err);
-        QFETCH(bool, nodeGone);
-        QFETCH(bool, closes);
+        QFETCH(TFailedReads, row);
         TPty pty;
         QTemporaryDir dir;
         const QString link = dir.filePath("usb-by-id");
-        QVERIFY(QFile::link(QString::fromStdString(pty.slave), link));
+        QVERIFY(QFile::link(pty.path, link));
         auto lines = std::make_shared<TSimComLines>();
         TComPort p;
         p.setDeviceFactory(SimulatedTtyDeviceFactory(lines, link.toStdString()));
         p.setEvents({evCTS, evDSR, evRLSD});
-        TLineLog log(p, nullptr);
-        int closed = 0;
-        QObject::connect(&p, &TComPort::OnClose, &p, [&] { ++closed; });
+        TLineLog log(p, false);
+        int closes = 0; // on the GUI thread, once
+        QObject::connect(&p, &TComPort::OnClose, &p,
+                         [&] { closes += QThread::currentThread() == qApp->thread() ? 1 : 100; });
         p.Open();
-        if (nodeGone) QVERIFY(QFile::remove(link));
-        lines->failLineReads(failures, err);
+        if (row.nodeGone) QVERIFY(QFile::remove(link));
+        lines->failLineReads(row.failures, row.err);
         lines->setCTS(true);
-        if (closes) {
-            QVERIFY(WaitUntil([&] { return closed == 1; }));
-            QCOMPARE(log.seen, QStringList());
-            if (nodeGone) QCOMPARE(lines->failedReadsLeft(), failures - 1);
-        } else {
-            QVERIFY(WaitUntil([&] { return log.seen.size() == 1; }));
-            QVERIFY(p.Connected());
-            QCOMPARE(p.ModemStatus(), 0x10u);
-        }
+        QVERIFY(WaitUntil([&] { return !p.Connected() || !log.seen.isEmpty(); }));
+        QTest::qWait(20);
+        QCOMPARE(closes, row.closes ? 1 : 0);
+        QCOMPARE(log.seen, row.closes ? QStringList() : QStringList{"CTS"});
+        if (!row.closes) QCOMPARE(p.ModemStatus(), 0x10u);
+        if (row.nodeGone) QCOMPARE(lines->failedReadsLeft(), row.failures - 1);
     }
 
     // Whatever the driver offers, every edge arrives, in the fixed order. A contact that
-    // closes and opens again while the thread hands over shows only in the counters.
+    // closes and opens again while the thread hands over shows only in the counters. The
+    // outputs that feed the contacts are raised as the settings ask.
     void drivers_data() {
-        QTest::addColumn<bool>("counters");
-        QTest::addColumn<bool>("canWait");
-        QTest::addColumn<QStringList>("expected");
-        QTest::newRow("ftdi_sio: waits, counts")
-            << true << true << QStringList{"DSR", "CTS", "CTS", "RLSD"};
-        QTest::newRow("pl2303, ch341: waits, no counters")
-            << false << true << QStringList{"DSR", "CTS", "RLSD"};
-        QTest::newRow("cp210x: neither, read every millisecond")
-            << false << false << QStringList{"DSR", "CTS", "RLSD"};
+        QTest::addColumn<TDriver>("row");
+        QTest::newRow("ftdi_sio: waits, counts; RTS/CTS and DTR as the main window sets")
+            << TDriver{true, true, fcRtsCts, true, {"DSR", "CTS", "CTS", "RLSD"}};
+        QTest::newRow("pl2303, ch341: waits, no counters; no handshake, RTS low")
+            << TDriver{false, true, fcNone, true, {"DSR", "CTS", "RLSD"}};
+        QTest::newRow("cp210x: neither, read every millisecond; XON/XOFF, DTR off")
+            << TDriver{false, false, fcXonXoff, false, {"DSR", "CTS", "RLSD"}};
     }
     void drivers() {
-        QFETCH(bool, counters);
-        QFETCH(bool, canWait);
-        QFETCH(QStringList, expected);
+        QFETCH(TDriver, row);
         TPty pty;
         auto lines = std::make_shared<TSimComLines>();
-        lines->setDriver(counters, canWait);
+        lines->setDriver(row.counters, row.canWait);
         TComPort p;
         p.setDeviceFactory(SimulatedTtyDeviceFactory(lines, pty.slave));
         p.setEvents({evCTS, evDSR, evRLSD});
-        TLineLog log(p, nullptr);
-        QObject::connect(&p, &TComPort::OnDSR, &p, [&] {
-            lines->setCTS(true);
-            lines->setCTS(false);
-        });
+        p.setFlowControl(row.flow);
+        p.setEnableDTR(row.enableDTR);
+        TLineLog log(p, false);
+        log.first = [&] { Apply(*lines, "C1 C0"); };
         p.Open();
-        QVERIFY(lines->dtr() && !lines->rts()); // no handshake set: DTR raised, RTS low
+        p.Open(); // closes first, or the device would still be held
+        QCOMPARE(lines->dtr(), row.enableDTR);
+        QCOMPARE(lines->rts(), row.flow == fcRtsCts);
         QVERIFY(lines->lowLatency());
         lines->setDSR(true);
-        QVERIFY(WaitUntil([&] { return log.seen.size() >= expected.size() - 2; }));
+        QVERIFY(WaitUntil([&] { return log.seen.size() >= row.expected.size() - 2; }));
         QTest::qWait(20);
         lines->setLines(true, true, true); // CTS and DCD together
-        QVERIFY(WaitUntil([&] { return log.seen.size() >= expected.size(); }));
+        QVERIFY(WaitUntil([&] { return log.seen.size() >= row.expected.size(); }));
         QTest::qWait(20);
-        QCOMPARE(log.seen, expected);
+        QCOMPARE(log.seen, row.expected);
         p.Close();
         QVERIFY(!lines->lowLatency()); // the driver's mode put back
     }
@@ -560,90 +424,71 @@ private slots:
         qunsetenv("VELTARO_COM3");
     }
 
-    // Only character devices that open exclusively are listed.
-    void probe() {
+    // Only character devices that open exclusively are listed and free; what is there but
+    // cannot be had is busy, what is not there is gone.
+    void probeAndState() {
         TPty pty;
         TPortRedirect redirect({{1, "/nonexistent/tty"},
-                                {2, QString::fromStdString(pty.slave)},
+                                {2, pty.path},
                                 {3, "/dev/null"},   // a character device, but no terminal
                                 {4, "/etc/passwd"}, // no device at all
-                                {6, QString::fromStdString(pty.slave)}});
+                                {6, pty.path}});
         const quint32 mask = ProbePorts();
         QCOMPARE(mask, 0x00060022u);
         QCOMPARE(PortsInMask(mask), (QList<int>{2, 6}));
         QCOMPARE(PortsInMask(MakePortMask([](int n) { return n == 16; })), QList<int>{16});
+        using S = TPortState;
+        QList<S> states;
+        for (int n = 1; n <= 6; ++n)
+            states << PortState(n);
+        QCOMPARE(states, (QList<S>{S::Gone, S::Free, S::Busy, S::Busy, S::Gone, S::Free}));
+        QVERIFY(PortStateText(S::Free).isEmpty());
+        QVERIFY(!PortStateText(S::Busy).isEmpty() && !PortStateText(S::Gone).isEmpty());
     }
 
-    // The line that tells the operator which device and adapter a port number is.
+    // The line that tells the operator which device and adapter a port number is, the adapter
+    // read from a folder laid out as sysfs: class/tty/<tty>/device links into the device tree,
+    // where the USB device (above the interface "1-1:1.0") holds the names.
     void deviceText_data() {
-        QTest::addColumn<QString>("tty"); // "" no device
-        QTest::addColumn<QString>("sysPath");
-        QTest::addColumn<QByteArray>("maker");
-        QTest::addColumn<QByteArray>("product");
-        QTest::addColumn<bool>("link"); // the port is named by a stable link to the tty
-        QTest::addColumn<QString>("text");
-        const QString usb = "pci0/usb1/1-1/1-1:1.0/";
-        QTest::newRow("FTDI adapter")
-            << "ttyUSB0" << usb + "ttyUSB0" << QByteArray("FTDI\n")
-            << QByteArray("FT232R USB UART\n") << false << "COM4 = %1 (FTDI FT232R USB UART)";
-        QTest::newRow("CDC modem, the interface is the device")
-            << "ttyACM0"
-            << "pci0/usb1/1-2/1-2:1.0" << QByteArray("Arduino (www.arduino.cc)")
-            << QByteArray("0043") << false << "COM4 = %1 (Arduino (www.arduino.cc) 0043)";
+        QTest::addColumn<TDeviceText>("row");
+        QTest::newRow("FTDI adapter") << TDeviceText{"ttyUSB0", "FTDI\n|FT232R USB UART\n", false,
+                                                     "COM4 = %1 (FTDI FT232R USB UART)"};
         QTest::newRow("product names the maker already")
-            << "ttyUSB1" << usb + "ttyUSB1" << QByteArray("Prolific")
-            << QByteArray("Prolific USB-Serial Controller") << false
-            << "COM4 = %1 (Prolific USB-Serial Controller)";
-        QTest::newRow("no product") << "ttyUSB2" << usb + "ttyUSB2" << QByteArray("Silicon Labs")
-                                    << QByteArray() << false << "COM4 = %1 (Silicon Labs)";
-        QTest::newRow("a link under by-id, followed")
-            << "ttyUSB3" << usb + "ttyUSB3" << QByteArray("FTDI") << QByteArray("FT231X") << true
-            << "COM4 = %1 (FTDI FT231X)";
-        QTest::newRow("built-in port")
-            << "ttyS0"
-            << "pnp0/00:01/tty/ttyS0" << QByteArray() << QByteArray() << false << "COM4 = %1";
-        QTest::newRow("unknown to the kernel")
-            << "ttyUSB7"
-            << "" << QByteArray() << QByteArray() << false << "COM4 = %1";
-        QTest::newRow("no device")
-            << ""
-            << "" << QByteArray() << QByteArray() << false << "COM4 = kein Gerät";
+            << TDeviceText{"ttyUSB1", "Prolific|Prolific USB-Serial Controller", false,
+                           "COM4 = %1 (Prolific USB-Serial Controller)"};
+        QTest::newRow("no product")
+            << TDeviceText{"ttyUSB2", "Silicon Labs|", false, "COM4 = %1 (Silicon Labs)"};
+        QTest::newRow("a link, followed")
+            << TDeviceText{"ttyUSB3", "FTDI|FT231X", true, "COM4 = %1 (FTDI FT231X)"};
+        QTest::newRow("built-in port") << TDeviceText{"ttyS0", "-", false, "COM4 = %1"};
+        QTest::newRow("unknown to the kernel") << TDeviceText{"ttyUSB7", "", false, "COM4 = %1"};
+        QTest::newRow("no device") << TDeviceText{"", "", false, "COM4 = kein Gerät"};
     }
     void deviceText() {
-        QFETCH(QString, tty);
-        QFETCH(QString, sysPath);
-        QFETCH(QByteArray, maker);
-        QFETCH(QByteArray, product);
-        QFETCH(bool, link);
-        QFETCH(QString, text);
+        QFETCH(TDeviceText, row);
+        const QString &tty = row.tty, &sysfs = row.sysfs;
         QTemporaryDir sys, dev;
-        if (!sysPath.isEmpty())
-            AddTty(sys.path(), tty, sysPath, maker, product, sysPath.startsWith("pci0/usb1"));
+        const QString usb = sys.filePath("devices/pci0/usb1/1-1/");
+        const QString node =
+            sysfs == "-" ? sys.filePath("devices/pnp0/00:01/tty/" + tty) : usb + "1-1:1.0/" + tty;
+        if (!sysfs.isEmpty()) {
+            QDir().mkpath(node);
+            QDir().mkpath(sys.filePath("class/tty/" + tty));
+            QVERIFY(QFile::link(node, sys.filePath("class/tty/" + tty + "/device")));
+        }
+        if (sysfs.contains('|')) {
+            Write(usb + "idVendor", "0403\n");
+            Write(usb + "manufacturer", sysfs.section('|', 0, 0).toUtf8());
+            Write(usb + "product", sysfs.section('|', 1).toUtf8());
+        }
         QString device = tty.isEmpty() ? QString() : dev.filePath(tty);
-        if (link) {
+        if (row.link) {
             Write(device, "");
             QVERIFY(QFile::link(device, dev.filePath("usb-adapter-if00")));
             device = dev.filePath("usb-adapter-if00");
         }
         TPortRedirect redirect({{4, device}});
-        QCOMPARE(PortDeviceText(4, sys.path()), tty.isEmpty() ? text : text.arg(device));
-    }
-
-    void portState_data() {
-        QTest::addColumn<QString>("device"); // "pty": a free terminal
-        QTest::addColumn<int>("state");
-        QTest::newRow("free terminal") << "pty" << int(TPortState::Free);
-        QTest::newRow("not there") << "/nonexistent/ttyUSB0" << int(TPortState::Gone);
-        QTest::newRow("no device for the number") << "" << int(TPortState::Gone);
-        QTest::newRow("a device that is no port") << "/dev/null" << int(TPortState::Busy);
-    }
-    void portState() {
-        QFETCH(QString, device);
-        QFETCH(int, state);
-        TPty pty;
-        TPortRedirect redirect({{2, device == "pty" ? QString::fromStdString(pty.slave) : device}});
-        QCOMPARE(int(PortState(2)), state);
-        QCOMPARE(PortStateText(TPortState(state)).isEmpty(), state == int(TPortState::Free));
+        QCOMPARE(PortDeviceText(4, sys.path()), tty.isEmpty() ? row.text : row.text.arg(device));
     }
 #endif
 };
