@@ -1,0 +1,460 @@
+// The live results as a browser or an attacker on the network sees them: real sockets on
+// loopback, the server on its own thread, the clock a test clock; and the state's times as the
+// pages get them.
+#include "core/TickCount.h"
+#include "live/LiveServer.h"
+#include "ModelSupport.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTcpSocket>
+#include <QtTest>
+
+namespace {
+
+struct TReply {
+    int status = 0; // 0: no answer at all
+    QByteArray head, body;
+};
+
+QByteArray Header(const TReply& r, const QByteArray& name) {
+    for (const QByteArray& line : r.head.split('\n'))
+        if (line.toLower().startsWith(name.toLower() + ':'))
+            return line.mid(name.size() + 1).trimmed();
+    return {};
+}
+
+// The first answer in what a connection received, and what follows it; status 0 until the
+// answer is complete.
+TReply ParseReply(const QByteArray& all, QByteArray* rest = nullptr) {
+    TReply r;
+    const qsizetype end = all.indexOf("\r\n\r\n");
+    if (!all.startsWith("HTTP/1.1 ") || end < 0) return r;
+    r.head = all.left(end);
+    r.body = all.mid(end + 4);
+    const QByteArray length = Header(r, "Content-Length");
+    if (length.isEmpty() || r.body.size() < length.toLongLong()) return {};
+    r.status = all.mid(9, 3).toInt();
+    if (rest) *rest = r.body.mid(length.toLongLong());
+    r.body.truncate(length.toLongLong());
+    return r;
+}
+
+// Reads from a client until the condition on what it received holds or the server closes.
+QByteArray ReadUntil(QTcpSocket& s, const std::function<bool(const QByteArray&)>& done) {
+    QByteArray all;
+    WaitUntil([&] {
+        all += s.readAll();
+        return done(all) || s.state() != QAbstractSocket::ConnectedState;
+    });
+    return all + s.readAll();
+}
+
+void Connect(QTcpSocket& s, quint16 port, const QByteArray& raw = {}) {
+    s.connectToHost(QHostAddress::LocalHost, port);
+    QVERIFY(s.waitForConnected(5000));
+    s.write(raw);
+}
+
+// Sends raw bytes (from a chosen loopback address) and collects the answer.
+TReply Fetch(quint16 port, const QByteArray& raw, const QHostAddress& from = {}) {
+    QTcpSocket s;
+    if (!from.isNull()) s.bind(from);
+    Connect(s, port, raw);
+    return ParseReply(ReadUntil(s, [](const QByteArray& a) { return ParseReply(a).status; }));
+}
+
+TReply Get(quint16 port, const QByteArray& path) {
+    return Fetch(port, "GET " + path + " HTTP/1.1\r\nHost: x\r\nConnection: close\r\n\r\n");
+}
+
+// An event stream's events as (name, data), from what a client has received so far.
+QList<QPair<QByteArray, QByteArray>> Events(const QByteArray& stream) {
+    QList<QPair<QByteArray, QByteArray>> events;
+    for (const QByteArray& line : stream.mid(stream.indexOf("\r\n\r\n") + 4).split('\n')) {
+        if (line.startsWith("event: ")) events.append({line.mid(7), {}});
+        if (line.startsWith("data: ") && !events.isEmpty()) events.last().second = line.mid(6);
+    }
+    return events;
+}
+
+QJsonObject Track(const QByteArray& stateJson, int i) {
+    return QJsonDocument::fromJson(stateJson)["tracks"].toArray().at(i).toObject();
+}
+
+long RssKb() {
+    QFile f("/proc/self/status");
+    if (!f.open(QIODevice::ReadOnly)) return -1;
+    for (const QByteArray& line : f.readAll().split('\n'))
+        if (line.startsWith("VmRSS:")) return line.mid(6).trimmed().split(' ').first().toLong();
+    return -1;
+}
+
+THtmlPage PageWith(const QString& name, int extraRows = 0) {
+    THtmlPage page{QStringLiteral("TL-Veltaro"), QStringLiteral("Stadtcup"), {}, {}, 2};
+    page.rows << QStringList{"St.Nr.", "Name, Vorname", "Ort", "Turm1", "Turm2", "Zeit", "Platz"};
+    for (int i = 0; i <= extraRows; ++i)
+        page.rows << QStringList{"7", name, "Bern", "7,10", "", "7,10", "1"};
+    page.colWidths = {40, 180, 120, 87, -1, 87, 40};
+    return page;
+}
+
+TLiveState RunningState(std::uint32_t startTick, const QString& name = QStringLiteral("Anna")) {
+    TLiveState s;
+    s.run = TLiveRun::Running;
+    s.startTick = startTick;
+    s.tracks[0].participant = name;
+    s.tracks[1].participant = QStringLiteral("Ben");
+    return s;
+}
+
+struct TTimes {
+    TLiveRun run;
+    int format;
+    quint32 start, now, stopMs; // stopMs: a stop time the track holds, 0 none
+    bool running;
+    int elapsedMs;
+    QString time;
+};
+
+} // namespace
+Q_DECLARE_METATYPE(TTimes)
+Q_DECLARE_METATYPE(TLiveOptions)
+
+class TestLive : public QObject {
+    Q_OBJECT
+    TManualClock clock;
+    std::unique_ptr<TLiveServer> server;
+    quint16 port = 0;
+
+    std::unique_ptr<TLiveServer> StartServer(TLiveOptions options) {
+        options.sweepMs = 20;
+        auto s = std::make_unique<TLiveServer>(options);
+        QString error;
+        if (!s->Start(QHostAddress::LocalHost, 0, &error)) qWarning() << error;
+        return s;
+    }
+
+private slots:
+    void initTestCase() {
+        clock.now = 1000;
+        SetTickSource(TManualClock::Source(clock));
+        server = StartServer({});
+        QVERIFY(server->IsListening());
+        port = server->Port();
+        server->PublishProtocol(PageWith(QStringLiteral("Muster, Max")));
+        TLiveServer second; // a port that is taken is refused, with the reason
+        QString error;
+        QVERIFY(!second.Start(QHostAddress::LocalHost, port, &error));
+        QVERIFY(!error.isEmpty() && !second.IsListening());
+    }
+    void cleanupTestCase() {
+        server.reset();
+        SetTickSource({});
+    }
+
+    // --- what is served -------------------------------------------------------------------------
+
+    // Only the program's own pages, each with its type and charset; nothing reaches the disk.
+    // Each asked for together with a second request: the answers come one after the other, in
+    // the order asked.
+    void routes_data() {
+        QTest::addColumn<QByteArray>("path");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QByteArray>("type");
+        QTest::addColumn<QByteArray>("contains");
+        const auto row = [](const char* name, const char* path, int status, const char* type,
+                            const char* contains = "") {
+            QTest::newRow(name) << QByteArray(path) << status << QByteArray(type)
+                                << QByteArray(contains);
+        };
+        row("live page", "/", 200, "text/html; charset=utf-8", "/live.js");
+        row("its script", "/live.js", 200, "text/javascript; charset=utf-8", "EventSource");
+        row("protocol page", "/protocol", 200, "text/html; charset=utf-8", "Muster, Max");
+        row("protocol page reloads", "/protocol", 200, "text/html", "<script src=\"/protocol.js\"");
+        row("protocol script", "/protocol.js", 200, "text/javascript; charset=utf-8", "reload");
+        row("state", "/api/state", 200, "application/json; charset=utf-8", "\"tracks\"");
+        row("state with a query", "/api/state?t=1", 200, "application/json", "\"state\"");
+        row("protocol json", "/api/protocol", 200, "application/json", "Muster, Max");
+        row("unknown", "/admin", 404, "text/plain");
+        row("up the tree", "/../../etc/passwd", 404, "text/plain");
+        row("up the tree, encoded", "/%2e%2e/%2e%2e/etc/passwd", 404, "text/plain");
+        row("resource path", "/:/live/live.js", 404, "text/plain");
+    }
+    void routes() {
+        QFETCH(QByteArray, path);
+        QFETCH(int, status);
+        QFETCH(QByteArray, type);
+        QFETCH(QByteArray, contains);
+        QTcpSocket c;
+        Connect(c, port,
+                "GET " + path +
+                    " HTTP/1.1\r\n\r\nGET /admin HTTP/1.1\r\nConnection: close\r\n\r\n");
+        QByteArray rest = ReadUntil(c, [](const QByteArray&) { return false; });
+        const TReply r = ParseReply(rest, &rest);
+        QCOMPARE(ParseReply(rest).status, 404);
+        QCOMPARE(r.status, status);
+        QVERIFY2(Header(r, "Content-Type").startsWith(type), r.head.constData());
+        QVERIFY(r.body.contains(contains));
+        QCOMPARE(Header(r, "X-Content-Type-Options"), QByteArray("nosniff"));
+        QVERIFY(Header(r, "Content-Security-Policy").contains("default-src 'self'"));
+    }
+
+    // A participant's name arrives as it was typed on every page, and as text, never markup:
+    // escaped in the HTML, which says the charset it is in.
+    void escaping_data() {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("script tag") << QStringLiteral("<script>alert(1)</script>");
+        QTest::newRow("quotes") << QStringLiteral("O'Neil \"Flash\" & Co");
+        QTest::newRow("closing the page") << QStringLiteral("</td></table><img src=x onerror=a()>");
+        QTest::newRow("umlauts and Cyrillic") << QStringLiteral("Müller, Jürgen Ёлкин");
+        QTest::newRow("line breaks") << QStringLiteral("a\n\nevent: state\ndata: x");
+    }
+    void escaping() {
+        QFETCH(QString, name);
+        server->PublishProtocol(PageWith(name));
+        server->PublishState(RunningState(clock.now, name));
+        const auto restore = qScopeGuard([&] { server->PublishState({}); });
+
+        const TReply page = Get(port, "/protocol");
+        QVERIFY(page.body.contains("charset=UTF-8"));
+        const QString html = QString::fromUtf8(page.body);
+        QVERIFY(html.contains(name.toHtmlEscaped()));
+        if (name.contains('<')) QVERIFY(!html.contains(name));
+        const QJsonDocument protocol = QJsonDocument::fromJson(Get(port, "/api/protocol").body);
+        QCOMPARE(protocol["rows"].toArray().at(0).toArray().at(1).toString(), name);
+        QCOMPARE(Track(Get(port, "/api/state").body, 0)["participant"].toString(), name);
+    }
+
+    // A start, a stop and a new protocol reach an open stream at once, with the test clock's
+    // time; a page loaded meanwhile shows the same. A name cannot break an event apart.
+    void eventStream() {
+        QTcpSocket s;
+        Connect(s, port, "GET /events HTTP/1.1\r\nHost: x\r\n\r\n");
+        QByteArray got;
+        const auto next = [&](int n) {
+            got += ReadUntil(s, [&](const QByteArray& a) { return Events(got + a).size() >= n; });
+            return Events(got).value(n - 1);
+        };
+        QCOMPARE(next(2).first, QByteArray("protocol"));
+        QVERIFY(got.startsWith("HTTP/1.1 200"));
+        QVERIFY(got.contains("\r\nContent-Type: text/event-stream; charset=utf-8\r\n"));
+
+        clock.now = 50000;
+        const QString name = QStringLiteral("a\n\nevent: state\ndata: x");
+        server->PublishState(RunningState(48000, name));
+        const QByteArray start = next(3).second;
+        QCOMPARE(Track(start, 0)["elapsedMs"].toInt(), 2000);
+        QCOMPARE(Track(start, 0)["participant"].toString(), name);
+        TLiveState stopped = RunningState(48000);
+        stopped.tracks[0].stopped = true;
+        stopped.tracks[0].stopMs = 7345;
+        stopped.last = {{1, QStringLiteral("Anna"), QStringLiteral("7,34")}};
+        server->PublishState(stopped);
+        const QByteArray stop = next(4).second;
+        QCOMPARE(Track(stop, 0)["time"].toString(), QStringLiteral("7,34"));
+        QCOMPARE(Track(stop, 1)["elapsedMs"].toInt(), 2000);
+        QCOMPARE(QJsonDocument::fromJson(stop)["last"][0]["time"].toString(),
+                 QStringLiteral("7,34"));
+        QCOMPARE(Get(port, "/api/state").body, stop);
+        server->PublishProtocol(PageWith(QStringLiteral("Neu, Nina")));
+        QCOMPARE(next(5).first, QByteArray("protocol"));
+        server->PublishState({});
+    }
+
+    // The times as the state JSON gives them: worked out when sent from the start tick, final
+    // once stopped.
+    void stateTimes_data() {
+        QTest::addColumn<TTimes>("row");
+        const auto ready = TLiveRun::Ready, running = TLiveRun::Running;
+        QTest::newRow("ready: zero") << TTimes{ready, 1, 500, 90000, 0, false, 0, "0,00"};
+        QTest::newRow("minutes") << TTimes{running, 1, 1000, 66239, 0, true, 65239, "1:05,23"};
+        QTest::newRow("seconds") << TTimes{running, 0, 1000, 66239, 0, true, 65239, "65,23"};
+        QTest::newRow("across the wrap")
+            << TTimes{running, 1, 0xFFFFFF00u, 0x100, 0, true, 512, "0,51"};
+        QTest::newRow("stopped: final")
+            << TTimes{running, 1, 1000, 99999, 7349, false, 7349, "7,34"};
+        QTest::newRow("finished: the stop")
+            << TTimes{TLiveRun::Finished, 0, 1000, 99999, 12000, false, 12000, "12,00"};
+        QTest::newRow("a stop before a reset")
+            << TTimes{ready, 1, 1000, 99999, 12000, false, 0, "0,00"};
+        QTest::newRow("far past: not negative")
+            << TTimes{running, 1, 10, 0x90000000u, 0, true, 0, "0,00"};
+    }
+    void stateTimes() {
+        QFETCH(TTimes, row);
+        TLiveState s;
+        s.run = row.run;
+        s.startTick = row.start;
+        s.timeFormat = row.format;
+        s.tracks[1].stopped = row.stopMs != 0;
+        s.tracks[1].stopMs = row.stopMs;
+        const QJsonObject t = Track(LiveStateJson(s, row.now), 1);
+        QCOMPARE(t["track"].toInt(), 2);
+        QCOMPARE(t["running"].toBool(), row.running);
+        QCOMPARE(t["elapsedMs"].toInt(), row.elapsedMs);
+        QCOMPARE(t["time"].toString(), row.time);
+    }
+
+    // As many tracks as there are towers, never more than exist, never none; the protocol's
+    // hidden columns left out; a track's colour as the page writes it.
+    void stateAndProtocolShape() {
+        TLiveState s;
+        for (const auto& [count, shown] :
+             std::initializer_list<std::pair<int, int>>{{1, 1}, {2, 2}, {7, 2}, {0, 1}}) {
+            s.trackCount = count;
+            QCOMPARE(QJsonDocument::fromJson(LiveStateJson(s, 0))["tracks"].toArray().size(),
+                     shown);
+        }
+        THtmlPage page;
+        page.rows << QStringList{"St.Nr.", "Name", "Ort", "Klasse"} << QStringList{"1", "A", "B"};
+        page.colWidths = {40, -1, 0}; // a column without a width is shown
+        const QJsonDocument o = QJsonDocument::fromJson(LiveProtocolJson(page));
+        QCOMPARE(o["columns"].toArray(), (QJsonArray{"St.Nr.", "Klasse"}));
+        QCOMPARE(o["rows"].toArray().size(), 1);
+        QCOMPARE(o["rows"][0].toArray(), (QJsonArray{"1", ""}));
+        QCOMPARE(LiveCssColour(0x0000FFu), QString("#ff0000"));
+        QCOMPARE(LiveCssColour(0x123456u), QString("#563412"));
+    }
+
+    // --- what is refused ------------------------------------------------------------------------
+
+    void refused_data() {
+        QTest::addColumn<QByteArray>("request");
+        QTest::addColumn<int>("status");
+        const QByteArray mb(1024 * 1024, 'x');
+        QByteArray lines = "GET / HTTP/1.1\r\n";
+        for (int i = 0; i < 200; ++i)
+            lines += "X-" + QByteArray::number(i) + ": 1\r\n";
+        QTest::newRow("POST") << QByteArray("POST /api/state HTTP/1.1\r\nContent-Length: 0\r\n\r\n")
+                              << 405;
+        QTest::newRow("DELETE on the stream")
+            << QByteArray("DELETE /events HTTP/1.1\r\n\r\n") << 405;
+        QTest::newRow("WebSocket upgrade")
+            << QByteArray("GET /events HTTP/1.1\r\nUpgrade: websocket\r\nConnection: Upgrade\r\n"
+                          "Sec-WebSocket-Key: dGhlIHNhbXBsZSBub25jZQ==\r\n\r\n")
+            << 400;
+        QTest::newRow("no version") << QByteArray("GET /\r\n\r\n") << 400;
+        QTest::newRow("1 MB address") << "GET /" + mb + " HTTP/1.1\r\n\r\n" << 431;
+        QTest::newRow("200 header lines") << lines + "\r\n" << 431;
+        QTest::newRow("1 MB body")
+            << "POST / HTTP/1.1\r\nContent-Length: 1048576\r\n\r\n" + mb << 413;
+        QTest::newRow("body after a header ended by LF CR LF")
+            << "GET / HTTP/1.1\nHost: x\nContent-Length: 7000\n\r\n" + QByteArray(7000, 'e') << 413;
+        QTest::newRow("chunked body")
+            << "GET / HTTP/1.1\r\nTransfer-Encoding: chunked\r\n\r\n100000\r\n" + mb << 413;
+    }
+    void refused() {
+        QFETCH(QByteArray, request);
+        QFETCH(int, status);
+        const TReply r = Fetch(port, request);
+        // A huge request may be cut before its refusal could arrive; never answered with a page.
+        QVERIFY2(r.status == status || (request.size() > 100000 && r.status == 0),
+                 QByteArray::number(r.status).constData());
+        if (status == 405) QCOMPARE(Header(r, "Allow"), QByteArray("GET"));
+        QVERIFY(!r.body.contains("event: "));
+        QCOMPARE(Get(port, "/api/state").status, 200); // and the server lives on
+    }
+
+    // --- clients that take more than their share --------------------------------------------
+
+    // A client that sends request after request and reads none of the answers is sent one at
+    // a time: the program's memory stays where it was, visitors are answered meanwhile, and
+    // once it has taken nothing for 30 s it is dropped.
+    void requestsNeverRead() {
+        if (RssKb() < 0) QSKIP("no /proc/self/status here");
+        auto s = StartServer({});
+        s->PublishProtocol(PageWith(QStringLiteral("Muster, Max"), 4000));
+        const qsizetype pageBytes = Get(s->Port(), "/protocol").body.size();
+        QVERIFY2(pageBytes > 200 * 1024, QByteArray::number(pageBytes));
+        const long before = RssKb();
+        QTcpSocket greedy;
+        greedy.setReadBufferSize(1); // takes one byte and then nothing more
+        Connect(greedy, s->Port());
+        for (int i = 0; i < 2000; ++i)
+            greedy.write("GET /protocol HTTP/1.1\r\nHost: x\r\n\r\n");
+        for (int i = 0; i < 10; ++i)
+            QCOMPARE(Get(s->Port(), "/api/state").status, 200);
+        QTest::qWait(300); // all that can be sent is sent
+        const long grown = RssKb() - before;
+        QVERIFY2(grown < 32 * pageBytes / 1024, QByteArray::number(qlonglong(grown)) + " kB");
+        clock.advance(31000);
+        QVERIFY(WaitUntil([&] { return s->ConnectionCount() == 0; }));
+    }
+
+    // Places are limited in all and per address, so one machine cannot take every place; half
+    // a request holds one for 10 s at most, a connection that asks nothing for 60 s.
+    void connectionLimit_data() {
+        QTest::addColumn<TLiveOptions>("options");
+        QTest::addColumn<bool>("oneAddress");
+        QTest::newRow("every place taken") << TLiveOptions{.maxConnections = 3} << false;
+        QTest::newRow("one address's places taken") << TLiveOptions{.maxPerAddress = 3} << true;
+    }
+    void connectionLimit() {
+        QFETCH(TLiveOptions, options);
+        QFETCH(bool, oneAddress);
+        auto small = StartServer(options);
+        QTcpSocket held[3];
+        for (QTcpSocket& c : held)
+            Connect(c, small->Port());
+        held[0].write("GET / HTTP/1.1\r\nHost:");
+        QVERIFY(WaitUntil([&] { return small->ConnectionCount() == 3; }));
+        QCOMPARE(Get(small->Port(), "/").status, 503);
+        const QByteArray get = "GET / HTTP/1.1\r\nConnection: close\r\n\r\n";
+        QCOMPARE(Fetch(small->Port(), get, QHostAddress("127.0.0.2")).status,
+                 oneAddress ? 200 : 503);
+        QTest::qWait(60); // the server has read the half request
+        for (const auto& [advanceMs, left] : std::initializer_list<std::pair<quint32, int>>{
+                 {9000, 3}, {2000, 2}, {39000, 2}, {11000, 0}}) {
+            clock.advance(advanceMs);
+            WaitUntil([&] { return small->ConnectionCount() == left; }, 300);
+            QTest::qWait(60); // and nobody else goes before their time
+            QCOMPARE(small->ConnectionCount(), left);
+        }
+        QCOMPARE(Get(small->Port(), "/").status, 200);
+    }
+
+    // An event stream whose client does not read is dropped; the one that reads stays and
+    // gets every event.
+    void streamNotRead_data() {
+        QTest::addColumn<TLiveOptions>("options");
+        QTest::addColumn<int>("advanceMs"); // the test clock moves on once the events are out
+        const qint64 big = 64 << 20, small = 64 * 1024;
+        QTest::newRow("its own bytes")
+            << TLiveOptions{.maxUnsentBytes = small, .maxTotalUnsentBytes = big} << 0;
+        QTest::newRow("all streams' bytes")
+            << TLiveOptions{.maxUnsentBytes = big, .maxTotalUnsentBytes = small} << 0;
+        QTest::newRow("nothing taken for 30 s")
+            << TLiveOptions{.maxUnsentBytes = big, .maxTotalUnsentBytes = big} << 31000;
+    }
+    void streamNotRead() {
+        QFETCH(TLiveOptions, options);
+        QFETCH(int, advanceMs);
+        auto s = StartServer(options);
+        QTcpSocket lazy, reader;
+        lazy.setReadBufferSize(1); // takes one byte and then nothing more
+        for (QTcpSocket* c : {&lazy, &reader})
+            Connect(*c, s->Port(), "GET /events HTTP/1.1\r\n\r\n");
+        QVERIFY(WaitUntil([&] { return s->StreamCount() == 2; }));
+        QByteArray readerGot;
+        const auto read = [&] {
+            readerGot += reader.readAll();
+            return false;
+        };
+        const QString big(16 * 1024, QLatin1Char('x'));
+        for (int n = 1; n <= 64; ++n) { // 1 MB, more than the system's buffers take
+            s->PublishState(RunningState(n, big));
+            WaitUntil(read, 20);
+        }
+        WaitUntil(read, 300);
+        QCOMPARE(s->StreamCount(), advanceMs ? 2 : 1);
+        clock.advance(quint32(advanceMs));
+        QVERIFY(WaitUntil([&] { return read() || s->StreamCount() == 1; }));
+        QCOMPARE(reader.state(), QAbstractSocket::ConnectedState);
+        QVERIFY(Events(readerGot).size() > 64);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestLive)
+#include "tst_live.moc"

@@ -1,0 +1,432 @@
+// The reusable controls where data can go wrong: the digit shows the value it was given, and
+// the sortable grid orders, selects, edits and stores its rows without losing or doubling one.
+#include "protocol/RunCells.h"
+#include "widgets/QtColors.h"
+#include "widgets/SortGrid.h"
+#include "widgets/Udigit.h"
+
+#include <QApplication>
+#include <QScreen>
+#include <QtTest>
+
+namespace {
+// The figure's segments by their usual letters, in the digit's bar order (top, middle,
+// bottom, upper left, upper right, lower left, lower right).
+const QString kSegments = "agdfbec";
+
+// A grid of the given rows (row 0 = titles).
+void Fill(TSortGrid& g, const QVector<QStringList>& rows) {
+    g.setColCount(int(rows[0].size()));
+    g.setRowCount(int(rows.size()));
+    for (int r = 0; r < rows.size(); ++r)
+        g.setRows(r, rows[r]);
+}
+
+QStringList Column(const TSortGrid& g, int c) {
+    QStringList out;
+    for (int r = 1; r < g.RowCount(); ++r)
+        out << g.Cells(c, r);
+    return out;
+}
+
+// Start numbers, names, classes and result times as the protocol holds them.
+const QVector<QStringList> kProtocol = {
+    {"Nr", "Name", "Klasse", "Zeit"}, {"10", "Huber", "U16", "12,34"},
+    {"9", "Meier", "U14", "DIS."},    {"2", "Adler", "U16", "9,87"},
+    {"11", "Zorn", "U14", ""},        {"3", "Berg", "U16", "1:02,50"},
+    {"4", "Cech", "U14", "12,34"},    {"5", "Dorn", "u16", "9,87"},
+};
+
+// The protocol's sort styles: times by the run-cell order, start numbers as numbers.
+void ProtocolStyles(TSortGrid& g) {
+    g.OnGetSortStyle = [&g](int col, TSortStyle& style) {
+        style = col == 3 ? ssCustom : col == 0 ? ssNumeric : ssAutomatic;
+        if (col == 3) g.SortOptions.SortCompare = CompareRunCells;
+    };
+}
+} // namespace
+
+class TestWidgets : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() { QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany)); }
+
+    // --- the digit -------------------------------------------------------------------------------
+
+    void digitShows_data() {
+        QTest::addColumn<int>("value");
+        QTest::addColumn<QString>("lit");
+        const char* lit[] = {"abcdef", "bc",     "abdeg", "abcdg",   "bcfg",
+                             "acdfg",  "acdefg", "abc",   "abcdefg", "abcdfg"};
+        for (int v = 0; v <= 9; ++v)
+            QTest::addRow("%d", v) << v << QString(lit[v]);
+    }
+    void digitShows() {
+        QFETCH(int, value);
+        QFETCH(QString, lit);
+        TDigit d;
+        d.resize(45, 89);
+        d.setThickness(5);
+        d.setColor(Colors::clBlack);
+        d.setColorOn(Colors::clYellow);
+        d.setColorOff(Colors::clDimGrey);
+        d.setValue(value == 8 ? 0 : 8); // the next one is a change
+        d.setValue(value);
+        QCOMPARE(d.Value(), value);
+        const QImage img = d.grab().toImage();
+        const TDigitGeometry g = DigitGeometry(45, 89, 5, d.Separation());
+        const auto colour = [&](const auto& polygon) {
+            QPoint sum;
+            for (const QPoint& p : polygon)
+                sum += p;
+            return img.pixel(sum / int(polygon.size()));
+        };
+        for (int bar = 0; bar < 7; ++bar)
+            QVERIFY2(
+                colour(g.bars[size_t(bar)]) ==
+                    ToQColor(lit.contains(kSegments[bar]) ? Colors::clYellow : Colors::clDimGrey)
+                        .rgb(),
+                qPrintable(QString("segment %1").arg(kSegments[bar])));
+        QCOMPARE(colour(g.mark), ToQColor(Colors::clDimGrey).rgb());
+    }
+
+    // A new figure repaints only the bars that change; what reaches the screen must be the
+    // same as a full repaint of it, whatever was shown before.
+    void partialRepaintMatchesFull_data() {
+        QTest::addColumn<int>("from");
+        QTest::addColumn<int>("to");
+        for (int a = 0; a <= 9; ++a)
+            for (int b : {(a + 1) % 10, (a + 5) % 10})
+                QTest::addRow("%d to %d", a, b) << a << b;
+    }
+    void partialRepaintMatchesFull() {
+        QFETCH(int, from);
+        QFETCH(int, to);
+        TDigit d;
+        d.resize(61, 113);
+        d.setThickness(6);
+        d.setColorOn(Colors::clRed);
+        d.setColorOff(0x202020);
+        d.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&d));
+        d.setValue(from);
+        d.setValue(to);
+        const QImage partial = d.screen()->grabWindow(d.winId()).toImage();
+        d.repaint();
+        const QImage full = d.screen()->grabWindow(d.winId()).toImage();
+        QVERIFY(!full.isNull());
+        QCOMPARE(partial, full);
+    }
+
+    // A value outside 0..9 shows 0, whatever was shown before, and is reported each time.
+    void digitOverflow_data() {
+        QTest::addColumn<int>("start");
+        QTest::addColumn<int>("bad");
+        QTest::newRow("10 from 7") << 7 << 10;
+        QTest::newRow("-1 from 0") << 0 << -1;
+        QTest::newRow("INT_MIN from 3") << 3 << INT_MIN;
+        QTest::newRow("INT_MAX from 9") << 9 << INT_MAX;
+    }
+    void digitOverflow() {
+        QFETCH(int, start);
+        QFETCH(int, bad);
+        TDigit d;
+        d.setValue(start);
+        d.setValueBinary(0x80);
+        int calls = 0;
+        d.OnOverflow = [&](TDigit*) { ++calls; };
+        d.setValue(bad);
+        QCOMPARE(d.Value(), 0);
+        QCOMPARE(d.ValueBinary(), DigitPatterns[0]);
+        d.setValue(bad);
+        QCOMPARE(calls, 2);
+    }
+
+    // Any thickness and separation paints a finished picture, however odd.
+    void digitAnySize() {
+        for (const auto& [t, s] : std::initializer_list<std::pair<int, int>>{
+                 {5, INT_MAX}, {5, INT_MIN}, {INT_MIN, INT_MIN}, {8, -3}, {0, 0}}) {
+            TDigit d;
+            d.resize(45, 89);
+            d.setThickness(t);
+            d.setSeparation(s);
+            QCOMPARE(d.grab().size(), QSize(45, 89));
+        }
+    }
+
+    // --- the order of rows -------------------------------------------------------------------
+
+    void compareTexts_data() {
+        QTest::addColumn<int>("style");
+        QTest::addColumn<QString>("a");
+        QTest::addColumn<QString>("b");
+        QTest::addColumn<bool>("caseSensitive");
+        QTest::addColumn<int>("sign");
+        const auto row = [](const char* name, TSortStyle style, const char* a, const char* b,
+                            int sign, bool caseSensitive = false) {
+            QTest::newRow(name) << int(style) << QString(a) << QString(b) << caseSensitive << sign;
+        };
+        row("numeric 9 before 10", ssNumeric, "9", "10", -1);
+        row("ordinal 10 before 9", ssNormal, "9", "10", 1);
+        row("numeric decimal comma", ssNumeric, "2,5", "10", -1);
+        row("numeric equal", ssNumeric, " 3 ", "3,0", 0);
+        row("numeric falls back", ssNumeric, "10", "9x", -1);
+        row("case folded", ssNormal, "abc", "ABC", 0);
+        row("case kept", ssNormal, "abc", "ABC", 1, true);
+        row("only ascii folded", ssNormal, "Ä", "ä", -1);
+        row("automatic is ordinal", ssAutomatic, "9", "10", 1);
+        row("dates", ssDateTime, "02.01.2024", "31.12.2023", 1);
+        row("date and time", ssDateTime, "01.01.2024 09:00", "01.01.2024 10:00", -1);
+        row("date falls back", ssDateTime, "31.02.2024", "1.1.2024", 1);
+        row("times", ssTime, "9:05", "10:00", -1);
+        row("time seconds", ssTime, "10:00:01", "10:00", 1);
+        row("custom without function", ssCustom, "b", "a", 1);
+    }
+    void compareTexts() {
+        QFETCH(int, style);
+        QFETCH(QString, a);
+        QFETCH(QString, b);
+        QFETCH(bool, caseSensitive);
+        QFETCH(int, sign);
+        const int r = CompareSortTexts(a, b, TSortStyle(style), caseSensitive);
+        QCOMPARE((r > 0) - (r < 0), sign);
+        const int back = CompareSortTexts(b, a, TSortStyle(style), caseSensitive);
+        QCOMPARE((back > 0) - (back < 0), -sign);
+    }
+
+    // What an automatic column is sorted as, and which columns break ties.
+    void styleAndKeys() {
+        QCOMPARE(DetectSortStyle({"1", "2,5", "-3"}), ssNumeric);
+        QCOMPARE(DetectSortStyle({"01.02.2024", "3.4.99"}), ssDateTime);
+        QCOMPARE(DetectSortStyle({"01.02.2024 10:00", "12:30"}), ssDateTime);
+        QCOMPARE(DetectSortStyle({"1", ""}), ssNormal);
+        QCOMPARE(DetectSortStyle({"1", "x"}), ssNormal);
+        QCOMPARE(DetectSortStyle({"   ", "\t"}), ssNormal);
+        QCOMPARE(SortKeyColumns("11", 3, 14), (QList<int>{3, 11}));
+        QCOMPARE(SortKeyColumns("3, 11", 3, 14), (QList<int>{3, 11}));
+        QCOMPARE(SortKeyColumns("2 5,,1", 0, 14), (QList<int>{0, 2, 5, 1}));
+        QCOMPARE(SortKeyColumns("x,99,-1,4", 0, 14), (QList<int>{0, 4}));
+        QCOMPARE(SortKeyColumns("", 7, 14), QList<int>{7});
+    }
+
+    // The protocol sorted as the operator sorts it: times by the run-cell order (DIS. after
+    // every time, empty last), start numbers as numbers, ties in the order they were, the
+    // title row where it is, and the selection on the row it was on.
+    void protocolSort_data() {
+        QTest::addColumn<int>("col");
+        QTest::addColumn<int>("direction");
+        QTest::addColumn<QString>("secondary");
+        QTest::addColumn<QStringList>("numbers");
+        QTest::newRow("time; ties keep their order")
+            << 3 << int(sdAscending) << "" << QStringList{"2", "5", "10", "4", "3", "9", "11"};
+        QTest::newRow("time, then start number")
+            << 3 << int(sdAscending) << "0" << QStringList{"2", "5", "4", "10", "3", "9", "11"};
+        QTest::newRow("time descending; ties still in their order")
+            << 3 << int(sdDescending) << "" << QStringList{"11", "9", "3", "10", "4", "2", "5"};
+        QTest::newRow("start number")
+            << 0 << int(sdAscending) << "" << QStringList{"2", "3", "4", "5", "9", "10", "11"};
+        QTest::newRow("start number descending")
+            << 0 << int(sdDescending) << "" << QStringList{"11", "10", "9", "5", "4", "3", "2"};
+        QTest::newRow("class in any case, then time")
+            << 2 << int(sdAscending) << "3" << QStringList{"4", "9", "11", "2", "5", "10", "3"};
+    }
+    void protocolSort() {
+        QFETCH(int, col);
+        QFETCH(int, direction);
+        QFETCH(QString, secondary);
+        QFETCH(QStringList, numbers);
+        TSortGrid g;
+        Fill(g, kProtocol);
+        ProtocolStyles(g);
+        g.SortOptions.SecondaryIndex = secondary;
+        g.SortOptions.SortDirection = TSortDirection(direction);
+        g.setRow(5); // start number 3
+        g.SortByColumn(col);
+        QCOMPARE(Column(g, 0), numbers);
+        for (int r = 1; r < g.RowCount(); ++r) // every row whole
+            QVERIFY(kProtocol.contains(g.Rows(r)));
+        QCOMPARE(g.Rows(0), kProtocol[0]);
+        QCOMPARE(g.Cells(0, g.Row()), QString("3"));
+        QVERIFY(!g.SortOptions.SortCompare); // the next sort asks for its own comparison
+        QVERIFY(!g.Modified() && !g.Sorting());
+    }
+
+    // Numbers, dates, text, blanks and odd characters under every style, and a comparison that
+    // contradicts itself: the result is always every row once.
+    void sortKeepsEveryRow() {
+        const QStringList pool{
+            "",      "  ",   "9",      "10",   "x",   "1,5", "01.02.2024",
+            "12:30", "DIS.", "\t\x01", "שלום", "abc", "ABC", QString(10000, 'z')};
+        QVector<QStringList> table{{"k"}};
+        auto* rng = QRandomGenerator::global();
+        for (int i = 0; i < 3000; ++i)
+            table.append({pool[rng->bounded(int(pool.size()))]});
+        for (int style = ssAutomatic; style <= ssCustom; ++style) {
+            TSortOptions o;
+            o.SortStyle = TSortStyle(style);
+            int n = 0;
+            o.SortCompare = [&](const QString&, const QString&) { return (++n % 3) - 1; };
+            QVector<int> order = SortRowOrder(table, {0}, o);
+            std::sort(order.begin(), order.end());
+            for (int j = 0; j < order.size(); ++j)
+                QCOMPARE(order[j], j + 1);
+        }
+    }
+
+    // --- the grid as the operator uses it ---------------------------------------------------
+
+    // A click on a title sorts (the second click the other way, the right button descending)
+    // unless the owner sorts itself; dragging a column border is no click.
+    void headerClicks() {
+        TSortGrid g;
+        Fill(g, {{"Nr", "Name"}, {"3", "c"}, {"1", "a"}, {"2", "b"}});
+        g.SortOptions.CanSort = false;
+        g.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&g));
+        const auto click = [&](int c, Qt::MouseButton b = Qt::LeftButton) {
+            QTest::mouseClick(g.viewport(), b, {}, g.CellRect(c, 0).center());
+        };
+        click(0);
+        QCOMPARE(g.SortOptions.SortDirection, sdDescending);
+        QCOMPARE(Column(g, 0), (QStringList{"3", "1", "2"}));
+        g.SortOptions.CanSort = true;
+        click(0);
+        QCOMPARE(Column(g, 0), (QStringList{"1", "2", "3"}));
+        click(0);
+        QCOMPARE(Column(g, 0), (QStringList{"3", "2", "1"}));
+        click(1);
+        QCOMPARE(Column(g, 1), (QStringList{"a", "b", "c"}));
+        click(1, Qt::RightButton);
+        QCOMPARE(Column(g, 1), (QStringList{"c", "b", "a"}));
+        g.setOptions(g.Options() | goColSizing);
+        const QPoint border(g.CellRect(0, 0).right() + 1, 10);
+        QTest::mousePress(g.viewport(), Qt::LeftButton, {}, border);
+        QTest::mouseMove(g.viewport(), border + QPoint(15, 0));
+        QTest::mouseRelease(g.viewport(), Qt::LeftButton, {}, border + QPoint(15, 0));
+        QCOMPARE(g.ColWidths(0), 64 + 15);
+        QCOMPARE(Column(g, 1), (QStringList{"c", "b", "a"}));
+    }
+
+    // Keys and clicks move the selection where the owner allows it, and tell the owner; a
+    // hidden column takes no pixels, so a click lands in the column shown there; the current
+    // row stays in view.
+    void selection() {
+        TSortGrid g;
+        g.setColCount(3);
+        g.setRowCount(101);
+        g.setDefaultColWidth(30);
+        g.setDefaultRowHeight(20);
+        g.resize(200, 150);
+        g.setOptions(g.Options() | goRowSelect);
+        QList<QPoint> asked;
+        QList<int> selected;
+        g.OnSelectCell = [&](int c, int r, bool& can) {
+            asked << QPoint(c, r);
+            can = r != 2 || asked.size() > 1; // the first step down is refused
+        };
+        g.OnRowSelected = [&] { selected << g.Row(); };
+        g.show();
+        QVERIFY(QTest::qWaitForWindowActive(&g));
+        g.setFocus();
+        QTest::keyClick(&g, Qt::Key_Down);
+        QCOMPARE(asked, QList<QPoint>{QPoint(0, 2)});
+        QCOMPARE(g.Row(), 1);
+        QTest::keyClick(&g, Qt::Key_Down);
+        g.setColWidths(1, -1);
+        QTest::mouseClick(g.viewport(), Qt::LeftButton, {}, QPoint(45, 4 * 21 + 10));
+        QCOMPARE(QPoint(g.Col(), g.Row()), QPoint(2, 4));
+        QCOMPARE(selected, (QList<int>{2, 4}));
+        g.setRow(90); // the program's moves are not asked about
+        QCOMPARE(asked.size(), 3);
+        QVERIFY(!g.CellRect(0, 90).isEmpty() &&
+                g.CellRect(0, 90).bottom() < g.viewport()->height());
+        QCOMPARE(g.CellRect(0, 0).top(), 0); // the title row stays in view
+        g.setRowCount(5);
+        QCOMPARE(QPoint(g.TopRow(), g.Row()), QPoint(1, 4));
+    }
+
+    // Typing into a cell and leaving it stores the text, or hands it to an owner that writes
+    // its cells itself; Escape, a grid without editing and one that selects rows store nothing.
+    // What the program writes into the cell being edited wins over what the editor shows.
+    void editing_data() {
+        QTest::addColumn<unsigned>("options");
+        QTest::addColumn<int>("finishKey");
+        QTest::addColumn<bool>("owner");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("handedOver");
+        QTest::newRow("typed and confirmed")
+            << unsigned(goEditing) << int(Qt::Key_Return) << false << "abc"
+            << "";
+        QTest::newRow("moved away") << unsigned(goEditing) << int(Qt::Key_Down) << false << "abc"
+                                    << "";
+        QTest::newRow("the owner writes the cell")
+            << unsigned(goEditing) << int(Qt::Key_Return) << true << "old"
+            << "abc,old";
+        QTest::newRow("the program writes the cell meanwhile")
+            << unsigned(goEditing) << 0 << true << "7,34"
+            << "";
+        QTest::newRow("cancelled") << unsigned(goEditing) << int(Qt::Key_Escape) << true << "old"
+                                   << "";
+        QTest::newRow("no editing") << 0u << int(Qt::Key_Return) << false << "old"
+                                    << "";
+        QTest::newRow("row select")
+            << unsigned(goEditing | goRowSelect) << int(Qt::Key_Return) << false << "old"
+            << "";
+    }
+    void editing() {
+        QFETCH(unsigned, options);
+        QFETCH(int, finishKey);
+        QFETCH(bool, owner);
+        QFETCH(QString, text);
+        QFETCH(QString, handedOver);
+        TSortGrid g;
+        Fill(g, {{"a", "b"}, {"old", ""}, {"", ""}});
+        g.setOptions(options);
+        QStringList got;
+        if (owner)
+            g.OnEditCommit = [&](int, int, const QString& t, const QString& before) {
+                got << t << before;
+            };
+        g.show();
+        QVERIFY(QTest::qWaitForWindowActive(&g));
+        g.setFocus();
+        QTest::keyClick(&g, 'a'); // opens the editor, which has the focus from now on
+        QTest::keyClicks(QApplication::focusWidget(), "bc");
+        if (finishKey) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key(finishKey));
+        } else {
+            g.setCells(0, 1, "7,34");
+            g.DiscardEdit(0, 1);
+        }
+        QCOMPARE(g.Cells(0, 1), text);
+        QCOMPARE(got.join(','), handedOver);
+        QCOMPARE(g.Modified(), !owner && text != "old");
+        QVERIFY(!g.EditorMode());
+    }
+
+    // Reads outside the matrix give nothing and writes there change nothing; odd and huge
+    // texts are drawn; a sort of nothing and a sort by no column are harmless.
+    void outsideTheMatrix() {
+        TSortGrid g;
+        Fill(g, {{"a", "b"}, {QString(10000, 'W'), "a\tb\nc\x01\x7f"}, {"مرحبا بالعالم", ""}});
+        for (const QPoint& p : {QPoint(5, 1), QPoint(-1, 1), QPoint(0, 3), QPoint(0, -1)}) {
+            g.setCells(p.x(), p.y(), "x");
+            QCOMPARE(g.Cells(p.x(), p.y()), QString());
+        }
+        QCOMPARE(g.Rows(7), QStringList());
+        g.SortByColumn(-1);
+        g.SortByColumn(9);
+        QCOMPARE(g.Cells(1, 1), QString("a\tb\nc\x01\x7f"));
+        QVERIFY(!g.grab().isNull());
+        g.setRowCount(0);
+        g.SortByColumn(1); // one data row left
+        QCOMPARE(g.RowCount(), 2);
+        QCOMPARE(g.Cells(0, 1).size(), 10000);
+        g.setColCount(1);
+        g.setColCount(2);
+        QCOMPARE(g.Cells(1, 1), QString()); // shrinking dropped the cells
+    }
+};
+
+QTEST_MAIN(TestWidgets)
+#include "tst_widgets.moc"
