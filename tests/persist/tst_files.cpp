@@ -29,6 +29,8 @@
 #include <unistd.h>
 
 namespace {
+// Table cells: one literal after another in a row would each get a line of its own.
+using S = QString;
 const QString Titles = "St.Nr.|Name, Vorname|Ort|Klasse|Datum|Turm1|Turm2|Turm3|Turm4|Turm5|Turm6|"
                        "Zeit|Platz|.";
 // "a|b\nc" is two rows of 14 cells; "" none.
@@ -337,12 +339,12 @@ private slots:
         QTest::addColumn<QString>("data");
         QTest::addColumn<QString>("body");
         QTest::newRow("two runs")
-            << "12|Meier, Hans|Bern|A||12,34|13,01|||||25,35|1|2\n7|Jürg| |B||DIS.||||||||1"
+            << S("12|Meier, Hans|Bern|A||12,34|13,01|||||25,35|1|2\n7|Jürg| |B||DIS.||||||||1")
             << "<tr><td>12<td>Meier, Hans<td>Bern<td>A<td>&nbsp;<td>12,34<td>13,01<td><B>25,35"
                "<td><B>1</tr>\r\n<tr><td>7<td>Jürg<td> <td>B<td>&nbsp;<td>DIS.<td>&nbsp;"
                "<td><B>&nbsp;<td><B>&nbsp;</tr>\r\n</table>";
         QTest::newRow("empty protocol")
-            << ""
+            << S("")
             << "</tr></thead>\r\n<tr><td>&nbsp;<td>&nbsp;<td>&nbsp;<td>&nbsp;<td>&nbsp;"
                "<td>&nbsp;<td>&nbsp;<td><B>&nbsp;<td><B>&nbsp;</tr>\r\n</table>";
     }
@@ -366,13 +368,13 @@ private slots:
         QTest::addColumn<QString>("escaped");
         for (bool bracket : {false, true}) {
             const char* page = bracket ? "bracket" : "protocol";
-            QTest::addRow("%s: script", page) << bracket << "<script>alert(1)</script>"
+            QTest::addRow("%s: script", page) << bracket << S("<script>alert(1)</script>")
                                               << "&lt;script&gt;alert(1)&lt;/script&gt;";
             QTest::addRow("%s: quotes", page)
-                << bracket << "\"><b a=\"x\">Huber & Co"
+                << bracket << S("\"><b a=\"x\">Huber & Co")
                 << "&quot;&gt;&lt;b a=&quot;x&quot;&gt;Huber &amp; Co";
-            QTest::addRow("%s: umlauts", page) << bracket << "Jürgen Weiß Иван \U0001F9D7"
-                                               << "Jürgen Weiß Иван \U0001F9D7";
+            QTest::addRow("%s: umlauts", page)
+                << bracket << S("Jürgen Weiß Иван \U0001F9D7") << "Jürgen Weiß Иван \U0001F9D7";
         }
     }
     void htmlPages() {
@@ -441,18 +443,12 @@ private slots:
     void companionName_data() {
         QTest::addColumn<QString>("protocol");
         QTest::addColumn<QString>("companion");
-        QTest::newRow("the text type") << "/a/heat1.txt"
-                                       << "/a/heat1.ko";
-        QTest::newRow("in capitals") << "/a/HEAT1.TXT"
-                                     << "/a/HEAT1.ko";
-        QTest::newRow("no extension") << "/a/heat1"
-                                      << "/a/heat1.ko";
-        QTest::newRow("another extension") << "/a/heat1.csv"
-                                           << "/a/heat1.csv.ko";
-        QTest::newRow(".txt not at the end") << "/a/h.txt.bak"
-                                             << "/a/h.txt.bak.ko";
-        QTest::newRow("a dotted folder") << "/a.txt/heat1"
-                                         << "/a.txt/heat1.ko";
+        QTest::newRow("the text type") << S("/a/heat1.txt") << "/a/heat1.ko";
+        QTest::newRow("in capitals") << S("/a/HEAT1.TXT") << "/a/HEAT1.ko";
+        QTest::newRow("no extension") << S("/a/heat1") << "/a/heat1.ko";
+        QTest::newRow("another extension") << S("/a/heat1.csv") << "/a/heat1.csv.ko";
+        QTest::newRow(".txt not at the end") << S("/a/h.txt.bak") << "/a/h.txt.bak.ko";
+        QTest::newRow("a dotted folder") << S("/a.txt/heat1") << "/a.txt/heat1.ko";
     }
     void companionName() {
         QFETCH(QString, protocol);
@@ -504,18 +500,12 @@ private slots:
         QTest::addColumn<QString>("kind");
         QTest::addColumn<QString>("reason"); // empty: none
         QTest::addColumn<bool>("read");
-        QTest::newRow("written") << "written"
-                                 << "" << true;
-        QTest::newRow("written without data") << "removed"
-                                              << "" << false;
-        QTest::newRow("missing") << ""
-                                 << "" << false;
-        QTest::newRow("a folder") << "folder"
-                                  << "keine gewöhnliche Datei" << false;
-        QTest::newRow("a pipe") << "fifo"
-                                << "keine gewöhnliche Datei" << false;
-        QTest::newRow("oversized") << "huge"
-                                   << "zu groß" << false;
+        QTest::newRow("written") << S("written") << "" << true;
+        QTest::newRow("written without data") << S("removed") << "" << false;
+        QTest::newRow("missing") << S("") << "" << false;
+        QTest::newRow("a folder") << S("folder") << "keine gewöhnliche Datei" << false;
+        QTest::newRow("a pipe") << S("fifo") << "keine gewöhnliche Datei" << false;
+        QTest::newRow("oversized") << S("huge") << "zu groß" << false;
     }
     void companionOnDisk() {
         QFETCH(QString, kind);
@@ -539,14 +529,10 @@ private slots:
     void companionRestore_data() {
         QTest::addColumn<QString>("fault");
         QTest::addColumn<QString>("refused"); // empty: restored
-        QTest::newRow("fits") << ""
-                              << "";
-        QTest::newRow("other rows") << "rows"
-                                    << "anderen Teilnehmerzeilen";
-        QTest::newRow("thousandths off their cell") << "exact"
-                                                    << "Tausendstel passen nicht";
-        QTest::newRow("a seed the protocol lacks") << "seed"
-                                                   << "Teilnehmer, die das Protokoll";
+        QTest::newRow("fits") << S("") << "";
+        QTest::newRow("other rows") << S("rows") << "anderen Teilnehmerzeilen";
+        QTest::newRow("thousandths off their cell") << S("exact") << "Tausendstel passen nicht";
+        QTest::newRow("a seed the protocol lacks") << S("seed") << "Teilnehmer, die das Protokoll";
     }
     void companionRestore() {
         QFETCH(QString, fault);
@@ -593,24 +579,14 @@ private slots:
         QTest::addColumn<QString>("program"); // relative to a temporary folder
         QTest::addColumn<QString>("data");    // where "file" is a file
         QTest::addColumn<QString>("written"); // empty: nowhere
-        QTest::newRow("beside the program") << "bin/veltaro"
-                                            << "new/data"
-                                            << "bin/veltaro.txt";
-        QTest::newRow("extension replaced") << "bin/timer.exe"
-                                            << ""
-                                            << "bin/timer.txt";
-        QTest::newRow("a file in the way") << "file/bin/v"
-                                           << "new/data"
-                                           << "new/data/v.txt";
-        QTest::newRow("folder missing") << "file/deeper/bin/v"
-                                        << "new/data"
-                                        << "new/data/v.txt";
-        QTest::newRow("nowhere") << "file/bin/v"
-                                 << "file/data"
-                                 << "";
-        QTest::newRow("no data folder") << "file/bin/v"
-                                        << ""
-                                        << "";
+        QTest::newRow("beside the program")
+            << S("bin/veltaro") << S("new/data") << "bin/veltaro.txt";
+        QTest::newRow("extension replaced") << S("bin/timer.exe") << S("") << "bin/timer.txt";
+        QTest::newRow("a file in the way") << S("file/bin/v") << S("new/data") << "new/data/v.txt";
+        QTest::newRow("folder missing")
+            << S("file/deeper/bin/v") << S("new/data") << "new/data/v.txt";
+        QTest::newRow("nowhere") << S("file/bin/v") << S("file/data") << "";
+        QTest::newRow("no data folder") << S("file/bin/v") << S("") << "";
     }
     void exitCopy() {
         QFETCH(QString, program);
@@ -632,18 +608,12 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("filter");
         QTest::addColumn<QString>("result");
-        QTest::newRow("added") << "/p/2026 Lauf"
-                               << "Textdatei (*.txt *.csv)"
+        QTest::newRow("added") << S("/p/2026 Lauf") << S("Textdatei (*.txt *.csv)")
                                << "/p/2026 Lauf.txt";
-        QTest::newRow("has one") << "/p/Lauf.txt"
-                                 << "Webseite (*.html)"
-                                 << "/p/Lauf.txt";
-        QTest::newRow("dot in the folder") << "/p.d/Lauf"
-                                           << "Webseite (*.html)"
-                                           << "/p.d/Lauf.html";
-        QTest::newRow("all files") << "/p/Lauf"
-                                   << "Alle Dateien (*)"
-                                   << "/p/Lauf";
+        QTest::newRow("has one") << S("/p/Lauf.txt") << S("Webseite (*.html)") << "/p/Lauf.txt";
+        QTest::newRow("dot in the folder")
+            << S("/p.d/Lauf") << S("Webseite (*.html)") << "/p.d/Lauf.html";
+        QTest::newRow("all files") << S("/p/Lauf") << S("Alle Dateien (*)") << "/p/Lauf";
     }
     void typeExtension() {
         QFETCH(QString, name);

@@ -15,6 +15,8 @@
 #include <unistd.h>
 
 namespace {
+// Table cells: one literal after another in a row would each get a line of its own.
+using S = QString;
 const QStringList Titles = {"St.Nr.", "Name, Vorname", "Ort",   "Klasse", "Datum", "Turm1", "Turm2",
                             "Turm3",  "Turm4",         "Turm5", "Turm6",  "Zeit",  "Platz", "."};
 // A row of 14 cells with the given ones set.
@@ -151,24 +153,15 @@ private slots:
     void loadOrder_data() {
         QTest::addColumn<QString>("shown");
         QTest::addColumn<QString>("written");
-        QTest::newRow("already in load order") << "1 2 3"
-                                               << "1 2 3";
-        QTest::newRow("ranking order") << "3 1 2"
-                                       << "1 2 3";
-        QTest::newRow("numbers with blanks") << "~2 1~"
-                                             << "1~ ~2";
-        QTest::newRow("a row without number") << "2 _ 1"
-                                              << "2 _ 1";
-        QTest::newRow("a number twice") << "2 1 2"
-                                        << "2 1 2";
-        QTest::newRow("no number") << "2 x 1"
-                                   << "2 x 1";
-        QTest::newRow("a short row") << "2 s 1"
-                                     << "2 s 1";
-        QTest::newRow("the empty dummy") << "D 2 1"
-                                         << "2 1";
-        QTest::newRow("the dummy with a time") << "Dt 2 1"
-                                               << "Dt 2 1";
+        QTest::newRow("already in load order") << S("1 2 3") << "1 2 3";
+        QTest::newRow("ranking order") << S("3 1 2") << "1 2 3";
+        QTest::newRow("numbers with blanks") << S("~2 1~") << "1~ ~2";
+        QTest::newRow("a row without number") << S("2 _ 1") << "2 _ 1";
+        QTest::newRow("a number twice") << S("2 1 2") << "2 1 2";
+        QTest::newRow("no number") << S("2 x 1") << "2 x 1";
+        QTest::newRow("a short row") << S("2 s 1") << "2 s 1";
+        QTest::newRow("the empty dummy") << S("D 2 1") << "2 1";
+        QTest::newRow("the dummy with a time") << S("Dt 2 1") << "Dt 2 1";
     }
     void loadOrder() {
         QFETCH(QString, shown);
@@ -462,61 +455,25 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("stored");
         QTest::addColumn<QString>("applied");
-        QTest::newRow("TimeFormat 7") << "TimeFormat"
-                                      << "7"
-                                      << "1";
-        QTest::newRow("negative lock-out") << "TimerGesperrt"
-                                           << "-5"
-                                           << "1000";
-        QTest::newRow("auto reset too long") << "AutoTime"
-                                             << "200000"
-                                             << "99000";
-        QTest::newRow("Vid 9") << "Vid"
-                               << "9"
-                               << "3";
-        QTest::newRow("BracketSize 32") << "BracketSize"
-                                        << "32"
-                                        << "16";
-        QTest::newRow("CountZabegov 0") << "CountZabegov"
-                                        << "0"
-                                        << "1";
-        QTest::newRow("KlassCol 9") << "KlassCol"
-                                    << "9"
-                                    << "5";
-        QTest::newRow("Alg1 5") << "Alg1"
-                                << "5"
-                                << "1";
-        QTest::newRow("Port 300") << "Port"
-                                  << "300"
-                                  << "255";
-        QTest::newRow("Port -1") << "Port"
-                                 << "-1"
-                                 << "0";
-        QTest::newRow("low Height") << "Height"
-                                    << "100"
-                                    << "382";
-        QTest::newRow("Width 0") << "Width"
-                                 << "0"
-                                 << "100";
-        QTest::newRow("CountBahn 3") << "CountBahn"
-                                     << "3"
-                                     << "2";
-        QTest::newRow("FilterInd 0") << "FilterInd"
-                                     << "0"
-                                     << "1";
-        QTest::newRow("system colour") << "Color1"
-                                       << "-16777201"
-                                       << "15";
-        QTest::newRow("AllLaufe 0 not taken") << "AllLaufe"
-                                              << "0"
-                                              << "6";
+        QTest::newRow("TimeFormat 7") << S("TimeFormat") << S("7") << "1";
+        QTest::newRow("negative lock-out") << S("TimerGesperrt") << S("-5") << "1000";
+        QTest::newRow("auto reset too long") << S("AutoTime") << S("200000") << "99000";
+        QTest::newRow("Vid 9") << S("Vid") << S("9") << "3";
+        QTest::newRow("BracketSize 32") << S("BracketSize") << S("32") << "16";
+        QTest::newRow("CountZabegov 0") << S("CountZabegov") << S("0") << "1";
+        QTest::newRow("KlassCol 9") << S("KlassCol") << S("9") << "5";
+        QTest::newRow("Alg1 5") << S("Alg1") << S("5") << "1";
+        QTest::newRow("Port 300") << S("Port") << S("300") << "255";
+        QTest::newRow("Port -1") << S("Port") << S("-1") << "0";
+        QTest::newRow("low Height") << S("Height") << S("100") << "382";
+        QTest::newRow("Width 0") << S("Width") << S("0") << "100";
+        QTest::newRow("CountBahn 3") << S("CountBahn") << S("3") << "2";
+        QTest::newRow("FilterInd 0") << S("FilterInd") << S("0") << "1";
+        QTest::newRow("system colour") << S("Color1") << S("-16777201") << "15";
+        QTest::newRow("AllLaufe 0 not taken") << S("AllLaufe") << S("0") << "6";
         // Kept: the live glue refuses it with a message, no clamp makes port 1 of it.
-        QTest::newRow("live port 0 kept") << "LivePort"
-                                          << "0"
-                                          << "0";
-        QTest::newRow("live port 70000 kept") << "LivePort"
-                                              << "70000"
-                                              << "70000";
+        QTest::newRow("live port 0 kept") << S("LivePort") << S("0") << "0";
+        QTest::newRow("live port 70000 kept") << S("LivePort") << S("70000") << "70000";
     }
     void outOfRangeCorrected() {
         QFETCH(QString, name);
@@ -587,21 +544,11 @@ private slots:
         QTest::addColumn<QString>("program");
         QTest::addColumn<QString>("kind"); // of what stands at the path
         QTest::addColumn<QString>("file"); // empty: no store
-        QTest::newRow("the program's") << "timer"
-                                       << ""
-                                       << "/Tavoleno/timer.conf";
-        QTest::newRow("no way out") << "../../etc/x"
-                                    << ""
-                                    << "/Tavoleno/.._.._etc_x.conf";
-        QTest::newRow("no name") << ""
-                                 << ""
-                                 << "/Tavoleno/veltaro.conf";
-        QTest::newRow("a pipe") << "notafile"
-                                << "pipe"
-                                << "";
-        QTest::newRow("a folder") << "notafile"
-                                  << "folder"
-                                  << "";
+        QTest::newRow("the program's") << S("timer") << S("") << "/Tavoleno/timer.conf";
+        QTest::newRow("no way out") << S("../../etc/x") << S("") << "/Tavoleno/.._.._etc_x.conf";
+        QTest::newRow("no name") << S("") << S("") << "/Tavoleno/veltaro.conf";
+        QTest::newRow("a pipe") << S("notafile") << S("pipe") << "";
+        QTest::newRow("a folder") << S("notafile") << S("folder") << "";
     }
     void storeLocation() {
         QFETCH(QString, program);
