@@ -12,6 +12,7 @@
 #include "persist/FileTypes.h"
 #include "persist/ProtocolHtml.h"
 #include "persist/SafeFile.h"
+#include "PersistSupport.h"
 
 #include <QElapsedTimer>
 #include <QRandomGenerator>
@@ -29,30 +30,9 @@
 #include <unistd.h>
 
 namespace {
-// Table cells: one literal after another in a row would each get a line of its own.
-using S = QString;
-const QString Titles = "St.Nr.|Name, Vorname|Ort|Klasse|Datum|Turm1|Turm2|Turm3|Turm4|Turm5|Turm6|"
-                       "Zeit|Platz|.";
-// "a|b\nc" is two rows of 14 cells; "" none.
-TProtocolRows Rows(const QString& text) {
-    TProtocolRows rows;
-    for (const QString& line : text.split('\n', Qt::KeepEmptyParts))
-        rows << line.split('|').mid(0, ProtocolColCount);
-    for (QStringList& row : rows)
-        row.resize(ProtocolColCount);
-    return text.isEmpty() ? TProtocolRows{} : rows;
-}
 const int U8 = int(TTextEncoding::Utf8), Fixed = int(TTextEncoding::Utf8Repaired),
           W1252 = int(TTextEncoding::EightBit), U16 = int(TTextEncoding::Utf16);
 
-QByteArray Bytes(const QString& name) {
-    QFile f(name);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
-}
-bool Put(const QString& name, const QByteArray& bytes) {
-    QFile f(name);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-}
 QStringList Files(const QString& folder) {
     return QDir(folder).entryList(QDir::Files | QDir::System, QDir::Name);
 }

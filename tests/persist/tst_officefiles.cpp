@@ -1,10 +1,12 @@
 // The protocol in an office suite's files, through our stand-in servers: what the exports
 // write is read back by an independent reader (Python's openpyxl and python-docx) and by our
 // own import, workbooks written by openpyxl are imported, and bad files are refused.
+#include "FuzzXlsxRead.h"
 #include "persist/OfficeExport.h"
 #include "persist/OfficeStandIn.h"
 #include "persist/Workbook.h"
 #include "persist/ZipArchive.h"
+#include "PersistSupport.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -14,9 +16,6 @@
 #include <QtTest>
 
 namespace {
-// Table cells: one literal after another in a row would each get a line of its own.
-using S = QString;
-
 // Runs a Python script after "import json, sys, <module>" and gives what it printed as JSON;
 // null when Python or the module cannot be had (the caller skips), the error text when the
 // script failed.
@@ -48,23 +47,7 @@ QString Text(const QJsonValue& v) {
     }
     return v.isDouble() ? QString::number(v.toDouble()) : v.toVariant().toString();
 }
-QString Text(const TProtocolRows& rows) {
-    QStringList lines;
-    for (const QStringList& row : rows)
-        lines << row.join('|');
-    return lines.join('\n');
-}
-TProtocolRows Rows(const QString& text, int columns = ProtocolColCount) {
-    TProtocolRows rows;
-    for (const QString& line : text.split('\n'))
-        rows << line.split('|');
-    for (QStringList& row : rows)
-        row.resize(columns);
-    return rows;
-}
 
-const QString Titles = "St.Nr.|Name, Vorname|Ort|Klasse|Datum|Turm1|Turm2|Turm3|Turm4|Turm5|Turm6|"
-                       "Zeit|Platz|.";
 // The awkward cells: a time, DIS., an empty run, a long name, umlauts.
 const QString Edge = Titles + "\n12|Meier, Hans|Ötztal|A||12,34|DIS.||||||1|1\n"
                               "7|Wolfeschlegelsteinhausen-Bergerdorff, Maximilian|München|B|"
@@ -109,36 +92,12 @@ struct TNoServers : TAutoServers {
     TAutoPtr Create(const QString& id) override { throw EAutomation("no " + id); }
 };
 
-QByteArray Bytes(const QString& name) {
-    QFile f(name);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-bool Put(const QString& name, const QByteArray& bytes) {
-    QFile f(name);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-}
-
-// A package of one worksheet part with the given rows (no shared strings).
-QByteArray SheetPackage(const QByteArray& sheetData, const QByteArray& kind = "worksheet") {
-    const QByteArray rels = "http://schemas.openxmlformats.org/package/2006/relationships",
-                     doc = "http://schemas.openxmlformats.org/officeDocument/2006/relationships";
-    return ZipPackage(
-        {{"_rels/.rels", "<Relationships xmlns=\"" + rels + "\"><Relationship Id=\"rId1\" Type=\"" +
-                             doc +
-                             "/officeDocument\" Target=\"xl/workbook.xml\"/></Relationships>"},
-         {"xl/workbook.xml",
-          "<workbook xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\" "
-          "xmlns:r=\"" +
-              doc +
-              "\"><sheets><sheet name=\"S\" sheetId=\"1\" r:id=\"rId1\"/></sheets></workbook>"},
-         {"xl/_rels/workbook.xml.rels",
-          "<Relationships xmlns=\"" + rels + "\"><Relationship Id=\"rId1\" Type=\"" + doc + "/" +
-              kind + "\" Target=\"worksheets/sheet1.xml\"/></Relationships>"},
-         {"xl/worksheets/sheet1.xml",
-          "<worksheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\">"
-          "<sheetData>" +
-              sheetData + "</sheetData></worksheet>"}},
-        nullptr);
+// A package whose worksheet holds the given rows (no shared strings).
+QByteArray Sheet(const QByteArray& rows) {
+    return FuzzXlsxPackage(
+        "<worksheet "
+        "xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\"><sheetData>" +
+        rows + "</sheetData></worksheet>");
 }
 // An encrypted package as the office suites write it: a compound file whose directory holds
 // the streams "EncryptionInfo" and "EncryptedPackage".
@@ -167,8 +126,6 @@ private slots:
         QTest::newRow("minutes") << S("1:02,50") << S("01:02,50") << "1:02,50";
         QTest::newRow("padded") << S("00:12,34") << S("00:12,34") << "12,34";
         QTest::newRow("under a second") << S("00:00,50") << S("00:00,50") << "0,50";
-        QTest::newRow("all zero") << S("00:00,00") << S("00:00,00") << "0,00";
-        QTest::newRow("minutes kept") << S("01:02,50") << S("01:02,50") << "1:02,50";
         QTest::newRow("nine long") << S("123:45,67") << S("123:45,67") << "123:45,67";
         QTest::newRow("one char") << S("5") << S("00:00,05") << "5";
         QTest::newRow("at most four dropped") << S("0000000,5") << S("0000000,5") << "000,5";
@@ -191,8 +148,6 @@ private slots:
         QTest::addColumn<QVariant>("value");
         QTest::addColumn<QString>("text");
         const QString sep = QLocale().decimalPoint();
-        QTest::newRow("empty") << QVariant() << "";
-        QTest::newRow("whole number") << QVariant(12.0) << "12";
         QTest::newRow("decimal") << QVariant(12.34) << "12" + sep + "34";
         QTest::newRow("15 digits") << QVariant(4.2999999999999998) << "4" + sep + "3";
         QTest::newRow("date") << QVariant(QDateTime(QDate(2026, 12, 5), QTime(0, 0)))
@@ -306,21 +261,21 @@ print(1))py",
         QTest::newRow("document") << ZipPackage({{"word/document.xml", "<w:document/>"}}, nullptr)
                                   << "keine Excel-Arbeitsmappe";
         QTest::newRow("bad sheet xml")
-            << SheetPackage("<row r=\"1\"><c r=\"A1\" t=\"inlineStr\"><is><t>x</t></row>")
-            << "beschädigt";
+            << Sheet("<row r=\"1\"><c r=\"A1\" t=\"inlineStr\"><is><t>x</t></row>") << "beschädigt";
         QTest::newRow("bad cell reference")
-            << SheetPackage("<row r=\"1\"><c r=\"1A\"><v>1</v></c></row>") << "beschädigt";
+            << Sheet("<row r=\"1\"><c r=\"1A\"><v>1</v></c></row>") << "beschädigt";
         QTest::newRow("shared string missing")
-            << SheetPackage("<row r=\"1\"><c r=\"A1\" t=\"s\"><v>3</v></c></row>") << "beschädigt";
-        QTest::newRow("empty A1") << SheetPackage("<row r=\"2\"><c r=\"A2\"><v>1</v></c></row>")
-                                  << "A1";
-        QTest::newRow("no sheet") << SheetPackage("", "chartsheet") << "Tabellenblatt";
+            << Sheet("<row r=\"1\"><c r=\"A1\" t=\"s\"><v>3</v></c></row>") << "beschädigt";
+        QTest::newRow("empty A1") << Sheet("<row r=\"2\"><c r=\"A2\"><v>1</v></c></row>") << "A1";
+        QTest::newRow("no sheet")
+            << FuzzXlsxPackage("--\n--\n--\n<workbook xmlns=\"http://schemas.openxmlformats.org/"
+                               "spreadsheetml/2006/main\"><sheets/></workbook>")
+            << "Tabellenblatt";
         QByteArray million;
         for (int r = 1; r <= 1000000; ++r)
             million += "<row r=\"" + QByteArray::number(r) + "\"><c r=\"A" + QByteArray::number(r) +
                        "\"><v>" + QByteArray::number(r) + "</v></c></row>";
-        QTest::newRow("a million rows")
-            << SheetPackage(million) << QString::number(XlsxReadMaxRows);
+        QTest::newRow("a million rows") << Sheet(million) << QString::number(XlsxReadMaxRows);
     }
     void refusedWorkbooks() {
         QFETCH(QByteArray, bytes);
