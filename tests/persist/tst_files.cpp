@@ -197,16 +197,20 @@ private slots:
         QTEST(int(report.encoding), "encoding");
     }
 
+    // Every byte to its character and back; the table judged by Qt's own decoder where Qt has
+    // one (built with ICU).
     void windows1252BothWays() {
-        QString all;
+        QByteArray bytes;
         for (int b = 0x20; b < 0x100; ++b)
-            all += DecodeWindows1252(reinterpret_cast<const char*>(&b), 1);
+            bytes += char(b);
+        const QString all = DecodeWindows1252(bytes.constData(), bytes.size());
         bool lossless = false;
-        const QByteArray bytes = EncodeWindows1252(all, &lossless);
+        QCOMPARE(EncodeWindows1252(all, &lossless), bytes);
         QVERIFY(lossless);
-        QCOMPARE(DecodeWindows1252(bytes.constData(), bytes.size()), all);
         QCOMPARE(EncodeWindows1252(QStringLiteral("aŁb"), &lossless), QByteArray("a?b"));
         QVERIFY(!lossless);
+        QStringDecoder reference("windows-1252");
+        if (reference.isValid()) QCOMPARE(all, QString(reference.decode(bytes)));
     }
 
     // Input that is no protocol still gives rows of 14 cells, quickly.
