@@ -520,12 +520,8 @@ private slots:
         if (kind == "folder") QVERIFY(QDir().mkdir(path));
         auto opened = std::async(std::launch::async, [&] { return OpenSettingsStore(program); });
         const bool inTime = opened.wait_for(std::chrono::seconds(10)) == std::future_status::ready;
-        if (!inTime) {
-            // Let the blocked reader go: a writer appears and leaves at once.
-            const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_NONBLOCK);
-            if (fd >= 0) ::close(fd);
-        }
-        const auto settings = opened.get();
+        if (!inTime) ::close(::open(QFile::encodeName(path).constData(), O_WRONLY | O_NONBLOCK));
+        const auto settings = opened.get(); // the writer that came and went let a reader go
         QFile::remove(path);
         QDir().rmdir(path);
         QVERIFY2(inTime, "opening the store waited for a writer");

@@ -174,14 +174,10 @@ private slots:
         QTest::newRow("another extension") << Edge << S("a.txt") << "a.txt.xlsx";
         QString many = Titles;
         for (int i = 1; i <= 1000; ++i)
-            many +=
-                QStringLiteral("\n%1|Name %1, Vorname|Ort %2|%3|0%4.01.2000|%5,%6|DIS.||||| |%1|%1")
-                    .arg(i)
-                    .arg(i % 17)
-                    .arg(QChar('A' + i % 3))
-                    .arg(1 + i % 9)
-                    .arg(i % 60)
-                    .arg(i % 100, 2, 10, QChar('0'));
+            many += QStringLiteral("\n%1|Name %1, Vorname|Ort|A|01.01.2000|%2,%3|DIS.||||| |%1|%1")
+                        .arg(i)
+                        .arg(i % 60)
+                        .arg(10 + i % 90);
         QTest::newRow("1000 rows")
             << many << S("2026-12-05_Paarrennen") << "2026-12-05_Paarrennen.xlsx";
         // A control character is written as the format's escape "_x0001_"; a text that only
@@ -329,7 +325,6 @@ print(1))py",
         QTest::newRow("new, silent") << S("none") << int(DocumentSilent) << "";
         QTest::newRow("docx template") << S("full") << int(DocumentSilent) << "";
         QTest::newRow("template we cannot read") << S("legacy") << int(DocumentSilent) << "";
-        QTest::newRow("template with an empty body") << S("empty") << int(DocumentSilent) << "";
         QTest::newRow("template unpacking to too much")
             << S("huge") << int(DocumentSilent) << "größer als 64 MB";
         QTest::newRow("documents folder blocked")
@@ -341,16 +336,13 @@ print(1))py",
         QFETCH(QString, refused);
         TServers s;
         const QString path = s.Path("Protokollvorlage.doc");
-        if (templ == "full" || templ == "empty") {
+        if (templ == "full") {
             PYTHON(made, "docx", R"py(d = docx.Document()
-if sys.argv[2] == 'empty':
-    for child in list(d.element.body): d.element.body.remove(child)
-else:
-    d.sections[0].header.paragraphs[0].text = 'Kopfzeile des Vereins'
-    d.add_paragraph('Text der Vorlage')
+d.sections[0].header.paragraphs[0].text = 'Kopfzeile des Vereins'
+d.add_paragraph('Text der Vorlage')
 d.save(sys.argv[1])
 print(1))py",
-                   path, templ);
+                   path);
             QCOMPARE(made.toInt(), 1);
         }
         if (templ == "legacy")
