@@ -1,34 +1,48 @@
-// The journal on its own: what it writes and when, what a killed write leaves, how a session
-// that ended cleanly differs from one that did not, rotation and its bounds.
+// What outlives the program: the journal a killed or crashed session leaves for the next one,
+// with the earlier sessions it keeps, and the settings store read at start-up.
 #include "ModelSupport.h"
 #include "persist/Journal.h"
+#include "persist/SettingsStore.h"
+#include "PersistSupport.h"
 
+#include <QDataStream>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <fcntl.h>
+#include <future>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace {
+// A row of 14 cells with the given ones set.
+QStringList Cells(const QList<QPair<int, QString>>& cells) {
+    QStringList row(ProtocolColCount);
+    for (const auto& [col, text] : cells)
+        row[col] = text;
+    return row;
+}
 TProtocolRows Protocol(int participants, const QString& time = QString()) {
-    TProtocolRows rows;
-    rows.push_back({"St.Nr.", "Name, Vorname", "Ort", "Klasse", "Datum", "Turm1", "Turm2", "Turm3",
-                    "Turm4", "Turm5", "Turm6", "Zeit", "Platz", "."});
-    for (int i = 1; i <= participants; ++i) {
-        QStringList row(ProtocolColCount);
-        row[0] = QString::number(i);
-        row[1] = QStringLiteral("Müller %1").arg(i);
-        row[5] = time;
-        row[13] = QString::number(i);
-        rows.push_back(row);
-    }
+    TProtocolRows rows = Rows(Titles);
+    for (int i = 1; i <= participants; ++i)
+        rows << Rows(QStringLiteral("%1|Müller %1||||%2||||||||%1").arg(i).arg(time));
     return rows;
 }
-
-QByteArray FileBytes(const QString& name) {
-    QFile f(name);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+// What a protocol is after a trip through a file.
+TProtocolRows Written(const TProtocolRows& rows) {
+    return ParseProtocolText(FormatProtocolText(JournalRows(rows)));
 }
+// Everything the meta holds, the bracket, the thousandths and the heat on the tracks included.
+const TJournalMeta Meta = [] {
+    TJournalMeta m{"Cup", 3, 2, 1, 1, 8};
+    m.Bracket = {"Size 8", "Seed 1 0 5004"};
+    m.Exact = {{0, 1, 5004}};
+    m.Heat = {2, -2, 4};
+    return m;
+}();
 
-// A journal whose protocol is whatever the test last put into `rows`.
+// A journal whose protocol is whatever the test last put into `state`.
 struct TSession {
     TJournalSnapshot state; // outlives the journal, which reads it until it is gone
     TJournal journal;
@@ -36,270 +50,243 @@ struct TSession {
         journal.SetSource([this] { return state; });
         journal.Begin();
     }
-    bool Write(const TProtocolRows& rows, const QString& title = QStringLiteral("Cup")) {
-        state.Rows = rows;
-        state.Meta.Title = title;
+    bool Write(const TProtocolRows& rows, const TJournalMeta& meta = Meta) {
+        state = {rows, meta};
         journal.Changed();
         return journal.Flush();
     }
 };
+// clang-format off
+// Every setting with a value other than its default, in reading order.
+const QList<QPair<QString, QString>> Stored = {
+    {"Left", "10"}, {"Top", "-20"}, {"Width", "800"}, {"Height", "600"}, {"Port", "3"},
+    {"Alg1", "1"}, {"Alg2", "1"}, {"Alg3", "1"}, {"CountBahn", "1"}, {"FilterInd", "2"},
+    {"TimerGesperrt", "3000"}, {"AllLaufe", "4"}, {"CountZabegov", "3"}, {"Monitor", "1"},
+    {"MonitorOn", "1"}, {"TimeFormat", "0"}, {"AutoTime", "7000"}, {"Vid", "2"},
+    {"Color1", "255"}, {"Color2", "65280"}, {"KlassCol", "3"}, {"AllTrasse", "1"},
+    {"Title", "Stadtcup"}, {"isPlaySound", "0"}, {"isPlaySound1", "0"}, {"isPlaySound2", "0"},
+    {"Lang", "2"}, {"LiveOn", "1"}, {"LivePort", "8181"}, {"LiveBind", "192.168.1.20"},
+    {"Ranking", "1"}, {"BracketSize", "8"}};
+
+// A setting's in-memory value as text, booleans as 0/1.
+QString Get(const TSettings& s, const QString& name) {
+#define V(field) {#field, QString::number(qint64(s.field))}
+    const QHash<QString, QString> v = {
+        V(Left), V(Top), V(Width), V(Height), V(Port), V(Alg1), V(Alg2), V(Alg3), V(CountBahn),
+        V(FilterInd), V(TimerGesperrt), V(AllLaufe), V(CountZabegov), V(Monitor), V(MonitorOn),
+        V(TimeFormat), V(AutoTime), V(Vid), V(Color1), V(Color2), V(KlassCol), V(AllTrasse),
+        {"Title", s.Title}, V(isPlaySound), V(isPlaySound1), V(isPlaySound2), V(Lang),
+        V(LiveOn), V(LivePort), {"LiveBind", s.LiveBind}, V(Ranking), V(BracketSize)};
+#undef V
+    return v.value(name, "<unknown>");
+}
+// clang-format on
+
+// A stand-in for the registry: values keep their types (int, string ...) as REG_DWORD and
+// REG_SZ do.
+const QSettings::Format Typed = QSettings::registerFormat(
+    "typed",
+    [](QIODevice& device, QSettings::SettingsMap& map) {
+        QDataStream in(&device);
+        in >> map;
+        return in.status() == QDataStream::Ok;
+    },
+    [](QIODevice& device, const QSettings::SettingsMap& map) {
+        QDataStream out(&device);
+        out << map;
+        return out.status() == QDataStream::Ok;
+    });
 } // namespace
 
 class TestJournal : public QObject {
     Q_OBJECT
-private slots:
-    // --- what counts as data, the order written --------------------------------------------
-    void dataRows_data() {
-        QTest::addColumn<TProtocolRows>("rows");
-        QTest::addColumn<bool>("hasData");
-        const QStringList titles = Protocol(0).first();
-        QStringList dummy(ProtocolColCount), entryOnly(ProtocolColCount),
-            dummyTimed(ProtocolColCount);
-        dummy[0] = "0";
-        dummy[13] = "1";
-        entryOnly[0] = " ";
-        entryOnly[13] = "2";
-        dummyTimed = dummy;
-        dummyTimed[5] = "00:07,12";
-        QTest::newRow("nothing") << TProtocolRows{} << false;
-        QTest::newRow("titles only") << TProtocolRows{titles} << false;
-        QTest::newRow("empty row after the titles")
-            << TProtocolRows{titles, QStringList(14)} << false;
-        QTest::newRow("the dummy row alone") << TProtocolRows{titles, dummy} << false;
-        QTest::newRow("a row with only its entry number")
-            << TProtocolRows{titles, entryOnly} << false;
-        QStringList placed = dummy;
-        placed[11] = "00:00,00";
-        placed[12] = "1";
-        QTest::newRow("the dummy row with result and place")
-            << TProtocolRows{titles, placed} << false;
-        QTest::newRow("a time in the dummy row") << TProtocolRows{titles, dummyTimed} << true;
-        QTest::newRow("a participant") << Protocol(1) << true;
-        QTest::newRow("a short row with a name") << TProtocolRows{titles, {" ", "Meier"}} << true;
-    }
-    void dataRows() {
-        QFETCH(TProtocolRows, rows);
-        QFETCH(bool, hasData);
-        QCOMPARE(JournalHasData(rows), hasData);
+    QTemporaryDir dir;
+    // QSettings caches a file's contents per process by name, so every test gets a new file.
+    int files = 0;
+    QString store(const char* kind = "conf") const {
+        return dir.filePath(QString("timer%1.%2").arg(files).arg(kind));
     }
 
+private slots:
+    void init() { ++files; }
+
+    // --- what the journal writes ------------------------------------------------------------
+    // Data is anything but the computed columns and the "Qualifikation" dummy (start number
+    // "0"): without it the next start offers nothing to restore.
+    void hasData_data() {
+        QTest::addColumn<QStringList>("row"); // after the titles
+        QTest::addColumn<bool>("hasData");
+        QTest::newRow("an empty row") << QStringList(14) << false;
+        QTest::newRow("the dummy alone") << Cells({{0, "0"}, {13, "1"}}) << false;
+        QTest::newRow("only an entry number") << Cells({{0, " "}, {13, "2"}}) << false;
+        QTest::newRow("the dummy with result and place")
+            << Cells({{0, "0"}, {11, "00:00,00"}, {12, "1"}, {13, "1"}}) << false;
+        QTest::newRow("a time in the dummy row") << Cells({{0, "0"}, {5, "00:07,12"}}) << true;
+        QTest::newRow("a participant") << Protocol(1)[1] << true;
+        QTest::newRow("a short row with a name") << QStringList{" ", "Meier"} << true;
+    }
+    void hasData() {
+        QFETCH(QStringList, row);
+        QTEST(JournalHasData({Rows(Titles)[0], row}), "hasData");
+    }
+
+    // Written in load order (by the entry numbers) when they allow it, else as shown, whole
+    // rows; the empty dummy row left out as a save leaves it out. "D": the dummy, "Dt" the
+    // dummy with a time, "s" a short row with a name and no entry number.
     void loadOrder_data() {
-        QTest::addColumn<QStringList>("entries"); // entry numbers of the rows as shown
-        QTest::addColumn<QStringList>("written"); // entry numbers of the rows as written
-        QTest::newRow("already in load order")
-            << QStringList{"1", "2", "3"} << QStringList{"1", "2", "3"};
-        QTest::newRow("ranking order") << QStringList{"3", "1", "2"} << QStringList{"1", "2", "3"};
-        QTest::newRow("numbers with blanks") << QStringList{" 2", "1 "} << QStringList{"1 ", " 2"};
-        QTest::newRow("a row without number stays as shown")
-            << QStringList{"2", "", "1"} << QStringList{"2", "", "1"};
-        QTest::newRow("a number twice stays as shown")
-            << QStringList{"2", "1", "2"} << QStringList{"2", "1", "2"};
-        QTest::newRow("a number that is no number stays as shown")
-            << QStringList{"2", "x", "1"} << QStringList{"2", "x", "1"};
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<QString>("written");
+        QTest::newRow("already in load order") << S("1 2 3") << "1 2 3";
+        QTest::newRow("ranking order") << S("3 1 2") << "1 2 3";
+        QTest::newRow("numbers with blanks") << S("~2 1~") << "1~ ~2";
+        QTest::newRow("a row without number") << S("2 _ 1") << "2 _ 1";
+        QTest::newRow("a number twice") << S("2 1 2") << "2 1 2";
+        QTest::newRow("no number") << S("2 x 1") << "2 x 1";
+        QTest::newRow("a short row") << S("2 s 1") << "2 s 1";
+        QTest::newRow("the empty dummy") << S("D 2 1") << "2 1";
+        QTest::newRow("the dummy with a time") << S("Dt 2 1") << "Dt 2 1";
     }
     void loadOrder() {
-        QFETCH(QStringList, entries);
-        QFETCH(QStringList, written);
-        TProtocolRows rows{Protocol(0).first()};
-        for (const QString& e : entries) {
-            QStringList row(ProtocolColCount);
-            row[1] = QStringLiteral("row with entry ") + e;
-            row[13] = e;
-            rows.push_back(row);
+        QFETCH(QString, shown);
+        TProtocolRows rows = Rows(Titles);
+        for (QString e : shown.split(' ')) {
+            e.replace('~', ' ');
+            rows << (e == "s"    ? QStringList{"7", "row s"}
+                     : e == "D"  ? Cells({{0, "0"}, {12, "3"}})
+                     : e == "Dt" ? Cells({{0, "0"}, {5, "00:07,12"}, {12, "3"}})
+                                 : Cells({{1, "row " + e}, {13, e == "_" ? "" : e}}));
         }
-        const TProtocolRows out = JournalRowsInLoadOrder(rows);
-        QCOMPARE(out.size(), rows.size());
-        QCOMPARE(out[0], rows[0]);
-        QStringList got;
-        for (qsizetype r = 1; r < out.size(); ++r) {
-            got << out[r][13];
-            QCOMPARE(out[r][1], QStringLiteral("row with entry ") + out[r][13]); // whole rows move
-        }
-        QCOMPARE(got, written);
-    }
-
-    void shortRowsArePadded() {
-        const TProtocolRows out = JournalRowsInLoadOrder({{"St.Nr."}, {"7", "Meier"}});
-        for (const QStringList& row : out)
-            QCOMPARE(row.size(), ProtocolColCount);
-        QCOMPARE(out[1][1], QStringLiteral("Meier"));
-    }
-
-    void dummyRowIsLeftOutOnlyWhenEmpty_data() {
-        QTest::addColumn<QString>("time"); // in the dummy row's first run cell
-        QTest::addColumn<int>("rowsWritten");
-        QTest::newRow("empty dummy row") << "" << 3;
-        QTest::newRow("dummy row with a time") << "00:07,12" << 4;
-    }
-    void dummyRowIsLeftOutOnlyWhenEmpty() {
-        QFETCH(QString, time);
-        QFETCH(int, rowsWritten);
-        TProtocolRows rows = Protocol(2);
-        QStringList dummy(ProtocolColCount);
-        dummy[0] = "0";
-        dummy[5] = time;
-        dummy[12] = "3"; // a place is computed, no data
-        rows.insert(1, dummy);
         const TProtocolRows out = JournalRows(rows);
-        QCOMPARE(out.size(), rowsWritten);
-        QCOMPARE(out[1][1], rowsWritten == 3 ? QStringLiteral("Müller 1") : QString());
+        QCOMPARE(out[0], Rows(Titles)[0]);
+        QStringList written;
+        for (qsizetype r = 1; r < out.size(); ++r) {
+            QCOMPARE(out[r].size(), ProtocolColCount);
+            const QString e = out[r][1].mid(4);
+            if (out[r][0] != "0" && e != "s") QCOMPARE(out[r][13], e == "_" ? "" : e);
+            written << (out[r][0] == "0" ? out[r][5].isEmpty() ? "D" : "Dt"
+                                         : QString(e).replace(' ', '~'));
+        }
+        QTEST(written.join(' '), "written");
     }
 
+    // Unknown or bad values keep their defaults; what is written is read back the same.
     void meta_data() {
         QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<QString>("title");
-        QTest::addColumn<int>("vid");
-        QTest::addColumn<int>("zabegov");
-        QTest::addColumn<int>("klassCol");
+        QTest::addColumn<QByteArray>("meta"); // as written again; empty: the bytes
+        const QByteArray defaults = FormatJournalMeta({});
         QTest::newRow("all given")
-            << QByteArray("Title=Stadtmeisterschaft\nVid=2\nCountZabegov=4\nKlassCol=3\n")
-            << "Stadtmeisterschaft" << 2 << 4 << 3;
+            << QByteArray("Title=Stadtcup\nVid=3\nCountZabegov=4\nKlassCol=3\nRanking=1\n"
+                          "BracketSize=8\nBracket=Size 8\nBracket=Seed 1 0 5004\nExact=0 1 5004\n"
+                          "Heat=2 -2 4\n")
+            << QByteArray();
         QTest::newRow("umlauts and '=' in the title")
-            << QByteArray("Title=Großer Preis =1=\nVid=1\n") << "Großer Preis =1=" << 1 << 2 << 0;
-        QTest::newRow("values out of range keep the defaults")
-            << QByteArray("Vid=7\nCountZabegov=0\nKlassCol=-1\n") << "" << 0 << 2 << 0;
-        QTest::newRow("garbage") << QByteArray("\x01\xff=\n==\nVid\n") << "" << 0 << 2 << 0;
-        QTest::newRow("empty") << QByteArray() << "" << 0 << 2 << 0;
+            << QByteArray("Title=Großer Preis =1=\nVid=1\n")
+            << QByteArray(defaults)
+                   .replace("Title=", "Title=Großer Preis =1=")
+                   .replace("Vid=0", "Vid=1");
+        QTest::newRow("out of range")
+            << QByteArray("Vid=7\nCountZabegov=0\nKlassCol=-1\nRanking=2\nBracketSize=3\n"
+                          "Exact=1 6 5000\nExact=-1 0 1\nExact=x\nHeat=1 -3 0\nHeat=1 2\n")
+            << defaults;
+        QTest::newRow("sizes between")
+            << QByteArray("BracketSize=12\n") << QByteArray(defaults).replace("=16", "=8");
+        QTest::newRow("garbage") << QByteArray("\x01\xff=\n==\nVid\n") << defaults;
     }
     void meta() {
         QFETCH(QByteArray, bytes);
-        QFETCH(QString, title);
-        QFETCH(int, vid);
-        QFETCH(int, zabegov);
-        QFETCH(int, klassCol);
+        QFETCH(QByteArray, meta);
         const TJournalMeta m = ParseJournalMeta(bytes);
-        QCOMPARE(m.Title, title);
-        QCOMPARE(m.Vid, vid);
-        QCOMPARE(m.CountZabegov, zabegov);
-        QCOMPARE(m.KlassCol, klassCol);
+        QCOMPARE(FormatJournalMeta(m), meta.isEmpty() ? bytes : meta);
         QCOMPARE(ParseJournalMeta(FormatJournalMeta(m)), m);
     }
 
-    void metaTitleKeepsToOneLine() {
-        const TJournalMeta m{QStringLiteral("a\r\nVid=2"), 1, 3, 0};
-        const TJournalMeta back = ParseJournalMeta(FormatJournalMeta(m));
-        QCOMPARE(back.Vid, 1);
-        QCOMPARE(back.Title, QStringLiteral("a  Vid=2"));
-    }
-
-    // --- writing --------------------------------------------------------------------------
-    void writesTheProtocolShortlyAfterAChange() {
-        QTemporaryDir dir;
-        TSession s(dir.path());
-        s.state.Rows = Protocol(3, "00:07,12");
-        s.state.Meta = {QStringLiteral("Cup"), 1, 3, 2};
-        s.journal.Changed();
-        QCOMPARE(s.journal.WritesDone(), 0u); // never written on the caller's path
-        QVERIFY(WaitUntil([&] { return s.journal.WritesDone() == 1; }, 5000));
-        QCOMPARE(FileBytes(s.journal.JournalFile()), FormatProtocolText(s.state.Rows));
-        QCOMPARE(ParseJournalMeta(FileBytes(s.journal.MetaFile())), s.state.Meta);
-    }
-
-    void changesInQuickSuccessionAreOneWrite() {
-        QTemporaryDir dir;
-        TSession s(dir.path());
+    // --- sessions -----------------------------------------------------------------------------
+    // Written off the caller's path shortly after a change, a burst of changes as one write.
+    void writesShortlyAfterAChange() {
+        QTemporaryDir folder;
+        TSession s(folder.path());
         s.journal.SetDebounceMs(300);
         for (int i = 1; i <= 50; ++i) {
-            s.state.Rows = Protocol(i);
+            s.state = {Protocol(i, "00:07,12"), Meta};
             s.journal.Changed();
         }
-        QVERIFY(WaitUntil([&] { return s.journal.WritesDone() >= 1; }, 5000));
+        QCOMPARE(s.journal.WritesDone(), 0u);
+        QVERIFY(WaitUntil([&] { return s.journal.WritesDone() == 1; }, 5000));
         QTest::qWait(400); // a second write would come after another interval
         QCOMPARE(s.journal.WritesDone(), 1u);
-        QCOMPARE(ParseProtocolText(FileBytes(s.journal.JournalFile())).size(), 51);
+        QCOMPARE(Bytes(s.journal.JournalFile()), FormatProtocolText(s.state.Rows));
+        QCOMPARE(ParseJournalMeta(Bytes(s.journal.MetaFile())), Meta);
     }
 
-    void nothingIsWrittenBeforeBegin() {
-        QTemporaryDir dir;
-        TJournal j(dir.path());
-        j.SetSource([] { return TJournalSnapshot{Protocol(2), {}}; });
-        j.Changed();
-        QVERIFY(!j.Flush(100));
-        QVERIFY(!QFileInfo::exists(j.JournalFile()));
+    // What the next session finds: after a clean end everything, after a kill what was
+    // written, never a mixture of two writes; a killed write leaves the one before it.
+    void nextSession_data() {
+        QTest::addColumn<QString>("end");
+        QTest::addColumn<bool>("unclean");
+        QTest::addColumn<int>("rows"); // of 2 written, then 5 pending
+        QTest::newRow("first session") << "none" << false << 0;
+        QTest::newRow("clean end") << "clean" << false << 3;
+        QTest::newRow("clean end writes what is pending") << "pending" << false << 6;
+        QTest::newRow("killed") << "killed" << true << 3;
+        QTest::newRow("killed with a change pending") << "killed pending" << true << 3;
+        QTest::newRow("killed half way through a write") << "half" << true << 3;
+        QTest::newRow("killed before a write's rename") << "rename" << true << 3;
     }
-
-    // --- a write that a kill interrupts -------------------------------------------------------
-    void interruptedWriteKeepsThePreviousJournal_data() {
-        QTest::addColumn<int>("stop");
-        QTest::newRow("half the bytes written") << int(TWriteStop::HalfWritten);
-        QTest::newRow("written, not yet renamed") << int(TWriteStop::BeforeRename);
-    }
-    void interruptedWriteKeepsThePreviousJournal() {
-        QFETCH(int, stop);
-        QTemporaryDir dir;
-        const TProtocolRows before = Protocol(4, "00:07,12");
-        {
-            TSession s(dir.path());
-            QVERIFY(s.Write(before));
-            s.journal.StopNextWrite(TWriteStop(stop));
-            s.Write(Protocol(40, "00:09,99"));
-            QCOMPARE(FileBytes(s.journal.JournalFile()), FormatProtocolText(before));
-            QVERIFY(!QDir(dir.path()).entryList({"journal.txt.part-*"}, QDir::Files).isEmpty());
-            s.journal.AbandonAsIfKilled();
-        }
-        TJournal next(dir.path());
-        QCOMPARE(next.Folder(), dir.path());
-        QVERIFY(next.LastEndUnclean());
-        QCOMPARE(next.LastRows(), ParseProtocolText(FormatProtocolText(before)));
-        QCOMPARE(next.LastMeta().Title, QStringLiteral("Cup"));
-        next.Begin();
-        QVERIFY(QDir(dir.path()).entryList({"*.part-*"}, QDir::Files).isEmpty());
-    }
-
-    // --- sessions ---------------------------------------------------------------------------
-    void endOfSession_data() {
-        QTest::addColumn<bool>("killed");
-        QTest::addColumn<bool>("changeAfterLastWrite"); // pending when the session ended
-        QTest::addColumn<int>("rowsFound");
-        QTest::newRow("clean end") << false << false << 3;
-        QTest::newRow("clean end writes what is pending") << false << true << 6;
-        QTest::newRow("killed") << true << false << 3;
-        QTest::newRow("killed with a change pending") << true << true << 3;
-    }
-    void endOfSession() {
-        QFETCH(bool, killed);
-        QFETCH(bool, changeAfterLastWrite);
-        QFETCH(int, rowsFound);
-        QTemporaryDir dir;
-        {
-            TSession s(dir.path());
+    void nextSession() {
+        QFETCH(QString, end);
+        QTemporaryDir parent;
+        const QString folder = parent.filePath("new/journal");
+        TJournalMeta later = Meta;
+        later.Heat = std::array<int, 3>{3, 4, 5};
+        later.Title = "Cup\r\nVid=2"; // stays one line, and the title
+        if (end != "none") {
+            TSession s(folder);
             s.journal.SetDebounceMs(60000);
-            QVERIFY(s.Write(Protocol(2)));
-            if (changeAfterLastWrite) {
-                s.state.Rows = Protocol(5);
+            QVERIFY(s.Write(Protocol(2, "00:07,12")));
+            const bool stop = end == "half" || end == "rename";
+            if (stop)
+                s.journal.StopNextWrite(end == "half" ? TWriteStop::HalfWritten
+                                                      : TWriteStop::BeforeRename);
+            if (end != "clean" && end != "killed") {
+                s.state = {Protocol(5), later};
                 s.journal.Changed();
             }
-            if (killed) s.journal.AbandonAsIfKilled();
+            if (stop) s.journal.Flush();
+            if (end != "clean" && end != "pending") s.journal.AbandonAsIfKilled();
         }
-        TJournal next(dir.path());
-        QCOMPARE(next.LastEndUnclean(), killed);
-        QCOMPARE(next.LastRows().size(), rowsFound);
-    }
-
-    void firstSessionFindsNothing() {
-        QTemporaryDir dir;
-        TJournal j(dir.filePath("new/folder"));
-        QVERIFY(j.IsOpen());
-        QVERIFY(!j.LastEndUnclean());
-        QVERIFY(j.LastRows().isEmpty());
+        TJournal next(folder);
+        QVERIFY(next.IsOpen());
+        QTEST(next.LastEndUnclean(), "unclean");
+        QTEST(int(next.LastRows().size()), "rows");
+        if (next.LastRows().size() == 3)
+            QCOMPARE(next.LastRows(), Written(Protocol(2, "00:07,12")));
+        later.Title = "Cup  Vid=2";
+        if (end != "none") QCOMPARE(next.LastMeta(), next.LastRows().size() == 6 ? later : Meta);
+        next.Begin();
+        QVERIFY(QDir(folder).entryList({"*.part-*"}, QDir::Files).isEmpty());
     }
 
     void secondProgramAtOnceGetsItsOwnFolder() {
-        QTemporaryDir dir;
-        const QString folder = dir.filePath("journal");
-        TSession first(folder);
-        TSession second(folder);
+        QTemporaryDir parent;
+        const QString folder = parent.filePath("journal");
+        TSession first(folder), second(folder);
         QCOMPARE(first.journal.Folder(), folder);
         QCOMPARE(second.journal.Folder(), folder + "-2");
         QVERIFY(!second.journal.LastEndUnclean()); // the first one is running, not dead
-        QVERIFY(first.Write(Protocol(1)));
-        QVERIFY(second.Write(Protocol(7)));
-        QCOMPARE(ParseProtocolText(FileBytes(first.journal.JournalFile())).size(), 2);
+        QVERIFY(first.Write(Protocol(1)) && second.Write(Protocol(7)));
+        QCOMPARE(ParseProtocolText(Bytes(first.journal.JournalFile())).size(), 2);
+        // Nothing is written before the session begins: the last one's journal is still to
+        // be offered.
+        TJournal third(folder);
+        third.SetSource([] { return TJournalSnapshot{Protocol(2), {}}; });
+        third.Changed();
+        QVERIFY(!third.Flush(100));
+        QVERIFY(!QFileInfo::exists(third.JournalFile()));
     }
 
     void writeFailuresAreReportedAndTheirEnd() {
-        QTemporaryDir dir;
-        TSession s(dir.path());
+        QTemporaryDir folder;
+        TSession s(folder.path());
         QSignalSpy failed(&s.journal, &TJournal::WriteFailed);
         QVERIFY(QDir().mkdir(s.journal.JournalFile())); // a folder where the file belongs
         QVERIFY(!s.Write(Protocol(1)));
@@ -313,82 +300,238 @@ private slots:
         QVERIFY(failed[1][0].toString().isEmpty());
     }
 
-    // --- what is kept ---------------------------------------------------------------------------
+    // --- what is kept -------------------------------------------------------------------------
+    // The newest earlier sessions, newest first, within their bound; the newest always.
+    void earlierSessionsAreRotated_data() {
+        QTest::addColumn<int>("participants");
+        QTest::addColumn<QString>("kept"); // rows of journal-1, -2, ...
+        QTest::newRow("small") << 5 << "5 4 3";
+        QTest::newRow("each over a third of the bound") << 12000 << "12001 12001";
+    }
     void earlierSessionsAreRotated() {
-        QTemporaryDir dir;
+        QFETCH(int, participants);
+        QTemporaryDir folder;
+        const QString big = participants > 100 ? QString(100, 'x') : QString();
         for (int session = 1; session <= 5; ++session) {
-            TSession s(dir.path());
-            QVERIFY(s.Write(Protocol(session)));
+            TSession s(folder.path());
+            QVERIFY(s.Write(Protocol(participants > 100 ? participants : session, big)));
         }
-        QDir d(dir.path());
-        QCOMPARE(ParseProtocolText(FileBytes(d.filePath("journal.txt"))).size(), 6);
-        // The newest earlier ones, newest first; older ones are gone.
-        for (int i = 1; i <= TJournal::KeepRotated; ++i)
-            QCOMPARE(
-                ParseProtocolText(FileBytes(d.filePath(QStringLiteral("journal-%1.txt").arg(i))))
-                    .size(),
-                6 - i);
-        QVERIFY(!d.exists(QStringLiteral("journal-%1.txt").arg(TJournal::KeepRotated + 1)));
-    }
-
-    void rotatedJournalsStayWithinTheirBound() {
-        QTemporaryDir dir;
-        const int big = 12000; // each journal well over a third of the bound
-        for (int session = 1; session <= 4; ++session) {
-            TSession s(dir.path());
-            QVERIFY(s.Write(Protocol(big, QString(100, QChar('x')))));
-        }
-        QDir d(dir.path());
+        QDir d(folder.path());
+        QStringList kept;
         qint64 total = 0;
-        QStringList kept = d.entryList({"journal-*.txt"}, QDir::Files);
-        for (const QString& f : kept)
+        for (const QString& f : d.entryList({"journal-*.txt"}, QDir::Files, QDir::Name)) {
+            kept << QString::number(ParseProtocolText(Bytes(d.filePath(f))).size());
             total += QFileInfo(d.filePath(f)).size();
-        QVERIFY(QFileInfo(d.filePath("journal-1.txt")).size() > TJournal::RotatedMaxBytes / 3);
-        QVERIFY2(total <= TJournal::RotatedMaxBytes, qPrintable(kept.join(' ')));
-        QVERIFY(kept.contains("journal-1.txt")); // the newest earlier one always stays
+        }
+        QTEST(kept.join(' '), "kept");
+        QVERIFY(total <= TJournal::RotatedMaxBytes);
     }
 
-    void declinedJournalIsKeptUnderADatedName() {
-        QTemporaryDir dir;
-        const TProtocolRows lost = Protocol(3, "00:07,12");
-        {
-            TSession s(dir.path());
-            QVERIFY(s.Write(lost, QStringLiteral("Cup: Finale?")));
-            s.journal.AbandonAsIfKilled();
-        }
-        QString kept;
-        {
-            TJournal j(dir.path());
-            QVERIFY(j.LastEndUnclean());
-            kept = j.KeepLastUnrestored();
-            QVERIFY(kept.startsWith(dir.path() + "/unterbrochen "));
-            QVERIFY2(kept.endsWith(" Cup_ Finale_.txt"), qPrintable(kept));
-            j.Begin();
-        }
-        for (int session = 1; session <= 5; ++session) {
-            TSession s(dir.path());
-            QVERIFY(s.Write(Protocol(session)));
-        }
-        TProtocolRows back;
-        QVERIFY(ReadProtocolFile(kept, &back, nullptr));
-        QCOMPARE(back, ParseProtocolText(FormatProtocolText(lost)));
-    }
-
-    void onlyTheNewestDeclinedJournalsAreKept() {
-        QTemporaryDir dir;
+    // A journal the operator declined, or a protocol a load replaced, is kept under a dated
+    // name that no rotation removes; only the newest few of them.
+    void declinedAndReplacedAreKept() {
+        QTemporaryDir folder;
         QStringList kept;
         for (int i = 0; i < TJournal::KeepUnrestored + 2; ++i) {
+            TJournalMeta meta = Meta;
+            meta.Title = QStringLiteral("Cup: %1?").arg(i);
             {
-                TSession s(dir.path());
-                QVERIFY(s.Write(Protocol(i + 1), QStringLiteral("C%1").arg(i)));
+                TSession s(folder.path());
+                QVERIFY(s.Write(Protocol(i + 1, "00:07,12"), meta));
                 s.journal.AbandonAsIfKilled();
             }
-            TJournal j(dir.path());
+            TJournal j(folder.path());
+            QVERIFY(j.LastEndUnclean());
             kept << j.KeepLastUnrestored();
-            QVERIFY(!kept.last().isEmpty());
+            QVERIFY2(kept.last().startsWith(folder.path() + "/unterbrochen ") &&
+                         kept.last().endsWith(QStringLiteral(" Cup_ %1_.txt").arg(i)),
+                     qPrintable(kept.last()));
         }
-        for (int i = 0; i < kept.size(); ++i)
-            QCOMPARE(QFileInfo::exists(kept[i]), i >= 2);
+        QString replaced;
+        for (int session = 1; session <= 5; ++session) {
+            TSession s(folder.path());
+            QVERIFY(s.Write(Protocol(session)));
+            if (session == 1) replaced = s.journal.KeepReplaced({Protocol(9, "00:08,00"), Meta});
+        }
+        for (int i = 0; i < kept.size(); ++i) {
+            TProtocolRows back;
+            QCOMPARE(ReadProtocolFile(kept[i], &back, nullptr), i >= 2);
+            if (i >= 2) QCOMPARE(back, Written(Protocol(i + 1, "00:07,12")));
+        }
+        TProtocolRows back;
+        QVERIFY(ReadProtocolFile(replaced, &back, nullptr));
+        QCOMPARE(back, Written(Protocol(9, "00:08,00")));
+    }
+
+    // --- the settings store -------------------------------------------------------------------
+    // Reading stops at the first missing or ill-typed value: it and all later ones keep their
+    // defaults; a missing "Title" or "LiveBind" reads as empty. In the registry a number must
+    // be an int, in a file decimal text. A value outside its range is replaced by the nearest
+    // valid one and listed, and reading goes on.
+    void load_data() {
+        QTest::addColumn<bool>("registry");
+        QTest::addColumn<QString>("name");   // "*": nothing stored at all
+        QTest::addColumn<QVariant>("value"); // invalid: missing
+        QTest::addColumn<int>("read");
+        QTest::addColumn<QString>("applied"); // to the named setting; empty: its default
+        const auto row = [](const char* tag, bool registry, const char* name, QVariant value,
+                            int read, const char* applied = "") {
+            QTest::newRow(tag) << registry << S(name) << value << read << S(applied);
+        };
+        row("nothing stored", false, "*", {}, 0);
+        row("all present", false, "", {}, 32);
+        row("an older version's", false, "LiveOn", {}, 27);
+        row("LiveBind missing", false, "LiveBind", {}, 32);
+        row("Title missing", false, "Title", {}, 32);
+        row("Left missing", false, "Left", {}, 0);
+        row("Alg2 missing", false, "Alg2", {}, 6);
+        row("Lang missing", false, "Lang", {}, 26);
+        row("port as a word", false, "LivePort", "http", 28);
+        row("hex number", false, "Port", "0x10", 4);
+        row("beyond 32 bits", false, "Monitor", "4294967296", 13);
+        row("empty number", false, "AutoTime", "", 16);
+        row("fraction", false, "Width", "800.5", 2);
+        row("registry: all ints", true, "", {}, 32);
+        row("registry: text number", true, "Left", "10", 0);
+        row("registry: boolean", true, "MonitorOn", true, 14);
+        row("registry: number as title", true, "Title", 5, 22);
+        row("registry: 64-bit number", true, "Lang", qint64(2), 26);
+        row("TimeFormat 7", false, "TimeFormat", "7", 32, "1");
+        row("negative lock-out", false, "TimerGesperrt", "-5", 32, "1000");
+        row("auto reset too long", false, "AutoTime", "200000", 32, "99000");
+        row("Vid 9", false, "Vid", "9", 32, "3");
+        row("BracketSize 32", false, "BracketSize", "32", 32, "16");
+        row("CountZabegov 0", false, "CountZabegov", "0", 32, "1");
+        row("KlassCol 9", false, "KlassCol", "9", 32, "5");
+        row("Alg1 5", false, "Alg1", "5", 32, "1");
+        row("Port 300", false, "Port", "300", 32, "255");
+        row("Port -1", false, "Port", "-1", 32, "0");
+        row("low Height", false, "Height", "100", 32, "382");
+        row("Width 0", false, "Width", "0", 32, "100");
+        row("CountBahn 3", false, "CountBahn", "3", 32, "2");
+        row("FilterInd 0", false, "FilterInd", "0", 32, "1");
+        row("system colour", false, "Color1", "-16777201", 32, "15");
+        row("AllLaufe 0 not taken", false, "AllLaufe", "0", 32, "6");
+        // Kept: the live glue refuses it with a message, no clamp makes port 1 of it.
+        row("live port 0 kept", false, "LivePort", "0", 32, "0");
+        row("live port 70000 kept", false, "LivePort", "70000", 32, "70000");
+    }
+    void load() {
+        QFETCH(bool, registry);
+        QFETCH(QString, name);
+        QFETCH(QVariant, value);
+        QFETCH(int, read);
+        QFETCH(QString, applied);
+        const QString file = store(registry ? "typed" : "conf");
+        {
+            // A file holds text as an editor or an earlier run left it, the registry typed values.
+            QSettings writer(file, registry ? Typed : QSettings::IniFormat);
+            for (const auto& [key, text] : Stored) {
+                const bool number = registry && key != "Title" && key != "LiveBind";
+                if (key != name && name != "*")
+                    writer.setValue(key, number ? QVariant(text.toInt()) : QVariant(text));
+                else if (value.isValid())
+                    writer.setValue(key, value);
+            }
+        }
+        QSettings settings(file, registry ? Typed : QSettings::IniFormat);
+        TSettings s;
+        const TSettingsLoad load = LoadSettings(
+            settings, s, registry ? TNumberRule::IntOnly : TNumberRule::IntOrDecimalText);
+        QCOMPARE(load.keyFound, name != "*");
+        QCOMPARE(load.valuesRead, read);
+        const QString stored = value.toString();
+        QCOMPARE(load.corrected, applied.isEmpty() || applied == stored
+                                     ? QStringList()
+                                     : QStringList{name + " " + stored + " -> " + applied});
+        for (int i = 0; i < Stored.size(); ++i) {
+            const QString& key = Stored[i].first;
+            const QString expected = key == name && !applied.isEmpty() ? applied
+                                     : i < read && key != name         ? Stored[i].second
+                                                                       : Get(TSettings(), key);
+            QCOMPARE(Get(s, key), expected);
+        }
+    }
+
+    // Saved and read back, by the same store object (typed values) and, under a name this
+    // process has not seen, as the next start reads the file: every value as text.
+    void saveThenLoad_data() {
+        QTest::addColumn<bool>("registry");
+        QTest::newRow("INI file") << false;
+        QTest::newRow("registry") << true;
+    }
+    void saveThenLoad() {
+        QFETCH(bool, registry);
+        TSettings saved;
+        saved.Left = -1200;
+        saved.Port = 4;
+        saved.MonitorOn = true;
+        saved.Color1 = 0x123456;
+        saved.Title = "Cup, Bern \"2026\" ü";
+        saved.isPlaySound2 = false;
+        saved.LiveBind = "10.0.0.1";
+        const QString file = store(registry ? "typed" : "conf");
+        {
+            QSettings writer(file, registry ? Typed : QSettings::IniFormat);
+            QVERIFY(SaveSettings(writer, saved));
+        }
+        // Under a name this process has not read, as the next start reads the file.
+        const QString copy = file + ".copy";
+        QVERIFY(QFile::copy(file, copy));
+        QSettings reader(copy, registry ? Typed : QSettings::IniFormat);
+        for (const QString& key : reader.allKeys())
+            QCOMPARE(reader.value(key).typeId(), !registry || key == "Title" || key == "LiveBind"
+                                                     ? QMetaType::QString
+                                                     : QMetaType::Int);
+        QCOMPARE(reader.allKeys().size(), 32);
+        TSettings loaded;
+        QCOMPARE(LoadSettings(reader, loaded,
+                              registry ? TNumberRule::IntOnly : TNumberRule::IntOrDecimalText)
+                     .valuesRead,
+                 32);
+        for (const auto& [key, text] : Stored)
+            QCOMPARE(Get(loaded, key), Get(saved, key));
+    }
+
+    // Where the store is, and that what stands there instead of a file does not stop the
+    // start-up nor take the settings of another program.
+    void storeLocation_data() {
+        QTest::addColumn<QString>("program");
+        QTest::addColumn<QString>("kind"); // of what stands at the path
+        QTest::addColumn<QString>("file"); // empty: no store
+        QTest::newRow("the program's") << S("timer") << S("") << "/Tavoleno/timer.conf";
+        QTest::newRow("no way out") << S("../../etc/x") << S("") << "/Tavoleno/.._.._etc_x.conf";
+        QTest::newRow("no name") << S("") << S("") << "/Tavoleno/veltaro.conf";
+        QTest::newRow("a pipe") << S("notafile") << S("pipe") << "";
+        QTest::newRow("a folder") << S("notafile") << S("folder") << "";
+    }
+    void storeLocation() {
+        QFETCH(QString, program);
+        QFETCH(QString, kind);
+        QFETCH(QString, file);
+        QStandardPaths::setTestModeEnabled(true);
+        const QString config =
+            QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+        const QString path = config + "/Tavoleno/notafile.conf";
+        QVERIFY(QDir().mkpath(config + "/Tavoleno"));
+        QFile::remove(path);
+        QDir().rmdir(path);
+        if (kind == "pipe") QCOMPARE(mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        if (kind == "folder") QVERIFY(QDir().mkdir(path));
+        auto opened = std::async(std::launch::async, [&] { return OpenSettingsStore(program); });
+        const bool inTime = opened.wait_for(std::chrono::seconds(10)) == std::future_status::ready;
+        if (!inTime) ::close(::open(QFile::encodeName(path).constData(), O_WRONLY | O_NONBLOCK));
+        const auto settings = opened.get(); // the writer that came and went let a reader go
+        QFile::remove(path);
+        QDir().rmdir(path);
+        QVERIFY2(inTime, "opening the store waited for a writer");
+        QCOMPARE(settings ? settings->fileName() : "", file.isEmpty() ? "" : config + file);
+        if (settings) QCOMPARE(settings->format(), QSettings::IniFormat);
+        // A store that cannot be written says so: the settings would be lost without a word.
+        QFile plain(dir.filePath("plainfile"));
+        QVERIFY(plain.open(QIODevice::WriteOnly));
+        QSettings blocked(plain.fileName() + "/timer.conf", QSettings::IniFormat);
+        QVERIFY(!SaveSettings(blocked, TSettings()));
     }
 };
 

@@ -1,0 +1,692 @@
+// The files a competition lives in: the protocol text in every encoding it meets, the HTML
+// pages, the finals' companion, the exit copy, the durable write under all of them, and the
+// fuzzers' corpora replayed.
+#include "core/Competition.h"
+#include "core/TimeFormat.h"
+#include "FuzzProtocolText.h"
+#include "FuzzXlsxRead.h"
+#include "persist/BracketFile.h"
+#include "persist/BracketHtml.h"
+#include "persist/DurableFile.h"
+#include "persist/ExitCopy.h"
+#include "persist/ProtocolHtml.h"
+#include "persist/SafeFile.h"
+#include "PersistSupport.h"
+
+#include <QElapsedTimer>
+#include <QRandomGenerator>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <csignal>
+#include <cstdlib>
+#include <optional>
+#include <sys/mount.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+const int U8 = int(TTextEncoding::Utf8), Fixed = int(TTextEncoding::Utf8Repaired),
+          W1252 = int(TTextEncoding::EightBit), U16 = int(TTextEncoding::Utf16);
+
+QStringList Files(const QString& folder) {
+    return QDir(folder).entryList(QDir::Files | QDir::System, QDir::Name);
+}
+// Makes a pipe, a folder or a file beyond a size limit stand under the name.
+bool Make(const QString& kind, const QString& name, qint64 limit = 0) {
+    if (kind == "fifo") return mkfifo(QFile::encodeName(name).constData(), 0600) == 0;
+    if (kind == "folder") return QDir().mkpath(name);
+    return kind != "huge" || (Put(name, "") && QFile::resize(name, limit + 1));
+}
+
+// Root writes any file; the modes bind everybody else, so such writes are made as nobody.
+struct TAsNobody {
+    const bool active = geteuid() == 0 && seteuid(65534) == 0;
+    ~TAsNobody() {
+        if (active && seteuid(0) != 0) std::abort();
+    }
+};
+// A bracket of the given starters, entry i qualified i-th best; count heats run, lane A (the
+// better seed) always faster.
+TBracket Played(int starters, int maxSize, int count) {
+    QVector<TBracket::TSeed> seeds;
+    for (int i = 0; i < starters; ++i)
+        seeds.push_back({i, 7000 + 100 * i});
+    TBracket b = TBracket::Build(seeds, maxSize).value_or(TBracket());
+    for (int i = 0; i < count && !b.Finished(); ++i)
+        b.SetResult(b.CurrentHeat(), {TBracket::LaneTime, 6000, 6004},
+                    {TBracket::LaneTime, 6500, {}});
+    return b;
+}
+TBracketPage BracketPage(const QString& first = "Kletterer 1") {
+    const auto name = [first](int e) {
+        return e ? QStringLiteral("Kletterer %1").arg(e + 1) : first;
+    };
+    return {"TL-Veltaro", "Stadtcup", 0, name, QVector<std::pair<int, int>>()};
+}
+THtmlPage ProtocolPage(const QString& data) {
+    // Two runs: Turm3..Turm6 and the entry number hidden.
+    const QVector<int> widths = {40, 180, 120, 50, 80, 87, 87, -1, -1, -1, -1, 87, 40, -1};
+    return {"Veltaro", "Stadtcup 2026", Rows(Titles + '\n' + data), widths, 2};
+}
+TBracketFileData Companion() {
+    const QVector<TExactRun> exact = {{0, 0, 5004}, {3, 1, 6001}};
+    const QString key = BracketRowsKey({{"1", "Meier"}});
+    return {1, 8, 6, key, Played(6, 8, 2).ToLines(), exact};
+}
+// Six climbers qualified with two runs, climber i in 5,i0 and 6,i0 s.
+void LoadQualified(TCompetition& c, const QString& sixth = "Kletterer 6") {
+    QString text = Titles;
+    for (int i = 1; i <= 6; ++i)
+        text += QStringLiteral("\n%1|%2||||0:05,%3|0:06,%3")
+                    .arg(i)
+                    .arg(i == 6 ? sixth : QStringLiteral("Kletterer %1").arg(i))
+                    .arg(i * 10);
+    c.SetMode(TCompetition::IndividuellesKlettern);
+    c.SetCountZabegov(2);
+    QVERIFY(c.Load(Rows(text)));
+}
+} // namespace
+
+class TestFiles : public QObject {
+    Q_OBJECT
+private slots:
+    // --- protocol text -----------------------------------------------------------------------
+    // Other programs read these files: TAB after every field, CR LF, a blank for an empty cell,
+    // no TAB or line end inside a cell (it would shift the columns after it).
+    void textFormat() {
+        QCOMPARE(FormatProtocolText(Rows("12|Meier||A||12,34|DIS.|||||||1")),
+                 QByteArray("12\tMeier\t \tA\t \t12,34\tDIS.\t \t \t \t \t \t \t1\t\r\n"));
+        QCOMPARE(FormatProtocolText({{"  ", "a\tb", "c\r\nd"}}), QByteArray("  \ta b\tc  d\t\r\n"));
+        QCOMPARE(FormatProtocolTextIn({{"Jürg ß €"}}, TCodePage::Windows1252),
+                 QByteArray("J\xFCrg \xDF \x80\t\r\n"));
+        QCOMPARE(FormatProtocolTextIn({{"Łukasz"}}, TCodePage::Windows1252),
+                 QByteArray("\xEF\xBB\xBF\xC5\x81ukasz\t\r\n"));
+    }
+
+    // Read back cell for cell (an empty cell as one blank), from UTF-8 and from Windows-1252
+    // unless a name needs more: then from UTF-8 with its mark, never with a "?".
+    void textRoundTrip_data() {
+        QTest::addColumn<QString>("rows");
+        QTest::addColumn<int>("encoding"); // of the 8-bit write, as the reader finds it
+        QTest::newRow("times, DIS., umlauts")
+            << Titles + "\n12|Meier, Hans|Bern|A||12,34|DIS.||||||1|1\n7|Müller-Lüdenscheid|Zürich"
+                        "|B|2026-12-05|1:02,50|59,99|||||2:02,49|1|2"
+            << W1252;
+        QTest::newRow("empty protocol") << Titles + '\n' << U8;
+        QTest::newRow("blanks, semicolons, quotes") << "  3|a;b| x|;|é€ „5“ – Š" << W1252;
+        QTest::newRow("U+FEFF first") << QString(2, QChar(0xFEFF)) + "a|b" << U8;
+        QTest::newRow("Polish") << Titles + "\n1|Łukasz Żółć" << U8;
+        QTest::newRow("Russian") << "1|Иванов Сергей" << U8;
+        QTest::newRow("one character outside") << "1|Müller ő" << U8;
+    }
+    void textRoundTrip() {
+        QFETCH(QString, rows);
+        TProtocolRows expected = Rows(rows);
+        for (QStringList& row : expected)
+            for (QString& cell : row)
+                if (cell.isEmpty()) cell = QStringLiteral(" ");
+        QCOMPARE(ParseProtocolText(FormatProtocolText(Rows(rows))), expected);
+        const QByteArray eightBit = FormatProtocolTextIn(Rows(rows), TCodePage::Windows1252);
+        QVERIFY(!eightBit.contains('?'));
+        TProtocolReadReport report;
+        QCOMPARE(ParseProtocolText(eightBit, ProtocolColCount, report, TCodePage::Windows1252),
+                 expected);
+        QTEST(int(report.encoding), "encoding");
+    }
+
+    void textReader_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("rows");
+        QTest::addColumn<int>("encoding");
+        QTest::newRow("TAB beats semicolon") << QByteArray("a;b\tc\r\n") << "a;b|c" << U8;
+        QTest::newRow("separator per line")
+            << QByteArray("a;b\r\nc\td;e\r\n") << "a|b\nc|d;e" << U8;
+        QTest::newRow("blanks before a separator")
+            << QByteArray("a  \t  b \tc  ") << "a|  b|c  " << U8;
+        QTest::newRow("empty and blank fields") << QByteArray("a\t\t  \tb\t") << "a| | |b" << U8;
+        QTest::newRow("semicolon fields") << QByteArray("a;;b;   ") << "a| |b| " << U8;
+        QTest::newRow("more than 14 fields")
+            << QByteArray("0\t1\t2\t3\t4\t5\t6\t7\t8\t9\t10\t11\t12\t13\t14\t15\t")
+            << "0|1|2|3|4|5|6|7|8|9|10|11|12|13" << U8;
+        QTest::newRow("CR LF, LF and CR") << QByteArray("a\nb\rc\r\nd") << "a\nb\nc\nd" << U8;
+        QTest::newRow("no row after the last end") << QByteArray("\r\n\n\r") << "\n\n" << U8;
+        QTest::newRow("CR CR LF") << QByteArray("a\r\r\n") << "a\n" << U8;
+        QTest::newRow("empty file") << QByteArray() << "" << U8;
+        QTest::newRow("byte order mark")
+            << QByteArray("\xEF\xBB\xBFSt.Nr.;Na") << "St.Nr.|Na" << U8;
+        QTest::newRow("U+FEFF inside is text")
+            << QByteArray("a\t\xEF\xBB\xBF\xEF\xBB\xBF") << "a|" + QString(2, QChar(0xFEFF)) << U8;
+        QTest::newRow("UTF-8") << QByteArray("1\tJ\xC3\xBCrg M\xC3\xB6hr\t\xE2\x82\xAC\t\r\n")
+                               << "1|Jürg Möhr|€" << U8;
+        QTest::newRow("Windows-1252") << QByteArray("1\tJ\xFCrg M\xF6hr\t\x80\x81\x9F\t\xDF\r\n")
+                                      << QString::fromUtf16(u"1|Jürg Möhr|€\u0081Ÿ|ß") << W1252;
+        QTest::newRow("one bad byte in two makes the file Windows-1252")
+            << QByteArray("\xC3\xBC\r\n\xFC") << "Ã¼\nü" << W1252;
+        QTest::newRow("UTF-8 with one stray byte")
+            << QByteArray("1\tM\xC3\xBCller \xE9\t\r\n2\tJ\xC3\xBCrg\t\r\n")
+            << QString::fromUtf16(u"1|Müller \uFFFD\n2|Jürg") << Fixed;
+        QTest::newRow("UTF-8 with a mark and a cut sequence")
+            << QByteArray("\xEF\xBB\xBF"
+                          "1\tGr\xC3\xBC\xC3\x9F \xE2\x82\t\r\n")
+            << QString::fromUtf16(u"1|Grüß \uFFFD\uFFFD") << Fixed;
+        QTest::newRow("overlong form and surrogate are no UTF-8")
+            << QByteArray("1\t\xC0\xAF\xED\xA0\x80\t")
+            << "1|" + DecodeWindows1252("\xC0\xAF\xED\xA0\x80", 5) << W1252;
+        const QString unicode = QStringLiteral("\uFEFF1\tJürg\t\r\n2\tŁukasz");
+        for (auto kind : {QStringConverter::Utf16LE, QStringConverter::Utf16BE})
+            QTest::newRow(kind == QStringConverter::Utf16LE ? "UTF-16 LE" : "UTF-16 BE")
+                << QByteArray(QStringEncoder(kind, QStringEncoder::Flag::WriteBom)(unicode))
+                << QStringLiteral("\uFEFF1|Jürg\n2|Łukasz") << U16;
+        QTest::newRow("a field beyond the limit is cut")
+            << QByteArray(ProtocolMaxFieldBytes + 5, 'x') + "\ty"
+            << QString(ProtocolMaxFieldBytes, 'x') + "|y" << U8;
+        QTest::newRow("and cut before a character, not inside")
+            << QByteArray("\xC3\xBC").repeated(ProtocolMaxFieldBytes) + "\t"
+            << QString(ProtocolMaxFieldBytes / 2, QChar(0xFC)) << U8;
+    }
+    void textReader() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, rows);
+        TProtocolReadReport report;
+        QCOMPARE(ParseProtocolText(bytes, ProtocolColCount, report, TCodePage::Windows1252),
+                 Rows(rows));
+        QTEST(int(report.encoding), "encoding");
+    }
+
+    // Every byte to its character and back; the table judged by Qt's own decoder where Qt has
+    // one (built with ICU).
+    void windows1252BothWays() {
+        QByteArray bytes;
+        for (int b = 0x20; b < 0x100; ++b)
+            bytes += char(b);
+        const QString all = DecodeWindows1252(bytes.constData(), bytes.size());
+        bool lossless = false;
+        QCOMPARE(EncodeWindows1252(all, &lossless), bytes);
+        QVERIFY(lossless);
+        QCOMPARE(EncodeWindows1252(QStringLiteral("aŁb"), &lossless), QByteArray("a?b"));
+        QVERIFY(!lossless);
+        QStringDecoder reference("windows-1252");
+        if (reference.isValid()) QCOMPARE(all, QString(reference.decode(bytes)));
+    }
+
+    // Input that is no protocol still gives rows of 14 cells, quickly.
+    void textLimits_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<int>("rowCount"); // -1: any
+        QByteArray binary(1 << 20, Qt::Uninitialized);
+        QRandomGenerator gen(4711);
+        for (char& c : binary)
+            c = char(gen.bounded(256));
+        QTest::newRow("binary") << binary << -1;
+        QTest::newRow("NUL bytes") << QByteArray(100000, '\0') << 1;
+        QTest::newRow("no line end") << QByteArray(4 << 20, 'x') << 1;
+        QTest::newRow("10,000 fields") << QByteArray(10000, '\t').repeated(100) << 1;
+        QTest::newRow("mixed separators")
+            << QByteArray("a;b\tc;;\t\t;d\r;;;\t\n \t ;").repeated(20000) << 40001;
+    }
+    void textLimits() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(int, rowCount);
+        QElapsedTimer timer;
+        timer.start();
+        const TProtocolRows rows = ParseProtocolText(bytes);
+        QVERIFY2(timer.elapsed() < 5000, "parsing took too long");
+        if (rowCount >= 0) QCOMPARE(rows.size(), rowCount);
+        for (const QStringList& row : rows)
+            QCOMPARE(row.size(), ProtocolColCount);
+    }
+
+    // A file that is no protocol is refused before anything is taken from it: its garbage
+    // would go on into the exit copy, the journal and every export.
+    void textFiles_data() {
+        QTest::addColumn<QString>("kind"); // what stands under the name
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("refused"); // empty: read
+        const auto row = [](const char* tag, const char* kind, const QByteArray& bytes,
+                            const char* refused) {
+            QTest::newRow(tag) << S(kind) << bytes << S(refused);
+        };
+        row("50,001 lines too many", "file",
+            QByteArray("1\tx\t\r\n").repeated(ProtocolMaxRows + 50001), "");
+        row("NUL byte", "file", QByteArray("1\tx\0\t", 5), "NUL-Bytes");
+        row("UTF-16 without its mark", "file", QByteArray("1\0\t\0x\0\r\0\n\0", 10), "NUL-Bytes");
+        row("no field", "file", "a log\r\nline\r\n", "keine Zeile mit Feldern");
+        row("missing", "", {}, "kann nicht gelesen werden (");
+        row("a folder", "folder", {}, "keine gewöhnliche");
+        row("a pipe", "fifo", {}, "keine gewöhnliche");
+        row("endless device", "/dev/zero", {}, "keine gewöhnliche");
+        row("larger than 512 MB", "huge", {}, "zu groß");
+    }
+    void textFiles() {
+        QFETCH(QString, kind);
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, refused);
+        QTemporaryDir dir;
+        const QString name = kind.startsWith('/') ? kind : dir.filePath("p.txt");
+        if (kind == "file") QVERIFY(Put(name, bytes));
+        QVERIFY(Make(kind, name, ProtocolMaxFileBytes));
+        TProtocolRows rows{{"untouched"}};
+        QString error;
+        TProtocolReadReport report;
+        const bool read = ReadProtocolFile(name, &rows, &error, ProtocolColCount, report);
+        QVERIFY2(read == refused.isEmpty(), qPrintable(error));
+        if (read) {
+            QCOMPARE(rows.size(), ProtocolMaxRows);
+            QCOMPARE(report.linesDropped, 50001);
+            QCOMPARE(rows.last().mid(0, 3), QStringList({"1", "x", ""}));
+            return;
+        }
+        QVERIFY2(error.startsWith(name + ": ") && error.contains(refused), qPrintable(error));
+        QCOMPARE(rows, TProtocolRows{{"untouched"}});
+    }
+
+    // --- HTML pages -------------------------------------------------------------------------
+    // The shown columns only, each time under its title, the result and the place in bold.
+    void protocolPage_data() {
+        QTest::addColumn<QString>("data");
+        QTest::addColumn<QString>("body");
+        QTest::newRow("two runs")
+            << S("12|Meier, Hans|Bern|A||12,34|13,01|||||25,35|1|2\n7|Jürg| |B||DIS.||||||||1")
+            << "<tr><td>12<td>Meier, Hans<td>Bern<td>A<td>&nbsp;<td>12,34<td>13,01<td><B>25,35"
+               "<td><B>1</tr>\r\n<tr><td>7<td>Jürg<td> <td>B<td>&nbsp;<td>DIS.<td>&nbsp;"
+               "<td><B>&nbsp;<td><B>&nbsp;</tr>\r\n</table>";
+        QTest::newRow("empty protocol")
+            << S("")
+            << "<tr><td>&nbsp;<td>&nbsp;<td>&nbsp;<td>&nbsp;<td>&nbsp;"
+               "<td>&nbsp;<td>&nbsp;<td><B>&nbsp;<td><B>&nbsp;</tr>\r\n</table>";
+    }
+    void protocolPage() {
+        QFETCH(QString, data);
+        QFETCH(QString, body);
+        const QString html = ProtocolHtml(ProtocolPage(data));
+        const QString head = "<Center>Datum</th>\r\n<th nowrap><Center>Turm1</th>\r\n<th nowrap>"
+                             "<Center>Turm2</th>\r\n<th nowrap><Center>Zeit</th>\r\n<th nowrap>"
+                             "<Center>Platz</th>\r\n</tr></thead>\r\n";
+        QVERIFY2(html.contains(head + body), qPrintable(html));
+    }
+
+    // Every text from the protocol is escaped; the page is written as the UTF-8 it declares,
+    // or not at all.
+    void htmlPages_data() {
+        QTest::addColumn<bool>("bracket");
+        QTest::addColumn<QString>("raw");
+        QTest::addColumn<QString>("escaped");
+        for (bool bracket : {false, true}) {
+            const char* page = bracket ? "bracket" : "protocol";
+            QTest::addRow("%s: script", page) << bracket << S("<script>alert(1)</script>")
+                                              << "&lt;script&gt;alert(1)&lt;/script&gt;";
+            QTest::addRow("%s: quotes", page)
+                << bracket << S("\"><b a=\"x\">Huber & Co")
+                << "&quot;&gt;&lt;b a=&quot;x&quot;&gt;Huber &amp; Co";
+            QTest::addRow("%s: umlauts", page)
+                << bracket << S("Jürgen Weiß Иван \U0001F9D7") << "Jürgen Weiß Иван \U0001F9D7";
+        }
+    }
+    void htmlPages() {
+        QFETCH(bool, bracket);
+        QFETCH(QString, raw);
+        QFETCH(QString, escaped);
+        QTemporaryDir dir;
+        const QString file = dir.filePath("p.html"), blocked = dir.filePath("blocked.html");
+        QVERIFY(QDir().mkdir(blocked));
+        const TBracket b = Played(4, 4, 4);
+        TBracketPage bracketPage = BracketPage(raw);
+        THtmlPage page = ProtocolPage("1|x|Ort");
+        bracketPage.CompetitionTitle = page.CompetitionTitle = page.rows[1][1] = page.rows[0][2] =
+            raw;
+        const auto write = [&](const QString& name, QString* error) {
+            return bracket ? WriteBracketHtml(name, b, bracketPage, error)
+                           : WriteProtocolHtml(name, page, error);
+        };
+        const QString html = bracket ? BracketHtml(b, bracketPage) : ProtocolHtml(page);
+        if (raw != escaped) QVERIFY(!html.contains(raw));
+        // Title, heading, then the title cell and the name, or the name in the first round,
+        // the final and the places.
+        QCOMPARE(html.count(escaped), bracket ? 5 : 4);
+        QString error;
+        QVERIFY2(write(file, &error), qPrintable(error));
+        QCOMPARE(Bytes(file), html.toUtf8());
+        QVERIFY(html.contains(bracket ? "<meta charset=\"UTF-8\">" : "charset=UTF-8\">"));
+        QVERIFY(!write(blocked, &error));
+        QVERIFY2(error.startsWith(blocked + ": ") && error.size() > blocked.size() + 2,
+                 qPrintable(error));
+        QCOMPARE(Files(dir.path()), QStringList{"p.html"});
+    }
+
+    // The bracket's places, or the competition's when given (place 0: still racing, left out).
+    void bracketPagePlaces_data() {
+        QTest::addColumn<int>("starters");
+        QTest::addColumn<int>("heats"); // run before the page is made
+        QTest::addColumn<bool>("competition");
+        QTest::addColumn<QString>("places");
+        QTest::newRow("4 decided") << 4 << 4 << false << "1:K1, 2:K2, 3:K3, 4:K4";
+        QTest::newRow("6 in 8, quarter-finals decided") << 6 << 2 << false << "5:K5, 6:K6";
+        QTest::newRow("nothing run") << 8 << 0 << false << "";
+        QTest::newRow("the competition's")
+            << 4 << 4 << true << "1:K1, 2:K3, 3:K2, 4:K4, 5:K8, 6:K7";
+    }
+    void bracketPagePlaces() {
+        QFETCH(int, starters);
+        QFETCH(int, heats);
+        QFETCH(bool, competition);
+        TBracketPage page = BracketPage("Kletterer 1");
+        if (competition) page.Places = {{0, 1}, {2, 2}, {1, 3}, {3, 4}, {7, 5}, {5, 0}, {6, 6}};
+        const QString html = BracketHtml(Played(starters, 8, heats), page);
+        static const QRegularExpression row(
+            "<tr><td class=\"seed\">(\\d+)</td><td class=\"name\">Kletterer (\\d+)</td></tr>");
+        QStringList places;
+        const int from = std::max(0, int(html.indexOf("class=\"places\"")));
+        for (auto it = row.globalMatch(html, from); it.hasNext();) {
+            const auto m = it.next();
+            places << m.captured(1) + ":K" + m.captured(2);
+        }
+        QTEST(places.join(", "), "places");
+        QCOMPARE(html.contains("Noch keine Plätze entschieden."), heats == 0);
+    }
+
+    // --- the finals' companion ----------------------------------------------------------------
+    void companionName_data() {
+        QTest::addColumn<QString>("protocol");
+        QTest::addColumn<QString>("companion");
+        QTest::newRow("the text type") << S("/a/heat1.txt") << "/a/heat1.ko";
+        QTest::newRow("in capitals") << S("/a/HEAT1.TXT") << "/a/HEAT1.ko";
+        QTest::newRow("no extension") << S("/a/heat1") << "/a/heat1.ko";
+        QTest::newRow("another extension") << S("/a/heat1.csv") << "/a/heat1.csv.ko";
+        QTest::newRow(".txt not at the end") << S("/a/h.txt.bak") << "/a/h.txt.bak.ko";
+        QTest::newRow("a dotted folder") << S("/a.txt/heat1") << "/a.txt/heat1.ko";
+    }
+    void companionName() {
+        QFETCH(QString, protocol);
+        QTEST(BracketFileName(protocol), "companion");
+    }
+
+    // Taken whole or not at all: what is not a complete companion of version 1 is refused with
+    // a reason, what is no file at once (a pipe would hold the read up); a missing companion
+    // is no fault, and one written without data goes.
+    void companion_data() {
+        QTest::addColumn<QString>("kind"); // what stands at the companion's name
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("refused"); // empty: read back equal; "-": nothing to say
+        const QByteArray good = FormatBracketFile(Companion());
+        TBracketFileData seventhRun = Companion(), size12 = Companion(), broken = Companion();
+        seventhRun.Exact = {{0, 6, 5000}};
+        size12.BracketSize = 12;
+        broken.Bracket[1] = "Seed x";
+        const auto row = [](const char* tag, const char* kind, const QByteArray& bytes,
+                            const char* refused) {
+            QTest::newRow(tag) << S(kind) << bytes << S(refused);
+        };
+        row("written", "written", {}, "");
+        row("as formatted", "file", good, "");
+        row("CR LF", "file", QByteArray(good).replace("\n", "\r\n"), "");
+        row("byte order mark", "file", "\xEF\xBB\xBF" + good, "");
+        row("another version", "file", QByteArray(good).replace("KO 1", "KO 2"), "Version 2");
+        row("no companion", "file", "St.Nr.\tName\t\r\n", "keine K.-o.-Datei");
+        row("not UTF-8", "file", QByteArray(good).replace("Exact", "\xFF\xFE"), "kein UTF-8");
+        row("a record after the end", "file", good + "Exact=1 1 5000\n", "ungültig");
+        row("a record lost", "file", QByteArray(good).replace("Exact=0 0 5004\n", ""), "ungültig");
+        row("a seventh run", "file", FormatBracketFile(seventhRun), "ungültig");
+        row("size 12", "file", FormatBracketFile(size12), "ungültig");
+        row("a broken bracket", "file", FormatBracketFile(broken), "beschädigt");
+        row("written without data", "removed", {}, "-");
+        row("missing", "", {}, "-");
+        row("a folder", "folder", {}, "keine gewöhnliche Datei");
+        row("a pipe", "fifo", {}, "keine gewöhnliche Datei");
+        row("oversized", "huge", {}, "zu groß");
+    }
+    void companion() {
+        QFETCH(QString, kind);
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, refused);
+        QTemporaryDir dir;
+        const QString protocol = dir.filePath("heat1.txt"), name = BracketFileName(protocol);
+        QString error;
+        if (kind == "written" || kind == "removed")
+            QVERIFY2(UpdateBracketFile(protocol, Companion(), &error), qPrintable(error));
+        if (kind == "removed") QVERIFY2(UpdateBracketFile(protocol, {}, &error), qPrintable(error));
+        if (kind == "file") QVERIFY(Put(name, bytes));
+        QVERIFY(Make(kind, name, BracketFileMaxBytes));
+        QString said;
+        const auto data = ReadBracketFile(name, &said);
+        QCOMPARE(data.has_value(), refused.isEmpty());
+        if (data) QCOMPARE(*data, Companion());
+        const bool silent = refused.isEmpty() || refused == "-";
+        QVERIFY2(silent ? said.isEmpty() : said.contains(refused), qPrintable(said));
+        // Only the last line break may go: cut anywhere else, the file is incomplete.
+        const qsizetype whole = bytes.size() - (bytes.endsWith("\r\n") ? 2 : 1);
+        for (qsizetype n = 0; refused.isEmpty() && n < whole; ++n)
+            QVERIFY2(!ParseBracketFile(bytes.left(n), nullptr), qPrintable(QString::number(n)));
+    }
+
+    // Put into the competition loaded from its protocol: all of it, or, when it does not fit,
+    // nothing at all (ranking rule, bracket size, thousandths and bracket as they were).
+    void companionRestore_data() {
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<QString>("refused"); // empty: restored
+        QTest::newRow("fits") << S("") << "";
+        QTest::newRow("other rows") << S("rows") << "anderen Teilnehmerzeilen";
+        QTest::newRow("thousandths off their cell") << S("exact") << "Tausendstel passen nicht";
+        QTest::newRow("a seed the protocol lacks") << S("seed") << "Teilnehmer, die das Protokoll";
+    }
+    void companionRestore() {
+        QFETCH(QString, fault);
+        QFETCH(QString, refused);
+        TCompetition c;
+        LoadQualified(c);
+        for (int e = 0; e < 6; ++e)
+            QVERIFY(c.SetExactMs(e, 0, 5003 + 100 * (e + 1)));
+        c.SetRankingRule(TCompetition::RankByBest);
+        c.SetBracketSize(8);
+        c.Recompute();
+        QVERIFY(c.SetMode(TCompetition::FinaleKo));
+        c.SetHeatRunning(true);
+        QVERIFY(c.RecordTime(0, "0:06,00", 6004) && c.RecordTime(1, "0:06,50", 6500));
+        c.SetHeatRunning(false);
+        c.ResetLastCells();
+        c.Advance();
+        QString note;
+        const auto written = BracketFileData(c, TCompetition::ForSave, &note);
+        QVERIFY2(written && note.isEmpty(), qPrintable(note));
+        auto data = ParseBracketFile(FormatBracketFile(*written), nullptr);
+        QVERIFY(data);
+        if (fault == "exact") data->Exact[0].Ms += 40;
+        for (QString& line : data->Bracket)
+            if (fault == "seed" && line.startsWith("Seed "))
+                line = line.section(' ', 0, 1) + " 99 " + line.section(' ', 3);
+
+        TCompetition d;
+        LoadQualified(d, fault == "rows" ? "Kletterin 6" : "Kletterer 6");
+        const QString reason = RestoreBracketFile(d, *data);
+        QVERIFY2(reason.isEmpty() == refused.isEmpty() && reason.contains(refused),
+                 qPrintable(reason));
+        const bool restored = refused.isEmpty();
+        QCOMPARE(d.RankingRule(), restored ? 1 : 0);
+        QCOMPARE(d.BracketSize(), restored ? 8 : 16);
+        QCOMPARE(d.BracketLines(), restored ? c.BracketLines() : QStringList());
+        QCOMPARE(d.ExactRuns(), restored ? c.ExactRuns() : QVector<TExactRun>());
+    }
+
+    // --- the exit copy --------------------------------------------------------------------
+    // The copy goes to the first place that takes it, beside the program under its name, else
+    // to the data folder, which is made when needed.
+    void exitCopy_data() {
+        QTest::addColumn<QString>("program"); // relative to a temporary folder
+        QTest::addColumn<QString>("data");    // where "file" is a file
+        QTest::addColumn<QString>("written"); // empty: nowhere
+        QTest::newRow("beside the program")
+            << S("bin/veltaro") << S("new/data") << "bin/veltaro.txt";
+        QTest::newRow("extension replaced") << S("bin/timer.exe") << S("") << "bin/timer.txt";
+        QTest::newRow("a file in the way") << S("file/bin/v") << S("new/data") << "new/data/v.txt";
+        QTest::newRow("folder missing")
+            << S("file/deeper/bin/v") << S("new/data") << "new/data/v.txt";
+        QTest::newRow("nowhere") << S("file/bin/v") << S("file/data") << "";
+        QTest::newRow("no data folder") << S("file/bin/v") << S("") << "";
+    }
+    void exitCopy() {
+        QFETCH(QString, program);
+        QFETCH(QString, data);
+        QFETCH(QString, written);
+        QTemporaryDir dir;
+        QVERIFY(QDir(dir.path()).mkpath("bin") && Put(dir.filePath("file"), ""));
+        const QStringList names =
+            ExitCopyCandidates(dir.filePath(program), data.isEmpty() ? "" : dir.filePath(data));
+        const QString expected = written.isEmpty() ? "" : dir.filePath(written);
+        QCOMPARE(ExitCopyTarget(names), expected);
+        QCOMPARE(WriteExitCopy(names, Rows(Titles + "\n7|Keller, Lea||||12,34")), expected);
+        TProtocolRows back;
+        QVERIFY(written.isEmpty() || ReadProtocolFile(expected, &back, nullptr));
+        if (!written.isEmpty()) QCOMPARE(back[1].mid(0, 6).join('|'), "7|Keller, Lea| | | |12,34");
+    }
+
+    // --- the durable write ------------------------------------------------------------------
+    // However the write fails, the old file stays whole, no part file is left (but the trace
+    // of a killed writer, which the next write clears), and the reason names the file.
+    void failedWrite_data() {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<int>("reason"); // errno the message must give; 0: any
+        QTest::newRow("killed half way") << "half" << 0;
+        QTest::newRow("killed before the rename") << "rename" << 0;
+        QTest::newRow("file size limit") << "fsize" << 0;
+        QTest::newRow("a full disk") << "full" << ENOSPC;
+        QTest::newRow("read-only folder") << "rofolder" << EACCES;
+        QTest::newRow("write-protected file") << "rofile" << EACCES;
+        QTest::newRow("link to a write-protected file") << "rolink" << EACCES;
+        QTest::newRow("a folder in the way") << "folder" << 0;
+        QTest::newRow("a missing folder") << "missing" << ENOENT;
+    }
+    void failedWrite() {
+        QFETCH(QString, how);
+        QFETCH(int, reason);
+        QTemporaryDir dir;
+        QString folder = dir.path();
+        if (how == "full") {
+            folder = dir.filePath("small");
+            QVERIFY(QDir().mkdir(folder));
+            if (::mount("tmpfs", QFile::encodeName(folder).constData(), "tmpfs", 0, "size=64k"))
+                QSKIP("cannot mount a small file system here");
+        }
+        const QString real = folder + "/p.txt", name = how == "rolink"    ? folder + "/l.txt"
+                                                       : how == "missing" ? folder + "/no/p.txt"
+                                                       : how == "folder"  ? folder
+                                                                          : real;
+        QVERIFY(WriteFileDurably(real, "old contents", nullptr));
+        if (how == "rolink") QVERIFY(QFile::link("p.txt", name));
+        QCOMPARE(::chmod(QFile::encodeName(folder).constData(), how == "rofolder" ? 0555 : 0777),
+                 0);
+        if (how == "rofile" || how == "rolink")
+            QCOMPARE(::chmod(QFile::encodeName(real).constData(), 0444), 0);
+        const TWriteStop stop = how == "half"     ? TWriteStop::HalfWritten
+                                : how == "rename" ? TWriteStop::BeforeRename
+                                                  : TWriteStop::Never;
+        QString error;
+        bool written = false;
+        rlimit saved{}, limit{};
+        getrlimit(RLIMIT_FSIZE, &saved);
+        limit = saved;
+        if (how == "fsize") limit.rlim_cur = 4096; // stands in for a disk filling while writing
+        const auto handler = std::signal(SIGXFSZ, SIG_IGN);
+        setrlimit(RLIMIT_FSIZE, &limit);
+        {
+            std::optional<TAsNobody> nobody;
+            if (how.startsWith("ro")) nobody.emplace();
+            written = WriteFileDurably(name, QByteArray(1 << 20, 'n'), &error, stop);
+        }
+        setrlimit(RLIMIT_FSIZE, &saved);
+        std::signal(SIGXFSZ, handler);
+        ::chmod(QFile::encodeName(folder).constData(), 0755);
+        const QByteArray after = Bytes(real);
+        const QStringList left = Files(folder);
+        if (how == "full") ::umount(QFile::encodeName(folder).constData());
+        QVERIFY(!written);
+        QCOMPARE(after, QByteArray("old contents"));
+        QVERIFY2(error.startsWith(name + ": ") && error.size() > name.size() + 2,
+                 qPrintable(error));
+        if (reason)
+            QCOMPARE(error,
+                     name + ": kann nicht geschrieben werden (" + qt_error_string(reason) + ")");
+        QCOMPARE(left.size(), stop != TWriteStop::Never || how == "rolink" ? 2 : 1);
+        if (stop == TWriteStop::Never) return;
+        QVERIFY((folder + '/' + left.value(1)).startsWith(DurableTempPrefix(name)));
+        QVERIFY(WriteFileDurably(name, "new", nullptr));
+        QCOMPARE(Bytes(name), QByteArray("new"));
+        QCOMPARE(Files(folder), QStringList{"p.txt"});
+    }
+
+    // A save writes where an ordinary write would: through a link into the file it names.
+    void successfulWrite_data() {
+        QTest::addColumn<bool>("link");     // the name is a link to real.txt
+        QTest::addColumn<bool>("existing"); // real.txt is there before, mode 0640
+        QTest::newRow("a new file") << false << false;
+        QTest::newRow("replacing keeps the mode") << false << true;
+        QTest::newRow("link to a file") << true << true;
+        QTest::newRow("link to no file yet") << true << false;
+    }
+    void successfulWrite() {
+        QFETCH(bool, link);
+        QFETCH(bool, existing);
+        QTemporaryDir dir;
+        const QString real = dir.filePath("real.txt"), name = link ? dir.filePath("p.txt") : real;
+        if (existing)
+            QVERIFY(WriteFileSafely(real, "old", nullptr) &&
+                    ::chmod(QFile::encodeName(real).constData(), 0640) == 0);
+        if (link) QVERIFY(QFile::link("real.txt", name));
+        QString error;
+        QVERIFY2(WriteFileSafely(name, "new", &error), qPrintable(error));
+        QCOMPARE(Bytes(real), QByteArray("new"));
+        QCOMPARE(QFileInfo(name).isSymLink(), link);
+        QCOMPARE(Files(dir.path()).size(), link ? 2 : 1);
+        struct stat st {};
+        QCOMPARE(::stat(QFile::encodeName(real).constData(), &st), 0);
+        if (existing) QCOMPARE(st.st_mode & 07777, mode_t(0640));
+    }
+
+    // What killed writes left is removed by the next write into the folder, but only where
+    // the writer is gone: never another running program's file, never a file of another name.
+    void stalePartFiles_data() {
+        QTest::addColumn<QString>("left");
+        QTest::addColumn<bool>("removed");
+        const pid_t gone = fork();
+        if (gone == 0) _exit(0);
+        waitpid(gone, nullptr, 0);
+        QTest::newRow("writer gone") << QString("p.txt.part-%1-3").arg(gone) << true;
+        QTest::newRow("another file's") << QString("q.txt.part-%1-0").arg(gone) << true;
+        QTest::newRow("writer running") << QString("p.txt.part-%1-3").arg(getppid()) << false;
+        QTest::newRow("another pattern") << QString("p.txt.part-%1-3.bak").arg(gone) << false;
+        QTest::newRow("no number") << QString("p.txt.part-x-3") << false;
+    }
+    void stalePartFiles() {
+        QFETCH(QString, left);
+        QTemporaryDir dir;
+        QVERIFY(Put(dir.filePath(left), "half"));
+        QVERIFY(WriteFileSafely(dir.filePath("p.txt"), "new", nullptr));
+        QTEST(!QFileInfo::exists(dir.filePath(left)), "removed");
+    }
+
+    // --- every input the fuzzers kept or failed on ---------------------------------------------
+    void fuzzCorpus_data() {
+        QTest::addColumn<QString>("path");
+        for (const char* corpus : {"fuzz_corpus", "fuzz_xlsx_corpus"}) {
+            const QDir dir(QStringLiteral(VELTARO_TEST_SOURCE_DIR "/persist/") + corpus);
+            const QFileInfoList files = dir.entryInfoList(QDir::Files, QDir::Name);
+            QVERIFY2(files.size() >= 5, qPrintable("corpus missing in " + dir.path()));
+            for (const QFileInfo& file : files)
+                QTest::addRow("%s/%s", corpus, qPrintable(file.fileName()))
+                    << file.absoluteFilePath();
+        }
+    }
+    void fuzzCorpus() {
+        QFETCH(QString, path);
+        const QByteArray bytes = Bytes(path);
+        const QString failure = path.contains("/fuzz_xlsx_corpus/")
+                                    ? FuzzXlsxReadOne(bytes.constData(), size_t(bytes.size()))
+                                    : FuzzProtocolTextOne(bytes.constData(), size_t(bytes.size()));
+        QVERIFY2(failure.isEmpty(), qPrintable(failure));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestFiles)
+#include "tst_files.moc"
