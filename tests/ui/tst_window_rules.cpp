@@ -1,6 +1,6 @@
-// The rules the windows are built on, one case each, checked without a window: the layout's
-// parts, the date text, the font stand-ins, the pictures, the manual's lists, the cue files and
-// Qt's own dialogs in the operator's language.
+// The rules the windows are built on, one case each, checked without a window: the date text, the
+// font stand-ins, the pictures, the manual's lists, the cue files and Qt's own dialogs in the
+// operator's language.
 #include <QtTest>
 
 #include "ui/AppForms.h"
@@ -17,9 +17,6 @@
 
 #include <numeric>
 
-using Widths = std::array<int, 14>;
-Q_DECLARE_METATYPE(Widths)
-
 // A test datum as a value, where a whole QFETCH statement does not fit.
 #define FETCHED(Type, name) (*static_cast<Type*>(QTest::qData(#name, ::qMetaTypeId<Type>())))
 
@@ -27,67 +24,6 @@ class TestWindowRules : public QObject {
     Q_OBJECT
 private slots:
     // --- selection row and middle column ------------------------------------------------
-    void selectionRow_data() {
-        QTest::addColumn<int>("width");
-        QTest::addColumn<int>("towers");
-        QTest::addColumn<int>("left");
-        QTest::addColumn<int>("middle");
-        QTest::addColumn<int>("right");
-        QTest::newRow("two towers, design width") << 893 << 2 << 356 << 181 << 356;
-        QTest::newRow("one tower, design width") << 893 << 1 << 545 << 188 << 160;
-    }
-    void selectionRow() {
-        QFETCH(int, width);
-        QFETCH(int, towers);
-        const TRowParts p = SelectionRowWidths(width, towers);
-        QFETCH(int, left);
-        QFETCH(int, middle);
-        QFETCH(int, right);
-        QCOMPARE(p.left, left);
-        QCOMPARE(p.middle, middle);
-        QCOMPARE(p.right, right);
-    }
-
-    void middleColumn_data() {
-        QTest::addColumn<int>("middleWidth");
-        QTest::addColumn<int>("stopPart");
-        QTest::addColumn<QRect>("abort");
-        QTest::newRow("893 window") << 193 << 94 << QRect(38, 102, 117, 32);
-    }
-    void middleColumn() {
-        QFETCH(int, middleWidth);
-        QCOMPARE(StopPartWidth(middleWidth), FETCHED(int, stopPart));
-        QCOMPARE(AbortGeometry(middleWidth), FETCHED(QRect, abort));
-    }
-
-    // --- protocol columns ---------------------------------------------------------------
-    void protocolColumns_data() {
-        QTest::addColumn<int>("clientWidth");
-        QTest::addColumn<int>("format");
-        QTest::addColumn<int>("runs");
-        QTest::addColumn<int>("name");
-        QTest::addColumn<int>("ort");
-        // Name and Ort share what is left, two thirds to the name.
-        QTest::newRow("minutes, 2 runs, 874") << 874 << 1 << 2 << 258 << 131;
-        QTest::newRow("minutes, 6 runs, 874: no room") << 874 << 1 << 6 << 180 << 0;
-    }
-    void protocolColumns() {
-        QFETCH(int, clientWidth);
-        QFETCH(int, format);
-        QFETCH(int, runs);
-        const Widths w = ProtocolColumnWidths(clientWidth, format, runs);
-        QCOMPARE(w[1], FETCHED(int, name));
-        QCOMPARE(w[2], FETCHED(int, ort));
-        const int T = format == 0 ? 76 : 87;
-        const Widths fixed{52, w[1], w[2], 60, 60, T, 0, 0, 0, 0, 0, 84, 46, -1};
-        for (int c : {0, 3, 4, 5, 11, 12, 13})
-            QCOMPARE(w[size_t(c)], fixed[size_t(c)]);
-        for (int c = 6; c <= 10; ++c)
-            QCOMPARE(w[size_t(c)], runs > c - 5 ? T : -1);
-        for (int v : w)
-            QVERIFY(v >= -1);
-    }
-
     void dateText_data() {
         QTest::addColumn<QLocale>("locale");
         QTest::addColumn<QDateTime>("now");
