@@ -1,5 +1,6 @@
 // Figures for the protocol grid: a multi-key sort at growing row counts and the
 // repaint of one full page.
+#include "ReferenceRanking.h"
 #include "widgets/SortGrid.h"
 
 #include <QApplication>

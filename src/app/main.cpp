@@ -10,7 +10,7 @@
 #include <QApplication>
 #include <QLocale>
 #ifdef Q_OS_WIN
-#include "app/HtmlHelpWin32.h"
+#include "ui/HtmlHelpWin32.h"
 #endif
 
 int main(int argc, char** argv) {

@@ -2,8 +2,8 @@
 
 #include "core/Participants.h"
 #include "core/TimeFormat.h"
-#include "protocol/RunCells.h"
-#include "protocol/SortOrder.h"
+#include "core/RunCells.h"
+#include "core/SortOrder.h"
 
 #include <algorithm>
 #include <climits>

@@ -10,7 +10,6 @@
 // "Platz".
 #include "core/Bracket.h"
 #include "core/Columns.h"
-#include "persist/ProtocolText.h"
 
 #include <array>
 #include <cstdint>

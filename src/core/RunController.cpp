@@ -1,7 +1,7 @@
 #include "core/RunController.h"
 
 #include "core/TickCount.h"
-#include "persist/SettingsStore.h"
+#include "core/Settings.h"
 
 #include <algorithm>
 #include <QTimer>

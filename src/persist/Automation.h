@@ -72,6 +72,10 @@ QVariant AutoValue(const TAutoPtr& object);
 // The object a result holds; fails with EAutomation naming what was asked when it holds none.
 TAutoPtr AutoObjectOf(const QVariant& value, const QString& what);
 
+// The text of a value a workbook gives back: a number with up to 15 significant digits and the
+// system's decimal separator, a date as dd.MM.yyyy (a time of day added when it has one).
+QString AutoValueText(const QVariant& value);
+
 // Where automation objects come from: the servers installed on this machine, by their
 // programmatic identifiers ("Excel.Application", "Word.Basic").
 class TAutoServers {

@@ -29,9 +29,6 @@ QString PadTime(const QString& text);
 // Drops what leads up to the first digit 1..9, at most four characters ("00:12,34" -> "12,34",
 // "00:00,50" -> "0,50").
 QString ShortenTime(const QString& text);
-// The text of a value a workbook gives back: a number with up to 15 significant digits and the
-// system's decimal separator, a date as dd.MM.yyyy (a time of day added when it has one).
-QString AutoValueText(const QVariant& value);
 
 // The extensions of the files the spreadsheet and document servers write: the office suite's
 // own formats on Windows, our stand-ins' .xlsx and .docx elsewhere (persist/OfficeStandIn.h).

@@ -1,7 +1,6 @@
 #include "persist/OfficeStandIn.h"
 
 #include "persist/Docx.h"
-#include "persist/OfficeExport.h"
 #include "persist/SafeFile.h"
 #include "persist/Workbook.h"
 

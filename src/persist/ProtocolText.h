@@ -1,12 +1,12 @@
 #pragma once
 // The protocol text file: one line per grid row (titles first), every field followed by a TAB,
 // lines ended by CR LF. Reading also accepts ";"-separated lines from spreadsheet exports.
+#include "core/Columns.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
 #include <QVector>
-
-using TProtocolRows = QVector<QStringList>; // row 0 = titles; each row has ColCount cells
 
 constexpr int ProtocolColCount = 14;
 // A competition protocol has a few hundred rows; lines beyond this are dropped so that a

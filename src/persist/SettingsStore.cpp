@@ -16,7 +16,6 @@ using TMember =
 struct TSetting {
     const char* name;
     TMember member;
-    qint64 def; // the text setting defaults to empty
     qint64 lo, hi;
     bool onlyPositive = false; // values <= 0 are not taken at all
 };
@@ -24,42 +23,42 @@ struct TSetting {
 constexpr qint64 Any = INT_MAX;
 constexpr qint64 AnyNeg = INT_MIN;
 
-// Names, holders, defaults and valid ranges, in reading order.
+// Names, holders and valid ranges, in reading order (the defaults: core/Settings.h).
 const TSetting Table[] = {
-    {"Left", &TSettings::Left, 307, -32767, 32767},
-    {"Top", &TSettings::Top, 148, -32767, 32767},
-    {"Width", &TSettings::Width, 893, 100, 32767},
-    {"Height", &TSettings::Height, 495, 382, 32767}, // the main window's minimum height
-    {"Port", &TSettings::Port, 0, 0, 255},
-    {"Alg1", &TSettings::Alg1, 0, 0, 1},
-    {"Alg2", &TSettings::Alg2, 0, 0, 1},
-    {"Alg3", &TSettings::Alg3, 0, 0, 1},
-    {"CountBahn", &TSettings::CountBahn, 2, 1, 2},
-    {"FilterInd", &TSettings::FilterInd, 1, 1, Any},
-    {"TimerGesperrt", &TSettings::TimerGesperrt, 10000, 1000, 999000},
-    {"AllLaufe", &TSettings::AllLaufe, 6, 1, Any, true},
-    {"CountZabegov", &TSettings::CountZabegov, 2, 1, 6},
-    {"Monitor", &TSettings::Monitor, 0, 0, Any},
-    {"MonitorOn", &TSettings::MonitorOn, 0, 0, 1},
-    {"TimeFormat", &TSettings::TimeFormat, 1, 0, 1},
-    {"AutoTime", &TSettings::AutoTime, 5000, 1000, 99000},
-    {"Vid", &TSettings::Vid, 0, 0, 3},
-    {"Color1", &TSettings::Color1, Colors::clBlue, 0, 0xFFFFFF},
-    {"Color2", &TSettings::Color2, Colors::clGreen, 0, 0xFFFFFF},
-    {"KlassCol", &TSettings::KlassCol, 0, 0, 5},
-    {"AllTrasse", &TSettings::AllTrasse, 0, 0, 1},
-    {"Title", &TSettings::Title, 0, 0, 0},
-    {"isPlaySound", &TSettings::isPlaySound, 1, 0, 1},
-    {"isPlaySound1", &TSettings::isPlaySound1, 1, 0, 1},
-    {"isPlaySound2", &TSettings::isPlaySound2, 1, 0, 1},
-    {"Lang", &TSettings::Lang, 0, AnyNeg, Any},
-    {"LiveOn", &TSettings::LiveOn, 0, 0, 1},
+    {"Left", &TSettings::Left, -32767, 32767},
+    {"Top", &TSettings::Top, -32767, 32767},
+    {"Width", &TSettings::Width, 100, 32767},
+    {"Height", &TSettings::Height, 382, 32767}, // the main window's minimum height
+    {"Port", &TSettings::Port, 0, 255},
+    {"Alg1", &TSettings::Alg1, 0, 1},
+    {"Alg2", &TSettings::Alg2, 0, 1},
+    {"Alg3", &TSettings::Alg3, 0, 1},
+    {"CountBahn", &TSettings::CountBahn, 1, 2},
+    {"FilterInd", &TSettings::FilterInd, 1, Any},
+    {"TimerGesperrt", &TSettings::TimerGesperrt, 1000, 999000},
+    {"AllLaufe", &TSettings::AllLaufe, 1, Any, true},
+    {"CountZabegov", &TSettings::CountZabegov, 1, 6},
+    {"Monitor", &TSettings::Monitor, 0, Any},
+    {"MonitorOn", &TSettings::MonitorOn, 0, 1},
+    {"TimeFormat", &TSettings::TimeFormat, 0, 1},
+    {"AutoTime", &TSettings::AutoTime, 1000, 99000},
+    {"Vid", &TSettings::Vid, 0, 3},
+    {"Color1", &TSettings::Color1, 0, 0xFFFFFF},
+    {"Color2", &TSettings::Color2, 0, 0xFFFFFF},
+    {"KlassCol", &TSettings::KlassCol, 0, 5},
+    {"AllTrasse", &TSettings::AllTrasse, 0, 1},
+    {"Title", &TSettings::Title, 0, 0},
+    {"isPlaySound", &TSettings::isPlaySound, 0, 1},
+    {"isPlaySound1", &TSettings::isPlaySound1, 0, 1},
+    {"isPlaySound2", &TSettings::isPlaySound2, 0, 1},
+    {"Lang", &TSettings::Lang, AnyNeg, Any},
+    {"LiveOn", &TSettings::LiveOn, 0, 1},
     // Kept as stored: the live glue refuses a port outside 1..65535 and says so, where a clamp
     // would quietly make port 1 of a 0.
-    {"LivePort", &TSettings::LivePort, 8080, AnyNeg, Any},
-    {"LiveBind", &TSettings::LiveBind, 0, 0, 0},
-    {"Ranking", &TSettings::Ranking, 0, 0, 1},
-    {"BracketSize", &TSettings::BracketSize, 16, 4, 16},
+    {"LivePort", &TSettings::LivePort, AnyNeg, Any},
+    {"LiveBind", &TSettings::LiveBind, 0, 0},
+    {"Ranking", &TSettings::Ranking, 0, 1},
+    {"BracketSize", &TSettings::BracketSize, 4, 16},
 };
 
 const char* const WritingOrder[] = {
@@ -104,20 +103,6 @@ bool ReadNumber(const QVariant& v, TNumberRule rule, qint32* out) {
 }
 
 } // namespace
-
-TSettings::TSettings() {
-    for (const TSetting& t : Table) {
-        std::visit(
-            [&](auto member) {
-                using T = std::remove_reference_t<decltype(this->*member)>;
-                if constexpr (std::is_same_v<T, QString>)
-                    this->*member = QString();
-                else
-                    this->*member = T(t.def);
-            },
-            t.member);
-    }
-}
 
 std::unique_ptr<QSettings> OpenSettingsStore(const QString& programBaseName) {
     QString base = programBaseName;

@@ -1,45 +1,14 @@
 #pragma once
-// The user settings: names, types, defaults and valid ranges stand in one table
-// (SettingsStore.cpp). Read once at start-up, written once at exit.
-#include "core/Colors.h"
+// Reading and writing the user settings (core/Settings.h): their stored names, valid ranges and
+// reading order stand in one table (SettingsStore.cpp). Read once at start-up, written once at
+// exit.
+#include "core/Settings.h"
 
 #include <memory>
 #include <QSettings>
 #include <QString>
 #include <QStringList>
 
-struct TSettings {
-    TSettings(); // every value at its default
-
-    int Left, Top, Width, Height; // main window bounds
-    int Port;                     // COMn of the contacts, 0 = none
-    int Alg1, Alg2, Alg3;         // contact polarity: 0 "ON", 1 "OFF"
-    int CountBahn;                // tracks in use, 1..2
-    int FilterInd;                // 1-based file type index of the file dialogs
-    int TimerGesperrt;            // start lock-out, ms
-    int AllLaufe;                 // carried through unchanged
-    int CountZabegov;             // runs per participant, 1..6
-    int Monitor;                  // display of the audience window
-    bool MonitorOn;               // audience window shown at start-up
-    int TimeFormat;               // 0 "SSSS,ss", 1 "MM:SS,ss"
-    int AutoTime;                 // auto-reset delay, ms
-    int Vid;                      // competition mode 0..3
-    TColor Color1, Color2;        // track colours
-    int KlassCol;                 // class-column priority for places, 0..5
-    bool AllTrasse;               // "Auf allen Strecken"
-    QString Title;                // competition title
-    bool isPlaySound, isPlaySound1, isPlaySound2;
-    int Lang; // carried through unchanged
-    // The live results on the network: off until switched on; an empty address listens on all
-    // interfaces, so that phones in the hall reach it once the box is ticked.
-    bool LiveOn;
-    int LivePort;
-    QString LiveBind;
-    // How a result is made of the runs: 0 the sum ("Summe"), 1 the best run ("Bestzeit").
-    int Ranking;
-    // The largest finals bracket: 4, 8 or 16 places.
-    int BracketSize;
-};
 
 // Windows: the registry key HKEY_CURRENT_USER\Software\Tavoleno\<programBaseName>.
 // Elsewhere: the INI file <generic config folder>/Tavoleno/<programBaseName>.conf; null (no

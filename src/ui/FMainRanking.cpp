@@ -1,6 +1,6 @@
 // Result times, ranking and places, and how the protocol's cells look.
 #include "core/Competition.h"
-#include "protocol/RunCells.h"
+#include "core/RunCells.h"
 #include "ui/FMain.h"
 #include "widgets/QtColors.h"
 #include "widgets/SortGrid.h"

@@ -9,7 +9,7 @@
 #include <QFileInfo>
 #include <QWidget>
 #ifdef Q_OS_WIN
-#include "app/HtmlHelpWin32.h"
+#include "ui/HtmlHelpWin32.h"
 #endif
 
 namespace {

@@ -5,7 +5,7 @@
 //
 // Row 0 is the title row: it is drawn as the fixed header, a click on it asks
 // for a sort, and it never moves when the rows are sorted.
-#include "protocol/SortOrder.h"
+#include "core/SortOrder.h"
 #include "widgets/MyGrids.h"
 
 #include <QColor>
@@ -45,7 +45,7 @@ struct TFormatOptions {
 };
 
 // ---- What needs the font: the title cut. The rest of the sort order lives in
-// protocol/SortOrder.h, which needs no widget.
+// core/SortOrder.h, which needs no widget.
 
 // A title cut to fit maxWidth pixels: ends in ".." and keeps at least four characters.
 QString CutHeaderText(const QString& text, int maxWidth, const QFontMetrics& fm);

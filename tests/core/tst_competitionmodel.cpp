@@ -5,9 +5,10 @@
 #include "core/Competition.h"
 #include "core/ParticipantList.h"
 #include "core/TimeFormat.h"
+#include "core/RunCells.h"
+#include "core/SortOrder.h"
 #include "persist/Journal.h"
-#include "protocol/RunCells.h"
-#include "protocol/SortOrder.h"
+#include "ReferenceRanking.h"
 
 #include <QLocale>
 #include <QRandomGenerator>

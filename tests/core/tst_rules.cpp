@@ -5,7 +5,7 @@
 #include "core/Competition.h"
 #include "core/TimeFormat.h"
 #include "core/WindowBounds.h"
-#include "protocol/RunCells.h"
+#include "core/RunCells.h"
 
 #include <QLocale>
 #include <QtTest>

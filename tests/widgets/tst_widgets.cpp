@@ -1,6 +1,6 @@
 // The reusable controls where data can go wrong: the digit shows the value it was given, and
 // the sortable grid orders, selects, edits and stores its rows without losing or doubling one.
-#include "protocol/RunCells.h"
+#include "core/RunCells.h"
 #include "widgets/QtColors.h"
 #include "widgets/SortGrid.h"
 #include "widgets/Udigit.h"

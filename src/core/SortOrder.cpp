@@ -1,4 +1,4 @@
-#include "protocol/SortOrder.h"
+#include "core/SortOrder.h"
 
 #include <QDate>
 #include <QRegularExpression>
@@ -427,21 +427,4 @@ QVector<int> SortRowOrder(const QVector<QStringList>& table, const QList<int>& k
         perm.swap(next);
     }
     return perm;
-}
-
-void SortRowTable(QVector<QStringList>& table, int col, TSortOptions& options,
-                  const TGetSortStyle& getStyle) {
-    const int cols = table.isEmpty() ? 0 : int(table[0].size());
-    int width = cols;
-    for (const QStringList& r : table)
-        width = std::max(width, int(r.size()));
-    const QVector<int> order =
-        SortRowOrder(table, SortKeyColumns(options.SecondaryIndex, col, width), options, getStyle);
-    if (order.isEmpty()) return;
-    QVector<QStringList> sorted;
-    sorted.reserve(table.size());
-    sorted.append(table[0]);
-    for (int from : order)
-        sorted.append(table[from]);
-    table.swap(sorted);
 }

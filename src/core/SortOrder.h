@@ -89,6 +89,3 @@ QList<int> SortKeyColumns(const QString& secondaryIndex, int primary, int colCou
 // Updates options.SortStyle as a sort does.
 QVector<int> SortRowOrder(const QVector<QStringList>& table, const QList<int>& keys,
                           TSortOptions& options, const TGetSortStyle& getStyle = {});
-// Sorts the rows of the table in place (row 0 stays) by column col and options.SecondaryIndex.
-void SortRowTable(QVector<QStringList>& table, int col, TSortOptions& options,
-                  const TGetSortStyle& getStyle = {});

@@ -29,8 +29,3 @@ std::optional<std::int32_t> ResultTime(const QStringList& runCells, int timeForm
 // 60 minutes or more would wrap into a short time that ranks first. Such a sum is no result.
 std::optional<std::int32_t> ResultFromSum(std::int64_t sum, int timeFormat);
 constexpr std::int64_t MinutesFormatLimit = 3600000; // 60 minutes
-
-// Dense places for rows already in ranking order (rows of one class standing together).
-// zeit: the result texts; klass: the class texts, or empty when no class ranking.
-// Returns the place texts ("" for rows without a result).
-QStringList DensePlaces(const QStringList& zeit, const QStringList& klass);

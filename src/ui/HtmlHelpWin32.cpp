@@ -1,4 +1,4 @@
-#include "app/HtmlHelpWin32.h"
+#include "ui/HtmlHelpWin32.h"
 
 #include <windows.h>
 

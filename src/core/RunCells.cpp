@@ -1,4 +1,4 @@
-#include "protocol/RunCells.h"
+#include "core/RunCells.h"
 
 #include "core/TimeFormat.h"
 
@@ -48,32 +48,4 @@ std::optional<std::int32_t> ResultFromSum(std::int64_t sum, int timeFormat) {
     if (NormalizedTimeFormat(timeFormat) == tfMinutes && sum >= MinutesFormatLimit)
         return std::nullopt;
     return std::int32_t(sum);
-}
-
-QStringList DensePlaces(const QStringList& zeit, const QStringList& klass) {
-    QStringList places;
-    places.reserve(zeit.size());
-    QString lastTime, lastClass;
-    int place = 0;
-    const bool byClass = !klass.isEmpty();
-    for (qsizetype r = 0; r < zeit.size(); ++r) {
-        if (zeit[r].trimmed().isEmpty()) {
-            places << QString();
-            continue;
-        }
-        if (byClass) {
-            const QString k = klass.value(r).trimmed();
-            if (k != lastClass) {
-                lastTime.clear();
-                place = 0;
-                lastClass = k;
-            }
-        }
-        if (zeit[r] != lastTime) {
-            ++place;
-            lastTime = zeit[r];
-        }
-        places << QString::number(place);
-    }
-    return places;
 }
