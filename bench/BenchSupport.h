@@ -8,6 +8,7 @@
 #include <chrono>
 #include <cstdio>
 #include <functional>
+#include <QAction>
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QSettings>
@@ -70,4 +71,14 @@ inline TStats Stats(std::vector<double> v) {
     std::sort(v.begin(), v.end());
     if (v.empty()) return {0, 0, 0};
     return {v[v.size() / 2], v[std::min(v.size() - 1, size_t(v.size() * 0.99))], v.back()};
+}
+
+// A control of a window, found by its name as the operator's tests find it.
+template <typename T> T* Child(QObject& window, const char* name) {
+    return window.findChild<T*>(QString::fromLatin1(name));
+}
+
+// The command of a key, as the key gives it: only while it is enabled.
+inline void Issue(QObject& window, const char* action) {
+    if (auto* a = Child<QAction>(window, action); a && a->isEnabled()) a->trigger();
 }

@@ -3,7 +3,7 @@
 // start lock-out to wait for, and its contacts on a simulated port the benchmark drives.
 #include "input/ComDeviceSim.h"
 #include "input/Comms.h"
-#include "ui/FMain.h"
+#include "ui/main/FMain.h"
 
 #include <memory>
 

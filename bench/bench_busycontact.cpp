@@ -6,7 +6,7 @@
 #include "input/ComDeviceSim.h"
 #include "input/Comms.h"
 #include "PairOnSimulatedPort.h"
-#include "ui/FMain.h"
+#include "ui/main/FMain.h"
 #include "widgets/BeamImage.h"
 
 #include <QApplication>
@@ -30,8 +30,8 @@ int main(int argc, char** argv) {
     const int busyMs = 100;
     std::vector<double> errorUs;
     for (int i = 0; i < edges; ++i) {
-        w.IssueCommand(w.mStart);
-        if (!SpinUntil([&] { return w.ImageLS1->Tag == 1; })) return 1; // lock-out over
+        Issue(w, "mStart");
+        if (!SpinUntil([&] { return w.Run->BeamArmed(BeamStop1); })) return 1; // lock-out over
         std::atomic<bool> busy{false};
         QMetaObject::invokeMethod(
             &w,
@@ -49,7 +49,7 @@ int main(int argc, char** argv) {
             std::this_thread::sleep_for(std::chrono::milliseconds(10 + i % 51));
             lines->setDSR(true);
         });
-        const bool stopped = SpinUntil([&] { return !w.mSTOP1->isEnabled(); }, 2000);
+        const bool stopped = SpinUntil([&] { return !Child<QAction>(w, "mSTOP1")->isEnabled(); }, 2000);
         edge.join();
         if (!stopped) {
             std::printf("STOP1 did not arrive at edge %d: tag %d running %d lock %d status %x\n", i,
@@ -62,13 +62,13 @@ int main(int argc, char** argv) {
                                 .count();
         const std::uint32_t stopTick = w.Run->StartTick() + w.Run->StopTime(0);
         errorUs.push_back((stamps.At(stopTick) - change) / 1000.0);
-        w.IssueCommand(w.mStop2);
+        Issue(w, "mStop2");
         lines->setDSR(false);
         // The opening must be seen before the next closing, or the two read as no change.
         if (!SpinUntil([&] { return w.Run->LastLineState[1] == 0; })) return 1;
-        w.IssueCommand(w.mReset);
-        w.cbBuhn1->setCurrentIndex(0);
-        w.cbBuhn2->setCurrentIndex(1);
+        Issue(w, "mReset");
+        Child<QComboBox>(w, "cbBuhn1")->setCurrentIndex(0);
+        Child<QComboBox>(w, "cbBuhn2")->setCurrentIndex(1);
         w.UpdateControls();
     }
     const TStats s = Stats(errorUs);
@@ -77,7 +77,7 @@ int main(int argc, char** argv) {
     std::printf("DSR edge -> recorded STOP tick: median %.1f us, p99 %.1f us, max %.1f us\n",
                 s.median, s.p99, s.max);
     w.ComPort->Close();
-    w.SortGrid1->setModified(false);
+    Child<TSortGrid>(w, "SortGrid1")->setModified(false);
     SetTickSource({});
     return 0;
 }

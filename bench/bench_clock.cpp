@@ -1,7 +1,7 @@
 // The race clock: cost of one display tick with both tracks running (painting included),
 // the resolution of TickCount(), and the latency from a key press to the tick read by STOP.
 #include "BenchSupport.h"
-#include "ui/FMain.h"
+#include "ui/main/FMain.h"
 
 #include <map>
 #include <QApplication>
@@ -56,8 +56,8 @@ int main(int argc, char** argv) {
         w.LoadProtocolRows(Rows(10), "bench");
         w.show();
         QCoreApplication::processEvents();
-        w.IssueCommand(w.mStart);
-        w.Clock->stop(); // ticks are driven by hand below
+        Issue(w, "mStart");
+        Child<QTimer>(w, "Clock")->stop(); // ticks are driven by hand below
         std::vector<double> us;
         for (int i = 0; i < 6000; ++i) {
             clock.advance(10);
@@ -69,7 +69,7 @@ int main(int argc, char** argv) {
         std::printf("clock tick, both tracks, painting: median %.1f us, p99 %.1f us, max %.1f us "
                     "(%.2f %% of a core at 100 ticks/s)\n",
                     s.median, s.p99, s.max, s.median * 100 / 1e6 * 100);
-        w.IssueCommand(w.Abruch1);
+        Issue(w, "Abruch1");
         SetTickSource({});
     }
 
@@ -87,7 +87,7 @@ int main(int argc, char** argv) {
         std::vector<double> us;
         const int stops = argc > 1 ? std::atoi(argv[1]) : 1000;
         for (int i = 0; i < stops; ++i) {
-            w.IssueCommand(w.mStart);
+            Issue(w, "mStart");
             QElapsedTimer wait;
             wait.start();
             SpinUntil([&] { return wait.elapsed() >= 12 + i % 7; }); // the clock ticks meanwhile
@@ -101,16 +101,16 @@ int main(int argc, char** argv) {
                     QTest::keyRelease(&w, Qt::Key_F4);
                 },
                 Qt::QueuedConnection);
-            if (!SpinUntil([&] { return !w.mSTOP1->isEnabled(); }, 2000)) {
+            if (!SpinUntil([&] { return !Child<QAction>(w, "mSTOP1")->isEnabled(); }, 2000)) {
                 std::printf("STOP1 did not arrive\n");
                 return 1;
             }
             const std::uint32_t stopTick = w.Run->StartTick() + w.Run->StopTime(0);
             us.push_back((stamps.At(stopTick) - t0) / 1000.0);
-            w.IssueCommand(w.mStop2);
-            w.IssueCommand(w.mReset);
-            w.cbBuhn1->setCurrentIndex(0);
-            w.cbBuhn2->setCurrentIndex(1);
+            Issue(w, "mStop2");
+            Issue(w, "mReset");
+            Child<QComboBox>(w, "cbBuhn1")->setCurrentIndex(0);
+            Child<QComboBox>(w, "cbBuhn2")->setCurrentIndex(1);
             w.UpdateControls();
         }
         const TStats s = Stats(us);
@@ -118,7 +118,7 @@ int main(int argc, char** argv) {
                     "%.1f us\n",
                     us.size(), s.median, s.p99, s.max);
         SetTickSource({});
-        w.SortGrid1->setModified(false);
+        Child<TSortGrid>(w, "SortGrid1")->setModified(false);
     }
     return 0;
 }

@@ -5,7 +5,7 @@
 #include "input/ComDeviceSim.h"
 #include "input/Comms.h"
 #include "PairOnSimulatedPort.h"
-#include "ui/FMain.h"
+#include "ui/main/FMain.h"
 #include "widgets/BeamImage.h"
 
 #include <QApplication>
@@ -27,13 +27,13 @@ int main(int argc, char** argv) {
     const int edges = argc > 1 ? std::atoi(argv[1]) : 1000;
     std::vector<double> handler, wake;
     for (int i = 0; i < edges; ++i) {
-        w.IssueCommand(w.mStart);
-        if (!SpinUntil([&] { return w.ImageLS1->Tag == 1; })) return 1; // lock-out over
+        Issue(w, "mStart");
+        if (!SpinUntil([&] { return w.Run->BeamArmed(BeamStop1); })) return 1; // lock-out over
         QElapsedTimer wait;
         wait.start();
         SpinUntil([&] { return wait.elapsed() >= 12 + i % 7; }); // the clock ticks meanwhile
         lines->setDSR(true);
-        if (!SpinUntil([&] { return !w.mSTOP1->isEnabled(); }, 2000)) {
+        if (!SpinUntil([&] { return !Child<QAction>(w, "mSTOP1")->isEnabled(); }, 2000)) {
             std::printf("STOP1 did not arrive\n");
             return 1;
         }
@@ -46,11 +46,11 @@ int main(int argc, char** argv) {
         const std::uint32_t stopTick = w.Run->StartTick() + w.Run->StopTime(0);
         handler.push_back((stamps.At(stopTick) - change) / 1000.0);
         wake.push_back((awake - change) / 1000.0);
-        w.IssueCommand(w.mStop2);
+        Issue(w, "mStop2");
         lines->setDSR(false);
-        w.IssueCommand(w.mReset);
-        w.cbBuhn1->setCurrentIndex(0);
-        w.cbBuhn2->setCurrentIndex(1);
+        Issue(w, "mReset");
+        Child<QComboBox>(w, "cbBuhn1")->setCurrentIndex(0);
+        Child<QComboBox>(w, "cbBuhn2")->setCurrentIndex(1);
         w.UpdateControls();
     }
     const TStats h = Stats(handler), k = Stats(wake);
@@ -61,7 +61,7 @@ int main(int argc, char** argv) {
                 k.median, k.p99, k.max);
     std::printf("ratio of p99: %.2f\n", k.p99 > 0 ? h.p99 / k.p99 : 0.0);
     w.ComPort->Close();
-    w.SortGrid1->setModified(false);
+    Child<TSortGrid>(w, "SortGrid1")->setModified(false);
     SetTickSource({});
     return 0;
 }

@@ -4,7 +4,7 @@
 #include "BenchSupport.h"
 #include "core/Competition.h"
 #include "persist/Journal.h"
-#include "ui/FMain.h"
+#include "ui/main/FMain.h"
 #include "widgets/SortGrid.h"
 
 #include <QApplication>
@@ -47,14 +47,14 @@ void Print(const char* what, const std::vector<double>& v, const char* unit = "u
 // STOP1 right after START, and one clock tick while running, n times.
 void RunCosts(TFormMain& w, std::vector<double>& stop, std::vector<double>& tick, int n) {
     for (int i = 0; i < n; ++i) {
-        w.IssueCommand(w.mStart);
+        Issue(w, "mStart");
         auto t0 = NowNs();
         w.ClockTimer();
         tick.push_back(Us(NowNs() - t0));
         t0 = NowNs();
-        w.IssueCommand(w.mSTOP1);
+        Issue(w, "mSTOP1");
         stop.push_back(Us(NowNs() - t0));
-        w.IssueCommand(w.mReset);
+        Issue(w, "mReset");
         QCoreApplication::processEvents();
     }
 }

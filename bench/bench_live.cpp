@@ -15,8 +15,8 @@
 #include "live/LiveServer.h"
 #include "LiveClient.h"
 #include "PairOnSimulatedPort.h"
-#include "ui/FMain.h"
-#include "ui/LiveGlue.h"
+#include "ui/main/FMain.h"
+#include "ui/live/LiveGlue.h"
 #include "widgets/BeamImage.h"
 
 #include <sched.h>
@@ -176,7 +176,7 @@ TRunFigures Runs(TFormMain& w, TSimComLines& lines, TStampClock& stamps, int run
         wait.start();
         SpinUntil([&] { return wait.elapsed() >= 200 + i % 7; }); // the clock ticks meanwhile
         lines.setDSR(true);
-        SpinUntil([&] { return !w.mSTOP1->isEnabled(); }, 2000);
+        SpinUntil([&] { return !Child<QAction>(w, "mSTOP1")->isEnabled(); }, 2000);
         f.contactUs.push_back(latencyUs(w.Run->StartTick() + w.Run->StopTime(0)));
         f.stopNs.push_back(std::chrono::duration_cast<std::chrono::nanoseconds>(
                                lines.lastChange().time_since_epoch())
@@ -190,9 +190,9 @@ TRunFigures Runs(TFormMain& w, TSimComLines& lines, TStampClock& stamps, int run
         lines.setDCD(false);
         wait.restart();
         SpinUntil([&] { return wait.elapsed() >= 150; }); // the clients see the reset
-        w.IssueCommand(w.mReset);
-        w.cbBuhn1->setCurrentIndex(0);
-        w.cbBuhn2->setCurrentIndex(1);
+        Issue(w, "mReset");
+        Child<QComboBox>(w, "cbBuhn1")->setCurrentIndex(0);
+        Child<QComboBox>(w, "cbBuhn2")->setCurrentIndex(1);
         w.UpdateControls();
         SpinUntil([&] { return wait.elapsed() >= 250; });
     }
@@ -382,7 +382,7 @@ int main(int argc, char** argv) {
     glue.Refresh();
 
     w.ComPort->Close();
-    w.SortGrid1->setModified(false);
+    Child<TSortGrid>(w, "SortGrid1")->setModified(false);
     SetTickSource({});
     return 0;
 }

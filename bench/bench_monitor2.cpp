@@ -4,8 +4,8 @@
 //   bench_monitor2 [ticks]   (default 3000 ticks per size, then 3 s of the real clock per size)
 #include "BenchSupport.h"
 #include "OffscreenScreens.h"
-#include "ui/FMain.h"
-#include "ui/FMonitor2.h"
+#include "ui/main/FMain.h"
+#include "ui/audience/FMonitor2.h"
 #include "widgets/Udigit.h"
 
 #include <cstdlib>
@@ -68,16 +68,15 @@ void Run(int monitor, const char* label, int ticks) {
         w.LoadProtocolRows(Rows(10), "bench");
         w.show();
         w.Settings.Monitor = monitor;
-        TFormMonitor2 m(&w);
-        w.FormMonitor2 = &m;
+        const auto monitorWindow = w.CreateMonitor();
+        TFormMonitor2& m = *monitorWindow;
         w.UpdateTvModeEnabled();
-        w.sbMon2->setChecked(true);
-        w.sbMon2Click();
+        Child<QToolButton>(w, "sbMon2")->click();
         QCoreApplication::processEvents();
         TPaintLog log;
         Watch(m, log);
-        w.IssueCommand(w.mStart);
-        w.Clock->stop(); // ticks are driven by hand below
+        Issue(w, "mStart");
+        Child<QTimer>(w, "Clock")->stop(); // ticks are driven by hand below
         std::vector<double> us;
         long frames = 0;
         for (int i = 0; i < ticks; ++i) {
@@ -98,9 +97,9 @@ void Run(int monitor, const char* label, int ticks) {
         std::printf("  audience frames %.1f per second of clock; digit paints %ld, other "
                     "paints %ld (panels, labels)\n",
                     frames / seconds, log.digitPaints, log.otherPaints);
-        w.IssueCommand(w.Abruch1);
+        Issue(w, "Abruch1");
         SetTickSource({});
-        w.SortGrid1->setModified(false);
+        Child<TSortGrid>(w, "SortGrid1")->setModified(false);
     }
 
     // 2. The real 10 ms timer and the real counter for three seconds.
@@ -111,11 +110,10 @@ void Run(int monitor, const char* label, int ticks) {
         w.LoadProtocolRows(Rows(10), "bench");
         w.show();
         w.Settings.Monitor = monitor;
-        TFormMonitor2 m(&w);
-        w.FormMonitor2 = &m;
+        const auto monitorWindow = w.CreateMonitor();
+        TFormMonitor2& m = *monitorWindow;
         w.UpdateTvModeEnabled();
-        w.sbMon2->setChecked(true);
-        w.sbMon2Click();
+        Child<QToolButton>(w, "sbMon2")->click();
         QCoreApplication::processEvents();
         TPaintLog log;
         Watch(m, log);
@@ -132,7 +130,7 @@ void Run(int monitor, const char* label, int ticks) {
             if (log.paintedSinceMark) ++frames;
         });
         const std::uint32_t start = TickCount();
-        w.IssueCommand(w.mStart);
+        Issue(w, "mStart");
         QElapsedTimer run;
         run.start();
         SpinUntil([&] { return run.elapsed() >= 3000; }, 4000);
@@ -141,8 +139,8 @@ void Run(int monitor, const char* label, int ticks) {
         std::printf("  real timer, 3 s: %ld ticks, audience frames %.1f per second of clock; "
                     "tick median %.1f us, p99 %.1f us, max %.1f us; other paints %ld\n",
                     timerTicks, frames / seconds, s.median, s.p99, s.max, log.otherPaints);
-        w.IssueCommand(w.Abruch1);
-        w.SortGrid1->setModified(false);
+        Issue(w, "Abruch1");
+        Child<TSortGrid>(w, "SortGrid1")->setModified(false);
     }
 }
 } // namespace

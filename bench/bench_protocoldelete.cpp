@@ -3,7 +3,7 @@
 #include "BenchSupport.h"
 #include "core/TimeFormat.h"
 #include "ui/Dialogs.h"
-#include "ui/FMain.h"
+#include "ui/main/FMain.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -47,16 +47,16 @@ int main(int argc, char** argv) {
             TFormMain w(parts, &yes);
             w.SetVid(2);
             w.LoadProtocolRows(rows, "bench");
-            w.cbSort->setChecked(true);
+            Child<QCheckBox>(w, "cbSort")->setChecked(true);
             w.RecalcProtocol();
-            w.SortGrid1->SelectRow(1);
+            Child<TSortGrid>(w, "SortGrid1")->SelectRow(1);
             QElapsedTimer t;
             t.start();
             w.ProtocolCommand(65000);
             ms.push_back(t.nsecsElapsed() / 1e6);
-            if (w.SortGrid1->RowCount() != 2)
-                std::printf("rows left: %d\n", w.SortGrid1->RowCount() - 1);
-            w.SortGrid1->setModified(false);
+            if (Child<TSortGrid>(w, "SortGrid1")->RowCount() != 2)
+                std::printf("rows left: %d\n", Child<TSortGrid>(w, "SortGrid1")->RowCount() - 1);
+            Child<TSortGrid>(w, "SortGrid1")->setModified(false);
         }
         std::printf("delete to the end from row 1 of %6d ranked rows: median %.1f ms\n", n,
                     Stats(ms).median);

@@ -3,7 +3,7 @@
 #include "BenchSupport.h"
 #include "core/TimeFormat.h"
 #include "ui/Dialogs.h"
-#include "ui/FMain.h"
+#include "ui/main/FMain.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -60,7 +60,7 @@ int main(int argc, char** argv) {
                 w.sbSaveClick();
                 save.push_back(t.nsecsElapsed() / 1e6);
             }
-            w.SortGrid1->setModified(false);
+            Child<TSortGrid>(w, "SortGrid1")->setModified(false);
         }
         {
             TAppParts parts(settings.Store());
@@ -73,7 +73,7 @@ int main(int argc, char** argv) {
                 w.sbLoadClick();
                 load.push_back(t.nsecsElapsed() / 1e6);
             }
-            if (w.cbBuhn1->count() != n) std::printf("wrong entry count %d\n", w.cbBuhn1->count());
+            if (Child<QComboBox>(w, "cbBuhn1")->count() != n) std::printf("wrong entry count %d\n", Child<QComboBox>(w, "cbBuhn1")->count());
         }
         std::printf("%6d rows: save median %.1f ms, load median %.1f ms\n", n, Stats(save).median,
                     Stats(load).median);

@@ -1,7 +1,7 @@
 // RecalcProtocol on large protocols: six runs, a class column, 1k / 10k / 100k rows.
 #include "BenchSupport.h"
 #include "core/TimeFormat.h"
-#include "ui/FMain.h"
+#include "ui/main/FMain.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -33,7 +33,7 @@ int main(int argc, char** argv) {
         }
         w.LoadProtocolRows(rows, "bench");
         for (bool sorted : {false, true}) {
-            w.cbSort->setChecked(sorted);
+            Child<QCheckBox>(w, "cbSort")->setChecked(sorted);
             std::vector<double> ms;
             for (int rep = 0; rep < (n >= 100000 ? 3 : 7); ++rep) {
                 QElapsedTimer t;
@@ -44,7 +44,7 @@ int main(int argc, char** argv) {
             std::printf("RecalcProtocol %6d rows, %s: median %.1f ms\n", n,
                         sorted ? "ranking order" : "load order   ", Stats(ms).median);
         }
-        w.SortGrid1->setModified(false);
+        Child<TSortGrid>(w, "SortGrid1")->setModified(false);
     }
     return 0;
 }

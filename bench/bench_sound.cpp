@@ -3,8 +3,8 @@
 // without an audio device this shows that no cue blocks or slows a command.
 //   bench_sound [runs]
 #include "BenchSupport.h"
-#include "ui/FMain.h"
-#include "ui/Sounds.h"
+#include "ui/main/FMain.h"
+#include "ui/main/Sounds.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -20,21 +20,21 @@ struct TTimes {
 // Runs heats with the keys' commands and times each handler, in microseconds.
 TTimes TimeRuns(TFormMain& w, int runs) {
     TTimes t;
-    const auto timed = [&](QAction* a) {
+    const auto timed = [&](const char* a) {
         const std::int64_t from = NowNs();
-        w.IssueCommand(a);
+        Issue(w, a);
         return (NowNs() - from) / 1000.0;
     };
     for (int i = 0; i < runs; ++i) {
-        t.start.push_back(timed(w.mStart));
+        t.start.push_back(timed("mStart"));
         QElapsedTimer wait;
         wait.start();
         SpinUntil([&] { return wait.elapsed() >= 5; }); // the cue is under way meanwhile
-        t.stop1.push_back(timed(w.mSTOP1));
-        t.stop2.push_back(timed(w.mStop2)); // right after: the second cue replaces the first
-        w.IssueCommand(w.mReset);
-        w.cbBuhn1->setCurrentIndex(0);
-        w.cbBuhn2->setCurrentIndex(1);
+        t.stop1.push_back(timed("mSTOP1"));
+        t.stop2.push_back(timed("mStop2")); // right after: the second cue replaces the first
+        Issue(w, "mReset");
+        Child<QComboBox>(w, "cbBuhn1")->setCurrentIndex(0);
+        Child<QComboBox>(w, "cbBuhn2")->setCurrentIndex(1);
         w.UpdateControls();
         QCoreApplication::processEvents();
     }

@@ -12,27 +12,37 @@
 #include "input/PortNames.h"
 #include "OffscreenScreens.h"
 #include "persist/SettingsGlue.h"
-#include "ui/Cfg.h"
+#include "ui/settings/Cfg.h"
 #include "ui/Dialogs.h"
-#include "ui/FBracket.h"
-#include "ui/FInfo.h"
-#include "ui/FMain.h"
-#include "ui/FMonitor2.h"
-#include "ui/Help.h"
-#include "ui/HelpWindow.h"
-#include "ui/WindowLayout.h"
+#include "ui/finals/FBracket.h"
+#include "ui/help/FInfo.h"
+#include "ui/main/FMain.h"
+#include "ui/audience/FMonitor2.h"
+#include "ui/help/Help.h"
+#include "ui/help/HelpWindow.h"
+#include "ui/main/WindowLayout.h"
 #include "widgets/BitBtnWithColor.h"
 
 #include <cstdio>
+#include <QAction>
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QMouseEvent>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QToolButton>
 
 namespace {
+template <typename T> T* Child(QObject& window, const char* name) {
+    return window.findChild<T*>(QString::fromLatin1(name));
+}
+
+void Issue(QObject& window, const char* action) {
+    if (auto* a = Child<QAction>(window, action); a && a->isEnabled()) a->trigger();
+}
+
 TProtocolRows SampleRows() {
     TProtocolRows rows;
     rows.push_back(
@@ -79,12 +89,12 @@ TProtocolRows QualificationRows() {
 // Runs heats with the window's commands: track 1 or 2 a little faster by turns.
 void RunHeats(TFormMain& w, TManualClock& clock, int count) {
     for (int i = 0; i < count; ++i) {
-        w.IssueCommand(w.mStart);
+        Issue(w, "mStart");
         clock.advance(5800 + 97 * i);
-        w.IssueCommand(i % 3 == 1 ? w.mStop2 : w.mSTOP1);
+        Issue(w, i % 3 == 1 ? "mStop2" : "mSTOP1");
         clock.advance(180 + 41 * i);
-        w.IssueCommand(i % 3 == 1 ? w.mSTOP1 : w.mStop2);
-        w.IssueCommand(w.mReset);
+        Issue(w, i % 3 == 1 ? "mSTOP1" : "mStop2");
+        Issue(w, "mReset");
     }
 }
 
@@ -185,8 +195,8 @@ int main(int argc, char** argv) {
                            QStringLiteral("Stadtmeisterschaft"));
         w.show();
         const bool tv = state.startsWith("tv");
-        TFormMonitor2 monitor(&w);
-        w.FormMonitor2 = &monitor;
+        const auto monitorWindow = w.CreateMonitor();
+        TFormMonitor2& monitor = *monitorWindow;
         w.Settings.Monitor = 1;
         if (finals) {
             // The first round run, one quarter-final run and then voided to be run again.
@@ -196,36 +206,38 @@ int main(int argc, char** argv) {
             w.Competition->RerunHeat(8);
         }
         if (state == "tv-bracket") {
-            w.sbMon2->setChecked(true);
-            w.sbMon2Click();
+            Child<QToolButton>(w, "sbMon2")->click();
             ok = Save(monitor, out, state) && ok;
         } else if (state == "bracket") {
             w.mBracketClick();
-            w.FormBracket->resize(1920, 1080);
-            ok = Save(*w.FormBracket, out, state) && ok;
+            Child<QWidget>(w, "FormBracket")->resize(1920, 1080);
+            ok = Save(*Child<QWidget>(w, "FormBracket"), out, state) && ok;
         } else if (tv) {
             // Both tracks running, track 2 a little behind, as the audience sees a race.
-            w.IssueCommand(w.mStart);
+            Issue(w, "mStart");
             clock.advance(7125);
             w.ShowTime(1, 7125);
             clock.advance(76331);
             w.ShowTime(0, 83456);
-            w.Clock->stop();
-            w.sbMon2->setChecked(true);
-            w.sbMon2Click();
+            Child<QTimer>(w, "Clock")->stop();
+            Child<QToolButton>(w, "sbMon2")->click();
             ok = Save(monitor, out, state) && ok;
         } else if (state == "running" || state == "seconds" || state == "single-running") {
-            w.IssueCommand(w.mStart);
+            Issue(w, "mStart");
             clock.advance(83456);
             w.ClockTimer();
         } else if (state == "finished" || state == "single-finished") {
-            w.IssueCommand(w.mStart);
+            Issue(w, "mStart");
             clock.advance(9873);
-            w.IssueCommand(w.mStop2);
+            Issue(w, "mStop2");
             clock.advance(2468);
-            w.IssueCommand(w.mSTOP1);
+            Issue(w, "mSTOP1");
         } else if (state == "calendar") {
-            w.PanelDateClick();
+            // The date panel opens the calendar as the mouse button comes up on it.
+            QWidget* date = Child<QWidget>(w, "PanelDate");
+            QMouseEvent up(QEvent::MouseButtonRelease, QPointF(5, 5), date->mapToGlobal(QPointF(5, 5)),
+                           Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+            QCoreApplication::sendEvent(date, &up);
         }
         if (state == "info") {
             w.FormInfo->show();
@@ -251,8 +263,8 @@ int main(int argc, char** argv) {
         } else if (!tv && state != "bracket") {
             ok = Save(w, out, state) && ok;
         }
-        if (w.IsRunning()) w.IssueCommand(w.Abruch1);
-        w.SortGrid1->setModified(false);
+        if (w.IsRunning()) Issue(w, "Abruch1");
+        Child<TSortGrid>(w, "SortGrid1")->setModified(false);
     }
     return ok ? 0 : 1;
 }

@@ -3,14 +3,14 @@
 #include "persist/Journal.h"
 #include "persist/SettingsGlue.h"
 #include "ui/AppForms.h"
-#include "ui/Cfg.h"
-#include "ui/FMain.h"
-#include "ui/LiveGlue.h"
+#include "ui/settings/Cfg.h"
+#include "ui/main/FMain.h"
+#include "ui/live/LiveGlue.h"
 
 #include <QApplication>
 #include <QLocale>
 #ifdef Q_OS_WIN
-#include "ui/HtmlHelpWin32.h"
+#include "ui/help/HtmlHelpWin32.h"
 #endif
 
 int main(int argc, char** argv) {

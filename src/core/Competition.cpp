@@ -1,12 +1,12 @@
 #include "core/Competition.h"
 
 #include "core/Participants.h"
+#include "core/Ranking.h"
 #include "core/TimeFormat.h"
 #include "core/RunCells.h"
 #include "core/SortOrder.h"
 
 #include <algorithm>
-#include <climits>
 #include <QHash>
 #include <vector>
 
@@ -44,18 +44,6 @@ TCompetition::TRun ReadRun(const QString& cell, int format, QChar separator) {
     run.Ms = ParseTime(cell, format, separator);
     return run;
 }
-
-// One spelling of a class: "A", "a" and " A" are one class.
-QString ClassText(const QString& cell) {
-    return cell.trimmed().toCaseFolded();
-}
-
-bool OrdinalLess(const QString& a, const QString& b) {
-    return std::lexicographical_compare(a.utf16(), a.utf16() + a.size(), b.utf16(),
-                                        b.utf16() + b.size());
-}
-
-constexpr std::int32_t kNoResultKey = INT_MAX; // after every result, as an empty "Zeit"
 
 // Exact milliseconds belong to a time text only when they show as that text.
 bool ExactFits(const QString& text, std::int32_t exact, int format) {
@@ -122,9 +110,7 @@ void TCompetition::ForgetReadCells(bool runs, bool classes) {
     }
     if (classes) {
         m_classIds.clear();
-        m_classTexts.clear();
-        m_classValues.clear();
-        m_classNumbers.clear();
+        m_classes = {};
     }
 }
 
@@ -133,7 +119,7 @@ void TCompetition::Write(int entry, int col, const QString& text) {
     if (col >= Col::Turm1 && col <= Col::Turm6) {
         e.runsRead = false;
         // A run written anew is no longer the stopped time, unless nothing changed.
-        if (e.cells[col] != text) e.exact[col - Col::Turm1].reset();
+        if (e.cells[col] != text) e.runs.exact[col - Col::Turm1].reset();
     }
     e.cells[col] = text;
     if (col == m_klassCol - 1) e.classRead = false;
@@ -195,14 +181,14 @@ TCompetition::TRun TCompetition::Run(int entry, int run) const {
 
 std::optional<std::int32_t> TCompetition::ExactMs(int entry, int run) const {
     if (!IsValidEntry(entry) || run < 0 || run >= 6) return std::nullopt;
-    return m_entries[entry].exact[run];
+    return m_entries[entry].runs.exact[run];
 }
 
 bool TCompetition::SetExactMs(int entry, int run, std::optional<std::int32_t> ms) {
     if (!IsValidEntry(entry) || run < 0 || run >= 6) return false;
     TEntry& e = m_entries[entry];
     if (ms && !ExactFits(e.cells[Col::Turm1 + run], *ms, m_timeFormat)) return false;
-    e.exact[run] = ms;
+    e.runs.exact[run] = ms;
     return true;
 }
 
@@ -464,7 +450,7 @@ bool TCompetition::RecordTime(int track, const QString& text, std::optional<std:
     if (c < 0) return false;
     Write(entry, c, text);
     if (exactMs && ExactFits(text, *exactMs, m_timeFormat))
-        m_entries[entry].exact[c - Col::Turm1] = exactMs;
+        m_entries[entry].runs.exact[c - Col::Turm1] = exactMs;
     m_lastCell[t].Column = c;
     Emit(CellChanged, entry, c);
     return true;
@@ -630,7 +616,7 @@ bool TCompetition::ClearResults() {
         e.result = -1;
         e.place = 0;
         e.runsRead = false;
-        e.exact = {};
+        e.runs.exact = {};
         e.zeitWritten = e.platzWritten = true; // empty, as no result and no place say
     }
     // The bracket was seeded from the results just emptied.
@@ -667,92 +653,44 @@ void TCompetition::Recompute() {
         m_readSeparator = separator;
     }
     TEntry* entries = m_entries.data();
+    TRankInput in;
+    in.entries.resize(static_cast<size_t>(n));
+    in.byBest = m_rankingRule == RankByBest;
+    in.timeFormat = m_timeFormat;
+    in.separator = separator;
 
-    // 1. Result times. The key orders as the "Zeit" texts do under CompareRunCells: a result
-    // text is a function of its hundredths that grows with them, and no result goes last.
-    // Under "Bestzeit" the second best run breaks a tie (secondKey), then the thousandths
-    // (step 3); under "Summe" both stay 0 and change nothing.
-    const bool byBest = m_rankingRule == RankByBest;
-    std::vector<std::int32_t> zeitKey(n), secondKey(n, 0);
-    std::vector<std::optional<std::int32_t>> bestExact(n), secondExact(n);
+    // Result times. A result text is a function of its hundredths that grows with them, so
+    // the key orders as the "Zeit" texts do under CompareRunCells; no result goes last.
     for (int i = 0; i < n; ++i) {
         TEntry& e = entries[i];
         if (!e.runsRead) {
             for (int r = 0; r < 6; ++r) {
                 const TRun run = ReadRun(e.cells.at(Col::Turm1 + r), m_timeFormat, separator);
-                e.runKind[r] = quint8(run.Kind);
-                e.runMs[r] = run.Ms;
+                e.runs.kind[r] = quint8(run.Kind);
+                e.runs.ms[r] = run.Ms;
             }
             e.runsRead = true;
         }
-        std::optional<std::int32_t> result;
         // The dummy fills an empty track; what was stopped there is nobody's result and
         // must not take a place from a participant.
-        if (byBest && !e.dummy) {
-            // The two best valid runs; a DIS, a blank or an unreadable run just does not count.
-            int best = -1, second = -1;
-            auto better = [&](int a, int b) {
-                if (e.runMs[a] / 10 != e.runMs[b] / 10) return e.runMs[a] / 10 < e.runMs[b] / 10;
-                return e.exact[a] && e.exact[b] && *e.exact[a] < *e.exact[b];
-            };
-            for (int r = 0; r < m_countZabegov; ++r) {
-                if (e.runKind[r] != RunTime || e.runMs[r] < 0 ||
-                    !ResultFromSum(e.runMs[r], m_timeFormat) || e.runMs[r] >= RunCell::DisRun)
-                    continue;
-                if (best < 0 || better(r, best)) {
-                    second = best;
-                    best = r;
-                } else if (second < 0 || better(r, second)) {
-                    second = r;
-                }
-            }
-            auto exactOf = [&](int r) -> std::optional<std::int32_t> {
-                const auto x = e.exact[r];
-                return x && *x / 10 == e.runMs[r] / 10 ? x : std::nullopt;
-            };
-            if (best >= 0) {
-                result = e.runMs[best];
-                bestExact[i] = exactOf(best);
-            }
-            if (second >= 0) {
-                secondKey[i] = e.runMs[second] / 10;
-                secondExact[i] = exactOf(second);
-            } else {
-                secondKey[i] = kNoResultKey;
-            }
-        } else if (!e.dummy) {
-            std::int64_t sum = 0;
-            bool negative = false;
-            for (int r = 0; r < m_countZabegov; ++r) {
-                if (e.runKind[r] == RunBlank)
-                    sum += RunCell::BlankRun;
-                else if (e.runKind[r] == RunDis)
-                    sum += RunCell::DisRun;
-                else if (e.runMs[r] < 0)
-                    negative = true; // a typing slip must not shorten a real time
-                else
-                    sum += e.runMs[r];
-            }
-            if (!negative) result = ResultFromSum(sum, m_timeFormat);
-        }
+        TRankKeys& keys = in.entries[size_t(i)];
+        if (!e.dummy) keys.run = RunResult(e.runs, m_countZabegov, in.byBest, m_timeFormat);
+        const std::optional<std::int32_t>& result = keys.run.result;
         const std::int32_t value = result ? *result : -1;
         if (value != e.result || !e.zeitWritten) {
             e.cells[Col::Zeit] = result ? FormatTime(*result, m_timeFormat, separator) : QString();
             e.zeitWritten = true;
         }
         e.result = value;
-        zeitKey[i] = result ? *result / 10 : kNoResultKey;
+        keys.zeit = result ? *result / 10 : kNoResultKey;
     }
 
-    // 2. The class of each entry as a rank among the classes, in the order the class column
-    // sorts: the start number by value, the other columns by their text. One spelling of a
-    // class (trimmed, case folded) decides both the order and where places restart.
+    // The class of each entry, one spelling (trimmed, case folded) per class, kept in the
+    // dictionary until the class column changes.
     const int klassCol = m_klassCol > 0 ? m_klassCol - 1 : -1;
-    std::vector<int> classRank(n, 0);
-    bool mixed = false; // numbers and texts in the start-number column: no single order
     if (klassCol >= 0) {
         std::optional<TSortConverter> conv;
-        int numbers = 0;
+        std::vector<int> ids(static_cast<size_t>(n));
         for (int i = 0; i < n; ++i) {
             TEntry& e = entries[i];
             if (!e.classRead) {
@@ -765,396 +703,39 @@ void TCompetition::Recompute() {
                         if (!conv) conv.emplace();
                         number = conv->Number(key, v);
                     }
-                    it = m_classIds.insert(key, int(m_classTexts.size()));
-                    m_classTexts << key;
-                    m_classValues << v;
-                    m_classNumbers << number;
+                    it = m_classIds.insert(key, int(m_classes.texts.size()));
+                    m_classes.texts << key;
+                    m_classes.values << v;
+                    m_classes.numbers << number;
                 }
                 e.classId = *it;
                 e.classRead = true;
             }
-            numbers += m_classNumbers.at(e.classId);
+            ids[size_t(i)] = in.entries[size_t(i)].classId = e.classId;
         }
-        mixed = numbers != 0 && numbers != n;
-        if (!mixed) {
-            const bool byValue = n > 0 && numbers == n;
-            std::vector<int> ids(m_classTexts.size());
-            for (size_t j = 0; j < ids.size(); ++j)
-                ids[j] = int(j);
-            std::sort(ids.begin(), ids.end(), [&](int a, int b) {
-                return byValue ? m_classValues.at(a) < m_classValues.at(b)
-                               : OrdinalLess(m_classTexts.at(a), m_classTexts.at(b));
-            });
-            std::vector<int> rankOfId(ids.size());
-            int rank = 0;
-            for (size_t j = 0; j < ids.size(); ++j) {
-                // Texts that differ are different classes; numbers of one value are one class.
-                if (j > 0 && !(byValue && m_classValues.at(ids[j]) == m_classValues.at(ids[j - 1])))
-                    ++rank;
-                rankOfId[ids[j]] = rank;
-            }
+        const auto ranks = ClassRanks(ids, m_classes);
+        if (ranks) {
             for (int i = 0; i < n; ++i)
-                classRank[i] = rankOfId[entries[i].classId];
+                in.entries[size_t(i)].classRank = (*ranks)[size_t(i)];
         }
-    }
-    auto sameClass = [&](int a, int b) {
-        if (klassCol < 0) return true;
-        if (!mixed) return classRank[a] == classRank[b];
-        const int ia = entries[a].classId, ib = entries[b].classId;
-        if (m_classNumbers.at(ia) && m_classNumbers.at(ib))
-            return m_classValues.at(ia) == m_classValues.at(ib);
-        return m_classTexts.at(ia) == m_classTexts.at(ib);
-    };
-
-    // 3. The order: a stable sort from the order shown now, so equal keys keep it.
-    const bool fromRanked = m_viewRanked && m_rank.size() == n;
-    std::vector<int> order(n);
-    if (!mixed && !byBest) {
-        std::vector<std::pair<quint64, int>> keyed(n);
-        for (int j = 0; j < n; ++j) {
-            const int e = fromRanked ? m_rank.at(j) : j;
-            keyed[j] = {(quint64(quint32(classRank[e])) << 32) | quint32(zeitKey[e]), e};
-        }
-        std::stable_sort(keyed.begin(), keyed.end(),
-                         [](const auto& a, const auto& b) { return a.first < b.first; });
-        for (int j = 0; j < n; ++j)
-            order[j] = keyed[j].second;
-    } else if (!mixed) {
-        struct TKeyed {
-            quint64 First;
-            std::int32_t Second;
-            int Entry;
-        };
-        std::vector<TKeyed> keyed(n);
-        for (int j = 0; j < n; ++j) {
-            const int e = fromRanked ? m_rank.at(j) : j;
-            keyed[j] = {(quint64(quint32(classRank[e])) << 32) | quint32(zeitKey[e]), secondKey[e],
-                        e};
-        }
-        std::stable_sort(keyed.begin(), keyed.end(), [](const TKeyed& a, const TKeyed& b) {
-            return a.First != b.First ? a.First < b.First : a.Second < b.Second;
-        });
-        for (int j = 0; j < n; ++j)
-            order[j] = keyed[j].Entry;
-    } else {
-        // Numbers and texts compare pairwise in different ways, which is no consistent order;
-        // only the grid's own sort gives the grid's answer then.
-        QVector<QStringList> table(n + 1);
-        for (int j = 0; j < n; ++j) {
-            const int e = fromRanked ? m_rank.at(j) : j;
-            table[j + 1] = {m_classTexts.at(entries[e].classId), entries[e].cells.at(Col::Zeit)};
-            if (byBest)
-                table[j + 1] << (secondKey[e] == kNoResultKey
-                                     ? QString()
-                                     : FormatTime(secondKey[e] * 10, m_timeFormat, separator));
-        }
-        TSortOptions options;
-        const TGetSortStyle style = [&options](int col, TSortStyle& s) {
-            if (col == 0) {
-                s = ssNumeric;
-            } else {
-                s = ssCustom;
-                options.SortCompare = CompareRunCells;
-            }
-        };
-        const QVector<int> sorted = SortRowOrder(
-            table, byBest ? QVector<int>{0, 1, 2} : QVector<int>{0, 1}, options, style);
-        for (int j = 0; j < n; ++j)
-            order[j] = fromRanked ? m_rank.at(sorted[j] - 1) : sorted[j] - 1;
+        in.byClass = true;
+        in.mixedClasses = !ranks;
+        in.classes = &m_classes;
     }
 
-    // Under "Bestzeit" a tie to the hundredth is ordered by the thousandths, but only where
-    // every climber of the tie has them: a typed time has none, and then the tie stands.
-    std::vector<qint64> exactKey(n, 0);
-    if (byBest) {
-        for (int j = 0; j < n;) {
-            const int e = order[j];
-            int k = j + 1;
-            while (k < n && entries[e].result >= 0 && zeitKey[order[k]] == zeitKey[e] &&
-                   secondKey[order[k]] == secondKey[e] && sameClass(order[k], e))
-                ++k;
-            if (k - j > 1) {
-                bool allBest = true, allSecond = true;
-                for (int m = j; m < k; ++m) {
-                    allBest = allBest && bestExact[order[m]].has_value();
-                    allSecond = allSecond && (secondKey[order[m]] == kNoResultKey ||
-                                              secondExact[order[m]].has_value());
-                }
-                for (int m = j; m < k; ++m) {
-                    const int x = order[m];
-                    exactKey[x] = (allBest ? qint64(*bestExact[x]) << 32 : 0) |
-                                  (allSecond && secondExact[x] ? quint32(*secondExact[x]) : 0);
-                }
-                std::stable_sort(order.begin() + j, order.begin() + k,
-                                 [&](int a, int b) { return exactKey[a] < exactKey[b]; });
-            }
-            j = k;
-        }
-    }
-
-    // 4. Dense places, restarting with each class.
-    int place = 0, lastClass = -1;
-    std::int32_t lastTime = -1, lastSecond = -1;
-    qint64 lastExact = -1;
-    for (int j = 0; j < n; ++j) {
-        const int e = order[j];
+    if (m_viewRanked && m_rank.size() == n) in.shownOrder.assign(m_rank.begin(), m_rank.end());
+    const TRanking ranking = RankEntries(in);
+    for (int e = 0; e < n; ++e) {
         TEntry& entry = entries[e];
-        if (entry.result < 0) {
-            if (entry.place != 0 || !entry.platzWritten) entry.cells[Col::Platz].clear();
-            entry.place = 0;
-            entry.platzWritten = true;
-            continue;
-        }
-        if (lastClass < 0 || !sameClass(e, lastClass)) {
-            if (lastClass >= 0) {
-                lastTime = -1;
-                place = 0;
-            }
-            lastClass = e;
-        }
-        if (zeitKey[e] != lastTime || secondKey[e] != lastSecond || exactKey[e] != lastExact) {
-            ++place;
-            lastTime = zeitKey[e];
-            lastSecond = secondKey[e];
-            lastExact = exactKey[e];
-        }
+        const int place = ranking.place[size_t(e)];
         if (entry.place != place || !entry.platzWritten)
-            entry.cells[Col::Platz] = QString::number(place);
+            entry.cells[Col::Platz] = place > 0 ? QString::number(place) : QString();
         entry.place = place;
         entry.platzWritten = true;
     }
 
-    m_rank = QVector<int>(order.begin(), order.end());
+    m_rank = QVector<int>(ranking.order.begin(), ranking.order.end());
     m_rankPosValid = false;
     m_viewRanked = m_sorted;
     Emit(ResultsChanged);
-}
-
-// ---------------------------------------------------------------------------------- finals
-
-void TCompetition::DropBracket() {
-    m_bracket = TBracket();
-    m_bracketNote.clear();
-    m_pendingLane = {};
-}
-
-void TCompetition::PlaceBracketHeat() {
-    m_pendingLane = {};
-    const int heat = m_bracket.CurrentHeat();
-    for (int t = 0; t < 2; ++t)
-        SetTrack(t, heat < 0 ? -1 : m_bracket.Heats()[heat].Entry[t]);
-}
-
-QVector<int> TCompetition::SeedingOrder() const {
-    QVector<int> order;
-    const int klassCol = m_klassCol > 0 ? m_klassCol - 1 : -1;
-    auto classOf = [&](int e) {
-        return klassCol < 0 ? QString() : ClassText(m_entries[e].cells[klassCol]);
-    };
-    for (int e : m_rank)
-        if (IsValidEntry(e) && !m_entries[e].dummy && m_entries[e].result >= 0) order.push_back(e);
-    // Climbers sharing a place keep the order they were loaded in: the seeding must not
-    // depend on how the protocol happened to be sorted before.
-    for (int j = 0; j < order.size();) {
-        int k = j + 1;
-        while (k < order.size() && m_entries[order[k]].place == m_entries[order[j]].place &&
-               classOf(order[k]) == classOf(order[j]))
-            ++k;
-        std::sort(order.begin() + j, order.begin() + k);
-        j = k;
-    }
-    return order;
-}
-
-bool TCompetition::BuildBracket() {
-    const QVector<int> order = SeedingOrder();
-    QVector<TBracket::TSeed> ranked;
-    ranked.reserve(order.size());
-    for (int e : order)
-        ranked.push_back({e, m_entries[e].result});
-    QString error;
-    std::optional<TBracket> built = TBracket::Build(ranked, m_bracketSize, &error);
-    if (!built) {
-        m_bracketNote = error;
-        return false;
-    }
-    m_bracket = std::move(*built);
-    m_pendingLane = {};
-    m_bracketNote.clear();
-    // A tie across the cut: the ranking's order decided who is in; the operator should know.
-    const int limit = TBracket::NormalizedSize(m_bracketSize);
-    if (order.size() > limit) {
-        const int last = order[limit - 1];
-        const int klassCol = m_klassCol > 0 ? m_klassCol - 1 : -1;
-        auto tied = [&](int e) {
-            return m_entries[e].place == m_entries[last].place &&
-                   (klassCol < 0 || ClassText(m_entries[e].cells[klassCol]) ==
-                                        ClassText(m_entries[last].cells[klassCol]));
-        };
-        if (tied(order[limit])) {
-            QStringList in, out;
-            for (int j = 0; j < order.size(); ++j) {
-                if (!tied(order[j])) continue;
-                const QString who =
-                    QStringLiteral("%1 %2").arg(m_entries[order[j]].cells[Col::StNr].trimmed(),
-                                                m_entries[order[j]].cells[Col::Name].trimmed());
-                (j < limit ? in : out) << who.trimmed();
-            }
-            m_bracketNote = QStringLiteral("Gleichstand auf Platz %1 an der Grenze des Finales. "
-                                           "Nach der Reihenfolge der Rangliste im Finale: %2; "
-                                           "nicht im Finale: %3.")
-                                .arg(m_entries[last].place)
-                                .arg(in.join(QStringLiteral(", ")), out.join(QStringLiteral(", ")));
-        }
-    }
-    return true;
-}
-
-bool TCompetition::RebuildBracket() {
-    if (m_heatRunning) return false;
-    Recompute();
-    // The dummy still stands in the protocol outside the finals; it is never seeded.
-    const TBracket old = m_bracket;
-    if (!BuildBracket()) {
-        m_bracket = old;
-        Emit(BracketChanged);
-        return false;
-    }
-    m_modified = true;
-    if (m_mode == FinaleKo) PlaceBracketHeat();
-    Emit(BracketChanged);
-    Emit(HeatChanged);
-    return true;
-}
-
-TBracket TCompetition::RecordedBracket() const {
-    TBracket b = m_bracket;
-    const int heat = b.CurrentHeat();
-    const auto stopped = [](const std::optional<TBracket::TLane>& lane) {
-        return lane && lane->Kind != TBracket::LaneNone;
-    };
-    if (m_mode == FinaleKo && heat >= 0 && stopped(m_pendingLane[0]) && stopped(m_pendingLane[1]) &&
-        !PendingHeatVoid())
-        b.SetResult(heat, *m_pendingLane[0], *m_pendingLane[1]);
-    return b;
-}
-
-QStringList TCompetition::BracketLines() const {
-    TBracket b = RecordedBracket();
-    const int dummy = DummyEntry();
-    if (dummy >= 0) b.EntryRemoved(dummy); // never seeded: only the numbers behind it move
-    return b.ToLines();
-}
-
-bool TCompetition::RestoreBracket(const QStringList& lines) {
-    if (m_heatRunning) return false;
-    std::optional<TBracket> b = TBracket::FromLines(lines);
-    if (!b) return false;
-    const int dummy = DummyEntry();
-    if (dummy >= 0) b->EntryInserted(dummy);
-    for (const TBracket::TSeed& seed : b->Seeds())
-        if (seed.Entry >= EntryCount() || (seed.Entry >= 0 && m_entries[seed.Entry].dummy))
-            return false; // seeded from another protocol
-    m_bracket = std::move(*b);
-    m_bracketNote.clear();
-    if (m_mode == FinaleKo) PlaceBracketHeat();
-    Emit(BracketChanged);
-    Emit(HeatChanged);
-    return true;
-}
-
-std::array<int, 3> TCompetition::HeatPosition() const {
-    const int dummy = DummyEntry();
-    std::array<int, 3> heat{-1, -1, m_runCounter};
-    for (int t = 0; t < 2; ++t) {
-        const int e = m_track[t];
-        heat[t] = e < 0 ? -1 : e == dummy ? -2 : dummy >= 0 && e > dummy ? e - 1 : e;
-    }
-    return heat;
-}
-
-bool TCompetition::RestoreHeatPosition(const std::array<int, 3>& heat) {
-    if (m_heatRunning || m_mode == FinaleKo) return false;
-    const int dummy = DummyEntry();
-    std::array<int, 2> entries{};
-    for (int t = 0; t < 2; ++t) {
-        int e = heat[t];
-        if (e == -2) {
-            if (dummy < 0) return false;
-            e = dummy;
-        } else if (e >= 0 && dummy >= 0 && e >= dummy) {
-            ++e;
-        }
-        if (e < -1 || e >= EntryCount()) return false;
-        entries[t] = e;
-    }
-    m_track = entries;
-    m_runCounter = std::max(0, heat[2]);
-    Emit(HeatChanged);
-    return true;
-}
-
-bool TCompetition::RerunHeat(int heat) {
-    if (m_heatRunning || !m_bracket.Rerun(heat)) return false;
-    m_modified = true;
-    if (m_mode == FinaleKo) PlaceBracketHeat();
-    Emit(BracketChanged);
-    Emit(HeatChanged);
-    return true;
-}
-
-QVector<TExactRun> TCompetition::ExactRuns() const {
-    QVector<TExactRun> runs;
-    int k = 0;
-    for (const TEntry& e : m_entries) {
-        if (e.dummy) continue;
-        for (int r = 0; r < 6; ++r)
-            if (e.exact[r]) runs.push_back({k, r, *e.exact[r]});
-        ++k;
-    }
-    return runs;
-}
-
-int TCompetition::RestoreExactRuns(const QVector<TExactRun>& runs) {
-    QVector<int> entryOf;
-    entryOf.reserve(EntryCount());
-    for (int e = 0; e < EntryCount(); ++e)
-        if (!m_entries[e].dummy) entryOf.push_back(e);
-    int taken = 0;
-    for (const TExactRun& x : runs)
-        if (x.Entry >= 0 && x.Entry < entryOf.size() && SetExactMs(entryOf[x.Entry], x.Run, x.Ms))
-            ++taken;
-    return taken;
-}
-
-bool TCompetition::PendingHeatVoid() const {
-    for (const auto& lane : m_pendingLane)
-        if (lane && lane->Kind == TBracket::LaneTime && lane->Ms == 0) return true;
-    return false;
-}
-
-std::optional<TBracket::TLane> TCompetition::PendingLane(int track) const {
-    return track == 0 || track == 1 ? m_pendingLane[track] : std::nullopt;
-}
-
-QVector<std::pair<int, int>> TCompetition::FinalPlaces() const {
-    QVector<std::pair<int, int>> places = m_bracket.Places();
-    QVector<bool> listed(EntryCount(), false), seeded(EntryCount(), false);
-    int starters = 0;
-    for (const TBracket::TSeed& s : m_bracket.Seeds()) {
-        if (s.Entry < 0 || s.Entry >= EntryCount()) continue;
-        seeded[s.Entry] = true;
-        ++starters;
-    }
-    for (const auto& [entry, place] : places)
-        if (entry >= 0 && entry < EntryCount()) listed[entry] = true;
-    int next = starters + 1;
-    for (int e : SeedingOrder()) {
-        if (seeded[e]) continue;
-        places.push_back({e, next++});
-        listed[e] = true;
-    }
-    for (int e : m_rank)
-        if (IsValidEntry(e) && !listed[e] && !m_entries[e].dummy) places.push_back({e, 0});
-    return places;
 }

@@ -10,6 +10,7 @@
 // "Platz".
 #include "core/Bracket.h"
 #include "core/Columns.h"
+#include "core/Ranking.h"
 
 #include <array>
 #include <cstdint>
@@ -228,10 +229,8 @@ private:
         // What the last recompute read from the cells, kept until a cell changes: a
         // recompute after one heat then reads two run cells, not every cell of the protocol.
         bool runsRead = false, classRead = false, zeitWritten = false, platzWritten = false;
-        std::array<std::int32_t, 6> runMs{};
-        std::array<quint8, 6> runKind{};
-        std::array<std::optional<std::int32_t>, 6> exact{}; // stopped ms of recorded runs
-        int classId = 0;                                    // into the class dictionary below
+        TRunsRead runs; // with the stopped ms of recorded runs
+        int classId = 0; // into the class dictionary below
     };
     static TEntry NewEntry(const QStringList& cells);
 
@@ -277,7 +276,5 @@ private:
     // Every spelling of a class met since the last load or change of the class column, with
     // its number when the class column is the start number.
     QHash<QString, int> m_classIds;
-    QStringList m_classTexts;
-    QVector<double> m_classValues;
-    QVector<bool> m_classNumbers;
+    TClassTable m_classes;
 };

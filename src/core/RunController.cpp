@@ -29,11 +29,12 @@ TRunController::TRunController(const TSettings& settings, QObject* parent)
 }
 
 int TRunController::TrackCount() const {
-    return m_settings.CountBahn >= 2 ? 2 : 1;
+    return m_tracks >= 2 ? 2 : 1;
 }
 
-void TRunController::SetHeatReady(bool ready, std::array<bool, 2> canRecord) {
+void TRunController::SetHeatReady(bool ready, std::array<bool, 2> canRecord, int tracks) {
     m_heatReady = ready;
+    m_tracks = tracks;
     m_canRecord = canRecord;
 }
 
@@ -52,7 +53,7 @@ bool TRunController::CanAbort() const {
 
 bool TRunController::CanDis(int track) const {
     const int t = Index(track);
-    return !IsReady() && m_stopped[t] && m_lastCell[t].Column >= 0;
+    return !IsReady() && m_stopped[t] && (!m_hasCell || m_hasCell(t));
 }
 
 bool TRunController::Start(std::uint32_t tick) {
@@ -97,7 +98,6 @@ void TRunController::BackToReady() {
     StopDeadlines();
     m_state = TRunState::Ready;
     m_offered = {false, false};
-    m_lastCell = {};
     ArmForNextStart();
 }
 
@@ -120,14 +120,6 @@ bool TRunController::EndRun() {
     BackToReady();
     emit RunEnded();
     return true;
-}
-
-void TRunController::SetLastCell(int track, TLastCell cell) {
-    m_lastCell[Index(track)] = cell;
-}
-
-void TRunController::ForgetLastCells() {
-    m_lastCell = {};
 }
 
 void TRunController::SetBeam(TBeam beam, bool armed) {

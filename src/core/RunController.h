@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <QObject>
 
 class QTimer;
@@ -49,7 +50,7 @@ public:
     // Whether the participants on the tracks allow a start, and which tracks can record a time
     // (a participant with no free run left gets no STOP: his time would be written nowhere);
     // told by whoever owns the lists.
-    void SetHeatReady(bool ready, std::array<bool, 2> canRecord = {true, true});
+    void SetHeatReady(bool ready, std::array<bool, 2> canRecord = {true, true}, int tracks = 2);
     bool HeatReady() const { return m_heatReady; }
     // The heat is set up, but no track in use can record a time.
     bool NoTrackCanRecord() const;
@@ -73,11 +74,9 @@ public:
     // Moves the start back (the hidden "+ 1 Std." and "+ 9 Min." buttons).
     void ShiftStart(std::uint32_t ms) { m_startTick -= ms; }
 
-    // The protocol cell each track's last STOP filled, for DIS.
-    TLastCell LastCell(int track) const { return m_lastCell[Index(track)]; }
-    void SetLastCell(int track, TLastCell cell);
-    // The participants were replaced or moved: no DIS may reach a cell of the old heat.
-    void ForgetLastCells();
+    // Whether a track's last STOP filled a protocol cell that DIS could mark: the protocol
+    // knows (it keeps the cell and forgets it when the heat's participants change).
+    void SetCellToMark(std::function<bool(int track)> hasCell) { m_hasCell = std::move(hasCell); }
 
     bool BeamArmed(TBeam beam) const { return m_armed[beam]; }
     void ToggleBeam(TBeam beam);
@@ -119,11 +118,12 @@ private:
     TRunState m_state = TRunState::Ready;
     bool m_heatReady = false;
     std::array<bool, 2> m_canRecord{true, true};
+    int m_tracks = 2; // tracks in use, as the heat was last set up
     std::array<bool, 2> m_stopped{false, false};
     std::array<bool, 2> m_offered{false, false}; // the STOPs this run offers
     std::uint32_t m_startTick = 0;
     std::array<std::uint32_t, 2> m_stopTime{0, 0};
-    std::array<TLastCell, 2> m_lastCell;
+    std::function<bool(int)> m_hasCell;
     std::array<bool, 3> m_armed{false, false, false}; // all disarmed at start-up
     bool m_lockout = false;
     std::uint32_t m_lockoutEnd = 0;

@@ -1,9 +1,9 @@
 #include "ui/AppForms.h"
 
-#include "ui/Cfg.h"
-#include "ui/FInfo.h"
-#include "ui/FMain.h"
-#include "ui/FMonitor2.h"
+#include "ui/settings/Cfg.h"
+#include "ui/help/FInfo.h"
+#include "ui/main/FMain.h"
+#include "ui/audience/FMonitor2.h"
 
 #include <exception>
 #include <QCoreApplication>
@@ -14,12 +14,12 @@
 TAppForms::TAppForms(TAppParts& parts, TDialogs* dialogs) {
     FormMain = std::make_unique<TFormMain>(parts, dialogs);
     Created << FormMain->objectName();
-    CfgDialog = new TCfgDialog(FormMain.get());
+    CfgDialog = new TCfgDialog(FormMain.get(), *parts.Port, FormMain->PortMask);
+    FormMain->CfgDialog = CfgDialog;
     Created << CfgDialog->objectName();
     FormMain->CreateInfoBox();
     Created << FormMain->FormInfo->objectName();
-    FormMonitor2 = std::make_unique<TFormMonitor2>(FormMain.get());
-    FormMain->FormMonitor2 = FormMonitor2.get();
+    FormMonitor2 = FormMain->CreateMonitor();
     Created << FormMonitor2->objectName();
 }
 

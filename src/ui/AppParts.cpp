@@ -4,7 +4,9 @@
 #include "core/ParticipantList.h"
 #include "input/Comms.h"
 #include "live/LiveServer.h"
-#include "ui/FMain.h"
+#include "ui/main/FMain.h"
+
+#include <QSettings>
 
 TAppParts::TAppParts(std::unique_ptr<QSettings> store)
     : Store(std::move(store)), Port(std::make_unique<TComPort>()),

@@ -16,6 +16,7 @@ struct TRun {
     TManualClock clock;
     TSettings settings;
     std::unique_ptr<TRunController> run;
+    std::array<bool, 2> cells{}; // what the protocol says: a cell DIS could mark
     std::uint32_t lines = 0; // the modem-status word the contacts produce
     QStringList trace;
 
@@ -28,6 +29,7 @@ struct TRun {
         settings.Alg1 = settings.Alg2 = settings.Alg3 = 0; // "ON": acting on closing
         run = std::make_unique<TRunController>(settings);
         run->SetHeatReady(true);
+        run->SetCellToMark([this](int t) { return cells[size_t(t)]; });
         TRunController* r = run.get();
         QObject::connect(r, &TRunController::Started, [this] { trace << "started"; });
         // The time reported, then what the track keeps (its recorded milliseconds) if that differs.
@@ -78,9 +80,9 @@ struct TRun {
             {"arm", [&] { run->ToggleBeam(BeamStart); }},
             {"auto", [&] { run->SetAutoReset(true); }},
             {"noauto", [&] { run->SetAutoReset(false); }},
-            {"cell1", [&] { run->SetLastCell(0, TLastCell{1, 5}); }},
-            {"forget", [&] { run->ForgetLastCells(); }},
-            {"1track", [&] { settings.CountBahn = 1; }},
+            {"cell1", [&] { cells[0] = true; }},
+            {"forget", [&] { cells = {false, false}; }},
+            {"1track", [&] { run->SetHeatReady(true, {true, true}, 1); }},
             {"full2", [&] { run->SetHeatReady(true, {true, false}); }},
             {"full", [&] { run->SetHeatReady(true, {false, false}); }},
             {"OFF", [&] { settings.Alg1 = 1; }},
@@ -136,9 +138,10 @@ private slots:
             << "START START RESET END ? -> started {STOP1 STOP2 ABORT}";
         QTest::newRow("END a finished run: nobody moves on")
             << "START STOP1 STOP2 END ? RESET -> started stop1=0 stop2=0 ended {START setup load}";
-        // DIS marks the cell the track's STOP filled, never one of an earlier heat.
+        // DIS marks the cell the track's STOP filled; the protocol forgets it with the heat.
         QTest::newRow("DIS follows the recorded cell")
-            << "START STOP1 ? cell1 ? forget ? cell1 STOP2 ? END START STOP1 ? -> started stop1=0 "
+            << "START STOP1 ? cell1 ? forget ? cell1 STOP2 ? END forget START STOP1 ? -> started "
+               "stop1=0 "
                "{STOP2} {STOP2 DIS1} {STOP2} stop2=0 {RESET load DIS1} ended started stop1=0 "
                "{STOP2}";
         // Contacts: beams, the start lock-out, bounces, polarity.

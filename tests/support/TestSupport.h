@@ -6,7 +6,7 @@
 #include "ModelSupport.h"
 #include "ui/AppForms.h"
 #include "ui/Dialogs.h"
-#include "ui/FMain.h"
+#include "ui/main/FMain.h"
 
 #include <functional>
 #include <memory>

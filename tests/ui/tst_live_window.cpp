@@ -5,10 +5,10 @@
 #include "live/LiveServer.h"
 #include "LiveClient.h"
 #include "TestSupport.h"
-#include "ui/FInfo.h"
-#include "ui/LiveGlue.h"
-#include "ui/LiveSettingsGroup.h"
-#include "ui/LiveShare.h"
+#include "ui/help/FInfo.h"
+#include "ui/live/LiveGlue.h"
+#include "ui/settings/LiveSettingsGroup.h"
+#include "ui/live/LiveShare.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -7,7 +7,7 @@
 #include "input/PortNames.h"
 #include "persist/ProtocolText.h"
 #include "TestSupport.h"
-#include "ui/Sounds.h"
+#include "ui/main/Sounds.h"
 #include "widgets/QtColors.h"
 #include "widgets/SortGrid.h"
 

@@ -5,10 +5,10 @@
 
 #include "ui/AppForms.h"
 #include "ui/Fonts.h"
-#include "ui/Help.h"
+#include "ui/help/Help.h"
 #include "ui/Pictures.h"
-#include "ui/Sounds.h"
-#include "ui/WindowLayout.h"
+#include "ui/main/Sounds.h"
+#include "ui/main/WindowLayout.h"
 
 #include <QFontDatabase>
 #include <QMessageBox>

@@ -1,0 +1,130 @@
+#include "ui/live/LiveGlue.h"
+
+#include "core/TimeFormat.h"
+#include "live/LiveServer.h"
+#include "ui/help/FInfo.h"
+#include "ui/main/FMain.h"
+#include "ui/settings/LiveSettingsGroup.h"
+#include "ui/live/LiveShare.h"
+
+#include <QTimer>
+
+namespace {
+
+bool SamePage(const THtmlPage& a, const THtmlPage& b) {
+    return a.rows == b.rows && a.colWidths == b.colWidths && a.CountZabegov == b.CountZabegov &&
+           a.CompetitionTitle == b.CompetitionTitle;
+}
+
+} // namespace
+
+TLiveGlue::TLiveGlue(TFormMain& window, TLiveServer& server)
+    : QObject(&window), m_window(window), m_server(server), m_poll(new QTimer(this)) {
+    TRunController* run = window.Run;
+    // Only a zero-time refresh is queued from the run's signals: a contact's handler is never
+    // held up by the live pages.
+    for (auto signal :
+         {&TRunController::Started, &TRunController::WasReset, &TRunController::Aborted,
+          &TRunController::RunEnded, &TRunController::Changed})
+        connect(run, signal, this, &TLiveGlue::ScheduleRefresh);
+    connect(run, &TRunController::TrackStoppedAt, this, &TLiveGlue::TrackStopped);
+    // A change of the protocol's content (a time, DIS, an edit, a load) is passed on by the
+    // window; settings and list choices are caught by a comparison once a second.
+    connect(&window, &TFormMain::ProtocolChanged, this, &TLiveGlue::ScheduleRefresh);
+    connect(m_poll, &QTimer::timeout, this, &TLiveGlue::Refresh);
+    m_poll->start(1000);
+    if (window.FormInfo) {
+        m_infoPanel = new TLiveSharePanel;
+        window.FormInfo->AddSection(m_infoPanel);
+    }
+    Refresh();
+}
+
+THtmlPage TLiveGlue::ProtocolForLive() const {
+    return m_window.HtmlPage();
+}
+
+TLiveState TLiveGlue::StateForLive() const {
+    const TSettings& s = m_window.Settings;
+    const TRunController& run = *m_window.Run;
+    TLiveState st;
+    st.title = s.Title;
+    st.run = run.State() == TRunState::Running    ? TLiveRun::Running
+             : run.State() == TRunState::Finished ? TLiveRun::Finished
+                                                  : TLiveRun::Ready;
+    st.trackCount = m_window.Competition->CountBahn();
+    st.timeFormat = s.TimeFormat;
+    st.decimalSeparator = SystemDecimalSeparator();
+    st.startTick = run.StartTick();
+    const TColor colours[2] = {s.Color1, s.Color2};
+    for (int t = 0; t < 2; ++t) {
+        st.tracks[t].participant = m_window.TrackParticipantText(t);
+        st.tracks[t].colour = LiveCssColour(colours[t]);
+        st.tracks[t].stopped = run.TrackStopped(t);
+        st.tracks[t].stopMs = run.StopTime(t);
+    }
+    st.last = m_last;
+    return st;
+}
+
+void TLiveGlue::TrackStopped(int track, quint32 elapsed) {
+    m_last.prepend({track + 1, m_window.TrackParticipantText(track),
+                    FormatTime(std::int32_t(elapsed), m_window.Settings.TimeFormat)});
+    if (m_last.size() > LiveLastResults) m_last.resize(LiveLastResults);
+    ScheduleRefresh();
+}
+
+void TLiveGlue::ScheduleRefresh() {
+    if (m_refreshPending) return;
+    m_refreshPending = true;
+    QTimer::singleShot(0, this, &TLiveGlue::Refresh);
+}
+
+void TLiveGlue::Refresh() {
+    m_refreshPending = false;
+    ApplySettings();
+    if (!m_server.IsListening()) return;
+    m_server.PublishState(StateForLive());
+    THtmlPage page = ProtocolForLive();
+    if (!m_protocolPublished || !SamePage(page, m_published)) {
+        m_server.PublishProtocol(page);
+        m_published = std::move(page);
+        m_protocolPublished = true;
+    }
+}
+
+void TLiveGlue::ApplySettings() {
+    const TSettings& s = m_window.Settings;
+    if (s.LiveOn == m_appliedOn && s.LivePort == m_appliedPort && s.LiveBind == m_appliedBind)
+        return;
+    m_appliedOn = s.LiveOn;
+    m_appliedPort = s.LivePort;
+    m_appliedBind = s.LiveBind;
+    m_address.clear();
+    m_problem.clear();
+    m_server.Stop();
+    m_protocolPublished = false;
+    if (s.LiveOn) {
+        bool valid = false;
+        const QHostAddress bind = LiveBindAddress(s.LiveBind, &valid);
+        QString error;
+        if (!valid)
+            m_problem = QStringLiteral("Live-Ergebnisse: \"%1\" ist keine Adresse").arg(s.LiveBind);
+        else if (s.LivePort < 1 || s.LivePort > 65535) // not cut down to 16 bits: 65537 is not 1
+            m_problem =
+                QStringLiteral("Live-Ergebnisse: Port %1 ungültig (1 bis 65535)").arg(s.LivePort);
+        else if (!m_server.Start(bind, quint16(s.LivePort), &error))
+            m_problem = QStringLiteral("Live-Ergebnisse: Port %1 nicht verfügbar (%2)")
+                            .arg(s.LivePort)
+                            .arg(error);
+        else
+            m_address = LiveShareAddress(bind, m_server.Port());
+    }
+    if (m_infoPanel) m_infoPanel->Show(m_address, m_problem);
+    emit ShareChanged(m_address, m_problem);
+}
+
+void TLiveGlue::Attach(TLiveSettingsGroup* group) {
+    group->ShowShare(m_address, m_problem);
+    connect(this, &TLiveGlue::ShareChanged, group, &TLiveSettingsGroup::ShowShare);
+}

@@ -1,0 +1,111 @@
+// The operator's protocol commands: deleting rows, clearing results, DIS, edit mode, and
+// what follows a row selection.
+#include "core/Competition.h"
+#include "ui/Dialogs.h"
+#include "ui/main/FMain.h"
+#include "widgets/SortGrid.h"
+
+#include <algorithm>
+#include <QCheckBox>
+#include <QLabel>
+#include <QMenu>
+#include <QStatusBar>
+
+namespace {
+// The participants of a started heat stay in the protocol until RESET or ABBRECHEN: a time
+// stopped for them must find them.
+const char* const kDeleteRefused =
+    "Teilnehmer des laufenden Laufs können erst nach RESET oder ABBRECHEN entfernt werden.";
+const char* const kClearRefused =
+    "Die Ergebnisse können erst nach RESET oder ABBRECHEN gelöscht werden.";
+} // namespace
+
+void TFormMain::ProtocolCommand(int tag) {
+    // The row is read before the question: while it is open, an auto-reset may move the
+    // current row to the next heat, and the row the operator asked about must still go.
+    int r = SortGrid1->Row();
+    const int entry = EntryOfRow(r);
+    if (tag == 0) {
+        if (!Dialogs->AskYesNo(QStringLiteral("Zeile entfernen?"), QStringLiteral("Bestätigen")))
+            return;
+        bool done;
+        {
+            TViewHold hold(this);
+            done = Competition->DeleteEntry(entry);
+        }
+        if (!done) {
+            RefusedDuringRun(QString::fromUtf8(kDeleteRefused));
+            return;
+        }
+    } else if (tag == 1) {
+        if (!Dialogs->AskYesNo(QStringLiteral("Ergebnisse löschen?"), QStringLiteral("Bestätigen")))
+            return;
+        bool done;
+        {
+            TViewHold hold(this);
+            done = Competition->ClearResults();
+        }
+        if (!done) {
+            RefusedDuringRun(QString::fromUtf8(kClearRefused));
+            return;
+        }
+        UpdateTrackCaptions(); // everybody has his runs back
+        r = 1;
+    } else {
+        // Several rows: the number comes from the menu entry.
+        QString caption;
+        for (QAction* a : PopupMenuDelStr->actions())
+            if (a->data().toInt() == tag) caption = a->text();
+        const qsizetype amp = caption.indexOf('&');
+        if (amp >= 0) caption[amp] = ' ';
+        if (!Dialogs->AskYesNo(caption + '?', QStringLiteral("Подтвердите"))) return;
+        // The grid shows the competition's order, so grid row r is its shown row r - 1.
+        int deleted;
+        {
+            TViewHold hold(this);
+            deleted = Competition->DeleteRows(r - 1, tag);
+        }
+        if (deleted < 0) {
+            RefusedDuringRun(QString::fromUtf8(kDeleteRefused));
+            return;
+        }
+    }
+    SortGrid1->SelectRow(std::clamp(r, 1, SortGrid1->RowCount() - 1));
+    ProtocolRefresh();
+}
+
+void TFormMain::sbDelClick(int tag) {
+    // The cell the track's last STOP filled, of the participant on the track.
+    Competition->Disqualify(tag == 1 ? 1 : 0);
+}
+
+void TFormMain::cbEditONClick(bool on) {
+    m_editOn = on;
+    TGridOptions o = SortGrid1->Options();
+    if (on) {
+        o = (o | goEditing) & ~TGridOptions(goRowSelect);
+        SortGrid1->setOptions(o);
+        SortGrid1->setCol(SelectedCol);
+    } else {
+        o = (o & ~TGridOptions(goEditing)) | goRowSelect;
+        SortGrid1->setOptions(o);
+        SortGrid1->SelectRow(SortGrid1->Row());
+    }
+}
+
+void TFormMain::SortGrid1RowSelected() {
+    UpdateTrackButtons();
+    m_status->SetRowCounter(
+        QStringLiteral("%1:%2").arg(SortGrid1->Row()).arg(SortGrid1->RowCount() - 1));
+}
+
+void TFormMain::ProtocolRefresh() {
+    SortGrid1RowSelected();
+    LayoutWindow();
+    UpdateControls();
+}
+
+void TFormMain::RepaintProtocol() {
+    // The cells are drawn on the viewport: repainting the grid widget alone leaves them.
+    SortGrid1->viewport()->update();
+}
