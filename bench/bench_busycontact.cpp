@@ -53,7 +53,7 @@ int main(int argc, char** argv) {
         edge.join();
         if (!stopped) {
             std::printf("STOP1 did not arrive at edge %d: tag %d running %d lock %d status %x\n", i,
-                        w.ImageLS1->Tag, int(w.IsRunning()), int(w.Run->LockoutActive()),
+                        int(w.Run->BeamArmed(BeamStop1)), int(w.IsRunning()), int(w.Run->LockoutActive()),
                         w.ComPort->ModemStatus());
             return 1;
         }

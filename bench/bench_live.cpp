@@ -150,7 +150,7 @@ struct TRunFigures {
 TRunFigures Runs(TFormMain& w, TSimComLines& lines, TStampClock& stamps, int runs) {
     TRunFigures f;
     std::int64_t lastTick = 0;
-    const auto conn = QObject::connect(w.Clock, &QTimer::timeout, [&] {
+    const auto conn = QObject::connect(Child<QTimer>(w, "Clock"), &QTimer::timeout, [&] {
         const std::int64_t now = NowNs();
         if (lastTick != 0) f.tickMs.push_back((now - lastTick) / 1e6);
         lastTick = now;

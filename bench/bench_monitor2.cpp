@@ -120,8 +120,8 @@ void Run(int monitor, const char* label, int ticks) {
         long frames = 0, timerTicks = 0;
         std::vector<double> us;
         // The window's own tick handler is replaced by the same call, timed.
-        QObject::disconnect(w.Clock, &QTimer::timeout, &w, nullptr);
-        QObject::connect(w.Clock, &QTimer::timeout, &w, [&] {
+        QObject::disconnect(Child<QTimer>(w, "Clock"), &QTimer::timeout, &w, nullptr);
+        QObject::connect(Child<QTimer>(w, "Clock"), &QTimer::timeout, &w, [&] {
             log.paintedSinceMark = false;
             const std::int64_t t0 = NowNs();
             w.ClockTimer();

@@ -87,7 +87,7 @@ int main(int argc, char** argv) {
         {
             auto [parts, w] = window(cues.path(), false);
             Print("sounds off", TimeRuns(*w, runs));
-            w->SortGrid1->setModified(false);
+            Child<TSortGrid>(*w, "SortGrid1")->setModified(false);
         }
         {
             auto [parts, w] = window(cues.path(), true);
@@ -100,12 +100,12 @@ int main(int argc, char** argv) {
             std::printf("%-26s start cues %d, stop cues %d, beeps %d\n", "",
                         w->Sounds->Played(CueStart), w->Sounds->Played(CueStop),
                         w->Sounds->Beeps());
-            w->SortGrid1->setModified(false);
+            Child<TSortGrid>(*w, "SortGrid1")->setModified(false);
         }
         {
             auto [parts, w] = window(empty.path(), true);
             Print("sounds on, files missing", TimeRuns(*w, runs));
-            w->SortGrid1->setModified(false);
+            Child<TSortGrid>(*w, "SortGrid1")->setModified(false);
         }
     }
     return 0;

@@ -184,7 +184,7 @@ int main(int argc, char** argv) {
         TPictureDialogs pictures;
         pictures.dir = out;
         TFormMain w(parts, &pictures);
-        new TCfgDialog(&w);
+        w.CfgDialog = new TCfgDialog(&w, *parts.Port, w.PortMask);
         w.CreateInfoBox();
         const bool single = state.startsWith("single") || state == "tv-onetower";
         w.SetVid(state == "qualifikation" ? 0 : single ? 1 : 2);

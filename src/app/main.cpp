@@ -35,7 +35,7 @@ int main(int argc, char** argv) {
         forms.StartTvMode();
         forms.FormMain->show();
         TLiveGlue live(*forms.FormMain, *parts.Live);
-        live.Attach(forms.CfgDialog->gbLive);
+        live.Attach(forms.CfgDialog->LiveGroup());
         forms.FormMain->StartJournal(journal);
         rc = app.exec();
         forms.FormMain->Shutdown();

@@ -12,6 +12,7 @@
 #include <QDialog>
 #include <QLabel>
 #include <QMenu>
+#include <QSettings>
 #include <QStandardPaths>
 #include <QTest>
 #include <QTimer>

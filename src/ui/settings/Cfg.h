@@ -66,6 +66,8 @@ public:
     // "Keine", then "COM" + n for every port the mask lists, rising; each entry's tooltip
     // names its device. Done once at creation; tests call it again with a mask of their own.
     void FillPortList(quint32 portMask);
+    // Where the live results' address is shown (the live glue keeps it current).
+    TLiveSettingsGroup* LiveGroup() const { return gbLive; }
 
 protected:
     void showEvent(QShowEvent* event) override;
