@@ -180,14 +180,32 @@ private slots:
         row("and cut before a character, not inside",
             QByteArray("\xC3\xBC").repeated(ProtocolMaxFieldBytes) + "\t",
             QString(ProtocolMaxFieldBytes / 2, QChar(0xFC)));
+        // Input that is no protocol still gives rows of 14 cells, quickly ("#n": n rows).
+        QByteArray binary(1 << 20, Qt::Uninitialized);
+        QRandomGenerator gen(4711);
+        for (char& c : binary)
+            c = char(gen.bounded(256));
+        row("binary", binary, "#", W1252);
+        row("NUL bytes", QByteArray(100000, '\0'), "#1");
+        row("no line end", QByteArray(4 << 20, 'x'), "#1");
+        row("10,000 fields", QByteArray(10000, '\t').repeated(100), "#1");
+        row("mixed separators", QByteArray("a;b\tc;;\t\t;d\r;;;\t\n \t ;").repeated(20000),
+            "#40001");
     }
     void textReader() {
         QFETCH(QByteArray, bytes);
         QFETCH(QString, rows);
         TProtocolReadReport report;
-        QCOMPARE(ParseProtocolText(bytes, ProtocolColCount, report, TCodePage::Windows1252),
-                 Rows(rows));
+        QElapsedTimer timer;
+        timer.start();
+        const TProtocolRows read =
+            ParseProtocolText(bytes, ProtocolColCount, report, TCodePage::Windows1252);
+        QVERIFY2(timer.elapsed() < 5000, "parsing took too long");
         QTEST(int(report.encoding), "encoding");
+        if (!rows.startsWith('#')) QCOMPARE(read, Rows(rows));
+        if (rows.size() > 1 && rows.startsWith('#')) QCOMPARE(read.size(), rows.mid(1).toInt());
+        for (const QStringList& row : read)
+            QCOMPARE(row.size(), ProtocolColCount);
     }
 
     // Every byte to its character and back; the table judged by Qt's own decoder where Qt has
@@ -204,33 +222,6 @@ private slots:
         QVERIFY(!lossless);
         QStringDecoder reference("windows-1252");
         if (reference.isValid()) QCOMPARE(all, QString(reference.decode(bytes)));
-    }
-
-    // Input that is no protocol still gives rows of 14 cells, quickly.
-    void textLimits_data() {
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<int>("rowCount"); // -1: any
-        QByteArray binary(1 << 20, Qt::Uninitialized);
-        QRandomGenerator gen(4711);
-        for (char& c : binary)
-            c = char(gen.bounded(256));
-        QTest::newRow("binary") << binary << -1;
-        QTest::newRow("NUL bytes") << QByteArray(100000, '\0') << 1;
-        QTest::newRow("no line end") << QByteArray(4 << 20, 'x') << 1;
-        QTest::newRow("10,000 fields") << QByteArray(10000, '\t').repeated(100) << 1;
-        QTest::newRow("mixed separators")
-            << QByteArray("a;b\tc;;\t\t;d\r;;;\t\n \t ;").repeated(20000) << 40001;
-    }
-    void textLimits() {
-        QFETCH(QByteArray, bytes);
-        QFETCH(int, rowCount);
-        QElapsedTimer timer;
-        timer.start();
-        const TProtocolRows rows = ParseProtocolText(bytes);
-        QVERIFY2(timer.elapsed() < 5000, "parsing took too long");
-        if (rowCount >= 0) QCOMPARE(rows.size(), rowCount);
-        for (const QStringList& row : rows)
-            QCOMPARE(row.size(), ProtocolColCount);
     }
 
     // A file that is no protocol is refused before anything is taken from it: its garbage
