@@ -308,7 +308,6 @@ print(1))py",
         QTest::addColumn<int>("mode");
         QTest::addColumn<QString>("refused"); // empty: written
         QTest::newRow("new, interactive") << S("none") << int(DocumentInteractive) << "";
-        QTest::newRow("new, silent") << S("none") << int(DocumentSilent) << "";
         QTest::newRow("docx template") << S("full") << int(DocumentSilent) << "";
         QTest::newRow("template we cannot read") << S("legacy") << int(DocumentSilent) << "";
         QTest::newRow("template unpacking to too much")
