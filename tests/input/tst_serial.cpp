@@ -79,12 +79,6 @@ struct TOpening {
     QByteArray lock;        // a UUCP lock file's content
     QString message;
 };
-struct TDeviceText {
-    QString tty;   // "": no device
-    QString sysfs; // "maker|product" a USB adapter, "-" a built-in port, "" unknown to the kernel
-    bool link;     // named by a stable link, as under /dev/serial/by-id
-    QString text;
-};
 struct TFailedReads {
     int failures, err;
     bool nodeGone, closes;
@@ -108,11 +102,6 @@ struct THolder {
     }
 };
 
-bool Put(const QString& file, const QByteArray& text) {
-    QFile f(file);
-    return f.open(QIODevice::WriteOnly) && f.write(text) == text.size();
-}
-
 // What an open throws, "" when it opens.
 template <class F> QString Failure(F open) {
     try {
@@ -127,7 +116,6 @@ template <class F> QString Failure(F open) {
 Q_DECLARE_METATYPE(TEdges)
 Q_DECLARE_METATYPE(TOpening)
 Q_DECLARE_METATYPE(TFailedReads)
-Q_DECLARE_METATYPE(TDeviceText)
 Q_DECLARE_METATYPE(TDriver)
 
 class TestSerial : public QObject {
@@ -428,42 +416,6 @@ private slots:
         for (int n = 1; n <= 6; ++n)
             states << PortState(n);
         QCOMPARE(states, (QList<S>{S::Gone, S::Free, S::Busy, S::Busy, S::Gone, S::Free}));
-    }
-
-    // The line that tells the operator which device and adapter a port number is, the adapter
-    // read from a folder laid out as sysfs: class/tty/<tty>/device links into the device tree,
-    // where the USB device (above the interface "1-1:1.0") holds the names.
-    void deviceText_data() {
-        QTest::addColumn<TDeviceText>("row");
-        const auto row = [](const char* tag, const TDeviceText& t) { QTest::newRow(tag) << t; };
-        row("FTDI adapter, named by a link",
-            {"ttyUSB0", "FTDI\n|FT232R USB UART\n", true, "COM4 = %1 (FTDI FT232R USB UART)"});
-        row("product names the maker already",
-            {"ttyUSB1", "Prolific|Prolific USB-Serial", false, "COM4 = %1 (Prolific USB-Serial)"});
-        row("built-in port", {"ttyS0", "-", false, "COM4 = %1"});
-        row("no device", {"", "", false, "COM4 = kein Gerät"});
-    }
-    void deviceText() {
-        QFETCH(TDeviceText, row);
-        const QString &tty = row.tty, &sysfs = row.sysfs;
-        QTemporaryDir sys, dev;
-        const QString usb = sys.filePath("devices/pci0/usb1/1-1/");
-        const QString node =
-            sysfs == "-" ? sys.filePath("devices/pnp0/00:01/tty/" + tty) : usb + "1-1:1.0/" + tty;
-        if (!sysfs.isEmpty())
-            QVERIFY(QDir().mkpath(node) && QDir().mkpath(sys.filePath("class/tty/" + tty)) &&
-                    QFile::link(node, sys.filePath("class/tty/" + tty + "/device")));
-        if (sysfs.contains('|'))
-            QVERIFY(Put(usb + "idVendor", "0403\n") &&
-                    Put(usb + "manufacturer", sysfs.section('|', 0, 0).toUtf8()) &&
-                    Put(usb + "product", sysfs.section('|', 1).toUtf8()));
-        QString device = tty.isEmpty() ? QString() : dev.filePath(tty);
-        if (row.link) {
-            QVERIFY(Put(device, "") && QFile::link(device, dev.filePath("usb-adapter-if00")));
-            device = dev.filePath("usb-adapter-if00");
-        }
-        TPortRedirect redirect({{4, device}});
-        QCOMPARE(PortDeviceText(4, sys.path()), tty.isEmpty() ? row.text : row.text.arg(device));
     }
 };
 
