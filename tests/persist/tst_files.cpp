@@ -35,8 +35,9 @@ const int U8 = int(TTextEncoding::Utf8), Fixed = int(TTextEncoding::Utf8Repaired
 QStringList Files(const QString& folder) {
     return QDir(folder).entryList(QDir::Files | QDir::System, QDir::Name);
 }
-// Makes a pipe, a folder or a file beyond a size limit stand under the name.
-bool Make(const QString& kind, const QString& name, qint64 limit = 0) {
+// Makes the bytes' file, a pipe, a folder or a file beyond a size limit stand under the name.
+bool Make(const QString& kind, const QString& name, qint64 limit, const QByteArray& bytes = {}) {
+    if (kind == "file") return Put(name, bytes);
     if (kind == "fifo") return mkfifo(QFile::encodeName(name).constData(), 0600) == 0;
     if (kind == "folder") return QDir().mkpath(name);
     return kind != "huge" || (Put(name, "") && QFile::resize(name, limit + 1));
@@ -120,7 +121,6 @@ private slots:
         QTest::newRow("blanks, semicolons, quotes") << "  3|a;b| x|;|é€ „5“ – Š" << W1252;
         QTest::newRow("U+FEFF first") << QString(2, QChar(0xFEFF)) + "a|b" << U8;
         QTest::newRow("Polish") << Titles + "\n1|Łukasz Żółć" << U8;
-        QTest::newRow("Russian") << "1|Иванов Сергей" << U8;
         QTest::newRow("one character outside") << "1|Müller ő" << U8;
     }
     void textRoundTrip() {
@@ -142,59 +142,70 @@ private slots:
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QString>("rows");
         QTest::addColumn<int>("encoding");
-        QTest::newRow("TAB beats semicolon") << QByteArray("a;b\tc\r\n") << "a;b|c" << U8;
-        QTest::newRow("separator per line")
-            << QByteArray("a;b\r\nc\td;e\r\n") << "a|b\nc|d;e" << U8;
-        QTest::newRow("blanks before a separator")
-            << QByteArray("a  \t  b \tc  ") << "a|  b|c  " << U8;
-        QTest::newRow("empty and blank fields") << QByteArray("a\t\t  \tb\t") << "a| | |b" << U8;
-        QTest::newRow("semicolon fields") << QByteArray("a;;b;   ") << "a| |b| " << U8;
-        QTest::newRow("more than 14 fields")
-            << QByteArray("0\t1\t2\t3\t4\t5\t6\t7\t8\t9\t10\t11\t12\t13\t14\t15\t")
-            << "0|1|2|3|4|5|6|7|8|9|10|11|12|13" << U8;
-        QTest::newRow("CR LF, LF and CR") << QByteArray("a\nb\rc\r\nd") << "a\nb\nc\nd" << U8;
-        QTest::newRow("no row after the last end") << QByteArray("\r\n\n\r") << "\n\n" << U8;
-        QTest::newRow("CR CR LF") << QByteArray("a\r\r\n") << "a\n" << U8;
-        QTest::newRow("empty file") << QByteArray() << "" << U8;
-        QTest::newRow("byte order mark")
-            << QByteArray("\xEF\xBB\xBFSt.Nr.;Na") << "St.Nr.|Na" << U8;
-        QTest::newRow("U+FEFF inside is text")
-            << QByteArray("a\t\xEF\xBB\xBF\xEF\xBB\xBF") << "a|" + QString(2, QChar(0xFEFF)) << U8;
-        QTest::newRow("UTF-8") << QByteArray("1\tJ\xC3\xBCrg M\xC3\xB6hr\t\xE2\x82\xAC\t\r\n")
-                               << "1|Jürg Möhr|€" << U8;
-        QTest::newRow("Windows-1252") << QByteArray("1\tJ\xFCrg M\xF6hr\t\x80\x81\x9F\t\xDF\r\n")
-                                      << QString::fromUtf16(u"1|Jürg Möhr|€\u0081Ÿ|ß") << W1252;
-        QTest::newRow("one bad byte in two makes the file Windows-1252")
-            << QByteArray("\xC3\xBC\r\n\xFC") << "Ã¼\nü" << W1252;
-        QTest::newRow("UTF-8 with one stray byte")
-            << QByteArray("1\tM\xC3\xBCller \xE9\t\r\n2\tJ\xC3\xBCrg\t\r\n")
-            << QString::fromUtf16(u"1|Müller \uFFFD\n2|Jürg") << Fixed;
-        QTest::newRow("UTF-8 with a mark and a cut sequence")
-            << QByteArray("\xEF\xBB\xBF"
-                          "1\tGr\xC3\xBC\xC3\x9F \xE2\x82\t\r\n")
-            << QString::fromUtf16(u"1|Grüß \uFFFD\uFFFD") << Fixed;
-        QTest::newRow("overlong form and surrogate are no UTF-8")
-            << QByteArray("1\t\xC0\xAF\xED\xA0\x80\t")
-            << "1|" + DecodeWindows1252("\xC0\xAF\xED\xA0\x80", 5) << W1252;
+        const auto row = [](const char* tag, const QByteArray& bytes, const QString& rows,
+                            int encoding = U8) { QTest::newRow(tag) << bytes << rows << encoding; };
+        row("TAB beats semicolon", "a;b\tc\r\n", "a;b|c");
+        row("separator per line", "a;b\r\nc\td;e\r\n", "a|b\nc|d;e");
+        row("blanks before a separator", "a  \t  b \tc  ", "a|  b|c  ");
+        row("empty and blank fields", "a\t\t  \tb\t", "a| | |b");
+        row("semicolon fields", "a;;b;   ", "a| |b| ");
+        row("more than 14 fields", "0\t1\t2\t3\t4\t5\t6\t7\t8\t9\t10\t11\t12\t13\t14\t15\t",
+            "0|1|2|3|4|5|6|7|8|9|10|11|12|13");
+        row("CR LF, LF and CR", "a\nb\rc\r\nd", "a\nb\nc\nd");
+        row("no row after the last end", "\r\n\n\r", "\n\n");
+        row("CR CR LF", "a\r\r\n", "a\n");
+        row("empty file", "", "");
+        row("byte order mark", "\xEF\xBB\xBFSt.Nr.;Na", "St.Nr.|Na");
+        row("U+FEFF inside is text", "a\t\xEF\xBB\xBF\xEF\xBB\xBF",
+            "a|" + QString(2, QChar(0xFEFF)));
+        row("UTF-8", "1\tJ\xC3\xBCrg M\xC3\xB6hr\t\xE2\x82\xAC\t\r\n", "1|Jürg Möhr|€");
+        row("Windows-1252", "1\tJ\xFCrg M\xF6hr\t\x80\x81\x9F\t\xDF\r\n",
+            QString::fromUtf16(u"1|Jürg Möhr|€\u0081Ÿ|ß"), W1252);
+        row("one bad byte in two makes the file Windows-1252", "\xC3\xBC\r\n\xFC", "Ã¼\nü", W1252);
+        row("UTF-8 with one stray byte", "1\tM\xC3\xBCller \xE9\t\r\n2\tJ\xC3\xBCrg\t\r\n",
+            QString::fromUtf16(u"1|Müller \uFFFD\n2|Jürg"), Fixed);
+        row("UTF-8 with a mark and a cut sequence",
+            "\xEF\xBB\xBF"
+            "1\tGr\xC3\xBC\xC3\x9F \xE2\x82\t\r\n",
+            QString::fromUtf16(u"1|Grüß \uFFFD\uFFFD"), Fixed);
+        row("overlong form and surrogate are no UTF-8", "1\t\xC0\xAF\xED\xA0\x80\t",
+            "1|" + DecodeWindows1252("\xC0\xAF\xED\xA0\x80", 5), W1252);
         const QString unicode = QStringLiteral("\uFEFF1\tJürg\t\r\n2\tŁukasz");
         for (auto kind : {QStringConverter::Utf16LE, QStringConverter::Utf16BE})
-            QTest::newRow(kind == QStringConverter::Utf16LE ? "UTF-16 LE" : "UTF-16 BE")
-                << QByteArray(QStringEncoder(kind, QStringEncoder::Flag::WriteBom)(unicode))
-                << QStringLiteral("\uFEFF1|Jürg\n2|Łukasz") << U16;
-        QTest::newRow("a field beyond the limit is cut")
-            << QByteArray(ProtocolMaxFieldBytes + 5, 'x') + "\ty"
-            << QString(ProtocolMaxFieldBytes, 'x') + "|y" << U8;
-        QTest::newRow("and cut before a character, not inside")
-            << QByteArray("\xC3\xBC").repeated(ProtocolMaxFieldBytes) + "\t"
-            << QString(ProtocolMaxFieldBytes / 2, QChar(0xFC)) << U8;
+            row(kind == QStringConverter::Utf16LE ? "UTF-16 LE" : "UTF-16 BE",
+                QStringEncoder(kind, QStringEncoder::Flag::WriteBom)(unicode),
+                QStringLiteral("\uFEFF1|Jürg\n2|Łukasz"), U16);
+        row("a field beyond the limit is cut", QByteArray(ProtocolMaxFieldBytes + 5, 'x') + "\ty",
+            QString(ProtocolMaxFieldBytes, 'x') + "|y");
+        row("and cut before a character, not inside",
+            QByteArray("\xC3\xBC").repeated(ProtocolMaxFieldBytes) + "\t",
+            QString(ProtocolMaxFieldBytes / 2, QChar(0xFC)));
+        // Input that is no protocol still gives rows of 14 cells, quickly ("#n": n rows).
+        QByteArray binary(1 << 20, Qt::Uninitialized);
+        QRandomGenerator gen(4711);
+        for (char& c : binary)
+            c = char(gen.bounded(256));
+        row("binary", binary, "#", W1252);
+        row("NUL bytes", QByteArray(100000, '\0'), "#1");
+        row("no line end", QByteArray(4 << 20, 'x'), "#1");
+        row("10,000 fields", QByteArray(10000, '\t').repeated(100), "#1");
+        row("mixed separators", QByteArray("a;b\tc;;\t\t;d\r;;;\t\n \t ;").repeated(20000),
+            "#40001");
     }
     void textReader() {
         QFETCH(QByteArray, bytes);
         QFETCH(QString, rows);
         TProtocolReadReport report;
-        QCOMPARE(ParseProtocolText(bytes, ProtocolColCount, report, TCodePage::Windows1252),
-                 Rows(rows));
+        QElapsedTimer timer;
+        timer.start();
+        const TProtocolRows read =
+            ParseProtocolText(bytes, ProtocolColCount, report, TCodePage::Windows1252);
+        QVERIFY2(timer.elapsed() < 5000, "parsing took too long");
         QTEST(int(report.encoding), "encoding");
+        if (!rows.startsWith('#')) QCOMPARE(read, Rows(rows));
+        if (rows.size() > 1 && rows.startsWith('#')) QCOMPARE(read.size(), rows.mid(1).toInt());
+        for (const QStringList& row : read)
+            QCOMPARE(row.size(), ProtocolColCount);
     }
 
     // Every byte to its character and back; the table judged by Qt's own decoder where Qt has
@@ -211,33 +222,6 @@ private slots:
         QVERIFY(!lossless);
         QStringDecoder reference("windows-1252");
         if (reference.isValid()) QCOMPARE(all, QString(reference.decode(bytes)));
-    }
-
-    // Input that is no protocol still gives rows of 14 cells, quickly.
-    void textLimits_data() {
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<int>("rowCount"); // -1: any
-        QByteArray binary(1 << 20, Qt::Uninitialized);
-        QRandomGenerator gen(4711);
-        for (char& c : binary)
-            c = char(gen.bounded(256));
-        QTest::newRow("binary") << binary << -1;
-        QTest::newRow("NUL bytes") << QByteArray(100000, '\0') << 1;
-        QTest::newRow("no line end") << QByteArray(4 << 20, 'x') << 1;
-        QTest::newRow("10,000 fields") << QByteArray(10000, '\t').repeated(100) << 1;
-        QTest::newRow("mixed separators")
-            << QByteArray("a;b\tc;;\t\t;d\r;;;\t\n \t ;").repeated(20000) << 40001;
-    }
-    void textLimits() {
-        QFETCH(QByteArray, bytes);
-        QFETCH(int, rowCount);
-        QElapsedTimer timer;
-        timer.start();
-        const TProtocolRows rows = ParseProtocolText(bytes);
-        QVERIFY2(timer.elapsed() < 5000, "parsing took too long");
-        if (rowCount >= 0) QCOMPARE(rows.size(), rowCount);
-        for (const QStringList& row : rows)
-            QCOMPARE(row.size(), ProtocolColCount);
     }
 
     // A file that is no protocol is refused before anything is taken from it: its garbage
@@ -267,8 +251,7 @@ private slots:
         QFETCH(QString, refused);
         QTemporaryDir dir;
         const QString name = kind.startsWith('/') ? kind : dir.filePath("p.txt");
-        if (kind == "file") QVERIFY(Put(name, bytes));
-        QVERIFY(Make(kind, name, ProtocolMaxFileBytes));
+        QVERIFY(Make(kind, name, ProtocolMaxFileBytes, bytes));
         TProtocolRows rows{{"untouched"}};
         QString error;
         TProtocolReadReport report;
@@ -286,27 +269,16 @@ private slots:
 
     // --- HTML pages -------------------------------------------------------------------------
     // The shown columns only, each time under its title, the result and the place in bold.
-    void protocolPage_data() {
-        QTest::addColumn<QString>("data");
-        QTest::addColumn<QString>("body");
-        QTest::newRow("two runs")
-            << S("12|Meier, Hans|Bern|A||12,34|13,01|||||25,35|1|2\n7|Jürg| |B||DIS.||||||||1")
-            << "<tr><td>12<td>Meier, Hans<td>Bern<td>A<td>&nbsp;<td>12,34<td>13,01<td><B>25,35"
-               "<td><B>1</tr>\r\n<tr><td>7<td>Jürg<td> <td>B<td>&nbsp;<td>DIS.<td>&nbsp;"
-               "<td><B>&nbsp;<td><B>&nbsp;</tr>\r\n</table>";
-        QTest::newRow("empty protocol")
-            << S("")
-            << "<tr><td>&nbsp;<td>&nbsp;<td>&nbsp;<td>&nbsp;<td>&nbsp;"
-               "<td>&nbsp;<td>&nbsp;<td><B>&nbsp;<td><B>&nbsp;</tr>\r\n</table>";
-    }
     void protocolPage() {
-        QFETCH(QString, data);
-        QFETCH(QString, body);
-        const QString html = ProtocolHtml(ProtocolPage(data));
-        const QString head = "<Center>Datum</th>\r\n<th nowrap><Center>Turm1</th>\r\n<th nowrap>"
-                             "<Center>Turm2</th>\r\n<th nowrap><Center>Zeit</th>\r\n<th nowrap>"
-                             "<Center>Platz</th>\r\n</tr></thead>\r\n";
-        QVERIFY2(html.contains(head + body), qPrintable(html));
+        const QString html = ProtocolHtml(ProtocolPage(
+            "12|Meier, Hans|Bern|A||12,34|13,01|||||25,35|1|2\n7|Jürg| |B||DIS.||||||||1"));
+        QVERIFY2(html.contains("<Center>Datum</th>\r\n<th nowrap><Center>Turm1</th>\r\n<th nowrap>"
+                               "<Center>Turm2</th>\r\n<th nowrap><Center>Zeit</th>\r\n<th nowrap>"
+                               "<Center>Platz</th>\r\n</tr></thead>\r\n<tr><td>12<td>Meier, Hans"
+                               "<td>Bern<td>A<td>&nbsp;<td>12,34<td>13,01<td><B>25,35<td><B>1</tr>"
+                               "\r\n<tr><td>7<td>Jürg<td> <td>B<td>&nbsp;<td>DIS.<td>&nbsp;<td><B>"
+                               "&nbsp;<td><B>&nbsp;</tr>\r\n</table>"),
+                 qPrintable(html));
     }
 
     // Every text from the protocol is escaped; the page is written as the UTF-8 it declares,
@@ -317,11 +289,9 @@ private slots:
         QTest::addColumn<QString>("escaped");
         for (bool bracket : {false, true}) {
             const char* page = bracket ? "bracket" : "protocol";
-            QTest::addRow("%s: script", page) << bracket << S("<script>alert(1)</script>")
-                                              << "&lt;script&gt;alert(1)&lt;/script&gt;";
-            QTest::addRow("%s: quotes", page)
-                << bracket << S("\"><b a=\"x\">Huber & Co")
-                << "&quot;&gt;&lt;b a=&quot;x&quot;&gt;Huber &amp; Co";
+            QTest::addRow("%s: markup", page)
+                << bracket << S("\"><script>alert(1)</script> & Co")
+                << "&quot;&gt;&lt;script&gt;alert(1)&lt;/script&gt; &amp; Co";
             QTest::addRow("%s: umlauts", page)
                 << bracket << S("Jürgen Weiß Иван \U0001F9D7") << "Jürgen Weiß Иван \U0001F9D7";
         }
@@ -389,19 +359,14 @@ private slots:
     }
 
     // --- the finals' companion ----------------------------------------------------------------
-    void companionName_data() {
-        QTest::addColumn<QString>("protocol");
-        QTest::addColumn<QString>("companion");
-        QTest::newRow("the text type") << S("/a/heat1.txt") << "/a/heat1.ko";
-        QTest::newRow("in capitals") << S("/a/HEAT1.TXT") << "/a/HEAT1.ko";
-        QTest::newRow("no extension") << S("/a/heat1") << "/a/heat1.ko";
-        QTest::newRow("another extension") << S("/a/heat1.csv") << "/a/heat1.csv.ko";
-        QTest::newRow(".txt not at the end") << S("/a/h.txt.bak") << "/a/h.txt.bak.ko";
-        QTest::newRow("a dotted folder") << S("/a.txt/heat1") << "/a.txt/heat1.ko";
-    }
+    // Beside its protocol: ".txt" (in any case, at the end only) replaced by ".ko".
     void companionName() {
-        QFETCH(QString, protocol);
-        QTEST(BracketFileName(protocol), "companion");
+        for (const QString& pair :
+             QString("/a/heat1.txt>/a/heat1.ko /a/HEAT1.TXT>/a/HEAT1.ko /a/heat1>/a/heat1.ko "
+                     "/a/heat1.csv>/a/heat1.csv.ko /a/h.txt.bak>/a/h.txt.bak.ko "
+                     "/a.txt/heat1>/a.txt/heat1.ko")
+                 .split(' '))
+            QCOMPARE(BracketFileName(pair.section('>', 0, 0)), pair.section('>', 1));
     }
 
     // Taken whole or not at all: what is not a complete companion of version 1 is refused with
@@ -448,8 +413,7 @@ private slots:
         if (kind == "written" || kind == "removed")
             QVERIFY2(UpdateBracketFile(protocol, Companion(), &error), qPrintable(error));
         if (kind == "removed") QVERIFY2(UpdateBracketFile(protocol, {}, &error), qPrintable(error));
-        if (kind == "file") QVERIFY(Put(name, bytes));
-        QVERIFY(Make(kind, name, BracketFileMaxBytes));
+        QVERIFY(Make(kind, name, BracketFileMaxBytes, bytes));
         QString said;
         const auto data = ReadBracketFile(name, &said);
         QCOMPARE(data.has_value(), refused.isEmpty());
@@ -543,13 +507,11 @@ private slots:
     }
 
     // --- the durable write ------------------------------------------------------------------
-    // However the write fails, the old file stays whole, no part file is left (but the trace
-    // of a killed writer, which the next write clears), and the reason names the file.
+    // However the write fails, the old file stays whole, no part file is left, and the reason
+    // names the file. (A writer killed half way is the journal's case: tst_journal.)
     void failedWrite_data() {
         QTest::addColumn<QString>("how");
         QTest::addColumn<int>("reason"); // errno the message must give; 0: any
-        QTest::newRow("killed half way") << "half" << 0;
-        QTest::newRow("killed before the rename") << "rename" << 0;
         QTest::newRow("file size limit") << "fsize" << 0;
         QTest::newRow("a full disk") << "full" << ENOSPC;
         QTest::newRow("read-only folder") << "rofolder" << EACCES;
@@ -573,31 +535,29 @@ private slots:
                                                        : how == "missing" ? folder + "/no/p.txt"
                                                        : how == "folder"  ? folder
                                                                           : real;
+        const auto mode = [](const QString& path, mode_t m) {
+            return ::chmod(QFile::encodeName(path).constData(), m) == 0;
+        };
         QVERIFY(WriteFileDurably(real, "old contents", nullptr));
         if (how == "rolink") QVERIFY(QFile::link("p.txt", name));
-        QCOMPARE(::chmod(QFile::encodeName(folder).constData(), how == "rofolder" ? 0555 : 0777),
-                 0);
-        if (how == "rofile" || how == "rolink")
-            QCOMPARE(::chmod(QFile::encodeName(real).constData(), 0444), 0);
-        const TWriteStop stop = how == "half"     ? TWriteStop::HalfWritten
-                                : how == "rename" ? TWriteStop::BeforeRename
-                                                  : TWriteStop::Never;
+        QVERIFY(mode(folder, how == "rofolder" ? 0555 : 0777));
+        if (how == "rofile" || how == "rolink") QVERIFY(mode(real, 0444));
         QString error;
         bool written = false;
-        rlimit saved{}, limit{};
+        rlimit saved{};
         getrlimit(RLIMIT_FSIZE, &saved);
-        limit = saved;
+        rlimit limit = saved;
         if (how == "fsize") limit.rlim_cur = 4096; // stands in for a disk filling while writing
         const auto handler = std::signal(SIGXFSZ, SIG_IGN);
         setrlimit(RLIMIT_FSIZE, &limit);
         {
             std::optional<TAsNobody> nobody;
             if (how.startsWith("ro")) nobody.emplace();
-            written = WriteFileDurably(name, QByteArray(1 << 20, 'n'), &error, stop);
+            written = WriteFileDurably(name, QByteArray(1 << 20, 'n'), &error);
         }
         setrlimit(RLIMIT_FSIZE, &saved);
         std::signal(SIGXFSZ, handler);
-        ::chmod(QFile::encodeName(folder).constData(), 0755);
+        mode(folder, 0755);
         const QByteArray after = Bytes(real);
         const QStringList left = Files(folder);
         if (how == "full") ::umount(QFile::encodeName(folder).constData());
@@ -608,12 +568,7 @@ private slots:
         if (reason)
             QCOMPARE(error,
                      name + ": kann nicht geschrieben werden (" + qt_error_string(reason) + ")");
-        QCOMPARE(left.size(), stop != TWriteStop::Never || how == "rolink" ? 2 : 1);
-        if (stop == TWriteStop::Never) return;
-        QVERIFY((folder + '/' + left.value(1)).startsWith(DurableTempPrefix(name)));
-        QVERIFY(WriteFileDurably(name, "new", nullptr));
-        QCOMPARE(Bytes(name), QByteArray("new"));
-        QCOMPARE(Files(folder), QStringList{"p.txt"});
+        QCOMPARE(left, how == "rolink" ? QStringList({"l.txt", "p.txt"}) : QStringList("p.txt"));
     }
 
     // A save writes where an ordinary write would: through a link into the file it names.
