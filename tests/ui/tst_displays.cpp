@@ -288,7 +288,6 @@ private slots:
         const int mode = ranked >= 2 ? int(TCompetition::FinaleKo) : byLoad ? 0 : 2;
         QCOMPARE(f.Competition().Mode(), mode);
         QCOMPARE(f.Get<QComboBox>("cbVid")->currentIndex(), mode);
-        QCOMPARE(f.Settings().Vid, mode);
         if (mode != TCompetition::FinaleKo) {
             QCOMPARE(f.dialogs.messages, QStringList{f.Competition().BracketNote()});
             QVERIFY(f.dialogs.messages[0].contains("mindestens 2"));

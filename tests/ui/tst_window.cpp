@@ -325,7 +325,7 @@ private slots:
         f.Expect("on:mStart=0");
         f.Play("mode:2");
         f.Expect("on:mStart=1|on:seObmen=1|tracks=1-2");
-        QCOMPARE(f.Settings().Vid, 2);
+        QCOMPARE(f.Competition().Mode(), 2);
     }
 
     void abortWinsOverTheCellEditor() {
