@@ -2,6 +2,7 @@
 
 #include "input/ComDeviceSim.h"
 #include "input/Comms.h"
+#include "persist/ProtocolText.h"
 #include "widgets/SortGrid.h"
 #include "widgets/Udigit.h"
 
@@ -16,9 +17,10 @@
 #include <QTest>
 #include <QTimer>
 
-bool TScriptedDialogs::AskYesNo(const QString& text, const QString& caption) {
+#include <numeric>
+
+bool TScriptedDialogs::AskYesNo(const QString& text, const QString&) {
     asked << text;
-    askedCaptions << caption;
     if (whileAsking) whileAsking();
     return answers.isEmpty() ? false : answers.takeFirst();
 }
@@ -27,35 +29,23 @@ void TScriptedDialogs::ShowMessage(const QString& text, const QString&) {
     messages << text;
 }
 
-QString TScriptedDialogs::OpenFileName(const QStringList&, int& filterIndex,
-                                       const QString& folder) {
-    openFolders << folder;
+QString TScriptedDialogs::OpenFileName(const QStringList&, int& filterIndex, const QString&) {
     if (chosenFilter > 0) filterIndex = chosenFilter;
     return openNames.isEmpty() ? QString() : openNames.takeFirst();
 }
 
-QString TScriptedDialogs::SaveFileName(const QStringList&, int& filterIndex, const QString& folder,
-                                       const QString& proposedName) {
-    saveFolders << folder;
-    proposedNames << proposedName;
+QString TScriptedDialogs::SaveFileName(const QStringList&, int& filterIndex, const QString&,
+                                       const QString&) {
     if (chosenFilter > 0) filterIndex = chosenFilter;
     return saveNames.isEmpty() ? QString() : saveNames.takeFirst();
 }
 
 int TScriptedDialogs::RunModal(QDialog& dialog) {
     // Shown for real (so it prepares itself as it would for the operator), answered, hidden.
-    ++modalRuns;
     dialog.show();
     const int result = onModal ? onModal(dialog) : int(QDialog::Rejected);
     dialog.hide();
     return result;
-}
-
-bool TScriptedDialogs::ChooseColor(TColor& colour) {
-    colourPresets << colour;
-    if (colourAnswers.isEmpty()) return false;
-    colour = colourAnswers.takeFirst();
-    return true;
 }
 
 TProtocolRows ParticipantRows(int n, const QList<int>& startNumbers) {
@@ -171,6 +161,8 @@ void TWindowFixture::Play(const QString& steps) {
         } else if (op == QLatin1String("load")) {
             Load(arg.section(QLatin1Char('/'), 0, 0).toInt(),
                  ParticipantRows(arg.section(QLatin1Char('/'), 1).toInt()));
+        } else if (op == QLatin1String("klass")) {
+            Settings().KlassCol = arg.toInt();
         } else if (op == QLatin1String("mode")) {
             ChooseMode(arg.toInt());
         } else if (op == QLatin1String("press")) {
@@ -190,6 +182,15 @@ void TWindowFixture::Play(const QString& steps) {
             QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, at);
         } else if (op == QLatin1String("menu")) {
             Get<QMenu>("PopupMenuDelStr")->actions().at(arg.toInt())->trigger();
+        } else if (op == QLatin1String("open")) {
+            const int first = arg.section(QLatin1Char('/'), 0, 0).toInt();
+            QList<int> numbers(arg.section(QLatin1Char('/'), 1).toInt());
+            std::iota(numbers.begin(), numbers.end(), first);
+            dialogs.openNames << dir.filePath(QStringLiteral("Neu.txt"));
+            WriteProtocolFile(dialogs.openNames.last(),
+                              ParticipantRows(int(numbers.size()), numbers), nullptr);
+        } else if (op == QLatin1String("close")) {
+            w->close();
         } else if (op == QLatin1String("yes") || op == QLatin1String("no")) {
             dialogs.answers << (op == QLatin1String("yes"));
         } else if (op == QLatin1String("sort")) {
@@ -246,6 +247,7 @@ QString TWindowFixture::Probe(const QString& what) {
     }
     if (what == QLatin1String("listed")) return Listed(0).join(QLatin1Char(','));
     if (what == QLatin1String("modified")) return bit(Competition().Modified());
+    if (what == QLatin1String("shown")) return bit(w->isVisible());
     if (what.startsWith(QLatin1String("on:"))) {
         QObject* o = Find<QObject>(*w, name.constData());
         if (auto* a = qobject_cast<QAction*>(o)) return bit(a->isEnabled());

@@ -19,22 +19,17 @@
 // Answers the main window's questions from a script and records what was asked.
 class TScriptedDialogs : public TDialogs {
 public:
-    QList<bool> answers;       // consumed front first; No when empty
-    QStringList asked;         // texts of the questions, in order
-    QStringList askedCaptions; // their captions
-    QStringList messages;      // texts of the messages shown
-    QStringList openNames;     // consumed front first by OpenFileName
-    QStringList saveNames;     // consumed front first by SaveFileName
-    int chosenFilter = 0;      // when > 0, the filter index the "operator" picks
+    QList<bool> answers;   // consumed front first; No when empty
+    QStringList asked;     // texts of the questions, in order
+    QStringList messages;  // texts of the messages shown
+    QStringList openNames; // consumed front first by OpenFileName
+    QStringList saveNames; // consumed front first by SaveFileName
+    int chosenFilter = 0;  // when > 0, the filter index the "operator" picks
     QStringList shellOpened, shellPrinted;
-    QStringList openFolders, saveFolders, proposedNames; // where each file dialog started
     std::function<void()> whileAsking; // runs while a question is open, before its answer
     // Answers the program's own modal dialogs (the settings dialog) while they are shown, as
     // the operator would; without it they are cancelled.
     std::function<int(QDialog&)> onModal;
-    int modalRuns = 0;
-    QList<TColor> colourAnswers; // consumed front first; Cancel when empty
-    QList<TColor> colourPresets; // the colour each colour dialog opened with
 
     bool AskYesNo(const QString& text, const QString& caption) override;
     void ShowMessage(const QString& text, const QString& caption) override;
@@ -43,7 +38,6 @@ public:
     QString SaveFileName(const QStringList& filters, int& filterIndex, const QString& folder,
                          const QString& proposedName) override;
     int RunModal(QDialog& dialog) override;
-    bool ChooseColor(TColor& colour) override;
     void ShellOpen(const QString& fileOrUrl) override { shellOpened << fileOrUrl; }
     void ShellPrint(const QString& file) override { shellPrinted << file; }
 };
@@ -93,15 +87,18 @@ public:
     //   F8 ^X ^Del ^- Esc    a key (^ holds Ctrl)          +1234    the clock moves on (ms)
     //   ~                    one tick of the race clock     poll     the run's deadlines
     //   load:2/4             4 participants in mode 2       mode:3   the mode box
+    //   klass:4              places per class of column 4 (the setting)
     //   press:bSTART release:bSTART click:sb1del rclick:bSTOP2   the mouse on a control
     //   row:3 dbl:3          a click, a double click on a grid row (dbl:-1 below the rows)
     //   menu:0               an entry of the row-delete pop-up
     //   yes no               the next question's answer     sort     "Sortieren" ticked
+    //   open:91/4            a file of 4 participants from start number 91, next in the open
+    //                        dialog                         close    the main window closed
     void Play(const QString& steps);
     // What the window shows: flags (clock START STOP1 STOP2 RESET ABBRECHEN lists settings as
     // 0/1), tracks (start numbers "1-2"), d1 d2 (digits), c:COL:ROW, of:STNR:COL, col:COL, note,
-    // focus, asked, msgs, red (the track captions), listed, modified, on:NAME, checked:NAME,
-    // vis:NAME, text:NAME.
+    // focus, asked, msgs, red (the track captions), listed, modified, shown (the main window),
+    // on:NAME, checked:NAME, vis:NAME, text:NAME.
     QString Probe(const QString& what);
     // Compares "probe=value|probe=value|..." with what the probes show.
     void Expect(const QString& checks);
