@@ -12,6 +12,7 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QStandardPaths>
 #include <QTest>
@@ -163,6 +164,13 @@ void TWindowFixture::Play(const QString& steps) {
                  ParticipantRows(arg.section(QLatin1Char('/'), 1).toInt()));
         } else if (op == QLatin1String("klass")) {
             Settings().KlassCol = arg.toInt();
+        } else if (op == QLatin1String("runs")) {
+            Settings().CountZabegov = arg.toInt();
+        } else if (op == QLatin1String("late")) {
+            dialogs.whileAsking = [this] {
+                clock.advance(std::uint32_t(Settings().AutoTime));
+                Run().Poll();
+            };
         } else if (op == QLatin1String("mode")) {
             ChooseMode(arg.toInt());
         } else if (op == QLatin1String("press")) {
@@ -180,6 +188,15 @@ void TWindowFixture::Play(const QString& steps) {
             QPoint at = grid->CellRect(Col::Name, row < 0 ? grid->RowCount() - 1 : row).center();
             if (row < 0) at.ry() += 3 * grid->DefaultRowHeight();
             QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, at);
+        } else if (op == QLatin1String("edit")) {
+            const QRect cell = grid->CellRect(arg.section(QLatin1Char(':'), 0, 0).toInt(),
+                                              arg.section(QLatin1Char(':'), 1, 1).toInt());
+            QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell.center());
+            grid->setFocus();
+            QTest::keyClick(grid, Qt::Key_Return);
+            QTest::keyClicks(grid->InplaceEditor(), arg.section(QLatin1Char(':'), 2));
+        } else if (op == QLatin1String("commit")) {
+            grid->setFocus(); // the editor, if still open, loses the focus and commits
         } else if (op == QLatin1String("menu")) {
             Get<QMenu>("PopupMenuDelStr")->actions().at(arg.toInt())->trigger();
         } else if (op == QLatin1String("open")) {
@@ -223,6 +240,9 @@ QString TWindowFixture::Probe(const QString& what) {
         return Cell(arg.section(QLatin1Char(':'), 0, 0).toInt(),
                     arg.section(QLatin1Char(':'), 1).toInt())
             .trimmed();
+    if (what.startsWith(QLatin1String("m:")))
+        return Competition().Cell(arg.section(QLatin1Char(':'), 1).toInt() - 1,
+                                  arg.section(QLatin1Char(':'), 0, 0).toInt());
     if (what.startsWith(QLatin1String("of:")))
         return CellOf(arg.section(QLatin1Char(':'), 0, 0), arg.section(QLatin1Char(':'), 1).toInt())
             .trimmed();

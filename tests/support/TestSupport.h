@@ -87,7 +87,10 @@ public:
     //   F8 ^X ^Del ^- Esc    a key (^ holds Ctrl)          +1234    the clock moves on (ms)
     //   ~                    one tick of the race clock     poll     the run's deadlines
     //   load:2/4             4 participants in mode 2       mode:3   the mode box
-    //   klass:4              places per class of column 4 (the setting)
+    //   klass:4 runs:4       the settings: places per class of column 4, runs per participant
+    //   late                 every later question is answered only after an auto-reset's time
+    //   edit:1:3:xy          xy typed into the editor of cell 1 of row 3    commit  the grid
+    //                        takes the focus back (an open editor commits)
     //   press:bSTART release:bSTART click:sb1del rclick:bSTOP2   the mouse on a control
     //   row:3 dbl:3          a click, a double click on a grid row (dbl:-1 below the rows)
     //   menu:0               an entry of the row-delete pop-up
@@ -96,7 +99,8 @@ public:
     //                        dialog                         close    the main window closed
     void Play(const QString& steps);
     // What the window shows: flags (clock START STOP1 STOP2 RESET ABBRECHEN lists settings as
-    // 0/1), tracks (start numbers "1-2"), d1 d2 (digits), c:COL:ROW, of:STNR:COL, col:COL, note,
+    // 0/1), tracks (start numbers "1-2"), d1 d2 (digits), c:COL:ROW, m:COL:ROW (the model's
+    // cell of that row in load order), of:STNR:COL, col:COL, note,
     // focus, asked, msgs, red (the track captions), listed, modified, shown (the main window),
     // on:NAME, checked:NAME, vis:NAME, text:NAME.
     QString Probe(const QString& what);

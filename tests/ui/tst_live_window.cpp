@@ -5,7 +5,6 @@
 #include "live/LiveServer.h"
 #include "LiveClient.h"
 #include "TestSupport.h"
-#include "ui/FInfo.h"
 #include "ui/LiveGlue.h"
 #include "ui/LiveSettingsGroup.h"
 #include "ui/LiveShare.h"

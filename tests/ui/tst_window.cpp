@@ -5,26 +5,20 @@
 #include "input/ComDeviceSim.h"
 #include "input/Comms.h"
 #include "input/PortNames.h"
-#include "persist/ProtocolText.h"
 #include "TestSupport.h"
 #include "ui/Sounds.h"
-#include "widgets/QtColors.h"
 #include "widgets/SortGrid.h"
 
 #include <atomic>
 #include <fcntl.h>
-#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QLabel>
 #include <QLineEdit>
 #include <QSpinBox>
 #include <QTemporaryDir>
 #include <QThread>
-#include <QTimer>
-#include <QToolButton>
 #include <QtTest>
 #include <unistd.h>
 
@@ -153,6 +147,26 @@ private slots:
             "col:0=1,2,3,4|on:Open1=0|on:cbBuhn1=0|c:6:2=7,00");
         row("load after a finished heat", "open:91/4 " + Heat1 + " yes ^O click:sb1del F9",
             Ready + "|col:0=91,92,93,94|col:5=,,,|tracks=91-92");
+        // An auto-reset while a question waits: the delete still reaches the row it was asked
+        // for.
+        row("auto-reset during a question", "late load:2/5 " + Heat1 + " row:4 yes ^-",
+            Ready + "|col:0=1,2,3,5|listed=1,2,3,5");
+        // Runs used up in one mode leave the next mode's heat free to start.
+        row("mode change refreshes the heat",
+            "runs:4 load:0/2 " + Heat1 + " F9 " + Heat1 + " F9 " + Heat1 + " F9 " + Heat1 +
+                " F9 F8 mode:2",
+            Ready + "|tracks=1-2|on:seObmen=1");
+        // A time or DIS written into the cell under an open editor stays, in the grid and in
+        // the protocol; the editor's text goes. An edit of another cell still reaches both.
+        const QString editing = "load:2/3 F8 +7000 F6 click:cbEditON ";
+        row("STOP under the editor", editing + "edit:5:1:x +1000 F4 commit",
+            "c:5:1=8,00|m:5:1=8,00");
+        row("DIS under the editor",
+            "load:2/3 F8 +7000 F6 +1000 F4 click:cbEditON edit:5:1:x "
+            "click:sb1del commit",
+            "c:5:1=DIS.|m:5:1=DIS.");
+        row("an edit elsewhere stays", editing + "edit:1:3:x +1000 F4 commit",
+            "c:1:3=Name3x|m:1:3=Name3x|c:5:1=8,00");
         // Closing asks while results are at stake; No leaves the clock alone.
         row("close, saved", "close", "shown=0|asked=");
         row("close while running: No", "F8 no close", "shown=1|asked=Beenden?|" + Running);
@@ -184,62 +198,6 @@ private slots:
         f.Load(2, rows);
         f.Play("F8 +4000 F6 +1000 F4");
         f.Expect("col:5=5,00,,|c:6:2=4,00");
-    }
-
-    // --- faults an operator once met -------------------------------------------------------
-    void autoResetDuringAQuestion() {
-        TWindowFixture f;
-        f.dialogs.whileAsking = [&] {
-            f.clock.advance(f.Settings().AutoTime);
-            f.Run().Poll();
-        };
-        f.Play("load:2/5 " + Heat1 + " row:4 yes ^-");
-        f.Expect(Ready + "|col:0=1,2,3,5|listed=1,2,3,5");
-    }
-
-    void modeChangeRefreshesTheHeat() {
-        TWindowFixture f;
-        f.Settings().CountZabegov = 4; // runs left for the pairs after the qualification
-        f.Load(0, ParticipantRows(2));
-        for (int heat = 0; heat < 8 && f.Get<QAction>("mStart")->isEnabled(); ++heat)
-            f.Play(Heat1 + " F9");
-        f.Expect("on:mStart=0");
-        f.Play("mode:2");
-        f.Expect("on:mStart=1|on:seObmen=1|tracks=1-2");
-        QCOMPARE(f.Settings().Vid, 2);
-    }
-
-    // A time or DIS written into the cell under an open editor stays; the editor's text goes.
-    // An edit of another cell still reaches the protocol.
-    void programWriteWinsOverTheEditor_data() {
-        QTest::addColumn<QString>("write");
-        QTest::addColumn<int>("row");
-        QTest::addColumn<int>("col");
-        QTest::addColumn<QString>("cell");
-        QTest::newRow("STOP under the editor") << "+1000 F4" << 1 << int(Col::Turm1) << "8,00";
-        QTest::newRow("DIS under the editor") << "click:sb1del" << 1 << int(Col::Turm1) << "DIS.";
-        QTest::newRow("an edit elsewhere stays") << "+1000 F4" << 3 << int(Col::Name) << "Name3x";
-    }
-    void programWriteWinsOverTheEditor() {
-        QFETCH(QString, write);
-        QFETCH(int, row);
-        QFETCH(int, col);
-        QFETCH(QString, cell);
-        TWindowFixture f;
-        // The editor opens once track 2 stopped; DIS needs track 1 stopped as well.
-        f.Play(write.startsWith("click") ? "load:2/3 F8 +7000 F6 +1000 F4"
-                                         : "load:2/3 F8 +7000 F6");
-        f.Play("click:cbEditON");
-        auto* grid = f.Get<TSortGrid>("SortGrid1");
-        QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->CellRect(col, row).center());
-        grid->setFocus();
-        QTest::keyClick(grid, Qt::Key_Return);
-        QVERIFY(grid->EditorMode());
-        QTest::keyClicks(grid->InplaceEditor(), "x");
-        f.Play(write);
-        grid->setFocus(); // the editor, if still open, loses the focus and commits
-        QCOMPARE(f.Cell(col, row), cell);
-        QCOMPARE(f.Competition().Cell(row - 1, col), cell);
     }
 
     // --- the settings dialog ---------------------------------------------------------------

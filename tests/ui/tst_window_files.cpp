@@ -6,12 +6,10 @@
 #include "persist/Workbook.h"
 #include "TestSupport.h"
 
-#include <QComboBox>
 #include <QDate>
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
-#include <QStringEncoder>
 #include <QtTest>
 
 namespace {

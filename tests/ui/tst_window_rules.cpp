@@ -2,7 +2,6 @@
 // the manual's lists and the cue files.
 #include <QtTest>
 
-#include "ui/AppForms.h"
 #include "ui/Help.h"
 #include "ui/Pictures.h"
 #include "ui/Sounds.h"
