@@ -301,21 +301,22 @@ private slots:
     }
 
     // --- contacts ---------------------------------------------------------------------------
-    // START and STOP take the tick the serial thread read when the edge woke it, so a GUI
+    // A contact's command takes the tick the serial thread read when the edge woke it, so a GUI
     // thread busy in between does not move a recorded time; a key reads the counter when it is
-    // handled.
-    void contactTakesTheEdgeTick_data() {
+    // handled. For a normally closed contact ("OFF") a failed read once looked like the contact
+    // opening: it does nothing, and the opening read after it acts.
+    void contacts_data() {
         QTest::addColumn<int>("contact"); // 0 start, 1 stop 1, 2 stop 2
-        QTest::addColumn<bool>("byKey");
-        QTest::newRow("START by contact") << 0 << false;
-        QTest::newRow("STOP1 by contact") << 1 << false;
-        QTest::newRow("STOP2 by contact") << 2 << false;
-        QTest::newRow("START by F8") << 0 << true;
-        QTest::newRow("STOP1 by F4") << 1 << true;
+        QTest::addColumn<QString>("how"); // "edge", "key" or "failed read"
+        for (const char* how : {"edge", "failed read"})
+            for (int contact : {0, 1, 2})
+                QTest::addRow("contact %d, %s", contact, how) << contact << QString(how);
+        QTest::newRow("START by F8") << 0 << "key";
+        QTest::newRow("STOP1 by F4") << 1 << "key";
     }
-    void contactTakesTheEdgeTick() {
+    void contacts() {
         QFETCH(int, contact);
-        QFETCH(bool, byKey);
+        QFETCH(QString, how);
         TWindowFixture f;
         std::atomic<int> reads{0}; // the clock read off the GUI thread: by the event thread
         SetTickSource([&] {
@@ -326,57 +327,38 @@ private slots:
             f.Play("load:2/4");
         else
             StartRunning(f);
+        if (how == "failed read") f.Settings().Alg1 = f.Settings().Alg2 = f.Settings().Alg3 = 1;
         const quint32 started = f.Run().StartTick();
         auto lines = OpenSimulatedPort(f);
         if (!f.Run().BeamArmed(BeamStart)) f.Play("F10");
         f.clock.advance(1234);
         const quint32 edge = f.clock.now;
         const int before = reads;
-        if (byKey) {
+        if (how == "key") {
             f.clock.advance(80); // the key is handled 80 ms later: that is its time
             f.Play(contact == 0 ? "F8" : "F4");
         } else {
-            SetLine(*lines, contact, true);
+            if (how == "failed read") lines->failLineReads(1);
+            SetLine(*lines, contact, true); // for "OFF" a closing: no action, whatever is read
             QElapsedTimer t;
             t.start();
             while (reads <= before && t.elapsed() < 5000) // no events: the GUI thread is busy
                 QThread::yieldCurrentThread();
             f.clock.advance(80);
+            if (how == "failed read") {
+                QVERIFY(WaitUntil([&] { return lines->failedReadsLeft() == 0; }));
+                QCoreApplication::processEvents();
+                QVERIFY(!Acted(f, contact));
+                SetLine(*lines, contact, false); // opens, and is read: that acts
+            }
             QVERIFY(WaitUntil([&] { return Acted(f, contact); }));
         }
-        const quint32 expected = byKey ? edge + 80 : edge;
+        const quint32 expected = how == "edge" ? edge : edge + 80;
         if (contact == 0)
             QCOMPARE(f.Run().StartTick(), expected);
         else
             QCOMPARE(f.Run().StopTime(contact - 1), expected - started);
         SetTickSource(TManualClock::Source(f.clock));
-    }
-
-    // For a normally closed contact ("OFF") a failed read once looked like the contact
-    // opening: it must do nothing.
-    void failedReadIsNoEdge_data() {
-        QTest::addColumn<int>("contact");
-        QTest::newRow("start") << 0;
-        QTest::newRow("stop 1") << 1;
-        QTest::newRow("stop 2") << 2;
-    }
-    void failedReadIsNoEdge() {
-        QFETCH(int, contact);
-        TWindowFixture f;
-        if (contact == 0)
-            f.Play("load:2/4");
-        else
-            StartRunning(f);
-        f.Settings().Alg1 = f.Settings().Alg2 = f.Settings().Alg3 = 1;
-        auto lines = OpenSimulatedPort(f);
-        if (!f.Run().BeamArmed(BeamStart)) f.Play("F10");
-        lines->failLineReads(1);
-        SetLine(*lines, contact, true); // closes: no action for "OFF", whatever the read gives
-        QVERIFY(WaitUntil([&] { return lines->failedReadsLeft() == 0; }));
-        QCoreApplication::processEvents();
-        QVERIFY(!Acted(f, contact));
-        SetLine(*lines, contact, false); // opens, and is read: that acts
-        QVERIFY(WaitUntil([&] { return Acted(f, contact); }));
     }
 
     // The beam pictures show an open port and follow F10..F12; a start-up probes every number
