@@ -61,7 +61,8 @@ void Settings(TWindowFixture& f, int timeFormat) {
 
 // The audience window as the operator meets it: "off", "on@0" or "on@1" (shown on the
 // operator's screen or the TV), " keys" while it has the keyboard, " grey" while TV mode
-// cannot be switched on, then its first row of digits unless they show zero.
+// cannot be switched on; unless they show zero, its digits of both tracks and the parts shown
+// (TvParts), " unlike" when they are not the main window's.
 QString TvState(TWindowFixture& f) {
     QString s = TvMode(f);
     if (s == "on")
@@ -70,15 +71,18 @@ QString TvState(TWindowFixture& f) {
     const bool button = f.Get<QWidget>("sbMon2")->isEnabled(),
                key = f.Get<QAction>("TVmode")->isEnabled();
     if (!button || !key) s += button == key ? " grey" : " grey?";
-    if (TvDigits(f, 0) != "000000") s += ' ' + TvDigits(f, 0);
+    const QString d1 = TvDigits(f, 0), d2 = TvDigits(f, 1);
+    if (d1 != "000000" || d2 != "000000") s += ' ' + d1 + '/' + d2 + ' ' + TvParts(f);
+    if (d1 != f.Digits(0) || d2 != f.Digits(1)) s += " unlike";
     return s;
 }
 
 // The window's steps (TWindowFixture::Play) and the audience window's own: "tv:N" the display
 // setting, "esc" Escape typed into the audience window, "close" the window system closes it,
 // "main" the main window activated, "screens:01" the screens left plugged in (0 the operator's,
-// 1 the TV), "settings" the settings dialog's last display chosen, "start:F" the program's
-// start with the stored TV flag F. False where the platform cannot change its screens.
+// 1 the TV), "settings:F" the settings dialog's last display and time format F chosen, "start:F"
+// the program's start with the stored TV flag F. False where the platform cannot change its
+// screens.
 bool PlayTv(TWindowFixture& f, const QString& steps) {
     for (const QString& step : steps.split(' ', Qt::SkipEmptyParts)) {
         const QString arg = step.section(':', 1);
@@ -97,8 +101,8 @@ bool PlayTv(TWindowFixture& f, const QString& steps) {
                 screens << (c == '0' ? kScreen0 : kScreen1);
             if (!SetOffscreenScreens(screens)) return false;
             QCoreApplication::processEvents();
-        } else if (step == "settings") {
-            Settings(f, 1);
+        } else if (step.startsWith("settings:")) {
+            Settings(f, arg.toInt());
         } else if (step.startsWith("start:")) {
             f.Settings().MonitorOn = arg == "1";
             f.forms->StartTvMode();
@@ -171,16 +175,25 @@ private slots:
         QTest::newRow("Ctrl+T, the operator's screen") << "tv:0 ^T -> on@0 keys, esc -> off";
         QTest::newRow("a screen that is not there")
             << "tv:4 ^T -> on@0, esc -> on@0, main ^T -> off";
-        QTest::newRow("chosen in the settings") << "tv:0 ^T -> on@0 keys, main settings -> on@1";
+        QTest::newRow("chosen in the settings") << "tv:0 ^T -> on@0 keys, main settings:1 -> on@1";
         QTest::newRow("stored on, two screens") << "tv:1 start:1 -> on@1";
         QTest::newRow("stored off, two screens") << "tv:1 start:0 -> off";
         QTest::newRow("stored on, one screen") << "screens:0 tv:1 start:1 -> off grey";
         QTest::newRow("the TV goes")
             << "tv:1 load:2/4 ^T -> on@1, screens:0 -> off grey, main F8 +4560 F4 -> off grey "
-               "000456, screens:01 -> off 000456";
+               "000456/000000 000, screens:01 -> off 000456/000000 000";
         QTest::newRow("the operator's screen goes")
             << "tv:1 load:2/4 ^T -> on@1, screens:1 -> off grey, main F8 +4560 F4 -> off grey "
-               "000456, screens:01 -> off 000456";
+               "000456/000000 000, screens:01 -> off 000456/000000 000";
+        // The race clock reaches it, shown or not; one tower hides the second row, the seconds
+        // format the colons (second row, colon 1, colon 2), at once while it is shown.
+        QTest::newRow("two towers, minutes")
+            << "tv:1 ^T settings:1 load:2/4 F8 +83456 F4 +516544 F6 -> on@1 012345/100000 111";
+        QTest::newRow("hidden") << "tv:1 settings:1 load:2/4 F8 +9990 F6 -> off 000999/000999 000";
+        QTest::newRow("one tower, seconds")
+            << "tv:1 ^T settings:0 load:1/4 F8 +1234567 F4 -> on@1 123456/000000 000";
+        QTest::newRow("one tower, minutes")
+            << "tv:1 ^T settings:1 load:1/4 F8 +61000 ~ -> on@1 010100/000000 010";
         QTest::newRow("closed by the window system") << "tv:1 ^T -> on@1, close -> off, ^T -> on@1";
     }
     void tvMode() {
@@ -190,40 +203,6 @@ private slots:
             if (!PlayTv(f, stage.section(" -> ", 0, 0))) QSKIP("no way to change screens");
             QTRY_COMPARE(TvState(f), stage.section(" -> ", 1));
         }
-    }
-
-    // The race clock reaches the audience window, shown or not; one tower hides the second row,
-    // the seconds format the colons, at once while it is shown.
-    void mirrors_data() {
-        QTest::addColumn<bool>("shown");
-        QTest::addColumn<int>("vid");
-        QTest::addColumn<int>("format");
-        QTest::addColumn<QString>("steps");
-        QTest::addColumn<QString>("parts"); // row 2, colon 1, colon 2
-        QTest::newRow("two towers, minutes") << true << 2 << 1 << "F8 +83456 F4 +516544 F6"
-                                             << "111";
-        QTest::newRow("hidden") << false << 2 << 1 << "F8 +9990 F6"
-                                << "000";
-        QTest::newRow("one tower, seconds") << true << 1 << 0 << "F8 +1234567 F4"
-                                            << "000";
-        QTest::newRow("one tower, minutes") << true << 1 << 1 << "F8 +61000 ~"
-                                            << "010";
-    }
-    void mirrors() {
-        QFETCH(bool, shown);
-        QFETCH(int, vid);
-        QFETCH(int, format);
-        QFETCH(QString, steps);
-        QFETCH(QString, parts);
-        TWindowFixture f;
-        f.Settings().Monitor = 1;
-        if (shown) f.Play("^T");
-        Settings(f, format);
-        f.Play(QString("load:%1/4 ").arg(vid) + steps);
-        QCOMPARE(TvDigits(f, 0), f.Digits(0));
-        QCOMPARE(TvDigits(f, 1), f.Digits(1));
-        QCOMPARE(TvParts(f), parts);
-        QCOMPARE(TvMode(f), QString(shown ? "on" : "off"));
     }
 
     // Closing the main window ends the program while the audience window is shown, and keeps
