@@ -179,18 +179,17 @@ private slots:
         QTest::addColumn<int>("direction");
         QTest::addColumn<QString>("secondary");
         QTest::addColumn<QStringList>("numbers");
-        QTest::newRow("time; ties keep their order")
-            << 3 << int(sdAscending) << "" << QStringList{"2", "5", "10", "4", "3", "9", "11"};
-        QTest::newRow("time, then start number")
-            << 3 << int(sdAscending) << "0" << QStringList{"2", "5", "4", "10", "3", "9", "11"};
-        QTest::newRow("time descending; ties still in their order")
-            << 3 << int(sdDescending) << "" << QStringList{"11", "9", "3", "10", "4", "2", "5"};
-        QTest::newRow("start number")
-            << 0 << int(sdAscending) << "" << QStringList{"2", "3", "4", "5", "9", "10", "11"};
-        QTest::newRow("start number descending")
-            << 0 << int(sdDescending) << "" << QStringList{"11", "10", "9", "5", "4", "3", "2"};
-        QTest::newRow("class in any case, then time")
-            << 2 << int(sdAscending) << "3" << QStringList{"4", "9", "11", "2", "5", "10", "3"};
+        const auto row = [](const char* name, int col, TSortDirection direction,
+                            const char* secondary, const char* numbers) {
+            QTest::newRow(name) << col << int(direction) << QString(secondary)
+                                << QString(numbers).split(' ');
+        };
+        row("time; ties keep their order", 3, sdAscending, "", "2 5 10 4 3 9 11");
+        row("time, then start number", 3, sdAscending, "0", "2 5 4 10 3 9 11");
+        row("time descending; ties still in their order", 3, sdDescending, "", "11 9 3 10 4 2 5");
+        row("start number", 0, sdAscending, "", "2 3 4 5 9 10 11");
+        row("start number descending", 0, sdDescending, "", "11 10 9 5 4 3 2");
+        row("class in any case, then time", 2, sdAscending, "3", "4 9 11 2 5 10 3");
     }
     void protocolSort() {
         QFETCH(int, col);
@@ -298,24 +297,17 @@ private slots:
         QTest::addColumn<bool>("owner");
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("handedOver");
-        QTest::newRow("typed and confirmed")
-            << unsigned(goEditing) << int(Qt::Key_Return) << false << "abc"
-            << "";
-        QTest::newRow("moved away") << unsigned(goEditing) << int(Qt::Key_Down) << false << "abc"
-                                    << "";
-        QTest::newRow("the owner writes the cell")
-            << unsigned(goEditing) << int(Qt::Key_Return) << true << "old"
-            << "abc,old";
-        QTest::newRow("the program writes the cell meanwhile")
-            << unsigned(goEditing) << 0 << true << "7,34"
-            << "";
-        QTest::newRow("cancelled") << unsigned(goEditing) << int(Qt::Key_Escape) << true << "old"
-                                   << "";
-        QTest::newRow("no editing") << 0u << int(Qt::Key_Return) << false << "old"
-                                    << "";
-        QTest::newRow("row select")
-            << unsigned(goEditing | goRowSelect) << int(Qt::Key_Return) << false << "old"
-            << "";
+        const auto row = [](const char* name, unsigned options, int key, bool owner,
+                            const char* text, const char* handedOver = "") {
+            QTest::newRow(name) << options << key << owner << QString(text) << QString(handedOver);
+        };
+        row("typed and confirmed", goEditing, Qt::Key_Return, false, "abc");
+        row("moved away", goEditing, Qt::Key_Down, false, "abc");
+        row("the owner writes the cell", goEditing, Qt::Key_Return, true, "old", "abc,old");
+        row("the program writes the cell meanwhile", goEditing, 0, true, "7,34");
+        row("cancelled", goEditing, Qt::Key_Escape, true, "old");
+        row("no editing", 0, Qt::Key_Return, false, "old");
+        row("row select", goEditing | goRowSelect, Qt::Key_Return, false, "old");
     }
     void editing() {
         QFETCH(unsigned, options);
