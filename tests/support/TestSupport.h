@@ -76,9 +76,6 @@ public:
     void ChooseMode(int vid);
     // Participants loaded in a mode, as a file of that name would load them.
     void Load(int vid, const TProtocolRows& rows);
-    void Key(int key, Qt::KeyboardModifiers mods = Qt::NoModifier);
-    void Click(const char* name, Qt::MouseButton button = Qt::LeftButton);
-    void ClickRow(int row); // a data row of the protocol grid, as shown
     // START, then the tracks stopped after t1 and t2 ms (the earlier first; 0 leaves a track
     // running), without RESET.
     void Heat(int t1, int t2);
@@ -107,12 +104,7 @@ public:
     // Compares "probe=value|probe=value|..." with what the probes show.
     void Expect(const QString& checks);
 
-    // The protocol as the grid shows it.
-    QString Cell(int col, int row);
-    QStringList Column(int col);
-    QString CellOf(const QString& startNumber, int col); // "<none>" without such a row
-    // The start number on a track ("-" for nobody), and the start numbers a track list offers.
-    QString OnTrack(int track);
+    // The start numbers a track list offers.
     QStringList Listed(int track);
     // The six digits of a track as one text.
     QString Digits(int track);
