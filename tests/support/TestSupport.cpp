@@ -150,6 +150,8 @@ void TWindowFixture::Play(const QString& steps) {
                  ParticipantRows(arg.section(QLatin1Char('/'), 1).toInt()));
         } else if (op == QLatin1String("klass")) {
             Settings().KlassCol = arg.toInt();
+        } else if (op == QLatin1String("filter")) {
+            dialogs.chosenFilter = arg.toInt();
         } else if (op == QLatin1String("runs")) {
             Settings().CountZabegov = arg.toInt();
         } else if (op == QLatin1String("late")) {
@@ -256,6 +258,7 @@ QString TWindowFixture::Probe(const QString& what) {
     if (what == QLatin1String("listed")) return Listed(0).join(QLatin1Char(','));
     if (what == QLatin1String("modified")) return bit(Competition().Modified());
     if (what == QLatin1String("shown")) return bit(w->isVisible());
+    if (what == QLatin1String("title")) return w->windowTitle();
     if (what.startsWith(QLatin1String("on:"))) {
         QObject* o = Find<QObject>(*w, name.constData());
         if (auto* a = qobject_cast<QAction*>(o)) return bit(a->isEnabled());
