@@ -199,10 +199,12 @@ void TWindowFixture::Play(const QString& steps) {
         } else if (op == QLatin1String("sort")) {
             QTest::mouseClick(Get<QWidget>("cbSort"), Qt::LeftButton);
         } else {
+            // "in:KEY" types the key into the widget that has the focus, not the window.
+            const bool in = op == QLatin1String("in");
             Qt::KeyboardModifiers mods;
-            const int key = KeyOf(op, mods);
+            const int key = KeyOf(in ? arg : op, mods);
             if (!key) qFatal("unknown step %s", qPrintable(step));
-            QTest::keyClick(w, Qt::Key(key), mods);
+            QTest::keyClick(in ? QApplication::focusWidget() : w, Qt::Key(key), mods);
         }
     }
 }

@@ -31,7 +31,11 @@ const QString Heat1 = "F8 +8000 F4 +500 F6"; // track 1 8,00, track 2 8,50
 struct TPty {
     int master = posix_openpt(O_RDWR | O_NOCTTY);
     TPty() { QVERIFY(master >= 0 && grantpt(master) == 0 && unlockpt(master) == 0); }
-    ~TPty() { ::close(master); }
+    ~TPty() { Close(); }
+    void Close() {
+        if (master >= 0) ::close(master);
+        master = -1;
+    }
     QString Path() const { return QString::fromLocal8Bit(ptsname(master)); }
 };
 
@@ -167,6 +171,8 @@ private slots:
             "c:5:1=DIS.|m:5:1=DIS.");
         row("an edit elsewhere stays", editing + "edit:1:3:x +1000 F4 commit",
             "c:1:3=Name3x|m:1:3=Name3x|c:5:1=8,00");
+        row("Ctrl+X in the editor aborts, it cuts nothing",
+            "F8 click:cbEditON edit:1:3: in:^X commit", Ready + "|c:1:3=Name3");
         // Closing asks while results are at stake; No leaves the clock alone.
         row("close, saved", "close", "shown=0|asked=");
         row("close while running: No", "F8 no close", "shown=1|asked=Beenden?|" + Running);
@@ -255,25 +261,29 @@ private slots:
         QCOMPARE(f.Get<TSortGrid>("SortGrid1")->ColWidths(Col::Turm1 + 4) > 0, ok);
     }
 
-    // The contacts' port: the list holds what the start-up probe found; OK opens the choice,
-    // "Keine" closes; the contacts' polarities come from the dialog, and the beam pictures show
-    // an open port.
+    // The contacts' port: the list holds what the start-up probe found; OK opens the choice
+    // (one that is gone meanwhile stays closed, the number kept), "Keine" closes; the
+    // contacts' polarities come from the dialog, and the beam pictures show an open port.
     void settingsPort_data() {
         QTest::addColumn<QString>("choice");
+        QTest::addColumn<bool>("gone");    // the device unplugged before OK
         QTest::addColumn<QString>("done"); // the port, whether it is open, the polarities
-        QTest::newRow("another port") << "COM3"
-                                      << "3 1 101";
-        QTest::newRow("Keine closes and keeps the polarities") << "Keine"
-                                                               << "0 0 010";
+        QTest::newRow("another port") << "COM3" << false << "3 1 101";
+        QTest::newRow("another port, gone") << "COM3" << true << "3 0 101";
+        QTest::newRow("Keine closes and keeps the polarities") << "Keine" << false << "0 0 010";
     }
     void settingsPort() {
         QFETCH(QString, choice);
+        QFETCH(bool, gone);
         QFETCH(QString, done);
         TPty pty;
         TPortRedirect redirect({{1, pty.Path()}, {3, pty.Path()}});
         TWindowFixture f;
         f.Load(2, ParticipantRows(4));
-        OpenSimulatedPort(f);
+        if (gone)
+            pty.Close();
+        else
+            OpenSimulatedPort(f);
         TSettings& s = f.Settings();
         s.Alg1 = 0, s.Alg2 = 1, s.Alg3 = 0;
         QStringList listed;
