@@ -12,18 +12,13 @@
 class TestWindowRules : public QObject {
     Q_OBJECT
 private slots:
-    void dateText_data() {
-        QTest::addColumn<QLocale>("locale");
-        QTest::addColumn<QString>("text");
-        QTest::newRow("German") << QLocale(QLocale::German, QLocale::Germany)
-                                << "05.12.2026   06:05";
-        QTest::newRow("US: order and AM/PM kept, year widened")
-            << QLocale(QLocale::English, QLocale::UnitedStates) << "12/5/2026   6:05 AM";
-    }
+    // The date panel in the operator's language: in the US order with AM/PM, the year widened.
     void dateText() {
-        QFETCH(QLocale, locale);
-        QFETCH(QString, text);
-        QCOMPARE(DatePanelText(QDateTime(QDate(2026, 12, 5), QTime(6, 5, 59)), locale), text);
+        const QDateTime morning(QDate(2026, 12, 5), QTime(6, 5, 59));
+        QCOMPARE(DatePanelText(morning, QLocale(QLocale::German, QLocale::Germany)),
+                 QString("05.12.2026   06:05"));
+        QCOMPARE(DatePanelText(morning, QLocale(QLocale::English, QLocale::UnitedStates)),
+                 QString("12/5/2026   6:05 AM"));
     }
 
     // Each picture draws something at 100 % and at 200 %, at the size asked for.
@@ -73,28 +68,19 @@ private slots:
     }
 
     // The current folder first, then the program's; a folder of that name is no sound file.
-    void findCueFile_data() {
-        QTest::addColumn<bool>("inCurrent");
-        QTest::addColumn<bool>("inProgram");
-        QTest::addColumn<int>("found"); // 0 current, 1 program, -1 none
-        QTest::newRow("current folder wins") << true << true << 0;
-        QTest::newRow("only beside the program") << false << true << 1;
-        QTest::newRow("nowhere") << false << false << -1;
-    }
     void findCueFile() {
-        QFETCH(bool, inCurrent);
-        QFETCH(bool, inProgram);
-        QFETCH(int, found);
         QTemporaryDir current, program;
-        for (const QString& dir :
-             {inCurrent ? current.path() : QString(), inProgram ? program.path() : QString()}) {
-            QFile f(dir + "/Stop.wav");
-            if (!dir.isEmpty()) QVERIFY(f.open(QIODevice::WriteOnly));
-        }
-        QDir(current.path()).mkdir("Start.wav");
         const QStringList folders{current.path(), program.path()};
-        QCOMPARE(FindCueFile("Stop.wav", folders),
-                 found < 0 ? QString() : QDir(folders[found]).filePath("Stop.wav"));
+        const auto put = [](const QTemporaryDir& dir) {
+            QFile f(dir.filePath("Stop.wav"));
+            return f.open(QIODevice::WriteOnly);
+        };
+        QVERIFY(QDir(current.path()).mkdir("Start.wav"));
+        QCOMPARE(FindCueFile("Stop.wav", folders), QString());
+        QVERIFY(put(program));
+        QCOMPARE(FindCueFile("Stop.wav", folders), program.filePath("Stop.wav"));
+        QVERIFY(put(current));
+        QCOMPARE(FindCueFile("Stop.wav", folders), current.filePath("Stop.wav"));
         QCOMPARE(FindCueFile("Start.wav", folders), QString());
     }
 };
