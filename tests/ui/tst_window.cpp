@@ -1,7 +1,7 @@
 // The main window as the operator drives it: the run by keys, mouse and contacts, the enabled
-// flags of each state, the protocol's commands, the settings dialog, the cues and the window's
-// own bits. Times, places and the run a time goes to are the model's tests; here each path
-// from a key or a contact to the protocol is checked once, where the window could lose a time.
+// flags of each state, the protocol's commands, the settings dialog and the cues. Times, places
+// and the run a time goes to are the model's tests; here each path from a key or a contact to
+// the protocol is checked once, where the window could lose a time.
 #include "input/ComDeviceSim.h"
 #include "input/Comms.h"
 #include "input/PortNames.h"
@@ -11,6 +11,7 @@
 
 #include <atomic>
 #include <fcntl.h>
+#include <optional>
 #include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
@@ -31,11 +32,7 @@ const QString Heat1 = "F8 +8000 F4 +500 F6"; // track 1 8,00, track 2 8,50
 struct TPty {
     int master = posix_openpt(O_RDWR | O_NOCTTY);
     TPty() { QVERIFY(master >= 0 && grantpt(master) == 0 && unlockpt(master) == 0); }
-    ~TPty() { Close(); }
-    void Close() {
-        if (master >= 0) ::close(master);
-        master = -1;
-    }
+    ~TPty() { ::close(master); }
     QString Path() const { return QString::fromLocal8Bit(ptsname(master)); }
 };
 
@@ -280,8 +277,10 @@ private slots:
         TPortRedirect redirect({{1, pty.Path()}, {3, pty.Path()}});
         TWindowFixture f;
         f.Load(2, ParticipantRows(4));
+        // Gone: the port's name now leads to no file at all.
+        std::optional<TPortRedirect> unplugged;
         if (gone)
-            pty.Close();
+            unplugged.emplace(QHash<int, QString>{{3, f.dir.filePath("ttyGone")}});
         else
             OpenSimulatedPort(f);
         TSettings& s = f.Settings();
