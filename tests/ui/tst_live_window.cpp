@@ -134,37 +134,26 @@ private slots:
         QVERIFY(panel->isHidden());
     }
 
-    // The operator ticks one box in the settings dialog: within the glue's next refresh the
-    // page is served and the dialog's group shows where.
-    void tickedInTheSettingsDialog() {
+    // Switched on with one tick in the settings dialog (whose group then shows where), the
+    // pages get the participants on the tracks, the running and the stopped time and the
+    // protocol with the recorded time.
+    void runAndProtocolReachThePages() {
         TWindowFixture f;
+        f.Load(2, ParticipantRows(4));
         TLiveGlue glue(*f.w, *f.parts->Live);
         auto* group = Find<TLiveSettingsGroup>(*f.w, "gbLive");
         glue.Attach(group);
-        const quint16 free = FreeLoopbackPort();
-        f.dialogs.onModal = [free](QDialog& d) {
+        const quint16 port = FreeLoopbackPort();
+        f.dialogs.onModal = [port](QDialog& d) {
             Find<QCheckBox>(d, "cbLiveOn")->setChecked(true);
-            Find<QSpinBox>(d, "seLivePort")->setValue(free);
+            Find<QSpinBox>(d, "seLivePort")->setValue(port);
             Find<QLineEdit>(d, "eLiveBind")->setText("127.0.0.1");
             return int(QDialog::Accepted);
         };
         f.Play("F2");
-        QVERIFY(f.Settings().LiveOn);
         QVERIFY(WaitUntil([&] { return f.parts->Live->IsListening(); }, 3000));
-        QVERIFY(LiveGet(free, "/").contains("/live.js"));
         QCOMPARE(Find<TLiveSharePanel>(*group, "LiveSharePanel")->Address(),
-                 QString("http://127.0.0.1:%1/").arg(free));
-    }
-
-    // The participants on the tracks, the running and the stopped time and the protocol with
-    // the recorded time reach the JSON and the pages.
-    void runAndProtocolReachThePages() {
-        TWindowFixture f;
-        f.Load(2, ParticipantRows(4));
-        LiveOn(f);
-        TLiveGlue glue(*f.w, *f.parts->Live);
-        const quint16 port = f.parts->Live->Port();
-        QVERIFY(port != 0);
+                 QString("http://127.0.0.1:%1/").arg(port));
         QJsonObject st = LiveJson(port, "/api/state");
         QCOMPARE(st["state"].toString(), QString("ready"));
         const QString name1 = f.Get<QComboBox>("cbBuhn1")->currentText();
