@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
+#include <QStandardPaths>
 #include <QtTest>
 
 namespace {
@@ -128,17 +129,19 @@ private slots:
         if (!said.isEmpty()) QVERIFY2(f.dialogs.messages[0].contains(said), qPrintable(said));
     }
 
-    // A file read only in part is never replaced without asking.
-    void saveOverAPartlyReadFile_data() {
-        QTest::addColumn<bool>("sameFile");
+    // A file read only in part is never replaced without asking, and never by the exit copy,
+    // which asks no one.
+    void partlyReadFileIsKept_data() {
+        QTest::addColumn<QString>("target"); // what Ctrl+S names; "exit": the exit copy's name
         QTest::addColumn<QList<bool>>("answers");
         QTest::addColumn<bool>("overwritten");
-        QTest::newRow("same file, No") << true << QList<bool>{false} << false;
-        QTest::newRow("same file, Yes") << true << QList<bool>{true} << true;
-        QTest::newRow("another file: no question") << false << QList<bool>{} << true;
+        QTest::newRow("same file, No") << "./lang.txt" << QList<bool>{false} << false;
+        QTest::newRow("same file, Yes") << "./lang.txt" << QList<bool>{true} << true;
+        QTest::newRow("another file: no question") << "b.txt" << QList<bool>{} << true;
+        QTest::newRow("the exit copy") << "exit" << QList<bool>{} << false;
     }
-    void saveOverAPartlyReadFile() {
-        QFETCH(bool, sameFile);
+    void partlyReadFileIsKept() {
+        QFETCH(QString, target);
         QFETCH(QList<bool>, answers);
         QFETCH(bool, overwritten);
         TWindowFixture f;
@@ -149,13 +152,20 @@ private slots:
         WriteBytes(name, original);
         f.dialogs.openNames = {name};
         f.Play("^O");
-        const QString target = sameFile ? f.dir.filePath("./lang.txt") : f.dir.filePath("b.txt");
-        f.dialogs.saveNames = {target};
+        const QString file = f.dir.filePath(target == "exit" ? "lang.txt" : target);
+        f.dialogs.saveNames = {file};
         f.dialogs.answers = answers;
-        f.Play("^S");
+        if (target == "exit") {
+            f.w->ProgramFile = f.dir.filePath("lang"); // the copy's first choice: lang.txt
+            f.w->Shutdown();
+            QFile::remove(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) +
+                          "/lang.txt");
+        } else {
+            f.Play("^S");
+        }
         QCOMPARE(f.dialogs.asked.size(), answers.size());
-        if (sameFile) QVERIFY(f.dialogs.asked[0].contains("nur zum Teil gelesen"));
-        QCOMPARE(QFileInfo::exists(target) && Bytes(target) != original, overwritten);
+        if (!answers.isEmpty()) QVERIFY(f.dialogs.asked[0].contains("nur zum Teil gelesen"));
+        QCOMPARE(QFileInfo::exists(file) && Bytes(file) != original, overwritten);
         if (!overwritten) QCOMPARE(Bytes(name), original);
     }
 
