@@ -270,8 +270,6 @@ QString TWindowFixture::Probe(const QString& what) {
         return bit(Get<QAbstractButton>(name.constData())->isChecked());
     if (what.startsWith(QLatin1String("vis:")))
         return bit(Get<QWidget>(name.constData())->isVisibleTo(w));
-    if (what.startsWith(QLatin1String("text:")))
-        return Get<QAbstractButton>(name.constData())->text();
     qFatal("unknown probe %s", qPrintable(what));
 }
 

@@ -99,10 +99,9 @@ public:
     void Play(const QString& steps);
     // What the window shows: flags (clock START STOP1 STOP2 RESET ABBRECHEN lists settings as
     // 0/1), tracks (start numbers "1-2"), d1 d2 (digits), c:COL:ROW, m:COL:ROW (the model's
-    // cell of that row in load order), of:STNR:COL, col:COL, note,
-    // focus, asked, msgs, red (the track captions), listed, modified, shown (the main window),
-    // title,
-    // on:NAME, checked:NAME, vis:NAME, text:NAME.
+    // cell of that row in load order), of:STNR:COL, col:COL, note, focus, asked, msgs, red (the
+    // track captions), listed, modified, shown (the main window), title, on:NAME, checked:NAME,
+    // vis:NAME.
     QString Probe(const QString& what);
     // Compares "probe=value|probe=value|..." with what the probes show.
     void Expect(const QString& checks);

@@ -83,7 +83,7 @@ private slots:
             QTest::newRow(name) << steps << shown;
         };
         // The run.
-        row("ready", "", Ready + "|tracks=1-2|checked:cbAuto0=1");
+        row("ready", "", Ready + "|tracks=1-2");
         row("F8", "F8", Running + "|focus=bSTOP1");
         row("F4 after 12.345 s", "F8 +12345 F4",
             "flags=10010000|d1=001234|c:5:1=12,34|on:sb1del=1|focus=bSTOP2");
@@ -101,8 +101,7 @@ private slots:
         // On from every start: the run follows the box, and one auto-reset moves one pair.
         row("auto-reset", "F8 +1000 F4 F6 +5000 poll +5000 poll",
             Ready + "|tracks=2-1|checked:cbAuto0=1");
-        row("one tower: one STOP", "load:1/3 F8 +4000 F4",
-            Finished + "|vis:bSTOP2=0|text:bSTOP1=STOP|c:5:1=4,00");
+        row("one tower: one STOP", "load:1/3 F8 +4000 F4", Finished + "|vis:bSTOP2=0|c:5:1=4,00");
         row("track keys in a heat move nobody", "F8 ^1 ^0", "on:Trasse1=0|tracks=1-2");
         // Commands that are not offered do nothing, whatever key reaches the window.
         row("ready: F4 F6 F9 Ctrl+X", "F4 F6 F9 ^X +1000 F4",
