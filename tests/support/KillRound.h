@@ -3,7 +3,6 @@
 // chosen moment, and is started again; the restored protocol must hold every run that was
 // recorded at least a second before the kill. Shared by the test and the 100-round bench.
 #include <QDateTime>
-#include <QDir>
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QString>
@@ -14,9 +13,8 @@ struct TKillRound {
     int due = 0;        // of these, recorded a second or more before the kill
     int recovered = -1; // time cells in the protocol after restoring
     bool asked = false; // the restart asked to restore
-    qint64 lostMs =
-        0; // how long before the kill the oldest run the restart did not find was recorded
-    QString failure; // empty when the round kept its promise
+    qint64 lostMs = 0;  // how long before the kill the oldest run not restored was recorded
+    QString failure;    // empty when the round kept its promise
 };
 
 inline QProcessEnvironment KillRoundEnvironment(const QString& folder) {
@@ -33,45 +31,35 @@ inline QProcessEnvironment KillRoundEnvironment(const QString& folder) {
 inline TKillRound RunKillRound(const QString& program, const QString& folder, int runs, int paceMs,
                                int killAfterMs) {
     TKillRound round;
-    const QString settings = folder + QStringLiteral("/settings.conf");
-    const QString journal = folder + QStringLiteral("/journal");
+    const QStringList files{folder + QStringLiteral("/settings.conf"),
+                            folder + QStringLiteral("/journal")};
     QProcess rec;
     rec.setProcessEnvironment(KillRoundEnvironment(folder));
-    rec.start(program, {QStringLiteral("record"), settings, journal, QString::number(runs),
-                        QString::number(paceMs)});
+    rec.start(program, QStringList{QStringLiteral("record")} + files +
+                           QStringList{QString::number(runs), QString::number(paceMs)});
     if (!rec.waitForStarted(10000)) {
         round.failure = QStringLiteral("cannot start ") + program;
         return round;
     }
-    QList<std::pair<int, qint64>> recorded;
-    QByteArray pending;
+    QList<std::pair<int, qint64>> recorded; // run, when it was recorded
+    bool done = false;
     const auto readLines = [&] {
-        pending += rec.readAllStandardOutput();
-        qsizetype nl;
-        bool done = false;
-        while ((nl = pending.indexOf('\n')) >= 0) {
-            const QList<QByteArray> f = pending.left(nl).trimmed().split(' ');
-            pending.remove(0, nl + 1);
+        while (rec.canReadLine()) {
+            const QList<QByteArray> f = rec.readLine().trimmed().split(' ');
             if (f.value(0) == "recorded" && f.size() == 3)
                 recorded.append({f[1].toInt(), f[2].toLongLong()});
-            if (f.value(0) == "done") done = true;
+            done = done || f.value(0) == "done";
         }
-        return done;
     };
-    QElapsedTimer since;
-    bool done = false;
-    QElapsedTimer limit;
+    QElapsedTimer limit, since; // since the first run, or since "done"
     limit.start();
     while (limit.elapsed() < 60000 && rec.state() == QProcess::Running) {
         rec.waitForReadyRead(5);
-        const bool nowDone = readLines();
-        if (!recorded.isEmpty() && !since.isValid() && killAfterMs >= 0) since.start();
-        if (nowDone && !done) {
-            done = true;
-            if (killAfterMs < 0) since.start();
-        }
-        if (since.isValid() && since.elapsed() >= std::abs(killAfterMs)) break;
-        if (done && killAfterMs >= 0) break;
+        readLines();
+        if (!since.isValid() && (killAfterMs >= 0 ? !recorded.isEmpty() : done)) since.start();
+        if ((since.isValid() && since.elapsed() >= std::abs(killAfterMs)) ||
+            (done && killAfterMs >= 0))
+            break;
     }
     const qint64 killedAt = QDateTime::currentMSecsSinceEpoch();
     rec.kill(); // SIGKILL: no handler, no clean-up, as a crash or a flat battery
@@ -89,14 +77,13 @@ inline TKillRound RunKillRound(const QString& program, const QString& folder, in
 
     QProcess rep;
     rep.setProcessEnvironment(KillRoundEnvironment(folder));
-    rep.start(program, {QStringLiteral("report"), settings, journal});
+    rep.start(program, QStringList{QStringLiteral("report")} + files);
     if (!rep.waitForFinished(30000)) {
         rep.kill();
         round.failure = QStringLiteral("the restart did not end");
         return round;
     }
-    const QList<QByteArray> lines = rep.readAllStandardOutput().split('\n');
-    for (const QByteArray& line : lines) {
+    for (const QByteArray& line : rep.readAllStandardOutput().split('\n')) {
         if (line.startsWith("asked ") && line.contains("wiederherstellen")) round.asked = true;
         if (line.startsWith("times ")) round.recovered = line.mid(6).trimmed().toInt();
     }

@@ -2,6 +2,7 @@
 
 #include "input/ComDeviceSim.h"
 #include "input/Comms.h"
+#include "persist/ProtocolText.h"
 #include "widgets/SortGrid.h"
 #include "widgets/Udigit.h"
 
@@ -11,15 +12,17 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTest>
 #include <QTimer>
 
-bool TScriptedDialogs::AskYesNo(const QString& text, const QString& caption) {
+#include <numeric>
+
+bool TScriptedDialogs::AskYesNo(const QString& text, const QString&) {
     asked << text;
-    askedCaptions << caption;
     if (whileAsking) whileAsking();
     return answers.isEmpty() ? false : answers.takeFirst();
 }
@@ -28,35 +31,23 @@ void TScriptedDialogs::ShowMessage(const QString& text, const QString&) {
     messages << text;
 }
 
-QString TScriptedDialogs::OpenFileName(const QStringList&, int& filterIndex,
-                                       const QString& folder) {
-    openFolders << folder;
+QString TScriptedDialogs::OpenFileName(const QStringList&, int& filterIndex, const QString&) {
     if (chosenFilter > 0) filterIndex = chosenFilter;
     return openNames.isEmpty() ? QString() : openNames.takeFirst();
 }
 
-QString TScriptedDialogs::SaveFileName(const QStringList&, int& filterIndex, const QString& folder,
-                                       const QString& proposedName) {
-    saveFolders << folder;
-    proposedNames << proposedName;
+QString TScriptedDialogs::SaveFileName(const QStringList&, int& filterIndex, const QString&,
+                                       const QString&) {
     if (chosenFilter > 0) filterIndex = chosenFilter;
     return saveNames.isEmpty() ? QString() : saveNames.takeFirst();
 }
 
 int TScriptedDialogs::RunModal(QDialog& dialog) {
     // Shown for real (so it prepares itself as it would for the operator), answered, hidden.
-    ++modalRuns;
     dialog.show();
     const int result = onModal ? onModal(dialog) : int(QDialog::Rejected);
     dialog.hide();
     return result;
-}
-
-bool TScriptedDialogs::ChooseColor(TColor& colour) {
-    colourPresets << colour;
-    if (colourAnswers.isEmpty()) return false;
-    colour = colourAnswers.takeFirst();
-    return true;
 }
 
 TProtocolRows ParticipantRows(int n, const QList<int>& startNumbers) {
@@ -117,43 +108,28 @@ void TWindowFixture::Load(int vid, const TProtocolRows& rows) {
     w->LoadProtocolRows(rows, dir.filePath(QStringLiteral("Wettkampf.txt")));
 }
 
-void TWindowFixture::Key(int key, Qt::KeyboardModifiers mods) {
-    QTest::keyClick(w, Qt::Key(key), mods);
-}
-
-void TWindowFixture::Click(const char* name, Qt::MouseButton button) {
-    QTest::mouseClick(Get<QWidget>(name), button);
-}
-
-void TWindowFixture::ClickRow(int row) {
-    auto* grid = Get<TSortGrid>("SortGrid1");
-    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {},
-                      grid->CellRect(Col::Name, row).center());
-}
-
 void TWindowFixture::Heat(int t1, int t2) {
-    Key(Qt::Key_F8);
     const bool oneFirst = t2 <= 0 || (t1 > 0 && t1 <= t2);
     const int first = oneFirst ? t1 : t2, second = oneFirst ? t2 : t1;
-    clock.advance(std::uint32_t(first));
-    Key(oneFirst ? Qt::Key_F4 : Qt::Key_F6);
-    if (second > 0) {
-        clock.advance(std::uint32_t(second - first));
-        Key(oneFirst ? Qt::Key_F6 : Qt::Key_F4);
-    }
+    QString steps = QStringLiteral("F8 +%1 %2").arg(first).arg(oneFirst ? "F4" : "F6");
+    if (second > 0)
+        steps += QStringLiteral(" +%1 %2").arg(second - first).arg(oneFirst ? "F6" : "F4");
+    Play(steps);
 }
 
 namespace {
 int KeyOf(QString k, Qt::KeyboardModifiers& mods) {
-    mods = Qt::NoModifier;
-    if (k.size() > 1 && k.startsWith(QLatin1Char('^'))) {
-        mods = Qt::ControlModifier;
-        k = k.mid(1);
-    }
+    mods = k.size() > 1 && k.startsWith(QLatin1Char('^')) ? Qt::ControlModifier : Qt::NoModifier;
+    if (mods != Qt::NoModifier) k = k.mid(1);
     if (k == QLatin1String("Del")) return Qt::Key_Delete;
     if (k == QLatin1String("Esc")) return Qt::Key_Escape;
     if (k.size() > 1 && k.startsWith(QLatin1Char('F'))) return Qt::Key_F1 + k.mid(1).toInt() - 1;
     return k.size() == 1 ? k[0].toUpper().unicode() : 0;
+}
+
+// The n-th ':' field of an argument, as a number.
+int Field(const QString& arg, int n) {
+    return arg.section(QLatin1Char(':'), n, n).toInt();
 }
 } // namespace
 
@@ -163,6 +139,7 @@ void TWindowFixture::Play(const QString& steps) {
         const QString op = step.section(QLatin1Char(':'), 0, 0);
         const QString arg = step.section(QLatin1Char(':'), 1);
         const QByteArray name = arg.toLatin1();
+        const QPoint rowAt = grid->CellRect(Col::Name, arg.toInt()).center();
         if (op.startsWith(QLatin1Char('+'))) {
             clock.advance(op.mid(1).toUInt());
         } else if (op == QLatin1String("~")) {
@@ -172,6 +149,17 @@ void TWindowFixture::Play(const QString& steps) {
         } else if (op == QLatin1String("load")) {
             Load(arg.section(QLatin1Char('/'), 0, 0).toInt(),
                  ParticipantRows(arg.section(QLatin1Char('/'), 1).toInt()));
+        } else if (op == QLatin1String("klass")) {
+            Settings().KlassCol = arg.toInt();
+        } else if (op == QLatin1String("filter")) {
+            dialogs.chosenFilter = arg.toInt();
+        } else if (op == QLatin1String("runs")) {
+            Settings().CountZabegov = arg.toInt();
+        } else if (op == QLatin1String("late")) {
+            dialogs.whileAsking = [this] {
+                clock.advance(std::uint32_t(Settings().AutoTime));
+                Run().Poll();
+            };
         } else if (op == QLatin1String("mode")) {
             ChooseMode(arg.toInt());
         } else if (op == QLatin1String("press")) {
@@ -179,27 +167,45 @@ void TWindowFixture::Play(const QString& steps) {
         } else if (op == QLatin1String("release")) {
             QTest::mouseRelease(Get<QWidget>(name.constData()), Qt::LeftButton);
         } else if (op == QLatin1String("click") || op == QLatin1String("rclick")) {
-            Click(name.constData(),
-                  op == QLatin1String("click") ? Qt::LeftButton : Qt::RightButton);
+            QTest::mouseClick(Get<QWidget>(name.constData()),
+                              op == QLatin1String("click") ? Qt::LeftButton : Qt::RightButton);
         } else if (op == QLatin1String("row")) {
-            ClickRow(arg.toInt());
+            QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, rowAt);
         } else if (op == QLatin1String("dbl")) {
             // A negative row: three rows below the last one, where no participant is.
-            const int row = arg.toInt();
-            QPoint at = grid->CellRect(Col::Name, row < 0 ? grid->RowCount() - 1 : row).center();
-            if (row < 0) at.ry() += 3 * grid->DefaultRowHeight();
-            QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, at);
+            const QPoint below = grid->CellRect(Col::Name, grid->RowCount() - 1).center() +
+                                 QPoint(0, 3 * grid->DefaultRowHeight());
+            QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {},
+                               arg.toInt() < 0 ? below : rowAt);
+        } else if (op == QLatin1String("edit")) {
+            QTest::mouseClick(grid->viewport(), Qt::LeftButton, {},
+                              grid->CellRect(Field(arg, 0), Field(arg, 1)).center());
+            grid->setFocus();
+            QTest::keyClick(grid, Qt::Key_Return);
+            QTest::keyClicks(grid->InplaceEditor(), arg.section(QLatin1Char(':'), 2));
+        } else if (op == QLatin1String("commit")) {
+            grid->setFocus(); // the editor, if still open, loses the focus and commits
         } else if (op == QLatin1String("menu")) {
             Get<QMenu>("PopupMenuDelStr")->actions().at(arg.toInt())->trigger();
+        } else if (op == QLatin1String("open")) {
+            QList<int> numbers(arg.section(QLatin1Char('/'), 1).toInt());
+            std::iota(numbers.begin(), numbers.end(), arg.section(QLatin1Char('/'), 0, 0).toInt());
+            dialogs.openNames << dir.filePath(QStringLiteral("Neu.txt"));
+            WriteProtocolFile(dialogs.openNames.last(),
+                              ParticipantRows(int(numbers.size()), numbers), nullptr);
+        } else if (op == QLatin1String("close")) {
+            w->close();
         } else if (op == QLatin1String("yes") || op == QLatin1String("no")) {
             dialogs.answers << (op == QLatin1String("yes"));
         } else if (op == QLatin1String("sort")) {
-            Click("cbSort");
+            QTest::mouseClick(Get<QWidget>("cbSort"), Qt::LeftButton);
         } else {
+            // "in:KEY" types the key into the widget that has the focus, not the window.
+            const bool in = op == QLatin1String("in");
             Qt::KeyboardModifiers mods;
-            const int key = KeyOf(op, mods);
+            const int key = KeyOf(in ? arg : op, mods);
             if (!key) qFatal("unknown step %s", qPrintable(step));
-            Key(key, mods);
+            QTest::keyClick(in ? QApplication::focusWidget() : w, Qt::Key(key), mods);
         }
     }
 }
@@ -208,6 +214,14 @@ QString TWindowFixture::Probe(const QString& what) {
     const QString arg = what.section(QLatin1Char(':'), 1);
     const QByteArray name = arg.toLatin1();
     const auto bit = [](bool on) { return on ? QStringLiteral("1") : QStringLiteral("0"); };
+    auto* grid = Get<TSortGrid>("SortGrid1");
+    // An empty cell read from a file is one blank, which every part reads as empty.
+    const auto cell = [grid](int col, int row) { return grid->Cells(col, row).trimmed(); };
+    const auto onTrack = [this](const char* list) {
+        auto* box = Get<QComboBox>(list);
+        return box->currentIndex() < 0 ? QStringLiteral("-")
+                                       : box->currentText().section(' ', 0, 0);
+    };
     if (what == QLatin1String("flags")) {
         QString s = bit(Get<QTimer>("Clock")->isActive());
         for (const char* a : {"mStart", "mSTOP1", "mStop2", "mReset", "Abruch1"})
@@ -215,21 +229,20 @@ QString TWindowFixture::Probe(const QString& what) {
         return s + bit(Get<QWidget>("cbBuhn1")->isEnabled()) +
                bit(Get<QWidget>("bCFG")->isEnabled());
     }
-    if (what == QLatin1String("tracks")) return OnTrack(0) + QLatin1Char('-') + OnTrack(1);
+    if (what == QLatin1String("tracks")) return onTrack("cbBuhn1") + '-' + onTrack("cbBuhn2");
     if (what == QLatin1String("d1") || what == QLatin1String("d2"))
         return Digits(what == QLatin1String("d2"));
-    // An empty cell read from a file is one blank, which every part reads as empty.
-    if (what.startsWith(QLatin1String("c:")))
-        return Cell(arg.section(QLatin1Char(':'), 0, 0).toInt(),
-                    arg.section(QLatin1Char(':'), 1).toInt())
-            .trimmed();
-    if (what.startsWith(QLatin1String("of:")))
-        return CellOf(arg.section(QLatin1Char(':'), 0, 0), arg.section(QLatin1Char(':'), 1).toInt())
-            .trimmed();
+    if (what.startsWith(QLatin1String("c:"))) return cell(Field(arg, 0), Field(arg, 1));
+    if (what.startsWith(QLatin1String("m:")))
+        return Competition().Cell(Field(arg, 1) - 1, Field(arg, 0));
+    if (what.startsWith(QLatin1String("of:"))) {
+        const int r = grid->FindInColumn(Col::StNr, arg.section(QLatin1Char(':'), 0, 0), false);
+        return r < 0 ? QStringLiteral("<none>") : cell(Field(arg, 1), r);
+    }
     if (what.startsWith(QLatin1String("col:"))) {
-        QStringList cells = Column(arg.toInt());
-        for (QString& c : cells)
-            c = c.trimmed();
+        QStringList cells;
+        for (int r = 1; r < grid->RowCount(); ++r)
+            cells << cell(arg.toInt(), r);
         return cells.join(QLatin1Char(','));
     }
     if (what == QLatin1String("note")) return Get<QLabel>("StatusNote")->text();
@@ -247,6 +260,8 @@ QString TWindowFixture::Probe(const QString& what) {
     }
     if (what == QLatin1String("listed")) return Listed(0).join(QLatin1Char(','));
     if (what == QLatin1String("modified")) return bit(Competition().Modified());
+    if (what == QLatin1String("shown")) return bit(w->isVisible());
+    if (what == QLatin1String("title")) return w->windowTitle();
     if (what.startsWith(QLatin1String("on:"))) {
         QObject* o = Find<QObject>(*w, name.constData());
         if (auto* a = qobject_cast<QAction*>(o)) return bit(a->isEnabled());
@@ -256,11 +271,6 @@ QString TWindowFixture::Probe(const QString& what) {
         return bit(Get<QAbstractButton>(name.constData())->isChecked());
     if (what.startsWith(QLatin1String("vis:")))
         return bit(Get<QWidget>(name.constData())->isVisibleTo(w));
-    if (what.startsWith(QLatin1String("text:"))) {
-        QObject* o = Find<QObject>(*w, name.constData());
-        if (auto* l = qobject_cast<QLabel*>(o)) return l->text();
-        return static_cast<QAbstractButton*>(o)->text();
-    }
     qFatal("unknown probe %s", qPrintable(what));
 }
 
@@ -269,27 +279,6 @@ void TWindowFixture::Expect(const QString& checks) {
         const QString probe = check.section(QLatin1Char('='), 0, 0).trimmed();
         QCOMPARE(probe + QLatin1Char('=') + Probe(probe), check.trimmed());
     }
-}
-
-QString TWindowFixture::Cell(int col, int row) {
-    return Get<TSortGrid>("SortGrid1")->Cells(col, row);
-}
-
-QStringList TWindowFixture::Column(int col) {
-    QStringList out;
-    for (int r = 1; r < Get<TSortGrid>("SortGrid1")->RowCount(); ++r)
-        out << Cell(col, r);
-    return out;
-}
-
-QString TWindowFixture::CellOf(const QString& startNumber, int col) {
-    const int r = Get<TSortGrid>("SortGrid1")->FindInColumn(Col::StNr, startNumber, false);
-    return r < 0 ? QStringLiteral("<none>") : Cell(col, r);
-}
-
-QString TWindowFixture::OnTrack(int track) {
-    auto* list = Get<QComboBox>(track == 0 ? "cbBuhn1" : "cbBuhn2");
-    return list->currentIndex() < 0 ? QStringLiteral("-") : list->currentText().section(' ', 0, 0);
 }
 
 QStringList TWindowFixture::Listed(int track) {

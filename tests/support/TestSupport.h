@@ -19,22 +19,17 @@
 // Answers the main window's questions from a script and records what was asked.
 class TScriptedDialogs : public TDialogs {
 public:
-    QList<bool> answers;       // consumed front first; No when empty
-    QStringList asked;         // texts of the questions, in order
-    QStringList askedCaptions; // their captions
-    QStringList messages;      // texts of the messages shown
-    QStringList openNames;     // consumed front first by OpenFileName
-    QStringList saveNames;     // consumed front first by SaveFileName
-    int chosenFilter = 0;      // when > 0, the filter index the "operator" picks
+    QList<bool> answers;   // consumed front first; No when empty
+    QStringList asked;     // texts of the questions, in order
+    QStringList messages;  // texts of the messages shown
+    QStringList openNames; // consumed front first by OpenFileName
+    QStringList saveNames; // consumed front first by SaveFileName
+    int chosenFilter = 0;  // when > 0, the filter index the "operator" picks
     QStringList shellOpened, shellPrinted;
-    QStringList openFolders, saveFolders, proposedNames; // where each file dialog started
     std::function<void()> whileAsking; // runs while a question is open, before its answer
     // Answers the program's own modal dialogs (the settings dialog) while they are shown, as
     // the operator would; without it they are cancelled.
     std::function<int(QDialog&)> onModal;
-    int modalRuns = 0;
-    QList<TColor> colourAnswers; // consumed front first; Cancel when empty
-    QList<TColor> colourPresets; // the colour each colour dialog opened with
 
     bool AskYesNo(const QString& text, const QString& caption) override;
     void ShowMessage(const QString& text, const QString& caption) override;
@@ -43,7 +38,6 @@ public:
     QString SaveFileName(const QStringList& filters, int& filterIndex, const QString& folder,
                          const QString& proposedName) override;
     int RunModal(QDialog& dialog) override;
-    bool ChooseColor(TColor& colour) override;
     void ShellOpen(const QString& fileOrUrl) override { shellOpened << fileOrUrl; }
     void ShellPrint(const QString& file) override { shellPrinted << file; }
 };
@@ -82,36 +76,37 @@ public:
     void ChooseMode(int vid);
     // Participants loaded in a mode, as a file of that name would load them.
     void Load(int vid, const TProtocolRows& rows);
-    void Key(int key, Qt::KeyboardModifiers mods = Qt::NoModifier);
-    void Click(const char* name, Qt::MouseButton button = Qt::LeftButton);
-    void ClickRow(int row); // a data row of the protocol grid, as shown
     // START, then the tracks stopped after t1 and t2 ms (the earlier first; 0 leaves a track
     // running), without RESET.
     void Heat(int t1, int t2);
 
     // An operator's session as steps separated by blanks:
-    //   F8 ^X ^Del ^- Esc    a key (^ holds Ctrl)          +1234    the clock moves on (ms)
+    //   F8 ^X ^Del ^- Esc    a key (^ holds Ctrl); in:^X into the focused widget
+    //   +1234                the clock moves on (ms)
     //   ~                    one tick of the race clock     poll     the run's deadlines
     //   load:2/4             4 participants in mode 2       mode:3   the mode box
+    //   klass:4 runs:4       the settings: places per class of column 4, runs per participant
+    //   late                 every later question is answered only after an auto-reset's time
+    //   edit:1:3:xy          xy typed into the editor of cell 1 of row 3    commit  the grid
+    //                        takes the focus back (an open editor commits)
     //   press:bSTART release:bSTART click:sb1del rclick:bSTOP2   the mouse on a control
     //   row:3 dbl:3          a click, a double click on a grid row (dbl:-1 below the rows)
     //   menu:0               an entry of the row-delete pop-up
     //   yes no               the next question's answer     sort     "Sortieren" ticked
+    //   open:91/4            a file of 4 participants from start number 91, next in the open
+    //                        dialog                         close    the main window closed
+    //   filter:2             the type the file dialogs choose
     void Play(const QString& steps);
     // What the window shows: flags (clock START STOP1 STOP2 RESET ABBRECHEN lists settings as
-    // 0/1), tracks (start numbers "1-2"), d1 d2 (digits), c:COL:ROW, of:STNR:COL, col:COL, note,
-    // focus, asked, msgs, red (the track captions), listed, modified, on:NAME, checked:NAME,
-    // vis:NAME, text:NAME.
+    // 0/1), tracks (start numbers "1-2"), d1 d2 (digits), c:COL:ROW, m:COL:ROW (the model's
+    // cell of that row in load order), of:STNR:COL, col:COL, note, focus, asked, msgs, red (the
+    // track captions), listed, modified, shown (the main window), title, on:NAME, checked:NAME,
+    // vis:NAME.
     QString Probe(const QString& what);
     // Compares "probe=value|probe=value|..." with what the probes show.
     void Expect(const QString& checks);
 
-    // The protocol as the grid shows it.
-    QString Cell(int col, int row);
-    QStringList Column(int col);
-    QString CellOf(const QString& startNumber, int col); // "<none>" without such a row
-    // The start number on a track ("-" for nobody), and the start numbers a track list offers.
-    QString OnTrack(int track);
+    // The start numbers a track list offers.
     QStringList Listed(int track);
     // The six digits of a track as one text.
     QString Digits(int track);

@@ -64,7 +64,6 @@ int main(int argc, char** argv) {
     }
 
     const int runs = args.value(4).toInt();
-    const int pace = std::max(1, args.value(5).toInt());
     if (CountTimes(parts.Competition->Rows(TCompetition::ForExitCopy)) == 0) {
         // One track, two runs each: every STOP1 lands in a cell of its own.
         auto* mode = Find<QComboBox>(*w, "cbVid");
@@ -72,35 +71,24 @@ int main(int argc, char** argv) {
         emit mode->activated(1);
         w->LoadProtocolRows(ParticipantRows(runs / 2 + 2), QStringLiteral("Wettkampf.txt"));
     }
-    // The commands the keys trigger; a disabled one does nothing, as its key would.
-    QAction* const start = Find<QAction>(*w, "mStart");
-    QAction* const stop = Find<QAction>(*w, "mSTOP1");
-    QAction* const reset = Find<QAction>(*w, "mReset");
-    const auto issue = [](QAction* a) {
-        if (a->isEnabled()) a->trigger();
-    };
+    // START, STOP1, RESET in turn through the commands the keys trigger; a disabled one does
+    // nothing, as its key would.
+    const QList<QAction*> steps{Find<QAction>(*w, "mStart"), Find<QAction>(*w, "mSTOP1"),
+                                Find<QAction>(*w, "mReset")};
     int done = 0, step = 0;
     QTimer pacer;
-    pacer.setInterval(pace);
+    pacer.setInterval(std::max(1, args.value(5).toInt()));
     QObject::connect(&pacer, &QTimer::timeout, [&] {
         if (done >= runs) {
             pacer.stop();
             Say("done");
             return;
         }
-        switch (step++ % 3) {
-        case 0:
-            issue(start);
-            break;
-        case 1:
-            issue(stop);
-            ++done;
-            Say("recorded " + QByteArray::number(done) + ' ' +
+        QAction* const a = steps[step++ % 3];
+        if (a->isEnabled()) a->trigger();
+        if (a == steps[1])
+            Say("recorded " + QByteArray::number(++done) + ' ' +
                 QByteArray::number(QDateTime::currentMSecsSinceEpoch()));
-            break;
-        default:
-            issue(reset);
-        }
     });
     pacer.start();
     return app.exec();
