@@ -49,12 +49,13 @@ int main(int argc, char** argv) {
             std::this_thread::sleep_for(std::chrono::milliseconds(10 + i % 51));
             lines->setDSR(true);
         });
-        const bool stopped = SpinUntil([&] { return !Child<QAction>(w, "mSTOP1")->isEnabled(); }, 2000);
+        const bool stopped =
+            SpinUntil([&] { return !Child<QAction>(w, "mSTOP1")->isEnabled(); }, 2000);
         edge.join();
         if (!stopped) {
             std::printf("STOP1 did not arrive at edge %d: tag %d running %d lock %d status %x\n", i,
-                        int(w.Run->BeamArmed(BeamStop1)), int(w.IsRunning()), int(w.Run->LockoutActive()),
-                        w.ComPort->ModemStatus());
+                        int(w.Run->BeamArmed(BeamStop1)), int(w.IsRunning()),
+                        int(w.Run->LockoutActive()), w.ComPort->ModemStatus());
             return 1;
         }
         const auto change = std::chrono::duration_cast<std::chrono::nanoseconds>(

@@ -15,8 +15,8 @@
 #include "live/LiveServer.h"
 #include "LiveClient.h"
 #include "PairOnSimulatedPort.h"
-#include "ui/main/FMain.h"
 #include "ui/live/LiveGlue.h"
+#include "ui/main/FMain.h"
 #include "widgets/BeamImage.h"
 
 #include <sched.h>

@@ -4,8 +4,8 @@
 //   bench_monitor2 [ticks]   (default 3000 ticks per size, then 3 s of the real clock per size)
 #include "BenchSupport.h"
 #include "OffscreenScreens.h"
-#include "ui/main/FMain.h"
 #include "ui/audience/FMonitor2.h"
+#include "ui/main/FMain.h"
 #include "widgets/Udigit.h"
 
 #include <cstdlib>

@@ -73,7 +73,8 @@ int main(int argc, char** argv) {
                 w.sbLoadClick();
                 load.push_back(t.nsecsElapsed() / 1e6);
             }
-            if (Child<QComboBox>(w, "cbBuhn1")->count() != n) std::printf("wrong entry count %d\n", Child<QComboBox>(w, "cbBuhn1")->count());
+            if (Child<QComboBox>(w, "cbBuhn1")->count() != n)
+                std::printf("wrong entry count %d\n", Child<QComboBox>(w, "cbBuhn1")->count());
         }
         std::printf("%6d rows: save median %.1f ms, load median %.1f ms\n", n, Stats(save).median,
                     Stats(load).median);

@@ -12,15 +12,15 @@
 #include "input/PortNames.h"
 #include "OffscreenScreens.h"
 #include "persist/SettingsGlue.h"
-#include "ui/settings/Cfg.h"
+#include "ui/audience/FMonitor2.h"
 #include "ui/Dialogs.h"
 #include "ui/finals/FBracket.h"
 #include "ui/help/FInfo.h"
-#include "ui/main/FMain.h"
-#include "ui/audience/FMonitor2.h"
 #include "ui/help/Help.h"
 #include "ui/help/HelpWindow.h"
+#include "ui/main/FMain.h"
 #include "ui/main/WindowLayout.h"
+#include "ui/settings/Cfg.h"
 #include "widgets/BitBtnWithColor.h"
 
 #include <cstdio>
@@ -235,8 +235,9 @@ int main(int argc, char** argv) {
         } else if (state == "calendar") {
             // The date panel opens the calendar as the mouse button comes up on it.
             QWidget* date = Child<QWidget>(w, "PanelDate");
-            QMouseEvent up(QEvent::MouseButtonRelease, QPointF(5, 5), date->mapToGlobal(QPointF(5, 5)),
-                           Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+            QMouseEvent up(QEvent::MouseButtonRelease, QPointF(5, 5),
+                           date->mapToGlobal(QPointF(5, 5)), Qt::LeftButton, Qt::NoButton,
+                           Qt::NoModifier);
             QCoreApplication::sendEvent(date, &up);
         }
         if (state == "info") {

@@ -3,9 +3,9 @@
 #include "persist/Journal.h"
 #include "persist/SettingsGlue.h"
 #include "ui/AppForms.h"
-#include "ui/settings/Cfg.h"
-#include "ui/main/FMain.h"
 #include "ui/live/LiveGlue.h"
+#include "ui/main/FMain.h"
+#include "ui/settings/Cfg.h"
 
 #include <QApplication>
 #include <QLocale>

@@ -2,9 +2,9 @@
 
 #include "core/Participants.h"
 #include "core/Ranking.h"
-#include "core/TimeFormat.h"
 #include "core/RunCells.h"
 #include "core/SortOrder.h"
+#include "core/TimeFormat.h"
 
 #include <algorithm>
 #include <QHash>

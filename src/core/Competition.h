@@ -229,7 +229,7 @@ private:
         // What the last recompute read from the cells, kept until a cell changes: a
         // recompute after one heat then reads two run cells, not every cell of the protocol.
         bool runsRead = false, classRead = false, zeitWritten = false, platzWritten = false;
-        TRunsRead runs; // with the stopped ms of recorded runs
+        TRunsRead runs;  // with the stopped ms of recorded runs
         int classId = 0; // into the class dictionary below
     };
     static TEntry NewEntry(const QStringList& cells);

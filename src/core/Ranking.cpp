@@ -218,8 +218,7 @@ TRanking RankEntries(const TRankInput& in) {
             }
             lastClass = e;
         }
-        if (k[e].zeit != lastTime || k[e].run.secondKey != lastSecond ||
-            exactKey[e] != lastExact) {
+        if (k[e].zeit != lastTime || k[e].run.secondKey != lastSecond || exactKey[e] != lastExact) {
             ++place;
             lastTime = k[e].zeit;
             lastSecond = k[e].run.secondKey;

@@ -14,8 +14,8 @@
 // One participant's runs as read from the run cells.
 struct TRunsRead {
     enum TKind : quint8 { Blank, Dis, Time };
-    std::array<quint8, 6> kind{};         // TKind per run column
-    std::array<std::int32_t, 6> ms{};     // for Time: the text read in the time format
+    std::array<quint8, 6> kind{};     // TKind per run column
+    std::array<std::int32_t, 6> ms{}; // for Time: the text read in the time format
     std::array<std::optional<std::int32_t>, 6> exact{}; // stopped milliseconds behind a time
 };
 
@@ -58,10 +58,10 @@ struct TRankKeys {
 
 struct TRankInput {
     std::vector<TRankKeys> entries;
-    bool byClass = false;     // places restart with each class
+    bool byClass = false; // places restart with each class
     const TClassTable* classes = nullptr;
     bool mixedClasses = false; // ClassRanks found no single order
-    bool byBest = false; // "Bestzeit": else "Summe"
+    bool byBest = false;       // "Bestzeit": else "Summe"
     int timeFormat = 1;
     QChar separator = QLatin1Char(',');
     std::vector<int> shownOrder; // the order shown now: equal keys keep it

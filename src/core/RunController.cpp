@@ -1,7 +1,7 @@
 #include "core/RunController.h"
 
-#include "core/TickCount.h"
 #include "core/Settings.h"
+#include "core/TickCount.h"
 
 #include <algorithm>
 #include <QTimer>

@@ -10,19 +10,19 @@ struct TSettings {
     int Port = 0;                                         // COMn of the contacts, 0 = none
     int Alg1 = 0, Alg2 = 0, Alg3 = 0;                     // contact polarity: 0 "ON", 1 "OFF"
     int CountBahn = 2;                                    // tracks in use, 1..2
-    int FilterInd = 1;       // 1-based file type index of the file dialogs
+    int FilterInd = 1;         // 1-based file type index of the file dialogs
     int TimerGesperrt = 10000; // start lock-out, ms
-    int AllLaufe = 6;        // carried through unchanged
-    int CountZabegov = 2;    // runs per participant, 1..6
-    int Monitor = 0;         // display of the audience window
-    bool MonitorOn = false;  // audience window shown at start-up
-    int TimeFormat = 1;      // 0 "SSSS,ss", 1 "MM:SS,ss"
-    int AutoTime = 5000;     // auto-reset delay, ms
-    int Vid = 0;             // competition mode 0..3
+    int AllLaufe = 6;          // carried through unchanged
+    int CountZabegov = 2;      // runs per participant, 1..6
+    int Monitor = 0;           // display of the audience window
+    bool MonitorOn = false;    // audience window shown at start-up
+    int TimeFormat = 1;        // 0 "SSSS,ss", 1 "MM:SS,ss"
+    int AutoTime = 5000;       // auto-reset delay, ms
+    int Vid = 0;               // competition mode 0..3
     TColor Color1 = Colors::clBlue, Color2 = Colors::clGreen; // track colours
-    int KlassCol = 0;        // class-column priority for places, 0..5
-    bool AllTrasse = false;  // "Auf allen Strecken"
-    QString Title;           // competition title
+    int KlassCol = 0;       // class-column priority for places, 0..5
+    bool AllTrasse = false; // "Auf allen Strecken"
+    QString Title;          // competition title
     bool isPlaySound = true, isPlaySound1 = true, isPlaySound2 = true;
     int Lang = 0; // carried through unchanged
     // The live results on the network: off until switched on; an empty address listens on all

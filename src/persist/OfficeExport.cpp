@@ -69,7 +69,6 @@ template <typename Body, typename Finally> void TryFinally(Body body, Finally fi
 }
 } // namespace
 
-
 void ExportSpreadsheet(TAutoServers& servers, const TOfficeTable& table, const QString& name) {
     TAutoPtr X = servers.Create(QStringLiteral("Excel.Application"));
     TryFinally(

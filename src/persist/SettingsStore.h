@@ -9,7 +9,6 @@
 #include <QString>
 #include <QStringList>
 
-
 // Windows: the registry key HKEY_CURRENT_USER\Software\Tavoleno\<programBaseName>.
 // Elsewhere: the INI file <generic config folder>/Tavoleno/<programBaseName>.conf; null (no
 // store: defaults, nothing written) when something other than a file stands at that path.

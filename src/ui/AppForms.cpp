@@ -1,9 +1,9 @@
 #include "ui/AppForms.h"
 
-#include "ui/settings/Cfg.h"
+#include "ui/audience/FMonitor2.h"
 #include "ui/help/FInfo.h"
 #include "ui/main/FMain.h"
-#include "ui/audience/FMonitor2.h"
+#include "ui/settings/Cfg.h"
 
 #include <exception>
 #include <QCoreApplication>

@@ -4,9 +4,9 @@
 // independent rebuild of the grid's.
 #include "core/Competition.h"
 #include "core/ParticipantList.h"
-#include "core/TimeFormat.h"
 #include "core/RunCells.h"
 #include "core/SortOrder.h"
+#include "core/TimeFormat.h"
 #include "persist/Journal.h"
 #include "ReferenceRanking.h"
 

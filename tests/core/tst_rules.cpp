@@ -3,9 +3,9 @@
 // racing order to the final places, re-runs, and broken journal texts of it).
 #include "core/Bracket.h"
 #include "core/Competition.h"
+#include "core/RunCells.h"
 #include "core/TimeFormat.h"
 #include "core/WindowBounds.h"
-#include "core/RunCells.h"
 
 #include <QLocale>
 #include <QtTest>

@@ -17,7 +17,7 @@ struct TRun {
     TSettings settings;
     std::unique_ptr<TRunController> run;
     std::array<bool, 2> cells{}; // what the protocol says: a cell DIS could mark
-    std::uint32_t lines = 0; // the modem-status word the contacts produce
+    std::uint32_t lines = 0;     // the modem-status word the contacts produce
     QStringList trace;
 
     TRun() {

@@ -6,8 +6,8 @@
 #include "persist/BracketFile.h"
 #include "persist/ProtocolText.h"
 #include "TestSupport.h"
-#include "ui/finals/BracketView.h"
 #include "ui/audience/FMonitor2.h"
+#include "ui/finals/BracketView.h"
 #include "widgets/Udigit.h"
 
 #include <QComboBox>

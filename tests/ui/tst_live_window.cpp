@@ -6,8 +6,8 @@
 #include "LiveClient.h"
 #include "TestSupport.h"
 #include "ui/live/LiveGlue.h"
-#include "ui/settings/LiveSettingsGroup.h"
 #include "ui/live/LiveShare.h"
+#include "ui/settings/LiveSettingsGroup.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -409,7 +409,7 @@ private slots:
         f.Settings().isPlaySound1 = switches[1] == '1';
         f.Settings().isPlaySound2 = switches[2] == '1';
         f.Play("load:2/4 F8 +4321 F4 +3 F6"); // two stops a few ms apart: two cues
-        const TSoundCues* sounds = f.w->findChild<TSoundCues*>();
+        const auto* sounds = Find<TSoundCues>(*f.w, "Sounds");
         QCOMPARE(QString("%1 %2 %3")
                      .arg(sounds->Played(CueStart))
                      .arg(sounds->Played(CueStop))

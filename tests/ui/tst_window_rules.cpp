@@ -3,9 +3,9 @@
 #include <QtTest>
 
 #include "ui/help/Help.h"
-#include "ui/Pictures.h"
 #include "ui/main/Sounds.h"
 #include "ui/main/WindowLayout.h"
+#include "ui/Pictures.h"
 
 #include <QTemporaryDir>
 

@@ -2,10 +2,10 @@
 #include "widgets/QtColors.h"
 
 #include "core/Competition.h"
-#include "core/TimeFormat.h"
-#include "ui/finals/BracketView.h"
 #include "core/RunController.h"
 #include "core/Settings.h"
+#include "core/TimeFormat.h"
+#include "ui/finals/BracketView.h"
 #include "widgets/Udigit.h"
 
 #include <algorithm>
@@ -388,8 +388,7 @@ void TFormMonitor2::setupBracket() {
 void TFormMonitor2::RefreshBracket() {
     const TCompetition& c = m_competition;
     BracketView->SetBracket(
-        c.Bracket(), [&c](int entry) { return BracketName(c, entry); },
-        m_settings.TimeFormat);
+        c.Bracket(), [&c](int entry) { return BracketName(c, entry); }, m_settings.TimeFormat);
     BracketView->SetEmptyText(c.BracketNote());
     ShowBracketOrDigits();
 }

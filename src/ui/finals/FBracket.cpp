@@ -2,9 +2,9 @@
 
 #include "core/Competition.h"
 #include "core/RunController.h"
-#include "ui/finals/BracketView.h"
-#include "ui/Dialogs.h"
 #include "core/Settings.h"
+#include "ui/Dialogs.h"
+#include "ui/finals/BracketView.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -64,8 +64,7 @@ TFormBracket::TFormBracket(QWidget* parent, TCompetition& competition, const TRu
 void TFormBracket::Refresh() {
     const TCompetition& c = m_competition;
     BracketView->SetBracket(
-        c.Bracket(), [&c](int entry) { return BracketName(c, entry); },
-        m_settings.TimeFormat);
+        c.Bracket(), [&c](int entry) { return BracketName(c, entry); }, m_settings.TimeFormat);
     const QString note = c.BracketNote();
     BracketView->SetEmptyText(c.Mode() == TCompetition::FinaleKo || note.isEmpty()
                                   ? note
@@ -110,9 +109,9 @@ void TFormBracket::bRerunClick() {
     const int heat = RerunCandidate();
     if (!bRerun->isEnabled() || heat < 0) return;
     if (!m_dialogs.AskYesNo(QStringLiteral("Lauf %1 wiederholen? Seine Zeiten bleiben als "
-                                                  "ungültig vermerkt.")
-                                       .arg(heat + 1),
-                                   kCaption))
+                                           "ungültig vermerkt.")
+                                .arg(heat + 1),
+                            kCaption))
         return;
     if (!m_competition.RerunHeat(heat))
         m_dialogs.ShowMessage(

@@ -3,9 +3,9 @@
 #include "core/TimeFormat.h"
 #include "live/LiveServer.h"
 #include "ui/help/FInfo.h"
+#include "ui/live/LiveShare.h"
 #include "ui/main/FMain.h"
 #include "ui/settings/LiveSettingsGroup.h"
-#include "ui/live/LiveShare.h"
 
 #include <QTimer>
 

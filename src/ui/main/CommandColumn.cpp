@@ -60,10 +60,14 @@ TCommandColumn::TCommandColumn(QWidget* parent) : QWidget(parent) {
 
 TBitBtnWithColor* TCommandColumn::Button(TCommand command) const {
     switch (command) {
-    case Start: return m_start;
-    case Stop1: return m_stop1;
-    case Stop2: return m_stop2;
-    case Abort: break;
+    case Start:
+        return m_start;
+    case Stop1:
+        return m_stop1;
+    case Stop2:
+        return m_stop2;
+    case Abort:
+        break;
     }
     return m_abort;
 }

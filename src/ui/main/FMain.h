@@ -115,13 +115,13 @@ public:
     void CreateInfoBox();
     // The audience window, mirroring this window's time panels; it must go before this window.
     std::unique_ptr<TFormMonitor2> CreateMonitor();
-    void StartTvMode(); // once both windows exist and this one is shown
+    void StartTvMode();       // once both windows exist and this one is shown
     void mBracketHtmlClick(); // the bracket page beside the protocol page, opened
 
     // --- what other parts of the program read ----------------------------------------------
     void UpdateControls();
     QString TrackParticipantText(int track) const; // as the track's list shows it
-    THtmlPage HtmlPage() const; // the protocol as it is shown, without the dummy
+    THtmlPage HtmlPage() const;                    // the protocol as it is shown, without the dummy
     // Everything a load does once the rows are read: as if that file had been opened.
     void LoadProtocolRows(const TProtocolRows& rows, const QString& fileName);
     TSoundCues* Sounds = nullptr;
@@ -188,8 +188,8 @@ private:
     QAction *mHelp, *mConfig, *mInfo, *mSTOP1, *mStop2, *mStart, *mReset, *LockLSstart, *LockLS1,
         *LockLS21;
     QAction *Open1, *Save1, *TVmode, *Print1, *StrDel1, *StrDel2, *Word1, *Excel1, *Html1, *CLS1,
-        *Abruch1, *Trasse1, *Trasse2, *SwapTrasse, *mSound, *mSound0, *mSound1, *mSound2,
-        *mBracket, *mBracketHtml;
+        *Abruch1, *Trasse1, *Trasse2, *SwapTrasse, *mSound, *mSound0, *mSound1, *mSound2, *mBracket,
+        *mBracketHtml;
     void setupPanels();
     void setupCompetition();
     void setupPanelSignals();

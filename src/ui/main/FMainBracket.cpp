@@ -1,8 +1,8 @@
 // The finals bracket from the main window: its window and its HTML page.
 #include "persist/BracketHtml.h"
 #include "persist/SettingsGlue.h"
-#include "ui/finals/BracketView.h"
 #include "ui/Dialogs.h"
+#include "ui/finals/BracketView.h"
 #include "ui/finals/FBracket.h"
 #include "ui/main/FMain.h"
 

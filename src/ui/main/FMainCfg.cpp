@@ -2,13 +2,13 @@
 // back when it closes with OK, in an order where each step finds what it needs (the tower
 // count before the layout, the port last, since opening it may fail).
 #include "input/Comms.h"
-#include "ui/settings/Cfg.h"
-#include "ui/Dialogs.h"
-#include "ui/settings/FinalsSettingsGroup.h"
-#include "ui/main/FMain.h"
 #include "ui/audience/FMonitor2.h"
-#include "ui/settings/LiveSettingsGroup.h"
+#include "ui/Dialogs.h"
+#include "ui/main/FMain.h"
 #include "ui/main/TrackPicker.h"
+#include "ui/settings/Cfg.h"
+#include "ui/settings/FinalsSettingsGroup.h"
+#include "ui/settings/LiveSettingsGroup.h"
 
 void TFormMain::bCFGClick() {
     if (!CfgDialog || !Run->CanSetUpHeat()) return;

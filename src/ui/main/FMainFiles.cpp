@@ -77,7 +77,8 @@ QStringList TFormMain::SaveFilters() const {
 }
 
 QString TFormMain::DefaultExportName() const {
-    return QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd")) + '_' + TModeBox::ModeName(Competition->Mode());
+    return QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd")) + '_' +
+           TModeBox::ModeName(Competition->Mode());
 }
 
 bool TFormMain::ReadProtocolText(const QString& fileName) {

@@ -81,7 +81,7 @@ void TFormMain::StartJournal(TJournal& journal) {
             m_status->clearMessage();
         else
             m_status->showMessage(QStringLiteral("Journal kann nicht geschrieben werden: ") +
-                                    reason);
+                                  reason);
     });
     journal.Begin();
     // The restored protocol is the first state worth keeping, and until it is written the

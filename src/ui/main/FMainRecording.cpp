@@ -2,8 +2,8 @@
 // the "Qualifikation" dummy entry.
 #include "core/Competition.h"
 #include "ui/Dialogs.h"
-#include "ui/main/FMain.h"
 #include "ui/main/CommandColumn.h"
+#include "ui/main/FMain.h"
 #include "ui/main/ModeBox.h"
 
 void TFormMain::RecordRunTime(int track, const QString& text) {

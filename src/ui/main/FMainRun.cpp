@@ -4,8 +4,8 @@
 #include "core/Platform.h"
 #include "core/TickCount.h"
 #include "core/TimeFormat.h"
-#include "ui/main/FMain.h"
 #include "ui/main/CommandColumn.h"
+#include "ui/main/FMain.h"
 #include "ui/main/ModeBox.h"
 #include "ui/main/TitleStrip.h"
 #include "ui/main/TrackPicker.h"
@@ -65,10 +65,10 @@ void TFormMain::UpdateControls() {
     // command that could only refuse is not offered.
     const bool swapOn = startOn && Competition->Mode() != TCompetition::FinaleKo;
     const std::pair<TProtocolBar::TButton, bool> bar[] = {
-        {TProtocolBar::Save, saveOn},       {TProtocolBar::Excel, excelOn},
-        {TProtocolBar::Word, wordOn},       {TProtocolBar::Print, saveOn},
-        {TProtocolBar::Html, saveOn},       {TProtocolBar::Sort, saveOn},
-        {TProtocolBar::Edit, saveOn},       {TProtocolBar::DeleteRow, !IsRunning()},
+        {TProtocolBar::Save, saveOn},        {TProtocolBar::Excel, excelOn},
+        {TProtocolBar::Word, wordOn},        {TProtocolBar::Print, saveOn},
+        {TProtocolBar::Html, saveOn},        {TProtocolBar::Sort, saveOn},
+        {TProtocolBar::Edit, saveOn},        {TProtocolBar::DeleteRow, !IsRunning()},
         {TProtocolBar::DeleteAll, IsReady()}};
     for (const auto& [button, on] : bar)
         m_bar->SetEnabled(button, on);

@@ -6,11 +6,11 @@
 #include "input/PortNames.h"
 #include "ui/Dialogs.h"
 #include "ui/help/FInfo.h"
-#include "ui/main/FMain.h"
-#include "ui/main/WindowLayout.h"
 #include "ui/main/CommandColumn.h"
+#include "ui/main/FMain.h"
 #include "ui/main/TitleStrip.h"
 #include "ui/main/TrackPicker.h"
+#include "ui/main/WindowLayout.h"
 #include "widgets/SortGrid.h"
 
 #include <QAction>

@@ -18,14 +18,14 @@
 #include "ui/main/TrackClock.h"
 #include "ui/main/TrackPicker.h"
 #include "ui/main/WindowLayout.h"
-#include "ui/settings/Cfg.h"
 #include "ui/Pictures.h"
+#include "ui/settings/Cfg.h"
 #include "widgets/SortGrid.h"
 
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QMenu>
+#include <QPlainTextEdit>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -208,22 +208,49 @@ void TFormMain::setupPanelSignals() {
 
 void TFormMain::ProtocolBarClicked(TProtocolBar::TButton button) {
     switch (button) {
-    case TProtocolBar::Save: sbSaveClick(); break;
-    case TProtocolBar::DeleteRow: ProtocolCommand(0); break;
-    case TProtocolBar::DeleteAll: ProtocolCommand(1); break;
-    case TProtocolBar::Print: sbInetClick(1); break;
-    case TProtocolBar::Track1: sb1Click(1); break;
-    case TProtocolBar::Dis1: sbDelClick(0); break;
-    case TProtocolBar::Sound: mSoundClick(); break;
-    case TProtocolBar::Dis2: sbDelClick(1); break;
-    case TProtocolBar::Track2: sb1Click(2); break;
-    case TProtocolBar::Word: sbWordClick(); break;
-    case TProtocolBar::Excel: sbExcelClick(); break;
-    case TProtocolBar::Html: sbInetClick(0); break;
-    case TProtocolBar::Tv: SetTvMode(!Settings.MonitorOn); break;
+    case TProtocolBar::Save:
+        sbSaveClick();
+        break;
+    case TProtocolBar::DeleteRow:
+        ProtocolCommand(0);
+        break;
+    case TProtocolBar::DeleteAll:
+        ProtocolCommand(1);
+        break;
+    case TProtocolBar::Print:
+        sbInetClick(1);
+        break;
+    case TProtocolBar::Track1:
+        sb1Click(1);
+        break;
+    case TProtocolBar::Dis1:
+        sbDelClick(0);
+        break;
+    case TProtocolBar::Sound:
+        mSoundClick();
+        break;
+    case TProtocolBar::Dis2:
+        sbDelClick(1);
+        break;
+    case TProtocolBar::Track2:
+        sb1Click(2);
+        break;
+    case TProtocolBar::Word:
+        sbWordClick();
+        break;
+    case TProtocolBar::Excel:
+        sbExcelClick();
+        break;
+    case TProtocolBar::Html:
+        sbInetClick(0);
+        break;
+    case TProtocolBar::Tv:
+        SetTvMode(!Settings.MonitorOn);
+        break;
     case TProtocolBar::Edit:
     case TProtocolBar::Sort:
-    case TProtocolBar::ButtonCount: break;
+    case TProtocolBar::ButtonCount:
+        break;
     }
 }
 

@@ -29,8 +29,8 @@ TModeBox::TModeBox(QWidget* parent) : QWidget(parent) {
         m_mode->addItem(ModeName(m));
     m_mode->setToolTip(QStringLiteral("Wettkampfsart"));
     auto* row = new QHBoxLayout;
-    m_swap = ToolButton(this, "seObmen", QString(), QStringLiteral("[Ctrl+0] Turme wechseln"),
-                        "swap");
+    m_swap =
+        ToolButton(this, "seObmen", QString(), QStringLiteral("[Ctrl+0] Turme wechseln"), "swap");
     m_swap->setIconSize(QSize(18, 18));
     m_swap->setFixedSize(36, 22);
     m_swap->setEnabled(false);

@@ -2,8 +2,8 @@
 
 #include "ui/main/PanelParts.h"
 #include "ui/main/Sounds.h"
-#include "ui/Pictures.h"
 #include "ui/main/WindowLayout.h"
+#include "ui/Pictures.h"
 #include "widgets/BitBtnWithColor.h"
 
 #include <QCheckBox>
@@ -70,10 +70,9 @@ TProtocolBar::TProtocolBar(QWidget* parent) : QLabel(parent) {
     auto* title = Named(new QLabel(QStringLiteral("P R O T O K O L L"), this), "LabelProtokoll");
     title->setFont(DesignFont("Arial", 18, true));
 
-    for (QWidget* w : std::initializer_list<QWidget*>{m_buttons[Save], m_buttons[DeleteRow],
-                                                      m_buttons[DeleteAll], m_buttons[Print],
-                                                      m_edit, m_editLabel, m_buttons[Track1],
-                                                      m_buttons[Dis1], m_buttons[Sound]})
+    for (QWidget* w : std::initializer_list<QWidget*>{
+             m_buttons[Save], m_buttons[DeleteRow], m_buttons[DeleteAll], m_buttons[Print], m_edit,
+             m_editLabel, m_buttons[Track1], m_buttons[Dis1], m_buttons[Sound]})
         bar->addWidget(w);
     bar->addStretch(1);
     bar->addWidget(m_reset);
@@ -81,10 +80,9 @@ TProtocolBar::TProtocolBar(QWidget* parent) : QLabel(parent) {
     bar->addStretch(1);
     bar->addWidget(title);
     bar->addStretch(1);
-    for (QWidget* w : std::initializer_list<QWidget*>{m_buttons[Dis2], m_buttons[Track2], m_sort,
-                                                      m_sortLabel, m_buttons[Word],
-                                                      m_buttons[Excel], m_buttons[Html],
-                                                      m_buttons[Tv]})
+    for (QWidget* w : std::initializer_list<QWidget*>{
+             m_buttons[Dis2], m_buttons[Track2], m_sort, m_sortLabel, m_buttons[Word],
+             m_buttons[Excel], m_buttons[Html], m_buttons[Tv]})
         bar->addWidget(w);
 
     connect(m_edit, &QCheckBox::clicked, this, &TProtocolBar::EditToggled);

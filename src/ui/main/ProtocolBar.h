@@ -14,8 +14,22 @@ class TProtocolBar : public QLabel {
     Q_OBJECT
 public:
     enum TButton {
-        Save, DeleteRow, DeleteAll, Print, Track1, Dis1, Sound, Dis2, Track2, Word, Excel, Html,
-        Tv, Edit, Sort, ButtonCount
+        Save,
+        DeleteRow,
+        DeleteAll,
+        Print,
+        Track1,
+        Dis1,
+        Sound,
+        Dis2,
+        Track2,
+        Word,
+        Excel,
+        Html,
+        Tv,
+        Edit,
+        Sort,
+        ButtonCount
     };
     explicit TProtocolBar(QWidget* parent);
 

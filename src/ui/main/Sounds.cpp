@@ -72,6 +72,7 @@ void TSoundCues::Play(TCue cue) {
 
 void TFormMain::setupSounds() {
     Sounds = new TSoundCues(this);
+    Sounds->setObjectName(QStringLiteral("Sounds"));
     PopupMenuSound = new QMenu(this);
     PopupMenuSound->setObjectName(QStringLiteral("PopupMenuSound"));
     mSound1 = PopupMenuSound->addAction(QStringLiteral("Start sound"));

@@ -1,8 +1,8 @@
 #include "ui/main/TitleStrip.h"
 
 #include "ui/main/PanelParts.h"
-#include "ui/Pictures.h"
 #include "ui/main/WindowLayout.h"
+#include "ui/Pictures.h"
 #include "widgets/QtColors.h"
 
 #include <algorithm>

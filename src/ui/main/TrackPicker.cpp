@@ -22,10 +22,10 @@ TTrackPicker::TTrackPicker(int track, QAbstractItemModel* participants, QWidget*
     m_bar = ColourShape(this, one ? "Shape1a" : "Shape2a", Colors::clWhite);
     m_bar->setFixedHeight(7);
     auto* line = new QHBoxLayout;
-    m_caption = Named(new QLabel(one ? QStringLiteral(" Kletterturm 1 ")
-                                     : QStringLiteral(" Kletterturm 2 "),
-                                 this),
-                      one ? "LabelZabeg1" : "LabelZabeg2");
+    m_caption = Named(
+        new QLabel(one ? QStringLiteral(" Kletterturm 1 ") : QStringLiteral(" Kletterturm 2 "),
+                   this),
+        one ? "LabelZabeg1" : "LabelZabeg2");
     m_caption->setFont(DesignFont("Arial", 16, true));
     m_square = ColourShape(this, one ? "Shape1" : "Shape2", Colors::clWhite);
     m_square->setFixedSize(25, 23);
@@ -68,8 +68,8 @@ void TTrackPicker::SetColour(TColor colour) {
 }
 
 void TTrackPicker::SetCaptionWarning(bool noRunLeft) {
-    const QColor c = noRunLeft ? ToQColor(Colors::clRed)
-                               : QApplication::palette().color(QPalette::WindowText);
+    const QColor c =
+        noRunLeft ? ToQColor(Colors::clRed) : QApplication::palette().color(QPalette::WindowText);
     QPalette pal = m_caption->palette();
     if (pal.color(QPalette::WindowText) == c) return;
     pal.setColor(QPalette::WindowText, c);

@@ -8,9 +8,8 @@
 #include <QScreen>
 
 std::unique_ptr<TFormMonitor2> TFormMain::CreateMonitor() {
-    auto monitor = std::make_unique<TFormMonitor2>(Settings, *Competition, *Run,
-                                                   std::array<const TTrackClock*, 2>{
-                                                       m_clock[0], m_clock[1]});
+    auto monitor = std::make_unique<TFormMonitor2>(
+        Settings, *Competition, *Run, std::array<const TTrackClock*, 2>{m_clock[0], m_clock[1]});
     FormMonitor2 = monitor.get();
     // Escape or the window system closed it: TV mode is off.
     connect(FormMonitor2, &TFormMonitor2::TvModeReleased, this, [this] {
