@@ -2,6 +2,7 @@
 // Small helpers shared by the window benchmarks.
 #include "core/TickCount.h"
 #include "persist/SettingsGlue.h"
+#include "widgets/SortGrid.h"
 
 #include <algorithm>
 #include <atomic>

@@ -22,6 +22,7 @@
 #include "ui/main/WindowLayout.h"
 #include "ui/settings/Cfg.h"
 #include "widgets/BitBtnWithColor.h"
+#include "widgets/SortGrid.h"
 
 #include <cstdio>
 #include <QAction>

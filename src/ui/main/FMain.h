@@ -7,7 +7,8 @@
 //   TModeBox         the competition mode, the track swap, "Auf allen Strecken"
 //   TTrackClock      per track: the running time's digits
 //   TCommandColumn   START, STOP1, STOP2, ABBRECHEN and the beam lock pictures
-//   TProtocolBar     the protocol's commands, RESET and auto-reset; the grid below it
+//   TProtocolBar     the protocol's commands, RESET and auto-reset
+//   TProtocolView    the protocol grid as the competition's view
 //   TStatusLine      the row counter and the note about the next heat
 // The window itself places the panels (MainLayout.cpp), keeps the keys (the invisible menus'
 // actions) and holds the behaviour, one file per subject:
@@ -34,7 +35,6 @@
 #include "persist/ProtocolText.h"
 #include "ui/main/ProtocolBar.h"
 #include "ui/main/StatusLine.h"
-#include "widgets/SortGrid.h"
 
 #include <array>
 #include <cstdint>
@@ -67,6 +67,7 @@ class TJournal;
 struct TJournalMeta;
 struct TJournalSnapshot;
 class TModeBox;
+class TProtocolView;
 class TSoundCues;
 class TTitleStrip;
 class TTrackClock;
@@ -167,7 +168,6 @@ signals:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:
@@ -179,7 +179,7 @@ private:
     std::array<TTrackClock*, 2> m_clock{};
     TCommandColumn* m_commands;
     TProtocolBar* m_bar;
-    TSortGrid* SortGrid1;
+    TProtocolView* m_view; // the protocol grid
     TStatusLine* m_status;
     QMenu *PopupMenuDelStr, *PopupMenuSound;
     QTimer* Clock; // the 10 ms display refresh
@@ -268,22 +268,15 @@ private:
     void cbBuhnChange(int track, int index); // a list's entry became the track's participant
     void sb1Click(int tag);
     void seObmenClick();
-    void ProtocolDblClick(int row); // the grid row under the double click; < 1 is ignored
+    void ProtocolDblClick(int entry); // the entry under the double click; -1 is ignored
 
     // --- the competition and its view (FMainCompetition.cpp) -------------------------------
     // The stored settings the competition computes with, given to it in this one place
     // whenever they may have changed: load, mode, "Auf allen Strecken", time format, recompute.
     void ApplyCompetitionSettings();
     void CompetitionChanged(TCompetition::TChange what, int entry, int column);
-    // The grid's data row of an entry and the entry of a grid row (through the hidden entry
-    // column, so also after the grid sorted itself); -1 for none.
-    int RowOfEntry(int entry) const;
-    int EntryOfRow(int row) const;
     void ShowProtocol(); // every row, in the order the competition shows them
-    void ShowCell(int entry, int column);
-    void ShowHeat(); // the lists, captions, highlight and run buttons follow the tracks
-    void SortGrid1EditCommit(int col, int row, const QString& text, const QString& before);
-    void SortGrid1EndSort();
+    void ShowHeat();     // the lists, captions, highlight and run buttons follow the tracks
     void RefusedDuringRun(const QString& what);
     // Holds back the redraw of the whole protocol while one command changes the competition
     // several times; the last hold to end redraws once.
@@ -311,9 +304,6 @@ private:
     void SortGrid1RowSelected();
     void ProtocolRefresh();
     void RepaintProtocol();
-    void SortGrid1GetSortStyle(int col, TSortStyle& style);
-    void SortGrid1GetCellFormat(int col, int row, TFormatOptions& f);
-    int SelectedCol = 0;
 
     // --- settings and protocol files (FMainSettings.cpp, FMainFiles.cpp) -------------------
     QStringList SettingsCorrections; // stored values that were out of range at the last load
@@ -376,13 +366,9 @@ private:
     void RestoreJournal(const TProtocolRows& rows, const TJournalMeta& meta);
     TJournal* Journal = nullptr;
 
-    int m_viewHold = 0;        // TViewHold depth
-    bool m_rowsStale = false;  // the grid's rows wait for a redraw
-    bool m_heatStale = false;  // the lists and the highlight wait for a refresh
-    int m_listSync = 0;        // > 0 while the lists change for the window's own reasons
-    bool m_committing = false; // an edited cell is being written into the competition
-    bool m_editOn = false;     // "Editieren": the grid's cells can be edited
-    QVector<int> m_rowEntry;   // grid data row - 1 -> entry
-    QVector<int> m_entryRow;   // entry -> grid data row - 1
+    int m_viewHold = 0;       // TViewHold depth
+    bool m_rowsStale = false; // the grid's rows wait for a redraw
+    bool m_heatStale = false; // the lists and the highlight wait for a refresh
+    int m_listSync = 0;       // > 0 while the lists change for the window's own reasons
     void FlushView();
 };

@@ -5,8 +5,8 @@
 #include "core/ParticipantList.h"
 #include "ui/Dialogs.h"
 #include "ui/main/FMain.h"
+#include "ui/main/ProtocolView.h"
 #include "ui/main/TrackPicker.h"
-#include "widgets/SortGrid.h"
 
 #include <algorithm>
 #include <utility>
@@ -18,10 +18,12 @@ void TFormMain::setupCompetition() {
     // down only once they have reacted.
     connect(Participants, &QAbstractItemModel::modelAboutToBeReset, this, [this] { ++m_listSync; });
     connect(Participants, &QAbstractItemModel::modelReset, this, [this] { --m_listSync; });
-    SortGrid1->OnEditCommit = [this](int col, int row, const QString& text, const QString& before) {
-        SortGrid1EditCommit(col, row, text, before);
-    };
-    SortGrid1->OnEndSort = [this](int) { SortGrid1EndSort(); };
+    // Refused when the program wrote the cell after the editor opened: the grid keeps showing
+    // what the program wrote.
+    connect(m_view, &TProtocolView::CellEdited, this,
+            [this](int entry, int col, const QString& text, const QString& before) {
+                Competition->SetCell(entry, col, text, before);
+            });
 }
 
 void TFormMain::ApplyCompetitionSettings() {
@@ -44,11 +46,11 @@ void TFormMain::CompetitionChanged(TCompetition::TChange what, int entry, int co
     case TCompetition::CellChanged:
         // While the rows wait for their redraw the row of an entry is not known yet; the
         // redraw shows the cell.
-        if (!m_rowsStale) ShowCell(entry, column);
+        if (!m_rowsStale) m_view->ShowCell(entry, column);
         return;
     case TCompetition::RowsChanged:
         // The entries were renumbered: an open editor no longer knows whose cell it holds.
-        SortGrid1->DiscardEdit();
+        m_view->DiscardEdit();
         m_rowsStale = true;
         m_heatStale = true; // the lists were rebuilt and lost their selection
         break;
@@ -72,46 +74,9 @@ void TFormMain::FlushView() {
     if (m_heatStale) ShowHeat();
 }
 
-int TFormMain::RowOfEntry(int entry) const {
-    if (entry < 0 || entry >= m_entryRow.size() || m_entryRow[entry] < 0) return -1;
-    return m_entryRow[entry] + 1;
-}
-
-int TFormMain::EntryOfRow(int row) const {
-    return row >= 1 && row <= m_rowEntry.size() ? m_rowEntry[row - 1] : -1;
-}
-
 void TFormMain::ShowProtocol() {
     m_rowsStale = false;
-    const int n = Competition->EntryCount();
-    const int remembered = SortGrid1->Row();
-    // An open editor is committed first, through the competition, while rows and entries
-    // still match.
-    SortGrid1->BeginUpdate();
-    SortGrid1->setRowCount(std::max(n, 1) + 1);
-    SortGrid1->setRows(0, Competition->ColumnTitles());
-    m_rowEntry.resize(n);
-    m_entryRow.fill(-1, n);
-    for (int r = 0; r < n; ++r) {
-        const int e = Competition->EntryAt(r);
-        QStringList cells = Competition->Cells(e);
-        // The hidden column holds the entry, so rows sorted by the grid itself still map to it.
-        cells[Col::Entry] = QString::number(e + 1);
-        SortGrid1->setRows(r + 1, std::move(cells));
-        m_rowEntry[r] = e;
-        m_entryRow[e] = r;
-    }
-    if (n == 0) SortGrid1->setRows(1, QStringList()); // the empty protocol's one empty row
-    SortGrid1->EndUpdate();
-    if (remembered >= 1) SortGrid1->SelectRow(std::min(remembered, SortGrid1->RowCount() - 1));
-}
-
-void TFormMain::ShowCell(int entry, int column) {
-    const int row = RowOfEntry(entry);
-    if (row < 1 || column == Col::Entry) return;
-    // A time or "DIS." the program writes wins over what an open editor on the cell shows.
-    if (!m_committing) SortGrid1->DiscardEdit(column, row);
-    SortGrid1->setCells(column, row, Competition->Cell(entry, column));
+    m_view->ShowRows();
 }
 
 void TFormMain::ShowHeat() {
@@ -124,27 +89,6 @@ void TFormMain::ShowHeat() {
     // (UpdateTrackCaptions' callers), not with every result the heat brings.
     RepaintProtocol();
     UpdateControls();
-}
-
-void TFormMain::SortGrid1EditCommit(int col, int row, const QString& text, const QString& before) {
-    // Refused when the program wrote the cell after the editor opened: the grid keeps showing
-    // what the program wrote.
-    m_committing = true;
-    Competition->SetCell(EntryOfRow(row), col, text, before);
-    m_committing = false;
-}
-
-void TFormMain::SortGrid1EndSort() {
-    m_rowEntry.fill(-1);
-    m_entryRow.fill(-1);
-    for (int r = 0; r < m_rowEntry.size(); ++r) {
-        bool ok = false;
-        const int e = SortGrid1->Cells(Col::Entry, r + 1).toInt(&ok) - 1;
-        if (!ok || e < 0 || e >= m_entryRow.size()) continue;
-        m_rowEntry[r] = e;
-        m_entryRow[e] = r;
-    }
-    RepaintProtocol();
 }
 
 void TFormMain::RefusedDuringRun(const QString& what) {

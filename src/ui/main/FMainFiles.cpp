@@ -11,6 +11,7 @@
 #include "ui/Dialogs.h"
 #include "ui/main/FMain.h"
 #include "ui/main/ModeBox.h"
+#include "ui/main/ProtocolView.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -181,7 +182,7 @@ void TFormMain::LoadProtocolRows(const TProtocolRows& rows, const QString& fileN
     }
     const QString base = QFileInfo(fileName).completeBaseName();
     Settings.Title = base;
-    SortGrid1->SelectRow(1);
+    m_view->SelectRow(1);
     SortGrid1RowSelected();
     LayoutWindow();
     setWindowTitle(QStringLiteral("TL-Veltaro: ") + base);
@@ -219,8 +220,7 @@ THtmlPage TFormMain::HtmlPage() const {
                    Competition->Rows(TCompetition::ForHtml),
                    {},
                    Settings.CountZabegov};
-    for (int c = 0; c < SortGrid1->ColCount(); ++c)
-        page.colWidths << SortGrid1->ColWidths(c);
+    page.colWidths << m_view->ColumnWidths();
     return page;
 }
 

@@ -117,7 +117,7 @@ bool TFormMain::ReadSpreadsheet(const QString& name) {
     TProtocolRows rows;
     QString error;
     try {
-        rows = ImportSpreadsheet(Office(), name, SortGrid1->ColCount());
+        rows = ImportSpreadsheet(Office(), name, Col::Count);
     } catch (const EAutomation& e) {
         error = e.Message;
     } catch (const std::exception& e) {

@@ -3,7 +3,7 @@
 #include "core/Competition.h"
 #include "ui/Dialogs.h"
 #include "ui/main/FMain.h"
-#include "widgets/SortGrid.h"
+#include "ui/main/ProtocolView.h"
 
 #include <algorithm>
 #include <QCheckBox>
@@ -23,8 +23,8 @@ const char* const kClearRefused =
 void TFormMain::ProtocolCommand(int tag) {
     // The row is read before the question: while it is open, an auto-reset may move the
     // current row to the next heat, and the row the operator asked about must still go.
-    int r = SortGrid1->Row();
-    const int entry = EntryOfRow(r);
+    int r = m_view->CurrentRow();
+    const int entry = m_view->EntryOfRow(r);
     if (tag == 0) {
         if (!Dialogs->AskYesNo(QStringLiteral("Zeile entfernen?"), QStringLiteral("Bestätigen")))
             return;
@@ -70,7 +70,7 @@ void TFormMain::ProtocolCommand(int tag) {
             return;
         }
     }
-    SortGrid1->SelectRow(std::clamp(r, 1, SortGrid1->RowCount() - 1));
+    m_view->SelectRow(r);
     ProtocolRefresh();
 }
 
@@ -80,23 +80,13 @@ void TFormMain::sbDelClick(int tag) {
 }
 
 void TFormMain::cbEditONClick(bool on) {
-    m_editOn = on;
-    TGridOptions o = SortGrid1->Options();
-    if (on) {
-        o = (o | goEditing) & ~TGridOptions(goRowSelect);
-        SortGrid1->setOptions(o);
-        SortGrid1->setCol(SelectedCol);
-    } else {
-        o = (o & ~TGridOptions(goEditing)) | goRowSelect;
-        SortGrid1->setOptions(o);
-        SortGrid1->SelectRow(SortGrid1->Row());
-    }
+    m_view->SetEditing(on);
 }
 
 void TFormMain::SortGrid1RowSelected() {
     UpdateTrackButtons();
     m_status->SetRowCounter(
-        QStringLiteral("%1:%2").arg(SortGrid1->Row()).arg(SortGrid1->RowCount() - 1));
+        QStringLiteral("%1:%2").arg(m_view->CurrentRow()).arg(m_view->LastRow()));
 }
 
 void TFormMain::ProtocolRefresh() {
@@ -106,6 +96,5 @@ void TFormMain::ProtocolRefresh() {
 }
 
 void TFormMain::RepaintProtocol() {
-    // The cells are drawn on the viewport: repainting the grid widget alone leaves them.
-    SortGrid1->viewport()->update();
+    m_view->Repaint();
 }

@@ -4,8 +4,8 @@
 #include "core/Competition.h"
 #include "core/ParticipantList.h"
 #include "ui/main/FMain.h"
+#include "ui/main/ProtocolView.h"
 #include "ui/main/TrackPicker.h"
-#include "widgets/SortGrid.h"
 
 #include <QAction>
 
@@ -17,8 +17,8 @@ void TFormMain::AdvanceParticipants() {
         UpdateTrackCaptions();
     // The protocol's current row follows the track-1 participant; the status bar and the
     // track buttons follow the row.
-    const int row = RowOfEntry(entry);
-    if (row >= 1) SortGrid1->SelectRow(row);
+    const int row = m_view->RowOfEntry(entry);
+    if (row >= 1) m_view->SelectRow(row);
     SortGrid1RowSelected();
 }
 
@@ -32,7 +32,7 @@ void TFormMain::UpdateTrackCaptions() {
 }
 
 void TFormMain::UpdateTrackButtons() {
-    const int entry = EntryOfRow(SortGrid1->Row());
+    const int entry = m_view->CurrentEntry();
     const bool ready = IsReady();
     const bool on1 = ready && Competition->RunLeftOnTrack(entry, 0);
     const bool on2 = ready && Competition->RunLeftOnTrack(entry, 1);
@@ -51,7 +51,7 @@ void TFormMain::cbBuhnChange(int track, int index) {
 
 void TFormMain::sb1Click(int tag) {
     if (!IsReady()) return; // the participants of a started heat cannot change
-    Competition->AssignToTrack(tag == 2 ? 1 : 0, EntryOfRow(SortGrid1->Row()));
+    Competition->AssignToTrack(tag == 2 ? 1 : 0, m_view->CurrentEntry());
     UpdateTrackCaptions();
 }
 
@@ -60,8 +60,8 @@ void TFormMain::seObmenClick() {
     UpdateTrackCaptions();
 }
 
-void TFormMain::ProtocolDblClick(int row) {
+void TFormMain::ProtocolDblClick(int entry) {
     if (!IsReady()) return;
     // No entry there (titles, below the rows): nothing.
-    if (Competition->DoubleClick(EntryOfRow(row))) UpdateTrackCaptions();
+    if (Competition->DoubleClick(entry)) UpdateTrackCaptions();
 }

@@ -14,16 +14,14 @@
 #include "ui/main/FMain.h"
 #include "ui/main/ModeBox.h"
 #include "ui/main/PanelParts.h"
+#include "ui/main/ProtocolView.h"
 #include "ui/main/TitleStrip.h"
 #include "ui/main/TrackClock.h"
 #include "ui/main/TrackPicker.h"
 #include "ui/main/WindowLayout.h"
 #include "ui/Pictures.h"
 #include "ui/settings/Cfg.h"
-#include "widgets/SortGrid.h"
 
-#include <QKeyEvent>
-#include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QTimer>
@@ -101,24 +99,10 @@ void TFormMain::setupPanels() {
     p->setContentsMargins(0, 0, 0, 0);
     p->setSpacing(0);
     m_bar = new TProtocolBar(m_protocolArea);
-    SortGrid1 = Named(new TSortGrid(m_protocolArea), "SortGrid1");
-    SortGrid1->setColCount(Col::Count);
-    SortGrid1->setRowCount(2);
-    SortGrid1->setFixedRows(1);
-    SortGrid1->setDefaultColWidth(32);
-    SortGrid1->setDefaultRowHeight(20);
-    SortGrid1->setFont(DesignFont("Courier", 16));
-    SortGrid1->setOptions(goFixedVertLine | goFixedHorzLine | goVertLine | goHorzLine |
-                          goDrawFocusSelected | goColSizing | goRowSelect);
-    // Only when the columns cannot fit (six runs in the minutes format in a narrow window)
-    // does a sideways scroll bar appear, so "Zeit" and "Platz" can still be reached.
-    SortGrid1->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    SortGrid1->SortOptions.CanSort = false;
-    SortGrid1->SortOptions.SecondaryIndex = QStringLiteral("0");
+    m_view = new TProtocolView(
+        *Competition, [this](int track) { return TrackColor(track); }, m_protocolArea);
     p->addWidget(m_bar);
-    p->addWidget(SortGrid1, 1);
-    SortGrid1->viewport()->installEventFilter(this);
-    SortGrid1->InplaceEditor()->installEventFilter(this);
+    p->addWidget(m_view, 1);
 
     m_status = new TStatusLine(this);
     setStatusBar(m_status);
@@ -173,23 +157,14 @@ void TFormMain::setupPanelSignals() {
         Competition->SetSorted(on);
     });
 
-    SortGrid1->OnSelectCell = [this](int col, int, bool& canSelect) {
-        SelectedCol = col;
-        canSelect = true;
-    };
-    SortGrid1->OnRowSelected = [this] { SortGrid1RowSelected(); };
-    SortGrid1->OnDblClick = [this] { ProtocolDblClick(SortGrid1->DblClickRow()); };
-    SortGrid1->OnGetSortStyle = [this](int col, TSortStyle& style) {
-        SortGrid1GetSortStyle(col, style);
-    };
-    SortGrid1->OnGetCellFormat = [this](int col, int row, TGridDrawState, TFormatOptions& f, bool&,
-                                        bool&, bool&) {
-        // A failure while looking at the lists must never keep a cell from being drawn.
-        try {
-            SortGrid1GetCellFormat(col, row, f);
-        } catch (...) {
-        }
-    };
+    connect(m_view, &TProtocolView::RowSelected, this, [this] { SortGrid1RowSelected(); });
+    connect(m_view, &TProtocolView::DoubleClicked, this, &TFormMain::ProtocolDblClick);
+    connect(m_view, &TProtocolView::Resized, this, &TFormMain::LayoutWindow);
+    m_view->SetKeptKeys([this](const QKeySequence& pressed) {
+        for (QAction* a : {mStart, mSTOP1, mStop2, mReset, Abruch1})
+            if (a->isEnabled() && a->shortcut() == pressed) return true;
+        return false;
+    });
 
     PopupMenuDelStr = Named(new QMenu(this), "PopupMenuDelStr");
     struct Entry {
@@ -396,25 +371,9 @@ void TFormMain::LayoutWindow() {
     m_filler->setGeometry(FillerGeometry(W));
     m_commands->LayOut();
 
-    const auto widths =
-        ProtocolColumnWidths(SortGrid1->ClientWidth(), Settings.TimeFormat, Settings.CountZabegov);
-    for (int c = 0; c < Col::Count; ++c)
-        SortGrid1->setColWidths(c, widths[size_t(c)]);
+    m_view->SetColumnWidths(
+        ProtocolColumnWidths(m_view->ClientWidth(), Settings.TimeFormat, Settings.CountZabegov));
     m_status->LayOut(W);
-}
-
-bool TFormMain::eventFilter(QObject* watched, QEvent* event) {
-    const QEvent::Type type = event->type();
-    if (watched == SortGrid1->viewport() && type == QEvent::Resize) LayoutWindow();
-    if (watched == SortGrid1->InplaceEditor() && type == QEvent::ShortcutOverride) {
-        // A line edit claims Ctrl+X for Cut; during a run ABBRECHEN must win, like every
-        // enabled run command's key. Left unaccepted, the override lets the shortcut fire.
-        const auto* key = static_cast<QKeyEvent*>(event);
-        const QKeySequence pressed(key->keyCombination());
-        for (QAction* a : {mStart, mSTOP1, mStop2, mReset, Abruch1})
-            if (a->isEnabled() && a->shortcut() == pressed) return true;
-    }
-    return QMainWindow::eventFilter(watched, event);
 }
 
 void TFormMain::resizeEvent(QResizeEvent* event) {
