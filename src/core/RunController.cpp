@@ -68,6 +68,8 @@ bool TRunController::Start(std::uint32_t tick) {
     m_offered = {m_canRecord[0], TrackCount() >= 2 && m_canRecord[1]};
     for (TBeam b : {BeamStart, BeamStop1, BeamStop2})
         SetBeam(b, false);
+    m_stopArming = true;
+    m_stopArmAt = tick + std::uint32_t(std::max(0, m_settings.StopGesperrt));
     StartLockout(tick);
     emit Started();
     return true;
@@ -147,6 +149,7 @@ void TRunController::StartLockout(std::uint32_t tick) {
 
 void TRunController::StopDeadlines() {
     m_lockout = false;
+    m_stopArming = false;
     m_autoPending = false;
     m_timer->stop();
 }
@@ -163,7 +166,8 @@ void TRunController::Schedule() {
     const std::uint32_t now = TickCount();
     std::int64_t wait = -1;
     for (auto [pending, at] :
-         {std::pair{m_lockout, m_lockoutEnd}, std::pair{m_autoPending, m_autoResetAt}}) {
+         {std::pair{m_lockout, m_lockoutEnd}, std::pair{m_stopArming, m_stopArmAt},
+          std::pair{m_autoPending, m_autoResetAt}}) {
         if (!pending) continue;
         const std::int64_t left = std::max<std::int32_t>(0, std::int32_t(at - now));
         wait = wait < 0 ? left : std::min(wait, left);
@@ -178,8 +182,12 @@ void TRunController::Poll() {
     const std::uint32_t now = TickCount();
     bool changed = false;
     if (m_lockout && Reached(now, m_lockoutEnd)) {
-        // The stop beams of the tracks still running are armed again; the start beam stays.
-        m_lockout = false;
+        m_lockout = false; // the start contact acts again; the start beam stays as it is
+        changed = true;
+    }
+    if (m_stopArming && Reached(now, m_stopArmAt)) {
+        // The stop beams of the tracks still running are armed.
+        m_stopArming = false;
         if (CanStop(0)) SetBeam(BeamStop1, true);
         if (CanStop(1)) SetBeam(BeamStop2, true);
         changed = true;
@@ -199,9 +207,10 @@ void TRunController::ContactChanged(int contact, std::uint32_t status, std::uint
                                                ContactLine::RLSD};
     const int polarity[3] = {m_settings.Alg1, m_settings.Alg2, m_settings.Alg3};
     if (contact < 0 || contact > 2) return;
-    // A lock-out whose time has passed ends before the edge is judged, also when a busy window
-    // has not yet served the timer.
-    if (m_lockout && Reached(tick, m_lockoutEnd)) Poll();
+    // A lock-out or arming delay whose time has passed ends before the edge is judged, also when a
+    // busy window has not yet served the timer.
+    if ((m_lockout && Reached(tick, m_lockoutEnd)) || (m_stopArming && Reached(tick, m_stopArmAt)))
+        Poll();
     if (!ContactActs(status, masks[contact], polarity[contact], LastLineState[contact])) return;
     switch (contact) {
     case 0:
@@ -212,11 +221,16 @@ void TRunController::ContactChanged(int contact, std::uint32_t status, std::uint
             emit Changed();
         }
         break;
-    case 1:
-        if (m_armed[BeamStop1] && CanStop(0)) Stop(0, tick);
+    default: {
+        // A stop pad touched while its lane is not armed (the start's scramble, a hand on it)
+        // is told, never taken as a time.
+        const int track = contact - 1;
+        if (!CanStop(track)) break;
+        if (m_armed[track == 0 ? BeamStop1 : BeamStop2])
+            Stop(track, tick);
+        else
+            emit StopContactIgnored(track);
         break;
-    default:
-        if (m_armed[BeamStop2] && CanStop(1)) Stop(1, tick);
-        break;
+    }
     }
 }

@@ -104,6 +104,8 @@ signals:
     void RunEnded(); // a finished run ended without moving anyone on
     void BeamsChanged();
     void Changed();
+    // A stop contact acted on a running track whose stop beam is not armed: no time taken.
+    void StopContactIgnored(int track);
 
 private:
     static int Index(int track) { return track == 1 ? 1 : 0; }
@@ -118,6 +120,8 @@ private:
     TRunState m_state = TRunState::Ready;
     bool m_heatReady = false;
     std::array<bool, 2> m_canRecord{true, true};
+    bool m_stopArming = false; // the stop contacts wait for m_stopArmAt
+    std::uint32_t m_stopArmAt = 0;
     int m_tracks = 2; // tracks in use, as the heat was last set up
     std::array<bool, 2> m_stopped{false, false};
     std::array<bool, 2> m_offered{false, false}; // the STOPs this run offers

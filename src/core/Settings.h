@@ -34,4 +34,8 @@ struct TSettings {
     int Ranking = 0;
     // The largest finals bracket: 4, 8 or 16 places.
     int BracketSize = 16;
+    // How long after START the stop contacts are armed, ms: shorter than any run (elite runs
+    // take 5 to 7 s), longer than the scramble of the start. The start lock-out above keeps
+    // the start contact alone.
+    int StopGesperrt = 3000;
 };

@@ -59,15 +59,17 @@ const TSetting Table[] = {
     {"LiveBind", &TSettings::LiveBind, 0, 0},
     {"Ranking", &TSettings::Ranking, 0, 1},
     {"BracketSize", &TSettings::BracketSize, 4, 16},
+    // After every older key, so a file of an older version reads all it has.
+    {"StopGesperrt", &TSettings::StopGesperrt, 500, 999000},
 };
 
 const char* const WritingOrder[] = {
-    "Left",         "Top",          "Width",     "Height",     "Port",          "CountBahn",
-    "FilterInd",    "Alg1",         "Alg2",      "Alg3",       "TimerGesperrt", "CountZabegov",
-    "AllLaufe",     "Monitor",      "MonitorOn", "TimeFormat", "AutoTime",      "Vid",
-    "Color1",       "Color2",       "KlassCol",  "AllTrasse",  "Title",         "isPlaySound",
-    "isPlaySound1", "isPlaySound2", "Lang",      "LiveOn",     "LivePort",      "LiveBind",
-    "Ranking",      "BracketSize"};
+    "Left",         "Top",          "Width",       "Height",     "Port",          "CountBahn",
+    "FilterInd",    "Alg1",         "Alg2",        "Alg3",       "TimerGesperrt", "CountZabegov",
+    "AllLaufe",     "Monitor",      "MonitorOn",   "TimeFormat", "AutoTime",      "Vid",
+    "Color1",       "Color2",       "KlassCol",    "AllTrasse",  "Title",         "isPlaySound",
+    "isPlaySound1", "isPlaySound2", "Lang",        "LiveOn",     "LivePort",      "LiveBind",
+    "Ranking",      "BracketSize",  "StopGesperrt"};
 
 static_assert(std::size(Table) == std::size(WritingOrder));
 

@@ -25,6 +25,7 @@ struct TRun {
         SetTickSource(TManualClock::Source(clock));
         settings.CountBahn = 2;
         settings.TimerGesperrt = 10000;
+        settings.StopGesperrt = 10000; // the stops armed with the start lock-out's end
         settings.AutoTime = 5000;
         settings.Alg1 = settings.Alg2 = settings.Alg3 = 0; // "ON": acting on closing
         run = std::make_unique<TRunController>(settings);
@@ -41,6 +42,8 @@ struct TRun {
         QObject::connect(r, &TRunController::WasReset, [this] { trace << "reset"; });
         QObject::connect(r, &TRunController::Aborted, [this] { trace << "aborted"; });
         QObject::connect(r, &TRunController::RunEnded, [this] { trace << "ended"; });
+        QObject::connect(r, &TRunController::StopContactIgnored,
+                         [this](int t) { trace << QStringLiteral("ignored%1").arg(t + 1); });
     }
     ~TRun() { SetTickSource({}); }
 
@@ -87,6 +90,7 @@ struct TRun {
             {"full", [&] { run->SetHeatReady(true, {false, false}); }},
             {"OFF", [&] { settings.Alg1 = 1; }},
             {"pol7", [&] { settings.Alg1 = 7; }},
+            {"stop3", [&] { settings.StopGesperrt = 3000; }},
         };
         // clang-format on
         if (commands.contains(s)) {
@@ -146,9 +150,9 @@ private slots:
                "{STOP2}";
         // Contacts: beams, the start lock-out, bounces, polarity.
         QTest::newRow("an unarmed start only locks out") << "b s+ b +10000 b -> [000] [000]L [000]";
-        QTest::newRow("edges inside the lock-out do nothing, nor prolong it")
+        QTest::newRow("edges inside the lock-out only tell, nor prolong it")
             << "arm b s+ b +1000 s- 1+ +1000 s+ 1- +1000 s- 2+ +1000 s+ 1+ +5999 b +1 b -> [100] "
-               "started [000]L [000]L [011]";
+               "started [000]L ignored1 ignored2 ignored1 [000]L [011]";
         QTest::newRow("a stopped track's bounce; RESET arms the start")
             << "arm s+ +10000 1+ 1- 1+ b 2+ b RESET b -> started stop1=10000 [001] stop2=10000 "
                "[000] reset [100]";
@@ -163,7 +167,14 @@ private slots:
         QTest::newRow("the edge's tick")
             << "arm s+ +12000 1+^850 2+ -> started stop1=11150 stop2=12000";
         QTest::newRow("lock-out over at the edge") << "arm s+ ~12000 1+ -> started stop1=12000";
-        QTest::newRow("a stop in the lock-out") << "arm s+ ~9999 1+ b -> started [000]L";
+        QTest::newRow("a stop in the lock-out") << "arm s+ ~9999 1+ b -> started ignored1 [000]L";
+        // The stop pads are armed on their own delay; the start lock-out runs on for the start.
+        QTest::newRow("stop pads armed 3 s after START")
+            << "stop3 arm s+ +2999 1+ b +1 b 1- 1+ s- s+ b 2+ -> started ignored1 [000]L [011]L "
+               "stop1=3000 [001]L stop2=3000";
+        QTest::newRow("arming over at the edge") << "stop3 arm s+ ~3000 2+ -> started stop2=3000";
+        QTest::newRow("a stopped track's pad is not told")
+            << "stop3 arm s+ +3000 1+ 1- 1+ -> started stop1=3000";
         // The automatic RESET 5 s after the last stop.
         QTest::newRow("auto-reset fires once, 5 s after the last stop")
             << "auto START +1000 STOP1 STOP2 b +4999 b +1 b +10000 -> started stop1=1000 "

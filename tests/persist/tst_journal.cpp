@@ -66,7 +66,7 @@ const QList<QPair<QString, QString>> Stored = {
     {"Color1", "255"}, {"Color2", "65280"}, {"KlassCol", "3"}, {"AllTrasse", "1"},
     {"Title", "Cup, Bern \"2026\" ü"}, {"isPlaySound", "0"}, {"isPlaySound1", "0"}, {"isPlaySound2", "0"},
     {"Lang", "2"}, {"LiveOn", "1"}, {"LivePort", "8181"}, {"LiveBind", "192.168.1.20"},
-    {"Ranking", "1"}, {"BracketSize", "8"}};
+    {"Ranking", "1"}, {"BracketSize", "8"}, {"StopGesperrt", "2500"}};
 
 // A setting's in-memory value as text, booleans as 0/1.
 QString Get(const TSettings& s, const QString& name) {
@@ -76,7 +76,8 @@ QString Get(const TSettings& s, const QString& name) {
         V(FilterInd), V(TimerGesperrt), V(AllLaufe), V(CountZabegov), V(Monitor), V(MonitorOn),
         V(TimeFormat), V(AutoTime), V(Vid), V(Color1), V(Color2), V(KlassCol), V(AllTrasse),
         {"Title", s.Title}, V(isPlaySound), V(isPlaySound1), V(isPlaySound2), V(Lang),
-        V(LiveOn), V(LivePort), {"LiveBind", s.LiveBind}, V(Ranking), V(BracketSize)};
+        V(LiveOn), V(LivePort), {"LiveBind", s.LiveBind}, V(Ranking), V(BracketSize),
+        V(StopGesperrt)};
 #undef V
     return v.value(name, "<unknown>");
 }
@@ -381,9 +382,9 @@ private slots:
             QTest::newRow(tag) << registry << S(name) << value << read << S(applied);
         };
         row("nothing stored", false, "*", {}, 0);
-        row("all present", false, "", {}, 32);
+        row("all present", false, "", {}, 33);
         row("an older version's", false, "LiveOn", {}, 27);
-        row("LiveBind missing", false, "LiveBind", {}, 32);
+        row("LiveBind missing", false, "LiveBind", {}, 33);
         row("Left missing", false, "Left", {}, 0);
         row("Alg2 missing", false, "Alg2", {}, 6);
         row("port as a word", false, "LivePort", "http", 28);
@@ -391,24 +392,25 @@ private slots:
         row("beyond 32 bits", false, "Monitor", "4294967296", 13);
         row("empty number", false, "AutoTime", "", 16);
         row("fraction", false, "Width", "800.5", 2);
-        row("registry: all ints", true, "", {}, 32);
+        row("registry: all ints", true, "", {}, 33);
         row("registry: text number", true, "Left", "10", 0);
         row("registry: boolean", true, "MonitorOn", true, 14);
         row("registry: number as title", true, "Title", 5, 22);
         row("registry: 64-bit number", true, "Lang", qint64(2), 26);
-        row("TimeFormat 7", false, "TimeFormat", "7", 32, "1");
-        row("Vid 9", false, "Vid", "9", 32, "3");
-        row("BracketSize 32", false, "BracketSize", "32", 32, "16");
-        row("CountZabegov 0", false, "CountZabegov", "0", 32, "1");
-        row("KlassCol 9", false, "KlassCol", "9", 32, "5");
-        row("Port 300", false, "Port", "300", 32, "255");
-        row("Port -1", false, "Port", "-1", 32, "0");
-        row("CountBahn 3", false, "CountBahn", "3", 32, "2");
-        row("system colour", false, "Color1", "-16777201", 32, "15");
-        row("AllLaufe 0 not taken", false, "AllLaufe", "0", 32, "6");
+        row("TimeFormat 7", false, "TimeFormat", "7", 33, "1");
+        row("Vid 9", false, "Vid", "9", 33, "3");
+        row("BracketSize 32", false, "BracketSize", "32", 33, "16");
+        row("CountZabegov 0", false, "CountZabegov", "0", 33, "1");
+        row("KlassCol 9", false, "KlassCol", "9", 33, "5");
+        row("Port 300", false, "Port", "300", 33, "255");
+        row("Port -1", false, "Port", "-1", 33, "0");
+        row("CountBahn 3", false, "CountBahn", "3", 33, "2");
+        row("system colour", false, "Color1", "-16777201", 33, "15");
+        row("AllLaufe 0 not taken", false, "AllLaufe", "0", 33, "6");
+        row("StopGesperrt 100", false, "StopGesperrt", "100", 33, "500");
         // Kept: the live glue refuses it with a message, no clamp makes port 1 of it.
-        row("live port 0 kept", false, "LivePort", "0", 32, "0");
-        row("live port 70000 kept", false, "LivePort", "70000", 32, "70000");
+        row("live port 0 kept", false, "LivePort", "0", 33, "0");
+        row("live port 70000 kept", false, "LivePort", "70000", 33, "70000");
     }
     void load() {
         QFETCH(bool, registry);
@@ -454,7 +456,7 @@ private slots:
         QVERIFY(QFile::copy(file + ".saved", file + ".copy"));
         QSettings reader(file + ".copy", format);
         TSettings back;
-        QCOMPARE(LoadSettings(reader, back, rule).valuesRead, 32);
+        QCOMPARE(LoadSettings(reader, back, rule).valuesRead, 33);
         for (const auto& [key, text] : Stored) {
             QCOMPARE(Get(back, key), Get(s, key));
             QCOMPARE(reader.value(key).typeId(), !registry || key == "Title" || key == "LiveBind"

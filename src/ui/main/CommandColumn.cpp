@@ -6,6 +6,7 @@
 #include "widgets/BitBtnWithColor.h"
 
 #include <algorithm>
+#include <QTimer>
 #include <QToolButton>
 
 TCommandColumn::TCommandColumn(QWidget* parent) : QWidget(parent) {
@@ -54,6 +55,20 @@ TCommandColumn::TCommandColumn(QWidget* parent) : QWidget(parent) {
     m_stop1->setAutoDefault(false);
     m_stop2->setAutoDefault(false);
     m_abort->OnClick = [this] { emit AbortClicked(); }; // the run refuses when it cannot
+    m_blinkTimer = new QTimer(this);
+    m_blinkTimer->setInterval(150);
+    connect(m_blinkTimer, &QTimer::timeout, this, [this] {
+        const std::array<TImageLS*, 3> images{m_startBeam, m_beam1, m_beam2};
+        bool more = false;
+        for (size_t b = 0; b < 3; ++b) {
+            if (m_blinks[b] == 0) continue;
+            --m_blinks[b];
+            // Ends on the picture the beam's state asks for.
+            images[b]->ShowImage((m_blinks[b] % 2 == 1) != m_armed[b] ? 1 : 0);
+            more = more || m_blinks[b] > 0;
+        }
+        if (!more) m_blinkTimer->stop();
+    });
     connect(hour, &QToolButton::clicked, this, [this] { emit StartShifted(3540000u); });
     connect(nine, &QToolButton::clicked, this, [this] { emit StartShifted(540000u); });
 }
@@ -120,7 +135,14 @@ void TCommandColumn::SetBeamsShown(bool shown) {
 }
 
 void TCommandColumn::ShowBeams(bool startArmed, bool stop1Armed, bool stop2Armed) {
+    m_armed = {startArmed, stop1Armed, stop2Armed};
     m_startBeam->ShowImage(startArmed ? 1 : 0);
     m_beam1->ShowImage(stop1Armed ? 1 : 0);
     m_beam2->ShowImage(stop2Armed ? 1 : 0);
+}
+
+void TCommandColumn::FlashBeam(int beam) {
+    if (beam < 0 || beam > 2) return;
+    m_blinks[size_t(beam)] = 6;
+    if (!m_blinkTimer->isActive()) m_blinkTimer->start();
 }

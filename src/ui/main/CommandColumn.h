@@ -4,9 +4,11 @@
 // what the window tells it and reports presses; the run decides what each press does.
 #include "core/Colors.h"
 
+#include <array>
 #include <cstdint>
 #include <QWidget>
 
+class QTimer;
 class QToolButton;
 class TBitBtnWithColor;
 class TImageLS;
@@ -24,6 +26,8 @@ public:
     void LayOut();
     void SetBeamsShown(bool shown); // the lock pictures, while the contact port is open
     void ShowBeams(bool startArmed, bool stop1Armed, bool stop2Armed);
+    // A contact that acted while its beam was not armed: its picture blinks for a moment.
+    void FlashBeam(int beam);
 
 signals:
     void StartClicked();
@@ -38,4 +42,7 @@ private:
     QWidget *m_startPart, *m_leftPart, *m_rightPart;
     TImageLS *m_startBeam, *m_beam1, *m_beam2;
     TBitBtnWithColor *m_start, *m_stop1, *m_stop2, *m_abort;
+    std::array<bool, 3> m_armed{}; // what the pictures show between blinks
+    std::array<int, 3> m_blinks{}; // picture changes still to come
+    QTimer* m_blinkTimer;
 };

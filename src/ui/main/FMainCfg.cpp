@@ -53,6 +53,7 @@ void TFormMain::ApplyCfgChoice(const TCfgChoice& c) {
     Competition->RestoreEmptyTitles();
     SetTimeFormat(e.TimeFormat);
     Settings.TimerGesperrt = e.TimerGesperrt;
+    Settings.StopGesperrt = e.StopGesperrt;
     ApplyTrackCount();
     ShowAllTracksBox();
 

@@ -321,6 +321,8 @@ void TFormMain::setupRun() {
     connect(Run, &TRunController::Aborted, this, [this] { RunBackToReady(false); });
     connect(Run, &TRunController::RunEnded, this, [this] { RunBackToReady(false); });
     connect(Run, &TRunController::BeamsChanged, this, &TFormMain::ShowBeams);
+    connect(Run, &TRunController::StopContactIgnored, this,
+            [this](int track) { m_commands->FlashBeam(track + 1); });
     connect(Run, &TRunController::Changed, this, &TFormMain::UpdateControls);
     Run->SetCellToMark([c = Competition](int track) { return c->LastCell(track).Column >= 0; });
     // The box starts checked and the run follows it, never the other way round.

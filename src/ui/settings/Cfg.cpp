@@ -6,7 +6,9 @@
 #include "ui/settings/FinalsSettingsGroup.h"
 #include "ui/settings/LiveSettingsGroup.h"
 
+#include <cmath>
 #include <QDialogButtonBox>
+#include <QDoubleSpinBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QGuiApplication>
@@ -196,7 +198,18 @@ TCfgDialog::TCfgDialog(QWidget* parent, const TComPort& port, quint32 portMask)
     labTimeoutSek = Named(new QLabel(QStringLiteral("Sek."), gbLS), "labTimeoutSek");
     ls->addWidget(labTimeout, lr, 0, Qt::AlignRight);
     ls->addWidget(seTimeout, lr, 1);
-    ls->addWidget(labTimeoutSek, lr, 2);
+    ls->addWidget(labTimeoutSek, lr++, 2);
+    // The stop pads' own delay after START, in tenths of a second.
+    labStopTimeout = Named(new QLabel(QStringLiteral("Stopp-Sperre:"), gbLS), "labStopTimeout");
+    seStopTimeout = Named(new QDoubleSpinBox(gbLS), "seStopTimeout");
+    seStopTimeout->setDecimals(1);
+    seStopTimeout->setRange(0.5, 999.0);
+    seStopTimeout->setSingleStep(0.1);
+    seStopTimeout->setEnabled(false);
+    labStopTimeoutSek = Named(new QLabel(QStringLiteral("Sek."), gbLS), "labStopTimeoutSek");
+    ls->addWidget(labStopTimeout, lr, 0, Qt::AlignRight);
+    ls->addWidget(seStopTimeout, lr, 1);
+    ls->addWidget(labStopTimeoutSek, lr, 2);
     grid->addWidget(gbLS, row++, 0, 1, 3);
 
     labMonitor = Named(new QLabel(QStringLiteral("2. Monitor / TV:"), this), "labMonitor");
@@ -230,6 +243,7 @@ void TCfgDialog::Edit(const TSettings& settings, int port, int tracks) {
     cbAlg3->setCurrentIndex(settings.Alg3);
     m_portBefore = cbPort->currentIndex();
     seTimeout->setValue(settings.TimerGesperrt / 1000);
+    seStopTimeout->setValue(settings.StopGesperrt / 1000.0);
     seZabegov->setValue(settings.CountZabegov);
     cbTimeFormat->setCurrentIndex(settings.TimeFormat);
     seAuto0->setValue(settings.AutoTime / 1000);
@@ -247,6 +261,7 @@ TCfgChoice TCfgDialog::Choice() const {
     c.edited.CountZabegov = seZabegov->value();
     c.edited.TimeFormat = cbTimeFormat->currentIndex();
     c.edited.TimerGesperrt = seTimeout->value() * 1000;
+    c.edited.StopGesperrt = int(std::lround(seStopTimeout->value() * 10)) * 100;
     c.edited.Monitor = std::max(0, cbMonitor->currentIndex());
     if (c.portNow >= 1) {
         c.portNumber = cbPort->currentText().mid(3, 3).toInt();
@@ -301,6 +316,9 @@ void TCfgDialog::cbPortChange() {
     seTimeout->setEnabled(cbAlg1->isEnabled());
     labTimeout->setEnabled(seTimeout->isEnabled());
     labTimeoutSek->setEnabled(seTimeout->isEnabled());
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{seStopTimeout, labStopTimeout, labStopTimeoutSek})
+        w->setEnabled(seTimeout->isEnabled());
     ShowPortDevice();
 }
 

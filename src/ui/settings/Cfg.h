@@ -11,6 +11,7 @@
 #include <QPixmap>
 #include <QStringList>
 
+class QDoubleSpinBox;
 class QGroupBox;
 class QLabel;
 class QPushButton;
@@ -83,6 +84,8 @@ private:
     void ShowPortDevice();
 
     QSpinBox *seZabegov, *seAuto0, *seKlass, *seTimeout;
+    QDoubleSpinBox* seStopTimeout;
+    QLabel *labStopTimeout, *labStopTimeoutSek;
     QComboBox *cbTimeFormat, *cbPort, *cbMonitor;
     TPolarityBox *cbAlg1, *cbAlg2, *cbAlg3;
     QGroupBox* gbLS;
