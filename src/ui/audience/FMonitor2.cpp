@@ -6,6 +6,7 @@
 #include "core/Settings.h"
 #include "core/TimeFormat.h"
 #include "ui/finals/BracketView.h"
+#include "ui/PanelParts.h"
 #include "widgets/Udigit.h"
 
 #include <algorithm>
@@ -38,24 +39,6 @@ QRect ScaledBox(const QRect& r, double kx, double ky) {
 // A box from (x1, y1) to (x2, y2), exclusive, never with a negative size.
 QRect Span(int x1, int y1, int x2, int y2) {
     return QRect(x1, y1, std::max(0, x2 - x1), std::max(0, y2 - y1));
-}
-
-void SetFontColour(QLabel* label, TColor c) {
-    QPalette pal = label->palette();
-    const QColor qc = ToQColor(c);
-    if (pal.color(QPalette::WindowText) == qc) return;
-    pal.setColor(QPalette::WindowText, qc);
-    label->setPalette(pal);
-}
-
-QWidget* BlackPanel(QWidget* parent, const char* name, TColor colour) {
-    auto* w = new QWidget(parent);
-    w->setObjectName(QString::fromLatin1(name));
-    w->setAutoFillBackground(true);
-    QPalette pal = w->palette();
-    pal.setColor(QPalette::Window, ToQColor(colour));
-    w->setPalette(pal);
-    return w;
 }
 
 QLabel* Label(QWidget* parent, const char* name, const QString& text, const QString& family,
@@ -172,9 +155,9 @@ TFormMonitor2::TFormMonitor2(const TSettings& settings, const TCompetition& comp
 TFormMonitor2::~TFormMonitor2() = default;
 
 void TFormMonitor2::setupPanels() {
-    Panel1 = BlackPanel(this, "Panel1", Colors::clBlack);
-    PanelTimer = BlackPanel(Panel1, "PanelTimer", Colors::clBlack);
-    PanelBot = BlackPanel(Panel1, "PanelBot", 0x202020);
+    Panel1 = ColouredPanel(this, "Panel1", Colors::clBlack);
+    PanelTimer = ColouredPanel(Panel1, "PanelTimer", Colors::clBlack);
+    PanelBot = ColouredPanel(Panel1, "PanelBot", 0x202020);
     // The pointer would be a stray mark on the audience's screen.
     Panel1->setCursor(Qt::BlankCursor);
     const QString arial = QStringLiteral("Arial");
@@ -227,7 +210,7 @@ void TFormMonitor2::MirrorDigits(int track, const TDigitRow& shown) {
         row[i]->setValue(shown.values[i]);
         row[i]->setColorOn(shown.lit[i]);
     }
-    SetFontColour(track == 0 ? LabMin : LabMin2, row[1]->ColorOn());
+    SetTextColour(track == 0 ? LabMin : LabMin2, row[1]->ColorOn());
     for (size_t i = 3; i < 6; ++i)
         row[i]->setValue(shown.values[i]);
 }

@@ -1,7 +1,7 @@
 #include "ui/main/CommandColumn.h"
 
-#include "ui/main/PanelParts.h"
 #include "ui/main/WindowLayout.h"
+#include "ui/PanelParts.h"
 #include "widgets/BeamImage.h"
 #include "widgets/BitBtnWithColor.h"
 

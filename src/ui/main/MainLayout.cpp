@@ -13,12 +13,12 @@
 #include "ui/main/CommandColumn.h"
 #include "ui/main/FMain.h"
 #include "ui/main/ModeBox.h"
-#include "ui/main/PanelParts.h"
 #include "ui/main/ProtocolView.h"
 #include "ui/main/TitleStrip.h"
 #include "ui/main/TrackClock.h"
 #include "ui/main/TrackPicker.h"
 #include "ui/main/WindowLayout.h"
+#include "ui/PanelParts.h"
 #include "ui/Pictures.h"
 #include "ui/settings/Cfg.h"
 

@@ -1,6 +1,6 @@
 #include "ui/main/ModeBox.h"
 
-#include "ui/main/PanelParts.h"
+#include "ui/PanelParts.h"
 
 #include <QCheckBox>
 #include <QComboBox>

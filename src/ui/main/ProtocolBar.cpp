@@ -1,8 +1,8 @@
 #include "ui/main/ProtocolBar.h"
 
-#include "ui/main/PanelParts.h"
 #include "ui/main/Sounds.h"
 #include "ui/main/WindowLayout.h"
+#include "ui/PanelParts.h"
 #include "ui/Pictures.h"
 #include "widgets/BitBtnWithColor.h"
 

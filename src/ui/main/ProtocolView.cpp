@@ -2,7 +2,7 @@
 
 #include "core/Competition.h"
 #include "core/RunCells.h"
-#include "ui/main/PanelParts.h"
+#include "ui/PanelParts.h"
 #include "widgets/QtColors.h"
 #include "widgets/SortGrid.h"
 

@@ -1,7 +1,7 @@
 #include "ui/main/StatusLine.h"
 
-#include "ui/main/PanelParts.h"
 #include "ui/main/WindowLayout.h"
+#include "ui/PanelParts.h"
 
 #include <algorithm>
 #include <QLabel>

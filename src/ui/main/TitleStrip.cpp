@@ -1,7 +1,7 @@
 #include "ui/main/TitleStrip.h"
 
-#include "ui/main/PanelParts.h"
 #include "ui/main/WindowLayout.h"
+#include "ui/PanelParts.h"
 #include "ui/Pictures.h"
 #include "widgets/QtColors.h"
 

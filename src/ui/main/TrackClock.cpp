@@ -1,7 +1,7 @@
 #include "ui/main/TrackClock.h"
 
-#include "ui/main/PanelParts.h"
 #include "ui/main/WindowLayout.h"
+#include "ui/PanelParts.h"
 #include "widgets/QtColors.h"
 #include "widgets/Udigit.h"
 

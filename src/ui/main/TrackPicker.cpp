@@ -1,6 +1,6 @@
 #include "ui/main/TrackPicker.h"
 
-#include "ui/main/PanelParts.h"
+#include "ui/PanelParts.h"
 #include "widgets/QtColors.h"
 
 #include <QApplication>

@@ -1,6 +1,6 @@
 #pragma once
-// The small pieces every panel of the main window is made of: named controls, the design's
-// fonts and colours, the flat tool buttons.
+// The small pieces the windows are made of: named controls, the design's fonts and colours,
+// the flat tool buttons.
 #include "core/Colors.h"
 
 #include <QString>

@@ -1,4 +1,4 @@
-#include "ui/main/PanelParts.h"
+#include "ui/PanelParts.h"
 
 #include "ui/Pictures.h"
 #include "widgets/QtColors.h"
