@@ -18,7 +18,7 @@
 //   FMainRecording.cpp   where a stopped time lands; the competition modes
 //   FMainTracks.cpp      who is on which track, the heat order, the track captions
 //   FMainCompetition.cpp the competition's settings; the grid and the lists as its view
-//   FMainProtocol.cpp, FMainRanking.cpp   the protocol's commands, results and places
+//   FMainProtocol.cpp    the protocol's commands, results and places
 //   FMainFiles.cpp, FMainOffice.cpp       protocol files, pages and office exchange
 //   FMainSettings.cpp, FMainCfg.cpp       the settings store and the settings dialog
 //   FMainJournal.cpp, FMainShutdown.cpp   the journal, the exit copy and the end
@@ -298,7 +298,7 @@ private:
     void ToggleBeam(int beam); // 0 start, 1 and 2 the stop beams
     void ShowBeams();
 
-    // --- protocol (FMainProtocol.cpp, FMainRanking.cpp) ------------------------------------
+    // --- protocol (FMainProtocol.cpp) ------------------------------------------------------
     void sbDelClick(int tag); // DIS of track tag + 1
     void cbEditONClick(bool on);
     void SortGrid1RowSelected();

@@ -1,5 +1,5 @@
-// The operator's protocol commands: deleting rows, clearing results, DIS, edit mode, and
-// what follows a row selection.
+// The operator's protocol commands: deleting rows, clearing results, DIS, edit mode, the
+// recompute of results and places, and what follows a row selection.
 #include "core/Competition.h"
 #include "ui/Dialogs.h"
 #include "ui/main/FMain.h"
@@ -97,4 +97,10 @@ void TFormMain::ProtocolRefresh() {
 
 void TFormMain::RepaintProtocol() {
     m_view->Repaint();
+}
+
+void TFormMain::RecalcProtocol() {
+    // Results and places are the competition's; the view redraws and keeps the current row.
+    ApplyCompetitionSettings();
+    Competition->Recompute();
 }
