@@ -21,19 +21,35 @@ bool Valid(const TBracket::TLane& lane) {
 }
 
 // Lane texts in the journal: "-" nothing, "DIS", "<ms>" or "<ms>/<exact ms>".
+// "-", "DIS", "FS" or ms[/exact], with "@reaction" where the pads gave one.
 QString LaneText(const TBracket::TLane& lane) {
-    if (lane.Kind == TBracket::LaneNone) return QStringLiteral("-");
-    if (lane.Kind == TBracket::LaneDis) return QStringLiteral("DIS");
-    QString t = QString::number(lane.Ms);
-    if (lane.Exact) t += '/' + QString::number(*lane.Exact);
+    QString t;
+    if (lane.Kind == TBracket::LaneNone) {
+        t = QStringLiteral("-");
+    } else if (lane.Kind == TBracket::LaneDis) {
+        t = lane.FalseStart ? QStringLiteral("FS") : QStringLiteral("DIS");
+    } else {
+        t = QString::number(lane.Ms);
+        if (lane.Exact) t += '/' + QString::number(*lane.Exact);
+    }
+    if (lane.Reaction) t += '@' + QString::number(*lane.Reaction);
     return t;
 }
 
-std::optional<TBracket::TLane> LaneFromText(const QString& text) {
+std::optional<TBracket::TLane> LaneFromText(const QString& whole) {
     TBracket::TLane lane;
+    const QStringList at = whole.split('@');
+    if (at.size() > 2) return std::nullopt;
+    if (at.size() == 2) {
+        bool ok = false;
+        lane.Reaction = at[1].toInt(&ok);
+        if (!ok) return std::nullopt;
+    }
+    const QString& text = at[0];
     if (text == QLatin1String("-")) return lane;
-    if (text == QLatin1String("DIS")) {
+    if (text == QLatin1String("DIS") || text == QLatin1String("FS")) {
         lane.Kind = TBracket::LaneDis;
+        lane.FalseStart = text == QLatin1String("FS");
         return lane;
     }
     const QStringList parts = text.split('/');
@@ -150,7 +166,13 @@ int TBracket::DecideRace(const THeat& h) const {
     const int byLanes = CompareLanes(h.Lane[0], h.Lane[1]);
     if (byLanes != 0) return byLanes < 0 ? 0 : 1;
     const bool betterSeedA = h.Seed[0] < h.Seed[1];
-    if (!Valid(h.Lane[0])) return betterSeedA ? 0 : 1; // both without a valid time
+    if (!Valid(h.Lane[0])) { // both without a valid time
+        const TLane &a = h.Lane[0], &b = h.Lane[1];
+        if (a.FalseStart != b.FalseStart) return a.FalseStart ? 1 : 0;
+        if (a.FalseStart && a.Reaction && b.Reaction && *a.Reaction != *b.Reaction)
+            return *a.Reaction < *b.Reaction ? 1 : 0; // the earlier release loses
+        return betterSeedA ? 0 : 1;
+    }
     const int heat = int(&h - m_heats.constData());
     const std::int32_t a = BestHundredths(h.Seed[0], heat), b = BestHundredths(h.Seed[1], heat);
     if (a != b) return a < b ? 0 : 1;

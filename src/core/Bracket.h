@@ -10,7 +10,7 @@
 // Heat winner: the lower valid time; a DIS or no time loses; both valid and equal to the
 // hundredth: the exact milliseconds where both lanes have them, then the better of each
 // climber's best valid time in this and the earlier rounds, then the better seed. Both
-// invalid: the better seed.
+// invalid: a false start loses, two false starts the earlier release; else the better seed.
 #include <array>
 #include <cstdint>
 #include <optional>
@@ -26,6 +26,10 @@ public:
         TLaneKind Kind = LaneNone;
         std::int32_t Ms = 0;               // shown time, hundredths precision (a multiple of 10)
         std::optional<std::int32_t> Exact; // the stopped milliseconds, none for a typed time
+        // From the foot pads: the reaction in ms (negative: left before START); a false start
+        // is a LaneDis that loses even to a lane without a time.
+        std::optional<std::int32_t> Reaction{};
+        bool FalseStart = false;
     };
     // Rounds are numbered from the first: with 16 places 0 = eighth-finals, 1 = quarter,
     // 2 = semi, 3 = the finals (big and small final share the last round).

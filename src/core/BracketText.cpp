@@ -23,7 +23,7 @@ QString BracketLaneText(const TBracket::TLane& lane, int timeFormat) {
     case TBracket::LaneTime:
         return FormatTime(lane.Ms, timeFormat);
     case TBracket::LaneDis:
-        return QStringLiteral("DIS.");
+        return lane.FalseStart ? QStringLiteral("FS.") : QStringLiteral("DIS.");
     case TBracket::LaneNone:
         break;
     }

@@ -34,7 +34,8 @@ TCompetition::TRun ReadRun(const QString& cell, int format, QChar separator) {
     bool ascii = true;
     for (QChar c : t)
         if (c.unicode() >= 128) ascii = false;
-    const bool dis = ascii ? t.compare(QLatin1String("DIS."), Qt::CaseInsensitive) == 0
+    const bool dis = ascii ? t.compare(QLatin1String("DIS."), Qt::CaseInsensitive) == 0 ||
+                                 t.compare(QLatin1String("FS."), Qt::CaseInsensitive) == 0
                            : IsDisCell(cell); // upper case of other letters may give "DIS."
     if (dis) {
         run.Kind = TCompetition::RunDis;
@@ -119,7 +120,10 @@ void TCompetition::Write(int entry, int col, const QString& text) {
     if (col >= Col::Turm1 && col <= Col::Turm6) {
         e.runsRead = false;
         // A run written anew is no longer the stopped time, unless nothing changed.
-        if (e.cells[col] != text) e.runs.exact[col - Col::Turm1].reset();
+        if (e.cells[col] != text) {
+            e.runs.exact[col - Col::Turm1].reset();
+            e.reaction[size_t(col - Col::Turm1)].reset();
+        }
     }
     e.cells[col] = text;
     if (col == m_klassCol - 1) e.classRead = false;

@@ -217,6 +217,21 @@ public:
     bool SetCell(int entry, int col, const QString& text,
                  const std::optional<QString>& expected = std::nullopt);
 
+    // --- the foot pads ------------------------------------------------------------------------
+    // The reaction of the run the track's last STOP recorded (in the finals: of its lane).
+    void SetLastReaction(int track, std::optional<std::int32_t> reaction);
+    // A false start: "FS." into the next free run column of the track's participant (counted
+    // like "DIS."); in the finals the lane of the current heat loses. False: nothing written.
+    bool RecordFalseStart(int track, std::int32_t reaction);
+    // The operator took a false start back after the lane had stopped: the stopped time
+    // replaces the "FS." the last STOP wrote. False when that cell no longer holds it.
+    bool ClearFalseStart(int track, const QString& text, std::optional<std::int32_t> exactMs);
+    // A recorded run's reaction, kept while its cell holds what was recorded.
+    std::optional<std::int32_t> Reaction(int entry, int run) const;
+    // Every kept reaction numbered as ExactRuns, and back; returns how many were taken.
+    QVector<TExactRun> Reactions() const;
+    int RestoreReactions(const QVector<TExactRun>& runs);
+
 signals:
     void Changed(TCompetition::TChange what, int entry = -1, int column = -1);
 
@@ -230,6 +245,7 @@ private:
         // recompute after one heat then reads two run cells, not every cell of the protocol.
         bool runsRead = false, classRead = false, zeitWritten = false, platzWritten = false;
         TRunsRead runs;  // with the stopped ms of recorded runs
+        std::array<std::optional<std::int32_t>, 6> reaction{}; // per run, from the pads
         int classId = 0; // into the class dictionary below
     };
     static TEntry NewEntry(const QStringList& cells);

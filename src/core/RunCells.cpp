@@ -9,13 +9,18 @@ bool IsBlankCell(const QString& cell) {
 }
 
 bool IsDisCell(const QString& cell) {
-    return cell.trimmed().toUpper() == QLatin1String("DIS.");
+    const QString t = cell.trimmed().toUpper();
+    return t == QLatin1String("DIS.") || t == QLatin1String("FS.");
+}
+
+bool IsFalseStartCell(const QString& cell) {
+    return cell.trimmed().toUpper() == QLatin1String("FS.");
 }
 
 int CompareRunCells(const QString& a, const QString& b) {
     auto key = [](const QString& s) -> qsizetype {
         if (IsBlankCell(s)) return 20;
-        if (s.toUpper() == QLatin1String("DIS.")) return 18;
+        if (IsDisCell(s)) return 18;
         return s.size();
     };
     const qsizetype ka = key(a), kb = key(b);

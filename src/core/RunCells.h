@@ -13,8 +13,10 @@ constexpr std::int64_t DisRun = 21474836;    // added for "DIS."; also the bound
 
 // Blank after trimming: an empty run.
 bool IsBlankCell(const QString& cell);
-// "DIS." in any case after trimming.
+// "DIS." in any case after trimming, or a false start "FS.": it counts like a
+// disqualification wherever a run is summed or ordered.
 bool IsDisCell(const QString& cell);
+bool IsFalseStartCell(const QString& cell);
 
 // The ordering of run cells and result times: shorter time texts first, "DIS." after every
 // time, empty cells last; equal keys compare ordinally.

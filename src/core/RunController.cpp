@@ -70,8 +70,15 @@ bool TRunController::Start(std::uint32_t tick) {
         SetBeam(b, false);
     m_stopArming = true;
     m_stopArmAt = tick + std::uint32_t(std::max(0, m_settings.StopGesperrt));
+    m_reaction = {std::nullopt, std::nullopt};
+    m_falseStart = {false, false};
     StartLockout(tick);
     emit Started();
+    // A climber who left his pad before the signal and did not step back on started false.
+    for (int lane = 0; lane < 2; ++lane)
+        if (m_offered[size_t(lane)] && m_earlyRelease[size_t(lane)])
+            TakeReaction(lane, std::int32_t(*m_earlyRelease[size_t(lane)] - tick));
+    m_earlyRelease = {std::nullopt, std::nullopt};
     return true;
 }
 
@@ -98,6 +105,7 @@ bool TRunController::Stop(int track, std::uint32_t tick) {
 
 void TRunController::BackToReady() {
     StopDeadlines();
+    m_earlyRelease = {std::nullopt, std::nullopt};
     m_state = TRunState::Ready;
     m_offered = {false, false};
     ArmForNextStart();
@@ -233,4 +241,44 @@ void TRunController::ContactChanged(int contact, std::uint32_t status, std::uint
         break;
     }
     }
+}
+
+void TRunController::PadChanged(int lane, std::uint32_t status, std::uint32_t tick) {
+    if (lane < 0 || lane > 1) return;
+    const int polarity = lane == 0 ? m_settings.PadAlg1 : m_settings.PadAlg2;
+    if (polarity != 0 && polarity != 1) return;
+    const auto l = size_t(lane);
+    const bool stoodOn = ((status & PadLines[l]) != 0) == (polarity == 0);
+    const std::optional<bool> before = m_padStoodOn[l];
+    m_padStoodOn[l] = stoodOn;
+    // Only a pad seen stood on can be left: the first notification tells the state, no edge.
+    if (stoodOn || before != true) {
+        if (stoodOn && IsReady()) m_earlyRelease[l].reset(); // back on the pad in time
+        return;
+    }
+    if (IsReady()) {
+        m_earlyRelease[l] = tick;
+    } else if (IsRunning() && m_offered[l] && !m_stopped[l] && !m_reaction[l]) {
+        // Signed: an edge read just before the START key lands before the start tick.
+        TakeReaction(lane, std::int32_t(tick - m_startTick));
+    }
+}
+
+void TRunController::TakeReaction(int lane, std::int32_t reaction) {
+    const auto l = size_t(lane);
+    m_reaction[l] = reaction;
+    m_falseStart[l] = reaction < std::max(0, m_settings.FsLimit);
+    emit ReactionTaken(lane);
+}
+
+void TRunController::PadsLost() {
+    m_padStoodOn = {std::nullopt, std::nullopt};
+    m_earlyRelease = {std::nullopt, std::nullopt};
+}
+
+bool TRunController::ClearFalseStart(int lane) {
+    if (!CanClearFalseStart(lane)) return false;
+    m_falseStart[size_t(Index(lane))] = false;
+    emit FalseStartCleared(Index(lane));
+    return true;
 }

@@ -8,6 +8,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <QObject>
 
 class QTimer;
@@ -22,6 +23,8 @@ enum TBeam { BeamStart = 0, BeamStop1 = 1, BeamStop2 = 2 };
 namespace ContactLine {
 constexpr std::uint32_t CTS = 0x10, DSR = 0x20, RLSD = 0x80;
 }
+// The foot pads sit on a second port: lane 1 on CTS, lane 2 on DSR.
+constexpr std::array<std::uint32_t, 2> PadLines{ContactLine::CTS, ContactLine::DSR};
 
 // Whether a line notification is an edge the contact acts on. The whole status word is
 // compared with the stored bit, so the first notification after start-up is always evaluated
@@ -86,6 +89,21 @@ public:
     void ContactChanged(int contact, std::uint32_t status, std::uint32_t tick);
     std::array<std::uint32_t, 3> LastLineState{0xAAAAAAAAu, 0x55555555u, 0x11111111u};
 
+    // A line notification of a lane's foot pad (0 / 1) with the pad port's status word and the
+    // tick at which the line changed. Polarity 0 ("ON"): the pad is stood on while its line
+    // is active; 1 ("OFF"): while it is not.
+    void PadChanged(int lane, std::uint32_t status, std::uint32_t tick);
+    // The pad port went away: what the pads said is forgotten, and the run goes on without.
+    void PadsLost();
+    // A lane's reaction in this run: its pad's release tick minus the START tick, negative for
+    // a release before START. None before the release, or with nobody on the pad.
+    std::optional<std::int32_t> Reaction(int lane) const { return m_reaction[Index(lane)]; }
+    // A reaction under the limit, or a release before START.
+    bool FalseStart(int lane) const { return m_falseStart[Index(lane)]; }
+    bool CanClearFalseStart(int lane) const { return !IsReady() && FalseStart(lane); }
+    // The operator's verdict that the pad was knocked, not left early.
+    bool ClearFalseStart(int lane);
+
     bool LockoutActive() const { return m_lockout; }
     bool AutoResetPending() const { return m_autoPending; }
     void SetAutoReset(bool on);
@@ -106,6 +124,9 @@ signals:
     void Changed();
     // A stop contact acted on a running track whose stop beam is not armed: no time taken.
     void StopContactIgnored(int track);
+    // A lane's reaction is known (and with it whether it was a false start).
+    void ReactionTaken(int lane);
+    void FalseStartCleared(int lane);
 
 private:
     static int Index(int track) { return track == 1 ? 1 : 0; }
@@ -115,6 +136,7 @@ private:
     void ArmForNextStart();
     void Schedule();
     void BackToReady();
+    void TakeReaction(int lane, std::int32_t reaction);
 
     const TSettings& m_settings;
     TRunState m_state = TRunState::Ready;
@@ -131,6 +153,12 @@ private:
     std::array<bool, 3> m_armed{false, false, false}; // all disarmed at start-up
     bool m_lockout = false;
     std::uint32_t m_lockoutEnd = 0;
+    // The pads: stood on or not (none before their first notification), the release of a
+    // pad left before START, and this run's reactions.
+    std::array<std::optional<bool>, 2> m_padStoodOn{};
+    std::array<std::optional<std::uint32_t>, 2> m_earlyRelease{};
+    std::array<std::optional<std::int32_t>, 2> m_reaction{};
+    std::array<bool, 2> m_falseStart{false, false};
     bool m_autoReset = false;
     bool m_autoPending = false;
     std::uint32_t m_autoResetAt = 0;

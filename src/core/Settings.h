@@ -38,4 +38,10 @@ struct TSettings {
     // take 5 to 7 s), longer than the scramble of the start. The start lock-out above keeps
     // the start contact alone.
     int StopGesperrt = 3000;
+    // The foot pads' port ("Startmatten-Port", COMn, 0 none) and the polarity of each lane's
+    // pad (0 "ON": stood on while the line is active); a reaction under FsLimit ms, or a pad
+    // left before START, is a false start.
+    int PadPort = 0;
+    int PadAlg1 = 0, PadAlg2 = 0;
+    int FsLimit = 100;
 };

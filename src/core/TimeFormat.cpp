@@ -106,3 +106,11 @@ std::int32_t ParseTime(const QString& text, int format, QChar decimalSeparator) 
         return UnreadableSeconds;
     return static_cast<std::int32_t>(scaled);
 }
+
+QString FormatReaction(std::int32_t ms) {
+    const std::int64_t a = ms < 0 ? -std::int64_t(ms) : ms;
+    return QStringLiteral("%1%2,%3")
+        .arg(ms < 0 ? QStringLiteral("-") : QString())
+        .arg(a / 1000)
+        .arg(a % 1000, 3, 10, QLatin1Char('0'));
+}

@@ -32,3 +32,6 @@ inline QString FormatTime(std::int32_t ms, int format) {
 inline std::int32_t ParseTime(const QString& text, int format) {
     return ParseTime(text, format, SystemDecimalSeparator());
 }
+
+// A reaction to the thousandth with a comma, "0,143"; negative for a pad left before START.
+QString FormatReaction(std::int32_t ms);

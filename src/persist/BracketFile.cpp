@@ -89,6 +89,8 @@ QByteArray FormatBracketFile(const TBracketFileData& data) {
         records << QStringLiteral("Bracket=") + line;
     for (const TExactRun& x : data.Exact)
         records << QStringLiteral("Exact=%1 %2 %3").arg(x.Entry).arg(x.Run).arg(x.Ms);
+    for (const TExactRun& x : data.Reaction)
+        records << QStringLiteral("Reaction=%1 %2 %3").arg(x.Entry).arg(x.Run).arg(x.Ms);
     records << QStringLiteral("End=%1").arg(records.size());
     return (kHeader + '\n' + records.join('\n') + '\n').toUtf8();
 }
@@ -152,6 +154,11 @@ std::optional<TBracketFileData> ParseBracketFile(const QByteArray& bytes, QStrin
                 !ParseInt(f[2], &c) || a < 0 || b < 0 || b >= 6 || c < 0)
                 return bad(l);
             data.Exact.push_back({a, b, c});
+        } else if (key == u"Reaction") {
+            if (f.size() != 3 || !ParseInt(f[0], &a) || !ParseInt(f[1], &b) ||
+                !ParseInt(f[2], &c) || a < 0 || b < 0 || b >= 6)
+                return bad(l);
+            data.Reaction.push_back({a, b, c});
         } else if (key == u"End") {
             if (!ParseInt(value, &a) || a != l - 1) return bad(l);
             ended = true;
@@ -208,6 +215,8 @@ std::optional<TBracketFileData> BracketFileData(const TCompetition& c, TCompetit
         number[entries[i]] = i;
         for (int r = 0; r < 6; ++r)
             if (const auto ms = c.ExactMs(entries[i], r)) data.Exact.push_back({i, r, *ms});
+        for (int r = 0; r < 6; ++r)
+            if (const auto ms = c.Reaction(entries[i], r)) data.Reaction.push_back({i, r, *ms});
     }
     if (!c.Bracket().IsEmpty()) {
         // The bracket names the competition's entries; the file's numbers are the rows'. Only
@@ -230,7 +239,8 @@ std::optional<TBracketFileData> BracketFileData(const TCompetition& c, TCompetit
             *error = QStringLiteral("Ein Teilnehmer des K.-o.-Felds hat die Startnummer 0; das "
                                     "Feld wird nicht mitgespeichert.");
     }
-    if (data.Bracket.isEmpty() && data.Exact.isEmpty()) return std::nullopt;
+    if (data.Bracket.isEmpty() && data.Exact.isEmpty() && data.Reaction.isEmpty())
+        return std::nullopt;
     return data;
 }
 
@@ -296,5 +306,6 @@ QString RestoreBracketFile(TCompetition& c, const TBracketFileData& data) {
         undo();
         return QStringLiteral("das Feld nennt Teilnehmer, die das Protokoll nicht hat");
     }
+    c.RestoreReactions(data.Reaction); // a reaction without its run is simply left out
     return {};
 }

@@ -1,8 +1,8 @@
 #pragma once
 // The finals kept beside a saved protocol. The protocol text file has fourteen columns and no
-// room for the knock-out bracket or for the thousandths behind the recorded runs, and its
+// room for the knock-out bracket, the thousandths or the reactions behind the recorded runs, and its
 // format stays as it is (other programs read it). So every protocol text file the program
-// writes while the competition has a bracket or kept milliseconds gets a small companion file
+// writes while the competition has a bracket, kept milliseconds or reactions gets a small companion file
 // beside it, and a load of the text file picks the companion up again.
 //
 // The companion's name is the protocol file's with ".ko" in place of a final ".txt" (in any
@@ -16,6 +16,8 @@
 //   Rows=<n> <key>               the participant rows it belongs to and their fingerprint
 //   Bracket=<line>               the bracket's lines, in order (none without a bracket)
 //   Exact=<entry> <run> <ms>     the stopped milliseconds of one recorded run
+//   Reaction=<entry> <run> <ms>  the foot pad's reaction of one recorded run (negative: left
+//                                before START)
 //   End=<k>                      the number of records before it: a cut-off file lacks it
 // Entries are counted as a load of the protocol file numbers them: its participant rows in
 // file order, without the first row whose start number is "0" (the "Qualifikation" dummy,
@@ -36,6 +38,7 @@ struct TBracketFileData {
     QString RowsKey;      // their fingerprint (BracketRowsKey)
     QStringList Bracket;  // TBracket lines; empty when there is no bracket
     QVector<TExactRun> Exact;
+    QVector<TExactRun> Reaction{};
     bool operator==(const TBracketFileData&) const = default;
 };
 

@@ -138,6 +138,8 @@ QByteArray FormatJournalMeta(const TJournalMeta& meta) {
                     .arg((*meta.Heat)[0])
                     .arg((*meta.Heat)[1])
                     .arg((*meta.Heat)[2]);
+    for (const TExactRun& x : meta.Reaction)
+        text += QStringLiteral("Reaction=%1 %2 %3\n").arg(x.Entry).arg(x.Run).arg(x.Ms);
     return text.toUtf8();
 }
 
@@ -164,7 +166,7 @@ TJournalMeta ParseJournalMeta(const QByteArray& bytes) {
             meta.BracketSize = n >= 16 ? 16 : n >= 8 ? 8 : 4;
         } else if (key == QLatin1String("Bracket"))
             meta.Bracket << value; // read as a whole by the bracket, which refuses a broken one
-        else if (key == QLatin1String("Exact")) {
+        else if (key == QLatin1String("Exact") || key == QLatin1String("Reaction")) {
             const QStringList f = value.split(QLatin1Char(' '));
             bool ok1 = false, ok2 = false, ok3 = false;
             TExactRun x;
@@ -173,9 +175,11 @@ TJournalMeta ParseJournalMeta(const QByteArray& bytes) {
                 x.Run = f[1].toInt(&ok2);
                 x.Ms = f[2].toInt(&ok3);
             }
-            // A damaged line costs that run its thousandths, nothing else.
-            if (ok1 && ok2 && ok3 && x.Entry >= 0 && x.Run >= 0 && x.Run < 6 && x.Ms >= 0)
-                meta.Exact << x;
+            // A damaged line costs that run its thousandths or reaction, nothing else. Only a
+            // reaction is negative: a pad left before START.
+            const bool exact = key == QLatin1String("Exact");
+            if (ok1 && ok2 && ok3 && x.Entry >= 0 && x.Run >= 0 && x.Run < 6 && (!exact || x.Ms >= 0))
+                (exact ? meta.Exact : meta.Reaction) << x;
         } else if (key == QLatin1String("Heat")) {
             // A damaged line costs only the heat: the restore then starts at the first one.
             const QStringList f = value.split(QLatin1Char(' '));

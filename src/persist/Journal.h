@@ -39,6 +39,8 @@ struct TJournalMeta {
     // The heat on the tracks: track-1 and track-2 entries (numbered as the rows, -2 the
     // "Qualifikation" dummy, -1 nobody) and the run counter; none in a journal from before.
     std::optional<std::array<int, 3>> Heat{};
+    // The foot pads' reactions of recorded runs, numbered as Exact (negative: a false start).
+    QVector<TExactRun> Reaction{};
     bool operator==(const TJournalMeta&) const = default;
 };
 

@@ -1,5 +1,7 @@
 #include "persist/OfficeExport.h"
 
+#include "core/RunCells.h"
+
 #include "core/TimeFormat.h"
 #include "persist/OfficeStandIn.h"
 
@@ -27,7 +29,7 @@ QString DocumentFileExtension() {
 
 QString PadTime(const QString& text) {
     const QString trimmed = text.trimmed();
-    if (text.size() >= 9 || trimmed.isEmpty() || trimmed.toUpper() == QLatin1String("DIS."))
+    if (text.size() >= 9 || trimmed.isEmpty() || IsDisCell(trimmed))
         return text;
     QString padded = QStringLiteral("00:00,00");
     padded.replace(padded.size() - text.size(), text.size(), text);
@@ -169,7 +171,7 @@ TProtocolRows ImportSpreadsheet(TAutoServers& servers, const QString& name, int 
                 for (int c = 1; c <= m; ++c) {
                     QString cell = text(r, c);
                     if (r >= 2 && c >= OfficeFirstTimeCol + 1 && c <= m - 2 &&
-                        cell.trimmed().toUpper() != QLatin1String("DIS."))
+                        !IsDisCell(cell))
                         cell = ShortenTime(cell);
                     row << cell;
                 }

@@ -61,6 +61,10 @@ const TSetting Table[] = {
     {"BracketSize", &TSettings::BracketSize, 4, 16},
     // After every older key, so a file of an older version reads all it has.
     {"StopGesperrt", &TSettings::StopGesperrt, 500, 999000},
+    {"PadPort", &TSettings::PadPort, 0, 255},
+    {"PadAlg1", &TSettings::PadAlg1, 0, 1},
+    {"PadAlg2", &TSettings::PadAlg2, 0, 1},
+    {"FsLimit", &TSettings::FsLimit, 0, 999},
 };
 
 const char* const WritingOrder[] = {
@@ -69,7 +73,7 @@ const char* const WritingOrder[] = {
     "AllLaufe",     "Monitor",      "MonitorOn",   "TimeFormat", "AutoTime",      "Vid",
     "Color1",       "Color2",       "KlassCol",    "AllTrasse",  "Title",         "isPlaySound",
     "isPlaySound1", "isPlaySound2", "Lang",        "LiveOn",     "LivePort",      "LiveBind",
-    "Ranking",      "BracketSize",  "StopGesperrt"};
+    "Ranking",      "BracketSize",  "StopGesperrt", "PadPort", "PadAlg1", "PadAlg2", "FsLimit"};
 
 static_assert(std::size(Table) == std::size(WritingOrder));
 

@@ -10,6 +10,7 @@
 
 TAppParts::TAppParts(std::unique_ptr<QSettings> store)
     : Store(std::move(store)), Port(std::make_unique<TComPort>()),
+      PadPort(std::make_unique<TComPort>()),
       Run(std::make_unique<TRunController>(Settings)),
       Competition(std::make_unique<TCompetition>()),
       // Made after the competition and before any window: the list follows a change of the
@@ -29,8 +30,18 @@ TAppParts::TAppParts(std::unique_ptr<QSettings> store)
     Port->setEnableDTR(true);
     Port->setWriteBufSize(64);
     Port->setReadBufSize(64);
+    // The foot pads: the same lines as the contacts, one pad per lane on CTS and DSR.
+    PadPort->setObjectName(QStringLiteral("PadPort"));
+    PadPort->setPort(0);
+    PadPort->setFlowControl(fcRtsCts);
+    PadPort->setDataBits(5);
+    PadPort->setEvents(TEvents{evCTS, evDSR});
+    PadPort->setEnableDTR(true);
+    PadPort->setWriteBufSize(64);
+    PadPort->setReadBufSize(64);
 }
 
 TAppParts::~TAppParts() {
+    PadPort->Close();
     Port->Close();
 }

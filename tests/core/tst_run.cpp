@@ -18,6 +18,7 @@ struct TRun {
     std::unique_ptr<TRunController> run;
     std::array<bool, 2> cells{}; // what the protocol says: a cell DIS could mark
     std::uint32_t lines = 0;     // the modem-status word the contacts produce
+    std::uint32_t pads = 0;      // and the one of the foot pads' port
     QStringList trace;
 
     TRun() {
@@ -44,6 +45,12 @@ struct TRun {
         QObject::connect(r, &TRunController::RunEnded, [this] { trace << "ended"; });
         QObject::connect(r, &TRunController::StopContactIgnored,
                          [this](int t) { trace << QStringLiteral("ignored%1").arg(t + 1); });
+        QObject::connect(r, &TRunController::ReactionTaken, [this](int l) {
+            trace << QStringLiteral("r%1=%2").arg(l + 1).arg(*run->Reaction(l)) +
+                         (run->FalseStart(l) ? "FS" : "");
+        });
+        QObject::connect(r, &TRunController::FalseStartCleared,
+                         [this](int l) { trace << QStringLiteral("cleared%1").arg(l + 1); });
     }
     ~TRun() { SetTickSource({}); }
 
@@ -91,6 +98,9 @@ struct TRun {
             {"OFF", [&] { settings.Alg1 = 1; }},
             {"pol7", [&] { settings.Alg1 = 7; }},
             {"stop3", [&] { settings.StopGesperrt = 3000; }},
+            {"clear1", [&] { run->ClearFalseStart(0); }},
+            {"lost", [&] { run->PadsLost(); }},
+            {"padOFF", [&] { settings.PadAlg2 = 1; }},
         };
         // clang-format on
         if (commands.contains(s)) {
@@ -101,8 +111,14 @@ struct TRun {
         } else if (s[0] == '@') {
             clock.now = s.mid(1).toUInt();
         } else {
-            // A contact line ("s" start, "1", "2" the stops) going active (+) or not (-), its
-            // notification "^N" ms after the edge.
+            // A contact line ("s" start, "1", "2" the stops; "p1", "p2" the foot pads on their
+            // own port) going active (+) or not (-), its notification "^N" ms after the edge.
+            if (s[0] == 'p') {
+                const std::uint32_t mask = PadLines[size_t(s[1].digitValue() - 1)];
+                pads = s[2] == '+' ? pads | mask : pads & ~mask;
+                run->PadChanged(s[1].digitValue() - 1, pads, now);
+                return;
+            }
             const int contact = s[0] == 's' ? 0 : s[0].digitValue();
             const std::uint32_t mask[3] = {ContactLine::CTS, ContactLine::DSR, ContactLine::RLSD};
             lines = s[1] == '+' ? lines | mask[contact] : lines & ~mask[contact];
@@ -175,6 +191,22 @@ private slots:
         QTest::newRow("arming over at the edge") << "stop3 arm s+ ~3000 2+ -> started stop2=3000";
         QTest::newRow("a stopped track's pad is not told")
             << "stop3 arm s+ +3000 1+ 1- 1+ -> started stop1=3000";
+        // Foot pads: the reaction is the release tick minus START's; under 0,100 s, or a pad
+        // left before START and not stood on again, is a false start.
+        QTest::newRow("reactions exact to the tick")
+            << "p1+ p2+ START +143 p1- +57 p2- p2+ p2- -> started r1=143 r2=200";
+        QTest::newRow("under the limit") << "p1+ p2+ START +99 p1- +1 p2- -> started r1=99FS r2=100";
+        QTest::newRow("left before START; back on in time")
+            << "p1+ p2+ p1- +50 p2- p2+ START +300 p2- -> started r1=-50FS r2=300";
+        QTest::newRow("nobody on a pad; a pad never left")
+            << "p1- p2+ START +5000 STOP1 STOP2 -> started stop1=5000 stop2=5000";
+        QTest::newRow("FS taken back; only while not ready")
+            << "p1+ START +20 p1- ? clear1 clear1 STOP1 -> started r1=20FS {STOP1 STOP2 ABORT} "
+               "cleared1 stop1=20";
+        QTest::newRow("a pad lost forgets it was stood on") << "p1+ lost p1- START -> started";
+        QTest::newRow("pad polarity OFF") << "padOFF p2- START +180 p2+ -> started r2=180";
+        QTest::newRow("no pad after the lane stopped; none while ready after RESET")
+            << "p1+ START STOP1 +200 p1- STOP2 RESET -> started stop1=0 stop2=200 reset";
         // The automatic RESET 5 s after the last stop.
         QTest::newRow("auto-reset fires once, 5 s after the last stop")
             << "auto START +1000 STOP1 STOP2 b +4999 b +1 b +10000 -> started stop1=1000 "

@@ -39,6 +39,7 @@ const TJournalMeta Meta = [] {
     m.Bracket = {"Size 8", "Seed 1 0 5004"};
     m.Exact = {{0, 1, 5004}};
     m.Heat = {2, -2, 4};
+    m.Reaction = {{0, 1, -20}};
     return m;
 }();
 
@@ -66,7 +67,8 @@ const QList<QPair<QString, QString>> Stored = {
     {"Color1", "255"}, {"Color2", "65280"}, {"KlassCol", "3"}, {"AllTrasse", "1"},
     {"Title", "Cup, Bern \"2026\" ü"}, {"isPlaySound", "0"}, {"isPlaySound1", "0"}, {"isPlaySound2", "0"},
     {"Lang", "2"}, {"LiveOn", "1"}, {"LivePort", "8181"}, {"LiveBind", "192.168.1.20"},
-    {"Ranking", "1"}, {"BracketSize", "8"}, {"StopGesperrt", "2500"}};
+    {"Ranking", "1"}, {"BracketSize", "8"}, {"StopGesperrt", "2500"}, {"PadPort", "4"},
+    {"PadAlg1", "1"}, {"PadAlg2", "1"}, {"FsLimit", "120"}};
 
 // A setting's in-memory value as text, booleans as 0/1.
 QString Get(const TSettings& s, const QString& name) {
@@ -77,7 +79,7 @@ QString Get(const TSettings& s, const QString& name) {
         V(TimeFormat), V(AutoTime), V(Vid), V(Color1), V(Color2), V(KlassCol), V(AllTrasse),
         {"Title", s.Title}, V(isPlaySound), V(isPlaySound1), V(isPlaySound2), V(Lang),
         V(LiveOn), V(LivePort), {"LiveBind", s.LiveBind}, V(Ranking), V(BracketSize),
-        V(StopGesperrt)};
+        V(StopGesperrt), V(PadPort), V(PadAlg1), V(PadAlg2), V(FsLimit)};
 #undef V
     return v.value(name, "<unknown>");
 }
@@ -178,7 +180,7 @@ private slots:
         QTest::newRow("all given")
             << QByteArray("Title=Stadtcup\nVid=3\nCountZabegov=4\nKlassCol=3\nRanking=1\n"
                           "BracketSize=8\nBracket=Size 8\nBracket=Seed 1 0 5004\nExact=0 1 5004\n"
-                          "Heat=2 -2 4\n")
+                          "Heat=2 -2 4\nReaction=0 1 143\nReaction=1 0 -50\n")
             << QByteArray();
         QTest::newRow("umlauts and '=' in the title")
             << QByteArray("Title=Großer Preis =1=\nVid=1\n")
@@ -187,7 +189,8 @@ private slots:
                    .replace("Vid=0", "Vid=1");
         QTest::newRow("out of range")
             << QByteArray("Vid=7\nCountZabegov=0\nKlassCol=-1\nRanking=2\nBracketSize=3\n"
-                          "Exact=1 6 5000\nExact=-1 0 1\nExact=x\nHeat=1 -3 0\nHeat=1 2\n")
+                          "Exact=1 6 5000\nExact=-1 0 1\nExact=x\nHeat=1 -3 0\nHeat=1 2\n"
+                          "Exact=0 0 -5\nReaction=0 6 100\n")
             << defaults;
         QTest::newRow("sizes between")
             << QByteArray("BracketSize=12\n") << QByteArray(defaults).replace("=16", "=8");
@@ -382,9 +385,9 @@ private slots:
             QTest::newRow(tag) << registry << S(name) << value << read << S(applied);
         };
         row("nothing stored", false, "*", {}, 0);
-        row("all present", false, "", {}, 33);
+        row("all present", false, "", {}, 37);
         row("an older version's", false, "LiveOn", {}, 27);
-        row("LiveBind missing", false, "LiveBind", {}, 33);
+        row("LiveBind missing", false, "LiveBind", {}, 37);
         row("Left missing", false, "Left", {}, 0);
         row("Alg2 missing", false, "Alg2", {}, 6);
         row("port as a word", false, "LivePort", "http", 28);
@@ -392,25 +395,25 @@ private slots:
         row("beyond 32 bits", false, "Monitor", "4294967296", 13);
         row("empty number", false, "AutoTime", "", 16);
         row("fraction", false, "Width", "800.5", 2);
-        row("registry: all ints", true, "", {}, 33);
+        row("registry: all ints", true, "", {}, 37);
         row("registry: text number", true, "Left", "10", 0);
         row("registry: boolean", true, "MonitorOn", true, 14);
         row("registry: number as title", true, "Title", 5, 22);
         row("registry: 64-bit number", true, "Lang", qint64(2), 26);
-        row("TimeFormat 7", false, "TimeFormat", "7", 33, "1");
-        row("Vid 9", false, "Vid", "9", 33, "3");
-        row("BracketSize 32", false, "BracketSize", "32", 33, "16");
-        row("CountZabegov 0", false, "CountZabegov", "0", 33, "1");
-        row("KlassCol 9", false, "KlassCol", "9", 33, "5");
-        row("Port 300", false, "Port", "300", 33, "255");
-        row("Port -1", false, "Port", "-1", 33, "0");
-        row("CountBahn 3", false, "CountBahn", "3", 33, "2");
-        row("system colour", false, "Color1", "-16777201", 33, "15");
-        row("AllLaufe 0 not taken", false, "AllLaufe", "0", 33, "6");
-        row("StopGesperrt 100", false, "StopGesperrt", "100", 33, "500");
+        row("TimeFormat 7", false, "TimeFormat", "7", 37, "1");
+        row("Vid 9", false, "Vid", "9", 37, "3");
+        row("BracketSize 32", false, "BracketSize", "32", 37, "16");
+        row("CountZabegov 0", false, "CountZabegov", "0", 37, "1");
+        row("KlassCol 9", false, "KlassCol", "9", 37, "5");
+        row("Port 300", false, "Port", "300", 37, "255");
+        row("Port -1", false, "Port", "-1", 37, "0");
+        row("CountBahn 3", false, "CountBahn", "3", 37, "2");
+        row("system colour", false, "Color1", "-16777201", 37, "15");
+        row("AllLaufe 0 not taken", false, "AllLaufe", "0", 37, "6");
+        row("StopGesperrt 100", false, "StopGesperrt", "100", 37, "500");
         // Kept: the live glue refuses it with a message, no clamp makes port 1 of it.
-        row("live port 0 kept", false, "LivePort", "0", 33, "0");
-        row("live port 70000 kept", false, "LivePort", "70000", 33, "70000");
+        row("live port 0 kept", false, "LivePort", "0", 37, "0");
+        row("live port 70000 kept", false, "LivePort", "70000", 37, "70000");
     }
     void load() {
         QFETCH(bool, registry);
@@ -456,7 +459,7 @@ private slots:
         QVERIFY(QFile::copy(file + ".saved", file + ".copy"));
         QSettings reader(file + ".copy", format);
         TSettings back;
-        QCOMPARE(LoadSettings(reader, back, rule).valuesRead, 33);
+        QCOMPARE(LoadSettings(reader, back, rule).valuesRead, 37);
         for (const auto& [key, text] : Stored) {
             QCOMPARE(Get(back, key), Get(s, key));
             QCOMPARE(reader.value(key).typeId(), !registry || key == "Title" || key == "LiveBind"

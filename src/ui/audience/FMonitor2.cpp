@@ -196,6 +196,13 @@ void TFormMonitor2::setupDigits() {
     LabSec = Label(PanelTimer, "LabSec", QStringLiteral(","), tnr, Colors::clYellow, comma);
     LabMin2 = Label(PanelTimer, "LabMin2", QStringLiteral(":"), tnr, Colors::clDimGrey, colon);
     LabSec2 = Label(PanelTimer, "LabSec2", QStringLiteral(","), tnr, Colors::clYellow, comma);
+    const Qt::Alignment left = Qt::AlignLeft | Qt::AlignVCenter;
+    m_reaction[0] = Label(PanelTimer, "LabReact", QString(), QStringLiteral("Arial"),
+                          Colors::clYellow, left);
+    m_reaction[1] = Label(PanelTimer, "LabReact2", QString(), QStringLiteral("Arial"),
+                          Colors::clYellow, left);
+    for (QLabel* l : m_reaction)
+        l->hide();
 }
 
 std::array<TDigit*, 6> TFormMonitor2::Row(int track) const {
@@ -213,6 +220,15 @@ void TFormMonitor2::MirrorDigits(int track, const TDigitRow& shown) {
     SetTextColour(track == 0 ? LabMin : LabMin2, row[1]->ColorOn());
     for (size_t i = 3; i < 6; ++i)
         row[i]->setValue(shown.values[i]);
+    // A false start's letters replace the figures; a time's figures come back with it.
+    for (size_t i = 0; i < 6; ++i)
+        row[i]->setValueBinary(shown.patterns[i]);
+}
+
+void TFormMonitor2::ShowReaction(int track, const QString& text) {
+    QLabel* label = m_reaction[track == 0 ? 0 : 1];
+    label->setText(text.isEmpty() ? QString() : QStringLiteral("R ") + text);
+    label->setVisible(!text.isEmpty() && (track == 0 || Row(1)[0]->isVisibleTo(this)));
 }
 
 void TFormMonitor2::ApplyVisibility() {
@@ -296,6 +312,15 @@ void TFormMonitor2::LayOut() {
     LabSec->setGeometry(L.comma1);
     LabMin2->setGeometry(L.colon2);
     LabSec2->setGeometry(L.comma2);
+    // The reaction sits small in the top left corner of its row, above the first digit.
+    for (size_t t = 0; t < 2; ++t) {
+        const QRect first = L.digits[t * 6];
+        const int h = std::max(1, L.digitHeight / 6);
+        QFont f = m_reaction[t]->font();
+        f.setPixelSize(std::max(1, h * 4 / 5));
+        m_reaction[t]->setFont(f);
+        m_reaction[t]->setGeometry(first.left(), std::max(0, first.top() - h), CW / 3, h);
+    }
 }
 
 QScreen* TFormMonitor2::PlacedScreen() const {

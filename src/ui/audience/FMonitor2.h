@@ -94,6 +94,8 @@ public:
     // The race clock wrote a track's six digits in the main window: copy their values, the
     // lit colours of positions 1 to 3 and, from position 2, the colon's colour.
     void MirrorDigits(int track, const TDigitRow& shown);
+    // A track's reaction from the foot pads ("R 0,143"), empty to hide it.
+    void ShowReaction(int track, const QString& text);
     // Row-2 and colon visibility from the main window's tower count and time format.
     void ApplyVisibility();
     // Onto the chosen monitor, a new kx, then the layout.
@@ -131,6 +133,7 @@ private:
     const TCompetition& m_competition;
     const TRunController& m_run;
     std::array<const TTrackClock*, 2> m_clocks;
+    std::array<QLabel*, 2> m_reaction{};
     double m_kx = 1.0, m_ky = 1.0;
     QPointer<QScreen> m_screen;
     bool m_placing = false;

@@ -82,6 +82,7 @@ struct TAppParts {
     TSettings Settings;
     std::unique_ptr<QSettings> Store; // null: defaults, nothing written
     std::unique_ptr<TComPort> Port;
+    std::unique_ptr<TComPort> PadPort; // the foot pads, closed without a "Startmatten-Port"
     std::unique_ptr<TRunController> Run;
     // Its Changed signal is the one notice that the protocol's content changed.
     std::unique_ptr<TCompetition> Competition;
@@ -107,6 +108,7 @@ public:
     TParticipantList* Participants; // what both track lists show
     TDialogs* Dialogs;              // questions, file dialogs, the desktop's open/print
     TComPort* ComPort;
+    TComPort* PadComPort;
     std::uint32_t PortMask = 0; // the ports the start-up probe found
 
     // --- the other windows (made after this one, AppForms.h) --------------------------------
@@ -295,6 +297,17 @@ private:
     void ContactNotified(int contact, std::uint32_t tick);
     void ComPortOpen();
     void ComPortClose();
+
+    // --- the foot pads (FMainPads.cpp) -------------------------------------------------------
+    void setupPads();
+    void OpenPadPort(); // the "Startmatten-Port" of the settings, or none
+    void PadNotified(int lane, std::uint32_t tick);
+    void PadPortClosed();
+    void RunReaction(int lane);
+    void RunFalseStartCleared(int lane);
+    void ShowReactions(); // the reactions and false starts of the run on both displays
+    QAction *mClearFs1 = nullptr, *mClearFs2 = nullptr;
+    bool m_padsWanted = false; // the pad port is meant to be open: a close is a loss
     void ToggleBeam(int beam); // 0 start, 1 and 2 the stop beams
     void ShowBeams();
 

@@ -54,6 +54,11 @@ void TFormMain::ApplyCfgChoice(const TCfgChoice& c) {
     SetTimeFormat(e.TimeFormat);
     Settings.TimerGesperrt = e.TimerGesperrt;
     Settings.StopGesperrt = e.StopGesperrt;
+    const bool padsChanged = e.PadPort != Settings.PadPort;
+    Settings.PadPort = e.PadPort;
+    Settings.PadAlg1 = e.PadAlg1;
+    Settings.PadAlg2 = e.PadAlg2;
+    Settings.FsLimit = e.FsLimit;
     ApplyTrackCount();
     ShowAllTracksBox();
 
@@ -74,6 +79,7 @@ void TFormMain::ApplyCfgChoice(const TCfgChoice& c) {
         } catch (const EComError&) {
         }
     }
+    if (padsChanged || c.portNow != c.portBefore) OpenPadPort();
     ApplyCompetitionSettings();
     RecalcProtocol();
     LayoutWindow();

@@ -8,8 +8,11 @@
 
 void TFormMain::ClockTimer() {
     // Each track reads the counter itself, so a late tick shows the freshest time per track.
-    if (Run->CanStop(0)) ShowTime(0, std::int32_t(Run->Elapsed(TickCount())));
-    if (Run->CanStop(1)) ShowTime(1, std::int32_t(Run->Elapsed(TickCount())));
+    // A false start's lane shows "FS" until the operator takes it back.
+    if (Run->CanStop(0) && !Run->FalseStart(0))
+        ShowTime(0, std::int32_t(Run->Elapsed(TickCount())));
+    if (Run->CanStop(1) && !Run->FalseStart(1))
+        ShowTime(1, std::int32_t(Run->Elapsed(TickCount())));
 }
 
 void TFormMain::ShowTime(int track, std::int32_t ms) {

@@ -14,7 +14,7 @@ TJournalSnapshot TFormMain::JournalSnapshot() const {
     return {Competition->Rows(TCompetition::ForExitCopy),
             {Settings.Title, Competition->Mode(), Settings.CountZabegov, Settings.KlassCol,
              Settings.Ranking, Settings.BracketSize, Competition->BracketLines(),
-             Competition->ExactRuns(), Competition->HeatPosition()}};
+             Competition->ExactRuns(), Competition->HeatPosition(), Competition->Reactions()}};
 }
 
 void TFormMain::RestoreJournal(const TProtocolRows& rows, const TJournalMeta& meta) {
@@ -28,6 +28,7 @@ void TFormMain::RestoreJournal(const TProtocolRows& rows, const TJournalMeta& me
     // The thousandths and the bracket refer to the rows just loaded. A broken bracket is
     // dropped; the protocol, the record of the qualification, is restored all the same.
     Competition->RestoreExactRuns(meta.Exact);
+    Competition->RestoreReactions(meta.Reaction);
     Competition->Recompute();
     if (!meta.Bracket.isEmpty()) Competition->RestoreBracket(meta.Bracket);
     if (meta.Vid == TCompetition::FinaleKo && Competition->Mode() != TCompetition::FinaleKo)

@@ -12,7 +12,14 @@ void TFormMain::RecordRunTime(int track, const QString& text) {
     // model keeps the stopped milliseconds behind it for ties under "Bestzeit" and in the finals.
     std::optional<std::int32_t> exact;
     if (Run->TrackStopped(t)) exact = std::int32_t(Run->StopTime(t));
-    Competition->RecordTime(t, text, exact);
+    // A false start stands as "FS." in the run's cell; its time is kept by the run in case
+    // the operator takes the false start back.
+    if (Run->TrackStopped(t) && Run->FalseStart(t)) {
+        Competition->RecordFalseStart(t, Run->Reaction(t).value_or(0));
+    } else {
+        Competition->RecordTime(t, text, exact);
+        if (Run->TrackStopped(t)) Competition->SetLastReaction(t, Run->Reaction(t));
+    }
     if (Competition->Mode() == TCompetition::FinaleKo && Competition->PendingHeatVoid())
         SetStatusNote(NoteHeat, QStringLiteral("0,00 ist keine Zeit: der Lauf wird nicht "
                                                "gewertet und nach RESET wiederholt"));

@@ -73,6 +73,8 @@ void TFormMain::UpdateControls() {
     for (const auto& [button, on] : bar)
         m_bar->SetEnabled(button, on);
     CLS1->setEnabled(IsReady());
+    mClearFs1->setEnabled(Run->CanClearFalseStart(0));
+    mClearFs2->setEnabled(Run->CanClearFalseStart(1));
     m_modeBox->SetSwapEnabled(swapOn);
     SwapTrasse->setEnabled(swapOn);
     ShowBeams();
@@ -89,6 +91,7 @@ void TFormMain::StartAt(std::uint32_t tick) {
 void TFormMain::RunStarted() {
     Competition->SetHeatRunning(true); // until RESET or ABBRECHEN nobody leaves the heat
     SetStatusNote(NoteHeat, QString());
+    ShowReactions(); // none yet, or a pad left before the signal
     if (Settings.isPlaySound && Settings.isPlaySound1) PlayStartCue();
     Clock->start();
     UpdateControls();
@@ -105,7 +108,7 @@ void TFormMain::StopAt(int track, std::uint32_t tick) {
 
 void TFormMain::RunTrackStopped(int t, std::uint32_t elapsed) {
     if (Settings.isPlaySound && Settings.isPlaySound2) PlayStopCue();
-    ShowTime(t, std::int32_t(elapsed));
+    if (!Run->FalseStart(t)) ShowTime(t, std::int32_t(elapsed)); // a false start keeps "FS"
     try {
         RecordRunTime(t, FormatTime(std::int32_t(elapsed), Settings.TimeFormat));
     } catch (const std::exception&) {
@@ -135,6 +138,7 @@ void TFormMain::RunBackToReady(bool advance) {
     Clock->stop();
     ShowTime(0, 0);
     ShowTime(1, 0);
+    ShowReactions();
     Competition->SetHeatRunning(false);
     Competition->ResetLastCells(); // as the run forgot them
     ApplyPendingCfg();             // as if confirmed just before this RESET

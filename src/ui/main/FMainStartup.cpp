@@ -75,6 +75,7 @@ void TFormMain::FormCreate() {
             // No message: the hidden beam pictures are the only sign of a port that failed.
         }
     }
+    OpenPadPort();
 
     ShowProtocol(); // the titles and rows as the competition holds them
 

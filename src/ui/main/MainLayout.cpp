@@ -34,7 +34,8 @@ const char* const MakerPage = "http://www.tavoleno.de";
 TFormMain::TFormMain(TAppParts& parts, TDialogs* dialogs, QWidget* parent)
     : QMainWindow(parent), Settings(parts.Settings), Store(parts.Store.get()), Run(parts.Run.get()),
       Competition(parts.Competition.get()), Participants(parts.Participants.get()),
-      Dialogs(dialogs ? dialogs : SystemDialogs()), ComPort(parts.Port.get()) {
+      Dialogs(dialogs ? dialogs : SystemDialogs()), ComPort(parts.Port.get()),
+      PadComPort(parts.PadPort.get()) {
     setObjectName(QStringLiteral("FormMain"));
     InstallFontSubstitutes();
     InitResources();
@@ -48,6 +49,7 @@ TFormMain::TFormMain(TAppParts& parts, TDialogs* dialogs, QWidget* parent)
     setupTimers();
     setupComPort();
     setupRun();
+    setupPads();
     Help = new THelp(this);
     setupSounds();
     FormCreate();
@@ -56,6 +58,8 @@ TFormMain::TFormMain(TAppParts& parts, TDialogs* dialogs, QWidget* parent)
 TFormMain::~TFormMain() {
     SaveSettings();
     // The event thread stops while the controls its handlers touch are still there.
+    m_padsWanted = false;
+    PadComPort->Close();
     ComPort->Close();
     Run->disconnect(this);
 }

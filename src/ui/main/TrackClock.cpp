@@ -35,6 +35,32 @@ TTrackClock::TTrackClock(int track, QWidget* parent) : QWidget(parent) {
                           Colors::clYellow, QRect(156, 106, 60, 24));
     m_hundredths = TimeLabel(this, one ? "Lab1_100" : "Lab2_100", QStringLiteral("100"), "Arial",
                              19, Colors::clYellow, QRect(278, 106, 60, 24));
+    m_reaction = TimeLabel(this, one ? "LabReact1" : "LabReact2", QString(), "Arial", 11,
+                           Colors::clYellow, QRect(4, 0, 120, 13));
+    m_reaction->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    m_reaction->hide();
+}
+
+namespace {
+// The figures of "F" and "S" in the digit's segment bits.
+constexpr quint8 PatternF = 0x01 | 0x02 | 0x08 | 0x20;
+constexpr quint8 PatternS = 0x01 | 0x02 | 0x04 | 0x08 | 0x40;
+} // namespace
+
+void TTrackClock::ShowFalseStart(bool on) {
+    m_falseStart = on;
+    for (size_t i = 0; i < 6; ++i) {
+        TDigit* d = m_digits[i];
+        d->setValueBinary(!on ? DigitPatterns[size_t(d->Value())]
+                          : i == 4 ? PatternF
+                          : i == 5 ? PatternS
+                                   : quint8(0));
+    }
+}
+
+void TTrackClock::ShowReaction(const QString& text) {
+    m_reaction->setText(text.isEmpty() ? QString() : QStringLiteral("R ") + text);
+    m_reaction->setVisible(!text.isEmpty());
 }
 
 void TTrackClock::ShowTime(int s, int h, int D) {
@@ -66,6 +92,8 @@ TDigitRow TTrackClock::Row() const {
         row.values[i] = m_digits[i]->Value();
     for (size_t i = 0; i < 3; ++i)
         row.lit[i] = m_digits[i]->ColorOn();
+    for (size_t i = 0; i < 6; ++i)
+        row.patterns[i] = m_digits[i]->ValueBinary();
     return row;
 }
 

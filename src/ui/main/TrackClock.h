@@ -17,6 +17,7 @@ class TDigit;
 struct TDigitRow {
     std::array<int, 6> values{};
     std::array<TColor, 3> lit{};
+    std::array<quint8, 6> patterns{}; // what is drawn: the values' figures, or "FS"
 };
 
 // What the audience window scales from.
@@ -35,6 +36,11 @@ public:
     // s whole seconds and h hundredths; divisor 60 shows minutes in the first two places.
     void ShowTime(int s, int h, int divisor);
     void SetMinutesShown(bool minutes);
+    // A false start: "FS" in the last two places, the others dark, until switched off.
+    void ShowFalseStart(bool on);
+    bool FalseStartShown() const { return m_falseStart; }
+    // The reaction beside the digits ("R 0,143"); empty hides it.
+    void ShowReaction(const QString& text);
     TDigitRow Row() const;
     TClockShape Shape() const;
 
@@ -43,5 +49,6 @@ protected:
 
 private:
     std::array<TDigit*, 6> m_digits{};
-    QLabel *m_colon, *m_comma, *m_minutes, *m_seconds, *m_hundredths;
+    QLabel *m_colon, *m_comma, *m_minutes, *m_seconds, *m_hundredths, *m_reaction;
+    bool m_falseStart = false;
 };

@@ -5,6 +5,7 @@
 #include "input/PortNames.h"
 #include "ui/settings/FinalsSettingsGroup.h"
 #include "ui/settings/LiveSettingsGroup.h"
+#include "ui/settings/PadSettingsGroup.h"
 
 #include <cmath>
 #include <QDialogButtonBox>
@@ -211,6 +212,7 @@ TCfgDialog::TCfgDialog(QWidget* parent, const TComPort& port, quint32 portMask)
     ls->addWidget(seStopTimeout, lr, 1);
     ls->addWidget(labStopTimeoutSek, lr, 2);
     grid->addWidget(gbLS, row++, 0, 1, 3);
+    grid->addWidget(gbPads = new TPadSettingsGroup(this), row++, 0, 1, 3);
 
     labMonitor = Named(new QLabel(QStringLiteral("2. Monitor / TV:"), this), "labMonitor");
     cbMonitor = Named(new QComboBox(this), "cbMonitor");
@@ -230,6 +232,9 @@ TCfgDialog::TCfgDialog(QWidget* parent, const TComPort& port, quint32 portMask)
 
     connect(cbPort, qOverload<int>(&QComboBox::currentIndexChanged), this,
             [this] { cbPortChange(); });
+    // One device cannot be both ports: OK waits for another choice.
+    connect(gbPads, &TPadSettingsGroup::ConflictChanged, this,
+            [this] { OKBtn->setEnabled(!gbPads->Conflict()); });
     FillPortList(portMask);
 }
 
@@ -250,6 +255,7 @@ void TCfgDialog::Edit(const TSettings& settings, int port, int tracks) {
     seKlass->setValue(settings.KlassCol);
     gbLive->LoadFrom(settings);
     gbFinale->LoadFrom(settings);
+    gbPads->LoadFrom(settings);
 }
 
 TCfgChoice TCfgDialog::Choice() const {
@@ -257,6 +263,7 @@ TCfgChoice TCfgDialog::Choice() const {
     c.edited.KlassCol = seKlass->value();
     gbLive->ApplyTo(c.edited);
     gbFinale->ApplyTo(c.edited);
+    gbPads->ApplyTo(c.edited);
     c.edited.AutoTime = seAuto0->value() * 1000;
     c.edited.CountZabegov = seZabegov->value();
     c.edited.TimeFormat = cbTimeFormat->currentIndex();
@@ -280,6 +287,7 @@ void TCfgDialog::FillPortList(quint32 portMask) {
         cbPort->addItem(QStringLiteral("COM%1").arg(n));
         cbPort->setItemData(cbPort->count() - 1, PortDeviceText(n), Qt::ToolTipRole);
     }
+    gbPads->FillPortList(PortsInMask(portMask));
 }
 
 void TCfgDialog::FormShow() {
@@ -316,6 +324,7 @@ void TCfgDialog::cbPortChange() {
     seTimeout->setEnabled(cbAlg1->isEnabled());
     labTimeout->setEnabled(seTimeout->isEnabled());
     labTimeoutSek->setEnabled(seTimeout->isEnabled());
+    gbPads->SetContactPort(port ? cbPort->currentText().mid(3, 3).toInt() : 0);
     for (QWidget* w :
          std::initializer_list<QWidget*>{seStopTimeout, labStopTimeout, labStopTimeoutSek})
         w->setEnabled(seTimeout->isEnabled());

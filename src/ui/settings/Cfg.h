@@ -20,6 +20,7 @@ class QSpinBox;
 class TComPort;
 class TFinalsSettingsGroup;
 class TLiveSettingsGroup;
+class TPadSettingsGroup;
 
 // The two contact pictures of the polarity lists, 41 x 16: closed (red, "ON", index 0) and
 // open (grey, "OFF", index 1).
@@ -91,6 +92,7 @@ private:
     QGroupBox* gbLS;
     TLiveSettingsGroup* gbLive;     // "Live-Ergebnisse im Netz"
     TFinalsSettingsGroup* gbFinale; // ranking rule and bracket size
+    TPadSettingsGroup* gbPads;      // the foot pads' port, polarities, false-start limit
     QLabel *labZabegov, *labTimeFormat, *labAuto0, *labAuto0Sek, *labKlass, *labPort,
         *labPortDevice, *labAlg, *labAlg1, *labAlg2, *labAlg3, *labTimeout, *labTimeoutSek,
         *labMonitor;
