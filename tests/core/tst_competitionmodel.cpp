@@ -120,7 +120,7 @@ void Stop(TCompetition& c, int track, const QString& lane) {
 }
 
 // One heat as the window runs it: START, the STOPs ("DIS" is stopped, then disqualified; "-"
-// is never stopped), RESET. "abort a b": the lanes stop, then the run is aborted (ABBRECHEN),
+// is never stopped; "FS-20" a false start with its reaction), RESET. "abort a b": the lanes stop, then the run is aborted (ABBRECHEN),
 // which decides nothing; "stop a b": the lanes stop and the heat is left running.
 void RaceHeat(TCompetition& c, QString lanes) {
     const QString how = lanes.section(' ', 0, 0);
@@ -129,6 +129,10 @@ void RaceHeat(TCompetition& c, QString lanes) {
     for (int t = 0; t < 2; ++t) {
         const QString lane = lanes.section(' ', t, t);
         if (lane == "-") continue;
+        if (lane.startsWith("FS")) {
+            QVERIFY(c.RecordFalseStart(t, lane.mid(2).toInt()));
+            continue;
+        }
         Stop(c, t, lane == "DIS" ? QStringLiteral("9.99") : lane);
         if (lane == "DIS") QVERIFY(c.Disqualify(t));
     }
@@ -360,6 +364,36 @@ private slots:
         QCOMPARE(c.Modified(), marked); // closing must not lose a DIS
         const QString cell = c.Cell(entry, Col::Turm1 + track);
         QCOMPARE((cell.isEmpty() ? "_" : cell) + ' ' + NrPlace(c, entry).section(':', 1),
+                 row.section(" -> ", 1));
+    }
+
+    // The foot pads' marks on a run: "fs" a false start (reaction -20), "time" 9,99 with a
+    // reaction of 143, "clear" the false start taken back (stopped at 9,99), "edit" the cell
+    // typed over -> the cell, the place, the reaction kept.
+    void falseStart_data() {
+        QTest::addColumn<QString>("row");
+        QTest::newRow("a false start counts as DIS") << "fs -> FS. - -20";
+        QTest::newRow("taken back: the stopped time") << "fs clear -> 9,99 1 -20";
+        QTest::newRow("a time with its reaction") << "time -> 9,99 1 143";
+        QTest::newRow("typed over: no reaction") << "time edit -> 9,98 1 none";
+        QTest::newRow("nothing to take back once typed over") << "fs edit clear -> 9,98 1 none";
+    }
+    void falseStart() {
+        QFETCH(QString, row);
+        TCompetition c;
+        Load(c, 2, "1///7,00 2//7,00");
+        const int entry = c.TrackEntry(0);
+        for (const QString& step : row.section(" -> ", 0, 0).split(' ')) {
+            if (step == "fs") QVERIFY(c.RecordFalseStart(0, -20));
+            if (step == "time") QVERIFY(c.RecordTime(0, "9,99", 9994));
+            if (step == "time") c.SetLastReaction(0, 143);
+            if (step == "clear") c.ClearFalseStart(0, "9,99", 9994);
+            if (step == "edit") QVERIFY(c.SetCell(entry, Col::Turm1, "9,98"));
+        }
+        c.Recompute();
+        const auto reaction = c.Reaction(entry, 0);
+        QCOMPARE(c.Cell(entry, Col::Turm1) + ' ' + NrPlace(c, entry).section(':', 1) + ' ' +
+                     (reaction ? QString::number(*reaction) : "none"),
                  row.section(" -> ", 1));
     }
 
@@ -747,6 +781,9 @@ private slots:
         QTest::newRow("DIS and a missing time lose")
             << "DIS 9.00, - 9.00, 5.00 DIS, DIS DIS -> "
                "1-4 2-3 1-2 3-4 = 3:1 4:2 1:3 2:4 5:5 6:6 7:0";
+        QTest::newRow("a false start loses; of two, the earlier release")
+            << "FS30 9.00, FS-20 FS40, 5.00 FS10, FS5 FS50 -> "
+               "1-4 2-3 1-2 3-4 = 4:1 3:2 1:3 2:4 5:5 6:6 7:0";
         QTest::newRow("thousandths decide a tie") << "6.00@6008 6.00@6002, 5 6, 5 6, 7.00@7001 "
                                                      "7.00@7000 -> 1-4 2-3 1-3 2-4 = 4:1 2:2 1:3 "
                                                      "3:4 5:5 6:6 7:0";

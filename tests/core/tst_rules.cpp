@@ -20,9 +20,15 @@ TBracket Starters(int n, int maxSize = 16) {
 }
 
 // "1.23" a lane time of 1230 ms, "1.23/1234" the same with its stopped milliseconds, "DIS" a
-// disqualification, "-" no time.
+// disqualification, "FS@-20" a false start with its reaction, "-" no time.
 TBracket::TLane Lane(const QString& text) {
     TBracket::TLane lane;
+    if (text.startsWith("FS@")) {
+        lane.Kind = TBracket::LaneDis;
+        lane.FalseStart = true;
+        lane.Reaction = text.mid(3).toInt();
+        return lane;
+    }
     if (text == "DIS") lane.Kind = TBracket::LaneDis;
     if (text == "DIS" || text == "-") return lane;
     lane.Kind = TBracket::LaneTime;
@@ -201,6 +207,9 @@ private slots:
         QTest::newRow("exact on one lane only: seed") << "6.00/6004 6.00" << 1;
         QTest::newRow("DIS loses to a slow time") << "DIS 59.99" << 4;
         QTest::newRow("both invalid: seed") << "- DIS" << 1;
+        QTest::newRow("a false start loses to no time") << "FS@50 -" << 4;
+        QTest::newRow("two false starts: the earlier release loses") << "FS@-20 FS@30" << 4;
+        QTest::newRow("two false starts, B left first") << "FS@60 FS@10" << 1;
         const QString semis = "6.00 9.99,5.50 9.99,9.00 9.50,";
         QTest::newRow("tie: seed 2 faster before") << semis + "7.00 7.00" << 2;
         QTest::newRow("tie: seed 1 faster before") << "5.50 9.99,6.00 9.99,9 9.5,7 7" << 1;
@@ -218,6 +227,8 @@ private slots:
         }
         const auto& h = b.Heats()[last];
         QTEST(h.Entry[h.Winner] + 1, "winner");
+        // The journal's lines keep what decided it.
+        QCOMPARE(TBracket::FromLines(b.ToLines())->Heats()[last].Winner, h.Winner);
     }
 
     // Heats "laneA laneB" raced in order, the last repeated to the end -> the pairs in racing
