@@ -244,9 +244,9 @@ private:
         // What the last recompute read from the cells, kept until a cell changes: a
         // recompute after one heat then reads two run cells, not every cell of the protocol.
         bool runsRead = false, classRead = false, zeitWritten = false, platzWritten = false;
-        TRunsRead runs;  // with the stopped ms of recorded runs
+        TRunsRead runs; // with the stopped ms of recorded runs
         std::array<std::optional<std::int32_t>, 6> reaction{}; // per run, from the pads
-        int classId = 0; // into the class dictionary below
+        int classId = 0;                                       // into the class dictionary below
     };
     static TEntry NewEntry(const QStringList& cells);
 

@@ -93,6 +93,8 @@ public:
     // tick at which the line changed. Polarity 0 ("ON"): the pad is stood on while its line
     // is active; 1 ("OFF"): while it is not.
     void PadChanged(int lane, std::uint32_t status, std::uint32_t tick);
+    // Whether a climber stands on a lane's pad; none before its first notification.
+    std::optional<bool> PadStoodOn(int lane) const { return m_padStoodOn[Index(lane)]; }
     // The pad port went away: what the pads said is forgotten, and the run goes on without.
     void PadsLost();
     // A lane's reaction in this run: its pad's release tick minus the START tick, negative for

@@ -1,9 +1,9 @@
 #pragma once
 // The finals kept beside a saved protocol. The protocol text file has fourteen columns and no
-// room for the knock-out bracket, the thousandths or the reactions behind the recorded runs, and its
-// format stays as it is (other programs read it). So every protocol text file the program
-// writes while the competition has a bracket, kept milliseconds or reactions gets a small companion file
-// beside it, and a load of the text file picks the companion up again.
+// room for the knock-out bracket, the thousandths or the reactions behind the recorded runs, and
+// its format stays as it is (other programs read it). So every protocol text file the program
+// writes while the competition has a bracket, kept milliseconds or reactions gets a small companion
+// file beside it, and a load of the text file picks the companion up again.
 //
 // The companion's name is the protocol file's with ".ko" in place of a final ".txt" (in any
 // letter case), or with ".ko" added to any other name: "heat1.txt" -> "heat1.ko",

@@ -178,7 +178,8 @@ TJournalMeta ParseJournalMeta(const QByteArray& bytes) {
             // A damaged line costs that run its thousandths or reaction, nothing else. Only a
             // reaction is negative: a pad left before START.
             const bool exact = key == QLatin1String("Exact");
-            if (ok1 && ok2 && ok3 && x.Entry >= 0 && x.Run >= 0 && x.Run < 6 && (!exact || x.Ms >= 0))
+            if (ok1 && ok2 && ok3 && x.Entry >= 0 && x.Run >= 0 && x.Run < 6 &&
+                (!exact || x.Ms >= 0))
                 (exact ? meta.Exact : meta.Reaction) << x;
         } else if (key == QLatin1String("Heat")) {
             // A damaged line costs only the heat: the restore then starts at the first one.

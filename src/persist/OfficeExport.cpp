@@ -29,8 +29,7 @@ QString DocumentFileExtension() {
 
 QString PadTime(const QString& text) {
     const QString trimmed = text.trimmed();
-    if (text.size() >= 9 || trimmed.isEmpty() || IsDisCell(trimmed))
-        return text;
+    if (text.size() >= 9 || trimmed.isEmpty() || IsDisCell(trimmed)) return text;
     QString padded = QStringLiteral("00:00,00");
     padded.replace(padded.size() - text.size(), text.size(), text);
     return padded;
@@ -170,8 +169,7 @@ TProtocolRows ImportSpreadsheet(TAutoServers& servers, const QString& name, int 
                 row.reserve(m);
                 for (int c = 1; c <= m; ++c) {
                     QString cell = text(r, c);
-                    if (r >= 2 && c >= OfficeFirstTimeCol + 1 && c <= m - 2 &&
-                        !IsDisCell(cell))
+                    if (r >= 2 && c >= OfficeFirstTimeCol + 1 && c <= m - 2 && !IsDisCell(cell))
                         cell = ShortenTime(cell);
                     row << cell;
                 }

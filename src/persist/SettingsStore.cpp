@@ -68,12 +68,13 @@ const TSetting Table[] = {
 };
 
 const char* const WritingOrder[] = {
-    "Left",         "Top",          "Width",       "Height",     "Port",          "CountBahn",
-    "FilterInd",    "Alg1",         "Alg2",        "Alg3",       "TimerGesperrt", "CountZabegov",
-    "AllLaufe",     "Monitor",      "MonitorOn",   "TimeFormat", "AutoTime",      "Vid",
-    "Color1",       "Color2",       "KlassCol",    "AllTrasse",  "Title",         "isPlaySound",
-    "isPlaySound1", "isPlaySound2", "Lang",        "LiveOn",     "LivePort",      "LiveBind",
-    "Ranking",      "BracketSize",  "StopGesperrt", "PadPort", "PadAlg1", "PadAlg2", "FsLimit"};
+    "Left",         "Top",          "Width",        "Height",     "Port",          "CountBahn",
+    "FilterInd",    "Alg1",         "Alg2",         "Alg3",       "TimerGesperrt", "CountZabegov",
+    "AllLaufe",     "Monitor",      "MonitorOn",    "TimeFormat", "AutoTime",      "Vid",
+    "Color1",       "Color2",       "KlassCol",     "AllTrasse",  "Title",         "isPlaySound",
+    "isPlaySound1", "isPlaySound2", "Lang",         "LiveOn",     "LivePort",      "LiveBind",
+    "Ranking",      "BracketSize",  "StopGesperrt", "PadPort",    "PadAlg1",       "PadAlg2",
+    "FsLimit"};
 
 static_assert(std::size(Table) == std::size(WritingOrder));
 

@@ -10,8 +10,7 @@
 
 TAppParts::TAppParts(std::unique_ptr<QSettings> store)
     : Store(std::move(store)), Port(std::make_unique<TComPort>()),
-      PadPort(std::make_unique<TComPort>()),
-      Run(std::make_unique<TRunController>(Settings)),
+      PadPort(std::make_unique<TComPort>()), Run(std::make_unique<TRunController>(Settings)),
       Competition(std::make_unique<TCompetition>()),
       // Made after the competition and before any window: the list follows a change of the
       // entries before the windows re-select the tracks' participants in it.

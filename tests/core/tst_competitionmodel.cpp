@@ -120,8 +120,9 @@ void Stop(TCompetition& c, int track, const QString& lane) {
 }
 
 // One heat as the window runs it: START, the STOPs ("DIS" is stopped, then disqualified; "-"
-// is never stopped; "FS-20" a false start with its reaction), RESET. "abort a b": the lanes stop, then the run is aborted (ABBRECHEN),
-// which decides nothing; "stop a b": the lanes stop and the heat is left running.
+// is never stopped; "FS-20" a false start with its reaction), RESET. "abort a b": the lanes stop,
+// then the run is aborted (ABBRECHEN), which decides nothing; "stop a b": the lanes stop and the
+// heat is left running.
 void RaceHeat(TCompetition& c, QString lanes) {
     const QString how = lanes.section(' ', 0, 0);
     if (how == "abort" || how == "stop") lanes = lanes.section(' ', 1);

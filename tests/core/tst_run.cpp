@@ -195,7 +195,8 @@ private slots:
         // left before START and not stood on again, is a false start.
         QTest::newRow("reactions exact to the tick")
             << "p1+ p2+ START +143 p1- +57 p2- p2+ p2- -> started r1=143 r2=200";
-        QTest::newRow("under the limit") << "p1+ p2+ START +99 p1- +1 p2- -> started r1=99FS r2=100";
+        QTest::newRow("under the limit")
+            << "p1+ p2+ START +99 p1- +1 p2- -> started r1=99FS r2=100";
         QTest::newRow("left before START; back on in time")
             << "p1+ p2+ p1- +50 p2- p2+ START +300 p2- -> started r1=-50FS r2=300";
         QTest::newRow("nobody on a pad; a pad never left")

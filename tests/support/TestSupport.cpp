@@ -119,7 +119,9 @@ void TWindowFixture::Heat(int t1, int t2) {
 
 namespace {
 int KeyOf(QString k, Qt::KeyboardModifiers& mods) {
-    mods = k.size() > 1 && k.startsWith(QLatin1Char('^')) ? Qt::ControlModifier : Qt::NoModifier;
+    mods = k.size() > 1 && k.startsWith(QLatin1Char('^'))   ? Qt::ControlModifier
+           : k.size() > 1 && k.startsWith(QLatin1Char('_')) ? Qt::ShiftModifier
+                                                            : Qt::NoModifier;
     if (mods != Qt::NoModifier) k = k.mid(1);
     if (k == QLatin1String("Del")) return Qt::Key_Delete;
     if (k == QLatin1String("Esc")) return Qt::Key_Escape;

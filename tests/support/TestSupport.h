@@ -81,7 +81,7 @@ public:
     void Heat(int t1, int t2);
 
     // An operator's session as steps separated by blanks:
-    //   F8 ^X ^Del ^- Esc    a key (^ holds Ctrl); in:^X into the focused widget
+    //   F8 ^X ^Del ^- Esc    a key (^ holds Ctrl, _ Shift); in:^X into the focused widget
     //   +1234                the clock moves on (ms)
     //   ~                    one tick of the race clock     poll     the run's deadlines
     //   load:2/4             4 participants in mode 2       mode:3   the mode box

@@ -2,6 +2,7 @@
 // flags of each state, the protocol's commands, the settings dialog and the cues. Times, places
 // and the run a time goes to are the model's tests; here each path from a key or a contact to
 // the protocol is checked once, where the window could lose a time.
+#include "core/Competition.h"
 #include "input/ComDeviceSim.h"
 #include "input/Comms.h"
 #include "input/PortNames.h"
@@ -16,7 +17,9 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QSpinBox>
 #include <QTemporaryDir>
 #include <QThread>
@@ -255,6 +258,53 @@ private slots:
         QCOMPARE(after(), ok ? QString("25000 9000 5 4 0") : QString("12000 7000 3 2 1"));
         // The protocol shows the fifth run's column after OK.
         QCOMPARE(f.Get<TSortGrid>("SortGrid1")->ColWidths(Col::Turm1 + 4) > 0, ok);
+    }
+
+    // The foot pads on a port of their own, never the contacts' one: a reaction beside the
+    // digits, a false start as "FS." in its run's cell until Shift+F6 takes it back; pads
+    // unplugged are told and the run goes on.
+    void footPads() {
+        TPty pty;
+        TPortRedirect redirect({{1, pty.Path()}, {3, pty.Path()}});
+        TWindowFixture f;
+        f.Load(2, ParticipantRows(4));
+        auto pads = std::make_shared<TSimComLines>();
+        f.parts->PadPort->setDeviceFactory(SimulatedDeviceFactory(pads));
+        OpenSimulatedPort(f); // the contacts on COM1
+        bool refused = false;
+        f.dialogs.onModal = [&](QDialog& d) {
+            auto* box = Find<QComboBox>(d, "cbPadPort");
+            box->setCurrentText("COM1");
+            refused = !Find<QPushButton>(d, "OKBtn")->isEnabled();
+            box->setCurrentText("COM3");
+            return int(QDialog::Accepted);
+        };
+        f.Play("F2");
+        QVERIFY(refused && f.parts->PadPort->Connected());
+        const auto settle = [&](auto done) {
+            QVERIFY(WaitUntil([&] {
+                QCoreApplication::processEvents();
+                return done();
+            }));
+        };
+        pads->setLines(true, true, false);
+        settle([&] { return f.Run().PadStoodOn(0) == true && f.Run().PadStoodOn(1) == true; });
+        f.Play("F8 +50");
+        pads->setDSR(false);
+        settle([&] { return f.Run().Reaction(1).has_value(); });
+        f.clock.advance(93);
+        pads->setCTS(false);
+        settle([&] { return f.Run().Reaction(0).has_value(); });
+        f.Expect("on:mClearFs1=0|on:mClearFs2=1");
+        QCOMPARE(f.Get<QLabel>("LabReact1")->text(), "R 0,143");
+        QCOMPARE(f.Get<QLabel>("LabReact2")->text(), "R 0,050");
+        f.Play("+4857 F4 F6");
+        const auto rows = [&] { return f.Competition().Rows(TCompetition::ForExitCopy); };
+        QVERIFY(rows()[2].contains("FS.") && rows()[1].contains("5,00"));
+        f.Play("_F6");
+        QVERIFY(!rows()[2].contains("FS.") && rows()[2].contains("5,00"));
+        pads->unplug();
+        settle([&] { return f.Probe("note").contains("Startmatten getrennt"); });
     }
 
     // The contacts' port: the list holds what the start-up probe found; OK opens the choice

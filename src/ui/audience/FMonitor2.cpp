@@ -197,10 +197,10 @@ void TFormMonitor2::setupDigits() {
     LabMin2 = Label(PanelTimer, "LabMin2", QStringLiteral(":"), tnr, Colors::clDimGrey, colon);
     LabSec2 = Label(PanelTimer, "LabSec2", QStringLiteral(","), tnr, Colors::clYellow, comma);
     const Qt::Alignment left = Qt::AlignLeft | Qt::AlignVCenter;
-    m_reaction[0] = Label(PanelTimer, "LabReact", QString(), QStringLiteral("Arial"),
-                          Colors::clYellow, left);
-    m_reaction[1] = Label(PanelTimer, "LabReact2", QString(), QStringLiteral("Arial"),
-                          Colors::clYellow, left);
+    m_reaction[0] =
+        Label(PanelTimer, "LabReact", QString(), QStringLiteral("Arial"), Colors::clYellow, left);
+    m_reaction[1] =
+        Label(PanelTimer, "LabReact2", QString(), QStringLiteral("Arial"), Colors::clYellow, left);
     for (QLabel* l : m_reaction)
         l->hide();
 }

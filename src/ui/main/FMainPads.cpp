@@ -40,7 +40,8 @@ void TFormMain::OpenPadPort() {
     if (Settings.PadPort <= 0) return;
     // Two components on one device would steal each other's line changes.
     if (Settings.PadPort == Settings.Port) {
-        SetStatusNote(NoteHeat, QStringLiteral("Startmatten-Port = Kontakt-Port: ohne Startmatten"));
+        SetStatusNote(NoteHeat,
+                      QStringLiteral("Startmatten-Port = Kontakt-Port: ohne Startmatten"));
         return;
     }
     PadComPort->setPort(quint8(Settings.PadPort));
@@ -52,8 +53,8 @@ void TFormMain::OpenPadPort() {
             for (int lane = 0; lane < 2; ++lane)
                 Run->PadChanged(lane, *status, TickCount());
     } catch (const EComError& e) {
-        SetStatusNote(NoteHeat, QStringLiteral("Startmatten-Port: %1").arg(QString::fromStdString(
-                                                                              e.what())));
+        SetStatusNote(NoteHeat,
+                      QStringLiteral("Startmatten-Port: %1").arg(QString::fromStdString(e.what())));
     }
 }
 

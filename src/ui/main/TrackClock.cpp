@@ -51,7 +51,7 @@ void TTrackClock::ShowFalseStart(bool on) {
     m_falseStart = on;
     for (size_t i = 0; i < 6; ++i) {
         TDigit* d = m_digits[i];
-        d->setValueBinary(!on ? DigitPatterns[size_t(d->Value())]
+        d->setValueBinary(!on      ? DigitPatterns[size_t(d->Value())]
                           : i == 4 ? PatternF
                           : i == 5 ? PatternS
                                    : quint8(0));
