@@ -30,7 +30,7 @@ function showTimes() {
     const el = document.getElementById("time" + (i + 1));
     if (!t) continue;
     const ms = t.running ? t.elapsedMs + (now - received) : t.elapsedMs;
-    setText("time" + (i + 1), t.running ? formatTime(ms, state.timeFormat, state.decimalSeparator) : t.time);
+    setText("time" + (i + 1), t.falseStart ? "FS" : t.running ? formatTime(ms, state.timeFormat, state.decimalSeparator) : t.time);
     el.classList.toggle("final", t.stopped);
   }
 }
@@ -44,6 +44,7 @@ function render() {
     document.getElementById("track" + (i + 1)).hidden = !t;
     if (!t) continue;
     setText("name" + (i + 1), t.participant);
+    setText("react" + (i + 1), t.reaction ? "Reaktion " + t.reaction + (t.falseStart ? " – Fehlstart" : "") : (t.falseStart ? "Fehlstart" : ""));
     document.getElementById("bar" + (i + 1)).style.background = t.colour;
   }
   const list = document.getElementById("last");

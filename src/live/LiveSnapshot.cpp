@@ -48,6 +48,8 @@ QByteArray LiveStateJson(const TLiveState& s, std::uint32_t now) {
             {QStringLiteral("stopped"), track.stopped && s.run != TLiveRun::Ready},
             {QStringLiteral("elapsedMs"), shown},
             {QStringLiteral("time"), FormatTime(shown, s.timeFormat, s.decimalSeparator)},
+            {QStringLiteral("reaction"), s.run == TLiveRun::Ready ? QString() : track.reaction},
+            {QStringLiteral("falseStart"), s.run != TLiveRun::Ready && track.falseStart},
         });
     }
     QJsonArray last;

@@ -18,6 +18,8 @@ struct TLiveTrack {
     QString colour;           // CSS "#rrggbb"
     bool stopped = false;     // this run's time on this track is final
     std::uint32_t stopMs = 0; // the final time, when stopped
+    QString reaction;         // from the foot pads, "0,143"; empty without
+    bool falseStart = false;
     bool operator==(const TLiveTrack&) const = default;
 };
 

@@ -311,6 +311,15 @@ private slots:
             QCOMPARE(QJsonDocument::fromJson(LiveStateJson(s, 0))["tracks"].toArray().size(),
                      shown);
         }
+        // A reaction and a false start are the run's: gone once it is back to Ready.
+        s.tracks[0].reaction = "0,043";
+        s.tracks[0].falseStart = true;
+        for (TLiveRun run : {TLiveRun::Running, TLiveRun::Ready}) {
+            s.run = run;
+            const QJsonObject t = Track(LiveStateJson(s, 0), 0);
+            QCOMPARE(t["reaction"].toString() + QString::number(t["falseStart"].toBool()),
+                     run == TLiveRun::Ready ? QString("0") : QString("0,0431"));
+        }
         THtmlPage page;
         page.rows << QStringList{"St.Nr.", "Name", "Ort", "Klasse"} << QStringList{"1", "A", "B"};
         page.colWidths = {40, -1, 0}; // a column without a width is shown

@@ -28,6 +28,8 @@ TLiveGlue::TLiveGlue(TFormMain& window, TLiveServer& server)
           &TRunController::RunEnded, &TRunController::Changed})
         connect(run, signal, this, &TLiveGlue::ScheduleRefresh);
     connect(run, &TRunController::TrackStoppedAt, this, &TLiveGlue::TrackStopped);
+    connect(run, &TRunController::ReactionTaken, this, &TLiveGlue::ScheduleRefresh);
+    connect(run, &TRunController::FalseStartCleared, this, &TLiveGlue::ScheduleRefresh);
     // A change of the protocol's content (a time, DIS, an edit, a load) is passed on by the
     // window; settings and list choices are caught by a comparison once a second.
     connect(&window, &TFormMain::ProtocolChanged, this, &TLiveGlue::ScheduleRefresh);
@@ -62,6 +64,8 @@ TLiveState TLiveGlue::StateForLive() const {
         st.tracks[t].colour = LiveCssColour(colours[t]);
         st.tracks[t].stopped = run.TrackStopped(t);
         st.tracks[t].stopMs = run.StopTime(t);
+        if (const auto r = run.Reaction(t)) st.tracks[t].reaction = FormatReaction(*r);
+        st.tracks[t].falseStart = run.FalseStart(t);
     }
     st.last = m_last;
     return st;
@@ -69,7 +73,9 @@ TLiveState TLiveGlue::StateForLive() const {
 
 void TLiveGlue::TrackStopped(int track, quint32 elapsed) {
     m_last.prepend({track + 1, m_window.TrackParticipantText(track),
-                    FormatTime(std::int32_t(elapsed), m_window.Settings.TimeFormat)});
+                    m_window.Run->FalseStart(track)
+                        ? QStringLiteral("FS.")
+                        : FormatTime(std::int32_t(elapsed), m_window.Settings.TimeFormat)});
     if (m_last.size() > LiveLastResults) m_last.resize(LiveLastResults);
     ScheduleRefresh();
 }
