@@ -78,7 +78,25 @@ QString ProtocolHtml(const THtmlPage& page) {
         h += QStringLiteral("</tr>") + CRLF;
     }
 
-    h += QStringLiteral("</table><hr><p align=right>") + CRLF;
+    h += QStringLiteral("</table>");
+    if (!page.reactions.isEmpty()) {
+        h += CRLF + QStringLiteral("<br><B>Reaktionszeiten</B><br>") + CRLF +
+             QStringLiteral("<table style=\"BORDER-COLLAPSE: collapse\" bgcolor=#FFFFFF "
+                            "borderColor=#E0E0E0 border=1 cellpadding=4>") +
+             CRLF + QStringLiteral("<thead bgcolor=#B0A786><tr>");
+        for (const char* title : {"St.Nr.", "Name", "Lauf", "Reaktion"})
+            h += QStringLiteral("<th nowrap>") + QLatin1String(title) + QStringLiteral("</th>");
+        h += QStringLiteral("</tr></thead>") + CRLF;
+        for (const QStringList& row : page.reactions) {
+            h += QStringLiteral("<tr>");
+            for (const QString& cell : row)
+                h += QStringLiteral("<td>") +
+                     (cell.isEmpty() ? QStringLiteral("&nbsp;") : Esc(cell));
+            h += QStringLiteral("</tr>") + CRLF;
+        }
+        h += QStringLiteral("</table>");
+    }
+    h += QStringLiteral("<hr><p align=right>") + CRLF;
     h += QStringLiteral("</font><div style=\"width:100%; filter:Shadow(color=#000000, "
                         "direction=315)\" align=right><a href=\"http://www.tavoleno.de\">"
                         "<font size=5 color=#FF0000>Tav</font><font size=5 "

@@ -10,6 +10,9 @@ struct THtmlPage {
     TProtocolRows rows;     // row 0 = titles, then the data rows in display order
     QVector<int> colWidths; // a column is written when its width is > 0 (or has no entry)
     int CountZabegov = 2;   // active run columns, 1..6
+    // The foot pads' reactions, one row each (start number, name, run, reaction), in the
+    // protocol's order; a table of their own under the protocol when there are any.
+    QVector<QStringList> reactions{};
 };
 
 // Text made safe for an HTML page: <, >, & and " as entities (the other pages use it too).

@@ -277,8 +277,14 @@ private slots:
                                "<Center>Platz</th>\r\n</tr></thead>\r\n<tr><td>12<td>Meier, Hans"
                                "<td>Bern<td>A<td>&nbsp;<td>12,34<td>13,01<td><B>25,35<td><B>1</tr>"
                                "\r\n<tr><td>7<td>Jürg<td> <td>B<td>&nbsp;<td>DIS.<td>&nbsp;<td><B>"
-                               "&nbsp;<td><B>&nbsp;</tr>\r\n</table>"),
+                               "&nbsp;<td><B>&nbsp;</tr>\r\n</table><hr>"),
                  qPrintable(html));
+        // The foot pads' reactions, when there are any, in a table under the protocol.
+        THtmlPage page = ProtocolPage("12|Meier, Hans|Bern|A||12,34|13,01|||||25,35|1|2");
+        page.reactions = {{"12", "Meier, Hans", "1", "-0,020"}};
+        QVERIFY(ProtocolHtml(page).contains("<th nowrap>Reaktion</th></tr></thead>\r\n<tr><td>"
+                                            "12<td>Meier, Hans<td>1<td>-0,020</tr>\r\n</table>"
+                                            "<hr>"));
     }
 
     // Every text from the protocol is escaped; the page is written as the UTF-8 it declares,

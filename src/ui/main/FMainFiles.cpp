@@ -2,6 +2,7 @@
 #include "core/Competition.h"
 #include "core/Participants.h"
 #include "core/Platform.h"
+#include "core/TimeFormat.h"
 #include "persist/BracketFile.h"
 #include "persist/FileTypes.h"
 #include "persist/Journal.h"
@@ -221,6 +222,16 @@ THtmlPage TFormMain::HtmlPage() const {
                    {},
                    Settings.CountZabegov};
     page.colWidths << m_view->ColumnWidths();
+    // In the order shown, the dummy left out as the page leaves it out.
+    for (int row = 0; row < Competition->EntryCount(); ++row) {
+        const int entry = Competition->EntryAt(row);
+        if (entry < 0 || Competition->IsDummy(entry)) continue;
+        for (int run = 0; run < 6; ++run)
+            if (const auto r = Competition->Reaction(entry, run))
+                page.reactions << QStringList{Competition->Cell(entry, Col::StNr),
+                                              Competition->Cell(entry, Col::Name),
+                                              QString::number(run + 1), FormatReaction(*r)};
+    }
     return page;
 }
 
