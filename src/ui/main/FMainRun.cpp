@@ -75,6 +75,7 @@ void TFormMain::UpdateControls() {
     CLS1->setEnabled(IsReady());
     m_modeBox->SetSwapEnabled(swapOn);
     SwapTrasse->setEnabled(swapOn);
+    UpdateUndoControls();
     ShowBeams();
 }
 
