@@ -16,7 +16,8 @@ QString TCompetition::Who(int entry) const {
     if (!IsValidEntry(entry)) return QString();
     const QStringList& c = m_entries[entry].cells;
     if (const QString name = c[Col::Name].trimmed(); !name.isEmpty()) return name;
-    if (const QString nr = c[Col::StNr].trimmed(); !nr.isEmpty()) return QStringLiteral("Nr. ") + nr;
+    if (const QString nr = c[Col::StNr].trimmed(); !nr.isEmpty())
+        return QStringLiteral("Nr. ") + nr;
     return QStringLiteral("Zeile %1").arg(entry + 1);
 }
 
@@ -94,8 +95,7 @@ bool TCompetition::Restore(const TResultState& state, bool sameHeat) {
             tracks[t] = heat < 0 ? -1 : state.bracket.Heats()[heat].Entry[t];
     } else {
         for (int t = 0; t < 2; ++t) {
-            const std::uint32_t id =
-                m_track[t] >= 0 ? m_entries[m_track[t]].id : state.trackIds[t];
+            const std::uint32_t id = m_track[t] >= 0 ? m_entries[m_track[t]].id : state.trackIds[t];
             for (int e = 0; id != 0 && e < state.entries.size(); ++e)
                 if (state.entries[e].id == id) tracks[t] = e;
         }

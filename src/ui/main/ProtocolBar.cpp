@@ -73,8 +73,8 @@ TProtocolBar::TProtocolBar(QWidget* parent) : QLabel(parent) {
 
     for (QWidget* w : std::initializer_list<QWidget*>{
              m_buttons[Save], m_buttons[DeleteRow], m_buttons[DeleteAll], m_buttons[Print],
-             m_buttons[Undo], m_edit,
-             m_editLabel, m_buttons[Track1], m_buttons[Dis1], m_buttons[Sound]})
+             m_buttons[Undo], m_edit, m_editLabel, m_buttons[Track1], m_buttons[Dis1],
+             m_buttons[Sound]})
         bar->addWidget(w);
     bar->addStretch(1);
     bar->addWidget(m_reset);
