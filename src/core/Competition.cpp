@@ -88,7 +88,10 @@ void TCompetition::SetBracketSize(int size) {
 }
 
 void TCompetition::SetHeatRunning(bool on) {
-    if (on && !m_heatRunning) m_pendingLane = {};
+    if (on && !m_heatRunning) {
+        m_pendingLane = {};
+        ++m_heatSerial;
+    }
     m_heatRunning = on;
 }
 
@@ -141,6 +144,7 @@ void TCompetition::SetSorted(bool on) {
 TCompetition::TEntry TCompetition::NewEntry(const QStringList& cells) {
     TEntry e;
     e.cells = cells;
+    e.id = m_nextId++;
     return e;
 }
 
@@ -251,6 +255,7 @@ TLastCell TCompetition::LastCell(int track) const {
 
 void TCompetition::ResetLastCells() {
     m_lastCell = {};
+    ++m_heatSerial;
 }
 
 std::optional<bool> TCompetition::TrackHasRunLeft(int track) const {
@@ -318,6 +323,7 @@ bool TCompetition::Load(const TProtocolRows& rows) {
     m_runCounter = 0;
     SelectStartEntries();
     m_modified = false;
+    ClearHistory();
     Emit(RowsChanged);
     return true;
 }
@@ -350,6 +356,7 @@ bool TCompetition::SetMode(int mode) {
         m_bracketNote.clear();
     }
     ApplyMode(mode);
+    ClearHistory();
     Emit(RowsChanged);
     Emit(HeatChanged);
     if (m_mode == FinaleKo) Emit(BracketChanged);
@@ -444,6 +451,7 @@ bool TCompetition::RecordTime(int track, const QString& text, std::optional<std:
             lane.Kind = TBracket::LaneTime;
             lane.Ms = run.Ms;
         }
+        Remember(QStringLiteral("Zeit %1 von %2").arg(text.trimmed(), Who(entry)));
         m_pendingLane[t] = lane;
         // No protocol cell is written; the time column stands in as the cell DIS may mark.
         m_lastCell[t].Column = Col::Zeit;
@@ -452,6 +460,7 @@ bool TCompetition::RecordTime(int track, const QString& text, std::optional<std:
     }
     const int c = RecordColumn(m_entries[entry].cells, t, CountBahn(), m_countZabegov);
     if (c < 0) return false;
+    Remember(QStringLiteral("Zeit %1 von %2").arg(text.trimmed(), Who(entry)));
     Write(entry, c, text);
     if (exactMs && ExactFits(text, *exactMs, m_timeFormat))
         m_entries[entry].runs.exact[c - Col::Turm1] = exactMs;
@@ -465,6 +474,7 @@ bool TCompetition::Disqualify(int track) {
     const int column = m_lastCell[t].Column;
     const int entry = m_track[t];
     if (column < 0 || entry < 0) return false; // the last stop wrote no cell: nothing to mark
+    Remember(QStringLiteral("DIS. von %1").arg(Who(entry)));
     if (m_mode == FinaleKo) {
         TBracket::TLane dis;
         dis.Kind = TBracket::LaneDis;
@@ -483,6 +493,8 @@ bool TCompetition::Disqualify(int track) {
 
 int TCompetition::Advance() {
     if (m_heatRunning) return -1;
+    // The RESET after a result publishes it: the next pair is called, the list moves on.
+    if (!m_undo.empty()) m_undo.back().published = true;
     if (m_mode == FinaleKo) {
         const int heat = m_bracket.CurrentHeat();
         // A lane stopped at 0,00 timed nothing: the pair stays on the tracks to race again.
@@ -574,6 +586,7 @@ bool TCompetition::DeleteEntry(int entry) {
     if (m_heatRunning && OnTrack(entry)) return false;
     m_runCounter = 0;
     if (IsValidEntry(entry)) {
+        Remember(QStringLiteral("Löschen von %1").arg(Who(entry)));
         QVector<bool> gone(EntryCount(), false);
         gone[entry] = true;
         RemoveEntries(gone);
@@ -600,6 +613,8 @@ int TCompetition::DeleteRows(int viewRow, int count) {
         gone[e] = true;
     }
     if (k > 0) {
+        Remember(k == 1 ? QStringLiteral("Löschen von %1").arg(Who(EntryAt(viewRow)))
+                        : QStringLiteral("Löschen von %1 Zeilen").arg(k));
         RemoveEntries(gone);
         m_modified = true;
         if (m_mode == FinaleKo) PlaceBracketHeat();
@@ -613,6 +628,7 @@ int TCompetition::DeleteRows(int viewRow, int count) {
 
 bool TCompetition::ClearResults() {
     if (m_heatRunning) return false;
+    Remember(QStringLiteral("Löschen aller Ergebnisse"));
     m_runCounter = 0;
     for (TEntry& e : m_entries) {
         for (int c = Col::Turm1; c <= Col::Platz; ++c)
@@ -639,6 +655,8 @@ bool TCompetition::SetCell(int entry, int col, const QString& text,
                            const std::optional<QString>& expected) {
     if (!IsValidEntry(entry) || col < 0 || col >= Col::Count) return false;
     if (expected && m_entries[entry].cells[col] != *expected) return false;
+    if (m_entries[entry].cells[col] != text)
+        Remember(QStringLiteral("Änderung %1 von %2").arg(m_titles.value(col), Who(entry)));
     Write(entry, col, text);
     // A dummy given a real start number becomes a participant.
     if (col == Col::StNr && m_entries[entry].dummy && text != kZero) m_entries[entry].dummy = false;

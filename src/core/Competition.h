@@ -14,6 +14,7 @@
 
 #include <array>
 #include <cstdint>
+#include <deque>
 #include <optional>
 #include <QHash>
 #include <QObject>
@@ -232,6 +233,31 @@ public:
     QVector<TExactRun> Reactions() const;
     int RestoreReactions(const QVector<TExactRun>& runs);
 
+    // --- undo and redo -----------------------------------------------------------------------
+    // The operator's last actions on results (a time or a finals lane time, DIS, an edit, a
+    // deleted entry or rows, the clearing of the results) can be taken back and done again.
+    // Undo restores the cells, the kept milliseconds, results, places and the finals' bracket
+    // and pending lanes as they were; who stands on the tracks stays the operator's choice,
+    // except that the finals' pair follows the bracket and a deleted entry that stood on an
+    // empty track goes back there. A new action drops what could be redone; a load, a mode
+    // change and a new or re-run bracket drop both lists (the steps would restore rows that
+    // no longer exist). During a heat a step that would change who is on the tracks is
+    // refused (false, nothing changes); the window refuses both while a run is on.
+    bool CanUndo() const { return !m_undo.empty(); }
+    bool CanRedo() const { return !m_redo.empty(); }
+    QString UndoText() const; // what Undo would take back, "Zeit 0:07,23 von Keller, Jonas"
+    QString RedoText() const;
+    bool Undo();
+    bool Redo();
+    // Whether Undo would change places that have already gone out. A result counts as
+    // published once the RESET after it has passed (the audience saw the next pair called and
+    // the results list move on) or the protocol was saved or exported since (MarkPublished).
+    // The live page is not counted on its own: it shows each correction within a second, and
+    // undo is mostly wanted straight after a slip, before RESET.
+    bool UndoChangesPublishedPlaces() const;
+    void MarkPublished(); // the protocol as it stands went out: saved, printed, exported
+    void ClearHistory();
+
 signals:
     void Changed(TCompetition::TChange what, int entry = -1, int column = -1);
 
@@ -247,8 +273,34 @@ private:
         TRunsRead runs; // with the stopped ms of recorded runs
         std::array<std::optional<std::int32_t>, 6> reaction{}; // per run, from the pads
         int classId = 0;                                       // into the class dictionary below
+        // Who this is across deletes and undo, where the entry numbers shift.
+        std::uint32_t id = 0;
     };
-    static TEntry NewEntry(const QStringList& cells);
+    TEntry NewEntry(const QStringList& cells);
+
+    // The results as an undo step restores them. Copies share the rows' storage until one
+    // side writes, so taking one on the STOP path costs a copy of the entry array at most.
+    struct TResultState {
+        QVector<TEntry> entries;
+        QVector<int> rank;
+        bool viewRanked = false;
+        TBracket bracket;
+        QString bracketNote;
+        std::array<std::optional<TBracket::TLane>, 2> pendingLane{};
+        std::array<TLastCell, 2> lastCell{};
+        std::array<std::uint32_t, 2> trackIds{}; // 0: nobody
+    };
+    struct TStep {
+        TResultState state; // to go back to
+        QString text;
+        bool published = false; // the state this step led to has gone out
+        std::uint64_t heat = 0; // m_heatSerial when taken: DIS may still mark that heat
+    };
+    TResultState CurrentState() const;
+    void Remember(const QString& what); // before an action changes results
+    bool Restore(const TResultState& state, bool sameHeat);
+    QHash<std::uint64_t, int> PlacesOf(const TResultState& state) const;
+    QString Who(int entry) const;
 
     int Select(int index) const { return IsValidEntry(index) ? index : -1; }
     bool OnTrack(int entry) const {
@@ -293,4 +345,7 @@ private:
     // its number when the class column is the start number.
     QHash<QString, int> m_classIds;
     TClassTable m_classes;
+    std::uint32_t m_nextId = 1;
+    std::uint64_t m_heatSerial = 0; // counts RESETs and STARTs
+    std::deque<TStep> m_undo, m_redo;
 };

@@ -96,6 +96,7 @@ bool TCompetition::RebuildBracket() {
         return false;
     }
     m_modified = true;
+    ClearHistory(); // the steps hold the old bracket
     if (m_mode == FinaleKo) PlaceBracketHeat();
     Emit(BracketChanged);
     Emit(HeatChanged);
@@ -132,6 +133,7 @@ bool TCompetition::RestoreBracket(const QStringList& lines) {
             return false; // seeded from another protocol
     m_bracket = std::move(*b);
     m_bracketNote.clear();
+    ClearHistory();
     if (m_mode == FinaleKo) PlaceBracketHeat();
     Emit(BracketChanged);
     Emit(HeatChanged);
@@ -172,6 +174,7 @@ bool TCompetition::RestoreHeatPosition(const std::array<int, 3>& heat) {
 bool TCompetition::RerunHeat(int heat) {
     if (m_heatRunning || !m_bracket.Rerun(heat)) return false;
     m_modified = true;
+    ClearHistory(); // a step would bring the decided heat back without its voided run
     if (m_mode == FinaleKo) PlaceBracketHeat();
     Emit(BracketChanged);
     Emit(HeatChanged);

@@ -191,6 +191,20 @@ struct TGridReplica {
     }
 };
 
+// What an undo must give back: rows and places, kept milliseconds, the finals' lanes, bracket
+// and places, and in the finals the pair the bracket puts on the tracks.
+QString ResultState(const TCompetition& c) {
+    QStringList s{c.BracketLines().join(' '), FinalPlaces(c), c.Mode() == 3 ? Tracks(c) : ""};
+    for (const QStringList& row : c.Rows(TCompetition::ForExitCopy))
+        s << row.join('|');
+    for (const TExactRun& x : c.ExactRuns())
+        s << QStringLiteral("%1/%2=%3").arg(x.Entry).arg(x.Run).arg(x.Ms);
+    for (int t = 0; t < 2; ++t)
+        if (const auto lane = c.PendingLane(t))
+            s << QStringLiteral("%1:%2").arg(lane->Kind).arg(lane->Ms);
+    return s.join('\n');
+}
+
 QString RandomRun(QRandomGenerator& rng, int format) {
     const int k = int(rng.bounded(12));
     if (k < 5) return QStringList{"", "DIS.", " dis. ", "  ", "x1"}[k];
@@ -723,6 +737,85 @@ private slots:
         QCOMPARE(c.Cell(0, Col::Turm1), QString("6,00")); // the protocol keeps hundredths
         if (!edit.isEmpty()) QVERIFY(c.SetCell(0, Col::Turm1, edit));
         QCOMPARE(c.ExactMs(0, 0), kept < 0 ? std::nullopt : std::optional<std::int32_t>(kept));
+    }
+
+    // Each action on results taken back and done again. Steps run in order (a heat from its
+    // first STOP to "reset"); undo gives the state from before the step marked "*", redo the
+    // state after the last. "asks": the undo changes places that went out with the RESET.
+    void undoRedo_data() {
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<QString>("steps");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("asks");
+        QTest::newRow("time") << 2 << "*stop 0 7,23 7234"
+                              << "Zeit 7,23 von N1" << false;
+        QTest::newRow("time, RESET passed") << 2 << "*stop 0 7,23 7234, reset"
+                                            << "Zeit 7,23 von N1" << true;
+        QTest::newRow("DIS") << 2 << "stop 0 7,23, *dis 0"
+                             << "DIS. von N1" << false;
+        QTest::newRow("edit") << 2 << "*edit 2 6 5,55"
+                              << "Änderung Turm2 von N2" << false;
+        QTest::newRow("delete entry on a track") << 2 << "*del 1"
+                                                 << "Löschen von N1" << false;
+        QTest::newRow("delete rows") << 2 << "*rows 1 2"
+                                     << "Löschen von 2 Zeilen" << false;
+        QTest::newRow("clear results") << 2 << "*clear"
+                                       << "Löschen aller Ergebnisse" << false;
+        QTest::newRow("finals lane time") << 3 << "*stop 0 7,23 7234"
+                                          << "Zeit 7,23 von N1" << false;
+        QTest::newRow("finals DIS") << 3 << "stop 1 8,00, *dis 1"
+                                    << "DIS. von N4" << false;
+        QTest::newRow("finals time handed on by RESET")
+            << 3 << "stop 0 7,23 7234, *stop 1 8,00, reset"
+            << "Zeit 8,00 von N4" << false;
+        QTest::newRow("finals delete on a track") << 3 << "*del 1"
+                                                  << "Löschen von N1" << false;
+        QTest::newRow("finals, the final decided")
+            << 3
+            << QString("stop 0 5, stop 1 6, reset, ").repeated(3) + "stop 0 5, *stop 1 6, reset"
+            << "Zeit 6 von N2" << true;
+    }
+    void undoRedo() {
+        QFETCH(int, mode);
+        TCompetition c;
+        c.SetBracketSize(4);
+        Load(c, mode == 3 ? 1 : mode, mode == 3 ? Field(5) : "1//_/5,00@5004 2//6,00 3 4//DIS.");
+        QVERIFY(mode != 3 || c.SetMode(TCompetition::FinaleKo));
+        QString before;
+        QFETCH(QString, steps);
+        for (QString step : steps.split(", ")) {
+            if (step.startsWith('*')) before = ResultState(c);
+            const QStringList f = step.remove('*').split(' ');
+            const int n = f.value(1).toInt();
+            c.SetHeatRunning(f[0] == "stop" || (c.HeatRunning() && f[0] != "reset"));
+            if (f[0] == "stop")
+                QVERIFY(c.RecordTime(n, f[2],
+                                     f.size() > 3 ? std::optional(f[3].toInt()) : std::nullopt));
+            if (f[0] == "reset") {
+                c.ResetLastCells();
+                c.Advance();
+            }
+            if (f[0] == "dis") QVERIFY(c.Disqualify(n));
+            if (f[0] == "edit") QVERIFY(c.SetCell(EntryOf(c, f[1]), f[2].toInt(), f[3]));
+            if (f[0] == "del") QVERIFY(c.DeleteEntry(EntryOf(c, f[1])));
+            if (f[0] == "rows") QCOMPARE(c.DeleteRows(n, f[2].toInt()), f[2].toInt());
+            if (f[0] == "clear") QVERIFY(c.ClearResults());
+            c.Recompute();
+        }
+        const QString after = ResultState(c);
+        QVERIFY(after != before);
+        QTEST(c.UndoText(), "text");
+        QTEST(c.UndoChangesPublishedPlaces(), "asks");
+        QVERIFY(c.Undo());
+        QCOMPARE(ResultState(c), before);
+        QTEST(c.RedoText(), "text");
+        QVERIFY(c.Redo());
+        QCOMPARE(ResultState(c), after);
+        // A new action drops the redo; another protocol drops everything.
+        QVERIFY(c.Undo() && c.CanRedo() && c.SetCell(0, Col::Ort, "X") && !c.CanRedo() &&
+                !c.Redo());
+        c.SetHeatRunning(false);
+        QVERIFY(c.CanUndo() && c.Load(Protocol("1 2")) && !c.CanUndo());
     }
 
     // Into the finals from a mode: whether it goes, the first pair " | " a piece of the note.

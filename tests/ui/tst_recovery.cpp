@@ -109,6 +109,7 @@ private slots:
         QTest::newRow("cleared results") << "yes ^Del";
         QTest::newRow("load") << "load:2/9";
         QTest::newRow("edit in the grid") << "click:cbEditON edit:1:2:ug commit";
+        QTest::newRow("DIS undone") << "F8 +8120 F4 click:sb1del ^Z";
     }
     void everyChangeReachesTheJournal() {
         QFETCH(QString, steps);

@@ -136,6 +136,16 @@ private slots:
         row("DIS after deleting 2 rows", "load:2/6 " + Heat1 + " row:4 yes menu:0 click:sb1del",
             "col:0=1,2,3,6|c:5:1=DIS.|c:11:1=|msgs=0");
         row("no DIS after RESET", Heat1 + " F9 click:sb1del", "c:5:1=8,00");
+        // Undo and redo: not while a run is on; a place that went out with RESET asks first.
+        row("Ctrl+Z after DIS gives the time back", Heat1 + " click:sb1del ^Z",
+            "c:5:1=8,00|on:bUndo=1|on:mRedo=1|note=Rückgängig: DIS. von Name1");
+        row("Ctrl+Y does it again", Heat1 + " click:sb1del ^Z ^Y", "c:5:1=DIS.|on:mRedo=0");
+        row("no undo while running", Heat1 + " F9 F8", "on:mUndo=0|on:bUndo=0");
+        const QString ask = "Rückgängig ändert bereits veröffentlichte Plätze. Trotzdem "
+                            "rückgängig machen?";
+        row("undo of a published place: No, then Yes",
+            "runs:1 load:1/2 F8 +8000 F4 F9 no ^Z yes click:bUndo",
+            "asked=" + ask + '/' + ask + "|c:5:1=|c:12:1=");
         // Deleting a participant on a track: before START the track is left empty; once the
         // heat started the row stays until RESET, and the times reach the heat's own pair.
         row("delete the one on track 1, ready", "row:1 yes ^-", "col:0=2,3,4|tracks=--2|msgs=0");

@@ -24,6 +24,7 @@
 //   FMainJournal.cpp, FMainShutdown.cpp   the journal, the exit copy and the end
 //   FMainStartup.cpp     the creation's steps after the panels exist
 //   FMainBracket.cpp, TvMode.cpp, Sounds.cpp   the bracket window, TV mode, cues
+//   FMainUndo.cpp       undo and redo of the operator's actions on results
 #include "core/Colors.h"
 #include "core/Columns.h"
 #include "core/Competition.h"
@@ -368,6 +369,13 @@ private:
     QPointer<TFormBracket> FormBracket; // made on first use
     QString BracketHtmlName() const;
     TBracketPage BracketPage() const;
+
+    // --- undo and redo (FMainUndo.cpp) ---------------------------------------------------
+    QAction *mUndo = nullptr, *mRedo = nullptr;
+    void setupUndo();
+    void UpdateUndoControls();
+    void mUndoClick();
+    void mRedoClick();
 
     // --- start-up (FMainStartup.cpp) -------------------------------------------------------
     void FormCreate();

@@ -280,6 +280,7 @@ void TFormMain::sbSaveClick() {
     }
     if (ok) {
         Competition->SetModified(false);
+        Competition->MarkPublished(); // undo asks before it changes these places
     } else {
         // A failed save is said, and the protocol still counts as unsaved. A page says it as
         // the HTML button does: the protocol itself was not what failed to be written.
@@ -298,6 +299,8 @@ void TFormMain::sbInetClick(int tag) {
     if (!::WriteProtocolHtml(name, HtmlPage(), &error))
         Dialogs->ShowMessage(QStringLiteral("Error write file: ") + name + '\n' + error,
                              QStringLiteral("Veltaro"));
+    else
+        Competition->MarkPublished();
     if (QFileInfo::exists(name)) {
         const QString path = QFileInfo(name).absoluteFilePath();
         if (tag == 0)

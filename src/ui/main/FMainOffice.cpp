@@ -70,7 +70,10 @@ void TFormMain::sbExcelClick() {
     } catch (const std::exception& e) {
         error = QString::fromLocal8Bit(e.what());
     }
-    if (!error.isEmpty()) Dialogs->ShowMessage(error, QStringLiteral("Veltaro"));
+    if (!error.isEmpty())
+        Dialogs->ShowMessage(error, QStringLiteral("Veltaro"));
+    else
+        Competition->MarkPublished();
 }
 
 void TFormMain::sbWordClick() {
@@ -87,7 +90,7 @@ void TFormMain::sbWordClick() {
             return;
     }
     // Whatever fails here is not reported: the word processor shows what it made.
-    ExportDocumentCommand(DocumentInteractive, name, nullptr);
+    if (ExportDocumentCommand(DocumentInteractive, name, nullptr)) Competition->MarkPublished();
 }
 
 bool TFormMain::ExportDocumentCommand(int mode, const QString& name, QString* error) {

@@ -77,6 +77,7 @@ void TFormMain::UpdateControls() {
     mClearFs2->setEnabled(Run->CanClearFalseStart(1));
     m_modeBox->SetSwapEnabled(swapOn);
     SwapTrasse->setEnabled(swapOn);
+    UpdateUndoControls();
     ShowBeams();
 }
 

@@ -44,6 +44,7 @@ TFormMain::TFormMain(TAppParts& parts, TDialogs* dialogs, QWidget* parent)
     setupPanels();
     setupCompetition();
     setupMenus();
+    setupUndo();
     setupPanelSignals();
     setupOffice();
     setupTimers();
@@ -225,6 +226,9 @@ void TFormMain::ProtocolBarClicked(TProtocolBar::TButton button) {
         break;
     case TProtocolBar::Tv:
         SetTvMode(!Settings.MonitorOn);
+        break;
+    case TProtocolBar::Undo:
+        IssueCommand(mUndo);
         break;
     case TProtocolBar::Edit:
     case TProtocolBar::Sort:

@@ -37,6 +37,7 @@ TProtocolBar::TProtocolBar(QWidget* parent) : QLabel(parent) {
         {Excel, "sbExcel", "", "[Ctrl+E] Datei in MS Excel", "spreadsheet"},
         {Html, "sbInet", "", "[Ctrl+H] Als HTML", "html"},
         {Tv, "sbMon2", "", "[Ctrl+T] 2. Monitor/TV", "tv"},
+        {Undo, "bUndo", "", "Rückgängig (Strg+Z)", "undo"},
     };
     for (const TMade& m : made) {
         QToolButton* b = ToolButton(this, m.name, QString::fromUtf8(m.caption),
@@ -53,7 +54,7 @@ TProtocolBar::TProtocolBar(QWidget* parent) : QLabel(parent) {
     }
     m_buttons[Tv]->setCheckable(true);
     m_buttons[Tv]->setEnabled(false);
-    for (TButton b : {Track1, Track2, Dis1, Dis2})
+    for (TButton b : {Track1, Track2, Dis1, Dis2, Undo})
         m_buttons[b]->setEnabled(false);
 
     m_edit = Named(new QCheckBox(this), "cbEditON");
@@ -71,8 +72,9 @@ TProtocolBar::TProtocolBar(QWidget* parent) : QLabel(parent) {
     title->setFont(DesignFont("Arial", 18, true));
 
     for (QWidget* w : std::initializer_list<QWidget*>{
-             m_buttons[Save], m_buttons[DeleteRow], m_buttons[DeleteAll], m_buttons[Print], m_edit,
-             m_editLabel, m_buttons[Track1], m_buttons[Dis1], m_buttons[Sound]})
+             m_buttons[Save], m_buttons[DeleteRow], m_buttons[DeleteAll], m_buttons[Print],
+             m_buttons[Undo], m_edit, m_editLabel, m_buttons[Track1], m_buttons[Dis1],
+             m_buttons[Sound]})
         bar->addWidget(w);
     bar->addStretch(1);
     bar->addWidget(m_reset);

@@ -27,6 +27,7 @@ public:
         Excel,
         Html,
         Tv,
+        Undo,
         Edit,
         Sort,
         ButtonCount
