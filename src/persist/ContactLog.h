@@ -44,7 +44,7 @@ struct TLogRecord {
     TContactOutcome Outcome = TContactOutcome::NoEdge;
     std::uint32_t Ms = 0; // the time a STOP took
     // Commands, corrections and session lines: what, and what came of it.
-    QString What, Detail;
+    QString What{}, Detail{};
 };
 
 // One line without its line end: date and time, tick, source, detail, outcome, separated by
