@@ -314,31 +314,24 @@ private slots:
             {{0, 0, L::Stop1Contact, true, O::Stop, 12345},
              "Kontakt Stopp 1\tDSR an\tSTOP 12,345 s"},
             {{0, 0, L::Stop2Contact, false, O::Stop, 5}, "Kontakt Stopp 2\tDCD aus\tSTOP 0,005 s"},
-            {{0, 0, L::Stop2Contact, true, O::NotArmed},
-             "Kontakt Stopp 2\tDCD an\tignoriert: nicht scharf"},
-            {{0, 0, L::StartContact, false, O::LockedOut},
-             "Kontakt Start\tCTS aus\tignoriert: Sperre"},
             {{0, 0, L::Pad2Contact, true, O::NoEdge}, "Startmatte 2\tLeitung an\tkeine Flanke"},
             {{0, 0, L::Correction, 0, {}, 0, "DIS", "a\tb\r\nc → ü"},
              "Korrektur\tDIS\ta b  c → ü"}};
         QTemporaryDir folder;
         TContactLog log(folder.filePath("neu/event"));
         const quint32 first = 4294967290u; // across the wrap of the counter
-        for (qsizetype i = 0; i < table.size(); ++i) {
-            TLogRecord r = table[i].first;
-            r.Tick = first + quint32(i);
-            log.Append(r);
+        quint32 tick = first;
+        for (auto [record, line] : table) {
+            record.Tick = tick++;
+            log.Append(record);
         }
         QVERIFY(log.Flush());
         const QStringList lines = QString::fromUtf8(Bytes(log.FileName())).split('\n');
         QCOMPARE(lines.size(), table.size() + 1);
-        for (qsizetype i = 0; i < table.size(); ++i) {
-            const QString when = lines[i].section('\t', 0, 0);
-            QVERIFY2(QDateTime::fromString(when, "yyyy-MM-dd hh:mm:ss.zzz").isValid(),
-                     qPrintable(when));
+        QVERIFY(QDateTime::fromString(lines[0].left(23), "yyyy-MM-dd hh:mm:ss.zzz").isValid());
+        for (qsizetype i = 0; i < table.size(); ++i)
             QCOMPARE(lines[i].section('\t', 1),
                      QString("tick %1\t").arg(first + quint32(i)) + table[i].second);
-        }
     }
 
     // A full file becomes ".1", the older ones move up, the oldest beyond the kept ones goes;
@@ -371,7 +364,7 @@ private slots:
         QVERIFY(Put(blocked, "a file where the folder belongs"));
         TContactLog log(blocked);
         QSignalSpy failed(&log, &TContactLog::WriteFailed);
-        QElapsedTimer took;
+        QElapsedTimer took; // no wait for a disk that cannot be written
         took.start();
         for (int i = 0; i < 3; ++i) {
             log.Contact(TLogSource::Stop1Contact, quint32(i), true, TContactOutcome::Stop, 1000);
