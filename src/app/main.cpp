@@ -1,5 +1,6 @@
 // The composition root: the settings store, the contact port and the run are made here and
 // handed to the windows, which make none of them themselves.
+#include "persist/ContactLog.h"
 #include "persist/Journal.h"
 #include "persist/SettingsGlue.h"
 #include "ui/AppForms.h"
@@ -9,6 +10,7 @@
 
 #include <QApplication>
 #include <QLocale>
+#include <QStandardPaths>
 #ifdef Q_OS_WIN
 #include "ui/help/HtmlHelpWin32.h"
 #endif
@@ -29,6 +31,8 @@ int main(int argc, char** argv) {
     TAppParts parts(MainSettingsStore());
     // Outlives the window: its end marks the session as ended cleanly.
     TJournal journal(TJournal::DefaultFolder());
+    // In the data folder beside the journal; outlives the window, which logs until its end.
+    TContactLog contactLog(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
     int rc = 0;
     {
         TAppForms forms(parts, nullptr);
@@ -36,6 +40,7 @@ int main(int argc, char** argv) {
         forms.FormMain->show();
         TLiveGlue live(*forms.FormMain, *parts.Live);
         live.Attach(forms.CfgDialog->LiveGroup());
+        forms.FormMain->StartContactLog(contactLog);
         forms.FormMain->StartJournal(journal);
         rc = app.exec();
         forms.FormMain->Shutdown();

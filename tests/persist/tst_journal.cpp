@@ -1,11 +1,14 @@
 // What outlives the program: the journal a killed or crashed session leaves for the next one,
-// with the earlier sessions it keeps, and the settings store read at start-up.
+// with the earlier sessions it keeps, the contact log a jury reads after a protest, and the
+// settings store read at start-up.
 #include "ModelSupport.h"
+#include "persist/ContactLog.h"
 #include "persist/Journal.h"
 #include "persist/SettingsStore.h"
 #include "PersistSupport.h"
 
 #include <QDataStream>
+#include <QElapsedTimer>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -302,6 +305,85 @@ private slots:
         QVERIFY(s.Write(Protocol(3)));
         QVERIFY(WaitUntil([&] { return failed.size() == 2; }));
         QVERIFY(failed[1][0].toString().isEmpty());
+    }
+
+    // --- the contact log ----------------------------------------------------------------------
+    // Every record one line, in order: time, tick, source, line or command, what came of it.
+    void contactLogLines() {
+        using O = TContactOutcome;
+        using L = TLogSource;
+        const QList<QPair<TLogRecord, QString>> table = {
+            {{0, 0, L::StartContact, true, O::Start}, "Kontakt Start\tCTS an\tSTART"},
+            {{0, 0, L::Stop1Contact, true, O::Stop, 12345},
+             "Kontakt Stopp 1\tDSR an\tSTOP 12,345 s"},
+            {{0, 0, L::Stop2Contact, false, O::Stop, 5}, "Kontakt Stopp 2\tDCD aus\tSTOP 0,005 s"},
+            {{0, 0, L::Pad2Contact, true, O::NoEdge}, "Startmatte 2\tLeitung an\tkeine Flanke"},
+            {{0, 0, L::Correction, 0, {}, 0, "DIS", "a\tb\r\nc → ü"},
+             "Korrektur\tDIS\ta b  c → ü"}};
+        QTemporaryDir folder;
+        TContactLog log(folder.filePath("neu/event"));
+        const quint32 first = 4294967290u; // across the wrap of the counter
+        quint32 tick = first;
+        for (auto [record, line] : table) {
+            record.Tick = tick++;
+            log.Append(record);
+        }
+        QVERIFY(log.Flush());
+        const QStringList lines = QString::fromUtf8(Bytes(log.FileName())).split('\n');
+        QCOMPARE(lines.size(), table.size() + 1);
+        QVERIFY(QDateTime::fromString(lines[0].left(23), "yyyy-MM-dd hh:mm:ss.zzz").isValid());
+        for (qsizetype i = 0; i < table.size(); ++i)
+            QCOMPARE(lines[i].section('\t', 1),
+                     QString("tick %1\t").arg(first + quint32(i)) + table[i].second);
+    }
+
+    // A full file becomes ".1", the older ones move up, the oldest beyond the kept ones goes;
+    // no line is split and the newest lines are all there, in order.
+    void contactLogRotates() {
+        QTemporaryDir folder;
+        TContactLog log(folder.path(), 300, 2);
+        for (int i = 0; i < 40; ++i)
+            log.Note(TLogSource::Command, 0, QString::number(100 + i));
+        QVERIFY(log.Flush());
+        QStringList numbers;
+        for (const QString& name : {log.FileName() + ".2", log.FileName() + ".1", log.FileName()}) {
+            const QByteArray bytes = Bytes(name);
+            QVERIFY2(bytes.size() <= 300 && bytes.endsWith('\n'), qPrintable(name));
+            numbers << QString::fromUtf8(bytes)
+                           .split('\n', Qt::SkipEmptyParts)
+                           .replaceInStrings(QRegularExpression(".*\t(\\d+)\t$"), "\\1");
+        }
+        QVERIFY(!QFileInfo::exists(log.FileName() + ".3"));
+        QVERIFY(numbers.size() > 9);
+        for (qsizetype i = 0; i < numbers.size(); ++i)
+            QCOMPARE(numbers[i].toInt(), 140 - numbers.size() + i);
+    }
+
+    // A folder that cannot be written is said once and holds nobody up; once it can be written
+    // again the log says how many lines it could not write.
+    void contactLogWriteFailure() {
+        QTemporaryDir folder;
+        const QString blocked = folder.filePath("ordner");
+        QVERIFY(Put(blocked, "a file where the folder belongs"));
+        TContactLog log(blocked);
+        QSignalSpy failed(&log, &TContactLog::WriteFailed);
+        QElapsedTimer took; // no wait for a disk that cannot be written
+        took.start();
+        for (int i = 0; i < 3; ++i) {
+            log.Contact(TLogSource::Stop1Contact, quint32(i), true, TContactOutcome::Stop, 1000);
+            QVERIFY(!log.Flush());
+        }
+        QVERIFY(took.elapsed() < 2000);
+        QVERIFY(WaitUntil([&] { return failed.size() >= 1; }));
+        QCOMPARE(failed.size(), 1);
+        QVERIFY(failed[0][0].toString().contains("kontakte.log"));
+        QVERIFY(QFile::remove(blocked));
+        log.Contact(TLogSource::StartContact, 7, true, TContactOutcome::Start);
+        QVERIFY(log.Flush());
+        const QStringList lines = QString::fromUtf8(Bytes(log.FileName())).split('\n');
+        QCOMPARE(lines.size(), 3);
+        QVERIFY(lines[0].endsWith("tick 7\tSitzung\t3 Einträge nicht geschrieben\t"));
+        QVERIFY(lines[1].endsWith("tick 7\tKontakt Start\tCTS an\tSTART"));
     }
 
     // --- what is kept -------------------------------------------------------------------------

@@ -6,6 +6,7 @@
 #include "input/ComDeviceSim.h"
 #include "input/Comms.h"
 #include "input/PortNames.h"
+#include "persist/ContactLog.h"
 #include "TestSupport.h"
 #include "ui/main/Sounds.h"
 #include "widgets/SortGrid.h"
@@ -445,6 +446,34 @@ private slots:
         QVERIFY(lines->dtr() && lines->rts()); // the contacts' source is live
         lines->unplug();
         QVERIFY(WaitUntil([&] { return f.Probe("vis:ImageLSstart") == "0"; }));
+    }
+
+    // What a jury reads after a protest: the START the start contact gave, a stop pad touched
+    // before its arming delay ended, and the STOP key's time; Ctrl+Shift+L opens the whole log.
+    void contactLog() {
+        QTemporaryDir folder; // the log outlives the window, as in the program
+        TContactLog log(folder.path());
+        const auto text = [&] {
+            QFile file(log.FileName());
+            return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+        };
+        TWindowFixture f;
+        f.w->StartContactLog(log);
+        f.Play("load:2/4");
+        auto lines = OpenSimulatedPort(f);
+        if (!f.Run().BeamArmed(BeamStart)) f.Play("F10");
+        lines->setCTS(true);
+        QVERIFY(WaitUntil([&] { return f.Run().IsRunning(); }));
+        f.clock.advance(1000);
+        lines->setDSR(true);
+        QVERIFY(WaitUntil([&] { return log.Flush() && text().contains("DSR"); }));
+        f.Play("+4000 F4");
+        QTest::keyClick(f.w, Qt::Key_L, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(f.dialogs.shellOpened, QStringList{log.FileName()});
+        for (const char* line : {"Kontakt Start\tCTS an\tSTART\n",
+                                 "Kontakt Stopp 1\tDSR an\tignoriert: nicht scharf\n",
+                                 "Befehl\tSTOP1\tSTOP 5,000 s\n"})
+            QVERIFY2(text().contains(line), text().constData());
     }
 
     // --- the cues ---------------------------------------------------------------------------

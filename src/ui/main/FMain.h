@@ -22,6 +22,7 @@
 //   FMainFiles.cpp, FMainOffice.cpp       protocol files, pages and office exchange
 //   FMainSettings.cpp, FMainCfg.cpp       the settings store and the settings dialog
 //   FMainJournal.cpp, FMainShutdown.cpp   the journal, the exit copy and the end
+//   FMainContactLog.cpp  what goes into the contact log, and opening it
 //   FMainStartup.cpp     the creation's steps after the panels exist
 //   FMainBracket.cpp, TvMode.cpp, Sounds.cpp   the bracket window, TV mode, cues
 //   FMainUndo.cpp       undo and redo of the operator's actions on results
@@ -30,6 +31,7 @@
 #include "core/Competition.h"
 #include "core/RunController.h"
 #include "core/Settings.h"
+#include "persist/ContactLog.h"
 #include "persist/FileTypes.h"
 #include "persist/OfficeExport.h"
 #include "persist/ProtocolHtml.h"
@@ -163,6 +165,9 @@ public:
     // session left unfinished, then lets every change of the protocol reach the journal.
     void StartJournal(TJournal& journal);
     TJournalSnapshot JournalSnapshot() const;
+    // From now on every contact edge, run command and correction of the protocol is logged
+    // there (the log outlives the window).
+    void StartContactLog(TContactLog& log);
 
 signals:
     // The protocol's content changed (a time, DIS, an edit, a delete, clearing, a load).
@@ -192,7 +197,7 @@ private:
         *LockLS21;
     QAction *Open1, *Save1, *TVmode, *Print1, *StrDel1, *StrDel2, *Word1, *Excel1, *Html1, *CLS1,
         *Abruch1, *Trasse1, *Trasse2, *SwapTrasse, *mSound, *mSound0, *mSound1, *mSound2, *mBracket,
-        *mBracketHtml;
+        *mBracketHtml, *mContactLog;
     void setupPanels();
     void setupCompetition();
     void setupPanelSignals();
@@ -382,6 +387,17 @@ private:
     void ApplyMonitorRule();
     void PlacePointerOnLoad();
     bool m_pointerPending = false; // the pointer goes onto the open button once shown
+
+    // --- contact log (FMainContactLog.cpp) ------------------------------------------------
+    TContactLog* ContactLog = nullptr;
+    // A command or a correction into the log, at tick (now when none is given).
+    void LogEvent(TLogSource source, const QString& what, const QString& detail = QString(),
+                  std::optional<std::uint32_t> tick = std::nullopt);
+    // A participant as the log names him, with a cell's change when col is given.
+    QString LogEntryText(int entry, int col = -1, const QString& before = QString()) const;
+    // The run judges a contact's edge; what it made of it goes into the log.
+    void ContactToRun(int contact, std::uint32_t status, std::uint32_t tick);
+    void mContactLogClick();
 
     // --- journal (FMainJournal.cpp) --------------------------------------------------------
     void RestoreJournal(const TProtocolRows& rows, const TJournalMeta& meta);

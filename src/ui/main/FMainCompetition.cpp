@@ -22,7 +22,9 @@ void TFormMain::setupCompetition() {
     // what the program wrote.
     connect(m_view, &TProtocolView::CellEdited, this,
             [this](int entry, int col, const QString& text, const QString& before) {
-                Competition->SetCell(entry, col, text, before);
+                if (Competition->SetCell(entry, col, text, before) && text != before)
+                    LogEvent(TLogSource::Correction, QStringLiteral("Zelle bearbeitet"),
+                             LogEntryText(entry, col, before));
             });
 }
 

@@ -9,7 +9,7 @@
 // and the stored state kept, so the next readable one is compared with the last real state.
 void TFormMain::ContactNotified(int contact, std::uint32_t tick) {
     const std::optional<quint32> status = ComPort->TryModemStatus();
-    if (status) Run->ContactChanged(contact, *status, tick);
+    if (status) ContactToRun(contact, *status, tick);
 }
 
 void TFormMain::ComPortOpen() {
@@ -21,7 +21,12 @@ void TFormMain::ComPortClose() {
 }
 
 void TFormMain::ToggleBeam(int beam) {
-    Run->ToggleBeam(beam == 0 ? BeamStart : beam == 1 ? BeamStop1 : BeamStop2);
+    const TBeam b = beam == 0 ? BeamStart : beam == 1 ? BeamStop1 : BeamStop2;
+    Run->ToggleBeam(b);
+    LogEvent(TLogSource::Command,
+             b == BeamStart ? QStringLiteral("Kontakt Start")
+                            : QStringLiteral("Kontakt Stopp %1").arg(int(b)),
+             Run->BeamArmed(b) ? QStringLiteral("scharf") : QStringLiteral("gesperrt"));
 }
 
 void TFormMain::ShowBeams() {

@@ -188,6 +188,10 @@ void TFormMain::LoadProtocolRows(const TProtocolRows& rows, const QString& fileN
     LayoutWindow();
     setWindowTitle(QStringLiteral("TL-Veltaro: ") + base);
     UpdateControls();
+    LogEvent(TLogSource::Correction, QStringLiteral("Protokoll geladen"),
+             QStringLiteral("%1 (%2 Zeilen)")
+                 .arg(QDir::toNativeSeparators(fileName))
+                 .arg(Competition->EntryCount()));
 }
 
 void TFormMain::sbLoadClick() {

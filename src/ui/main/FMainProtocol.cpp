@@ -25,6 +25,7 @@ void TFormMain::ProtocolCommand(int tag) {
     // current row to the next heat, and the row the operator asked about must still go.
     int r = m_view->CurrentRow();
     const int entry = m_view->EntryOfRow(r);
+    const QString who = LogEntryText(entry);
     if (tag == 0) {
         if (!Dialogs->AskYesNo(QStringLiteral("Zeile entfernen?"), QStringLiteral("Bestätigen")))
             return;
@@ -37,6 +38,7 @@ void TFormMain::ProtocolCommand(int tag) {
             RefusedDuringRun(QString::fromUtf8(kDeleteRefused));
             return;
         }
+        LogEvent(TLogSource::Correction, QStringLiteral("Zeile gelöscht"), who);
     } else if (tag == 1) {
         if (!Dialogs->AskYesNo(QStringLiteral("Ergebnisse löschen?"), QStringLiteral("Bestätigen")))
             return;
@@ -49,6 +51,7 @@ void TFormMain::ProtocolCommand(int tag) {
             RefusedDuringRun(QString::fromUtf8(kClearRefused));
             return;
         }
+        LogEvent(TLogSource::Correction, QStringLiteral("Alle Ergebnisse gelöscht"));
         UpdateTrackCaptions(); // everybody has his runs back
         r = 1;
     } else {
@@ -69,6 +72,8 @@ void TFormMain::ProtocolCommand(int tag) {
             RefusedDuringRun(QString::fromUtf8(kDeleteRefused));
             return;
         }
+        LogEvent(TLogSource::Correction, QStringLiteral("%1 Zeilen gelöscht").arg(deleted),
+                 QStringLiteral("ab ") + who);
     }
     m_view->SelectRow(r);
     ProtocolRefresh();
@@ -76,7 +81,12 @@ void TFormMain::ProtocolCommand(int tag) {
 
 void TFormMain::sbDelClick(int tag) {
     // The cell the track's last STOP filled, of the participant on the track.
-    Competition->Disqualify(tag == 1 ? 1 : 0);
+    const int track = tag == 1 ? 1 : 0, entry = Competition->TrackEntry(track);
+    const int col = Competition->LastCell(track).Column;
+    const QString before = Competition->Cell(entry, col);
+    if (Competition->Disqualify(track))
+        LogEvent(TLogSource::Correction, QStringLiteral("DIS Turm %1").arg(track + 1),
+                 LogEntryText(entry, col, before));
 }
 
 void TFormMain::cbEditONClick(bool on) {

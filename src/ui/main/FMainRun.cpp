@@ -82,7 +82,10 @@ void TFormMain::UpdateControls() {
 }
 
 void TFormMain::mStartClick() {
-    StartAt(TickCount()); // first: everything else happens after the start instant
+    // First: everything else happens after the start instant.
+    const std::uint32_t tick = TickCount();
+    StartAt(tick);
+    LogEvent(TLogSource::Command, QStringLiteral("START"), QString(), tick);
 }
 
 void TFormMain::StartAt(std::uint32_t tick) {
@@ -100,7 +103,11 @@ void TFormMain::RunStarted() {
 }
 
 void TFormMain::mSTOPClick(QAction* sender) {
-    StopAt(sender == mStop2 ? 1 : 0, TickCount());
+    const int track = sender == mStop2 ? 1 : 0;
+    const std::uint32_t tick = TickCount();
+    StopAt(track, tick);
+    LogEvent(TLogSource::Command, track == 1 ? QStringLiteral("STOP2") : QStringLiteral("STOP1"),
+             Run->TrackStopped(track) ? LogStopText(Run->StopTime(track)) : QString(), tick);
 }
 
 void TFormMain::StopAt(int track, std::uint32_t tick) {
@@ -129,10 +136,12 @@ void TFormMain::RunTrackStopped(int t, std::uint32_t elapsed) {
 
 void TFormMain::mResetClick() {
     Run->Reset();
+    LogEvent(TLogSource::Command, QStringLiteral("RESET"));
 }
 
 void TFormMain::Abruch1Click() {
     Run->Abort();
+    LogEvent(TLogSource::Command, QStringLiteral("ABBRECHEN"));
 }
 
 void TFormMain::RunBackToReady(bool advance) {

@@ -51,12 +51,15 @@ void TFormMain::cbBuhnChange(int track, int index) {
 
 void TFormMain::sb1Click(int tag) {
     if (!IsReady()) return; // the participants of a started heat cannot change
-    Competition->AssignToTrack(tag == 2 ? 1 : 0, m_view->CurrentEntry());
+    if (Competition->AssignToTrack(tag == 2 ? 1 : 0, m_view->CurrentEntry()))
+        LogEvent(TLogSource::Command, QStringLiteral("Auf Turm %1").arg(tag == 2 ? 2 : 1),
+                 LogEntryText(m_view->CurrentEntry()));
     UpdateTrackCaptions();
 }
 
 void TFormMain::seObmenClick() {
     Competition->Swap();
+    LogEvent(TLogSource::Command, QStringLiteral("Türme tauschen"));
     UpdateTrackCaptions();
 }
 

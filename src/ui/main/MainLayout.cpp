@@ -282,6 +282,10 @@ void TFormMain::setupMenus() {
     mBracket = item(CtrlKeys, "mBracket", "K.-o.-Feld", QKeySequence(Qt::CTRL | Qt::Key_K));
     mBracketHtml = item(CtrlKeys, "mBracketHtml", "K.-o.-Feld Html",
                         QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_H));
+    mContactLog = item(CtrlKeys, "mContactLog", QStringLiteral("Kontaktprotokoll öffnen"),
+                       QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_L));
+    mContactLog->setEnabled(false); // until there is a log (StartContactLog)
+    m_strip->AddInfoMenuAction(mContactLog);
     // The run keys act whichever of the program's windows has the focus (the bracket window,
     // the audience window on the operator's screen); a modal dialog still holds them back, as
     // it holds back the main window they belong to.
@@ -313,6 +317,7 @@ void TFormMain::setupMenus() {
     connect(mConfig, &QAction::triggered, this, [this] { bCFGClick(); });
     connect(mBracket, &QAction::triggered, this, [this] { mBracketClick(); });
     connect(mBracketHtml, &QAction::triggered, this, [this] { mBracketHtmlClick(); });
+    connect(mContactLog, &QAction::triggered, this, [this] { mContactLogClick(); });
 }
 
 void TFormMain::setupTimers() {

@@ -134,6 +134,11 @@ void TTitleStrip::SetHelpAvailable(bool available) {
     m_help->setEnabled(available);
 }
 
+void TTitleStrip::AddInfoMenuAction(QAction* action) {
+    m_info->addAction(action);
+    m_info->setContextMenuPolicy(Qt::ActionsContextMenu);
+}
+
 void TTitleStrip::SetSettingsEnabled(bool enabled) {
     m_settings->setEnabled(enabled);
 }

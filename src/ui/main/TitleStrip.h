@@ -4,6 +4,7 @@
 #include <array>
 #include <QLabel>
 
+class QAction;
 class QCalendarWidget;
 class QFrame;
 class QTimer;
@@ -18,6 +19,8 @@ public:
     void StartDateClock(); // the date panel shows the time from now on; the calendar today
     void SetHelpAvailable(bool available);
     void SetSettingsEnabled(bool enabled);
+    // A command offered by a right click on the info button.
+    void AddInfoMenuAction(QAction* action);
     void LayOut(int width);
 
 signals:
