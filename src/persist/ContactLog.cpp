@@ -15,10 +15,10 @@ struct TSourceText {
     const char* line; // the modem line a contact is wired to
 };
 // Indexed by TLogSource.
-constexpr TSourceText Sources[] = {{"Kontakt Start", "CTS"},    {"Kontakt Stopp 1", "DSR"},
-                                   {"Kontakt Stopp 2", "DCD"},  {"Startmatte 1", "Leitung"},
-                                   {"Startmatte 2", "Leitung"}, {"Befehl", ""},
-                                   {"Korrektur", ""},           {"Sitzung", ""}};
+constexpr TSourceText Sources[] = {{"Kontakt Start", "CTS"},   {"Kontakt Stopp 1", "DSR"},
+                                   {"Kontakt Stopp 2", "DCD"}, {"Startmatte 1", "CTS"},
+                                   {"Startmatte 2", "DSR"},    {"Befehl", ""},
+                                   {"Korrektur", ""},          {"Sitzung", ""}};
 
 bool IsContact(TLogSource s) {
     return s <= TLogSource::Pad2Contact;

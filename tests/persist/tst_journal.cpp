@@ -317,7 +317,7 @@ private slots:
             {{0, 0, L::Stop1Contact, true, O::Stop, 12345},
              "Kontakt Stopp 1\tDSR an\tSTOP 12,345 s"},
             {{0, 0, L::Stop2Contact, false, O::Stop, 5}, "Kontakt Stopp 2\tDCD aus\tSTOP 0,005 s"},
-            {{0, 0, L::Pad2Contact, true, O::NoEdge}, "Startmatte 2\tLeitung an\tkeine Flanke"},
+            {{0, 0, L::Pad2Contact, true, O::NoEdge}, "Startmatte 2\tDSR an\tkeine Flanke"},
             {{0, 0, L::Correction, 0, {}, 0, "DIS", "a\tb\r\nc → ü"},
              "Korrektur\tDIS\ta b  c → ü"}};
         QTemporaryDir folder;

@@ -5,6 +5,7 @@
 #include "core/TickCount.h"
 #include "core/TimeFormat.h"
 #include "input/Comms.h"
+#include "persist/ContactLog.h"
 #include "ui/audience/FMonitor2.h"
 #include "ui/main/FMain.h"
 #include "ui/main/TrackClock.h"
@@ -61,7 +62,18 @@ void TFormMain::OpenPadPort() {
 void TFormMain::PadNotified(int lane, std::uint32_t tick) {
     // As with the contacts: a line that cannot be read is no edge.
     const std::optional<quint32> status = PadComPort->TryModemStatus();
-    if (status) Run->PadChanged(lane, *status, tick);
+    if (!status) return;
+    const std::optional<bool> before = Run->PadStoodOn(lane);
+    Run->PadChanged(lane, *status, tick);
+    if (!ContactLog) return;
+    const TLogSource source = lane == 0 ? TLogSource::Pad1Contact : TLogSource::Pad2Contact;
+    const std::optional<bool> after = Run->PadStoodOn(lane);
+    if (after == before)
+        ContactLog->Contact(source, tick, (*status & PadLines[size_t(lane)]) != 0,
+                            TContactOutcome::NoEdge);
+    else
+        LogEvent(source, *after ? QStringLiteral("betreten") : QStringLiteral("verlassen"),
+                 QString(), tick);
 }
 
 void TFormMain::PadPortClosed() {
@@ -69,10 +81,16 @@ void TFormMain::PadPortClosed() {
     m_padsWanted = false;
     Run->PadsLost();
     SetStatusNote(NoteHeat, QStringLiteral("Startmatten getrennt: keine Reaktionszeiten"));
+    LogEvent(TLogSource::Session, QStringLiteral("Startmatten getrennt"));
 }
 
 void TFormMain::RunReaction(int lane) {
     ShowReactions();
+    if (const auto r = Run->Reaction(lane))
+        LogEvent(lane == 0 ? TLogSource::Pad1Contact : TLogSource::Pad2Contact,
+                 QStringLiteral("Reaktion"),
+                 FormatReaction(*r) +
+                     (Run->FalseStart(lane) ? QStringLiteral(" Fehlstart") : QString()));
     if (Run->FalseStart(lane))
         SetStatusNote(NoteHeat, QStringLiteral("Fehlstart Bahn %1 (aufheben: Umschalt+%2)")
                                     .arg(lane + 1)
@@ -81,6 +99,8 @@ void TFormMain::RunReaction(int lane) {
 }
 
 void TFormMain::RunFalseStartCleared(int lane) {
+    LogEvent(TLogSource::Correction, QStringLiteral("Fehlstart aufgehoben"),
+             QStringLiteral("Bahn %1").arg(lane + 1));
     // A lane already stopped gets the time its "FS." stood in for.
     if (Run->TrackStopped(lane)) {
         const std::int32_t ms = std::int32_t(Run->StopTime(lane));
