@@ -19,6 +19,7 @@ inline std::shared_ptr<TSimComLines> PairOnSimulatedPort(TFormMain& w) {
     w.LoadProtocolRows(rows, "bench");
     w.show();
     w.Settings.TimerGesperrt = 1;
+    w.Settings.StopGesperrt = 1;
     auto lines = std::make_shared<TSimComLines>();
     w.ComPort->setDeviceFactory(SimulatedDeviceFactory(lines));
     w.ComPort->setPort(1);

@@ -3,6 +3,7 @@
 // posted to the GUI thread while the run is going; the edge comes 10..60 ms into it, from a
 // thread of its own, on the simulated port through the real event thread.
 #include "BenchSupport.h"
+#include "core/Competition.h"
 #include "input/ComDeviceSim.h"
 #include "input/Comms.h"
 #include "PairOnSimulatedPort.h"
@@ -10,7 +11,6 @@
 #include "widgets/BeamImage.h"
 
 #include <QApplication>
-#include <QComboBox>
 #include <QElapsedTimer>
 #include <QTimer>
 #include <thread>
@@ -68,8 +68,8 @@ int main(int argc, char** argv) {
         // The opening must be seen before the next closing, or the two read as no change.
         if (!SpinUntil([&] { return w.Run->LastLineState[1] == 0; })) return 1;
         Issue(w, "mReset");
-        Child<QComboBox>(w, "cbBuhn1")->setCurrentIndex(0);
-        Child<QComboBox>(w, "cbBuhn2")->setCurrentIndex(1);
+        // The same pair again, with free runs: a participant whose runs are done starts no more.
+        w.Competition->ClearResults();
         w.UpdateControls();
     }
     const TStats s = Stats(errorUs);
@@ -77,6 +77,56 @@ int main(int argc, char** argv) {
                 qPrintable(w.ComPort->EventThreadPriority()));
     std::printf("DSR edge -> recorded STOP tick: median %.1f us, p99 %.1f us, max %.1f us\n",
                 s.median, s.p99, s.max);
+
+    // The same for a foot pad on its own port: the climber leaves the pad while the GUI thread
+    // is busy; the reaction must be the edge's tick, not the handler's. The stamp clock's ticks
+    // count reads, so no reaction here is a false start.
+    w.Settings.FsLimit = 0;
+    auto pads = std::make_shared<TSimComLines>();
+    w.PadComPort->setDeviceFactory(SimulatedDeviceFactory(pads));
+    w.PadComPort->setPort(2);
+    w.PadComPort->Open();
+    std::vector<double> padUs;
+    for (int i = 0; i < edges; ++i) {
+        pads->setCTS(true);
+        if (!SpinUntil([&] { return w.Run->PadStoodOn(0) == true; })) return 1;
+        Issue(w, "mStart");
+        std::atomic<bool> busy{false};
+        QMetaObject::invokeMethod(
+            &w,
+            [&] {
+                busy = true;
+                QElapsedTimer t;
+                t.start();
+                while (t.elapsed() < busyMs) {
+                }
+            },
+            Qt::QueuedConnection);
+        std::thread edge([&, i] {
+            while (!busy)
+                std::this_thread::yield();
+            std::this_thread::sleep_for(std::chrono::milliseconds(10 + i % 51));
+            pads->setCTS(false);
+        });
+        const bool taken = SpinUntil([&] { return w.Run->Reaction(0).has_value(); }, 2000);
+        edge.join();
+        if (!taken) return 1;
+        const auto change = std::chrono::duration_cast<std::chrono::nanoseconds>(
+                                pads->lastChange().time_since_epoch())
+                                .count();
+        const std::uint32_t releaseTick = w.Run->StartTick() + std::uint32_t(*w.Run->Reaction(0));
+        padUs.push_back((stamps.At(releaseTick) - change) / 1000.0);
+        Issue(w, "mSTOP1");
+        Issue(w, "mStop2");
+        Issue(w, "mReset");
+        // The same pair again, with free runs: a participant whose runs are done starts no more.
+        w.Competition->ClearResults();
+        w.UpdateControls();
+    }
+    const TStats p = Stats(padUs);
+    std::printf("pad release -> recorded reaction tick: median %.1f us, p99 %.1f us, max %.1f us\n",
+                p.median, p.p99, p.max);
+    w.PadComPort->Close();
     w.ComPort->Close();
     Child<TSortGrid>(w, "SortGrid1")->setModified(false);
     SetTickSource({});
