@@ -6,6 +6,7 @@
 //         in their window and on the audience's screen). All of them when none is named.
 // The date panel shows a fixed moment in the German locale, so pictures compare across runs.
 // Run with QT_SCALE_FACTOR=2 for the pictures at 200 %.
+#include "core/RunController.h"
 #include "core/TickCount.h"
 #include "core/TimeFormat.h"
 #include "input/Comms.h"
@@ -145,7 +146,9 @@ const QStringList AllStates = {"ready",
                                "tv-seconds",
                                "tv-onetower",
                                "bracket",
-                               "tv-bracket"};
+                               "tv-bracket",
+                               "falsestart",
+                               "tv-falsestart"};
 } // namespace
 
 int main(int argc, char** argv) {
@@ -213,6 +216,20 @@ int main(int argc, char** argv) {
             w.mBracketClick();
             Child<QWidget>(w, "FormBracket")->resize(1920, 1080);
             ok = Save(*Child<QWidget>(w, "FormBracket"), out, state) && ok;
+        } else if (state.endsWith("falsestart")) {
+            // Foot pads: track 1 left its pad 0,143 s after START, track 2 after 0,050 s.
+            w.Run->PadChanged(0, ContactLine::CTS | ContactLine::DSR, clock.now);
+            w.Run->PadChanged(1, ContactLine::CTS | ContactLine::DSR, clock.now);
+            Issue(w, "mStart");
+            clock.advance(50);
+            w.Run->PadChanged(1, ContactLine::CTS, clock.now);
+            clock.advance(93);
+            w.Run->PadChanged(0, 0, clock.now);
+            clock.advance(5321);
+            w.ClockTimer();
+            Child<QTimer>(w, "Clock")->stop();
+            if (tv) Child<QToolButton>(w, "sbMon2")->click();
+            ok = (tv ? Save(monitor, out, state) : Save(w, out, state)) && ok;
         } else if (tv) {
             // Both tracks running, track 2 a little behind, as the audience sees a race.
             Issue(w, "mStart");

@@ -223,6 +223,10 @@ void TFormMonitor2::MirrorDigits(int track, const TDigitRow& shown) {
     // A false start's letters replace the figures; a time's figures come back with it.
     for (size_t i = 0; i < 6; ++i)
         row[i]->setValueBinary(shown.patterns[i]);
+    if (m_falseStart[size_t(track == 0 ? 0 : 1)] != shown.falseStart) {
+        m_falseStart[size_t(track == 0 ? 0 : 1)] = shown.falseStart;
+        ApplyVisibility(); // "FS" stands without the comma
+    }
 }
 
 void TFormMonitor2::ShowReaction(int track, const QString& text) {
@@ -236,7 +240,8 @@ void TFormMonitor2::ApplyVisibility() {
         Monitor2Visibility(m_competition.CountBahn(), m_settings.TimeFormat);
     for (TDigit* d : Row(1))
         d->setVisible(v.row2);
-    LabSec2->setVisible(v.row2);
+    LabSec2->setVisible(v.row2 && !m_falseStart[1]);
+    LabSec->setVisible(!m_falseStart[0]);
     LabMin->setVisible(v.colon1);
     LabMin2->setVisible(v.colon2);
 }

@@ -134,6 +134,7 @@ private:
     const TRunController& m_run;
     std::array<const TTrackClock*, 2> m_clocks;
     std::array<QLabel*, 2> m_reaction{};
+    std::array<bool, 2> m_falseStart{false, false}; // a track shows "FS"
     double m_kx = 1.0, m_ky = 1.0;
     QPointer<QScreen> m_screen;
     bool m_placing = false;

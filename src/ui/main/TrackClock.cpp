@@ -49,6 +49,7 @@ constexpr quint8 PatternS = 0x01 | 0x02 | 0x04 | 0x08 | 0x40;
 
 void TTrackClock::ShowFalseStart(bool on) {
     m_falseStart = on;
+    m_comma->setVisible(!on);
     for (size_t i = 0; i < 6; ++i) {
         TDigit* d = m_digits[i];
         d->setValueBinary(!on      ? DigitPatterns[size_t(d->Value())]
@@ -94,6 +95,7 @@ TDigitRow TTrackClock::Row() const {
         row.lit[i] = m_digits[i]->ColorOn();
     for (size_t i = 0; i < 6; ++i)
         row.patterns[i] = m_digits[i]->ValueBinary();
+    row.falseStart = m_falseStart;
     return row;
 }
 

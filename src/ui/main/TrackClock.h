@@ -18,6 +18,7 @@ struct TDigitRow {
     std::array<int, 6> values{};
     std::array<TColor, 3> lit{};
     std::array<quint8, 6> patterns{}; // what is drawn: the values' figures, or "FS"
+    bool falseStart = false;          // "FS" shown: no comma between the letters
 };
 
 // What the audience window scales from.
