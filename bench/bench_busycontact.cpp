@@ -10,10 +10,35 @@
 #include "ui/main/FMain.h"
 #include "widgets/BeamImage.h"
 
+#include <functional>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QTimer>
 #include <thread>
+
+namespace {
+// Keeps the GUI thread busy for busyMs and, from a thread of its own, makes the edge delayMs
+// into that stretch. The caller joins the thread.
+std::thread EdgeWhileBusy(QObject& w, int busyMs, int delayMs, std::function<void()> edge) {
+    auto busy = std::make_shared<std::atomic<bool>>(false);
+    QMetaObject::invokeMethod(
+        &w,
+        [busy, busyMs] {
+            *busy = true;
+            QElapsedTimer t;
+            t.start();
+            while (t.elapsed() < busyMs) {
+            }
+        },
+        Qt::QueuedConnection);
+    return std::thread([busy, delayMs, edge = std::move(edge)] {
+        while (!*busy)
+            std::this_thread::yield();
+        std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
+        edge();
+    });
+}
+} // namespace
 
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -32,23 +57,7 @@ int main(int argc, char** argv) {
     for (int i = 0; i < edges; ++i) {
         Issue(w, "mStart");
         if (!SpinUntil([&] { return w.Run->BeamArmed(BeamStop1); })) return 1; // lock-out over
-        std::atomic<bool> busy{false};
-        QMetaObject::invokeMethod(
-            &w,
-            [&] {
-                busy = true;
-                QElapsedTimer t;
-                t.start();
-                while (t.elapsed() < busyMs) {
-                }
-            },
-            Qt::QueuedConnection);
-        std::thread edge([&, i] {
-            while (!busy)
-                std::this_thread::yield();
-            std::this_thread::sleep_for(std::chrono::milliseconds(10 + i % 51));
-            lines->setDSR(true);
-        });
+        std::thread edge = EdgeWhileBusy(w, busyMs, 10 + i % 51, [&] { lines->setDSR(true); });
         const bool stopped =
             SpinUntil([&] { return !Child<QAction>(w, "mSTOP1")->isEnabled(); }, 2000);
         edge.join();
@@ -91,23 +100,7 @@ int main(int argc, char** argv) {
         pads->setCTS(true);
         if (!SpinUntil([&] { return w.Run->PadStoodOn(0) == true; })) return 1;
         Issue(w, "mStart");
-        std::atomic<bool> busy{false};
-        QMetaObject::invokeMethod(
-            &w,
-            [&] {
-                busy = true;
-                QElapsedTimer t;
-                t.start();
-                while (t.elapsed() < busyMs) {
-                }
-            },
-            Qt::QueuedConnection);
-        std::thread edge([&, i] {
-            while (!busy)
-                std::this_thread::yield();
-            std::this_thread::sleep_for(std::chrono::milliseconds(10 + i % 51));
-            pads->setCTS(false);
-        });
+        std::thread edge = EdgeWhileBusy(w, busyMs, 10 + i % 51, [&] { pads->setCTS(false); });
         const bool taken = SpinUntil([&] { return w.Run->Reaction(0).has_value(); }, 2000);
         edge.join();
         if (!taken) return 1;

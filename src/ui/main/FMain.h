@@ -381,6 +381,7 @@ private:
     void UpdateUndoControls();
     void mUndoClick();
     void mRedoClick();
+    void TakeStep(bool back); // undo (back) or redo, told on the status line and in the log
 
     // --- start-up (FMainStartup.cpp) -------------------------------------------------------
     void FormCreate();

@@ -49,35 +49,29 @@ void TFormMain::mUndoClick() {
                            QStringLiteral("Bestätigen")))
         return;
     // A contact may have started a heat while the question was open.
-    if (IsRunning()) return;
-    const QString what = Competition->UndoText();
-    bool done;
-    {
-        TViewHold hold(this);
-        done = Competition->Undo();
-    }
-    if (!done) {
-        RefusedDuringRun(QString::fromUtf8(kUndoRefused));
-        return;
-    }
-    SetStatusNote(NoteHeat, QStringLiteral("Rückgängig: ") + what);
-    UpdateTrackCaptions(); // the runs left on each track may have changed
-    ProtocolRefresh();
+    TakeStep(true);
 }
 
 void TFormMain::mRedoClick() {
     if (IsRunning() || !Competition->CanRedo()) return;
-    const QString what = Competition->RedoText();
+    TakeStep(false);
+}
+
+void TFormMain::TakeStep(bool back) {
+    if (IsRunning()) return;
+    const QString what = back ? Competition->UndoText() : Competition->RedoText();
     bool done;
     {
         TViewHold hold(this);
-        done = Competition->Redo();
+        done = back ? Competition->Undo() : Competition->Redo();
     }
     if (!done) {
         RefusedDuringRun(QString::fromUtf8(kUndoRefused));
         return;
     }
-    SetStatusNote(NoteHeat, QStringLiteral("Wiederhergestellt: ") + what);
-    UpdateTrackCaptions();
+    const QString step = back ? QStringLiteral("Rückgängig") : QStringLiteral("Wiederhergestellt");
+    SetStatusNote(NoteHeat, step + QStringLiteral(": ") + what);
+    LogEvent(TLogSource::Correction, step, what);
+    UpdateTrackCaptions(); // the runs left on each track may have changed
     ProtocolRefresh();
 }
