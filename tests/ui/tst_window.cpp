@@ -8,7 +8,9 @@
 #include "input/PortNames.h"
 #include "persist/ContactLog.h"
 #include "TestSupport.h"
+#include "ui/help/Help.h"
 #include "ui/main/Sounds.h"
+#include "ui/main/WindowLayout.h"
 #include "widgets/SortGrid.h"
 
 #include <atomic>
@@ -504,6 +506,43 @@ private slots:
                      .arg(sounds->Played(CueStop))
                      .arg(sounds->Beeps()),
                  heard);
+    }
+    // --- rules under the window -------------------------------------------------------------
+    // The date panel in the operator's language: in the US order with AM/PM, the year widened.
+    void dateText() {
+        const QDateTime morning(QDate(2026, 12, 5), QTime(6, 5, 59));
+        QCOMPARE(DatePanelText(morning, QLocale(QLocale::German, QLocale::Germany)),
+                 QString("05.12.2026   06:05"));
+        QCOMPARE(DatePanelText(morning, QLocale(QLocale::English, QLocale::UnitedStates)),
+                 QString("12/5/2026   6:05 AM"));
+    }
+
+    // A line without a number, too deep, without a title or page, or with too many fields is
+    // left out; the good one stays.
+    void helpContents() {
+        QStringList got;
+        for (const THelpEntry& e : ParseHelpContents(
+                 "x\t0\tNoNumber\ta.html\n1\t2\tDeep\ta.html\n1\t0\t\ta.html\n1\t0\tNoPage\t\n"
+                 "1\t0\tToo\tmany\tfields\n7\t0\tGood\tg.html"))
+            got << QString("%1 %2").arg(e.context).arg(e.title);
+        QCOMPARE(got, QStringList{"7 Good"});
+    }
+
+    // The current folder first, then the program's; a folder of that name is no sound file.
+    void findCueFile() {
+        QTemporaryDir current, program;
+        const QStringList folders{current.path(), program.path()};
+        const auto put = [](const QTemporaryDir& dir) {
+            QFile f(dir.filePath("Stop.wav"));
+            return f.open(QIODevice::WriteOnly);
+        };
+        QVERIFY(QDir(current.path()).mkdir("Start.wav"));
+        QCOMPARE(FindCueFile("Stop.wav", folders), QString());
+        QVERIFY(put(program));
+        QCOMPARE(FindCueFile("Stop.wav", folders), program.filePath("Stop.wav"));
+        QVERIFY(put(current));
+        QCOMPARE(FindCueFile("Stop.wav", folders), current.filePath("Stop.wav"));
+        QCOMPARE(FindCueFile("Start.wav", folders), QString());
     }
 };
 

@@ -199,28 +199,6 @@ private slots:
 
     // --- the grid as the operator uses it ---------------------------------------------------
 
-    // The row a click selects is reported to the owner; a hidden column takes no pixels, so a
-    // click lands in the column shown there.
-    void selection() {
-        TSortGrid g;
-        g.setColCount(3);
-        g.setRowCount(101);
-        g.setDefaultColWidth(30);
-        g.setDefaultRowHeight(20);
-        g.resize(200, 150);
-        g.setOptions(g.Options() | goRowSelect);
-        QList<int> selected;
-        g.OnRowSelected = [&] { selected << g.Row(); };
-        g.show();
-        QVERIFY(QTest::qWaitForWindowActive(&g));
-        g.setFocus();
-        QTest::keyClick(&g, Qt::Key_Down);
-        g.setColWidths(1, -1);
-        QTest::mouseClick(g.viewport(), Qt::LeftButton, {}, QPoint(45, 4 * 21 + 10));
-        QCOMPARE(QPoint(g.Col(), g.Row()), QPoint(2, 4));
-        QCOMPARE(selected, (QList<int>{2, 4}));
-    }
-
     // Typing into a cell and leaving it stores the text, or hands it to an owner that writes
     // its cells itself; Escape, a grid without editing and one that selects rows store nothing.
     // What the program writes into the cell being edited wins over what the editor shows.
