@@ -923,29 +923,6 @@ private slots:
         if (!row.contains("del")) QCOMPARE(c.Rows(TCompetition::ForExitCopy), protocol);
     }
 
-    // Sixteen of eighteen in the bracket, each climbing the finals in a time of his own: the
-    // better seed wins but for 9 and 14, and 16 is disqualified. The pairs of each round, then
-    // the final places (17 and 18 behind the bracket).
-    void finalsOf16() {
-        TCompetition c;
-        Load(c, 1, Field(18));
-        QVERIFY(c.SetMode(TCompetition::FinaleKo));
-        const QStringList climbs{"",     "7.01", "7.02", "7.03", "7.04", "7.05",
-                                 "7.06", "7.07", "7.08", "6.90", "7.10", "7.11",
-                                 "7.12", "7.13", "6.95", "7.15", "DIS"};
-        QStringList rounds(4);
-        while (!c.Bracket().Finished()) {
-            QString& round = rounds[c.Bracket().Heats()[c.Bracket().CurrentHeat()].Round];
-            round += (round.isEmpty() ? "" : " ") + Tracks(c);
-            RaceHeat(c, climbs[Nr(c, c.TrackEntry(0)).toInt()] + ' ' +
-                            climbs[Nr(c, c.TrackEntry(1)).toInt()]);
-        }
-        QCOMPARE(rounds.join(" | "), QString("1-16 8-9 4-13 5-12 2-15 7-10 3-14 6-11 | "
-                                             "1-9 4-5 2-7 6-14 | 4-9 2-14 | 2-4 9-14"));
-        QCOMPARE(FinalPlaces(c), QString("9:1 14:2 2:3 4:4 1:5 5:6 6:7 7:8 3:9 8:10 10:11 11:12 "
-                                         "12:13 13:14 15:15 16:16 17:17 18:18"));
-    }
-
     // What the journal keeps comes back in a fresh program restored as the window restores it
     // after a crash: the heat on the tracks, the ranking, the thousandths and the bracket,
     // its lanes to the thousandth. Steps: "reset" RESET's advance, "a b" a finals heat raced,
@@ -1004,17 +981,6 @@ private slots:
         QCOMPARE(d.ExactMs(EntryOf(d, "3"), 1), std::optional<std::int32_t>(5209));
         QCOMPARE(d.BracketLines(), c.BracketLines());
         QCOMPARE(FinalPlaces(d), FinalPlaces(c));
-    }
-
-    // A journal written before the finals, or a broken one: no ranking, bracket or
-    // thousandths, no heat; the size a wish becomes.
-    void journalFromBefore() {
-        const TJournalMeta m = ParseJournalMeta("Title=Cup\nVid=2\nCountZabegov=2\nKlassCol=0\n"
-                                                "Bracket=Seed 1 0 0\nExact=1 9 5000\nExact=x\n"
-                                                "BracketSize=12\nRanking=3\n");
-        QCOMPARE(
-            QList<qsizetype>({m.Vid, m.Ranking, m.BracketSize, m.Exact.size(), m.Heat.has_value()}),
-            QList<qsizetype>({2, 0, 8, 0, 0}));
     }
 };
 

@@ -208,16 +208,6 @@ private slots:
         f.Expect(shown);
     }
 
-    // The participant on a track gets the time, whatever his start-number cell holds.
-    void unreadableStartNumberStillRecords() {
-        TWindowFixture f;
-        TProtocolRows rows = ParticipantRows(3);
-        rows[1][Col::StNr] = QStringLiteral("Meier");
-        f.Load(2, rows);
-        f.Play("F8 +4000 F6 +1000 F4");
-        f.Expect("col:5=5,00,,|c:6:2=4,00");
-    }
-
     // --- the settings dialog ---------------------------------------------------------------
     // Seconds in the dialog, milliseconds in the settings; Cancel leaves no trace. A heat that
     // a start contact began while the dialog was open runs on unchanged: OK counts at RESET.
