@@ -15,11 +15,6 @@
 #include <QtTest>
 
 namespace {
-QByteArray Bytes(const QString& name) {
-    QFile f(name);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 // The rows as a file would give them back, in load order.
 TProtocolRows AsStored(const TCompetition& c) {
     return ParseProtocolText(FormatProtocolText(JournalRows(c.Rows(TCompetition::ForExitCopy))));

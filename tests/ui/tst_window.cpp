@@ -14,7 +14,6 @@
 #include "widgets/SortGrid.h"
 
 #include <atomic>
-#include <fcntl.h>
 #include <optional>
 #include <QComboBox>
 #include <QDir>
@@ -27,20 +26,11 @@
 #include <QTemporaryDir>
 #include <QThread>
 #include <QtTest>
-#include <unistd.h>
 
 namespace {
 // Flags: the race clock, START, STOP1, STOP2, RESET, ABBRECHEN, the lists, the settings.
 const QString Ready = "flags=01000011", Running = "flags=10110100", Finished = "flags=00001000";
 const QString Heat1 = "F8 +8000 F4 +500 F6"; // track 1 8,00, track 2 8,50
-
-// A pseudo-terminal: a device the port probe finds; the tests open a simulated one instead.
-struct TPty {
-    int master = posix_openpt(O_RDWR | O_NOCTTY);
-    TPty() { QVERIFY(master >= 0 && grantpt(master) == 0 && unlockpt(master) == 0); }
-    ~TPty() { ::close(master); }
-    QString Path() const { return QString::fromLocal8Bit(ptsname(master)); }
-};
 
 void SetLine(TSimComLines& lines, int contact, bool on) {
     if (contact == 0) lines.setCTS(on);
@@ -268,7 +258,7 @@ private slots:
     // unplugged are told and the run goes on.
     void footPads() {
         TPty pty;
-        TPortRedirect redirect({{1, pty.Path()}, {3, pty.Path()}});
+        TPortRedirect redirect({{1, pty.path}, {3, pty.path}});
         TWindowFixture f;
         f.Load(2, ParticipantRows(4));
         auto pads = std::make_shared<TSimComLines>();
@@ -326,7 +316,7 @@ private slots:
         QFETCH(bool, gone);
         QFETCH(QString, done);
         TPty pty;
-        TPortRedirect redirect({{1, pty.Path()}, {3, pty.Path()}});
+        TPortRedirect redirect({{1, pty.path}, {3, pty.path}});
         TWindowFixture f;
         f.Load(2, ParticipantRows(4));
         // Gone: the port's name now leads to no file at all.

@@ -14,17 +14,6 @@
 #include <QtTest>
 
 namespace {
-QByteArray Bytes(const QString& name) {
-    QFile f(name);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void WriteBytes(const QString& name, const QByteArray& bytes) {
-    QFile f(name);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
-
 // Our stand-ins writing into the test's folder, and able to say that a server is missing.
 class TTestServers : public TStandInServers {
 public:
@@ -134,7 +123,7 @@ private slots:
         QFETCH(QString, said);
         TWindowFixture f;
         const QString name = f.dir.filePath("Bezirkscup 2026.txt");
-        if (!bytes.isEmpty()) WriteBytes(name, bytes);
+        if (!bytes.isEmpty()) QVERIFY(Put(name, bytes));
         f.dialogs.openNames = {name};
         f.Play("load:2/3 " + steps + " ^O");
         f.Expect(shown);
@@ -164,7 +153,7 @@ private slots:
         const QString name = f.dir.filePath("lang.txt");
         const QByteArray original = QByteArray("St.Nr.\tName\t\r\n") +
                                     QByteArray("7\tMeier\t\r\n").repeated(ProtocolMaxRows + 12344);
-        WriteBytes(name, original);
+        QVERIFY(Put(name, original));
         f.dialogs.openNames = {name};
         f.Play("^O");
         const QString file = f.dir.filePath(target == "exit" ? "lang.txt" : target);
@@ -213,7 +202,7 @@ private slots:
         TWindowFixture f;
         UseTestServers(f);
         f.Play("load:0/2 F8 +5000 F4 +100 F6");
-        WriteBytes(f.dir.filePath("blocker"), "old results\r\n");
+        QVERIFY(Put(f.dir.filePath("blocker"), "old results\r\n"));
         f.dialogs.chosenFilter = filter;
         f.dialogs.saveNames << f.dir.filePath(typed);
         f.Play("^S");
@@ -289,7 +278,7 @@ private slots:
         const QString day = f.dir.filePath(
             "Dokumente/" + QDate::currentDate().toString("yyyy-MM-dd") + "_Qualifikation.docx");
         if (!answers.isEmpty()) QVERIFY(QDir().mkpath(f.dir.filePath("Dokumente")));
-        if (!answers.isEmpty()) WriteBytes(day, "");
+        if (!answers.isEmpty()) QVERIFY(Put(day, ""));
         f.dialogs.answers = answers;
         f.Play(key);
         QCOMPARE(f.Competition().Rows(TCompetition::ForExitCopy), before);
