@@ -174,11 +174,9 @@ private slots:
         QCOMPARE(f.dialogs.asked.size(), 1);
         QVERIFY(f.dialogs.asked[0].contains("nicht ordnungsgemäß beendet"));
         QVERIFY(f.dialogs.asked[0].contains("„Wettkampf“"));
-        QCOMPARE(QString("%1 %2 %3")
-                     .arg(f.Get<QComboBox>("cbVid")->currentIndex())
-                     .arg(f.Settings().CountZabegov)
-                     .arg(f.Settings().KlassCol),
-                 QString("%1 3 4").arg(vid));
+        const TSettings& s = f.Settings();
+        QCOMPARE(QList<int>({f.Get<QComboBox>("cbVid")->currentIndex(), s.CountZabegov, s.KlassCol}),
+                 QList<int>({vid, 3, 4}));
         QCOMPARE(AsStored(f.Competition()), expected);
         QCOMPARE(Lists(f), lists);
         f.Expect("modified=1");
@@ -288,11 +286,8 @@ private slots:
         const QRect frame = f.w->frameGeometry(), client = f.w->geometry();
         f.Restart();
         QCoreApplication::processEvents();
-        QCOMPARE(QString("%1 %2 %3")
-                     .arg(f.Settings().CountZabegov)
-                     .arg(f.Settings().TimeFormat)
-                     .arg(f.Settings().Alg2),
-                 QString("4 0 1"));
+        const TSettings& s = f.Settings();
+        QCOMPARE(QList<int>({s.CountZabegov, s.TimeFormat, s.Alg2}), QList<int>({4, 0, 1}));
         QCOMPARE(f.Get<QComboBox>("cbVid")->currentIndex(), 2);
         QCOMPARE(f.w->frameGeometry().topLeft(), frame.topLeft());
         QCOMPARE(f.w->geometry(), client);
