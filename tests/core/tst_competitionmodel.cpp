@@ -747,33 +747,23 @@ private slots:
         QTest::addColumn<QString>("steps");
         QTest::addColumn<QString>("text");
         QTest::addColumn<bool>("asks");
-        QTest::newRow("time") << 2 << "*stop 0 7,23 7234"
-                              << "Zeit 7,23 von N1" << false;
-        QTest::newRow("time, RESET passed") << 2 << "*stop 0 7,23 7234, reset"
-                                            << "Zeit 7,23 von N1" << true;
-        QTest::newRow("DIS") << 2 << "stop 0 7,23, *dis 0"
-                             << "DIS. von N1" << false;
-        QTest::newRow("edit") << 2 << "*edit 2 6 5,55"
-                              << "Änderung Turm2 von N2" << false;
-        QTest::newRow("delete entry on a track") << 2 << "*del 1"
-                                                 << "Löschen von N1" << false;
-        QTest::newRow("delete rows") << 2 << "*rows 1 2"
-                                     << "Löschen von 2 Zeilen" << false;
-        QTest::newRow("clear results") << 2 << "*clear"
-                                       << "Löschen aller Ergebnisse" << false;
-        QTest::newRow("finals lane time") << 3 << "*stop 0 7,23 7234"
-                                          << "Zeit 7,23 von N1" << false;
-        QTest::newRow("finals DIS") << 3 << "stop 1 8,00, *dis 1"
-                                    << "DIS. von N4" << false;
-        QTest::newRow("finals time handed on by RESET")
-            << 3 << "stop 0 7,23 7234, *stop 1 8,00, reset"
-            << "Zeit 8,00 von N4" << false;
-        QTest::newRow("finals delete on a track") << 3 << "*del 1"
-                                                  << "Löschen von N1" << false;
-        QTest::newRow("finals, the final decided")
-            << 3
-            << QString("stop 0 5, stop 1 6, reset, ").repeated(3) + "stop 0 5, *stop 1 6, reset"
-            << "Zeit 6 von N2" << true;
+        const auto row = [](const char* name, int mode, const QString& steps, const char* text,
+                            bool asks) { QTest::newRow(name) << mode << steps << text << asks; };
+        row("time", 2, "*stop 0 7,23 7234", "Zeit 7,23 von N1", false);
+        row("time, RESET passed", 2, "*stop 0 7,23 7234, reset", "Zeit 7,23 von N1", true);
+        row("DIS", 2, "stop 0 7,23, *dis 0", "DIS. von N1", false);
+        row("edit", 2, "*edit 2 6 5,55", "Änderung Turm2 von N2", false);
+        row("delete entry on a track", 2, "*del 1", "Löschen von N1", false);
+        row("delete rows", 2, "*rows 1 2", "Löschen von 2 Zeilen", false);
+        row("clear results", 2, "*clear", "Löschen aller Ergebnisse", false);
+        row("finals lane time", 3, "*stop 0 7,23 7234", "Zeit 7,23 von N1", false);
+        row("finals DIS", 3, "stop 1 8,00, *dis 1", "DIS. von N4", false);
+        row("finals time handed on by RESET", 3, "stop 0 7,23 7234, *stop 1 8,00, reset",
+            "Zeit 8,00 von N4", false);
+        row("finals delete on a track", 3, "*del 1", "Löschen von N1", false);
+        row("finals, the final decided", 3,
+            QString("stop 0 5, stop 1 6, reset, ").repeated(3) + "stop 0 5, *stop 1 6, reset",
+            "Zeit 6 von N2", true);
     }
     void undoRedo() {
         QFETCH(int, mode);
