@@ -175,8 +175,9 @@ private slots:
         QVERIFY(f.dialogs.asked[0].contains("nicht ordnungsgemäß beendet"));
         QVERIFY(f.dialogs.asked[0].contains("„Wettkampf“"));
         const TSettings& s = f.Settings();
-        QCOMPARE(QList<int>({f.Get<QComboBox>("cbVid")->currentIndex(), s.CountZabegov, s.KlassCol}),
-                 QList<int>({vid, 3, 4}));
+        QCOMPARE(
+            QList<int>({f.Get<QComboBox>("cbVid")->currentIndex(), s.CountZabegov, s.KlassCol}),
+            QList<int>({vid, 3, 4}));
         QCOMPARE(AsStored(f.Competition()), expected);
         QCOMPARE(Lists(f), lists);
         f.Expect("modified=1");
