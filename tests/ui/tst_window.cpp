@@ -16,6 +16,7 @@
 #include "ui/help/Help.h"
 #include "ui/main/Sounds.h"
 #include "ui/main/WindowLayout.h"
+#include "ui/Pictures.h"
 #include "widgets/SortGrid.h"
 
 #include <atomic>
@@ -523,6 +524,22 @@ private slots:
                  QString("05.12.2026   06:05"));
         QCOMPARE(DatePanelText(morning, QLocale(QLocale::English, QLocale::UnitedStates)),
                  QString("12/5/2026   6:05 AM"));
+    }
+
+    // Each picture draws something at 100 % and at 200 %, at the size asked for.
+    void pictures() {
+        InitResources();
+        const QStringList files = QDir(":/pictures").entryList({"*.svg"});
+        QVERIFY(!files.isEmpty());
+        for (const QString& file : files)
+            for (qreal scale : {1.0, 2.0}) {
+                const QImage img = Picture(file.chopped(4)).pixmap(QSize(24, 24), scale).toImage();
+                QCOMPARE(img.size(), QSize(24, 24) * scale);
+                int opaque = 0;
+                for (int i = 0; i < img.width() * img.height(); ++i)
+                    opaque += qAlpha(img.pixel(i % img.width(), i / img.width())) > 128;
+                QVERIFY2(opaque > img.width() * img.height() / 10, qPrintable(file));
+            }
     }
 
     // A line without a number, too deep, without a title or page, or with too many fields is
