@@ -747,33 +747,23 @@ private slots:
         QTest::addColumn<QString>("steps");
         QTest::addColumn<QString>("text");
         QTest::addColumn<bool>("asks");
-        QTest::newRow("time") << 2 << "*stop 0 7,23 7234"
-                              << "Zeit 7,23 von N1" << false;
-        QTest::newRow("time, RESET passed") << 2 << "*stop 0 7,23 7234, reset"
-                                            << "Zeit 7,23 von N1" << true;
-        QTest::newRow("DIS") << 2 << "stop 0 7,23, *dis 0"
-                             << "DIS. von N1" << false;
-        QTest::newRow("edit") << 2 << "*edit 2 6 5,55"
-                              << "Änderung Turm2 von N2" << false;
-        QTest::newRow("delete entry on a track") << 2 << "*del 1"
-                                                 << "Löschen von N1" << false;
-        QTest::newRow("delete rows") << 2 << "*rows 1 2"
-                                     << "Löschen von 2 Zeilen" << false;
-        QTest::newRow("clear results") << 2 << "*clear"
-                                       << "Löschen aller Ergebnisse" << false;
-        QTest::newRow("finals lane time") << 3 << "*stop 0 7,23 7234"
-                                          << "Zeit 7,23 von N1" << false;
-        QTest::newRow("finals DIS") << 3 << "stop 1 8,00, *dis 1"
-                                    << "DIS. von N4" << false;
-        QTest::newRow("finals time handed on by RESET")
-            << 3 << "stop 0 7,23 7234, *stop 1 8,00, reset"
-            << "Zeit 8,00 von N4" << false;
-        QTest::newRow("finals delete on a track") << 3 << "*del 1"
-                                                  << "Löschen von N1" << false;
-        QTest::newRow("finals, the final decided")
-            << 3
-            << QString("stop 0 5, stop 1 6, reset, ").repeated(3) + "stop 0 5, *stop 1 6, reset"
-            << "Zeit 6 von N2" << true;
+        const auto row = [](const char* name, int mode, const QString& steps, const char* text,
+                            bool asks) { QTest::newRow(name) << mode << steps << text << asks; };
+        row("time", 2, "*stop 0 7,23 7234", "Zeit 7,23 von N1", false);
+        row("time, RESET passed", 2, "*stop 0 7,23 7234, reset", "Zeit 7,23 von N1", true);
+        row("DIS", 2, "stop 0 7,23, *dis 0", "DIS. von N1", false);
+        row("edit", 2, "*edit 2 6 5,55", "Änderung Turm2 von N2", false);
+        row("delete entry on a track", 2, "*del 1", "Löschen von N1", false);
+        row("delete rows", 2, "*rows 1 2", "Löschen von 2 Zeilen", false);
+        row("clear results", 2, "*clear", "Löschen aller Ergebnisse", false);
+        row("finals lane time", 3, "*stop 0 7,23 7234", "Zeit 7,23 von N1", false);
+        row("finals DIS", 3, "stop 1 8,00, *dis 1", "DIS. von N4", false);
+        row("finals time handed on by RESET", 3, "stop 0 7,23 7234, *stop 1 8,00, reset",
+            "Zeit 8,00 von N4", false);
+        row("finals delete on a track", 3, "*del 1", "Löschen von N1", false);
+        row("finals, the final decided", 3,
+            QString("stop 0 5, stop 1 6, reset, ").repeated(3) + "stop 0 5, *stop 1 6, reset",
+            "Zeit 6 von N2", true);
     }
     void undoRedo() {
         QFETCH(int, mode);
@@ -923,29 +913,6 @@ private slots:
         if (!row.contains("del")) QCOMPARE(c.Rows(TCompetition::ForExitCopy), protocol);
     }
 
-    // Sixteen of eighteen in the bracket, each climbing the finals in a time of his own: the
-    // better seed wins but for 9 and 14, and 16 is disqualified. The pairs of each round, then
-    // the final places (17 and 18 behind the bracket).
-    void finalsOf16() {
-        TCompetition c;
-        Load(c, 1, Field(18));
-        QVERIFY(c.SetMode(TCompetition::FinaleKo));
-        const QStringList climbs{"",     "7.01", "7.02", "7.03", "7.04", "7.05",
-                                 "7.06", "7.07", "7.08", "6.90", "7.10", "7.11",
-                                 "7.12", "7.13", "6.95", "7.15", "DIS"};
-        QStringList rounds(4);
-        while (!c.Bracket().Finished()) {
-            QString& round = rounds[c.Bracket().Heats()[c.Bracket().CurrentHeat()].Round];
-            round += (round.isEmpty() ? "" : " ") + Tracks(c);
-            RaceHeat(c, climbs[Nr(c, c.TrackEntry(0)).toInt()] + ' ' +
-                            climbs[Nr(c, c.TrackEntry(1)).toInt()]);
-        }
-        QCOMPARE(rounds.join(" | "), QString("1-16 8-9 4-13 5-12 2-15 7-10 3-14 6-11 | "
-                                             "1-9 4-5 2-7 6-14 | 4-9 2-14 | 2-4 9-14"));
-        QCOMPARE(FinalPlaces(c), QString("9:1 14:2 2:3 4:4 1:5 5:6 6:7 7:8 3:9 8:10 10:11 11:12 "
-                                         "12:13 13:14 15:15 16:16 17:17 18:18"));
-    }
-
     // What the journal keeps comes back in a fresh program restored as the window restores it
     // after a crash: the heat on the tracks, the ranking, the thousandths and the bracket,
     // its lanes to the thousandth. Steps: "reset" RESET's advance, "a b" a finals heat raced,
@@ -1004,17 +971,6 @@ private slots:
         QCOMPARE(d.ExactMs(EntryOf(d, "3"), 1), std::optional<std::int32_t>(5209));
         QCOMPARE(d.BracketLines(), c.BracketLines());
         QCOMPARE(FinalPlaces(d), FinalPlaces(c));
-    }
-
-    // A journal written before the finals, or a broken one: no ranking, bracket or
-    // thousandths, no heat; the size a wish becomes.
-    void journalFromBefore() {
-        const TJournalMeta m = ParseJournalMeta("Title=Cup\nVid=2\nCountZabegov=2\nKlassCol=0\n"
-                                                "Bracket=Seed 1 0 0\nExact=1 9 5000\nExact=x\n"
-                                                "BracketSize=12\nRanking=3\n");
-        QCOMPARE(
-            QList<qsizetype>({m.Vid, m.Ranking, m.BracketSize, m.Exact.size(), m.Heat.has_value()}),
-            QList<qsizetype>({2, 0, 8, 0, 0}));
     }
 };
 

@@ -1,11 +1,16 @@
-// Rules that need no race around them: the order of run cells, a participant's result time,
-// a stored window's bounds, and the finals bracket alone (its shape, who wins a heat, the
-// racing order to the final places, re-runs, and broken journal texts of it).
+// The run without a window and the rules around it: the run controller as a script of commands,
+// contact edges and clock moves on the test clock (so nothing waits in real time), the time
+// texts, the order of run cells, a participant's result time, a stored window's bounds, and the
+// finals bracket alone (its shape, who wins a heat, the racing order to the final places,
+// re-runs, and broken journal texts of it).
 #include "core/Bracket.h"
 #include "core/Competition.h"
 #include "core/RunCells.h"
+#include "core/RunController.h"
+#include "core/TickCount.h"
 #include "core/TimeFormat.h"
 #include "core/WindowBounds.h"
+#include "persist/SettingsStore.h"
 
 #include <QLocale>
 #include <QtTest>
@@ -61,6 +66,123 @@ QString Places(const TBracket& b) {
         out << QStringLiteral("%1:%2").arg(place).arg(entry + 1);
     return out.join(' ');
 }
+
+// A controller on a settable clock with a heat on the tracks: two tracks, 10 s start lock-out,
+// auto-reset after 5 s.
+struct TRun {
+    TManualClock clock;
+    TSettings settings;
+    std::unique_ptr<TRunController> run;
+    std::array<bool, 2> cells{}; // what the protocol says: a cell DIS could mark
+    std::uint32_t lines = 0;     // the modem-status word the contacts produce
+    std::uint32_t pads = 0;      // and the one of the foot pads' port
+    QStringList trace;
+
+    TRun() {
+        clock.now = 1000000;
+        SetTickSource(TManualClock::Source(clock));
+        settings.CountBahn = 2;
+        settings.TimerGesperrt = 10000;
+        settings.StopGesperrt = 10000; // the stops armed with the start lock-out's end
+        settings.AutoTime = 5000;
+        settings.Alg1 = settings.Alg2 = settings.Alg3 = 0; // "ON": acting on closing
+        run = std::make_unique<TRunController>(settings);
+        run->SetHeatReady(true);
+        run->SetCellToMark([this](int t) { return cells[size_t(t)]; });
+        TRunController* r = run.get();
+        QObject::connect(r, &TRunController::Started, [this] { trace << "started"; });
+        // The time reported, then what the track keeps (its recorded milliseconds) if that differs.
+        QObject::connect(r, &TRunController::TrackStoppedAt, [this](int t, quint32 ms) {
+            const quint32 kept = run->StopTime(t);
+            trace << QStringLiteral("stop%1=%2").arg(t + 1).arg(ms) +
+                         (kept == ms ? QString() : '/' + QString::number(kept));
+        });
+        QObject::connect(r, &TRunController::WasReset, [this] { trace << "reset"; });
+        QObject::connect(r, &TRunController::Aborted, [this] { trace << "aborted"; });
+        QObject::connect(r, &TRunController::RunEnded, [this] { trace << "ended"; });
+        QObject::connect(r, &TRunController::StopContactIgnored,
+                         [this](int t) { trace << QStringLiteral("ignored%1").arg(t + 1); });
+        QObject::connect(r, &TRunController::ReactionTaken, [this](int l) {
+            trace << QStringLiteral("r%1=%2").arg(l + 1).arg(*run->Reaction(l)) +
+                         (run->FalseStart(l) ? "FS" : "");
+        });
+        QObject::connect(r, &TRunController::FalseStartCleared,
+                         [this](int l) { trace << QStringLiteral("cleared%1").arg(l + 1); });
+    }
+    ~TRun() { SetTickSource({}); }
+
+    QString Enabled() const {
+        QStringList on;
+        const std::pair<const char*, bool> flags[] = {
+            {"START", run->CanStart()}, {"STOP1", run->CanStop(0)}, {"STOP2", run->CanStop(1)},
+            {"RESET", run->CanReset()}, {"ABORT", run->CanAbort()}, {"setup", run->CanSetUpHeat()},
+            {"load", run->CanLoad()},   {"DIS1", run->CanDis(0)},   {"DIS2", run->CanDis(1)}};
+        for (const auto& [name, enabled] : flags)
+            if (enabled) on << name;
+        return '{' + on.join(' ') + '}';
+    }
+    QString Beams() const {
+        return QStringLiteral("[%1%2%3]%4%5")
+            .arg(run->BeamArmed(BeamStart))
+            .arg(run->BeamArmed(BeamStop1))
+            .arg(run->BeamArmed(BeamStop2))
+            .arg(run->LockoutActive() ? "L" : "", run->AutoResetPending() ? "A" : "");
+    }
+
+    // A command, a probe, a setting ("arm" the start beam; "cell1" track 1's STOP filled a
+    // cell; "full2", "full" no run left on track 2, on both; "OFF" the start contact acts on
+    // opening, "pol7" a bad polarity), time passing, or a contact line.
+    void Step(const QString& s) {
+        const std::uint32_t now = clock.now;
+        // clang-format off
+        const QHash<QString, std::function<void()>> commands{
+            {"START", [&] { run->Start(now); }},
+            {"STOP1", [&] { run->Stop(0, now); }},
+            {"STOP2", [&] { run->Stop(1, now); }},
+            {"RESET", [&] { run->Reset(); }},
+            {"ABORT", [&] { run->Abort(); }},
+            {"END", [&] { run->EndRun(); }},
+            {"?", [&] { trace << Enabled(); }},
+            {"b", [&] { trace << Beams(); }},
+            {"arm", [&] { run->ToggleBeam(BeamStart); }},
+            {"auto", [&] { run->SetAutoReset(true); }},
+            {"noauto", [&] { run->SetAutoReset(false); }},
+            {"cell1", [&] { cells[0] = true; }},
+            {"forget", [&] { cells = {false, false}; }},
+            {"1track", [&] { run->SetHeatReady(true, {true, true}, 1); }},
+            {"full2", [&] { run->SetHeatReady(true, {true, false}); }},
+            {"full", [&] { run->SetHeatReady(true, {false, false}); }},
+            {"OFF", [&] { settings.Alg1 = 1; }},
+            {"pol7", [&] { settings.Alg1 = 7; }},
+            {"stop3", [&] { settings.StopGesperrt = 3000; }},
+            {"clear1", [&] { run->ClearFalseStart(0); }},
+            {"lost", [&] { run->PadsLost(); }},
+            {"padOFF", [&] { settings.PadAlg2 = 1; }},
+        };
+        // clang-format on
+        if (commands.contains(s)) {
+            commands[s]();
+        } else if (s[0] == '+' || s[0] == '~') { // time passes, with or without the timer
+            clock.advance(s.mid(1).toUInt());
+            if (s[0] == '+') run->Poll();
+        } else if (s[0] == '@') {
+            clock.now = s.mid(1).toUInt();
+        } else {
+            // A contact line ("s" start, "1", "2" the stops; "p1", "p2" the foot pads on their
+            // own port) going active (+) or not (-), its notification "^N" ms after the edge.
+            if (s[0] == 'p') {
+                const std::uint32_t mask = PadLines[size_t(s[1].digitValue() - 1)];
+                pads = s[2] == '+' ? pads | mask : pads & ~mask;
+                run->PadChanged(s[1].digitValue() - 1, pads, now);
+                return;
+            }
+            const int contact = s[0] == 's' ? 0 : s[0].digitValue();
+            const std::uint32_t mask[3] = {ContactLine::CTS, ContactLine::DSR, ContactLine::RLSD};
+            lines = s[1] == '+' ? lines | mask[contact] : lines & ~mask[contact];
+            run->ContactChanged(contact, lines, now - s.section('^', 1).toUInt());
+        }
+    }
+};
 } // namespace
 
 class TestRules : public QObject {
@@ -312,6 +434,171 @@ private slots:
         lines.replace("@", "Seed 1 0 5000|Seed 2 1 5010|Seed 3 2 5020|Seed 4 3 5030");
         QTEST(bool(TBracket::FromLines(lines.isEmpty() ? QStringList() : lines.split('|'))),
               "read");
+    }
+
+    // "script -> trace": the trace holds what the run reported ("started", "stop1=<ms>",
+    // "reset", "aborted", "ended") and what each probe showed: "?" the enabled commands, "b"
+    // the beams armed [start stop1 stop2], L while the start lock-out lasts, A while an
+    // auto-reset is pending.
+    void run_data() {
+        QTest::addColumn<QString>("row");
+        // Commands and the enabled flags of each state.
+        QTest::newRow("two tracks") << "? START ? STOP1 ? STOP2 ? RESET ? -> {START setup load} "
+                                       "started {STOP1 STOP2 ABORT} stop1=0 {STOP2} stop2=0 "
+                                       "{RESET load} reset {START setup load}";
+        QTest::newRow("STOP2 first")
+            << "START STOP2 ? STOP1 ? -> started stop2=0 {STOP1} stop1=0 {RESET load}";
+        QTest::newRow("one track: STOP2 never offered")
+            << "1track START ? STOP2 STOP1 ? -> started {STOP1 ABORT} stop1=0 {RESET load}";
+        QTest::newRow("no run left on track 2: no STOP2")
+            << "full2 START ? STOP2 STOP1 ? -> started {STOP1 ABORT} stop1=0 {RESET load}";
+        QTest::newRow("no run left on any track: no START") << "full ? START -> {setup load}";
+        QTest::newRow("ABORT before a stop")
+            << "START ABORT ? START -> started aborted {START setup load} started";
+        QTest::newRow("no ABORT after a stop") << "START STOP1 ABORT ? -> started stop1=0 {STOP2}";
+        QTest::newRow("refused while ready") << "STOP1 RESET ABORT END ? -> {START setup load}";
+        QTest::newRow("no second START, no RESET while running")
+            << "START START RESET END ? -> started {STOP1 STOP2 ABORT}";
+        QTest::newRow("END a finished run: nobody moves on")
+            << "START STOP1 STOP2 END ? RESET -> started stop1=0 stop2=0 ended {START setup load}";
+        // DIS marks the cell the track's STOP filled; the protocol forgets it with the heat.
+        QTest::newRow("DIS follows the recorded cell")
+            << "START STOP1 ? cell1 ? forget ? cell1 STOP2 ? END forget START STOP1 ? -> started "
+               "stop1=0 "
+               "{STOP2} {STOP2 DIS1} {STOP2} stop2=0 {RESET load DIS1} ended started stop1=0 "
+               "{STOP2}";
+        // Contacts: beams, the start lock-out, bounces, polarity.
+        QTest::newRow("an unarmed start only locks out") << "b s+ b +10000 b -> [000] [000]L [000]";
+        QTest::newRow("edges inside the lock-out only tell, nor prolong it")
+            << "arm b s+ b +1000 s- 1+ +1000 s+ 1- +1000 s- 2+ +1000 s+ 1+ +5999 b +1 b -> [100] "
+               "started [000]L ignored1 ignored2 ignored1 [000]L [011]";
+        QTest::newRow("a stopped track's bounce; RESET arms the start")
+            << "arm s+ +10000 1+ 1- 1+ b 2+ b RESET b -> started stop1=10000 [001] stop2=10000 "
+               "[000] reset [100]";
+        QTest::newRow("ON: closing acts") << "arm s+ -> started";
+        QTest::newRow("ON: open at first does not") << "arm s- -> ";
+        QTest::newRow("OFF: open at first acts") << "OFF arm s- -> started";
+        QTest::newRow("OFF: closing does not") << "OFF arm s+ -> ";
+        QTest::newRow("OFF: closing, then opening") << "OFF arm s+ s- -> started";
+        QTest::newRow("a bad polarity never acts") << "pol7 arm s+ s- s+ -> ";
+        // The time of a stop: its edge's tick minus the start's, on the wrapping 32-bit counter.
+        QTest::newRow("counter wrap") << "@4294966295 arm s+ +65430 1+ -> started stop1=65430";
+        QTest::newRow("the edge's tick")
+            << "arm s+ +12000 1+^850 2+ -> started stop1=11150 stop2=12000";
+        QTest::newRow("lock-out over at the edge") << "arm s+ ~12000 1+ -> started stop1=12000";
+        QTest::newRow("a stop in the lock-out") << "arm s+ ~9999 1+ b -> started ignored1 [000]L";
+        // The stop pads are armed on their own delay; the start lock-out runs on for the start.
+        QTest::newRow("stop pads armed 3 s after START")
+            << "stop3 arm s+ +2999 1+ b +1 b 1- 1+ s- s+ b 2+ -> started ignored1 [000]L [011]L "
+               "stop1=3000 [001]L stop2=3000";
+        QTest::newRow("arming over at the edge") << "stop3 arm s+ ~3000 2+ -> started stop2=3000";
+        QTest::newRow("a stopped track's pad is not told")
+            << "stop3 arm s+ +3000 1+ 1- 1+ -> started stop1=3000";
+        // Foot pads: the reaction is the release tick minus START's; under 0,100 s, or a pad
+        // left before START and not stood on again, is a false start.
+        QTest::newRow("reactions exact to the tick")
+            << "p1+ p2+ START +143 p1- +57 p2- p2+ p2- -> started r1=143 r2=200";
+        QTest::newRow("under the limit")
+            << "p1+ p2+ START +99 p1- +1 p2- -> started r1=99FS r2=100";
+        QTest::newRow("left before START; back on in time")
+            << "p1+ p2+ p1- +50 p2- p2+ START +300 p2- -> started r1=-50FS r2=300";
+        QTest::newRow("nobody on a pad; a pad never left")
+            << "p1- p2+ START +5000 STOP1 STOP2 -> started stop1=5000 stop2=5000";
+        QTest::newRow("FS taken back; only while not ready")
+            << "p1+ START +20 p1- ? clear1 clear1 STOP1 -> started r1=20FS {STOP1 STOP2 ABORT} "
+               "cleared1 stop1=20";
+        QTest::newRow("a pad lost forgets it was stood on") << "p1+ lost p1- START -> started";
+        QTest::newRow("pad polarity OFF") << "padOFF p2- START +180 p2+ -> started r2=180";
+        QTest::newRow("no pad after the lane stopped; none while ready after RESET")
+            << "p1+ START STOP1 +200 p1- STOP2 RESET -> started stop1=0 stop2=200 reset";
+        // The automatic RESET 5 s after the last stop.
+        QTest::newRow("auto-reset fires once, 5 s after the last stop")
+            << "auto START +1000 STOP1 STOP2 b +4999 b +1 b +10000 -> started stop1=1000 "
+               "stop2=1000 [000]LA [000]LA reset [100]";
+        QTest::newRow("auto-reset off") << "START STOP1 STOP2 +20000 b -> started stop1=0 stop2=0 "
+                                           "[000]";
+        QTest::newRow("auto-reset unticked while pending")
+            << "auto START STOP1 STOP2 noauto +20000 b -> started stop1=0 stop2=0 [000]";
+    }
+    void run() {
+        QFETCH(QString, row);
+        TRun r;
+        for (const QString& step : row.section(" -> ", 0, 0).split(' '))
+            r.Step(step);
+        QCOMPARE(r.trace.join(' '), row.section(" -> ", 1));
+    }
+
+    // Truncated to the hundredth, never rounded up; the minutes format has no hours.
+    void formatTime_data() {
+        QTest::addColumn<int>("ms");
+        QTest::addColumn<QString>("texts"); // in the seconds format, in the minutes format
+        QTest::newRow("zero") << 0 << "0,00 0,00";
+        QTest::newRow("450") << 450 << "0,45 0,45";
+        QTest::newRow("truncates 19 ms") << 19 << "0,01 0,01";
+        QTest::newRow("truncates 12345") << 12345 << "12,34 12,34";
+        QTest::newRow("59,999 s") << 59999 << "59,99 59,99";
+        QTest::newRow("83456") << 83456 << "83,45 1:23,45";
+        QTest::newRow("600000") << 600000 << "600,00 10:00,00";
+        QTest::newRow("one hour wraps") << 3600000 << "3600,00 0,00";
+        QTest::newRow("3661000") << 3661000 << "3661,00 1:01,00";
+        QTest::newRow("int max") << 2147483647 << "2147483,64 31:23,64";
+        QTest::newRow("negative") << -83456 << "-83,45 -1:23,45";
+    }
+    void formatTime() {
+        QFETCH(int, ms);
+        QFETCH(QString, texts);
+        const QString seconds = texts.section(' ', 0, 0), minutes = texts.section(' ', 1);
+        QCOMPARE(FormatTime(ms, tfSeconds, ','), seconds);
+        QCOMPARE(FormatTime(ms, tfMinutes, ','), minutes);
+        QCOMPARE(FormatTime(ms, 7, ','), minutes); // a bad stored format is the minutes format
+        // A point locale changes the seconds form only.
+        QCOMPARE(FormatTime(ms, tfSeconds, '.'), QString(seconds).replace(',', '.'));
+        QCOMPARE(FormatTime(ms, tfMinutes, '.'), minutes);
+        // Read back: the time to the hundredth.
+        if (ms < 0) return;
+        QCOMPARE(ParseTime(seconds, tfSeconds, ','), ms / 10 * 10);
+        if (ms < 3600000) QCOMPARE(ParseTime(minutes, tfMinutes, ','), ms / 10 * 10);
+    }
+
+    void parseTime_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("format");
+        QTest::addColumn<int>("ms");
+        // Minutes: right-aligned in "00:00,00", each field read alone, a bad field counts 0.
+        QTest::newRow("m 99:99,99") << "99:99,99" << 1 << 99 * 60000 + 99 * 1000 + 990;
+        QTest::newRow("m DIS.") << "DIS." << 1 << 0;
+        QTest::newRow("m letters") << "abcdefgh" << 1 << 0;
+        QTest::newRow("m too long") << "123:45,678" << 1 << 0;
+        QTest::newRow("m 1:2:3") << "1:2:3" << 1 << 0;
+        QTest::newRow("m one bad field") << "1:xx,50" << 1 << 60000 + 500;
+        QTest::newRow("m blank after a field") << "1 ,00" << 1 << 0;
+        QTest::newRow("m tab after a field") << "1\t,00" << 1 << 0;
+        QTest::newRow("m line break in a field") << "1:0\n,50" << 1 << 60000 + 500;
+        QTest::newRow("m leading blank") << " 5,00" << 1 << 5000;
+        QTest::newRow("m signed field") << "-5,00" << 1 << -5000;
+        QTest::newRow("m sign alone") << "-,50" << 1 << 500;
+        QTest::newRow("bad format reads as minutes") << "1:23,45" << 7 << 83450;
+        // Seconds: a decimal number with the locale's separator, or unreadable.
+        QTest::newRow("s integer") << "7" << 0 << 7000;
+        QTest::newRow("s DIS.") << "DIS." << 0 << UnreadableSeconds;
+        QTest::newRow("s point in a comma locale") << "12.34" << 0 << UnreadableSeconds;
+        QTest::newRow("s 50 digits") << QString(50, '9') << 0 << UnreadableSeconds;
+        QTest::newRow("s minutes text") << "1:23,45" << 0 << UnreadableSeconds;
+        QTest::newRow("s inf") << "inf" << 0 << UnreadableSeconds;
+    }
+    void parseTime() {
+        QFETCH(QString, text);
+        QFETCH(int, format);
+        QTEST(ParseTime(text, format, ','), "ms");
+    }
+
+    // The seconds format takes the system's decimal separator.
+    void separatorFollowsTheLocale() {
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+        QCOMPARE(FormatTime(12345, tfSeconds), QString("12.34"));
+        QCOMPARE(ParseTime("12.34", tfSeconds), 12340);
+        QCOMPARE(ParseTime("12,34", tfSeconds), UnreadableSeconds);
+        QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
     }
 };
 

@@ -82,39 +82,11 @@ done
 # the dialogs, the audience window on screen 2.
 write_settings() { # [Name=value ...]
     local file="$W/home/.config/Tavoleno/veltaro.conf" pair
-    cat >"$file" <<'EOF'
-[General]
-Left=0
-Top=0
-Width=893
-Height=495
-Port=0
-Alg1=0
-Alg2=0
-Alg3=0
-CountBahn=2
-FilterInd=1
-TimerGesperrt=1000
-AllLaufe=6
-CountZabegov=2
-Monitor=1
-MonitorOn=1
-TimeFormat=1
-AutoTime=99000
-Vid=2
-Color1=16711680
-Color2=32768
-KlassCol=0
-AllTrasse=0
-Title=Stadtcup
-isPlaySound=0
-isPlaySound1=0
-isPlaySound2=0
-Lang=0
-LiveOn=0
-LivePort=8080
-LiveBind=
-EOF
+    printf '%s\n' '[General]' Left=0 Top=0 Width=893 Height=495 Port=0 Alg1=0 Alg2=0 Alg3=0 \
+        CountBahn=2 FilterInd=1 TimerGesperrt=1000 AllLaufe=6 CountZabegov=2 Monitor=1 \
+        MonitorOn=1 TimeFormat=1 AutoTime=99000 Vid=2 Color1=16711680 Color2=32768 KlassCol=0 \
+        AllTrasse=0 Title=Stadtcup isPlaySound=0 isPlaySound1=0 isPlaySound2=0 Lang=0 LiveOn=0 \
+        LivePort=8080 LiveBind= >"$file"
     for pair in "$@"; do
         grep -q "^${pair%%=*}=" "$file" || { echo "${pair%%=*}=" >>"$file"; }
         sed -i "s|^${pair%%=*}=.*|$pair|" "$file"

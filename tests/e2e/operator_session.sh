@@ -64,5 +64,8 @@ for file in "$W/bin/heat1.txt" "$W/bin/veltaro.txt"; do
         [[ "${cells[6]}" =~ ^[0-9:]*[0-9],[0-9][0-9]$ ]] || fail "$file: $nr has no Turm2 time: $line"
     done
 done
-grep -q '^Monitor=1' "$W/home/.config/Tavoleno/veltaro.conf" || fail "the settings were not written back"
+# Closed while the TV was shown: the next start shows it again.
+conf="$W/home/.config/Tavoleno/veltaro.conf"
+grep -q '^Ranking=' "$conf" || fail "the settings were not written back"
+grep -q '^MonitorOn=1' "$conf" || fail "closing the program switched TV mode off"
 echo "PASS: operator session (display :$D)"

@@ -16,7 +16,6 @@
 #include <cerrno>
 #include <climits>
 #include <fcntl.h>
-#include <stdlib.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
@@ -83,14 +82,6 @@ struct TFailedReads {
     int failures, err;
     bool nodeGone, closes;
 };
-// A pseudo-terminal pair; the slave's path stands for the port.
-struct TPty {
-    int master = posix_openpt(O_RDWR | O_NOCTTY);
-    std::string slave = grantpt(master) == 0 && unlockpt(master) == 0 ? ptsname(master) : "";
-    QString path = QString::fromStdString(slave);
-    ~TPty() { ::close(master); }
-};
-
 // Another program's descriptor on the same tty.
 struct THolder {
     int fd;

@@ -1,5 +1,6 @@
 #pragma once
 // What the persist tests share: protocol rows written as one line of text, and whole files.
+#include "ModelSupport.h"
 #include "persist/ProtocolText.h"
 
 #include <QFile>
@@ -25,13 +26,4 @@ inline QString Text(const TProtocolRows& rows) {
     for (const QStringList& row : rows)
         lines << row.join('|');
     return lines.join('\n');
-}
-
-inline QByteArray Bytes(const QString& name) {
-    QFile f(name);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
-}
-inline bool Put(const QString& name, const QByteArray& bytes) {
-    QFile f(name);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
 }

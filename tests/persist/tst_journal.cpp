@@ -482,20 +482,12 @@ private slots:
         row("registry: boolean", true, "MonitorOn", true, 14);
         row("registry: number as title", true, "Title", 5, 22);
         row("registry: 64-bit number", true, "Lang", qint64(2), 26);
-        row("TimeFormat 7", false, "TimeFormat", "7", 37, "1");
-        row("Vid 9", false, "Vid", "9", 37, "3");
-        row("BracketSize 32", false, "BracketSize", "32", 37, "16");
         row("CountZabegov 0", false, "CountZabegov", "0", 37, "1");
-        row("KlassCol 9", false, "KlassCol", "9", 37, "5");
         row("Port 300", false, "Port", "300", 37, "255");
-        row("Port -1", false, "Port", "-1", 37, "0");
-        row("CountBahn 3", false, "CountBahn", "3", 37, "2");
         row("system colour", false, "Color1", "-16777201", 37, "15");
         row("AllLaufe 0 not taken", false, "AllLaufe", "0", 37, "6");
-        row("StopGesperrt 100", false, "StopGesperrt", "100", 37, "500");
         // Kept: the live glue refuses it with a message, no clamp makes port 1 of it.
         row("live port 0 kept", false, "LivePort", "0", 37, "0");
-        row("live port 70000 kept", false, "LivePort", "70000", 37, "70000");
     }
     void load() {
         QFETCH(bool, registry);
@@ -556,9 +548,7 @@ private slots:
         QTest::addColumn<QString>("program");
         QTest::addColumn<QString>("kind"); // of what stands at the path
         QTest::addColumn<QString>("file"); // empty: no store
-        QTest::newRow("the program's") << S("timer") << S("") << "/Tavoleno/timer.conf";
         QTest::newRow("no way out") << S("../../etc/x") << S("") << "/Tavoleno/.._.._etc_x.conf";
-        QTest::newRow("no name") << S("") << S("") << "/Tavoleno/veltaro.conf";
         QTest::newRow("a pipe") << S("notafile") << S("pipe") << "";
     }
     void storeLocation() {

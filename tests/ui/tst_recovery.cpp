@@ -12,15 +12,9 @@
 #include <QRandomGenerator>
 #include <QScreen>
 #include <QStatusBar>
-#include <QTimer>
 #include <QtTest>
 
 namespace {
-QByteArray Bytes(const QString& name) {
-    QFile f(name);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 // The rows as a file would give them back, in load order.
 TProtocolRows AsStored(const TCompetition& c) {
     return ParseProtocolText(FormatProtocolText(JournalRows(c.Rows(TCompetition::ForExitCopy))));
@@ -81,23 +75,6 @@ private slots:
         }
         QVERIFY(!got.isEmpty());
         QCOMPARE(got, Bytes(golden));
-    }
-
-    // The info box tells where the copy goes: beside the program. (A file there that was read
-    // only in part is spared: the file tests.)
-    void exitCopyInTheInfoBox() {
-        TWindowFixture f;
-        f.w->ProgramFile = f.dir.filePath("veltaro");
-        QString info;
-        QTimer::singleShot(0, f.w, [&] {
-            QWidget* box = QApplication::activeModalWidget();
-            if (!box) return;
-            info = Find<QWidget>(*box, "MemoInfo")->property("plainText").toString();
-            QTest::keyClick(box, Qt::Key_Escape);
-        });
-        f.Play("F3");
-        QVERIFY2(info.contains(QDir::toNativeSeparators(f.dir.filePath("veltaro.txt"))),
-                 qPrintable(info));
     }
 
     // --- the journal through the window -------------------------------------------------------
@@ -197,11 +174,10 @@ private slots:
         QCOMPARE(f.dialogs.asked.size(), 1);
         QVERIFY(f.dialogs.asked[0].contains("nicht ordnungsgemäß beendet"));
         QVERIFY(f.dialogs.asked[0].contains("„Wettkampf“"));
-        QCOMPARE(QString("%1 %2 %3")
-                     .arg(f.Get<QComboBox>("cbVid")->currentIndex())
-                     .arg(f.Settings().CountZabegov)
-                     .arg(f.Settings().KlassCol),
-                 QString("%1 3 4").arg(vid));
+        const TSettings& s = f.Settings();
+        QCOMPARE(
+            QList<int>({f.Get<QComboBox>("cbVid")->currentIndex(), s.CountZabegov, s.KlassCol}),
+            QList<int>({vid, 3, 4}));
         QCOMPARE(AsStored(f.Competition()), expected);
         QCOMPARE(Lists(f), lists);
         f.Expect("modified=1");
@@ -311,11 +287,8 @@ private slots:
         const QRect frame = f.w->frameGeometry(), client = f.w->geometry();
         f.Restart();
         QCoreApplication::processEvents();
-        QCOMPARE(QString("%1 %2 %3")
-                     .arg(f.Settings().CountZabegov)
-                     .arg(f.Settings().TimeFormat)
-                     .arg(f.Settings().Alg2),
-                 QString("4 0 1"));
+        const TSettings& s = f.Settings();
+        QCOMPARE(QList<int>({s.CountZabegov, s.TimeFormat, s.Alg2}), QList<int>({4, 0, 1}));
         QCOMPARE(f.Get<QComboBox>("cbVid")->currentIndex(), 2);
         QCOMPARE(f.w->frameGeometry().topLeft(), frame.topLeft());
         QCOMPARE(f.w->geometry(), client);
@@ -323,25 +296,16 @@ private slots:
 
     // Stored values out of range or ill-typed start a window of a usable size; stored bounds
     // no screen can hold are fitted onto it.
-    void storedValues_data() {
-        QTest::addColumn<QByteArray>("stored");
-        QTest::newRow("garbage") << QByteArray(
-            "Left=10\nTop=10\nWidth=900\nHeight=5\nPort=0\nAlg1=7\nAlg2=0\nAlg3=0\n"
-            "CountBahn=2\nFilterInd=-4\nTimerGesperrt=-1000\nAllLaufe=6\nCountZabegov=0\n"
-            "Monitor=9\nMonitorOn=1\nTimeFormat=7\nAutoTime=abc\n");
-        QTest::newRow("32767 x 32767") << QByteArray("Left=0\nTop=0\nWidth=32767\nHeight=32767\n");
-        QTest::newRow("far off the screen")
-            << QByteArray("Left=30000\nTop=30000\nWidth=893\nHeight=495\n");
-    }
     void storedValues() {
-        QFETCH(QByteArray, stored);
         TWindowFixture f(false);
         f.forms.reset(); // it writes its own settings at its end
         f.parts.reset();
         QSettings(f.SettingsFile(), QSettings::IniFormat).clear(); // no cached values either
         QFile file(f.SettingsFile());
         QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("[General]\n" + stored);
+        file.write("[General]\nLeft=30000\nTop=30000\nWidth=32767\nHeight=5\nPort=0\nAlg1=7\n"
+                   "Alg2=0\nAlg3=0\nCountBahn=2\nFilterInd=-4\nTimerGesperrt=-1000\nAllLaufe=6\n"
+                   "CountZabegov=0\nMonitor=9\nMonitorOn=1\nTimeFormat=7\nAutoTime=abc\n");
         file.close();
         f.Restart(false);
         const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();

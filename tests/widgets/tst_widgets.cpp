@@ -1,6 +1,5 @@
-// The reusable controls where data can go wrong: the digit shows the value it was given, and
-// the sortable grid orders, selects, edits and stores its rows without losing or doubling one.
-#include "core/RunCells.h"
+// The reusable controls where data can go wrong: the digit shows the value it was given, the
+// sort keeps every row once, and the grid stores what is typed into it.
 #include "widgets/QtColors.h"
 #include "widgets/SortGrid.h"
 #include "widgets/Udigit.h"
@@ -20,29 +19,6 @@ void Fill(TSortGrid& g, const QVector<QStringList>& rows) {
     g.setRowCount(int(rows.size()));
     for (int r = 0; r < rows.size(); ++r)
         g.setRows(r, rows[r]);
-}
-
-QStringList Column(const TSortGrid& g, int c) {
-    QStringList out;
-    for (int r = 1; r < g.RowCount(); ++r)
-        out << g.Cells(c, r);
-    return out;
-}
-
-// Start numbers, names, classes and result times as the protocol holds them.
-const QVector<QStringList> kProtocol = {
-    {"Nr", "Name", "Klasse", "Zeit"}, {"10", "Huber", "U16", "12,34"},
-    {"9", "Meier", "U14", "DIS."},    {"2", "Adler", "U16", "9,87"},
-    {"11", "Zorn", "U14", ""},        {"3", "Berg", "U16", "1:02,50"},
-    {"4", "Cech", "U14", "12,34"},    {"5", "Dorn", "u16", "9,87"},
-};
-
-// The protocol's sort styles: times by the run-cell order, start numbers as numbers.
-void ProtocolStyles(TSortGrid& g) {
-    g.OnGetSortStyle = [&g](int col, TSortStyle& style) {
-        style = col == 3 ? ssCustom : col == 0 ? ssNumeric : ssAutomatic;
-        if (col == 3) g.SortOptions.SortCompare = CompareRunCells;
-    };
 }
 } // namespace
 
@@ -134,47 +110,6 @@ private slots:
         QCOMPARE((back > 0) - (back < 0), -sign);
     }
 
-    // The protocol sorted as the operator sorts it: times by the run-cell order (DIS. after
-    // every time, empty last), start numbers as numbers, ties in the order they were, the
-    // title row where it is, and the selection on the row it was on.
-    void protocolSort_data() {
-        QTest::addColumn<int>("col");
-        QTest::addColumn<int>("direction");
-        QTest::addColumn<QString>("secondary");
-        QTest::addColumn<QStringList>("numbers");
-        const auto row = [](const char* name, int col, TSortDirection direction,
-                            const char* secondary, const char* numbers) {
-            QTest::newRow(name) << col << int(direction) << QString(secondary)
-                                << QString(numbers).split(' ');
-        };
-        row("time; ties keep their order", 3, sdAscending, "", "2 5 10 4 3 9 11");
-        row("time, then start number", 3, sdAscending, "0", "2 5 4 10 3 9 11");
-        row("time descending; ties still in their order", 3, sdDescending, "", "11 9 3 10 4 2 5");
-        row("start number", 0, sdAscending, "", "2 3 4 5 9 10 11");
-        row("start number descending", 0, sdDescending, "", "11 10 9 5 4 3 2");
-        row("class in any case, then time", 2, sdAscending, "3", "4 9 11 2 5 10 3");
-    }
-    void protocolSort() {
-        QFETCH(int, col);
-        QFETCH(int, direction);
-        QFETCH(QString, secondary);
-        QFETCH(QStringList, numbers);
-        TSortGrid g;
-        Fill(g, kProtocol);
-        ProtocolStyles(g);
-        g.SortOptions.SecondaryIndex = secondary;
-        g.SortOptions.SortDirection = TSortDirection(direction);
-        g.setRow(5); // start number 3
-        g.SortByColumn(col);
-        QCOMPARE(Column(g, 0), numbers);
-        for (int r = 1; r < g.RowCount(); ++r) // every row whole
-            QVERIFY(kProtocol.contains(g.Rows(r)));
-        QCOMPARE(g.Rows(0), kProtocol[0]);
-        QCOMPARE(g.Cells(0, g.Row()), QString("3"));
-        QVERIFY(!g.SortOptions.SortCompare); // the next sort asks for its own comparison
-        QVERIFY(!g.Modified() && !g.Sorting());
-    }
-
     // Numbers, dates, text, blanks and odd characters under every style, and a comparison that
     // contradicts itself: the result is always every row once.
     void sortKeepsEveryRow() {
@@ -198,28 +133,6 @@ private slots:
     }
 
     // --- the grid as the operator uses it ---------------------------------------------------
-
-    // The row a click selects is reported to the owner; a hidden column takes no pixels, so a
-    // click lands in the column shown there.
-    void selection() {
-        TSortGrid g;
-        g.setColCount(3);
-        g.setRowCount(101);
-        g.setDefaultColWidth(30);
-        g.setDefaultRowHeight(20);
-        g.resize(200, 150);
-        g.setOptions(g.Options() | goRowSelect);
-        QList<int> selected;
-        g.OnRowSelected = [&] { selected << g.Row(); };
-        g.show();
-        QVERIFY(QTest::qWaitForWindowActive(&g));
-        g.setFocus();
-        QTest::keyClick(&g, Qt::Key_Down);
-        g.setColWidths(1, -1);
-        QTest::mouseClick(g.viewport(), Qt::LeftButton, {}, QPoint(45, 4 * 21 + 10));
-        QCOMPARE(QPoint(g.Col(), g.Row()), QPoint(2, 4));
-        QCOMPARE(selected, (QList<int>{2, 4}));
-    }
 
     // Typing into a cell and leaving it stores the text, or hands it to an owner that writes
     // its cells itself; Escape, a grid without editing and one that selects rows store nothing.
@@ -271,29 +184,6 @@ private slots:
         QCOMPARE(got.join(','), handedOver);
         QCOMPARE(g.Modified(), !owner && text != "old");
         QVERIFY(!g.EditorMode());
-    }
-
-    // Reads outside the matrix give nothing and writes there change nothing; odd and huge
-    // texts are drawn; a sort of nothing and a sort by no column are harmless.
-    void outsideTheMatrix() {
-        TSortGrid g;
-        Fill(g, {{"a", "b"}, {QString(10000, 'W'), "a\tb\nc\x01\x7f"}, {"مرحبا بالعالم", ""}});
-        for (const QPoint& p : {QPoint(5, 1), QPoint(-1, 1), QPoint(0, 3), QPoint(0, -1)}) {
-            g.setCells(p.x(), p.y(), "x");
-            QCOMPARE(g.Cells(p.x(), p.y()), QString());
-        }
-        QCOMPARE(g.Rows(7), QStringList());
-        g.SortByColumn(-1);
-        g.SortByColumn(9);
-        QCOMPARE(g.Cells(1, 1), QString("a\tb\nc\x01\x7f"));
-        QVERIFY(!g.grab().isNull());
-        g.setRowCount(0);
-        g.SortByColumn(1); // one data row left
-        QCOMPARE(g.RowCount(), 2);
-        QCOMPARE(g.Cells(0, 1).size(), 10000);
-        g.setColCount(1);
-        g.setColCount(2);
-        QCOMPARE(g.Cells(1, 1), QString()); // shrinking dropped the cells
     }
 };
 
