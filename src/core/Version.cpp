@@ -4,3 +4,7 @@
 QString ProgramVersion() {
     return QStringLiteral(VELTARO_VERSION);
 }
+
+QDate ProgramReleaseDate() {
+    return QDate::fromString(QStringLiteral(VELTARO_RELEASE_DATE), Qt::ISODate);
+}

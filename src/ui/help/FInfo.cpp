@@ -74,7 +74,10 @@ TFormInfo::TFormInfo(QWidget* parent) : QDialog(parent) {
     pf.setBold(true);
     LabelProduct->setFont(pf);
     LabelVersion =
-        Named(new QLabel(QStringLiteral("Version %1 (24.02.2010)").arg(ProgramVersion()), this),
+        Named(new QLabel(QStringLiteral("Version %1 (%2)")
+                             .arg(ProgramVersion(),
+                                  ProgramReleaseDate().toString(QStringLiteral("dd.MM.yyyy"))),
+                         this),
               "LabelVersion");
 
     MemoInfo = Named(new QPlainTextEdit(this), "MemoInfo");
