@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <QCoreApplication>
 #include <QDir>
+#include <QSettings>
 #include <QStringList>
 
 int RunSelfTest() {
