@@ -43,3 +43,18 @@ configure_and_build() {
         cmake --build "$BUILD" --parallel "$(nproc)"
     fi
 }
+
+# build_package: the Debian package, built in a fresh folder of its own so that nothing an
+# earlier build left there can slip into it; prints the package's path. Release without debug
+# information: ccache then shares the objects between clones and CI runs (with -g it would
+# key them on the build folder), so only what changed is compiled again.
+build_package() {
+    local dir="${VELTARO_PACKAGE_BUILD_DIR:-$ROOT/build-package}" gen=()
+    command -v ninja >/dev/null && gen=(-G Ninja)
+    rm -rf "$dir"
+    # Chained: inside $(build_package) a failing step would not end the script.
+    cmake -S "$ROOT" -B "$dir" "${gen[@]}" -DCMAKE_BUILD_TYPE=Release -DVELTARO_TESTS=OFF >&2 &&
+        cmake --build "$dir" --parallel "${VELTARO_JOBS:-$(nproc)}" --target veltaro >&2 &&
+        (cd "$dir" && cpack -G DEB >&2) &&
+        ls "$dir"/veltaro_*.deb
+}

@@ -1,5 +1,6 @@
 #include "ui/help/FInfo.h"
 
+#include "core/Version.h"
 #include "ui/Pictures.h"
 
 #include <QEvent>
@@ -73,7 +74,11 @@ TFormInfo::TFormInfo(QWidget* parent) : QDialog(parent) {
     pf.setBold(true);
     LabelProduct->setFont(pf);
     LabelVersion =
-        Named(new QLabel(QStringLiteral("Version 1.9 (24.02.2010)"), this), "LabelVersion");
+        Named(new QLabel(QStringLiteral("Version %1 (%2)")
+                             .arg(ProgramVersion(),
+                                  ProgramReleaseDate().toString(QStringLiteral("dd.MM.yyyy"))),
+                         this),
+              "LabelVersion");
 
     MemoInfo = Named(new QPlainTextEdit(this), "MemoInfo");
     MemoInfo->setReadOnly(true);

@@ -2,6 +2,7 @@
 // settings before the competition mode (which sets the track count), the port probe before
 // the port is opened, the competition mode before the settings dialog reads the track count
 // (the dialog is made after this window, see AppForms.h).
+#include "core/Version.h"
 #include "input/Comms.h"
 #include "input/PortNames.h"
 #include "ui/Dialogs.h"
@@ -23,7 +24,7 @@
 
 void TFormMain::FormCreate() {
     QCoreApplication::setApplicationName(QStringLiteral("TL-Veltaro"));
-    setWindowTitle(QStringLiteral("TL-Veltaro 1.9"));
+    setWindowTitle(QStringLiteral("TL-Veltaro ") + ProgramVersion());
 
     // The settings key was made with the parts (SettingsGlue.h), the help file is found by the
     // help (Help.h); the rest derive from here.

@@ -4,6 +4,7 @@
 // The regions are placed by hand (LayoutWindow) rather than by Qt layouts: their sizes are
 // fixed pixel rules, and the middle column must keep its bounds when one tower is used.
 #include "core/ParticipantList.h"
+#include "core/Version.h"
 #include "input/Comms.h"
 #include "ui/audience/FMonitor2.h"
 #include "ui/Dialogs.h"
@@ -66,7 +67,7 @@ TFormMain::~TFormMain() {
 }
 
 void TFormMain::setupPanels() {
-    setWindowTitle(QStringLiteral("TL-Veltaro 1.9"));
+    setWindowTitle(QStringLiteral("TL-Veltaro ") + ProgramVersion());
     resize(Design::WindowWidth, Design::WindowHeight);
     setMinimumHeight(Design::MinHeight);
     auto* central = ColouredPanel(this, "FormMainClient", Colors::clSkyBlue);

@@ -22,6 +22,10 @@ QStringList CueFolders() {
     QStringList folders{QDir::currentPath()};
     const QString program = QCoreApplication::applicationDirPath();
     if (!program.isEmpty() && QDir(program) != QDir::current()) folders << program;
+    // An installed program (<prefix>/bin) finds its cues in <prefix>/share/veltaro; computed
+    // from the program's place, so the package's tree works wherever it is unpacked.
+    if (!program.isEmpty())
+        folders << QDir::cleanPath(program + QStringLiteral("/../share/veltaro"));
     return folders;
 }
 

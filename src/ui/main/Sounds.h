@@ -12,7 +12,8 @@ enum TCue { CueStart = 0, CueStop = 1 };
 
 // The files of the cues, looked up by name.
 QString CueFileName(TCue cue); // "Start.wav", "Stop.wav"
-// The folders a cue is looked for in, first match wins: the current folder, then the program's.
+// The folders a cue is looked for in, first match wins: the current folder, the program's,
+// then the installed data folder <program's folder>/../share/veltaro.
 QStringList CueFolders();
 // The cue's file in the first folder that has it; empty when none does.
 QString FindCueFile(const QString& fileName, const QStringList& folders);

@@ -1,5 +1,6 @@
 #include "ui/main/StatusLine.h"
 
+#include "core/Version.h"
 #include "ui/main/WindowLayout.h"
 #include "ui/PanelParts.h"
 
@@ -12,7 +13,7 @@ TStatusLine::TStatusLine(QWidget* parent) : QStatusBar(parent) {
     setSizeGripEnabled(false);
     setFixedHeight(Design::StatusBarHeight);
     const QString texts[3] = {QString(), QStringLiteral("Tavoleno - Zeitmessung"),
-                              QStringLiteral("V 1.9")};
+                              QStringLiteral("V ") + ProgramVersion()};
     // Placed by hand (LayOut): the status bar's own layout would add its margins and make
     // the bar taller than the design's 19 pixels.
     for (int i = 0; i < 3; ++i) {
