@@ -13,6 +13,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QGuiApplication>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
@@ -212,21 +213,29 @@ TCfgDialog::TCfgDialog(QWidget* parent, const TComPort& port, quint32 portMask)
     ls->addWidget(seStopTimeout, lr, 1);
     ls->addWidget(labStopTimeoutSek, lr, 2);
     grid->addWidget(gbLS, row++, 0, 1, 3);
-    grid->addWidget(gbPads = new TPadSettingsGroup(this), row++, 0, 1, 3);
 
+    // The second column: pads, screens, live results and finals, so the dialog stays low
+    // enough for a 768-pixel laptop screen.
+    auto* right = new QVBoxLayout;
+    right->addWidget(gbPads = new TPadSettingsGroup(this));
     labMonitor = Named(new QLabel(QStringLiteral("2. Monitor / TV:"), this), "labMonitor");
     cbMonitor = Named(new QComboBox(this), "cbMonitor");
     cbMonitor->setEnabled(false);
     labMonitor->setEnabled(false);
-    addRow(grid, row++, labMonitor, cbMonitor, nullptr);
-    grid->addWidget(gbLive = new TLiveSettingsGroup(this), row++, 0, 1, 3);
-    grid->addWidget(gbFinale = new TFinalsSettingsGroup(this), row++, 0, 1, 3);
+    auto* monitor = new QHBoxLayout;
+    monitor->addWidget(labMonitor);
+    monitor->addWidget(cbMonitor, 1);
+    right->addLayout(monitor);
+    right->addWidget(gbLive = new TLiveSettingsGroup(this));
+    right->addWidget(gbFinale = new TFinalsSettingsGroup(this));
+    right->addStretch(1);
+    grid->addLayout(right, 0, 3, row, 1);
 
     auto* buttons = new QDialogButtonBox(this);
     OKBtn = Named(buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole), "OKBtn");
     OKBtn->setDefault(true);
     CancelBtn2 = Named(buttons->addButton(QDialogButtonBox::Cancel), "CancelBtn2");
-    grid->addWidget(buttons, row++, 0, 1, 3);
+    grid->addWidget(buttons, row++, 0, 1, 4);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 
