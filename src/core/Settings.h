@@ -44,4 +44,7 @@ struct TSettings {
     int PadPort = 0;
     int PadAlg1 = 0, PadAlg2 = 0;
     int FsLimit = 100;
+    // The audience window names the climbers, marks the winner and shows the finals' heat;
+    // off, it shows the plain digits.
+    bool HallNames = true;
 };

@@ -11,6 +11,7 @@
 #include <QPixmap>
 #include <QStringList>
 
+class QCheckBox;
 class QDoubleSpinBox;
 class QGroupBox;
 class QLabel;
@@ -88,6 +89,7 @@ private:
     QDoubleSpinBox* seStopTimeout;
     QLabel *labStopTimeout, *labStopTimeoutSek;
     QComboBox *cbTimeFormat, *cbPort, *cbMonitor;
+    QCheckBox* cbHallNames; // names, winner and heat on the audience window
     TPolarityBox *cbAlg1, *cbAlg2, *cbAlg3;
     QGroupBox* gbLS;
     TLiveSettingsGroup* gbLive;     // "Live-Ergebnisse im Netz"
