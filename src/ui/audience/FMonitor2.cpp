@@ -331,10 +331,11 @@ void TFormMonitor2::setupHall() {
     const TRunController* run = &m_run;
     for (auto signal :
          {&TRunController::Started, &TRunController::WasReset, &TRunController::Aborted,
-          &TRunController::RunEnded, &TRunController::Changed, &TRunController::FalseStartCleared})
+          &TRunController::RunEnded, &TRunController::Changed})
         connect(run, signal, this, &TFormMonitor2::ScheduleBoard);
     connect(run, &TRunController::TrackStoppedAt, this, &TFormMonitor2::ScheduleBoard);
     connect(run, &TRunController::ReactionTaken, this, &TFormMonitor2::ScheduleBoard);
+    connect(run, &TRunController::FalseStartCleared, this, &TFormMonitor2::ScheduleBoard);
     RefreshBoard();
 }
 

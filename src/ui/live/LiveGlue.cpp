@@ -1,5 +1,6 @@
 #include "ui/live/LiveGlue.h"
 
+#include "core/Competition.h"
 #include "core/TimeFormat.h"
 #include "live/LiveServer.h"
 #include "ui/help/FInfo.h"
@@ -30,9 +31,15 @@ TLiveGlue::TLiveGlue(TFormMain& window, TLiveServer& server)
     connect(run, &TRunController::TrackStoppedAt, this, &TLiveGlue::TrackStopped);
     connect(run, &TRunController::ReactionTaken, this, &TLiveGlue::ScheduleRefresh);
     connect(run, &TRunController::FalseStartCleared, this, &TLiveGlue::ScheduleRefresh);
-    // A change of the protocol's content (a time, DIS, an edit, a load) is passed on by the
-    // window; settings and list choices are caught by a comparison once a second.
-    connect(&window, &TFormMain::ProtocolChanged, this, &TLiveGlue::ScheduleRefresh);
+    // The protocol page is built again only when the competition says it changed (a time,
+    // DIS, an edit, a load, the order): a contact's run never pays for the whole protocol.
+    // Settings and list choices are caught by a cheap comparison once a second.
+    const auto protocolChanged = [this] {
+        m_protocolDirty = true;
+        ScheduleRefresh();
+    };
+    connect(window.Competition.get(), &TCompetition::Changed, this, protocolChanged);
+    connect(&window, &TFormMain::ProtocolChanged, this, protocolChanged);
     connect(m_poll, &QTimer::timeout, this, &TLiveGlue::Refresh);
     m_poll->start(1000);
     if (window.FormInfo) {
@@ -91,6 +98,12 @@ void TLiveGlue::Refresh() {
     ApplySettings();
     if (!m_server.IsListening()) return;
     m_server.PublishState(StateForLive());
+    // The page's settings, compared without building it.
+    const TSettings& s = m_window.Settings;
+    if (s.Title != m_published.CompetitionTitle || s.CountZabegov != m_published.CountZabegov)
+        m_protocolDirty = true;
+    if (m_protocolPublished && !m_protocolDirty) return;
+    m_protocolDirty = false;
     THtmlPage page = ProtocolForLive();
     if (!m_protocolPublished || !SamePage(page, m_published)) {
         m_server.PublishProtocol(page);
