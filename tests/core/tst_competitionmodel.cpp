@@ -431,13 +431,13 @@ private slots:
         QTest::newRow("a tie to the millisecond") << "2 1,2 0 start 1:7000 2:7000 -> |1/N1|2/N2|-";
         QTest::newRow("until RESET") << "2 1,2,3,4 0 start 1:5000 2:6000 reset -> |2/N2|1/N1|-";
         QTest::newRow("one tower") << "1 1,2 0 start 1:5000 -> |1/N1||-";
-        QTest::newRow("the dummy is nobody") << "0 1,2,3 0 -> ||1/N1|-";
+        QTest::newRow("the dummy is nobody") << "0 1,2,3 0 -> |1/N1||-";
         QTest::newRow("finals: the first heat")
             << "3 - 0 start 1:5000 2:6000 dis2 -> Halbfinale 1/2|1/N1|4/N4/DIS.|1";
         QTest::newRow("finals: the second heat")
             << "3 - 0 start 1:5000 2:6000 reset -> Halbfinale 2/2|2/N2|3/N3|-";
-        QTest::newRow("finals: the small final")
-            << "3 - 0 start 1:5 2:6 reset start 1:5 2:6 reset -> Kleines Finale|4/N4|3/N3|-";
+        QTest::newRow("finals: the small final") << "3 - 0 start 1:5000 2:6000 reset start 1:5000 "
+                                                    "2:6000 reset -> Kleines Finale|3/N3|4/N4|-";
     }
     void hallBoard() {
         QFETCH(QString, row);

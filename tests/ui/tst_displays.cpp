@@ -249,7 +249,8 @@ private slots:
         QTest::newRow("DIS") << "load:2/4 F8 +5000 F4 +120 F6 click:sb1del -> "
                                 "1 Name1 Ort1 DIS.|2 Name2 Ort2 win:2";
         QTest::newRow("one tower") << "load:1/4 F8 +5000 F4 -> 1 Name1 Ort1|- win:0 tall";
-        QTest::newRow("finals") << "finals:8 F8 -> 1 Name1|8 Name8 win:0 @Viertelfinale 1/4";
+        QTest::newRow("finals")
+            << "finals:8 F8 -> 8 Name8 Ort8|1 Name1 Ort1 win:0 @Viertelfinale 1/4";
         QTest::newRow("names off") << "names:0 load:2/4 F8 +5000 F4 +10 F6 -> | win:0";
     }
     void tvHall() {

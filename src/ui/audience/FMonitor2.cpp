@@ -305,10 +305,11 @@ void TFormMonitor2::setupHall() {
         row->setContentsMargins(0, 0, 0, 0);
         row->addWidget(s.colour);
         row->addWidget(s.number);
-        row->addWidget(s.name, 1);
+        row->addWidget(s.name);
         row->addWidget(s.club);
         row->addWidget(s.category);
         row->addWidget(s.mark);
+        row->addStretch(1);
         row->addWidget(m_reaction[size_t(t)]);
     }
     PanelName1 = m_strips[0].panel;

@@ -38,7 +38,7 @@ TLiveGlue::TLiveGlue(TFormMain& window, TLiveServer& server)
         m_protocolDirty = true;
         ScheduleRefresh();
     };
-    connect(window.Competition.get(), &TCompetition::Changed, this, protocolChanged);
+    connect(window.Competition, &TCompetition::Changed, this, protocolChanged);
     connect(&window, &TFormMain::ProtocolChanged, this, protocolChanged);
     connect(m_poll, &QTimer::timeout, this, &TLiveGlue::Refresh);
     m_poll->start(1000);
