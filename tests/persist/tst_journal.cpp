@@ -71,7 +71,7 @@ const QList<QPair<QString, QString>> Stored = {
     {"Title", "Cup, Bern \"2026\" ü"}, {"isPlaySound", "0"}, {"isPlaySound1", "0"}, {"isPlaySound2", "0"},
     {"Lang", "2"}, {"LiveOn", "1"}, {"LivePort", "8181"}, {"LiveBind", "192.168.1.20"},
     {"Ranking", "1"}, {"BracketSize", "8"}, {"StopGesperrt", "2500"}, {"PadPort", "4"},
-    {"PadAlg1", "1"}, {"PadAlg2", "1"}, {"FsLimit", "120"}};
+    {"PadAlg1", "1"}, {"PadAlg2", "1"}, {"FsLimit", "120"}, {"HallNames", "0"}};
 
 // A setting's in-memory value as text, booleans as 0/1.
 QString Get(const TSettings& s, const QString& name) {
@@ -82,7 +82,7 @@ QString Get(const TSettings& s, const QString& name) {
         V(TimeFormat), V(AutoTime), V(Vid), V(Color1), V(Color2), V(KlassCol), V(AllTrasse),
         {"Title", s.Title}, V(isPlaySound), V(isPlaySound1), V(isPlaySound2), V(Lang),
         V(LiveOn), V(LivePort), {"LiveBind", s.LiveBind}, V(Ranking), V(BracketSize),
-        V(StopGesperrt), V(PadPort), V(PadAlg1), V(PadAlg2), V(FsLimit)};
+        V(StopGesperrt), V(PadPort), V(PadAlg1), V(PadAlg2), V(FsLimit), V(HallNames)};
 #undef V
     return v.value(name, "<unknown>");
 }

@@ -10,7 +10,6 @@
 #include "ui/finals/BracketView.h"
 #include "widgets/Udigit.h"
 
-#include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
 #include <QLabel>
@@ -78,27 +77,22 @@ QString TvState(TWindowFixture& f) {
     return s;
 }
 
-void StartFinals(TWindowFixture& f, int climbers, int ranking = 0);
-
-// What the hall reads: per lane its strip's texts ("-" hidden, "" no names), the winner's lane
-// (0 none), "@heading" and "tall" when the first row reaches below the middle.
+// What the hall reads: per lane its strip's name and mark ("-" hidden), the winner's lane (0 none),
+// "@heading", and "tall" when the first row reaches below the middle.
 QString TvHall(TWindowFixture& f) {
-    QStringList lanes;
+    QString s;
     for (const QString n : {"1", "2"}) {
         QStringList texts;
-        for (const char* l : {"LabStNr", "LabName", "LabClub", "LabKlasse", "LabDis"})
+        for (const char* l : {"LabName", "LabDis"})
             if (auto* label = Find<QLabel>(Tv(f), qPrintable(l + n)); label->isVisible())
                 texts << label->text();
-        lanes << (Find<QWidget>(Tv(f), qPrintable("PanelName" + n))->isVisible() ? texts.join(' ')
-                                                                                 : "-");
+        const bool shown = Find<QWidget>(Tv(f), qPrintable("PanelName" + n))->isVisible();
+        s += (shown ? texts.join(' ') : "-") + '|';
+        if (Find<QWidget>(Tv(f), qPrintable("MarkWinner" + n))->isVisible()) s += "win" + n + '|';
     }
-    const int won = Find<QWidget>(Tv(f), "MarkWinner1")->isVisible()   ? 1
-                    : Find<QWidget>(Tv(f), "MarkWinner2")->isVisible() ? 2
-                                                                       : 0;
-    QString s = lanes.join('|') + " win:" + QString::number(won);
-    if (auto* heat = Find<QLabel>(Tv(f), "LabHeat"); heat->isVisible()) s += " @" + heat->text();
+    if (auto* heat = Find<QLabel>(Tv(f), "LabHeat"); heat->isVisible()) s += '@' + heat->text();
     const QRect digit = Find<QWidget>(Tv(f), "Digit3")->geometry();
-    return digit.bottom() > Tv(f).height() * 3 / 5 ? s + " tall" : s;
+    return digit.bottom() > Tv(f).height() * 3 / 5 ? s + "tall" : s;
 }
 
 // The window's steps (TWindowFixture::Play) and the audience window's own: "tv:N" the display
@@ -127,14 +121,6 @@ bool PlayTv(TWindowFixture& f, const QString& steps) {
             QCoreApplication::processEvents();
         } else if (step.startsWith("settings:")) {
             Settings(f, arg.toInt());
-        } else if (step.startsWith("names:")) {
-            f.dialogs.onModal = [arg](QDialog& d) {
-                Find<QCheckBox>(d, "cbHallNames")->setChecked(arg == "1");
-                return int(QDialog::Accepted);
-            };
-            f.Play("F2");
-        } else if (step.startsWith("finals:")) {
-            StartFinals(f, arg.toInt());
         } else if (step.startsWith("start:")) {
             f.Settings().MonitorOn = arg == "1";
             f.forms->StartTvMode();
@@ -155,7 +141,7 @@ TProtocolRows QualificationRows(int n, int timeFormat) {
     return rows;
 }
 
-void StartFinals(TWindowFixture& f, int climbers, int ranking) {
+void StartFinals(TWindowFixture& f, int climbers, int ranking = 0) {
     f.Settings().Ranking = ranking;
     f.Settings().BracketSize = 8;
     f.Load(0, QualificationRows(climbers, f.Settings().TimeFormat));
@@ -243,21 +229,20 @@ private slots:
     void tvHall_data() {
         QTest::addColumn<QString>("row");
         QTest::newRow("a heat of two")
-            << "load:2/4 -> 1 Name1 Ort1|2 Name2 Ort2 win:0, F8 +5000 F6 "
-               "+120 F4 -> 1 Name1 Ort1|2 Name2 Ort2 win:2, F9 -> "
-               "2 Name2 Ort2|1 Name1 Ort1 win:0";
-        QTest::newRow("DIS") << "load:2/4 F8 +5000 F4 +120 F6 click:sb1del -> "
-                                "1 Name1 Ort1 DIS.|2 Name2 Ort2 win:2";
-        QTest::newRow("one tower") << "load:1/4 F8 +5000 F4 -> 1 Name1 Ort1|- win:0 tall";
-        QTest::newRow("finals")
-            << "finals:8 F8 -> 8 Name8 Ort8|1 Name1 Ort1 win:0 @Viertelfinale 1/4";
-        QTest::newRow("names off") << "names:0 load:2/4 F8 +5000 F4 +10 F6 -> | win:0";
+            << "load:2/4 -> Name1|Name2|, F8 +5000 F6 +120 F4 -> "
+               "Name1|Name2|win2|, click:sb1del -> Name1 DIS.|Name2|win2|, "
+               "F9 -> Name2|Name1|";
+        QTest::newRow("one tower") << "load:1/4 F8 +5000 F4 -> Name1|-|tall";
+        QTest::newRow("finals") << "finals F8 -> Name8|Name1|@Viertelfinale 1/4";
+        QTest::newRow("names off") << "plain load:2/4 F8 +5000 F4 +10 F6 -> ||";
     }
     void tvHall() {
         QFETCH(QString, row);
         TWindowFixture f;
+        f.Settings().HallNames = !row.startsWith("plain");
+        if (row.startsWith("finals")) StartFinals(f, 8);
         PlayTv(f, "tv:1 ^T");
-        for (const QString& stage : row.split(", ")) {
+        for (const QString& stage : row.remove("plain ").remove("finals ").split(", ")) {
             PlayTv(f, stage.section(" -> ", 0, 0));
             QTRY_COMPARE(TvHall(f), stage.section(" -> ", 1));
         }
