@@ -171,7 +171,7 @@ TMonitor2Layout Monitor2Layout(const TMonitor2LayoutInput& in) {
     } else if (in.towers < 2) {
         out.strip[0] = Span(lineLeft, d[0].y() - stripHeight - stripHeight / 8, rowRight,
                             d[0].y() - stripHeight / 8);
-    } else if (in.names) {
+    } else {
         const int band1 = d[0].y(), band2 = d[6].y() - (d[0].bottom() + 1);
         const int h = std::max(out.digitHeight / 10, std::min(band1, band2) * 9 / 10);
         const int y1 = std::max(0, (band1 - h) / 2);
