@@ -164,7 +164,7 @@ private:
     std::array<TStrip, 2> m_strips{};
     THallBoard m_board;
     bool m_boardPending = false;
-    int m_laidOutTowers = 0; // 0 before the first layout
+    int m_laidOutTowers = 0;                        // 0 before the first layout
     std::array<bool, 2> m_falseStart{false, false}; // a track shows "FS"
     double m_kx = 1.0, m_ky = 1.0;
     QPointer<QScreen> m_screen;
