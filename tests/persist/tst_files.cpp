@@ -15,6 +15,7 @@
 #include "persist/OfficeStandIn.h"
 #include "persist/ProtocolHtml.h"
 #include "persist/SafeFile.h"
+#include "persist/StartListImport.h"
 #include "persist/Workbook.h"
 #include "persist/ZipArchive.h"
 #include "PersistSupport.h"
@@ -197,9 +198,142 @@ QByteArray EncryptedPackage() {
 }
 } // namespace
 
+// A table as "cell|cell/cell|cell"; a mapping as one letter per column (- S N L F O K D).
+QString Joined(const QVector<QStringList>& rows, int cols = 99) {
+    QStringList out;
+    for (const QStringList& r : rows)
+        out << QStringList(r.mid(0, cols)).join('|');
+    return out.join('/');
+}
+const char MapLetters[] = "-SNOKDLF";
+QString Letters(const TImportMapping& m) {
+    QString s;
+    for (TImportTarget t : m)
+        s += QLatin1Char(MapLetters[ImportTargetIndex(t)]);
+    return s;
+}
+TImportMapping FromLetters(const QString& s) {
+    TImportMapping m;
+    for (QChar c : s)
+        m << ImportTargetAt(int(strchr(MapLetters, c.toLatin1()) - MapLetters));
+    return m;
+}
+QByteArray Utf16Le(const QString& s) {
+    return "\xFF\xFE" + QByteArray(reinterpret_cast<const char*>(s.utf16()), s.size() * 2);
+}
+
 class TestFiles : public QObject {
     Q_OBJECT
 private slots:
+    // --- start lists from registration exports ---------------------------------------------
+    // Separators, RFC 4180 quoting, encodings; what is no table is refused with its reason.
+    void csvReader_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("table"); // or "!" and part of the reason
+        const auto row = [](const char* name, const QByteArray& bytes, const QString& table) {
+            QTest::newRow(name) << bytes << table;
+        };
+        row("comma", "a,b\r\n1,2\r\n", "a|b/1|2");
+        row("semicolon beats a comma in a title", "Nr;Name, Vorname\n1;Meier, A\n",
+            "Nr|Name, Vorname/1|Meier, A");
+        row("TAB beats a semicolon", "a\tb;c\n1\t2;3", "a|b;c/1|2;3");
+        row("quoted separator, quote, line break",
+            "a,b\n\"x,y\",\"sagt \"\"hi\"\"\"\n\"l1\r\nl2\",z\n", "a|b/x,y|sagt \"hi\"/l1\r\nl2|z");
+        row("blank lines, trailing separator", "a;b;\n\n1;2;\n;;\n", "a|b|/1|2|");
+        row("CR line ends, text after a quote", "a,b\r\"x\"y,2\r", "a|b/xy|2");
+        row("UTF-8 with mark", "\xEF\xBB\xBFName;Ort\nM\xC3\xBCller;Graz\n",
+            "Name|Ort/Müller|Graz");
+        row("Windows-1252", "Name;Ort\nM\xFCller;Graz\n", "Name|Ort/Müller|Graz");
+        row("UTF-16 with mark", Utf16Le("Name\tOrt\r\nMüller\tGraz\r\n"), "Name|Ort/Müller|Graz");
+        row("empty", "\xEF\xBB\xBF \r\n", "!leer");
+        row("one column", "Name\nMeier\n", "!nur eine Spalte");
+        row("binary", QByteArray("\x89PNG\r\n\x1A\n\0\0\0\rIHDR,;", 18), "!Binärdaten");
+        row("quote never closed", "a,b\n1,2\n\"offen,2\n3,4\n", "!Zeile 3 wird nicht");
+        row("too many rows", "a,b\n" + QByteArray("1,2\n").repeated(ProtocolMaxRows),
+            "!mehr als 250000 Zeilen");
+    }
+    void csvReader() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, table);
+        TImportTable t;
+        QString error;
+        const bool ok = ParseCsv(bytes, &t, &error);
+        QVERIFY2(ok != table.startsWith('!'), qPrintable(error));
+        QVERIFY2(ok ? Joined(t.rows) == table : error.contains(table.mid(1)), qPrintable(error));
+    }
+
+    // The proposal from the titles: never a run, "Zeit" or "Platz"; unknown titles left out.
+    void mappingProposal_data() {
+        QTest::addColumn<QString>("titles");
+        QTest::addColumn<QString>("mapping");
+        QTest::newRow("German export") << "Startnummer|Nachname|Vorname|Verein|Kategorie|Jahrgang"
+                                       << "SLFOKD";
+        QTest::newRow("English export") << "Bib|Last name|First name|Club|Category|Year of birth"
+                                        << "SLFOKD";
+        QTest::newRow("our protocol") << "St.Nr.|Name, Vorname|Ort|Klasse|Datum|Turm1|Zeit|Platz|."
+                                      << "SNOKD----";
+        QTest::newRow("Name beside Vorname") << "Nr|Name|Vorname|Geburtsdatum"
+                                             << "SLFD";
+        QTest::newRow("unknown titles") << "ID|E-Mail|Teilnehmer|Rank|Time|"
+                                        << "--N---";
+        QTest::newRow("the club before the town") << "Ort|Verein|Name"
+                                                  << "-ON";
+        QTest::newRow("longer titles") << "Startnummer (Bib)|Vereinsname|Athlete|AK"
+                                       << "SONK";
+    }
+    void mappingProposal() {
+        QFETCH(QString, titles);
+        QFETCH(QString, mapping);
+        QCOMPARE(Letters(ProposeMapping(titles.split('|'))), mapping);
+        QCOMPARE(Letters(MappingFromText(MappingToText(FromLetters(mapping)), mapping.size())),
+                 mapping);
+    }
+
+    // What a mapping makes of an export: participant columns only, names joined, rows without
+    // a name reported and left out, duplicate numbers reported and kept; a remembered mapping
+    // that does not fit is not used.
+    void startList_data() {
+        QTest::addColumn<QByteArray>("csv");
+        QTest::addColumn<QString>("mapping"); // empty: the proposal
+        QTest::addColumn<QString>("rows");    // columns 0..4, titles first; "!" a refusal
+        QTest::addColumn<QString>("report");
+        QTest::newRow("registration export")
+            << QByteArray("\xEF\xBB\xBFStartnummer;Nachname;Vorname;Verein;Kategorie;Jahrgang\r\n"
+                          "12;M\xC3\xBCller;Anna;SV Graz;Damen;2008\r\n7;Ohne;;;Herren;\r\n")
+            << ""
+            << "St.Nr.|Name, Vorname|Verein|Kategorie|Jahrgang/12|Müller, Anna|SV Graz|"
+               "Damen|2008/7|Ohne||Herren|"
+            << "";
+        QTest::newRow("no name, twice 1")
+            << QByteArray("Nr,Name,Club\n1,A,\"X\nY\"\n2,,Y\n1,B,Z\n") << ""
+            << "St.Nr.|Name|Club|Klasse|Datum/1|A|X Y||/1|B|Z||"
+            << "1 Zeilen ohne Namen werden nicht übernommen (Zeile 4).\nStartnummern mehrfach "
+               "vergeben: 1.";
+        QTest::newRow("the operator's choice") << QByteArray("Nr,Name,Club\n1,A,X\n") << "D-N"
+                                               << "St.Nr.|Club|Ort|Klasse|Nr/|X|||1"
+                                               << "";
+        QTest::newRow("no name column") << QByteArray("Nr,Name\n1,A\n") << "S-"
+                                        << "!"
+                                        << "";
+    }
+    void startList() {
+        QFETCH(QByteArray, csv);
+        QFETCH(QString, mapping);
+        QFETCH(QString, rows);
+        QFETCH(QString, report);
+        TImportTable t;
+        QVERIFY(ParseCsv(csv, &t, nullptr));
+        QVERIFY(MappingFromText("0,1,6", 3).size() == 3 && MappingFromText("0,1,7", 3).isEmpty());
+        TStartList list;
+        QString error;
+        const bool ok = BuildStartList(
+            t, mapping.isEmpty() ? ProposeMapping(t.rows[0]) : FromLetters(mapping), &list, &error);
+        QCOMPARE(ok ? Joined(list.rows, 5) : "!", rows);
+        QCOMPARE(StartListReport(list), report);
+        for (qsizetype r = 1; r < list.rows.size(); ++r) // no run, time or place from a file
+            QCOMPARE(list.rows[r].mid(Col::Turm1).join(QString()), QString());
+    }
+
     // --- protocol text -----------------------------------------------------------------------
     // Other programs read these files: TAB after every field, CR LF, a blank for an empty cell,
     // no TAB or line end inside a cell (it would shift the columns after it).
