@@ -400,6 +400,9 @@ bool BuildStartList(const TImportTable& table, const TImportMapping& mapping, TS
             list->duplicates << cells[Col::StNr];
         list->rows.push_back(cells);
     }
+    // An import that leaves nobody would only empty the protocol.
+    if (list->rows.size() < 2)
+        return Fail(error, QStringLiteral("Keine Zeile der Datei hat einen Namen."));
     return true;
 }
 

@@ -64,7 +64,7 @@ struct TStartList {
     QStringList duplicates;   // start numbers given to more than one participant (kept)
 };
 // The protocol rows the mapping makes of the table. Refused (false, reason) when no column
-// gives a name.
+// gives a name, or no row has one.
 bool BuildStartList(const TImportTable& table, const TImportMapping& mapping, TStartList* list,
                     QString* error);
 // What the operator must know about the list before and after taking it; empty when nothing.

@@ -303,6 +303,7 @@ private slots:
         row("the operator's choice", "Nr,Name,Club\n1,A,X\n", "D-N",
             "St.Nr.|Club|Ort|Klasse|Nr/|X|||1\n");
         row("no name column", "Nr,Name\n1,A\n", "S-", "Keine Spalte ist dem Namen zugeordnet.");
+        row("nobody named", "Nr,Name\n1,\n", "", "Keine Zeile der Datei hat einen Namen.");
     }
     void startList() {
         QFETCH(QByteArray, csv);

@@ -70,10 +70,15 @@ void TImportDialog::setupPreview() {
 void TImportDialog::MapColumn(int column, int choice) {
     if (m_showing) return;
     const TImportTarget target = ImportTargetAt(choice);
-    // A protocol column takes one file column; the one it had before is left out.
-    if (target != TImportTarget::Skip)
-        for (TImportTarget& t : m_mapping)
-            if (t == target) t = TImportTarget::Skip;
+    // A protocol column takes one file column; the one it had before is left out. The whole
+    // name and its two parts exclude each other.
+    const bool whole = target == TImportTarget::Name;
+    const bool part = target == TImportTarget::LastName || target == TImportTarget::FirstName;
+    for (TImportTarget& t : m_mapping)
+        if ((target != TImportTarget::Skip && t == target) ||
+            (whole && (t == TImportTarget::LastName || t == TImportTarget::FirstName)) ||
+            (part && t == TImportTarget::Name))
+            t = TImportTarget::Skip;
     m_mapping[column] = target;
     ShowMapping();
 }
