@@ -413,7 +413,7 @@ QString StartListReport(const TStartList& list) {
         for (const int l : list.withoutName.mid(0, 20))
             lines << QString::number(l);
         if (list.withoutName.size() > 20) lines << QStringLiteral("…");
-        said << QStringLiteral("%1 Zeilen ohne Namen werden nicht übernommen (Zeile %2).")
+        said << QStringLiteral("Ohne Namen, nicht übernommen (%1): Zeile %2.")
                     .arg(list.withoutName.size())
                     .arg(lines.join(QStringLiteral(", ")));
     }

@@ -298,18 +298,27 @@ private slots:
             "St.Nr.|Name, Vorname|Verein|Kategorie|Jahrgang/12|Müller, Anna|SV Graz|Damen|"
             "2008/7|Ohne||Herren|\n");
         row("no name, twice 1", "Nr,Name,Club\n1,A,\"X\nY\"\n2,,Y\n1,B,Z\n", "",
-            "St.Nr.|Name|Club|Klasse|Datum/1|A|X Y||/1|B|Z||\n1 Zeilen ohne Namen werden nicht "
-            "übernommen (Zeile 4).\nStartnummern mehrfach vergeben: 1.");
+            "St.Nr.|Name|Club|Klasse|Datum/1|A|X Y||/1|B|Z||\nOhne Namen, nicht übernommen (1): "
+            "Zeile 4.\nStartnummern mehrfach vergeben: 1.");
         row("the operator's choice", "Nr,Name,Club\n1,A,X\n", "D-N",
             "St.Nr.|Club|Ort|Klasse|Nr/|X|||1\n");
         row("no name column", "Nr,Name\n1,A\n", "S-", "Keine Spalte ist dem Namen zugeordnet.");
         row("nobody named", "Nr,Name\n1,\n", "", "Keine Zeile der Datei hat einen Namen.");
+        TWorkbook book; // numbers as a workbook keeps them
+        const QVariantList cells{"Nr", "Name", "Jahrgang", 7.0, "Huber", 2006.0};
+        for (int i = 0; i < cells.size(); ++i)
+            book.Sheet.At(i / 3, i % 3).Value = cells[i];
+        QTemporaryDir dir;
+        QVERIFY(WriteXlsx(book, dir.filePath("b.xlsx"), nullptr));
+        row("a workbook", Bytes(dir.filePath("b.xlsx")), "",
+            "St.Nr.|Name|Ort|Klasse|Jahrgang/7|Huber|||2006\n");
     }
     void startList() {
         QFETCH(QByteArray, csv);
         QFETCH(QString, mapping);
+        QTemporaryDir dir;
         TImportTable t;
-        QVERIFY(ParseCsv(csv, &t, nullptr));
+        QVERIFY(Put(dir.filePath("a"), csv) && ReadImportFile(dir.filePath("a"), &t, nullptr));
         TImportMapping chosen = ProposeMapping(t.rows[0]);
         for (int c = 0; c < mapping.size(); ++c)
             chosen[c] = ImportTargetAt(int(MapLetters.indexOf(mapping[c])));
