@@ -300,8 +300,6 @@ private slots:
         row("no name, twice 1", "Nr,Name,Club\n1,A,\"X\nY\"\n2,,Y\n1,B,Z\n", "",
             "St.Nr.|Name|Club|Klasse|Datum/1|A|X Y||/1|B|Z||\nOhne Namen, nicht übernommen (1): "
             "Zeile 4.\nStartnummern mehrfach vergeben: 1.");
-        row("the operator's choice", "Nr,Name,Club\n1,A,X\n", "D-N",
-            "St.Nr.|Club|Ort|Klasse|Nr/|X|||1\n");
         row("no name column", "Nr,Name\n1,A\n", "S-", "Keine Spalte ist dem Namen zugeordnet.");
         row("nobody named", "Nr,Name\n1,\n", "", "Keine Zeile der Datei hat einen Namen.");
         TWorkbook book; // numbers as a workbook keeps them
