@@ -71,6 +71,14 @@ QString TooManyRows() {
     return QStringLiteral("Die Datei hat mehr als %1 Zeilen.").arg(ProtocolMaxRows);
 }
 
+// The dialog gives every column a box of its own: a file with thousands of columns is no
+// start list, and would hold the window up for minutes.
+bool TooWide(const TImportTable& table, QString* error) {
+    if (table.columns <= ImportMaxColumns) return false;
+    Fail(error, QStringLiteral("Die Datei hat mehr als %1 Spalten.").arg(ImportMaxColumns));
+    return true;
+}
+
 bool Blank(const QStringList& row) {
     for (const QString& cell : row)
         if (!cell.trimmed().isEmpty()) return false;
@@ -229,7 +237,7 @@ bool ParseCsv(const QByteArray& bytes, TImportTable* table, QString* error) {
     }
     if (!row.isEmpty() && !AddRow(*table, row, rowLine)) return Fail(error, TooManyRows());
     if (table->rows.isEmpty()) return Fail(error, QStringLiteral("Die Datei ist leer."));
-    return true;
+    return !TooWide(*table, error);
 }
 
 bool ParseXlsxTable(const QByteArray& bytes, TImportTable* table, QString* error) {
@@ -246,7 +254,7 @@ bool ParseXlsxTable(const QByteArray& bytes, TImportTable* table, QString* error
     }
     if (table->rows.isEmpty()) return Fail(error, QStringLiteral("Die Tabelle ist leer."));
     if (table->columns < 2) return Fail(error, QStringLiteral("Die Tabelle hat nur eine Spalte."));
-    return true;
+    return !TooWide(*table, error);
 }
 
 bool ReadImportFile(const QString& fileName, TImportTable* table, QString* error) {

@@ -20,10 +20,13 @@ struct TImportTable {
     TTextEncoding encoding = TTextEncoding::Utf8;
 };
 
+constexpr int ImportMaxColumns = 256;
+
 // RFC 4180 CSV (quoted fields may hold separators, doubled quotes and line breaks) with the
 // separator the title row uses most (TAB, ";" or ","), decoded as UTF-16 after its byte order
 // mark, as UTF-8 (mark or not) when the bytes are UTF-8, else as Windows-1252. Refused with a
-// reason: empty, binary, one column, a quote never closed, more than ProtocolMaxRows rows.
+// reason: empty, binary, one column, a quote never closed, more than ProtocolMaxRows rows or
+// ImportMaxColumns columns.
 bool ParseCsv(const QByteArray& bytes, TImportTable* table, QString* error);
 // The first worksheet of an .xlsx package as text (numbers without ".0", dates dd.MM.yyyy).
 bool ParseXlsxTable(const QByteArray& bytes, TImportTable* table, QString* error);

@@ -245,6 +245,7 @@ private slots:
         row("quote never closed", "a,b\n1,2\n\"offen,2\n3,4\n", "!Zeile 3 wird nicht");
         row("too many rows", "a,b\n" + QByteArray("1,2\n").repeated(ProtocolMaxRows),
             "!mehr als 250000 Zeilen");
+        row("too many columns", "a" + QByteArray(",b").repeated(ImportMaxColumns), "!256 Spalten");
     }
     void csvReader() {
         QFETCH(QByteArray, bytes);
