@@ -292,12 +292,6 @@ private slots:
                             const QString& result) {
             QTest::newRow(name) << csv << QString(mapping) << result;
         };
-        row("registration export",
-            "\xEF\xBB\xBFStartnummer;Nachname;Vorname;Verein;Kategorie;Jahrgang\r\n"
-            "12;M\xC3\xBCller;Anna;SV Graz;Damen;2008\r\n7;Ohne;;;Herren;\r\n",
-            "",
-            "St.Nr.|Name, Vorname|Verein|Kategorie|Jahrgang/12|Müller, Anna|SV Graz|Damen|"
-            "2008/7|Ohne||Herren|\n");
         row("no name, twice 1", "Nr,Name,Club\n1,A,\"X\nY\"\n2,,Y\n1,B,Z\n", "",
             "St.Nr.|Name|Club|Klasse|Datum/1|A|X Y||/1|B|Z||\nOhne Namen, nicht übernommen (1): "
             "Zeile 4.\nStartnummern mehrfach vergeben: 1.");
