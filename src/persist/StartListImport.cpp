@@ -182,14 +182,25 @@ bool ParseCsv(const QByteArray& bytes, TImportTable* table, QString* error) {
     if (text.trimmed().isEmpty()) return Fail(error, QStringLiteral("Die Datei ist leer."));
     if (LooksBinary(text))
         return Fail(error, QStringLiteral("Die Datei ist keine Textdatei (Binärdaten)."));
-    const QChar sep = GuessSeparator(text);
+    // A spreadsheet's CSV may name its separator in a line of its own ("sep=;") before the
+    // titles.
+    qsizetype skip = 0;
+    const QChar named = text.size() > 4 ? text[4] : QChar();
+    if (text.startsWith(QLatin1String("sep="), Qt::CaseInsensitive) &&
+        (named == u',' || named == u';' || named == u'\t') &&
+        (text.size() == 5 || text[5] == u'\r' || text[5] == u'\n')) {
+        skip = 5;
+        if (skip < text.size() && text[skip] == u'\r') ++skip;
+        if (skip < text.size() && text[skip] == u'\n') ++skip;
+    }
+    const QChar sep = skip > 0 ? named : GuessSeparator(text);
     if (sep.isNull())
         return Fail(error, QStringLiteral("Die Datei hat nur eine Spalte: keine Trennzeichen "
                                           "(Komma, Semikolon oder Tabulator) in der Titelzeile."));
     table->separator = sep;
-    const QChar* p = text.constData();
-    const QChar* const end = p + text.size();
-    int line = 1, rowLine = 1;
+    const QChar* p = text.constData() + skip;
+    const QChar* const end = text.constData() + text.size();
+    int line = skip > 0 ? 2 : 1, rowLine = line;
     QStringList row;
     QString field;
     while (p < end) {

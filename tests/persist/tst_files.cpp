@@ -231,6 +231,7 @@ private slots:
         row("quoted separator, quote, line break",
             "a,b\n\"x,y\",\"sagt \"\"hi\"\"\"\n\"l1\r\nl2\",z\n", "a|b/x,y|sagt \"hi\"/l1\r\nl2|z");
         row("blank lines, trailing separator", "a;b;\n\n1;2;\n;;\n", "a|b|/1|2|");
+        row("separator named first", "sep=,\r\nName;Ort,x\r\nA;B,1\r\n", "Name;Ort|x/A;B|1");
         row("CR line ends, text after a quote", "a,b\r\"x\"y,2\r", "a|b/xy|2");
         row("UTF-8 with mark", "\xEF\xBB\xBFName;Ort\nM\xC3\xBCller;Graz\n",
             "Name|Ort/Müller|Graz");
