@@ -252,10 +252,12 @@ QByteArray LiveBracketJson(const TLiveBrackets& brackets) {
                 const TBracket::THeat& h = b.bracket.Heats()[i];
                 QJsonArray lanes, voided;
                 for (size_t side = 0; side < 2; ++side) {
-                    QJsonObject o{{QStringLiteral("seed"), h.Seed[side]},
-                                  {QStringLiteral("result"),
-                                   BracketLaneText(h.Lane[side], brackets.timeFormat)},
-                                  {QStringLiteral("winner"), h.Winner == int(side)}};
+                    QJsonObject o{
+                        {QStringLiteral("seed"), h.Seed[side]},
+                        {QStringLiteral("result"),
+                         BracketLaneText(h.Lane[side], brackets.timeFormat)},
+                        // A bye's empty side wins nothing, even where nobody came.
+                        {QStringLiteral("winner"), h.Winner == int(side) && h.Entry[side] >= 0}};
                     lanes.append(AddPerson(o, b.people.value(h.Entry[side])));
                 }
                 for (const auto& v : h.Voided)
