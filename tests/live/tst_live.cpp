@@ -212,8 +212,6 @@ private slots:
         row("state with a query", "/api/state?t=1", 200, json, "\"state\"");
         row("protocol json", "/api/protocol", 200, json, "Muster, Max");
         row("protocol page on a phone", "/protocol", 200, html, "width=device-width");
-        row("standings", "/api/standings", 200, json, "\"categories\"");
-        row("bracket json", "/api/bracket", 200, json, "\"brackets\"");
         row("bracket page, reloads", "/bracket", 200, html, "data-event=\"bracket\"");
         row("unknown", "/admin", 404);
         row("up the tree, encoded", "/%2e%2e/%2e%2e/etc/passwd", 404);

@@ -78,26 +78,19 @@ struct TChromium {
                                  "--remote-debugging-port=0", "--window-size=" + size, url});
         // Chromium writes the port of its DevTools connection into the profile.
         QByteArray active;
+        const QString file = profile.filePath("DevToolsActivePort");
+        if (!process.waitForStarted(20000) ||
+            !WaitUntil([&] { return (active = Bytes(file)).contains('\n'); }, 60000))
+            return false;
+        const quint16 port = quint16(active.split('\n').first().toUInt());
         QString pageUrl;
-        return process.waitForStarted(20000) &&
-               WaitUntil(
-                   [&] {
-                       QFile file(profile.filePath("DevToolsActivePort"));
-                       if (file.open(QIODevice::ReadOnly)) active = file.readAll();
-                       return active.contains('\n');
-                   },
-                   60000) &&
-               WaitUntil(
-                   [&] {
-                       const QByteArray list =
-                           LiveGet(quint16(active.split('\n').first().toUInt()), "/json/list");
-                       for (const auto& v : QJsonDocument::fromJson(list).array())
-                           if (v.toObject()["type"].toString() == "page")
-                               pageUrl = v.toObject()["webSocketDebuggerUrl"].toString();
-                       return !pageUrl.isEmpty();
-                   },
-                   30000) &&
-               page.Open(pageUrl) && Loaded();
+        WaitUntil([&] {
+            for (const auto& v : QJsonDocument::fromJson(LiveGet(port, "/json/list")).array())
+                if (v.toObject()["type"].toString() == "page")
+                    pageUrl = v.toObject()["webSocketDebuggerUrl"].toString();
+            return !pageUrl.isEmpty();
+        });
+        return page.Open(pageUrl) && Loaded();
     }
     bool Loaded() { // not the blank page Chromium shows first
         return WaitUntil(
@@ -301,15 +294,9 @@ private slots:
             if (!b.Shows(expression, expected, &seen)) qWarning() << expression << "shows" << seen;
             return seen == expected;
         };
-        // The texts of what a selector finds, and whether they lie within the screen (for each
-        // page loaded).
-        const auto helpers = [&] {
-            b.page.Text(
-                "window.t = (s) => [...document.querySelectorAll(s)].map(e => "
-                "e.textContent.trim()).join('|'); window.fits = (s) => String([...document."
-                "querySelectorAll(s)].every(e => e.getBoundingClientRect().right <= innerWidth)"
-                " && document.documentElement.scrollWidth <= innerWidth)");
-        };
+        const QString probe =
+            QString::fromUtf8(Bytes(VELTARO_TEST_SOURCE_DIR "/ui/phone_probe.js"));
+        const auto helpers = [&] { b.page.Text(probe); };
         helpers();
         f.Play("F8 +7100 F4 +900 F6 F9 F8 +7500 F4 +100 F6 F9");
         QVERIFY(shows("t('#track1 .who>*, #track1 .sub>*')", "3|Name3|Ort3|A"));
@@ -329,22 +316,11 @@ private slots:
         b.page.Text("location.hash = '#ko'");
         QVERIFY(shows("t('#brackets .heat.now .n')", "1 Name1|2 Name2"));
         QVERIFY(shows("fits('#brackets .heat')", "true"));
-        if (const QString dir = qEnvironmentVariable("VELTARO_SHOTS"); !dir.isEmpty())
-            Put(dir + "/phone-bracket.png",
-                QByteArray::fromBase64(
-                    b.page.Call("Page.captureScreenshot")["data"].toString().toLatin1()));
         b.page.Call("Emulation.setDeviceMetricsOverride",
                     {{"width", 360}, {"height", 740}, {"deviceScaleFactor", 1}, {"mobile", true}});
         b.page.Call("Page.navigate", {{"url", url + "protocol"}});
         QVERIFY(shows("location.pathname + document.readyState", "/protocolcomplete"));
         helpers();
-        // Name, result and place of the first row: their texts where each is in view on top.
-        b.page.Text("window.keep = () => { const h = t('.wide th').split('|'), r = document."
-                    "querySelectorAll('.wide tr')[1].children; return ['Name, Vorname', 'Zeit', "
-                    "'Platz'].map(n => { const c = r[h.indexOf(n)], b = c.getBoundingClientRect();"
-                    " return b.left >= 0 && b.right <= 360 && c.contains(document.elementFromPoint("
-                    "(b.left + b.right) / 2, (b.top + b.bottom) / 2)) ? c.textContent.trim() : "
-                    "'hidden' }).join('|') }");
         QVERIFY(shows("keep() + fits('body')", "Name1|14,70|1true"));
         QVERIFY(
             shows("document.querySelector('.wide').scrollLeft = 9999, keep()", "Name1|14,70|1"));
