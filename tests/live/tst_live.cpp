@@ -108,15 +108,9 @@ void LoadField(TCompetition& c, int mode, int klassCol, const QString& people) {
     TProtocolRows rows{TCompetition::DefaultColumnTitles()};
     for (const QString& p : people.split(' ')) {
         const QStringList f = QString(p).replace('_', ' ').split('/');
-        QStringList r(Col::Count);
-        r[Col::StNr] = f[0];
-        r[Col::Name] = "N" + f[0];
-        r[Col::Klasse] = f.value(1);
-        r[Col::Turm1] = f.value(2);
-        r[Col::Turm2] = f.value(3);
-        rows << r;
+        rows << QStringList{f[0], "N" + f[0], "", f.value(1), "", f.value(2), f.value(3),
+                            "",   "",         "", "",         "", "",         ""};
     }
-    c.SetCountZabegov(2);
     c.SetKlassCol(klassCol);
     c.SetMode(qMin(mode, 2));
     QVERIFY(c.Load(rows));
