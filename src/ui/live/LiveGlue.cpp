@@ -71,7 +71,9 @@ TLiveState TLiveGlue::StateForLive() const {
     st.startTick = run.StartTick();
     const TColor colours[2] = {s.Color1, s.Color2};
     for (int t = 0; t < 2; ++t) {
-        st.tracks[t].participant = m_window.TrackParticipantText(t);
+        // The "Qualifikation" dummy only fills an empty track: nobody climbs there.
+        if (!c.IsDummy(c.TrackEntry(t)))
+            st.tracks[t].participant = m_window.TrackParticipantText(t);
         st.tracks[t].who = LivePerson(c, c.TrackEntry(t));
         st.tracks[t].colour = LiveCssColour(colours[t]);
         st.tracks[t].stopped = run.TrackStopped(t);
