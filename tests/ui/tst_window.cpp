@@ -29,12 +29,14 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QThread>
 #include <QtTest>
+#include <unistd.h>
 
 namespace {
 // Flags: the race clock, START, STOP1, STOP2, RESET, ABBRECHEN, the lists, the settings.
@@ -754,6 +756,176 @@ private slots:
         }
     }
 
+    // --- the event folder and what every write says -----------------------------------------
+    // Each command writes into the competition's folder under the day's name, says so on the
+    // status line (a click there opens the folder), and the exit leaves a dated copy there
+    // beside the usual one, so that no later session's exit replaces it.
+    void eventFolder_data() {
+        QTest::addColumn<QString>("steps");
+        QTest::addColumn<QString>("file"); // in the event folder; * for the exit's stamp
+        const QString day = QDate::currentDate().toString("yyyy-MM-dd") + "_Qualifikation";
+        QTest::newRow("page") << "^H" << day + ".html";
+        QTest::newRow("document") << "^W" << day + ".docx";
+        QTest::newRow("results") << "results" << day + "_Ergebnisliste.pdf";
+        QTest::newRow("start list") << "startlist" << day + "_Startliste.pdf";
+        QTest::newRow("exit") << "exit"
+                              << "Beenden *Wettkampf.txt";
+    }
+    void eventFolder() {
+        QFETCH(QString, steps);
+        QFETCH(QString, file);
+        TWindowFixture f;
+        UseTestServers(f);
+        f.Load(0, ParticipantRows(2));
+        f.Play(Heat1);
+        const QString folder = f.Settings().EventFolder;
+        if (steps == "exit") {
+            f.dialogs.answers << true; // "Beenden?": leave without saving
+            f.forms.reset();
+            QStringList stamped = QDir(folder).entryList({file});
+            QCOMPARE(stamped.size(), 1);
+            TProtocolRows rows;
+            QVERIFY(ReadProtocolFile(folder + "/" + stamped[0], &rows, nullptr));
+            QCOMPARE(rows.size(), 4); // titles, dummy, two climbers
+            return;
+        }
+        if (steps == "results" || steps == "startlist")
+            QTest::keyClick(f.w, steps == "results" ? Qt::Key_P : Qt::Key_N,
+                            Qt::ControlModifier | Qt::ShiftModifier);
+        else
+            f.Play(steps);
+        QVERIFY2(QFileInfo(folder + "/" + file).size() > 0, qPrintable(file));
+        auto* said = f.Get<QLabel>("StatusWritten");
+        QVERIFY(said->isVisible());
+        QVERIFY(said->text().contains("Gespeichert: ") && said->text().contains(file));
+        emit said->linkActivated(said->text().section('"', 1, 1));
+        QCOMPARE(QFileInfo(f.dialogs.shellOpened.last()), QFileInfo(folder));
+    }
+
+    // A folder that cannot be written is said, another one may be chosen, and nothing is lost:
+    // declined, nothing is written and the results stay unsaved.
+    void unwritableEventFolder_data() {
+        QTest::addColumn<QString>("blocker"); // what stands where the folder should be
+        QTest::addColumn<bool>("another");    // the operator chooses another folder
+        QTest::newRow("a file of that name, another chosen") << "file" << true;
+        QTest::newRow("a file of that name, declined") << "file" << false;
+        QTest::newRow("read-only, another chosen") << "readonly" << true;
+    }
+    void unwritableEventFolder() {
+        QFETCH(QString, blocker);
+        QFETCH(bool, another);
+        if (blocker == "readonly" && geteuid() == 0) QSKIP("root writes into read-only folders");
+        TWindowFixture f;
+        f.Play("load:0/2 " + Heat1);
+        const QString folder = f.Settings().EventFolder, other = f.dir.filePath("Anderer Ordner");
+        if (blocker == "file") QVERIFY(Put(folder, "x"));
+        if (blocker == "readonly") {
+            QVERIFY(QDir().mkpath(folder));
+            QFile(folder).setPermissions(QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+        }
+        QVERIFY(QDir().mkpath(other));
+        f.dialogs.answers << another;
+        if (another) f.dialogs.folders << other;
+        f.Play("^H");
+        QCOMPARE(f.dialogs.asked.size(), 1);
+        QVERIFY(f.dialogs.asked[0].contains("Einen anderen Wettkampfordner"));
+        QCOMPARE(QDir(other).entryList({"*.html"}).size(), another ? 1 : 0);
+        QCOMPARE(f.Settings().EventFolder, another ? other : folder);
+        f.Expect("modified=1|title=TL-Veltaro: Wettkampf*");
+        QFile(folder).setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                     QFileDevice::ExeOwner);
+    }
+
+    // The caption's "*" while the protocol differs from its last save or load; a failed save
+    // keeps it.
+    void unsavedMark() {
+        TWindowFixture f;
+        f.Load(1, ParticipantRows(2));
+        f.Expect("title=TL-Veltaro: Wettkampf");
+        f.Play("F8 +5000 F4");
+        f.Expect("title=TL-Veltaro: Wettkampf*");
+        f.dialogs.saveNames << f.dir.filePath("blocker/x.txt");
+        QVERIFY(Put(f.dir.filePath("blocker"), ""));
+        f.Play("^S");
+        f.Expect("title=TL-Veltaro: Wettkampf*");
+        QVERIFY(f.Get<QLabel>("StatusWritten")->text().startsWith("Nicht gespeichert"));
+        f.dialogs.saveNames << f.Settings().EventFolder + "/Lauf.txt";
+        f.Play("^S");
+        f.Expect("title=TL-Veltaro: Wettkampf|modified=0");
+        f.Play("F9 edit:1:1:Neu commit");
+        f.Expect("title=TL-Veltaro: Wettkampf*");
+        f.dialogs.answers << true; // discard the edit
+        f.dialogs.openNames << f.Settings().EventFolder + "/Lauf.txt";
+        f.Play("^O");
+        f.Expect("title=TL-Veltaro: Lauf|modified=0");
+    }
+
+    // "Beenden?" with unsaved results says how many and offers to save: a save that is
+    // cancelled or fails keeps the program open; the old Yes/No answers still work.
+    void quitQuestion_data() {
+        QTest::addColumn<QList<int>>("choices"); // 0 save, 1 leave, 2 stay; none: Yes/No
+        QTest::addColumn<QString>("saveAs");     // "" cancels the save dialog
+        QTest::addColumn<bool>("closed");
+        QTest::newRow("save") << QList<int>{0} << "Ende.txt" << true;
+        QTest::newRow("save cancelled") << QList<int>{0} << "" << false;
+        QTest::newRow("save fails") << QList<int>{0} << "blocker/Ende.txt" << false;
+        QTest::newRow("leave without saving") << QList<int>{1} << "" << true;
+        QTest::newRow("cancel") << QList<int>{2} << "" << false;
+        QTest::newRow("plain No") << QList<int>() << "" << false;
+    }
+    void quitQuestion() {
+        QFETCH(QList<int>, choices);
+        QFETCH(QString, saveAs);
+        QFETCH(bool, closed);
+        TWindowFixture f;
+        QVERIFY(Put(f.dir.filePath("blocker"), ""));
+        f.Play("load:1/3 F8 +5000 F4 F9 F8 +6000 F4");
+        f.dialogs.quitChoices = choices;
+        if (!saveAs.isEmpty()) f.dialogs.saveNames << f.dir.filePath(saveAs);
+        f.Play("close");
+        QCOMPARE(f.dialogs.asked.value(0),
+                 QString("Beenden?\n\n2 Ergebnisse sind nicht gespeichert."));
+        f.Expect(QString("shown=%1|modified=%2").arg(!closed).arg(saveAs != "Ende.txt"));
+        QCOMPARE(QFileInfo::exists(f.dir.filePath("Ende.txt")), saveAs == "Ende.txt");
+    }
+
+    // The official results of a two-category event read back from the PDF: heading, each
+    // category on its own page ranked by place, the runs and the result, the date, page
+    // numbers and the judge's line.
+    void resultsPdf() {
+        const QString pdftotext = QStandardPaths::findExecutable("pdftotext");
+        if (pdftotext.isEmpty()) QSKIP("pdftotext (poppler-utils) is not installed");
+        TWindowFixture f;
+        f.Settings().EventName = "Bezirkscup <Süd> 2026";
+        f.Settings().EventPlace = "Kletterhalle Bern";
+        f.Play("runs:1 klass:4 load:1/4");
+        f.Play("F8 +9000 F4 F9 F8 +7000 F4 F9 F8 +8000 F4 F9 F8 +6000 F4 F9");
+        QTest::keyClick(f.w, Qt::Key_P, Qt::ControlModifier | Qt::ShiftModifier);
+        const QStringList pdfs = QDir(f.Settings().EventFolder).entryList({"*.pdf"});
+        QCOMPARE(pdfs.size(), 1);
+        QProcess p;
+        p.start(pdftotext, {"-layout", f.Settings().EventFolder + "/" + pdfs[0], "-"});
+        QVERIFY(p.waitForFinished(30000));
+        const QStringList pages = QString::fromUtf8(p.readAllStandardOutput()).split('\f');
+        QCOMPARE(pages.size(), 3); // two pages, and what follows the last form feed
+        const QString date = QDate::currentDate().toString("dd.MM.yyyy");
+        const QStringList expected[2] = {
+            {"Ergebnisliste – A", "1 3 Name3 Ort3 00:08,00", "2 1 Name1 Ort1 00:09,00"},
+            {"Ergebnisliste – B", "1 4 Name4 Ort4 00:06,00", "2 2 Name2 Ort2 00:07,00"}};
+        for (int i = 0; i < 2; ++i) {
+            const QString page = pages[i].simplified();
+            for (const QString& text :
+                 QStringList{"Bezirkscup <Süd> 2026", "Wettkampf", date + " · Kletterhalle Bern",
+                             "Individuelles Klettern", "Platz St.Nr. Name, Vorname Ort Turm1",
+                             "Stand: " + date, "Schiedsrichter (Unterschrift)",
+                             QString("Seite %1 von 2").arg(i + 1)} +
+                     expected[i])
+                QVERIFY2(page.contains(text), qPrintable(text + " not in: " + page));
+        }
+        QVERIFY(pages[0].simplified().indexOf("1 3 Name3") <
+                pages[0].simplified().indexOf("2 1 Name1"));
+    }
+
     // --- the office exports -----------------------------------------------------------------
     // Ctrl+E shows the workbook (the program's end takes it away again), Ctrl+W writes the
     // day's document and shows it, asking before it replaces an earlier one; neither changes
@@ -787,9 +959,9 @@ private slots:
         UseTestServers(f, {missing});
         f.Load(0, ParticipantRows(3));
         const TProtocolRows before = f.Competition().Rows(TCompetition::ForExitCopy);
-        const QString day = f.dir.filePath(
-            "Dokumente/" + QDate::currentDate().toString("yyyy-MM-dd") + "_Qualifikation.docx");
-        if (!answers.isEmpty()) QVERIFY(QDir().mkpath(f.dir.filePath("Dokumente")));
+        const QString day = f.Settings().EventFolder + "/" +
+                            QDate::currentDate().toString("yyyy-MM-dd") + "_Qualifikation.docx";
+        if (!answers.isEmpty()) QVERIFY(QDir().mkpath(f.Settings().EventFolder));
         if (!answers.isEmpty()) QVERIFY(Put(day, ""));
         f.dialogs.answers = answers;
         f.Play(key);
