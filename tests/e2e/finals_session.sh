@@ -46,7 +46,7 @@ import -display ":$D.1" -window root "$W/between.png"
 # The bracket page, opened in the browser.
 key "$MAIN" ctrl+shift+h
 for _ in $(seq 50); do [ -s "$W/opened" ] && break; sleep 0.1; done
-page=$(find "$W/bin" -name '*KO.html' | head -1)
+page=$(find "$W/home/Documents" -name '*KO.html' | head -1)
 [ -n "$page" ] || fail "no bracket page was written"
 grep -q "$(basename "$page")" "$W/opened" || fail "the bracket page was not opened"
 # Final places in order: 11 won the final against 13, 12 the small final against 14, 15 was
