@@ -20,16 +20,23 @@ void TFormMain::closeEvent(QCloseEvent* event) {
     }
     if (!Competition->Modified()) {
         // Only the clock is at stake: nothing to save.
-        if (!Dialogs->AskYesNo(QuitQuestion(), QStringLiteral("Bestätigen"))) event->ignore();
+        if (Dialogs->AskYesNo(QuitQuestion(), QStringLiteral("Bestätigen")))
+            event->accept();
+        else
+            event->ignore();
         return;
     }
     switch (Dialogs->AskSaveBeforeQuit(QuitQuestion(), QStringLiteral("Bestätigen"))) {
     case 0:
         sbSaveClick();
         // A cancelled or failed save leaves the program open with its results.
-        if (Competition->Modified()) event->ignore();
+        if (Competition->Modified())
+            event->ignore();
+        else
+            event->accept();
         return;
     case 1:
+        event->accept();
         return;
     default:
         event->ignore();
