@@ -52,69 +52,42 @@ QVector<TListSection> ListSections(const TProtocolRows& rows, int classCol, int 
     return sections;
 }
 
-QString ListDocumentHtml(const TListDocument& doc) {
-    const auto esc = [](const QString& s) { return s.toHtmlEscaped(); };
+TListTable ListTable(const TListDocument& doc, const TListSection& section) {
     const bool results = doc.kind == TListKind::Results;
-    const QString heading =
-        results ? QStringLiteral("Ergebnisliste") : QStringLiteral("Startliste");
-    QStringList head;
-    if (results) head << esc(doc.columnTitles.value(Col::Platz, QStringLiteral("Platz")));
-    head << esc(doc.columnTitles.value(Col::StNr)) << esc(doc.columnTitles.value(Col::Name))
-         << esc(doc.columnTitles.value(Col::Ort));
+    const QStringList& t = doc.columnTitles;
+    TListTable table;
+    if (results) table.head << t.value(Col::Platz, QStringLiteral("Platz"));
+    table.head << t.value(Col::StNr) << t.value(Col::Name) << t.value(Col::Ort);
+    if (results) table.right << true;
+    table.right << true << false << false;
     if (results) {
         for (int run = 0; run < doc.runCount; ++run)
-            head << esc(doc.columnTitles.value(Col::Turm1 + run));
-        head << esc(doc.columnTitles.value(Col::Zeit));
+            table.head << t.value(Col::Turm1 + run);
+        table.head << t.value(Col::Zeit);
+        table.right << QVector<bool>(doc.runCount + 1, true);
     }
-    // Places, start numbers and times right-aligned, so that their digits stand in columns.
-    QVector<bool> right;
-    if (results) right << true;
-    right << true << false << false;
-    if (results) right << QVector<bool>(doc.runCount + 1, true);
-
-    QString info = esc(doc.date.toString(QStringLiteral("dd.MM.yyyy")));
-    if (!doc.place.trimmed().isEmpty()) info += QStringLiteral(" · ") + esc(doc.place);
-    const QString stand = doc.stand.toString(QStringLiteral("dd.MM.yyyy HH:mm"));
-
-    QString html;
-    html.reserve(4096 + 200 * int(doc.sections.size()) * 40);
-    html += QStringLiteral("<html><body>");
-    for (int i = 0; i < doc.sections.size(); ++i) {
-        const TListSection& s = doc.sections[i];
-        html += i == 0 ? QStringLiteral("<div>")
-                       : QStringLiteral("<div style=\"page-break-before:always\">");
-        if (!doc.eventName.trimmed().isEmpty())
-            html += QStringLiteral("<h1>%1</h1>").arg(esc(doc.eventName));
-        html += QStringLiteral("<h2>%1</h2><p>%2</p>").arg(esc(doc.title), info);
-        QString sub = heading;
-        if (!s.category.isEmpty()) sub += QStringLiteral(" – ") + esc(s.category);
-        if (!doc.round.isEmpty()) sub += QStringLiteral(" – ") + esc(doc.round);
-        html += QStringLiteral("<h3>%1</h3>").arg(sub);
-        html += QStringLiteral("<table width=\"100%\" cellspacing=\"0\" cellpadding=\"3\" "
-                               "border=\"1\" style=\"border-collapse:collapse;"
-                               "border-color:#808080\"><thead><tr>");
-        for (int c = 0; c < head.size(); ++c)
-            html += QStringLiteral("<th align=\"%1\" bgcolor=\"#e0e0e0\">%2</th>")
-                        .arg(right[c] ? QStringLiteral("right") : QStringLiteral("left"), head[c]);
-        html += QStringLiteral("</tr></thead>");
-        for (const TListLine& l : s.lines) {
-            QStringList cells;
-            if (results) cells << l.place;
-            cells << l.stNr << l.name << l.club;
-            if (results) cells << l.runs << l.result;
-            html += QStringLiteral("<tr>");
-            for (int c = 0; c < cells.size(); ++c)
-                html += (right.value(c) ? QStringLiteral("<td align=\"right\">")
-                                        : QStringLiteral("<td>")) +
-                        esc(cells[c]) + QStringLiteral("</td>");
-            html += QStringLiteral("</tr>");
-        }
-        html += QStringLiteral("</table><p>Stand: %1</p>").arg(stand);
-        if (results)
-            html += QStringLiteral("<p><br><br>______________________________<br>"
-                                   "Schiedsrichter (Unterschrift)</p>");
-        html += QStringLiteral("</div>");
+    table.rows.reserve(section.lines.size());
+    for (const TListLine& l : section.lines) {
+        QStringList cells;
+        if (results) cells << l.place;
+        cells << l.stNr << l.name << l.club;
+        if (results) cells << l.runs.mid(0, doc.runCount) << l.result;
+        table.rows << cells;
     }
-    html += QStringLiteral("</body></html>");
-    return html;
+    return table;
+}
+
+QStringList ListHeading(const TListDocument& doc, const TListSection& section) {
+    QStringList lines;
+    if (!doc.eventName.trimmed().isEmpty()) lines << doc.eventName.trimmed();
+    if (!doc.title.trimmed().isEmpty()) lines << doc.title.trimmed();
+    QString info = doc.date.toString(QStringLiteral("dd.MM.yyyy"));
+    if (!doc.place.trimmed().isEmpty()) info += QStringLiteral(" · ") + doc.place.trimmed();
+    lines << info;
+    QString sub = doc.kind == TListKind::Results ? QStringLiteral("Ergebnisliste")
+                                                 : QStringLiteral("Startliste");
+    if (!section.category.isEmpty()) sub += QStringLiteral(" – ") + section.category;
+    if (!doc.round.isEmpty()) sub += QStringLiteral(" – ") + doc.round;
+    lines << sub;
+    return lines;
 }

@@ -41,6 +41,15 @@ struct TListDocument {
     QVector<TListSection> sections;
 };
 
-// The document as the rich text Qt's text layout reads: each section on a page of its own,
-// every text escaped.
-QString ListDocumentHtml(const TListDocument& doc);
+// One section's table as the lists print it: the titles, which columns are numbers (right-
+// aligned, so that their digits stand in columns) and the cells of each line.
+struct TListTable {
+    QStringList head;
+    QVector<bool> right;
+    QVector<QStringList> rows;
+};
+TListTable ListTable(const TListDocument& doc, const TListSection& section);
+
+// The lines above a section's table: event, title, date and place, then the list's kind with
+// its category and round ("Ergebnisliste – Damen – Qualifikation"). Empty parts are left out.
+QStringList ListHeading(const TListDocument& doc, const TListSection& section);

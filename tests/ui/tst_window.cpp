@@ -223,8 +223,9 @@ private slots:
             "F8 click:cbEditON edit:1:3: in:^X commit", Ready + "|c:1:3=Name3");
         // Closing asks while results are at stake; No leaves the clock alone.
         row("close, saved", "close", "shown=0|asked=");
-        row("close while running: No", "F8 no close", "shown=1|asked=Beenden?|" + Running);
-        row("close, unsaved: No", Heat1 + " no close", "shown=1|asked=Beenden?");
+        row("close while running: No", "F8 no close", "shown=1|asked=Beenden?\n\nEin Lauf wird gerade gemessen.|" + Running);
+        row("close, unsaved: No", Heat1 + " no close",
+            "shown=1|asked=Beenden?\n\n2 Ergebnisse sind nicht gespeichert.");
         // Ranked by class the rows are 1, 3 (A), 2, 4 (B); the lists stay in load order, and
         // every command reaches the participant of the row it was given.
         const QString ranked = "klass:4 load:2/4 sort load:2/4 ";
