@@ -635,7 +635,7 @@ private slots:
         QFETCH(int, classCol);
         QFETCH(bool, results);
         TProtocolRows protocol{QStringList(Col::Count)};
-        for (const QString& l :
+        for (const QString l :
              {"1 Herren 3", "2 Damen 1", "3 herren 2", "4 Damen -", "5 Damen 4", "- - -"}) {
             QStringList row(Col::Count);
             row[Col::StNr] = l.section(' ', 0, 0).remove('-');
