@@ -36,6 +36,7 @@
 #include "persist/OfficeExport.h"
 #include "persist/ProtocolHtml.h"
 #include "persist/ProtocolText.h"
+#include "persist/ResultList.h"
 #include "ui/main/ProtocolBar.h"
 #include "ui/main/StatusLine.h"
 
@@ -160,6 +161,7 @@ public:
     QStringList ExitCopyNames() const; // beside the program, then the user's data folder
     QString ExitCopyWritten;           // where the last exit copy went ("" if nowhere)
     QString ExitCopyInfo() const;      // the line the info box shows about the exit copy
+    QString ExitCopyStamped;           // the exit's dated copy in the event folder ("" if none)
     void Shutdown();                   // after the message loop: the exit copy of the protocol
 
     // At start-up, once the window is shown: offers the protocol of a competition the last
@@ -350,6 +352,7 @@ private:
     QStringList SaveDialogFilters;
     bool SpreadsheetOffered() const; // a spreadsheet program is there
     QString LastFolder;              // where both file dialogs start: the folder used last
+    bool m_savedElsewhere = false;   // the last save went outside the event folder
     QString LastOpenName;            // the file the open dialog chose last (preselected next time)
     QString SaveDialogFileName;      // the save dialog's preset name
     void ReadFileTypes();
@@ -373,7 +376,7 @@ private:
 
     // --- finals bracket (FMainBracket.cpp, FBracket.h) -------------------------------------
     QPointer<TFormBracket> FormBracket; // made on first use
-    QString BracketHtmlName() const;
+    QString BracketHtmlName();          // in the event folder; empty when it cannot be written
     TBracketPage BracketPage() const;
 
     // --- undo and redo (FMainUndo.cpp) ---------------------------------------------------
@@ -404,6 +407,25 @@ private:
     // --- journal (FMainJournal.cpp) --------------------------------------------------------
     void RestoreJournal(const TProtocolRows& rows, const TJournalMeta& meta);
     TJournal* Journal = nullptr;
+
+    // --- the event folder, write confirmations, official lists (FMainEvent.cpp) ------------
+    QString EventFolder() const; // chosen, or the date and title under the documents
+    // The event folder, made when missing; when it cannot be written the operator may choose
+    // another. Empty: nothing to be written there.
+    QString ReadyEventFolder();
+    // A file of the day's name and the kind in the event folder; empty as above.
+    QString EventFilePath(const QString& kind, const QString& extension);
+    void TellWritten(const QString& file);
+    void TellNotWritten(const QString& file, const QString& why);
+    void ShowModifiedMark(); // the caption's "*" follows the unsaved mark
+    void SetCaption(const QString& title);
+    TProtocolRows m_savedRows; // the protocol as last saved or loaded
+    void RememberSaved();
+    QString QuitQuestion() const; // "Beenden?" and what would be lost
+    void WriteStampedExitCopy();
+    void KeepInEventFolder(const QString& file); // a copy of a kept journal beside the results
+    void WriteList(TListKind kind);
+    QAction *mResultsPdf = nullptr, *mStartListPdf = nullptr;
 
     int m_viewHold = 0;       // TViewHold depth
     bool m_rowsStale = false; // the grid's rows wait for a redraw

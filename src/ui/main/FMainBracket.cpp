@@ -19,9 +19,9 @@ void TFormMain::mBracketClick() {
     FormBracket->activateWindow();
 }
 
-QString TFormMain::BracketHtmlName() const {
+QString TFormMain::BracketHtmlName() {
     // Beside the protocol page, named after it, so the two are found together.
-    return ProgramBaseName() + QStringLiteral("-KO.html");
+    return EventFilePath(QStringLiteral("KO"), QStringLiteral(".html"));
 }
 
 TBracketPage TFormMain::BracketPage() const {
@@ -39,11 +39,14 @@ void TFormMain::mBracketHtmlClick() {
         return;
     }
     const QString name = BracketHtmlName();
+    if (name.isEmpty()) return;
     QString error;
     if (!WriteBracketHtml(name, Competition->Bracket(), BracketPage(), &error)) {
+        TellNotWritten(name, error);
         Dialogs->ShowMessage(QStringLiteral("Error write file: ") + name + '\n' + error,
                              QStringLiteral("Veltaro"));
         return;
     }
+    TellWritten(name);
     Dialogs->ShellOpen(QFileInfo(name).absoluteFilePath());
 }

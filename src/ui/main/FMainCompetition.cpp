@@ -44,6 +44,7 @@ TFormMain::TViewHold::~TViewHold() {
 void TFormMain::CompetitionChanged(TCompetition::TChange what, int entry, int column) {
     // The protocol's content changed (not only who is on a track): the journal's cue.
     if (what != TCompetition::HeatChanged) emit ProtocolChanged();
+    ShowModifiedMark();
     switch (what) {
     case TCompetition::CellChanged:
         // While the rows wait for their redraw the row of an entry is not known yet; the

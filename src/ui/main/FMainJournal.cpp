@@ -37,10 +37,12 @@ void TFormMain::RestoreJournal(const TProtocolRows& rows, const TJournalMeta& me
     if (meta.Heat) Competition->RestoreHeatPosition(*meta.Heat);
     if (Settings.Title != meta.Title) {
         Settings.Title = meta.Title;
-        setWindowTitle(QStringLiteral("TL-Veltaro: ") + meta.Title);
+        SetCaption(QStringLiteral("TL-Veltaro: ") + meta.Title);
     }
     // Restored is not saved: closing must still ask.
     Competition->SetModified(true);
+    m_savedRows.clear();
+    ShowModifiedMark();
 }
 
 void TFormMain::StartJournal(TJournal& journal) {
@@ -60,6 +62,7 @@ void TFormMain::StartJournal(TJournal& journal) {
             restored = true;
         } else {
             const QString kept = journal.KeepLastUnrestored();
+            KeepInEventFolder(kept);
             if (!kept.isEmpty())
                 Dialogs->ShowMessage(
                     QStringLiteral(

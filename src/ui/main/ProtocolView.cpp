@@ -10,6 +10,7 @@
 #include <QEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QRegularExpression>
 #include <QVBoxLayout>
 #include <utility>
 
@@ -69,6 +70,11 @@ TProtocolView::TProtocolView(const TCompetition& competition,
         m_committing = false;
     };
     m_grid->OnEndSort = [this](int) { SortEnded(); };
+    // A date too wide for its column shows its year; the tooltip has the whole date.
+    m_grid->OnShortText = [](int col, int, const QString& text) {
+        static const QRegularExpression year(QStringLiteral("\\b(\\d{4})\\b"));
+        return col == Col::Datum ? year.match(text).captured(1) : QString();
+    };
 }
 
 int TProtocolView::RowOfEntry(int entry) const {

@@ -3,6 +3,7 @@
 #include "input/Comms.h"
 #include "input/PortInfo.h"
 #include "input/PortNames.h"
+#include "ui/settings/EventSettingsGroup.h"
 #include "ui/settings/FinalsSettingsGroup.h"
 #include "ui/settings/LiveSettingsGroup.h"
 #include "ui/settings/PadSettingsGroup.h"
@@ -213,6 +214,7 @@ TCfgDialog::TCfgDialog(QWidget* parent, const TComPort& port, quint32 portMask)
     ls->addWidget(seStopTimeout, lr, 1);
     ls->addWidget(labStopTimeoutSek, lr, 2);
     grid->addWidget(gbLS, row++, 0, 1, 3);
+    grid->addWidget(gbEvent = new TEventSettingsGroup(this), row++, 0, 1, 3);
 
     // The second column: pads, screens, live results and finals, so the dialog stays low
     // enough for a 768-pixel laptop screen.
@@ -265,6 +267,11 @@ void TCfgDialog::Edit(const TSettings& settings, int port, int tracks) {
     gbLive->LoadFrom(settings);
     gbFinale->LoadFrom(settings);
     gbPads->LoadFrom(settings);
+    gbEvent->LoadFrom(settings);
+}
+
+void TCfgDialog::SetFolderChooser(std::function<QString(const QString&)> choose) {
+    gbEvent->ChooseFolder = std::move(choose);
 }
 
 TCfgChoice TCfgDialog::Choice() const {
@@ -273,6 +280,7 @@ TCfgChoice TCfgDialog::Choice() const {
     gbLive->ApplyTo(c.edited);
     gbFinale->ApplyTo(c.edited);
     gbPads->ApplyTo(c.edited);
+    gbEvent->ApplyTo(c.edited);
     c.edited.AutoTime = seAuto0->value() * 1000;
     c.edited.CountZabegov = seZabegov->value();
     c.edited.TimeFormat = cbTimeFormat->currentIndex();
