@@ -191,6 +191,8 @@ public:
     QStringList Categories() const;
     // An entry's category as Categories() spells it; empty without a category column.
     QString CategoryOf(int entry) const;
+    // Whether an entry belongs to a category of Categories() (never the dummy).
+    bool InCategory(int entry, const QString& category) const;
     // A category's name for the operator: an empty value is "ohne Angabe".
     static QString CategoryLabel(const QString& category);
     // The bracket as files keep it: a heat whose lanes have both stopped (or been

@@ -57,6 +57,11 @@ QString TCompetition::CategoryOf(int entry) const {
     return QString();
 }
 
+bool TCompetition::InCategory(int entry, const QString& category) const {
+    return IsValidEntry(entry) && m_klassCol > 0 && !m_entries[entry].dummy &&
+           CategoryKey(entry, m_klassCol) == ClassText(category);
+}
+
 bool TCompetition::SetCurrentBracket(int index) {
     if (m_heatRunning || index < 0 || index >= m_brackets.Brackets.size()) return false;
     if (index == m_brackets.Current) return true;
@@ -186,7 +191,8 @@ bool TCompetition::RebuildBracket(int index) {
     const QString oldCurrent =
         old.Brackets.isEmpty() ? QString() : ClassText(old.Brackets[old.Current].Category);
     bool built = false;
-    if (index < 0 || index >= old.Brackets.size() || old.KlassCol != m_klassCol) {
+    if (index < 0 || index >= old.Brackets.size() || old.KlassCol != m_klassCol ||
+        m_klassCol <= 0) {
         built = BuildBracket();
         if (built)
             for (int i = 0; i < m_brackets.Brackets.size(); ++i)

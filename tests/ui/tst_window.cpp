@@ -260,13 +260,16 @@ private slots:
         f.Load(2, ParticipantRows(4));
         QString shown;
         f.dialogs.onModal = [&](QDialog& d) {
-            const int typed[] = {25, 9, 5, 4};
+            const int typed[] = {25, 9, 5};
             int i = 0;
-            for (const char* name : {"seTimeout", "seAuto0", "seZabegov", "seKlass"}) {
+            for (const char* name : {"seTimeout", "seAuto0", "seZabegov"}) {
                 auto* spin = Find<QSpinBox>(d, name);
                 shown += QString::number(spin->value()) + ' ';
                 spin->setValue(typed[i++]);
             }
+            auto* klass = Find<QComboBox>(d, "cbKlass");
+            shown += klass->currentText() + ' ';
+            klass->setCurrentIndex(4);
             auto* format = Find<QComboBox>(d, "cbTimeFormat");
             shown += format->currentText();
             format->setCurrentIndex(0);
@@ -274,7 +277,7 @@ private slots:
             return ok ? int(QDialog::Accepted) : int(QDialog::Rejected);
         };
         f.Play("F2");
-        QCOMPARE(shown, QString("12 7 3 2 MM:SS,ss"));
+        QCOMPARE(shown, QString("12 7 3 Name, Vorname MM:SS,ss"));
         const auto after = [&] {
             return QList<int>{s.TimerGesperrt, s.AutoTime, s.CountZabegov, s.KlassCol,
                               s.TimeFormat};
