@@ -4,7 +4,7 @@
 # men, faster overall, never meet the women), both are raced by keys typed into the bracket
 # window (the women's first; when their final is decided the men's first heat comes on), the
 # bracket page lists each class's final places, and the exit copy's companion keeps both
-# brackets, which a second start loads again.
+# brackets.
 #   categories_session.sh <veltaro binary>
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh" "$1"
@@ -43,28 +43,16 @@ names='Alpha, Anna\|Beta, Berta\|Gamma, Gina\|Delta, Dora\|Eins, Emil\|Zwei, Zen
 places() { # the page's final places of one class, in order
     sed -n "/<h2>Platzierung – $2</,/<h2>K.-o.-Feld/p" "$1" | grep -o "$names" | tr '\n' '|'
 }
-[ "$(places "$page" Damen)" = "Alpha, Anna|Beta, Berta|Gamma, Gina|Delta, Dora|" ] ||
-    fail "the women's final places: $(places "$page" Damen)"
-[ "$(places "$page" Herren)" = "Eins, Emil|Zwei, Zeno|Drei, Dirk|" ] ||
-    fail "the men's final places: $(places "$page" Herren)"
+got="$(places "$page" Damen) $(places "$page" Herren)"
+[ "$got" = "Alpha, Anna|Beta, Berta|Gamma, Gina|Delta, Dora| Eins, Emil|Zwei, Zeno|Drei, Dirk|" ] ||
+    fail "final places per class: $got"
 
 close_program
 # Qualification places per class in the exit copy, both brackets in its companion.
 placeOf() { awk -F'\t' -v n="$1" '$1 == n { print $13 }' "$W/bin/veltaro.txt"; }
 [ "$(placeOf 11)/$(placeOf 21)/$(placeOf 23)" = "1/1/3" ] ||
     fail "qualification places per class: $(placeOf 11)/$(placeOf 21)/$(placeOf 23)"
-grep -q '^Bracket=Category Damen' "$W/bin/veltaro.ko" &&
-    grep -q '^Bracket=Category Herren' "$W/bin/veltaro.ko" ||
-    fail "the companion lacks a class's bracket: $(cat "$W/bin/veltaro.ko" 2>/dev/null | head -5)"
+[ "$(grep -c '^Bracket=Category \(Damen\|Herren\)$' "$W/bin/veltaro.ko")" = 2 ] ||
+    fail "the companion lacks a class's bracket"
 
-# A second start loads the exit copy: both decided brackets come back, the page lists them.
-rm -f "$page" "$W/opened"
-start_program
-file_command ctrl+o '^(Open|.*ffnen)$' veltaro.txt || fail "the exit copy could not be loaded"
-key "$MAIN" ctrl+shift+h
-for _ in $(seq 50); do [ -s "$W/opened" ] && break; sleep 0.1; done
-[ -s "$page" ] || fail "no bracket page after loading the exit copy"
-[ "$(places "$page" Herren)" = "Eins, Emil|Zwei, Zeno|Drei, Dirk|" ] ||
-    fail "the men's final places after loading: $(places "$page" Herren)"
-close_program
 echo "PASS: categories session (display :$D)"

@@ -5,6 +5,7 @@
 #include "core/ParticipantList.h"
 #include "ui/Dialogs.h"
 #include "ui/main/FMain.h"
+#include "ui/main/ModeBox.h"
 #include "ui/main/ProtocolView.h"
 #include "ui/main/TrackPicker.h"
 
