@@ -23,7 +23,12 @@ QString TCompetition::CategoryLabel(const QString& category) {
 }
 
 QString TCompetition::CategoryKey(int entry, int klassCol) const {
-    return klassCol > 0 ? ClassText(m_entries[entry].cells[klassCol - 1]) : QString();
+    if (klassCol <= 0) return QString();
+    // The last recompute read the class already: its spelling is kept, shared.
+    const TEntry& e = m_entries[entry];
+    if (klassCol == m_klassCol && e.classRead && e.classId < m_classes.texts.size())
+        return m_classes.texts[e.classId];
+    return ClassText(e.cells[klassCol - 1]);
 }
 
 QStringList TCompetition::Categories() const {
