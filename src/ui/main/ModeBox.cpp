@@ -40,10 +40,6 @@ TModeBox::TModeBox(QWidget* parent) : QWidget(parent) {
     m_category = Named(new QComboBox(this), "cbAnzeige");
     m_category->setToolTip(QStringLiteral("Nur eine Klasse im Protokoll zeigen"));
     m_category->hide();
-    auto* lists = new QHBoxLayout;
-    lists->setSpacing(2);
-    lists->addWidget(m_ranking, 1);
-    lists->addWidget(m_category, 1);
     auto* row = new QHBoxLayout;
     m_swap =
         ToolButton(this, "seObmen", QString(), QStringLiteral("[Ctrl+0] Turme wechseln"), "swap");
@@ -55,9 +51,10 @@ TModeBox::TModeBox(QWidget* parent) : QWidget(parent) {
     row->addStretch(1);
     row->addWidget(m_swap);
     row->addWidget(m_allTracks);
+    row->addWidget(m_category, 4);
     row->addStretch(1);
     mid->addWidget(m_mode);
-    mid->addLayout(lists);
+    mid->addWidget(m_ranking);
     mid->addLayout(row);
     connect(m_mode, qOverload<int>(&QComboBox::activated), this, &TModeBox::ModeChosen);
     connect(m_ranking, qOverload<int>(&QComboBox::activated), this, &TModeBox::RankingChosen);
