@@ -810,6 +810,24 @@ private slots:
         f.forms.reset();
         QVERIFY(!QFileInfo::exists(file));
     }
+
+    // The ranking's column chosen by keys in the list beside the mode, then the protocol
+    // showing one class: the other class's rows are hidden, never gone.
+    void classView() {
+        TWindowFixture f;
+        f.Load(2, ParticipantRows(4)); // classes A B A B
+        auto* wertung = f.Get<QComboBox>("cbWertung");
+        auto* anzeige = f.Get<QComboBox>("cbAnzeige");
+        QTest::keyClick(wertung, Qt::Key_End);
+        QTest::keyClick(wertung, Qt::Key_Up);
+        QCOMPARE(wertung->currentText() + '/' + QString::number(f.Settings().KlassCol),
+                 "Wertung: nach Klasse/4");
+        QCOMPARE(anzeige->count(), 3);
+        QTest::keyClick(anzeige, Qt::Key_End); // "Anzeige: B"
+        QCOMPARE(f.Probe("col:0") + '/' + QString::number(f.Competition().EntryCount()), "2,4/4");
+        QTest::keyClick(anzeige, Qt::Key_Home);
+        QCOMPARE(f.Probe("col:0"), "1,2,3,4");
+    }
 };
 
 QTEST_MAIN(TestWindow)
