@@ -918,7 +918,6 @@ private slots:
     // final places per category, the note. Half way the journal's lines restore the same
     // brackets and heat in a fresh program that had no category column set.
     void categoryFinals_data() {
-        QTest::addColumn<int>("klassCol");
         QTest::addColumn<QString>("people");
         QTest::addColumn<QString>("picks");
         QTest::addColumn<QString>("expected");
@@ -929,17 +928,16 @@ private slots:
         const QString places = "Damen=11:1 12:2 13:3 14:4 15:5 Herren=21:1 22:2 23:3 24:0 "
                                "Jugend=31:1";
         QTest::newRow("two sizes, a single starter")
-            << 4 << damen + herren << ""
+            << damen + herren << ""
             << "Damen: 11 12 13 14, Herren: 21 22 23 . | 11-14 12-13 13-14 11-12 22-23 21-22 | " +
                    places +
                    " | „Jugend“: Kein Finale: es braucht mindestens 2 Teilnehmer mit "
                    "Ergebnis, es gibt 1.";
         QTest::newRow("categories alternate")
-            << 4 << damen + herren << "1 0 1"
+            << damen + herren << "1 0 1"
             << "Damen: 11 12 13 14, Herren: 21 22 23 . | 22-23 11-14 21-22 12-13 13-14 11-12 | " +
                    places + " | „Jugend“";
         QTest::newRow("a tie at a category's cut-off")
-            << 4
             << QString(damen).replace("15/Damen/5,50/5,50", "15/Damen/5,40/5,40") +
                    "21/Herren/6,10/6,10 22/Herren/6,20/6,20"
             << ""
@@ -949,13 +947,12 @@ private slots:
                "14 N14; nicht im Finale: 15 N15.";
     }
     void categoryFinals() {
-        QFETCH(int, klassCol);
         QFETCH(QString, people);
         QFETCH(QString, picks);
         QFETCH(QString, expected);
         TCompetition c;
         c.SetBracketSize(4);
-        c.SetKlassCol(klassCol);
+        c.SetKlassCol(Col::Klasse + 1);
         Load(c, 1, people);
         QVERIFY(c.SetMode(TCompetition::FinaleKo));
         QStringList brackets, heats, places;
@@ -972,7 +969,7 @@ private slots:
                 d.SetMode(1);
                 QVERIFY(d.Load(JournalRows(c.Rows(TCompetition::ForExitCopy))));
                 QVERIFY(d.RestoreBracket(c.BracketLines()) && d.SetMode(3));
-                QCOMPARE(d.KlassCol(), klassCol);
+                QCOMPARE(d.KlassCol(), Col::Klasse + 1);
                 QCOMPARE(d.BracketLines(), c.BracketLines());
                 QCOMPARE(Tracks(d), Tracks(c));
             }
