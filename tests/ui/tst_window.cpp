@@ -264,13 +264,16 @@ private slots:
         f.Load(2, ParticipantRows(4));
         QString shown;
         f.dialogs.onModal = [&](QDialog& d) {
-            const int typed[] = {25, 9, 5, 4};
+            const int typed[] = {25, 9, 5};
             int i = 0;
-            for (const char* name : {"seTimeout", "seAuto0", "seZabegov", "seKlass"}) {
+            for (const char* name : {"seTimeout", "seAuto0", "seZabegov"}) {
                 auto* spin = Find<QSpinBox>(d, name);
                 shown += QString::number(spin->value()) + ' ';
                 spin->setValue(typed[i++]);
             }
+            auto* klass = Find<QComboBox>(d, "cbKlass");
+            shown += klass->currentText() + ' ';
+            klass->setCurrentIndex(4);
             auto* format = Find<QComboBox>(d, "cbTimeFormat");
             shown += format->currentText();
             format->setCurrentIndex(0);
@@ -278,7 +281,7 @@ private slots:
             return ok ? int(QDialog::Accepted) : int(QDialog::Rejected);
         };
         f.Play("F2");
-        QCOMPARE(shown, QString("12 7 3 2 MM:SS,ss"));
+        QCOMPARE(shown, QString("12 7 3 Name, Vorname MM:SS,ss"));
         const auto after = [&] {
             return QList<int>{s.TimerGesperrt, s.AutoTime, s.CountZabegov, s.KlassCol,
                               s.TimeFormat};
@@ -984,6 +987,24 @@ private slots:
         QCOMPARE(StartNumbers(file), QStringList({"St.Nr.", "1", "2", "3"}));
         f.forms.reset();
         QVERIFY(!QFileInfo::exists(file));
+    }
+
+    // The ranking's column chosen by keys in the list beside the mode, then the protocol
+    // showing one class: the other class's rows are hidden, never gone.
+    void classView() {
+        TWindowFixture f;
+        f.Load(2, ParticipantRows(4)); // classes A B A B
+        auto* wertung = f.Get<QComboBox>("cbWertung");
+        auto* anzeige = f.Get<QComboBox>("cbAnzeige");
+        QTest::keyClick(wertung, Qt::Key_End);
+        QTest::keyClick(wertung, Qt::Key_Up);
+        QCOMPARE(wertung->currentText() + '/' + QString::number(f.Settings().KlassCol),
+                 "Wertung: nach Klasse/4");
+        QCOMPARE(anzeige->count(), 3);
+        QTest::keyClick(anzeige, Qt::Key_End); // "Anzeige: B"
+        QCOMPARE(f.Probe("col:0") + '/' + QString::number(f.Competition().EntryCount()), "2,4/4");
+        QTest::keyClick(anzeige, Qt::Key_Home);
+        QCOMPARE(f.Probe("col:0"), "1,2,3,4");
     }
 };
 

@@ -141,6 +141,10 @@ public:
     void SetTimeFormat(int format);
     void SetVid(int vid); // the mode box shows it; cbVidChange applies it
     void cbVidChange();
+    // "Wertung": the category column places are counted by (the settings' KlassCol).
+    void cbWertungChange(int klassCol);
+    // "Anzeige": the protocol shows one category (index into Categories()), -1 every row.
+    void cbAnzeigeChange(int index);
     void RecalcProtocol();
     void ProtocolCommand(int tag); // 0 the selected row, 1 every result, n > 1 n rows
     void sbSaveClick();
@@ -286,8 +290,9 @@ private:
     // whenever they may have changed: load, mode, "Auf allen Strecken", time format, recompute.
     void ApplyCompetitionSettings();
     void CompetitionChanged(TCompetition::TChange what, int entry, int column);
-    void ShowProtocol(); // every row, in the order the competition shows them
-    void ShowHeat();     // the lists, captions, highlight and run buttons follow the tracks
+    void ShowProtocol();       // every row, in the order the competition shows them
+    void ShowCategoryChoice(); // the two lists beside the mode and the view's filter
+    void ShowHeat();           // the lists, captions, highlight and run buttons follow the tracks
     void RefusedDuringRun(const QString& what);
     // Holds back the redraw of the whole protocol while one command changes the competition
     // several times; the last hold to end redraws once.
@@ -427,9 +432,10 @@ private:
     void WriteList(TListKind kind);
     QAction *mResultsPdf = nullptr, *mStartListPdf = nullptr;
 
-    int m_viewHold = 0;       // TViewHold depth
-    bool m_rowsStale = false; // the grid's rows wait for a redraw
-    bool m_heatStale = false; // the lists and the highlight wait for a refresh
-    int m_listSync = 0;       // > 0 while the lists change for the window's own reasons
+    int m_viewHold = 0;                     // TViewHold depth
+    std::optional<QString> m_categoryShown; // the protocol shows this category alone
+    bool m_rowsStale = false;               // the grid's rows wait for a redraw
+    bool m_heatStale = false;               // the lists and the highlight wait for a refresh
+    int m_listSync = 0; // > 0 while the lists change for the window's own reasons
     void FlushView();
 };

@@ -46,6 +46,8 @@ QString TFormMain::ResumeFinals(const TBracketFileData& finals) {
     // The ranking rule the bracket was seeded by stays, or the next load would rank anew.
     Settings.Ranking = finals.Ranking;
     Settings.BracketSize = finals.BracketSize;
+    // So is the category column the brackets were built by.
+    Settings.KlassCol = Competition->KlassCol();
     if (!Competition->Bracket().IsEmpty() && Competition->Mode() != TCompetition::FinaleKo) {
         TViewHold hold(this);
         if (Competition->SetMode(TCompetition::FinaleKo)) {

@@ -31,6 +31,7 @@ void TFormMain::RestoreJournal(const TProtocolRows& rows, const TJournalMeta& me
     Competition->RestoreReactions(meta.Reaction);
     Competition->Recompute();
     if (!meta.Bracket.isEmpty()) Competition->RestoreBracket(meta.Bracket);
+    Settings.KlassCol = Competition->KlassCol(); // the brackets' category column, if they have one
     if (meta.Vid == TCompetition::FinaleKo && Competition->Mode() != TCompetition::FinaleKo)
         Competition->SetMode(TCompetition::FinaleKo);
     // The heat that was next, not the first one again: nobody climbs twice.

@@ -140,6 +140,8 @@ void TFormMain::setupPanelSignals() {
         ApplyCompetitionSettings();
     });
     connect(m_modeBox, &TModeBox::SwapClicked, this, [this] { seObmenClick(); });
+    connect(m_modeBox, &TModeBox::RankingChosen, this, [this](int k) { cbWertungChange(k); });
+    connect(m_modeBox, &TModeBox::CategoryChosen, this, [this](int i) { cbAnzeigeChange(i); });
 
     connect(m_commands, &TCommandColumn::StartClicked, this, [this] { mStartClick(); });
     connect(m_commands, &TCommandColumn::Pressed, this, [this](TCommandColumn::TCommand c) {

@@ -155,9 +155,13 @@ TCfgDialog::TCfgDialog(QWidget* parent, const TComPort& port, quint32 portMask)
     addRow(grid, row++, labAuto0, seAuto0, labAuto0Sek);
 
     labKlass = Named(new QLabel(QStringLiteral("Sortieren nach Spalte:"), this), "labKlass");
-    seKlass = SpinEdit(this, "seKlass", 0, 5, 0);
-    seKlass->setToolTip(QStringLiteral("0 - без приоритета"));
-    addRow(grid, row++, labKlass, seKlass, nullptr);
+    // The stored number is the column counted from 1 (0 none); the operator sees its title.
+    cbKlass = Named(new QComboBox(this), "cbKlass");
+    cbKlass->addItems({QStringLiteral("keine"), QStringLiteral("St.Nr."),
+                       QStringLiteral("Name, Vorname"), QStringLiteral("Ort"),
+                       QStringLiteral("Klasse"), QStringLiteral("Datum")});
+    cbKlass->setToolTip(QStringLiteral("Plätze je Wert dieser Spalte (keine: gesamt)"));
+    addRow(grid, row++, labKlass, cbKlass, nullptr);
 
     gbLS = Named(new QGroupBox(QStringLiteral(" Lichtschranke(n) "), this), "gbLS");
     auto* ls = new QGridLayout(gbLS);
@@ -263,7 +267,8 @@ void TCfgDialog::Edit(const TSettings& settings, int port, int tracks) {
     seZabegov->setValue(settings.CountZabegov);
     cbTimeFormat->setCurrentIndex(settings.TimeFormat);
     seAuto0->setValue(settings.AutoTime / 1000);
-    seKlass->setValue(settings.KlassCol);
+    cbKlass->setCurrentIndex(settings.KlassCol >= 0 && settings.KlassCol <= 5 ? settings.KlassCol
+                                                                              : 0);
     gbLive->LoadFrom(settings);
     gbFinale->LoadFrom(settings);
     gbPads->LoadFrom(settings);
@@ -276,7 +281,7 @@ void TCfgDialog::SetFolderChooser(std::function<QString(const QString&)> choose)
 
 TCfgChoice TCfgDialog::Choice() const {
     TCfgChoice c{m_settings, m_portBefore, cbPort->currentIndex(), 0};
-    c.edited.KlassCol = seKlass->value();
+    c.edited.KlassCol = cbKlass->currentIndex();
     gbLive->ApplyTo(c.edited);
     gbFinale->ApplyTo(c.edited);
     gbPads->ApplyTo(c.edited);

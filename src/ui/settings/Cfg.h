@@ -88,7 +88,8 @@ private:
     // busy or gone. Empty for "Keine".
     void ShowPortDevice();
 
-    QSpinBox *seZabegov, *seAuto0, *seKlass, *seTimeout;
+    QSpinBox *seZabegov, *seAuto0, *seTimeout;
+    QComboBox* cbKlass; // the category column by its title
     QDoubleSpinBox* seStopTimeout;
     QLabel *labStopTimeout, *labStopTimeoutSek;
     QComboBox *cbTimeFormat, *cbPort, *cbMonitor;
