@@ -120,15 +120,16 @@ void TLiveGlue::Refresh() {
     if (s.Title != m_published.CompetitionTitle || s.CountZabegov != m_published.CountZabegov ||
         s.TimeFormat != m_publishedFormat)
         m_protocolDirty = true;
-    if (m_protocolPublished && !m_protocolDirty) return;
-    m_protocolDirty = false;
-    m_publishedFormat = s.TimeFormat;
-    THtmlPage page = ProtocolForLive();
     const bool first = !m_protocolPublished;
-    if (first || !SamePage(page, m_published)) {
-        m_server.PublishProtocol(page, LiveStandings(c, s.Title));
-        m_published = std::move(page);
-        m_protocolPublished = true;
+    if (first || m_protocolDirty) {
+        m_protocolDirty = false;
+        m_publishedFormat = s.TimeFormat;
+        THtmlPage page = ProtocolForLive();
+        if (first || !SamePage(page, m_published)) {
+            m_server.PublishProtocol(page, LiveStandings(c, s.Title));
+            m_published = std::move(page);
+            m_protocolPublished = true;
+        }
     }
     TLiveBrackets brackets = LiveBrackets(c, s.Title, s.TimeFormat);
     if (first || !SameBrackets(brackets, m_publishedBrackets)) {
