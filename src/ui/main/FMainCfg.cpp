@@ -22,6 +22,7 @@ void TFormMain::bCFGClick() {
         Settings.LivePort = c.edited.LivePort;
         Settings.LiveBind = c.edited.LiveBind;
         Settings.Monitor = c.edited.Monitor;
+        Settings.HallNames = c.edited.HallNames; // the audience's view only: at once
         if (FormMonitor2) FormMonitor2->PlaceAndLayout();
         if (IsReady()) {
             ApplyCfgChoice(c);

@@ -9,6 +9,7 @@
 #include "ui/settings/PadSettingsGroup.h"
 
 #include <cmath>
+#include <QCheckBox>
 #include <QDialogButtonBox>
 #include <QDoubleSpinBox>
 #include <QGridLayout>
@@ -232,6 +233,9 @@ TCfgDialog::TCfgDialog(QWidget* parent, const TComPort& port, quint32 portMask)
     monitor->addWidget(labMonitor);
     monitor->addWidget(cbMonitor, 1);
     right->addLayout(monitor);
+    cbHallNames = Named(new QCheckBox(QStringLiteral("Namen und Sieger auf dem 2. Monitor"), this),
+                        "cbHallNames");
+    right->addWidget(cbHallNames);
     right->addWidget(gbLive = new TLiveSettingsGroup(this));
     right->addWidget(gbFinale = new TFinalsSettingsGroup(this));
     right->addStretch(1);
@@ -269,6 +273,7 @@ void TCfgDialog::Edit(const TSettings& settings, int port, int tracks) {
     seAuto0->setValue(settings.AutoTime / 1000);
     cbKlass->setCurrentIndex(settings.KlassCol >= 0 && settings.KlassCol <= 5 ? settings.KlassCol
                                                                               : 0);
+    cbHallNames->setChecked(settings.HallNames);
     gbLive->LoadFrom(settings);
     gbFinale->LoadFrom(settings);
     gbPads->LoadFrom(settings);
@@ -292,6 +297,7 @@ TCfgChoice TCfgDialog::Choice() const {
     c.edited.TimerGesperrt = seTimeout->value() * 1000;
     c.edited.StopGesperrt = int(std::lround(seStopTimeout->value() * 10)) * 100;
     c.edited.Monitor = std::max(0, cbMonitor->currentIndex());
+    c.edited.HallNames = cbHallNames->isChecked();
     if (c.portNow >= 1) {
         c.portNumber = cbPort->currentText().mid(3, 3).toInt();
         c.edited.Alg1 = cbAlg1->currentIndex();

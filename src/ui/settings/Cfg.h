@@ -12,6 +12,7 @@
 #include <QPixmap>
 #include <QStringList>
 
+class QCheckBox;
 class QDoubleSpinBox;
 class QGroupBox;
 class QLabel;
@@ -93,6 +94,7 @@ private:
     QDoubleSpinBox* seStopTimeout;
     QLabel *labStopTimeout, *labStopTimeoutSek;
     QComboBox *cbTimeFormat, *cbPort, *cbMonitor;
+    QCheckBox* cbHallNames; // names, winner and heat on the audience window
     TPolarityBox *cbAlg1, *cbAlg2, *cbAlg3;
     QGroupBox* gbLS;
     TLiveSettingsGroup* gbLive;     // "Live-Ergebnisse im Netz"
