@@ -1,8 +1,13 @@
 #include "persist/ResultList.h"
 
+#include "core/BracketText.h"
+#include "core/Competition.h"
+
 #include <algorithm>
+#include <array>
 #include <climits>
 #include <QHash>
+#include <QSet>
 
 namespace {
 QString CellOf(const QStringList& row, int col) {
@@ -15,7 +20,93 @@ int PlaceKey(const QString& cell) {
     const int n = cell.trimmed().toInt(&ok);
     return ok && n > 0 ? n : INT_MAX;
 }
+TListLine LaneOf(const TCompetition& c, int entry) {
+    if (!c.IsValidEntry(entry) || c.IsDummy(entry)) return {};
+    return {{},
+            c.Cell(entry, Col::StNr).trimmed(),
+            c.Cell(entry, Col::Name).trimmed(),
+            c.Cell(entry, Col::Ort).trimmed(),
+            {},
+            {}};
+}
+
+// Where RESET takes the tracks next outside the finals (TCompetition::Advance), worked out on
+// copies so that the list leaves the cursor alone. "Auf allen Strecken" keeps a participant
+// until the result is complete; the list shows each once.
+void NextHeat(const TCompetition& c, std::array<int, 2>& t, int& counter) {
+    const int n = c.EntryCount();
+    const int bahn = c.CountBahn();
+    const auto at = [&](int entry) { return c.IsValidEntry(entry) ? entry : -1; };
+    if (c.Mode() == TCompetition::Qualifikation) {
+        for (int track : {1, 0}) {
+            if (t[track] + 1 >= n) {
+                t[track] = at(track == 1 ? 1 : 0);
+                counter = 1;
+            } else {
+                t[track] = at(t[track] + 1);
+            }
+        }
+    } else if ((counter % 2) != 0 || bahn == 1) {
+        if (t[0] + bahn >= n) {
+            t[0] = at(bahn == 2 ? 1 : 0);
+            counter = 1;
+        } else {
+            t[0] = at(t[0] + bahn);
+        }
+        if (bahn == 2) t[1] = at(t[1] + 2 >= n ? 0 : t[1] + 2);
+    }
+    if (c.Mode() == TCompetition::Paarrennen) std::swap(t[0], t[1]);
+    ++counter;
+}
 } // namespace
+
+QVector<TListSection> HeatListSections(const TCompetition& c) {
+    QVector<TListSection> sections;
+    if (c.Mode() == TCompetition::FinaleKo) {
+        for (const TCategoryBracket& b : c.Brackets()) {
+            TListSection s{b.Category, {}, {}};
+            const QVector<TBracket::THeat>& heats = b.Bracket.Heats();
+            for (int h = 0; h < heats.size(); ++h) {
+                const TBracket::THeat& heat = heats[h];
+                if (heat.Winner >= 0 || heat.Bye) continue;
+                s.heats.push_back(
+                    {QString::number(h + 1),
+                     BracketRoundName(heat.Round, b.Bracket.Rounds(), heat.SmallFinal),
+                     {LaneOf(c, heat.Entry[0]), LaneOf(c, heat.Entry[1])}});
+            }
+            if (!s.heats.isEmpty()) sections << s;
+        }
+        if (sections.isEmpty()) sections << TListSection{};
+        return sections;
+    }
+    const int bahn = c.CountBahn();
+    std::array<int, 2> t{c.TrackEntry(0), bahn == 2 ? c.TrackEntry(1) : -1};
+    int counter = c.RunCounter();
+    QSet<int> listed; // entry * 2 + track: each participant's next run on each track once
+    TListSection s;
+    // The order comes round again within a few passes of the protocol.
+    for (int step = 0; step < 4 * (c.EntryCount() + 1); ++step) {
+        bool due = false;
+        for (int track = 0; track < bahn; ++track) {
+            const int e = t[track];
+            if (!c.IsValidEntry(e) || c.IsDummy(e) || !c.RunLeftOnTrack(e, track) ||
+                listed.contains(e * 2 + track))
+                continue;
+            listed.insert(e * 2 + track);
+            due = true;
+        }
+        if (due)
+            s.heats.push_back({QString::number(s.heats.size() + 1),
+                               {},
+                               {LaneOf(c, t[0]), bahn == 2 ? LaneOf(c, t[1]) : TListLine{}}});
+        if (c.Mode() == TCompetition::IndividuellesKlettern && c.AllTracks())
+            t[0] = c.IsValidEntry(t[0] + 1) ? t[0] + 1 : 0;
+        else
+            NextHeat(c, t, counter);
+    }
+    sections << s;
+    return sections;
+}
 
 QVector<TListSection> ListSections(const TProtocolRows& rows, int classCol, int runCount,
                                    TListKind kind) {
@@ -53,6 +144,30 @@ QVector<TListSection> ListSections(const TProtocolRows& rows, int classCol, int 
 }
 
 TListTable ListTable(const TListDocument& doc, const TListSection& section) {
+    if (doc.kind == TListKind::Heats) {
+        // A lane as one cell, the club under the name: the pair reads across one line.
+        const bool rounds = std::any_of(section.heats.begin(), section.heats.end(),
+                                        [](const TListHeat& h) { return !h.round.isEmpty(); });
+        const QString nr = doc.columnTitles.value(Col::StNr);
+        TListTable table;
+        table.head << QStringLiteral("Lauf");
+        table.right << true;
+        if (rounds) {
+            table.head << QStringLiteral("Runde");
+            table.right << false;
+        }
+        table.head << nr << QStringLiteral("Bahn 1") << nr << QStringLiteral("Bahn 2");
+        table.right << true << false << true << false;
+        for (const TListHeat& h : section.heats) {
+            QStringList cells{h.number};
+            if (rounds) cells << h.round;
+            for (const TListLine& l : h.lanes)
+                cells << l.stNr
+                      << (l.club.isEmpty() ? l.name : l.name + QLatin1Char('\n') + l.club);
+            table.rows << cells;
+        }
+        return table;
+    }
     const bool results = doc.kind == TListKind::Results;
     const QStringList& t = doc.columnTitles;
     TListTable table;
@@ -85,6 +200,7 @@ QStringList ListHeading(const TListDocument& doc, const TListSection& section) {
     if (!doc.place.trimmed().isEmpty()) info += QStringLiteral(" · ") + doc.place.trimmed();
     lines << info;
     QString sub = doc.kind == TListKind::Results ? QStringLiteral("Ergebnisliste")
+                  : doc.kind == TListKind::Heats ? QStringLiteral("Laufliste")
                                                  : QStringLiteral("Startliste");
     if (!section.category.isEmpty()) sub += QStringLiteral(" – ") + section.category;
     if (!doc.round.isEmpty()) sub += QStringLiteral(" – ") + doc.round;

@@ -9,7 +9,9 @@
 #include <QStringList>
 #include <QVector>
 
-enum class TListKind { Results, StartList };
+enum class TListKind { Results, StartList, Heats };
+
+class TCompetition;
 
 struct TListLine {
     QString place, stNr, name, club;
@@ -17,10 +19,18 @@ struct TListLine {
     QString result;
 };
 
+// One heat of the heat list: its number in racing order, its round in the finals ("" before),
+// and who stands on lane 1 and lane 2 (an empty line: nobody, or not yet known).
+struct TListHeat {
+    QString number, round;
+    TListLine lanes[2];
+};
+
 // One category's list; the category is "" when the protocol has no class column.
 struct TListSection {
     QString category;
     QVector<TListLine> lines;
+    QVector<TListHeat> heats; // the heat list's
 };
 
 // The protocol's rows (titles first, the dummy left out) as one section per category, in the
@@ -29,6 +39,12 @@ struct TListSection {
 // given; start lists: in the order given.
 QVector<TListSection> ListSections(const TProtocolRows& rows, int classCol, int runCount,
                                    TListKind kind);
+
+// The heats still to race from the competition's heat cursor on: before the finals each
+// participant's next run on each track once, in the order RESET calls them (the dummy is
+// nobody); in the finals each bracket's undecided heats with their round, one section per
+// category.
+QVector<TListSection> HeatListSections(const TCompetition& competition);
 
 // What heads each page and closes each section.
 struct TListDocument {

@@ -626,15 +626,19 @@ private slots:
     void listSections_data() {
         QTest::addColumn<int>("classCol");
         QTest::addColumn<bool>("results");
-        QTest::addColumn<QString>("sections"); // "class:nr,nr|class:nr"
-        QTest::newRow("per class") << int(Col::Klasse) << true << "Herren:3,1|Damen:2,5,4";
-        QTest::newRow("start list") << int(Col::Klasse) << false << "Herren:1,3|Damen:2,4,5";
-        QTest::newRow("no class column") << -1 << true << ":2,3,1,5,4";
+        QTest::addColumn<int>("heatMode");     // the heat list's competition mode; -1 none
+        QTest::addColumn<QString>("sections"); // "class:nr,nr|class:nr", heats "nr-nr"
+        QTest::newRow("per class") << int(Col::Klasse) << true << -1 << "Herren:3,1|Damen:2,5,4";
+        QTest::newRow("start list") << int(Col::Klasse) << false << -1 << "Herren:1,3|Damen:2,4,5";
+        QTest::newRow("no class column") << -1 << true << -1 << ":2,3,1,5,4";
+        QTest::newRow("heats: Paarrennen") << -1 << false << 2 << "HEATS";
+        QTest::newRow("heats: Qualifikation") << -1 << false << 0 << "HEATS";
     }
     void listSections() {
         QFETCH(int, classCol);
         QFETCH(bool, results);
-        TProtocolRows protocol{QStringList(Col::Count)};
+        QFETCH(int, heatMode);
+        TProtocolRows protocol{TCompetition::DefaultColumnTitles()};
         for (const QString l :
              {"1 Herren 3", "2 Damen 1", "3 herren 2", "4 Damen -", "5 Damen 4", "- - -"}) {
             QStringList row(Col::Count);
@@ -644,12 +648,18 @@ private slots:
             row[Col::Turm1] = "00:07,00";
             protocol << row;
         }
+        TCompetition c; // every Turm1 raced: the heats still to come are the Turm2 runs
+        QVERIFY(heatMode < 0 || (c.SetMode(heatMode) && c.Load(protocol)));
         QStringList got;
-        for (const TListSection& s : ListSections(
-                 protocol, classCol, 2, results ? TListKind::Results : TListKind::StartList)) {
+        for (const TListSection& s :
+             heatMode >= 0 ? HeatListSections(c)
+                           : ListSections(protocol, classCol, 2,
+                                          results ? TListKind::Results : TListKind::StartList)) {
             QStringList nrs;
             for (const TListLine& l : s.lines)
                 nrs << l.stNr + (l.runs == QStringList{"00:07,00", ""} ? "" : "?");
+            for (const TListHeat& h : s.heats)
+                nrs << h.lanes[0].stNr + '-' + h.lanes[1].stNr;
             got << s.category + ':' + nrs.join(',');
         }
         QTEST(got.join('|'), "sections");

@@ -224,7 +224,8 @@ private slots:
             "F8 click:cbEditON edit:1:3: in:^X commit", Ready + "|c:1:3=Name3");
         // Closing asks while results are at stake; No leaves the clock alone.
         row("close, saved", "close", "shown=0|asked=");
-        row("close while running: No", "F8 no close", "shown=1|asked=Beenden?\n\nEin Lauf wird gerade gemessen.|" + Running);
+        row("close while running: No", "F8 no close",
+            "shown=1|asked=Beenden?\n\nEin Lauf wird gerade gemessen.|" + Running);
         row("close, unsaved: No", Heat1 + " no close",
             "shown=1|asked=Beenden?\n\n2 Ergebnisse sind nicht gespeichert.");
         // Ranked by class the rows are 1, 3 (A), 2, 4 (B); the lists stay in load order, and
@@ -933,6 +934,15 @@ private slots:
         for (int i = 0; i < 2; ++i)
             QVERIFY(pages[i].contains("Schiedsrichter (Unterschrift)") &&
                     pages[i].contains(QString("Seite %1 von 2").arg(i + 1)));
+        TWindowFixture pairs; // the heat list: who races whom, lane 1 before lane 2
+        pairs.Play("load:2/4");
+        QTest::keyClick(pairs.w, Qt::Key_R, Qt::ControlModifier | Qt::ShiftModifier);
+        p.start(pdftotext, {"-layout", pairs.dialogs.shellOpened.value(0), "-"});
+        QVERIFY(p.waitForFinished(30000));
+        const QString heats = QString::fromUtf8(p.readAllStandardOutput()).simplified();
+        QVERIFY2(heats.contains("Laufliste – Paarrennen Lauf St.Nr. Bahn 1 St.Nr. Bahn 2 1 1 "
+                                "Name1 2 Name2 Ort1 Ort2 2 2 Name2 1 Name1"),
+                 qPrintable(heats));
     }
 
     // --- the office exports -----------------------------------------------------------------

@@ -430,7 +430,7 @@ private:
     void WriteStampedExitCopy();
     void KeepInEventFolder(const QString& file); // a copy of a kept journal beside the results
     void WriteList(TListKind kind);
-    QAction *mResultsPdf = nullptr, *mStartListPdf = nullptr;
+    QAction *mResultsPdf = nullptr, *mStartListPdf = nullptr, *mHeatListPdf = nullptr;
 
     int m_viewHold = 0;                     // TViewHold depth
     std::optional<QString> m_categoryShown; // the protocol shows this category alone

@@ -128,9 +128,10 @@ void TFormMain::WriteStampedExitCopy() {
 
 void TFormMain::WriteList(TListKind kind) {
     const bool results = kind == TListKind::Results;
-    const QString file =
-        EventFilePath(results ? QStringLiteral("Ergebnisliste") : QStringLiteral("Startliste"),
-                      QStringLiteral(".pdf"));
+    const QString file = EventFilePath(results                    ? QStringLiteral("Ergebnisliste")
+                                       : kind == TListKind::Heats ? QStringLiteral("Laufliste")
+                                                                  : QStringLiteral("Startliste"),
+                                       QStringLiteral(".pdf"));
     if (file.isEmpty()) return;
     const TProtocolRows rows = Competition->Rows(TCompetition::ForHtml);
     TListDocument doc;
@@ -143,7 +144,9 @@ void TFormMain::WriteList(TListKind kind) {
     doc.stand = QDateTime::currentDateTime();
     doc.columnTitles = rows.value(0);
     doc.runCount = Settings.CountZabegov;
-    doc.sections = ListSections(rows, Competition->KlassCol() - 1, Settings.CountZabegov, kind);
+    doc.sections = kind == TListKind::Heats ? HeatListSections(*Competition)
+                                            : ListSections(rows, Competition->KlassCol() - 1,
+                                                           Settings.CountZabegov, kind);
     QString error;
     if (!WriteListPdf(doc, file, &error)) {
         TellNotWritten(file, error);

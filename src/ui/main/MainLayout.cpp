@@ -300,7 +300,10 @@ void TFormMain::setupMenus() {
     mStartListPdf = item(CtrlKeys, "mStartListPdf", QStringLiteral("Startliste (PDF)"),
                          QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_N));
     m_strip->AddInfoMenuAction(mResultsPdf);
+    mHeatListPdf = item(CtrlKeys, "mHeatListPdf", QStringLiteral("Laufliste (PDF)"),
+                        QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_R));
     m_strip->AddInfoMenuAction(mStartListPdf);
+    m_strip->AddInfoMenuAction(mHeatListPdf);
     // The run keys act whichever of the program's windows has the focus (the bracket window,
     // the audience window on the operator's screen); a modal dialog still holds them back, as
     // it holds back the main window they belong to.
@@ -336,6 +339,7 @@ void TFormMain::setupMenus() {
     connect(mContactLog, &QAction::triggered, this, [this] { mContactLogClick(); });
     connect(mResultsPdf, &QAction::triggered, this, [this] { WriteList(TListKind::Results); });
     connect(mStartListPdf, &QAction::triggered, this, [this] { WriteList(TListKind::StartList); });
+    connect(mHeatListPdf, &QAction::triggered, this, [this] { WriteList(TListKind::Heats); });
 }
 
 void TFormMain::setupTimers() {
