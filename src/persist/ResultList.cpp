@@ -89,8 +89,9 @@ QVector<TListSection> HeatListSections(const TCompetition& c) {
         bool due = false;
         for (int track = 0; track < bahn; ++track) {
             const int e = t[track];
-            if (!c.IsValidEntry(e) || c.IsDummy(e) || !c.RunLeftOnTrack(e, track) ||
-                listed.contains(e * 2 + track))
+            // The grid's empty last row is nobody either.
+            if (!c.IsValidEntry(e) || c.IsDummy(e) || LaneOf(c, e).stNr + LaneOf(c, e).name == "" ||
+                !c.RunLeftOnTrack(e, track) || listed.contains(e * 2 + track))
                 continue;
             listed.insert(e * 2 + track);
             due = true;
@@ -122,7 +123,7 @@ QVector<TListSection> ListSections(const TProtocolRows& rows, int classCol, int 
         auto it = sectionOf.find(key);
         if (it == sectionOf.end()) {
             it = sectionOf.insert(key, int(sections.size()));
-            sections.push_back({category, {}});
+            sections.push_back({category, {}, {}});
         }
         TListLine line{CellOf(row, Col::Platz),
                        CellOf(row, Col::StNr),

@@ -631,8 +631,8 @@ private slots:
         QTest::newRow("per class") << int(Col::Klasse) << true << -1 << "Herren:3,1|Damen:2,5,4";
         QTest::newRow("start list") << int(Col::Klasse) << false << -1 << "Herren:1,3|Damen:2,4,5";
         QTest::newRow("no class column") << -1 << true << -1 << ":2,3,1,5,4";
-        QTest::newRow("heats: Paarrennen") << -1 << false << 2 << "HEATS";
-        QTest::newRow("heats: Qualifikation") << -1 << false << 0 << "HEATS";
+        QTest::newRow("heats: Paarrennen") << -1 << false << 2 << ":1-2,2-1,3-4,4-3,-5";
+        QTest::newRow("heats: Qualifikation") << -1 << false << 0 << ":2-1,3-2,4-3,5-4,-5";
     }
     void listSections() {
         QFETCH(int, classCol);
