@@ -75,9 +75,9 @@ bool TCompetition::BuildBracket() {
                                                 m_entries[order[j]].cells[Col::Name].trimmed());
                 (j < limit ? in : out) << who.trimmed();
             }
-            m_bracketNote = QStringLiteral("Gleichstand auf Platz %1 an der Grenze des Finales. "
-                                           "Nach der Reihenfolge der Rangliste im Finale: %2; "
-                                           "nicht im Finale: %3.")
+            m_bracketNote = tr("Gleichstand auf Platz %1 an der Grenze des Finales. "
+                               "Nach der Reihenfolge der Rangliste im Finale: %2; "
+                               "nicht im Finale: %3.")
                                 .arg(m_entries[last].place)
                                 .arg(in.join(QStringLiteral(", ")), out.join(QStringLiteral(", ")));
         }

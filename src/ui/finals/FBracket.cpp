@@ -11,8 +11,9 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-namespace {
-const QString kCaption = QStringLiteral("K.-o.-Feld");
+
+QString TFormBracket::Caption() {
+    return tr("K.-o.-Feld");
 }
 
 TFormBracket::TFormBracket(QWidget* parent, TCompetition& competition, const TRunController& run,
@@ -20,20 +21,20 @@ TFormBracket::TFormBracket(QWidget* parent, TCompetition& competition, const TRu
     : QWidget(parent, Qt::Window), m_competition(competition), m_run(run), m_settings(settings),
       m_dialogs(dialogs) {
     setObjectName(QStringLiteral("FormBracket"));
-    setWindowTitle(kCaption);
+    setWindowTitle(Caption());
     // Closing the main window ends the program; this window must not keep it alive.
     setAttribute(Qt::WA_QuitOnClose, false);
     BracketView = new TBracketView(this, TBracketView::Light);
     labNote = new QLabel(this);
     labNote->setObjectName(QStringLiteral("labNote"));
     labNote->setWordWrap(true);
-    bRebuild = new QPushButton(QStringLiteral("Feld neu aufbauen"), this);
+    bRebuild = new QPushButton(tr("Feld neu aufbauen"), this);
     bRebuild->setObjectName(QStringLiteral("bRebuild"));
-    bRerun = new QPushButton(QStringLiteral("Letzten Lauf wiederholen"), this);
+    bRerun = new QPushButton(tr("Letzten Lauf wiederholen"), this);
     bRerun->setObjectName(QStringLiteral("bRerun"));
-    bHtml = new QPushButton(QStringLiteral("Als HTML"), this);
+    bHtml = new QPushButton(tr("Als HTML"), this);
     bHtml->setObjectName(QStringLiteral("bHtml"));
-    bHtml->setToolTip(QStringLiteral("[Ctrl+Shift+H] K.-o.-Feld als HTML"));
+    bHtml->setToolTip(tr("[Ctrl+Shift+H] K.-o.-Feld als HTML"));
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(labNote, 1);
     buttons->addWidget(bRebuild);
@@ -68,7 +69,7 @@ void TFormBracket::Refresh() {
     const QString note = c.BracketNote();
     BracketView->SetEmptyText(c.Mode() == TCompetition::FinaleKo || note.isEmpty()
                                   ? note
-                                  : QStringLiteral("Kein K.-o.-Feld"));
+                                  : tr("Kein K.-o.-Feld"));
     labNote->setText(note);
     UpdateButtons();
 }
@@ -92,15 +93,15 @@ int TFormBracket::RerunCandidate() const {
 void TFormBracket::bRebuildClick() {
     if (!bRebuild->isEnabled()) return;
     if (!m_dialogs.AskYesNo(
-            QStringLiteral("K.-o.-Feld neu aus der Qualifikation aufbauen? Alle Läufe des "
-                           "K.-o.-Feldes gehen verloren."),
-            kCaption))
+            tr("K.-o.-Feld neu aus der Qualifikation aufbauen? Alle Läufe des "
+               "K.-o.-Feldes gehen verloren."),
+            Caption()))
         return;
     if (!m_competition.RebuildBracket()) {
         const QString note = m_competition.BracketNote();
         m_dialogs.ShowMessage(
-            note.isEmpty() ? QStringLiteral("Das K.-o.-Feld kann nicht aufgebaut werden.") : note,
-            kCaption);
+            note.isEmpty() ? tr("Das K.-o.-Feld kann nicht aufgebaut werden.") : note,
+            Caption());
     }
     Refresh();
 }
@@ -108,16 +109,16 @@ void TFormBracket::bRebuildClick() {
 void TFormBracket::bRerunClick() {
     const int heat = RerunCandidate();
     if (!bRerun->isEnabled() || heat < 0) return;
-    if (!m_dialogs.AskYesNo(QStringLiteral("Lauf %1 wiederholen? Seine Zeiten bleiben als "
-                                           "ungültig vermerkt.")
+    if (!m_dialogs.AskYesNo(tr("Lauf %1 wiederholen? Seine Zeiten bleiben als "
+                               "ungültig vermerkt.")
                                 .arg(heat + 1),
-                            kCaption))
+                            Caption()))
         return;
     if (!m_competition.RerunHeat(heat))
         m_dialogs.ShowMessage(
-            QStringLiteral("Lauf %1 kann nicht mehr wiederholt werden: sein Sieger ist schon "
-                           "wieder gelaufen.")
+            tr("Lauf %1 kann nicht mehr wiederholt werden: sein Sieger ist schon "
+               "wieder gelaufen.")
                 .arg(heat + 1),
-            kCaption);
+            Caption());
     Refresh();
 }

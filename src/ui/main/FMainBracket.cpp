@@ -34,14 +34,14 @@ TBracketPage TFormMain::BracketPage() const {
 void TFormMain::mBracketHtmlClick() {
     if (Competition->Bracket().IsEmpty()) {
         const QString note = Competition->BracketNote();
-        Dialogs->ShowMessage(note.isEmpty() ? QStringLiteral("Kein K.-o.-Feld.") : note,
-                             QStringLiteral("K.-o.-Feld"));
+        Dialogs->ShowMessage(note.isEmpty() ? tr("Kein K.-o.-Feld.") : note,
+                             tr("K.-o.-Feld"));
         return;
     }
     const QString name = BracketHtmlName();
     QString error;
     if (!WriteBracketHtml(name, Competition->Bracket(), BracketPage(), &error)) {
-        Dialogs->ShowMessage(QStringLiteral("Error write file: ") + name + '\n' + error,
+        Dialogs->ShowMessage(tr("Error write file: ") + name + '\n' + error,
                              QStringLiteral("Veltaro"));
         return;
     }

@@ -14,10 +14,11 @@
 namespace {
 // The participants of a started heat stay in the protocol until RESET or ABBRECHEN: a time
 // stopped for them must find them.
-const char* const kDeleteRefused =
-    "Teilnehmer des laufenden Laufs können erst nach RESET oder ABBRECHEN entfernt werden.";
-const char* const kClearRefused =
-    "Die Ergebnisse können erst nach RESET oder ABBRECHEN gelöscht werden.";
+const char* const kDeleteRefused = QT_TRANSLATE_NOOP(
+    "TFormMain",
+    "Teilnehmer des laufenden Laufs können erst nach RESET oder ABBRECHEN entfernt werden.");
+const char* const kClearRefused = QT_TRANSLATE_NOOP(
+    "TFormMain", "Die Ergebnisse können erst nach RESET oder ABBRECHEN gelöscht werden.");
 } // namespace
 
 void TFormMain::ProtocolCommand(int tag) {
@@ -27,7 +28,7 @@ void TFormMain::ProtocolCommand(int tag) {
     const int entry = m_view->EntryOfRow(r);
     const QString who = LogEntryText(entry);
     if (tag == 0) {
-        if (!Dialogs->AskYesNo(QStringLiteral("Zeile entfernen?"), QStringLiteral("Bestätigen")))
+        if (!Dialogs->AskYesNo(tr("Zeile entfernen?"), tr("Bestätigen")))
             return;
         bool done;
         {
@@ -35,12 +36,12 @@ void TFormMain::ProtocolCommand(int tag) {
             done = Competition->DeleteEntry(entry);
         }
         if (!done) {
-            RefusedDuringRun(QString::fromUtf8(kDeleteRefused));
+            RefusedDuringRun(tr(kDeleteRefused));
             return;
         }
         LogEvent(TLogSource::Correction, QStringLiteral("Zeile gelöscht"), who);
     } else if (tag == 1) {
-        if (!Dialogs->AskYesNo(QStringLiteral("Ergebnisse löschen?"), QStringLiteral("Bestätigen")))
+        if (!Dialogs->AskYesNo(tr("Ergebnisse löschen?"), tr("Bestätigen")))
             return;
         bool done;
         {
@@ -48,7 +49,7 @@ void TFormMain::ProtocolCommand(int tag) {
             done = Competition->ClearResults();
         }
         if (!done) {
-            RefusedDuringRun(QString::fromUtf8(kClearRefused));
+            RefusedDuringRun(tr(kClearRefused));
             return;
         }
         LogEvent(TLogSource::Correction, QStringLiteral("Alle Ergebnisse gelöscht"));
@@ -69,7 +70,7 @@ void TFormMain::ProtocolCommand(int tag) {
             deleted = Competition->DeleteRows(r - 1, tag);
         }
         if (deleted < 0) {
-            RefusedDuringRun(QString::fromUtf8(kDeleteRefused));
+            RefusedDuringRun(tr(kDeleteRefused));
             return;
         }
         LogEvent(TLogSource::Correction, QStringLiteral("%1 Zeilen gelöscht").arg(deleted),

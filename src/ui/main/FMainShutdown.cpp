@@ -15,7 +15,7 @@
 
 void TFormMain::closeEvent(QCloseEvent* event) {
     if ((IsRunning() || Competition->Modified()) &&
-        !Dialogs->AskYesNo(QStringLiteral("Beenden?"), QStringLiteral("Bestätigen"))) {
+        !Dialogs->AskYesNo(tr("Beenden?"), tr("Bestätigen"))) {
         event->ignore();
         return;
     }
@@ -35,7 +35,7 @@ QString TFormMain::ExitCopyName() const {
 }
 
 QString TFormMain::ExitCopyInfo() const {
-    return QStringLiteral("Das Protokoll wird beim Beenden gespeichert in:\n") +
+    return tr("Das Protokoll wird beim Beenden gespeichert in:\n") +
            QDir::toNativeSeparators(ExitCopyName());
 }
 

@@ -10,12 +10,14 @@
 #include <QVBoxLayout>
 
 namespace {
-const char* const ModeNames[] = {"Qualifikation", "Individuelles Klettern", "Paarrennen",
-                                 "Finale (K.-o.)"};
+const char* const ModeNames[] = {
+    QT_TRANSLATE_NOOP("TModeBox", "Qualifikation"),
+    QT_TRANSLATE_NOOP("TModeBox", "Individuelles Klettern"),
+    QT_TRANSLATE_NOOP("TModeBox", "Paarrennen"), QT_TRANSLATE_NOOP("TModeBox", "Finale (K.-o.)")};
 } // namespace
 
 QString TModeBox::ModeName(int mode) {
-    return mode >= 0 && mode < int(std::size(ModeNames)) ? QString::fromUtf8(ModeNames[mode])
+    return mode >= 0 && mode < int(std::size(ModeNames)) ? tr(ModeNames[mode])
                                                          : QString();
 }
 
@@ -27,14 +29,14 @@ TModeBox::TModeBox(QWidget* parent) : QWidget(parent) {
     m_mode = Named(new QComboBox(this), "cbVid");
     for (int m = 0; m < int(std::size(ModeNames)); ++m)
         m_mode->addItem(ModeName(m));
-    m_mode->setToolTip(QStringLiteral("Wettkampfsart"));
+    m_mode->setToolTip(tr("Wettkampfsart"));
     auto* row = new QHBoxLayout;
     m_swap =
-        ToolButton(this, "seObmen", QString(), QStringLiteral("[Ctrl+0] Turme wechseln"), "swap");
+        ToolButton(this, "seObmen", QString(), tr("[Ctrl+0] Turme wechseln"), "swap");
     m_swap->setIconSize(QSize(18, 18));
     m_swap->setFixedSize(36, 22);
     m_swap->setEnabled(false);
-    m_allTracks = Named(new QCheckBox(QStringLiteral("Auf allen Strecken"), this), "cbAllTrasse");
+    m_allTracks = Named(new QCheckBox(tr("Auf allen Strecken"), this), "cbAllTrasse");
     m_allTracks->hide();
     row->addStretch(1);
     row->addWidget(m_swap);

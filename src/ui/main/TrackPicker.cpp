@@ -23,7 +23,7 @@ TTrackPicker::TTrackPicker(int track, QAbstractItemModel* participants, QWidget*
     m_bar->setFixedHeight(7);
     auto* line = new QHBoxLayout;
     m_caption = Named(
-        new QLabel(one ? QStringLiteral(" Kletterturm 1 ") : QStringLiteral(" Kletterturm 2 "),
+        new QLabel(one ? tr(" Kletterturm 1 ") : tr(" Kletterturm 2 "),
                    this),
         one ? "LabelZabeg1" : "LabelZabeg2");
     m_caption->setFont(DesignFont("Arial", 16, true));
@@ -31,7 +31,7 @@ TTrackPicker::TTrackPicker(int track, QAbstractItemModel* participants, QWidget*
     m_square->setFixedSize(25, 23);
     m_square->setFrameStyle(QFrame::Box | QFrame::Plain);
     m_square->setCursor(Qt::PointingHandCursor);
-    m_square->setToolTip(QStringLiteral("Farbe"));
+    m_square->setToolTip(tr("Farbe"));
     m_square->installEventFilter(this);
     m_list = Named(new QComboBox(this), one ? "cbBuhn1" : "cbBuhn2");
     m_list->setMaxVisibleItems(20);

@@ -88,6 +88,7 @@ private:
     QDoubleSpinBox* seStopTimeout;
     QLabel *labStopTimeout, *labStopTimeoutSek;
     QComboBox *cbTimeFormat, *cbPort, *cbMonitor;
+    QComboBox* cbLang; // "Lang": 0 German, 1 English, used from the next start
     TPolarityBox *cbAlg1, *cbAlg2, *cbAlg3;
     QGroupBox* gbLS;
     TLiveSettingsGroup* gbLive;     // "Live-Ergebnisse im Netz"
@@ -95,7 +96,7 @@ private:
     TPadSettingsGroup* gbPads;      // the foot pads' port, polarities, false-start limit
     QLabel *labZabegov, *labTimeFormat, *labAuto0, *labAuto0Sek, *labKlass, *labPort,
         *labPortDevice, *labAlg, *labAlg1, *labAlg2, *labAlg3, *labTimeout, *labTimeoutSek,
-        *labMonitor;
+        *labMonitor, *labLang, *labLangNote;
     QPushButton *OKBtn, *CancelBtn2;
     const TComPort& m_port;
     TSettings m_settings; // as they came in
