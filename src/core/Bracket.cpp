@@ -96,9 +96,8 @@ std::optional<TBracket> TBracket::Build(const QVector<TSeed>& ranked, int maxSiz
     }
     if (starters.size() < 2) {
         if (error)
-            *error = QCoreApplication::translate("TBracket",
-                                                "Kein Finale: es braucht mindestens 2 "
-                                                "Teilnehmer mit Ergebnis, es gibt %1.")
+            *error = QCoreApplication::translate("TBracket", "Kein Finale: es braucht mindestens 2 "
+                                                             "Teilnehmer mit Ergebnis, es gibt %1.")
                          .arg(starters.size());
         return std::nullopt;
     }

@@ -642,8 +642,7 @@ bool TCompetition::ClearResults() {
     // The bracket was seeded from the results just emptied.
     const bool hadBracket = !m_bracket.IsEmpty();
     DropBracket();
-    if (m_mode == FinaleKo)
-        m_bracketNote = tr("Kein Finale: die Ergebnisse wurden gelöscht.");
+    if (m_mode == FinaleKo) m_bracketNote = tr("Kein Finale: die Ergebnisse wurden gelöscht.");
     // Nothing is recomputed: the emptied cells are what it would give, and the order stays.
     SelectStartEntries();
     Emit(ResultsChanged);

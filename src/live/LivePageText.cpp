@@ -32,9 +32,8 @@ QByteArray LocalizedLivePage(QByteArray page) {
         page.replace('"' + source + '"', '"' + target + '"');
         page.replace('>' + source + '<', '>' + target + '<');
     }
-    const QByteArray lang = QCoreApplication::translate("LivePage", "de", "the page's language")
-                                .toUtf8()
-                                .left(8);
+    const QByteArray lang =
+        QCoreApplication::translate("LivePage", "de", "the page's language").toUtf8().left(8);
     if (lang != "de") page.replace("<html lang=\"de\">", "<html lang=\"" + lang + "\">");
     return page;
 }

@@ -110,8 +110,9 @@ std::optional<TBracketFileData> ParseBracketFile(const QByteArray& bytes, QStrin
         if (line.endsWith(QLatin1Char('\r'))) line.chop(1);
     if (lines.first() != kHeader) {
         if (lines.first().startsWith(kFormat))
-            return fail(QCoreApplication::translate("BracketFile", "Version %1 wird nicht unterstützt")
-                            .arg(lines.first().mid(kFormat.size()).left(20)));
+            return fail(
+                QCoreApplication::translate("BracketFile", "Version %1 wird nicht unterstützt")
+                    .arg(lines.first().mid(kFormat.size()).left(20)));
         return fail(QCoreApplication::translate("BracketFile", "keine K.-o.-Datei von Veltaro"));
     }
 
@@ -167,11 +168,14 @@ std::optional<TBracketFileData> ParseBracketFile(const QByteArray& bytes, QStrin
             return bad(l);
         }
     }
-    if (!ended) return fail(QCoreApplication::translate("BracketFile", "die Datei ist unvollständig"));
+    if (!ended)
+        return fail(QCoreApplication::translate("BracketFile", "die Datei ist unvollständig"));
     if (!ranking || !size || !rows)
-        return fail(QCoreApplication::translate("BracketFile", "Angaben fehlen (Wertung, Feldgröße oder Zeilen)"));
+        return fail(QCoreApplication::translate("BracketFile",
+                                                "Angaben fehlen (Wertung, Feldgröße oder Zeilen)"));
     if (!data.Bracket.isEmpty() && !TBracket::FromLines(data.Bracket))
-        return fail(QCoreApplication::translate("BracketFile", "das K.-o.-Feld darin ist beschädigt"));
+        return fail(
+            QCoreApplication::translate("BracketFile", "das K.-o.-Feld darin ist beschädigt"));
     return data;
 }
 
@@ -184,21 +188,26 @@ std::optional<TBracketFileData> ReadBracketFile(const QString& fileName, QString
         return std::nullopt;
     };
     // Only a plain file: a pipe or a device under that name could keep a read waiting forever.
-    if (!info.isFile()) return fail(QCoreApplication::translate("BracketFile", "keine gewöhnliche Datei"));
+    if (!info.isFile())
+        return fail(QCoreApplication::translate("BracketFile", "keine gewöhnliche Datei"));
     if (info.size() > BracketFileMaxBytes)
-        return fail(QCoreApplication::translate("BracketFile", "die Datei ist zu groß (%1 Bytes, höchstens %2)")
+        return fail(QCoreApplication::translate("BracketFile",
+                                                "die Datei ist zu groß (%1 Bytes, höchstens %2)")
                         .arg(info.size())
                         .arg(BracketFileMaxBytes));
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly))
-        return fail(QCoreApplication::translate("BracketFile", "kann nicht gelesen werden (%1)").arg(file.errorString()));
+        return fail(QCoreApplication::translate("BracketFile", "kann nicht gelesen werden (%1)")
+                        .arg(file.errorString()));
     // The size can change between the look and the read: never more than the limit.
     const QByteArray bytes = file.read(BracketFileMaxBytes + 1);
     if (bytes.size() > BracketFileMaxBytes)
         return fail(
-            QCoreApplication::translate("BracketFile", "die Datei ist zu groß (höchstens %1 Bytes)").arg(BracketFileMaxBytes));
+            QCoreApplication::translate("BracketFile", "die Datei ist zu groß (höchstens %1 Bytes)")
+                .arg(BracketFileMaxBytes));
     if (file.error() != QFileDevice::NoError)
-        return fail(QCoreApplication::translate("BracketFile", "kann nicht gelesen werden (%1)").arg(file.errorString()));
+        return fail(QCoreApplication::translate("BracketFile", "kann nicht gelesen werden (%1)")
+                        .arg(file.errorString()));
     return ParseBracketFile(bytes, reason);
 }
 
@@ -237,10 +246,10 @@ std::optional<TBracketFileData> BracketFileData(const TCompetition& c, TCompetit
         if (numbered)
             data.Bracket = lines;
         else if (error)
-            *error = QCoreApplication::translate("BracketFile",
-                                                "Ein Teilnehmer des K.-o.-Felds hat die "
-                                                "Startnummer 0; das Feld wird nicht "
-                                                "mitgespeichert.");
+            *error =
+                QCoreApplication::translate("BracketFile", "Ein Teilnehmer des K.-o.-Felds hat die "
+                                                           "Startnummer 0; das Feld wird nicht "
+                                                           "mitgespeichert.");
     }
     if (data.Bracket.isEmpty() && data.Exact.isEmpty() && data.Reaction.isEmpty())
         return std::nullopt;
@@ -280,7 +289,8 @@ QString RestoreBracketFile(TCompetition& c, const TBracketFileData& data) {
     for (int e = 0; e < c.EntryCount(); ++e)
         if (!c.IsDummy(e)) entries << e;
     if (entries.size() != data.RowCount || KeyOf(c, entries) != data.RowsKey)
-        return QCoreApplication::translate("BracketFile", "es gehört zu anderen Teilnehmerzeilen als denen des Protokolls");
+        return QCoreApplication::translate(
+            "BracketFile", "es gehört zu anderen Teilnehmerzeilen als denen des Protokolls");
 
     const int ranking = c.RankingRule(), size = c.BracketSize();
     QVector<std::array<std::optional<std::int32_t>, 6>> exact(c.EntryCount());
@@ -300,14 +310,16 @@ QString RestoreBracketFile(TCompetition& c, const TBracketFileData& data) {
     c.SetBracketSize(data.BracketSize);
     if (c.RestoreExactRuns(data.Exact) != data.Exact.size()) {
         undo();
-        return QCoreApplication::translate("BracketFile", "die Tausendstel passen nicht zu den Laufzeiten des Protokolls");
+        return QCoreApplication::translate(
+            "BracketFile", "die Tausendstel passen nicht zu den Laufzeiten des Protokolls");
     }
     // The seeds' qualification times and the places outside the bracket come from results
     // computed with the thousandths.
     c.Recompute();
     if (!data.Bracket.isEmpty() && !c.RestoreBracket(data.Bracket)) {
         undo();
-        return QCoreApplication::translate("BracketFile", "das Feld nennt Teilnehmer, die das Protokoll nicht hat");
+        return QCoreApplication::translate(
+            "BracketFile", "das Feld nennt Teilnehmer, die das Protokoll nicht hat");
     }
     c.RestoreReactions(data.Reaction); // a reaction without its run is simply left out
     return {};

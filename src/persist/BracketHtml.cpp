@@ -72,20 +72,27 @@ QString BracketHtml(const TBracket& bracket, const TBracketPage& page) {
     const QString app = Esc(page.AppTitle);
     const QString competition = Esc(page.CompetitionTitle);
     QString h;
-    h += QStringLiteral("<!DOCTYPE html>") + CRLF + QStringLiteral("<html lang=\"%1\">")
-                 .arg(QCoreApplication::translate("BracketHtml", "de", "the page's language")) + CRLF;
+    h += QStringLiteral("<!DOCTYPE html>") + CRLF +
+         QStringLiteral("<html lang=\"%1\">")
+             .arg(QCoreApplication::translate("BracketHtml", "de", "the page's language")) +
+         CRLF;
     h += QStringLiteral("<head>") + CRLF + QStringLiteral("<meta charset=\"UTF-8\">") + CRLF;
     h += QStringLiteral("<title>") + app + QStringLiteral(": ") + competition +
-         QStringLiteral(" – ") + Esc(QCoreApplication::translate("BracketHtml", "K.-o.-Feld")) + QStringLiteral("</title>") + CRLF;
+         QStringLiteral(" – ") + Esc(QCoreApplication::translate("BracketHtml", "K.-o.-Feld")) +
+         QStringLiteral("</title>") + CRLF;
     for (const char* line : kStyle)
         h += QLatin1String(line) + CRLF;
     h += QStringLiteral("</head>") + CRLF + QStringLiteral("<body>") + CRLF;
     h += QStringLiteral("<h1>") + app + QStringLiteral("<br>") + competition +
-         QStringLiteral("</h1>") + CRLF + QStringLiteral("<h2>") + Esc(QCoreApplication::translate("BracketHtml", "K.-o.-Feld")) + QStringLiteral("</h2>") + CRLF;
+         QStringLiteral("</h1>") + CRLF + QStringLiteral("<h2>") +
+         Esc(QCoreApplication::translate("BracketHtml", "K.-o.-Feld")) + QStringLiteral("</h2>") +
+         CRLF;
 
     const auto& heats = bracket.Heats();
     if (bracket.IsEmpty()) {
-        h += QStringLiteral("<p>") + Esc(QCoreApplication::translate("BracketHtml", "Kein K.-o.-Feld.")) + QStringLiteral("</p>") + CRLF;
+        h += QStringLiteral("<p>") +
+             Esc(QCoreApplication::translate("BracketHtml", "Kein K.-o.-Feld.")) +
+             QStringLiteral("</p>") + CRLF;
     } else {
         const int current = bracket.CurrentHeat();
         const int rounds = bracket.Rounds();
@@ -107,15 +114,19 @@ QString BracketHtml(const TBracket& bracket, const TBracketPage& page) {
         h += QStringLiteral("</div>") + CRLF;
     }
 
-    h += QStringLiteral("<h2>") + Esc(QCoreApplication::translate("BracketHtml", "Platzierung")) + QStringLiteral("</h2>") + CRLF;
+    h += QStringLiteral("<h2>") + Esc(QCoreApplication::translate("BracketHtml", "Platzierung")) +
+         QStringLiteral("</h2>") + CRLF;
     QVector<std::pair<int, int>> places = page.Places.isEmpty() ? bracket.Places() : page.Places;
     places.removeIf([](const std::pair<int, int>& p) { return p.second <= 0; });
     if (places.isEmpty()) {
-        h += QStringLiteral("<p>") + Esc(QCoreApplication::translate("BracketHtml", "Noch keine Plätze entschieden.")) +
-                 QStringLiteral("</p>") + CRLF;
+        h += QStringLiteral("<p>") +
+             Esc(QCoreApplication::translate("BracketHtml", "Noch keine Plätze entschieden.")) +
+             QStringLiteral("</p>") + CRLF;
     } else {
         h += QStringLiteral("<table class=\"places\"><tr><th>%1</th><th>%2</th></tr>")
-                 .arg(Esc(QCoreApplication::translate("BracketHtml", "Platz")), Esc(QCoreApplication::translate("BracketHtml", "Name"))) + CRLF;
+                 .arg(Esc(QCoreApplication::translate("BracketHtml", "Platz")),
+                      Esc(QCoreApplication::translate("BracketHtml", "Name"))) +
+             CRLF;
         for (const auto& [entry, place] : places) {
             const QString name = page.Name ? page.Name(entry) : QString::number(entry + 1);
             h += QStringLiteral("<tr>") + Cell(QStringLiteral("seed"), QString::number(place)) +

@@ -245,8 +245,9 @@ QByteArray DocxPackage(const TDocument& doc, QString* error) {
             },
             error);
         if (tooLarge && error)
-            *error = QCoreApplication::translate("Docx", "Die Vorlage ist entpackt größer als %1 MB.")
-                         .arg(MaxTemplateBytes / (1024 * 1024));
+            *error =
+                QCoreApplication::translate("Docx", "Die Vorlage ist entpackt größer als %1 MB.")
+                    .arg(MaxTemplateBytes / (1024 * 1024));
         return read && !tooLarge;
     };
     QByteArray xml;

@@ -31,7 +31,8 @@ bool Fail(const QString& fileName, const QString& reason, QString* error) {
 // The system's reason comes in the system's language, often English: the sentence around it
 // is ours.
 QString NotWritten(const QString& systemReason) {
-    return QCoreApplication::translate("DurableFile", "kann nicht geschrieben werden (%1)").arg(systemReason);
+    return QCoreApplication::translate("DurableFile", "kann nicht geschrieben werden (%1)")
+        .arg(systemReason);
 }
 
 // The temporary files this process is writing right now, by absolute path: another thread's
@@ -111,7 +112,8 @@ bool FollowLinks(const QString& fileName, QString* target, QString* why) {
     QString path = fileName;
     for (int hops = 0; QFileInfo(path).isSymbolicLink(); ++hops) {
         if (hops == 40) {
-            *why = QCoreApplication::translate("DurableFile", "zu viele Verknüpfungen hintereinander");
+            *why =
+                QCoreApplication::translate("DurableFile", "zu viele Verknüpfungen hintereinander");
             return false;
         }
         path = QFileInfo(path).symLinkTarget();
@@ -153,11 +155,13 @@ QString DurableTempPrefix(const QString& fileName) {
 
 bool WriteFileDurably(const QString& shownName, const QByteArray& data, QString* error,
                       TWriteStop stop) {
-    if (shownName.isEmpty()) return Fail(shownName, QCoreApplication::translate("DurableFile", "kein Dateiname"), error);
+    if (shownName.isEmpty())
+        return Fail(shownName, QCoreApplication::translate("DurableFile", "kein Dateiname"), error);
     QString fileName, why;
     if (!FollowLinks(shownName, &fileName, &why)) return Fail(shownName, why, error);
     const QFileInfo target(fileName);
-    if (target.isDir()) return Fail(shownName, QCoreApplication::translate("DurableFile", "ist ein Ordner"), error);
+    if (target.isDir())
+        return Fail(shownName, QCoreApplication::translate("DurableFile", "ist ein Ordner"), error);
     if (target.isFile()) {
         // A write-protected file stays as it is: the rename below would replace it all the same.
         QFile probe(fileName);

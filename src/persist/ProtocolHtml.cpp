@@ -47,7 +47,8 @@ QString ProtocolHtml(const THtmlPage& page) {
         h += QLatin1String(line) + CRLF;
     h += QStringLiteral("<B>") + app + QStringLiteral("<br>") + competition +
          QStringLiteral("</B><br>") +
-         Esc(QCoreApplication::translate("ProtocolHtml", "Protokoll")) + QStringLiteral("<br>") + CRLF + QStringLiteral("<br>") + CRLF;
+         Esc(QCoreApplication::translate("ProtocolHtml", "Protokoll")) + QStringLiteral("<br>") +
+         CRLF + QStringLiteral("<br>") + CRLF;
     h += QStringLiteral("</b><table style=\"BORDER-COLLAPSE: collapse\" bgcolor=#FFFFFF "
                         "borderColor=#E0E0E0 border=1 cellpadding=4 width=100%>") +
          CRLF;
@@ -88,13 +89,12 @@ QString ProtocolHtml(const THtmlPage& page) {
              QStringLiteral("<table style=\"BORDER-COLLAPSE: collapse\" bgcolor=#FFFFFF "
                             "borderColor=#E0E0E0 border=1 cellpadding=4>") +
              CRLF + QStringLiteral("<thead bgcolor=#B0A786><tr>");
-        for (const char* title : {QT_TRANSLATE_NOOP("ProtocolHtml", "St.Nr."),
-                                  QT_TRANSLATE_NOOP("ProtocolHtml", "Name"),
-                                  QT_TRANSLATE_NOOP("ProtocolHtml", "Lauf"),
-                                  QT_TRANSLATE_NOOP("ProtocolHtml", "Reaktion")})
+        for (const char* title :
+             {QT_TRANSLATE_NOOP("ProtocolHtml", "St.Nr."),
+              QT_TRANSLATE_NOOP("ProtocolHtml", "Name"), QT_TRANSLATE_NOOP("ProtocolHtml", "Lauf"),
+              QT_TRANSLATE_NOOP("ProtocolHtml", "Reaktion")})
             h += QStringLiteral("<th nowrap>") +
-                 Esc(QCoreApplication::translate("ProtocolHtml", title)) +
-                 QStringLiteral("</th>");
+                 Esc(QCoreApplication::translate("ProtocolHtml", title)) + QStringLiteral("</th>");
         h += QStringLiteral("</tr></thead>") + CRLF;
         for (const QStringList& row : page.reactions) {
             h += QStringLiteral("<tr>");

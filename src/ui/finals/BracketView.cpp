@@ -128,8 +128,7 @@ void TBracketView::paintEvent(QPaintEvent*) {
         base.setPixelSize(std::max(8, height() / 20));
         p.setFont(base);
         p.setPen(m_colours.text);
-        const QString text =
-            m_emptyText.isEmpty() ? tr("Kein K.-o.-Feld") : m_emptyText;
+        const QString text = m_emptyText.isEmpty() ? tr("Kein K.-o.-Feld") : m_emptyText;
         p.drawText(rect().adjusted(20, 20, -20, -20), Qt::AlignCenter | Qt::TextWordWrap, text);
         return;
     }

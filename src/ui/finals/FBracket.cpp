@@ -11,7 +11,6 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-
 QString TFormBracket::Caption() {
     return tr("K.-o.-Feld");
 }
@@ -67,9 +66,8 @@ void TFormBracket::Refresh() {
     BracketView->SetBracket(
         c.Bracket(), [&c](int entry) { return BracketName(c, entry); }, m_settings.TimeFormat);
     const QString note = c.BracketNote();
-    BracketView->SetEmptyText(c.Mode() == TCompetition::FinaleKo || note.isEmpty()
-                                  ? note
-                                  : tr("Kein K.-o.-Feld"));
+    BracketView->SetEmptyText(
+        c.Mode() == TCompetition::FinaleKo || note.isEmpty() ? note : tr("Kein K.-o.-Feld"));
     labNote->setText(note);
     UpdateButtons();
 }
@@ -92,16 +90,14 @@ int TFormBracket::RerunCandidate() const {
 
 void TFormBracket::bRebuildClick() {
     if (!bRebuild->isEnabled()) return;
-    if (!m_dialogs.AskYesNo(
-            tr("K.-o.-Feld neu aus der Qualifikation aufbauen? Alle Läufe des "
-               "K.-o.-Feldes gehen verloren."),
-            Caption()))
+    if (!m_dialogs.AskYesNo(tr("K.-o.-Feld neu aus der Qualifikation aufbauen? Alle Läufe des "
+                               "K.-o.-Feldes gehen verloren."),
+                            Caption()))
         return;
     if (!m_competition.RebuildBracket()) {
         const QString note = m_competition.BracketNote();
         m_dialogs.ShowMessage(
-            note.isEmpty() ? tr("Das K.-o.-Feld kann nicht aufgebaut werden.") : note,
-            Caption());
+            note.isEmpty() ? tr("Das K.-o.-Feld kann nicht aufgebaut werden.") : note, Caption());
     }
     Refresh();
 }
@@ -115,10 +111,9 @@ void TFormBracket::bRerunClick() {
                             Caption()))
         return;
     if (!m_competition.RerunHeat(heat))
-        m_dialogs.ShowMessage(
-            tr("Lauf %1 kann nicht mehr wiederholt werden: sein Sieger ist schon "
-               "wieder gelaufen.")
-                .arg(heat + 1),
-            Caption());
+        m_dialogs.ShowMessage(tr("Lauf %1 kann nicht mehr wiederholt werden: sein Sieger ist schon "
+                                 "wieder gelaufen.")
+                                  .arg(heat + 1),
+                              Caption());
     Refresh();
 }

@@ -3,8 +3,8 @@
 #include "core/Version.h"
 #include "ui/Pictures.h"
 
-#include <QEvent>
 #include <QCoreApplication>
+#include <QEvent>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>

@@ -34,8 +34,7 @@ TBracketPage TFormMain::BracketPage() const {
 void TFormMain::mBracketHtmlClick() {
     if (Competition->Bracket().IsEmpty()) {
         const QString note = Competition->BracketNote();
-        Dialogs->ShowMessage(note.isEmpty() ? tr("Kein K.-o.-Feld.") : note,
-                             tr("K.-o.-Feld"));
+        Dialogs->ShowMessage(note.isEmpty() ? tr("Kein K.-o.-Feld.") : note, tr("K.-o.-Feld"));
         return;
     }
     const QString name = BracketHtmlName();

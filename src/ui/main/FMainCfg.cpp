@@ -28,8 +28,7 @@ void TFormMain::bCFGClick() {
             ApplyCfgChoice(c);
         } else {
             m_pendingCfg = std::make_unique<TCfgChoice>(c);
-            SetStatusNote(NoteSettings,
-                          tr("Die Einstellungen gelten ab dem nächsten RESET"));
+            SetStatusNote(NoteSettings, tr("Die Einstellungen gelten ab dem nächsten RESET"));
         }
     }
     m_picker[0]->setFocus();

@@ -102,10 +102,9 @@ bool TFormMain::ReadProtocolText(const QString& fileName) {
     const QString finalsFile = BracketFileName(fileName);
     if (const auto finals = ReadBracketFile(finalsFile, &why)) why = ResumeFinals(*finals);
     if (!why.isEmpty())
-        Dialogs->ShowMessage(
-            tr("Protokoll geladen, K.-o.-Feld nicht übernommen: %1\n%2")
-                .arg(why, QDir::toNativeSeparators(finalsFile)),
-            QStringLiteral("Veltaro"));
+        Dialogs->ShowMessage(tr("Protokoll geladen, K.-o.-Feld nicht übernommen: %1\n%2")
+                                 .arg(why, QDir::toNativeSeparators(finalsFile)),
+                             QStringLiteral("Veltaro"));
     TellReadReport(fileName, report);
     return true;
 }
@@ -116,23 +115,22 @@ void TFormMain::TellReadReport(const QString& fileName, const TProtocolReadRepor
     if (report.linesDropped > 0) {
         // A save over this file would lose the lines never read: it asks first.
         PartlyReadFile = QFileInfo(fileName).absoluteFilePath();
-        Dialogs->ShowMessage(
-            tr("%1 hat mehr als %2 Zeilen: %3 Zeilen wurden nicht gelesen.")
-                .arg(file)
-                .arg(ProtocolMaxRows)
-                .arg(report.linesDropped),
-            QStringLiteral("Veltaro"));
+        Dialogs->ShowMessage(tr("%1 hat mehr als %2 Zeilen: %3 Zeilen wurden nicht gelesen.")
+                                 .arg(file)
+                                 .arg(ProtocolMaxRows)
+                                 .arg(report.linesDropped),
+                             QStringLiteral("Veltaro"));
     }
     if (report.fieldsCut > 0)
         Dialogs->ShowMessage(tr("%1: %2 Felder waren länger als %3 Zeichen und wurden "
-                                            "gekürzt.")
+                                "gekürzt.")
                                  .arg(file)
                                  .arg(report.fieldsCut)
                                  .arg(ProtocolMaxFieldBytes),
                              QStringLiteral("Veltaro"));
     if (report.encoding == TTextEncoding::Utf8Repaired)
         Dialogs->ShowMessage(tr("%1 enthält %2 ungültige UTF-8-Zeichen; sie wurden "
-                                            "durch „�“ ersetzt.")
+                                "durch „�“ ersetzt.")
                                  .arg(file)
                                  .arg(report.badSequences),
                              QStringLiteral("Veltaro"));
@@ -252,11 +250,10 @@ void TFormMain::sbSaveClick() {
     // by the open dialog's filter.
     const QString name = WithTypeExtension(chosen, filter);
     if (IsPartlyReadFile(name) &&
-        !Dialogs->AskYesNo(
-            tr("%1 wurde nur zum Teil gelesen. Überschreiben? Die nicht gelesenen "
-                           "Zeilen gehen dabei verloren.")
-                .arg(QDir::toNativeSeparators(name)),
-            tr("Bestätigen")))
+        !Dialogs->AskYesNo(tr("%1 wurde nur zum Teil gelesen. Überschreiben? Die nicht gelesenen "
+                              "Zeilen gehen dabei verloren.")
+                               .arg(QDir::toNativeSeparators(name)),
+                           tr("Bestätigen")))
         return;
     SaveDialogFileName = QFileInfo(name).fileName();
     LastFolder = QFileInfo(name).absolutePath();
@@ -277,10 +274,9 @@ void TFormMain::sbSaveClick() {
         const QString finals =
             ok ? KeepBracketBeside(name, *Competition, TCompetition::ForSave) : QString();
         if (!finals.isEmpty())
-            Dialogs->ShowMessage(
-                tr("Protokoll gespeichert, K.-o.-Feld aber nicht: %1\n%2")
-                    .arg(QDir::toNativeSeparators(BracketFileName(name)), finals),
-                QStringLiteral("Veltaro"));
+            Dialogs->ShowMessage(tr("Protokoll gespeichert, K.-o.-Feld aber nicht: %1\n%2")
+                                     .arg(QDir::toNativeSeparators(BracketFileName(name)), finals),
+                                 QStringLiteral("Veltaro"));
     }
     if (ok) {
         Competition->SetModified(false);

@@ -80,8 +80,7 @@ void TFormMain::StartJournal(TJournal& journal) {
         if (reason.isEmpty())
             m_status->clearMessage();
         else
-            m_status->showMessage(tr("Journal kann nicht geschrieben werden: ") +
-                                  reason);
+            m_status->showMessage(tr("Journal kann nicht geschrieben werden: ") + reason);
     });
     journal.Begin();
     // The restored protocol is the first state worth keeping, and until it is written the

@@ -41,8 +41,7 @@ void TFormMain::OpenPadPort() {
     if (Settings.PadPort <= 0) return;
     // Two components on one device would steal each other's line changes.
     if (Settings.PadPort == Settings.Port) {
-        SetStatusNote(NoteHeat,
-                      tr("Startmatten-Port = Kontakt-Port: ohne Startmatten"));
+        SetStatusNote(NoteHeat, tr("Startmatten-Port = Kontakt-Port: ohne Startmatten"));
         return;
     }
     PadComPort->setPort(quint8(Settings.PadPort));
@@ -54,8 +53,7 @@ void TFormMain::OpenPadPort() {
             for (int lane = 0; lane < 2; ++lane)
                 Run->PadChanged(lane, *status, TickCount());
     } catch (const EComError& e) {
-        SetStatusNote(NoteHeat,
-                      tr("Startmatten-Port: %1").arg(QString::fromStdString(e.what())));
+        SetStatusNote(NoteHeat, tr("Startmatten-Port: %1").arg(QString::fromStdString(e.what())));
     }
 }
 

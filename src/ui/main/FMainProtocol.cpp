@@ -28,8 +28,7 @@ void TFormMain::ProtocolCommand(int tag) {
     const int entry = m_view->EntryOfRow(r);
     const QString who = LogEntryText(entry);
     if (tag == 0) {
-        if (!Dialogs->AskYesNo(tr("Zeile entfernen?"), tr("Bestätigen")))
-            return;
+        if (!Dialogs->AskYesNo(tr("Zeile entfernen?"), tr("Bestätigen"))) return;
         bool done;
         {
             TViewHold hold(this);
@@ -41,8 +40,7 @@ void TFormMain::ProtocolCommand(int tag) {
         }
         LogEvent(TLogSource::Correction, QStringLiteral("Zeile gelöscht"), who);
     } else if (tag == 1) {
-        if (!Dialogs->AskYesNo(tr("Ergebnisse löschen?"), tr("Bestätigen")))
-            return;
+        if (!Dialogs->AskYesNo(tr("Ergebnisse löschen?"), tr("Bestätigen"))) return;
         bool done;
         {
             TViewHold hold(this);

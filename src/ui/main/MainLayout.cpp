@@ -432,8 +432,7 @@ void TFormMain::bHelpClick() {
 #ifndef Q_OS_WIN
     // Without the manual's pages there is nothing to show; on Windows the missing library
     // was reported at start-up.
-    Dialogs->ShowMessage(tr("Die Hilfe wurde nicht gefunden:\n") + Help->HelpFile(),
-                         tr("Hilfe"));
+    Dialogs->ShowMessage(tr("Die Hilfe wurde nicht gefunden:\n") + Help->HelpFile(), tr("Hilfe"));
 #endif
 }
 

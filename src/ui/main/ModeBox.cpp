@@ -10,15 +10,14 @@
 #include <QVBoxLayout>
 
 namespace {
-const char* const ModeNames[] = {
-    QT_TRANSLATE_NOOP("TModeBox", "Qualifikation"),
-    QT_TRANSLATE_NOOP("TModeBox", "Individuelles Klettern"),
-    QT_TRANSLATE_NOOP("TModeBox", "Paarrennen"), QT_TRANSLATE_NOOP("TModeBox", "Finale (K.-o.)")};
+const char* const ModeNames[] = {QT_TRANSLATE_NOOP("TModeBox", "Qualifikation"),
+                                 QT_TRANSLATE_NOOP("TModeBox", "Individuelles Klettern"),
+                                 QT_TRANSLATE_NOOP("TModeBox", "Paarrennen"),
+                                 QT_TRANSLATE_NOOP("TModeBox", "Finale (K.-o.)")};
 } // namespace
 
 QString TModeBox::ModeName(int mode) {
-    return mode >= 0 && mode < int(std::size(ModeNames)) ? tr(ModeNames[mode])
-                                                         : QString();
+    return mode >= 0 && mode < int(std::size(ModeNames)) ? tr(ModeNames[mode]) : QString();
 }
 
 TModeBox::TModeBox(QWidget* parent) : QWidget(parent) {
@@ -31,8 +30,7 @@ TModeBox::TModeBox(QWidget* parent) : QWidget(parent) {
         m_mode->addItem(ModeName(m));
     m_mode->setToolTip(tr("Wettkampfsart"));
     auto* row = new QHBoxLayout;
-    m_swap =
-        ToolButton(this, "seObmen", QString(), tr("[Ctrl+0] Turme wechseln"), "swap");
+    m_swap = ToolButton(this, "seObmen", QString(), tr("[Ctrl+0] Turme wechseln"), "swap");
     m_swap->setIconSize(QSize(18, 18));
     m_swap->setFixedSize(36, 22);
     m_swap->setEnabled(false);

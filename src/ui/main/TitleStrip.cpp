@@ -23,8 +23,7 @@ TTitleStrip::TTitleStrip(QWidget* parent, QWidget* calendarParent) : QLabel(pare
     setObjectName(QStringLiteral("ImageTop"));
     setScaledContents(true);
     m_help = ToolButton(this, "bHelp", tr("Hilfe"), QStringLiteral("[F1]"), "help");
-    m_settings = ToolButton(this, "bCFG", tr("Einstellungen"), QStringLiteral("[F2]"),
-                            "settings");
+    m_settings = ToolButton(this, "bCFG", tr("Einstellungen"), QStringLiteral("[F2]"), "settings");
     m_info = ToolButton(this, "bInfo", QStringLiteral("Info"), QStringLiteral("[F3]"), "info");
     int x = 4;
     for (QToolButton* b : {m_help, m_settings, m_info}) {
@@ -103,8 +102,7 @@ void TTitleStrip::setupCalendar(QWidget* parent) {
     close->setToolTip(tr("Abbrechen"));
     close->setGeometry(Design::CalendarWidth - inner - closeSize - 1, inner + 1, closeSize,
                        closeSize);
-    m_calendarClose =
-        Named(new QLabel(tr("Abbrechen --> "), m_calendarPanel), "LabelCalClose");
+    m_calendarClose = Named(new QLabel(tr("Abbrechen --> "), m_calendarPanel), "LabelCalClose");
     m_calendarClose->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     m_calendarClose->setGeometry(inner, inner + 1, close->x() - inner, closeSize);
     m_calendarClose->setCursor(Qt::PointingHandCursor);

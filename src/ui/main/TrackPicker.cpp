@@ -22,10 +22,8 @@ TTrackPicker::TTrackPicker(int track, QAbstractItemModel* participants, QWidget*
     m_bar = ColourShape(this, one ? "Shape1a" : "Shape2a", Colors::clWhite);
     m_bar->setFixedHeight(7);
     auto* line = new QHBoxLayout;
-    m_caption = Named(
-        new QLabel(one ? tr(" Kletterturm 1 ") : tr(" Kletterturm 2 "),
-                   this),
-        one ? "LabelZabeg1" : "LabelZabeg2");
+    m_caption = Named(new QLabel(one ? tr(" Kletterturm 1 ") : tr(" Kletterturm 2 "), this),
+                      one ? "LabelZabeg1" : "LabelZabeg2");
     m_caption->setFont(DesignFont("Arial", 16, true));
     m_square = ColourShape(this, one ? "Shape1" : "Shape2", Colors::clWhite);
     m_square->setFixedSize(25, 23);

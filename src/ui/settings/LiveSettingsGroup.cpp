@@ -20,7 +20,7 @@ TLiveSettingsGroup::TLiveSettingsGroup(QWidget* parent)
     eLiveBind->setObjectName(QStringLiteral("eLiveBind"));
     eLiveBind->setPlaceholderText(tr("alle Netzwerke"));
     eLiveBind->setToolTip(tr("Leer: auf allen Netzwerken erreichbar; "
-                                         "127.0.0.1: nur auf diesem Rechner"));
+                             "127.0.0.1: nur auf diesem Rechner"));
     LiveShare = new TLiveSharePanel(this);
     auto* form = new QFormLayout(this);
     form->addRow(cbLiveOn);

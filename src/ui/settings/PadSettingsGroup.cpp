@@ -87,7 +87,7 @@ void TPadSettingsGroup::Follow() {
                                                       labPadAlg2, labFsLimit, labFsLimitSek})
         w->setEnabled(on);
     labPadNote->setText(Conflict() ? tr("Derselbe Port wie die Lichtschranken: "
-                                                    "bitte einen anderen wählen")
+                                        "bitte einen anderen wählen")
                                    : QString());
     labPadNote->setVisible(Conflict());
     emit ConflictChanged();
