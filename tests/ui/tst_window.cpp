@@ -31,6 +31,7 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QScopeGuard>
@@ -165,7 +166,12 @@ QStringList ShownTexts(QWidget& window) {
             for (int i = 0; i < t->count(); ++i)
                 texts << t->tabText(i);
     }
-    for (QAction* a : window.findChildren<QAction*>())
+    // The window's own actions and those of its menus (not those inside a control, such as a
+    // calendar's month list, which speak the locale).
+    QList<QAction*> actions = window.actions();
+    for (QMenu* m : window.findChildren<QMenu*>(Qt::FindDirectChildrenOnly))
+        actions << m->actions();
+    for (QAction* a : actions)
         texts << a->text() << a->toolTip();
     texts.removeAll(QString());
     return texts;
@@ -627,7 +633,12 @@ private slots:
         QVERIFY(!InstallProgramTranslation(7));
         QCOMPARE(ProgramLanguage(), 0);
         QVERIFY(InstallProgramTranslation(1));
-        const auto german = qScopeGuard([] { InstallProgramTranslation(0); });
+        // An English operator's system: the date panel speaks its locale.
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedKingdom));
+        const auto german = qScopeGuard([] {
+            InstallProgramTranslation(0);
+            QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+        });
         TWindowFixture f;
         f.Settings().Lang = 7;
         QStringList shown = ShownTexts(*f.w) + ShownTexts(*f.forms->FormMonitor2);
