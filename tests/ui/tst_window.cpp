@@ -13,6 +13,7 @@
 #include "persist/ProtocolText.h"
 #include "persist/Workbook.h"
 #include "TestSupport.h"
+#include "ui/audience/FMonitor2.h"
 #include "ui/help/Help.h"
 #include "ui/main/Sounds.h"
 #include "ui/main/WindowLayout.h"
@@ -126,7 +127,8 @@ QStringList ShownTexts(QWidget& window) {
         actions << m->actions();
     for (QAction* a : actions)
         texts << a->text() << a->toolTip();
-    for (QWidget* w : window.findChildren<QWidget*>() << &window) {
+    QList<QWidget*> widgets = window.findChildren<QWidget*>();
+    for (QWidget* w : widgets << &window) {
         if (w != &window && !w->isVisibleTo(&window)) continue;
         texts << w->toolTip();
         if (auto* l = qobject_cast<QLabel*>(w)) texts << l->text();
