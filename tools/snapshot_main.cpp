@@ -32,6 +32,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QFile>
 #include <QMouseEvent>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -106,10 +107,12 @@ void RunHeats(TFormMain& w, TManualClock& clock, int count) {
 class TPictureDialogs : public TDialogs {
 public:
     QString dir;
+    QString modalState = QStringLiteral("settings"); // the picture of the dialog shown next
+    QString openName;                                // what the open dialog gives
     bool ok = true;
     bool AskYesNo(const QString&, const QString&) override { return false; }
     void ShowMessage(const QString&, const QString&) override {}
-    QString OpenFileName(const QStringList&, int&, const QString&) override { return {}; }
+    QString OpenFileName(const QStringList&, int&, const QString&) override { return openName; }
     QString SaveFileName(const QStringList&, int&, const QString&, const QString&) override {
         return {};
     }
@@ -127,30 +130,16 @@ bool Save(QWidget& w, const QString& dir, const QString& state) {
 }
 int TPictureDialogs::RunModal(QDialog& dialog) {
     dialog.show();
-    ok = Save(dialog, dir, QStringLiteral("settings")) && ok;
+    ok = Save(dialog, dir, modalState) && ok;
     dialog.hide();
     return QDialog::Rejected;
 }
 
-const QStringList AllStates = {"ready",
-                               "running",
-                               "finished",
-                               "seconds",
-                               "qualifikation",
-                               "single-ready",
-                               "single-running",
-                               "single-finished",
-                               "calendar",
-                               "info",
-                               "help",
-                               "settings",
-                               "tv",
-                               "tv-seconds",
-                               "tv-onetower",
-                               "bracket",
-                               "tv-bracket",
-                               "falsestart",
-                               "tv-falsestart"};
+const QStringList AllStates = {"ready",         "running",      "finished",       "seconds",
+                               "qualifikation", "single-ready", "single-running", "single-finished",
+                               "calendar",      "info",         "help",           "settings",
+                               "import",        "tv",           "tv-seconds",     "tv-onetower",
+                               "bracket",       "tv-bracket",   "falsestart",     "tv-falsestart"};
 } // namespace
 
 int main(int argc, char** argv) {
@@ -282,6 +271,21 @@ int main(int argc, char** argv) {
             w.bCFGClick();
             ok = pictures.ok && ok;
             SetPortDeviceMap([](int) { return QString(); });
+        } else if (state == "import") {
+            // A registration export with its own titles, in the import dialog.
+            pictures.openName = settingsDir.filePath("Anmeldung.csv");
+            QFile csv(pictures.openName);
+            if (csv.open(QIODevice::WriteOnly))
+                csv.write("Startnummer;Nachname;Vorname;Verein;Kategorie;Jahrgang;E-Mail\r\n"
+                          "12;M\xC3\xBCller;Anna;SV Graz;Damen;2008;a@example.org\r\n"
+                          "7;Huber;Hans-Peter;\"Alpenverein; Sektion Linz\";Herren;2006;\r\n"
+                          "8;;;Ohne Namen;Herren;2007;\r\n12;Sch\xC3\xA4"
+                          "fer;Lukas;;Herren;2005;\r\n");
+            csv.close();
+            pictures.modalState = state;
+            w.mImportClick();
+            pictures.modalState = QStringLiteral("settings");
+            ok = pictures.ok && ok;
         } else if (!tv && state != "bracket") {
             ok = Save(w, out, state) && ok;
         }

@@ -15,6 +15,7 @@
 #include "persist/OfficeStandIn.h"
 #include "persist/ProtocolHtml.h"
 #include "persist/SafeFile.h"
+#include "persist/StartListImport.h"
 #include "persist/Workbook.h"
 #include "persist/ZipArchive.h"
 #include "PersistSupport.h"
@@ -197,9 +198,132 @@ QByteArray EncryptedPackage() {
 }
 } // namespace
 
+// A table as "cell|cell/cell|cell"; a mapping as one letter per column (- S N L F O K D).
+QString Joined(const QVector<QStringList>& rows, int cols = 99) {
+    QStringList out;
+    for (const QStringList& r : rows)
+        out << QStringList(r.mid(0, cols)).join('|');
+    return out.join('/');
+}
+const QString MapLetters = "-SNOKDLF";
+QString Letters(const TImportMapping& m) {
+    QString s;
+    for (TImportTarget t : m)
+        s += MapLetters[ImportTargetIndex(t)];
+    return s;
+}
+
 class TestFiles : public QObject {
     Q_OBJECT
 private slots:
+    // --- start lists from registration exports ---------------------------------------------
+    // Separators, RFC 4180 quoting, encodings; what is no table is refused with its reason.
+    void csvReader_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("table"); // or "!" and part of the reason
+        const auto row = [](const char* name, const QByteArray& bytes, const QString& table) {
+            QTest::newRow(name) << bytes << table;
+        };
+        row("comma", "a,b\r\n1,2\r\n", "a|b/1|2");
+        row("semicolon beats a comma in a title", "Nr;Name, Vorname\n1;Meier, A\n",
+            "Nr|Name, Vorname/1|Meier, A");
+        row("TAB beats a semicolon", "a\tb;c\n1\t2;3", "a|b;c/1|2;3");
+        row("quoted separator, quote, line break",
+            "a,b\n\"x,y\",\"sagt \"\"hi\"\"\"\n\"l1\r\nl2\",z\n", "a|b/x,y|sagt \"hi\"/l1\r\nl2|z");
+        row("blank lines, trailing separator", "a;b;\n\n1;2;\n;;\n", "a|b|/1|2|");
+        row("separator named first", "sep=,\r\nName;Ort,x\r\nA;B,1\r\n", "Name;Ort|x/A;B|1");
+        row("CR line ends, text after a quote", "a,b\r\"x\"y,2\r", "a|b/xy|2");
+        row("UTF-8 with mark", "\xEF\xBB\xBFName;Ort\nM\xC3\xBCller;Graz\n",
+            "Name|Ort/Müller|Graz");
+        row("Windows-1252", "Name;Ort\nM\xFCller;Graz\n", "Name|Ort/Müller|Graz");
+        row("UTF-16 with mark",
+            "\xFF\xFE" +
+                QByteArray(reinterpret_cast<const char*>(u"Name\tOrt\r\nMüller\tGraz\r\n"), 46),
+            "Name|Ort/Müller|Graz");
+        row("empty", "\xEF\xBB\xBF \r\n", "!leer");
+        row("one column", "Name\nMeier\n", "!nur eine Spalte");
+        row("binary", QByteArray("\x89PNG\r\n\x1A\n\0\0\0\rIHDR,;", 18), "!Binärdaten");
+        row("quote never closed", "a,b\n1,2\n\"offen,2\n3,4\n", "!Zeile 3 wird nicht");
+        row("too many rows", "a,b\n" + QByteArray("1,2\n").repeated(ProtocolMaxRows),
+            "!mehr als 250000 Zeilen");
+        row("too many columns", "a" + QByteArray(",b").repeated(ImportMaxColumns), "!256 Spalten");
+    }
+    void csvReader() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, table);
+        TImportTable t;
+        QString error;
+        const bool ok = ParseCsv(bytes, &t, &error);
+        QVERIFY2(ok != table.startsWith('!'), qPrintable(error));
+        QVERIFY2(ok ? Joined(t.rows) == table : error.contains(table.mid(1)), qPrintable(error));
+    }
+
+    // The proposal from the titles: never a run, "Zeit" or "Platz"; unknown titles left out.
+    void mappingProposal_data() {
+        QTest::addColumn<QString>("titles");
+        QTest::addColumn<QString>("mapping");
+        const auto row = [](const char* name, const char* titles, const char* mapping) {
+            QTest::newRow(name) << QString(titles) << QString(mapping);
+        };
+        row("German export", "Startnummer|Nachname|Vorname|Verein|Kategorie|Jahrgang", "SLFOKD");
+        row("English export", "Bib|Last name|First name|Club|Category|Year of birth", "SLFOKD");
+        row("our protocol", "St.Nr.|Name, Vorname|Ort|Klasse|Datum|Turm1|Zeit|Platz|.",
+            "SNOKD----");
+        row("Name beside Vorname", "Nr|Name|Vorname|Geburtsdatum", "SLFD");
+        row("unknown titles", "ID|E-Mail|Teilnehmer|Rank|Time|", "--N---");
+        row("the club before the town", "Ort|Verein|Name", "-ON");
+        row("longer titles", "Startnummer (Bib)|Vereinsname|Athlete|AK", "SONK");
+    }
+    void mappingProposal() {
+        QFETCH(QString, titles);
+        QFETCH(QString, mapping);
+        const TImportMapping proposed = ProposeMapping(titles.split('|'));
+        QCOMPARE(Letters(proposed), mapping);
+        QCOMPARE(MappingFromText(MappingToText(proposed), int(proposed.size())), proposed);
+        QVERIFY(MappingFromText("0,1,7", 3).isEmpty() && MappingFromText("0,1", 3).isEmpty());
+    }
+
+    // What a mapping makes of an export: participant columns only, names joined, rows without
+    // a name reported and left out, duplicate numbers reported and kept.
+    void startList_data() {
+        QTest::addColumn<QByteArray>("csv");
+        QTest::addColumn<QString>("mapping"); // letters replacing the proposal's first ones
+        QTest::addColumn<QString>("result");  // columns 0..4, titles first, then the report
+        const auto row = [](const char* name, const QByteArray& csv, const char* mapping,
+                            const QString& result) {
+            QTest::newRow(name) << csv << QString(mapping) << result;
+        };
+        row("no name, twice 1", "Nr,Name,Club\n1,A,\"X\nY\"\n2,,Y\n1,B,Z\n", "",
+            "St.Nr.|Name|Club|Klasse|Datum/1|A|X Y||/1|B|Z||\nOhne Namen, nicht übernommen (1): "
+            "Zeile 4.\nStartnummern mehrfach vergeben: 1.");
+        row("no name column", "Nr,Name\n1,A\n", "S-", "Keine Spalte ist dem Namen zugeordnet.");
+        row("nobody named", "Nr,Name\n1,\n", "", "Keine Zeile der Datei hat einen Namen.");
+        TWorkbook book; // numbers as a workbook keeps them
+        const QVariantList cells{"Nr", "Name", "Jahrgang", 7.0, "Huber", 2006.0};
+        for (int i = 0; i < cells.size(); ++i)
+            book.Sheet.At(i / 3, i % 3).Value = cells[i];
+        QTemporaryDir dir;
+        QVERIFY(WriteXlsx(book, dir.filePath("b.xlsx"), nullptr));
+        row("a workbook", Bytes(dir.filePath("b.xlsx")), "",
+            "St.Nr.|Name|Ort|Klasse|Jahrgang/7|Huber|||2006\n");
+    }
+    void startList() {
+        QFETCH(QByteArray, csv);
+        QFETCH(QString, mapping);
+        QTemporaryDir dir;
+        TImportTable t;
+        QVERIFY(Put(dir.filePath("a"), csv) && ReadImportFile(dir.filePath("a"), &t, nullptr));
+        TImportMapping chosen = ProposeMapping(t.rows[0]);
+        for (int c = 0; c < mapping.size(); ++c)
+            chosen[c] = ImportTargetAt(int(MapLetters.indexOf(mapping[c])));
+        TStartList list;
+        QString error;
+        const bool ok = BuildStartList(t, chosen, &list, &error);
+        QTEST(ok ? Joined(list.rows, 5) + '\n' + StartListReport(list) : error, "result");
+        for (qsizetype r = 1; r < list.rows.size(); ++r) // no run, time or place from a file
+            QCOMPARE(list.rows[r].mid(Col::Turm1).join(QString()), QString());
+    }
+
     // --- protocol text -----------------------------------------------------------------------
     // Other programs read these files: TAB after every field, CR LF, a blank for an empty cell,
     // no TAB or line end inside a cell (it would shift the columns after it).

@@ -11,6 +11,7 @@
 #include "persist/ContactLog.h"
 #include "persist/OfficeStandIn.h"
 #include "persist/ProtocolText.h"
+#include "persist/StartListImport.h"
 #include "persist/Workbook.h"
 #include "TestSupport.h"
 #include "ui/audience/FMonitor2.h"
@@ -718,6 +719,43 @@ private slots:
             QVERIFY(f.dialogs.asked[0].startsWith("Ungespeicherte Ergebnisse verwerfen?"));
         QCOMPARE(f.dialogs.messages.size(), said.isEmpty() ? 0 : 1);
         if (!said.isEmpty()) QVERIFY2(f.dialogs.messages[0].contains(said), qPrintable(said));
+    }
+
+    // A registration export through the import dialog: the operator's choice of a column
+    // reaches the protocol and is remembered for the same titles; a cancel, or No to losing
+    // unsaved results, leaves the protocol as it was.
+    void importStartList_data() {
+        QTest::addColumn<QString>("steps"); // each ^I opens the dialog
+        QTest::addColumn<bool>("accept");
+        QTest::addColumn<QString>("shown");
+        const QString imported = "col:0=12,7|col:1=Müller, Anna,Ohne|c:2:0=Wohnort|col:2=Linz,|"
+                                 "col:5=,|modified=0|title=TL-Veltaro: Anmeldung";
+        QTest::newRow("mapped") << "^I" << true << imported;
+        QTest::newRow("remembered") << "^I ^I" << true << imported;
+        QTest::newRow("cancelled") << "^I" << false << "col:0=1,2,3|title=TL-Veltaro: Wettkampf";
+        QTest::newRow("unsaved, No") << "F8 +6000 F4 F6 no ^I" << true << "col:0=1,2,3|modified=1";
+    }
+    void importStartList() {
+        QFETCH(QString, steps);
+        QFETCH(bool, accept);
+        TWindowFixture f;
+        const QString name = f.dir.filePath("Anmeldung.csv");
+        QVERIFY(Put(name, "\xEF\xBB\xBFStartnummer;Nachname;Vorname;Verein;Kategorie;Jahrgang;"
+                          "Wohnort\r\n12;M\xC3\xBC"
+                          "ller;Anna;SV Graz;Damen;2008;Linz\r\n7;Ohne;;;Herren;;\r\n"));
+        f.dialogs.openNames = {name, name};
+        int opened = 0;
+        f.dialogs.onModal = [&](QDialog& d) {
+            // The first time the operator takes the town instead of the club.
+            if (opened++ == 0)
+                Find<QComboBox>(d, "cbMap6")
+                    ->setCurrentIndex(ImportTargetIndex(TImportTarget::Ort));
+            QTest::mouseClick(Find<QPushButton>(d, accept ? "bImport" : "bCancel"), Qt::LeftButton);
+            return d.result();
+        };
+        f.Play("load:2/3 " + steps);
+        QFETCH(QString, shown);
+        f.Expect(shown);
     }
 
     // A file read only in part is never replaced without asking, and never by the exit copy,

@@ -144,7 +144,8 @@ public:
     void ProtocolCommand(int tag); // 0 the selected row, 1 every result, n > 1 n rows
     void sbSaveClick();
     void sbLoadClick();
-    void bCFGClick(); // the settings go in, and come back on OK
+    void mImportClick(); // a registration export through the column mapping
+    void bCFGClick();    // the settings go in, and come back on OK
     void mBracketClick();
     void UpdateTvModeEnabled(); // TV mode needs a second screen
     bool IsRunning() const { return Run->IsRunning(); }
@@ -197,7 +198,7 @@ private:
         *LockLS21;
     QAction *Open1, *Save1, *TVmode, *Print1, *StrDel1, *StrDel2, *Word1, *Excel1, *Html1, *CLS1,
         *Abruch1, *Trasse1, *Trasse2, *SwapTrasse, *mSound, *mSound0, *mSound1, *mSound2, *mBracket,
-        *mBracketHtml, *mContactLog;
+        *mBracketHtml, *mContactLog, *mImport;
     void setupPanels();
     void setupCompetition();
     void setupPanelSignals();

@@ -54,6 +54,7 @@ void TFormMain::UpdateControls() {
     m_strip->SetSettingsEnabled(setUp);
     mConfig->setEnabled(setUp);
     Open1->setEnabled(Run->CanLoad());
+    mImport->setEnabled(Run->CanLoad());
     UpdateTrackButtons();
 
     // The protocol buttons.

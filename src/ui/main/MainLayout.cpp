@@ -127,6 +127,7 @@ void TFormMain::setupPanelSignals() {
         connect(m_picker[t], &TTrackPicker::ColourClicked, this, [this, t] { ShapeMouseDown(t); });
     }
     connect(m_picker[0], &TTrackPicker::LoadClicked, this, [this] { sbLoadClick(); });
+    connect(m_picker[0], &TTrackPicker::ImportClicked, this, [this] { mImportClick(); });
     connect(m_modeBox, &TModeBox::ModeChosen, this, [this](int mode) {
         SetVid(mode);
         cbVidChange();
@@ -265,6 +266,8 @@ void TFormMain::setupMenus() {
 
     Open1 = item(CtrlKeys, "Open1", "Open", QKeySequence(Qt::CTRL | Qt::Key_O));
     Save1 = item(CtrlKeys, "Save1", "Save", QKeySequence(Qt::CTRL | Qt::Key_S));
+    mImport = item(CtrlKeys, "mImport", QStringLiteral("Startliste importieren"),
+                   QKeySequence(Qt::CTRL | Qt::Key_I));
     TVmode = item(CtrlKeys, "TVmode", "TV mode", QKeySequence(Qt::CTRL | Qt::Key_T));
     Print1 = item(CtrlKeys, "Print1", "Print", QKeySequence(Qt::CTRL | Qt::Key_P), 1);
     StrDel1 = item(CtrlKeys, "StrDel1", "Str Del", QKeySequence(Qt::CTRL | Qt::Key_Minus), 0);
@@ -310,6 +313,7 @@ void TFormMain::setupMenus() {
     connect(SwapTrasse, &QAction::triggered, this, [this] { seObmenClick(); });
     connect(Open1, &QAction::triggered, this, [this] { sbLoadClick(); });
     connect(Save1, &QAction::triggered, this, [this] { sbSaveClick(); });
+    connect(mImport, &QAction::triggered, this, [this] { mImportClick(); });
     connect(Html1, &QAction::triggered, this, [this] { sbInetClick(0); });
     connect(Print1, &QAction::triggered, this, [this] { sbInetClick(1); });
     TVmode->setEnabled(false); // until a second screen is seen (StartTvMode)

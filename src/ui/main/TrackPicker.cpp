@@ -9,6 +9,7 @@
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QMenu>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -44,6 +45,14 @@ TTrackPicker::TTrackPicker(int track, QAbstractItemModel* participants, QWidget*
         line->addWidget(m_caption, 1, Qt::AlignRight);
         line->addWidget(m_square);
         connect(m_load, &QToolButton::clicked, this, &TTrackPicker::LoadClicked);
+        // The keys are the window's; the menu only names them.
+        auto* menu = Named(new QMenu(m_load), "sbLoadMenu");
+        connect(menu->addAction(QStringLiteral("Protokoll öffnen\tCtrl+O")), &QAction::triggered,
+                this, &TTrackPicker::LoadClicked);
+        connect(menu->addAction(QStringLiteral("Startliste importieren\tCtrl+I")),
+                &QAction::triggered, this, &TTrackPicker::ImportClicked);
+        m_load->setMenu(menu);
+        m_load->setPopupMode(QToolButton::MenuButtonPopup);
     } else {
         line->addWidget(m_square);
         line->addWidget(m_caption, 1, Qt::AlignLeft);

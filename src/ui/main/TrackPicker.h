@@ -28,6 +28,7 @@ signals:
     void ListChanged(int index); // the list's entry changed, whoever changed it
     void ColourClicked();
     void LoadClicked();
+    void ImportClicked(); // "Startliste importieren" in the open button's menu
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
