@@ -414,6 +414,101 @@
     </message>
 </context>
 <context>
+    <name>StartListImport</name>
+    <message>
+        <source>Die Datei hat mehr als %1 Zeilen.</source>
+        <translation>The file has more than %1 rows.</translation>
+    </message>
+    <message>
+        <source>Die Datei hat mehr als %1 Spalten.</source>
+        <translation>The file has more than %1 columns.</translation>
+    </message>
+    <message>
+        <source>Die Datei ist leer.</source>
+        <translation>The file is empty.</translation>
+    </message>
+    <message>
+        <source>Die Datei ist keine Textdatei (Binärdaten).</source>
+        <translation>The file is not a text file (binary data).</translation>
+    </message>
+    <message>
+        <source>Die Datei hat nur eine Spalte: keine Trennzeichen (Komma, Semikolon oder Tabulator) in der Titelzeile.</source>
+        <translation>The file has only one column: no separators (comma, semicolon or tab) in the title line.</translation>
+    </message>
+    <message>
+        <source>Ein Anführungszeichen in Zeile %1 wird nicht geschlossen.</source>
+        <translation>A quote in row %1 is not closed.</translation>
+    </message>
+    <message>
+        <source>Die Tabelle ist leer.</source>
+        <translation>The sheet is empty.</translation>
+    </message>
+    <message>
+        <source>Die Tabelle hat nur eine Spalte.</source>
+        <translation>The sheet has only one column.</translation>
+    </message>
+    <message>
+        <source>Die Datei ist nicht vorhanden.</source>
+        <translation>The file does not exist.</translation>
+    </message>
+    <message>
+        <source>Das ist keine gewöhnliche Datei.</source>
+        <translation>This is not a regular file.</translation>
+    </message>
+    <message>
+        <source>Die Datei ist zu groß für eine Startliste.</source>
+        <translation>The file is too large for a start list.</translation>
+    </message>
+    <message>
+        <source>St.Nr.</source>
+        <translation>Start no.</translation>
+    </message>
+    <message>
+        <source>Name, Vorname</source>
+        <translation>Name, first name</translation>
+    </message>
+    <message>
+        <source>Nachname</source>
+        <translation>Last name</translation>
+    </message>
+    <message>
+        <source>Vorname</source>
+        <translation>First name</translation>
+    </message>
+    <message>
+        <source>Ort / Verein</source>
+        <translation>Town / club</translation>
+    </message>
+    <message>
+        <source>Klasse / Kategorie</source>
+        <translation>Class / category</translation>
+    </message>
+    <message>
+        <source>Datum / Jahrgang</source>
+        <translation>Date / year of birth</translation>
+    </message>
+    <message>
+        <source>(nicht übernehmen)</source>
+        <translation>(leave out)</translation>
+    </message>
+    <message>
+        <source>Keine Spalte ist dem Namen zugeordnet.</source>
+        <translation>No column is mapped to the name.</translation>
+    </message>
+    <message>
+        <source>Keine Zeile der Datei hat einen Namen.</source>
+        <translation>No row of the file has a name.</translation>
+    </message>
+    <message>
+        <source>Ohne Namen, nicht übernommen (%1): Zeile %2.</source>
+        <translation>Without a name, not taken over (%1): row %2.</translation>
+    </message>
+    <message>
+        <source>Startnummern mehrfach vergeben: %1.</source>
+        <translation>Start numbers given more than once: %1.</translation>
+    </message>
+</context>
+<context>
     <name>TBracket</name>
     <message>
         <source>Kein Finale: es braucht mindestens 2 Teilnehmer mit Ergebnis, es gibt %1.</source>
@@ -933,6 +1028,32 @@ Restore the protocol of the interrupted competition?
         <source>Stopp sound</source>
         <translation>Stop sound</translation>
     </message>
+    <message>
+        <source>Startliste (*.csv *.txt *.tsv *.xlsx)</source>
+        <translation>Start list (*.csv *.txt *.tsv *.xlsx)</translation>
+    </message>
+    <message>
+        <source>Startliste kann nicht gelesen werden: %1
+%2</source>
+        <translation>The start list cannot be read: %1
+%2</translation>
+    </message>
+    <message>
+        <source>Startliste nicht übernommen: %1
+%2</source>
+        <translation>Start list not taken over: %1
+%2</translation>
+    </message>
+    <message>
+        <source>Startliste importiert: %1 Teilnehmer.
+%2</source>
+        <translation>Start list imported: %1 participants.
+%2</translation>
+    </message>
+    <message>
+        <source>Startliste importieren</source>
+        <translation>Import start list</translation>
+    </message>
 </context>
 <context>
     <name>THelpWindow</name>
@@ -947,6 +1068,29 @@ Restore the protocol of the interrupted competition?
     <message>
         <source>Inhalt</source>
         <translation>Contents</translation>
+    </message>
+</context>
+<context>
+    <name>TImportDialog</name>
+    <message>
+        <source>Startliste importieren</source>
+        <translation>Import start list</translation>
+    </message>
+    <message>
+        <source>Wählen Sie über jeder Spalte, wohin sie im Protokoll gehört. Läufe, Zeit und Platz bleiben leer.</source>
+        <translation>Choose above each column where it goes in the protocol. Runs, time and place stay empty.</translation>
+    </message>
+    <message>
+        <source>Importieren</source>
+        <translation>Import</translation>
+    </message>
+    <message>
+        <source>Abbrechen</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>%1 Teilnehmer werden übernommen.</source>
+        <translation>%1 participants will be taken over.</translation>
     </message>
 </context>
 <context>
@@ -1181,6 +1325,14 @@ Restore the protocol of the interrupted competition?
     <message>
         <source>Farbe</source>
         <translation>Colour</translation>
+    </message>
+    <message>
+        <source>Protokoll öffnen	Ctrl+O</source>
+        <translation>Open protocol	Ctrl+O</translation>
+    </message>
+    <message>
+        <source>Startliste importieren	Ctrl+I</source>
+        <translation>Import start list	Ctrl+I</translation>
     </message>
 </context>
 <context>

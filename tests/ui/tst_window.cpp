@@ -119,13 +119,13 @@ QStringList StartNumbers(const QString& xlsx) {
 }
 
 // The texts a window shows: title, labels, buttons, group titles, list entries, hints,
-// placeholders, and the actions of the window and its menus (a control's own, such as a
-// calendar's month list, speak the locale).
+// placeholders, and the actions of the window and of its named menus (a control's own, such
+// as a calendar's month list, speak the locale).
 QStringList ShownTexts(QWidget& window) {
     QStringList texts{window.windowTitle()};
     QList<QAction*> actions = window.actions();
-    for (QMenu* m : window.findChildren<QMenu*>(Qt::FindDirectChildrenOnly))
-        actions << m->actions();
+    for (QMenu* m : window.findChildren<QMenu*>())
+        if (!m->objectName().isEmpty()) actions << m->actions();
     for (QAction* a : actions)
         texts << a->text() << a->toolTip();
     QList<QWidget*> widgets = window.findChildren<QWidget*>();
