@@ -71,6 +71,7 @@ private:
     bool SendToStream(QTcpSocket* socket, const QByteArray& bytes);
     QByteArray StateEvent();
     void RefreshProtocol(); // the protocol's bytes, made again when its version moved on
+    void RefreshBracket();
 
     TLiveServer::TShared& m_shared;
     TLiveOptions m_options;
@@ -81,6 +82,7 @@ private:
     QHash<QTcpSocket*, TConn> m_conns;
     QSet<QTcpSocket*> m_streams;
     quint64 m_sentState = 0, m_sentProtocol = 0, m_builtProtocol = 0;
-    QByteArray m_protocolHtml, m_protocolJson;
+    quint64 m_sentBracket = 0, m_builtBracket = 0;
+    QByteArray m_protocolHtml, m_protocolJson, m_standingsJson, m_bracketHtml, m_bracketJson;
     QHash<QByteArray, QPair<QByteArray, QByteArray>> m_assets; // path -> type, bytes
 };

@@ -289,12 +289,22 @@ void TLiveHttp::Answer(QTcpSocket* s, const QByteArray& head) {
              AnyOrigin);
         return;
     }
-    if (path == "/api/protocol" || path == "/protocol") {
+    const QByteArray json = "application/json; charset=utf-8", html = "text/html; charset=utf-8";
+    if (path == "/api/protocol" || path == "/protocol" || path == "/api/standings") {
         RefreshProtocol();
         if (path == "/protocol")
-            Send(s, 200, "text/html; charset=utf-8", m_protocolHtml, close, {}, true);
+            Send(s, 200, html, m_protocolHtml, close, {}, true);
         else
-            Send(s, 200, "application/json; charset=utf-8", m_protocolJson, close, AnyOrigin, true);
+            Send(s, 200, json, path == "/api/protocol" ? m_protocolJson : m_standingsJson, close,
+                 AnyOrigin, true);
+        return;
+    }
+    if (path == "/api/bracket" || path == "/bracket") {
+        RefreshBracket();
+        if (path == "/bracket")
+            Send(s, 200, html, m_bracketHtml, close, {}, true);
+        else
+            Send(s, 200, json, m_bracketJson, close, AnyOrigin, true);
         return;
     }
     const auto asset = m_assets.constFind(path);
@@ -389,16 +399,33 @@ void TLiveHttp::Sweep() {
 
 void TLiveHttp::RefreshProtocol() {
     THtmlPage page;
+    TLiveStandings standings;
     quint64 version = 0;
     {
         QMutexLocker lock(&m_shared.lock);
         version = m_shared.protocolVersion;
         if (version == m_builtProtocol) return;
         page = m_shared.page;
+        standings = m_shared.standings;
     }
     m_protocolHtml = LiveProtocolHtml(page, version);
     m_protocolJson = LiveProtocolJson(page);
+    m_standingsJson = LiveStandingsJson(standings);
     m_builtProtocol = version;
+}
+
+void TLiveHttp::RefreshBracket() {
+    TLiveBrackets brackets;
+    quint64 version = 0;
+    {
+        QMutexLocker lock(&m_shared.lock);
+        version = m_shared.bracketVersion;
+        if (version == m_builtBracket) return;
+        brackets = m_shared.brackets;
+    }
+    m_bracketHtml = LiveBracketHtml(brackets, version);
+    m_bracketJson = LiveBracketJson(brackets);
+    m_builtBracket = version;
 }
 
 QByteArray TLiveHttp::StateEvent() {
@@ -416,10 +443,11 @@ void TLiveHttp::StartStream(QTcpSocket* s) {
     c.shared = 0;
     m_streams.insert(s);
     ++m_streamCount;
-    quint64 version = 0;
+    quint64 version = 0, bracket = 0;
     {
         QMutexLocker lock(&m_shared.lock);
         version = m_shared.protocolVersion;
+        bracket = m_shared.bracketVersion;
     }
     QByteArray out = StatusLine(200);
     out += "Content-Type: text/event-stream; charset=utf-8\r\n" + CommonHeaders + AnyOrigin +
@@ -427,6 +455,7 @@ void TLiveHttp::StartStream(QTcpSocket* s) {
     out += "retry: 2000\n\n";
     out += StateEvent();
     out += Event("protocol", "{\"version\":" + QByteArray::number(version) + '}');
+    out += Event("bracket", "{\"version\":" + QByteArray::number(bracket) + '}');
     SendToStream(s, out);
 }
 
@@ -450,11 +479,12 @@ void TLiveHttp::SendToStreams(const QByteArray& bytes) {
 }
 
 void TLiveHttp::Changed() {
-    quint64 stateVersion = 0, protocolVersion = 0;
+    quint64 stateVersion = 0, protocolVersion = 0, bracketVersion = 0;
     {
         QMutexLocker lock(&m_shared.lock);
         stateVersion = m_shared.stateVersion;
         protocolVersion = m_shared.protocolVersion;
+        bracketVersion = m_shared.bracketVersion;
     }
     if (stateVersion != m_sentState) {
         m_sentState = stateVersion;
@@ -464,6 +494,10 @@ void TLiveHttp::Changed() {
         m_sentProtocol = protocolVersion;
         SendToStreams(
             Event("protocol", "{\"version\":" + QByteArray::number(protocolVersion) + '}'));
+    }
+    if (bracketVersion != m_sentBracket) {
+        m_sentBracket = bracketVersion;
+        SendToStreams(Event("bracket", "{\"version\":" + QByteArray::number(bracketVersion) + '}'));
     }
 }
 
@@ -547,11 +581,21 @@ void TLiveServer::PublishState(const TLiveState& state) {
     Notify();
 }
 
-void TLiveServer::PublishProtocol(const THtmlPage& page) {
+void TLiveServer::PublishProtocol(const THtmlPage& page, const TLiveStandings& standings) {
     {
         QMutexLocker lock(&m_shared.lock);
         m_shared.page = page;
+        m_shared.standings = standings;
         ++m_shared.protocolVersion;
+    }
+    Notify();
+}
+
+void TLiveServer::PublishBracket(const TLiveBrackets& brackets) {
+    {
+        QMutexLocker lock(&m_shared.lock);
+        m_shared.brackets = brackets;
+        ++m_shared.bracketVersion;
     }
     Notify();
 }

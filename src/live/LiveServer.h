@@ -46,9 +46,11 @@ public:
     quint16 Port() const { return m_port; }
     QHostAddress Address() const { return m_address; }
 
-    // Hands over what the pages show; the server thread makes the bytes.
+    // Hands over what the pages show; the server thread makes the bytes. The standings follow
+    // the protocol and go with it.
     void PublishState(const TLiveState& state);
-    void PublishProtocol(const THtmlPage& page);
+    void PublishProtocol(const THtmlPage& page, const TLiveStandings& standings);
+    void PublishBracket(const TLiveBrackets& brackets);
 
     int ConnectionCount() const { return m_connections.load(); }
     int StreamCount() const { return m_streams.load(); }
@@ -59,7 +61,10 @@ public:
         TLiveState state;
         quint64 stateVersion = 1;
         THtmlPage page;
+        TLiveStandings standings;
         quint64 protocolVersion = 1;
+        TLiveBrackets brackets;
+        quint64 bracketVersion = 1;
     };
 
 private:

@@ -1,7 +1,9 @@
 // The live results as a browser or an attacker on the network sees them: real sockets on
 // loopback, the server on its own thread, the clock a test clock; and the state's times as the
 // pages get them.
+#include "core/Competition.h"
 #include "core/TickCount.h"
+#include "live/LiveBoard.h"
 #include "live/LiveServer.h"
 #include "ModelSupport.h"
 
@@ -90,10 +92,43 @@ long RssKb() {
 }
 
 THtmlPage PageWith(const QString& name, int extraRows = 0) {
-    THtmlPage page{"TL-Veltaro", "Stadtcup", {}, {40, 180, 120, 87, -1, 87, 40}, 2};
-    page.rows << QStringList{"St.Nr.", "Name, Vorname", "Ort", "Turm1", "Turm2", "Zeit", "Platz"};
-    page.rows += TProtocolRows(extraRows + 1, {"7", name, "Bern", "7,10", "", "7,10", "1"});
+    THtmlPage page{"TL-Veltaro",
+                   "Stadtcup",
+                   {TCompetition::DefaultColumnTitles()},
+                   {40, 180, 120, 87, -1, 87, 87, -1, -1, -1, -1, 87, 40, -1},
+                   2};
+    page.rows += TProtocolRows(
+        extraRows + 1, {"7", name, "Bern", "A", "", "7,10", "", "", "", "", "", "7,10", "1", "1"});
     return page;
+}
+
+// Climbers "number/class/run1/run2" ("_" a blank) in a mode; mode 3: the finals after a
+// qualification in mode 2.
+void LoadField(TCompetition& c, int mode, int klassCol, const QString& people) {
+    TProtocolRows rows{TCompetition::DefaultColumnTitles()};
+    for (const QString& p : people.split(' ')) {
+        const QStringList f = QString(p).replace('_', ' ').split('/');
+        rows << QStringList{f[0], "N" + f[0], "", f.value(1), "", f.value(2), f.value(3),
+                            "",   "",         "", "",         "", "",         ""};
+    }
+    c.SetKlassCol(klassCol);
+    c.SetMode(qMin(mode, 2));
+    QVERIFY(c.Load(rows));
+    c.Recompute();
+    if (mode == 3) QVERIFY(c.SetMode(TCompetition::FinaleKo));
+}
+
+// "number:result", "*" for the winner, lanes and heats as a JSON array of them holds them.
+QString Lanes(const QJsonArray& heats) {
+    QStringList out;
+    for (const QJsonValue& h : heats) {
+        QStringList lanes;
+        for (const QJsonValue& l : h["lanes"].toArray())
+            lanes << l["startNumber"].toString() + ':' + l["result"].toString() +
+                         (l["winner"].toBool() ? "*" : "");
+        out << (h["current"].toBool() ? "now " : "") + lanes.join(' ');
+    }
+    return out.join(" | ");
 }
 
 TLiveState RunningState(std::uint32_t startTick, const QString& name = QStringLiteral("Anna")) {
@@ -137,7 +172,7 @@ private slots:
         server = StartServer({});
         QVERIFY(server->IsListening());
         port = server->Port();
-        server->PublishProtocol(PageWith(QStringLiteral("Muster, Max")));
+        server->PublishProtocol(PageWith(QStringLiteral("Muster, Max")), {});
         TLiveServer second; // a port that is taken is refused, with the reason
         QString error;
         QVERIFY(!second.Start(QHostAddress::LocalHost, port, &error));
@@ -170,6 +205,8 @@ private slots:
         row("state", "/api/state", 200, json, "\"tracks\"");
         row("state with a query", "/api/state?t=1", 200, json, "\"state\"");
         row("protocol json", "/api/protocol", 200, json, "Muster, Max");
+        row("protocol page on a phone", "/protocol", 200, html, "width=device-width");
+        row("bracket page, reloads", "/bracket", 200, html, "data-event=\"bracket\"");
         row("unknown", "/admin", 404);
         row("up the tree, encoded", "/%2e%2e/%2e%2e/etc/passwd", 404);
         row("resource path", "/:/live/live.js", 404);
@@ -224,7 +261,10 @@ private slots:
     }
     void escaping() {
         QFETCH(QString, name);
-        server->PublishProtocol(PageWith(name));
+        const TLivePerson who{"7", name, name, name};
+        server->PublishProtocol(PageWith(name), {name, {{name, {{1, who, "7,10", {"7,10"}}}}}});
+        server->PublishBracket(
+            {name, 1, {{name, *TBracket::Build({{0, 7100}, {1, 7200}}, 4), {who, who}, {}}}});
         server->PublishState(RunningState(clock.now, name));
         const auto restore = qScopeGuard([&] { server->PublishState({}); });
         const TReply page = Get(port, "/protocol");
@@ -235,6 +275,98 @@ private slots:
         const QJsonDocument protocol = QJsonDocument::fromJson(Get(port, "/api/protocol").body);
         QCOMPARE(protocol["rows"].toArray().at(0).toArray().at(1).toString(), name);
         QCOMPARE(Track(Get(port, "/api/state").body, 0)["participant"].toString(), name);
+        const QJsonDocument standings = QJsonDocument::fromJson(Get(port, "/api/standings").body);
+        QCOMPARE(standings["categories"][0]["rows"][0]["club"].toString(), name);
+        const QJsonDocument bracket = QJsonDocument::fromJson(Get(port, "/api/bracket").body);
+        QCOMPARE(bracket["brackets"][0]["rounds"][0]["heats"][0]["lanes"][0]["name"].toString(),
+                 name);
+        const QString bracketPage = QString::fromUtf8(Get(port, "/bracket").body);
+        QVERIFY(bracketPage.contains(name.toHtmlEscaped()) && !bracketPage.contains("<script>"));
+    }
+
+    // What the phones are told of the competition: standings per category with dense places
+    // (the dummy never, a DIS without a place), the last heats with what the protocol holds
+    // now (a DIS after the stop, an undone time gone) and their winner, the finals' heats and
+    // bracket. A script of the run: S start, T=time a stop, Dt DIS, R reset, U undo.
+    void board_data() {
+        QTest::addColumn<int>("mode"); // 3: the finals after a qualification in mode 2
+        QTest::addColumn<int>("klassCol");
+        QTest::addColumn<QString>("people");
+        QTest::addColumn<QString>("script");
+        QTest::addColumn<QString>("standings"); // category: place.number:result ...
+        QTest::addColumn<QString>("heats");     // newest first; in the finals the bracket's
+        const auto row = [](const char* name, int mode, int klass, const char* people,
+                            const char* script, const char* standings, const char* heats) {
+            QTest::newRow(name) << mode << klass << QString(people) << QString(script)
+                                << QString(standings) << QString(heats);
+        };
+        row("a winner each heat", 2, 0, "1 2 3 4", "S 1=7,10 2=8,00 R S 1=8,20 2=7,00 R",
+            "gesamt: 1.1:14,10 2.2:16,20 -.3: -.4:", "2:8,20 1:7,00* | 1:7,10* 2:8,00");
+        row("ties", 2, 0, "1 2 3/_/9,00/9,00", "S 1=7,10 2=7,10 R S 1=8,00 2=8,00 R",
+            "gesamt: 1.1:15,10 1.2:15,10 2.3:18,00", "2:8,00 1:8,00 | 1:7,10 2:7,10");
+        row("DIS after the stop, no place", 2, 0, "1/_/_/7,00 2/_/7,00", "S 1=7,10 2=8,00 D1 R",
+            "gesamt: 1.2:15,00 -.1:", "1:DIS. 2:8,00*");
+        row("an undone time leaves the heat", 2, 0, "1/_/_/7,00 2/_/7,00", "S 1=7,10 2=8,00 R U",
+            "gesamt: 1.1:14,10 -.2:", "1:7,10");
+        row("the dummy never", 0, 0, "1 2 3", "S 1=9,00 2=9,50 R S 1=7,00 2=8,00 R",
+            "gesamt: 1.1:17,00 -.2: -.3:", "2:7,00* 1:8,00 | 1:9,00");
+        row("per class", 2, 4, "1/Damen 2/Herren 3/damen/8,00/8,00 4/Herren/9,00/9,00", "",
+            "damen: 1.3:16,00 -.1: | Herren: 1.4:18,00 -.2:", "");
+        row("finals: bracket heats, the current marked", 3, 0,
+            "1/A/7,00/7,00 2/A/7,10/7,10 3/A/7,20/7,20 4/A/7,30/7,30", "S 1=6,00 2=DIS. R",
+            "gesamt: 1.1:14,00 2.2:14,20 3.3:14,40 4.4:14,60",
+            "1:6,00* 4:DIS. | now 2: 3: | 4: : | 1: :");
+    }
+    void board() {
+        QFETCH(int, mode);
+        QFETCH(int, klassCol);
+        QFETCH(QString, people);
+        QFETCH(QString, script);
+        TCompetition c;
+        LoadField(c, mode, klassCol, people);
+        TLiveHeatLog log;
+        for (const QString& step : script.split(' ', Qt::SkipEmptyParts)) {
+            const int track = step.mid(step.startsWith('D') ? 1 : 0, 1).toInt() - 1;
+            if (step == "S") {
+                c.SetHeatRunning(true);
+                log.Started(c, "Q");
+            } else if (step == "R") {
+                c.SetHeatRunning(false);
+                c.ResetLastCells();
+                c.Advance();
+                log.Ended();
+            } else if (step == "U") {
+                QVERIFY(c.Undo());
+            } else if (step.startsWith('D')) {
+                QVERIFY(c.Disqualify(track));
+            } else {
+                QVERIFY(c.RecordTime(track, step.mid(2)));
+                log.Stopped(c, track);
+            }
+            c.Recompute();
+        }
+        QStringList standings;
+        const QJsonDocument s = QJsonDocument::fromJson(LiveStandingsJson(LiveStandings(c, "")));
+        for (const QJsonValue& cat : s["categories"].toArray()) {
+            QString text = cat["category"].toString() + ':';
+            for (const QJsonValue& r : cat["rows"].toArray())
+                text += QStringLiteral(" %1.%2:%3")
+                            .arg(r["place"].isNull() ? "-" : QString::number(r["place"].toInt()),
+                                 r["startNumber"].toString(), r["result"].toString());
+            standings << text;
+        }
+        QTEST(standings.join(" | "), "standings");
+        TLiveState state;
+        state.heats = mode == 3 ? LiveFinalsHeats(c, 1, 8) : log.Heats(c, 8);
+        const QJsonArray heats =
+            QJsonDocument::fromJson(LiveStateJson(state, 0))["heats"].toArray();
+        const QJsonDocument b = QJsonDocument::fromJson(LiveBracketJson(LiveBrackets(c, "", 1)));
+        QJsonArray bracketHeats;
+        for (const QJsonValue& r : b["brackets"][0]["rounds"].toArray())
+            for (const QJsonValue& h : r["heats"].toArray())
+                bracketHeats.append(h);
+        QTEST(Lanes(mode == 3 ? bracketHeats : heats), "heats");
+        if (mode == 3) QCOMPARE(Lanes(heats), QString("1:6,00* 4:DIS."));
     }
 
     // A start, a stop and a new protocol reach an open stream at once, with the test clock's
@@ -248,26 +380,29 @@ private slots:
             return Events(got).value(n - 1);
         };
         QCOMPARE(next(2).first, QByteArray("protocol"));
+        QCOMPARE(next(3).first, QByteArray("bracket"));
         QVERIFY(got.startsWith("HTTP/1.1 200"));
         QVERIFY(got.contains("\r\nContent-Type: text/event-stream; charset=utf-8\r\n"));
         clock.now = 50000;
         const QString name = QStringLiteral("a\n\nevent: state\ndata: x");
         server->PublishState(RunningState(48000, name));
-        const QByteArray start = next(3).second;
+        const QByteArray start = next(4).second;
         QCOMPARE(Track(start, 0)["elapsedMs"].toInt(), 2000);
         QCOMPARE(Track(start, 0)["participant"].toString(), name);
         TLiveState stopped = RunningState(48000);
         stopped.tracks[0].stopped = true;
         stopped.tracks[0].stopMs = 7345;
-        stopped.last = {{1, QStringLiteral("Anna"), QStringLiteral("7,34")}};
+        stopped.heats = {{"Qualifikation", {{1, {"3", "Anna", "", ""}, "7,34", true}}}};
         server->PublishState(stopped);
-        const QByteArray stop = next(4).second;
+        const QByteArray stop = next(5).second;
         QCOMPARE(Track(stop, 0)["time"].toString(), QStringLiteral("7,34"));
         QCOMPARE(Track(stop, 1)["elapsedMs"].toInt(), 2000);
-        QCOMPARE(QJsonDocument::fromJson(stop)["last"][0]["time"].toString(), "7,34");
+        QCOMPARE(QJsonDocument::fromJson(stop)["last"][0]["participant"].toString(), "3 Anna");
         QCOMPARE(Get(port, "/api/state").body, stop);
-        server->PublishProtocol(PageWith(QStringLiteral("Neu, Nina")));
-        QCOMPARE(next(5).first, QByteArray("protocol"));
+        server->PublishProtocol(PageWith(QStringLiteral("Neu, Nina")), {});
+        QCOMPARE(next(6).first, QByteArray("protocol"));
+        server->PublishBracket({});
+        QCOMPARE(next(7).first, QByteArray("bracket"));
         server->PublishState({});
     }
 
@@ -336,7 +471,7 @@ private slots:
     void requestsNeverRead() {
         if (RssKb() < 0) QSKIP("no /proc/self/status here");
         auto s = StartServer({});
-        s->PublishProtocol(PageWith(QStringLiteral("Muster, Max"), 4000));
+        s->PublishProtocol(PageWith(QStringLiteral("Muster, Max"), 4000), {});
         const qsizetype pageBytes = Get(s->Port(), "/protocol").body.size();
         QVERIFY2(pageBytes > 200 * 1024, QByteArray::number(pageBytes));
         const long before = RssKb();

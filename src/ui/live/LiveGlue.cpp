@@ -5,6 +5,7 @@
 #include "ui/help/FInfo.h"
 #include "ui/live/LiveShare.h"
 #include "ui/main/FMain.h"
+#include "ui/main/ModeBox.h"
 #include "ui/settings/LiveSettingsGroup.h"
 
 #include <QTimer>
@@ -27,7 +28,16 @@ TLiveGlue::TLiveGlue(TFormMain& window, TLiveServer& server)
          {&TRunController::Started, &TRunController::WasReset, &TRunController::Aborted,
           &TRunController::RunEnded, &TRunController::Changed})
         connect(run, signal, this, &TLiveGlue::ScheduleRefresh);
+    // The heats as they are run, for the list of the last ones: who started, which cell each
+    // stop filled (the window has recorded it by now: it listens first).
+    connect(run, &TRunController::Started, this, [this] {
+        const TCompetition& c = *m_window.Competition;
+        if (c.Mode() != TCompetition::FinaleKo) m_heats.Started(c, TModeBox::ModeName(c.Mode()));
+    });
     connect(run, &TRunController::TrackStoppedAt, this, &TLiveGlue::TrackStopped);
+    for (auto signal :
+         {&TRunController::WasReset, &TRunController::Aborted, &TRunController::RunEnded})
+        connect(run, signal, this, &TLiveGlue::HeatOver);
     connect(run, &TRunController::ReactionTaken, this, &TLiveGlue::ScheduleRefresh);
     connect(run, &TRunController::FalseStartCleared, this, &TLiveGlue::ScheduleRefresh);
     // A change of the protocol's content (a time, DIS, an edit, a load) is passed on by the
@@ -54,30 +64,36 @@ TLiveState TLiveGlue::StateForLive() const {
     st.run = run.State() == TRunState::Running    ? TLiveRun::Running
              : run.State() == TRunState::Finished ? TLiveRun::Finished
                                                   : TLiveRun::Ready;
-    st.trackCount = m_window.Competition->CountBahn();
+    const TCompetition& c = *m_window.Competition;
+    st.trackCount = c.CountBahn();
     st.timeFormat = s.TimeFormat;
     st.decimalSeparator = SystemDecimalSeparator();
     st.startTick = run.StartTick();
     const TColor colours[2] = {s.Color1, s.Color2};
     for (int t = 0; t < 2; ++t) {
-        st.tracks[t].participant = m_window.TrackParticipantText(t);
+        // The "Qualifikation" dummy only fills an empty track: nobody climbs there.
+        if (!c.IsDummy(c.TrackEntry(t)))
+            st.tracks[t].participant = m_window.TrackParticipantText(t);
+        st.tracks[t].who = LivePerson(c, c.TrackEntry(t));
         st.tracks[t].colour = LiveCssColour(colours[t]);
         st.tracks[t].stopped = run.TrackStopped(t);
         st.tracks[t].stopMs = run.StopTime(t);
         if (const auto r = run.Reaction(t)) st.tracks[t].reaction = FormatReaction(*r);
         st.tracks[t].falseStart = run.FalseStart(t);
     }
-    st.last = m_last;
+    st.round = LiveRound(c, TModeBox::ModeName(c.Mode()));
+    st.heats = c.Mode() == TCompetition::FinaleKo ? LiveFinalsHeats(c, s.TimeFormat, LiveLastHeats)
+                                                  : m_heats.Heats(c, LiveLastHeats);
     return st;
 }
 
-void TLiveGlue::TrackStopped(int track, quint32 elapsed) {
-    m_last.prepend({track + 1, m_window.TrackParticipantText(track),
-                    m_window.Run->FalseStart(track)
-                        ? QStringLiteral("FS.")
-                        : FormatTime(std::int32_t(elapsed), m_window.Settings.TimeFormat)});
-    if (m_last.size() > LiveLastResults) m_last.resize(LiveLastResults);
+void TLiveGlue::TrackStopped(int track) {
+    m_heats.Stopped(*m_window.Competition, track);
     ScheduleRefresh();
+}
+
+void TLiveGlue::HeatOver() {
+    m_heats.Ended();
 }
 
 void TLiveGlue::ScheduleRefresh() {
@@ -91,11 +107,19 @@ void TLiveGlue::Refresh() {
     ApplySettings();
     if (!m_server.IsListening()) return;
     m_server.PublishState(StateForLive());
+    const TCompetition& c = *m_window.Competition;
+    const TSettings& s = m_window.Settings;
     THtmlPage page = ProtocolForLive();
-    if (!m_protocolPublished || !SamePage(page, m_published)) {
-        m_server.PublishProtocol(page);
+    const bool first = !m_protocolPublished;
+    if (first || !SamePage(page, m_published)) {
+        m_server.PublishProtocol(page, LiveStandings(c, s.Title));
         m_published = std::move(page);
         m_protocolPublished = true;
+    }
+    TLiveBrackets brackets = LiveBrackets(c, s.Title, s.TimeFormat);
+    if (first || !SameBrackets(brackets, m_publishedBrackets)) {
+        m_server.PublishBracket(brackets);
+        m_publishedBrackets = std::move(brackets);
     }
 }
 

@@ -2,7 +2,7 @@
 // Feeds the live server from the running program: the run's state on every change of the run
 // and the protocol whenever it differs from what was published; starts and stops the server
 // as the settings say. The one place that knows where the protocol comes from.
-#include "live/LiveSnapshot.h"
+#include "live/LiveBoard.h"
 
 #include <QObject>
 #include <QString>
@@ -36,7 +36,8 @@ signals:
 private:
     void ApplySettings();
     void ScheduleRefresh();
-    void TrackStopped(int track, quint32 elapsed);
+    void TrackStopped(int track);
+    void HeatOver();
 
     TFormMain& m_window;
     TLiveServer& m_server;
@@ -46,8 +47,9 @@ private:
     int m_appliedPort = 0;
     QString m_appliedBind;
     QString m_address, m_problem;
-    QVector<TLiveResult> m_last;
+    TLiveHeatLog m_heats;
     THtmlPage m_published;
     bool m_protocolPublished = false;
+    TLiveBrackets m_publishedBrackets;
     TLiveSharePanel* m_infoPanel = nullptr;
 };
