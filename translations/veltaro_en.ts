@@ -200,6 +200,13 @@
     </message>
 </context>
 <context>
+    <name>LiveBoard</name>
+    <message>
+        <source>%1, Lauf %2</source>
+        <translation>%1, heat %2</translation>
+    </message>
+</context>
+<context>
     <name>LivePage</name>
     <message>
         <source>Verbindung unterbrochen, neuer Versuch …</source>
@@ -214,10 +221,6 @@
         <translation>Connection lost …</translation>
     </message>
     <message>
-        <source>Letzte Ergebnisse</source>
-        <translation>Latest results</translation>
-    </message>
-    <message>
         <source>Live (Abfrage)</source>
         <translation>Live (polling)</translation>
     </message>
@@ -228,10 +231,6 @@
     <message>
         <source>Kletterturm 2</source>
         <translation>Climbing wall 2</translation>
-    </message>
-    <message>
-        <source> (Kletterturm </source>
-        <translation> (climbing wall </translation>
     </message>
     <message>
         <source> – Fehlstart</source>
@@ -265,6 +264,66 @@
         <source>de</source>
         <comment>the page&apos;s language</comment>
         <translation>en</translation>
+    </message>
+    <message>
+        <source>Noch keine Teilnehmer.</source>
+        <translation>No participants yet.</translation>
+    </message>
+    <message>
+        <source>Kein K.-o.-Feld.</source>
+        <translation>No bracket.</translation>
+    </message>
+    <message>
+        <source>Letzte Läufe</source>
+        <translation>Latest runs</translation>
+    </message>
+    <message>
+        <source>Platzierung</source>
+        <translation>Standings</translation>
+    </message>
+    <message>
+        <source>ohne Klasse</source>
+        <translation>no class</translation>
+    </message>
+    <message>
+        <source>K.-o.-Feld</source>
+        <translation>Bracket</translation>
+    </message>
+    <message>
+        <source>ungültig: </source>
+        <translation>void: </translation>
+    </message>
+    <message>
+        <source> – jetzt</source>
+        <translation> – now</translation>
+    </message>
+    <message>
+        <source>Wertung</source>
+        <translation>Standings</translation>
+    </message>
+    <message>
+        <source>Freilos</source>
+        <translation>Bye</translation>
+    </message>
+    <message>
+        <source>Sieger</source>
+        <translation>Winner</translation>
+    </message>
+    <message>
+        <source>Platz</source>
+        <translation>Place</translation>
+    </message>
+    <message>
+        <source>Lauf </source>
+        <translation>Run </translation>
+    </message>
+    <message>
+        <source>Name</source>
+        <translation>Name</translation>
+    </message>
+    <message>
+        <source>Zeit</source>
+        <translation>Time</translation>
     </message>
 </context>
 <context>

@@ -5,6 +5,7 @@
 #include "core/Ranking.h"
 
 #include <algorithm>
+#include <QCoreApplication>
 #include <QHash>
 
 namespace {
@@ -35,7 +36,7 @@ QString LiveRound(const TCompetition& c, const QString& modeName) {
     const int heat = c.Mode() == TCompetition::FinaleKo ? b.CurrentHeat() : -1;
     if (heat < 0) return modeName;
     const TBracket::THeat& h = b.Heats().at(heat);
-    return QStringLiteral("%1, Lauf %2")
+    return QCoreApplication::translate("LiveBoard", "%1, Lauf %2")
         .arg(BracketRoundName(h.Round, b.Rounds(), h.SmallFinal))
         .arg(heat + 1);
 }
