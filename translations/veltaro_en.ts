@@ -104,7 +104,7 @@
     </message>
     <message>
         <source>Platzierung</source>
-        <translation>Standings</translation>
+        <translation>Final places</translation>
     </message>
     <message>
         <source>Noch keine Plätze entschieden.</source>
@@ -279,7 +279,7 @@
     </message>
     <message>
         <source>Platzierung</source>
-        <translation>Standings</translation>
+        <translation>Final places</translation>
     </message>
     <message>
         <source>ohne Klasse</source>
