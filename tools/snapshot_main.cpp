@@ -68,7 +68,7 @@ TProtocolRows SampleRows() {
 }
 
 // A qualification of 18 climbers with two runs each, for the finals of 16.
-TProtocolRows QualificationRows() {
+TProtocolRows QualificationRows(bool byClass = false) {
     TProtocolRows rows;
     rows.push_back(
         {"St.Nr.", "Name, Vorname", "Ort", "Klasse", "Datum", "", "", "", "", "", "", "", "", ""});
@@ -83,7 +83,9 @@ TProtocolRows QualificationRows() {
         r[0] = QString::number(++i);
         r[1] = QString::fromUtf8(name);
         r[2] = QStringLiteral("Bern");
-        r[3] = QStringLiteral("A");
+        r[3] = !byClass ? QStringLiteral("A")
+               : i % 3  ? QStringLiteral("Herren")
+                        : QStringLiteral("Damen");
         r[5] = FormatTime(6900 + 53 * i + (i * 37) % 90, 1);
         r[6] = FormatTime(7010 + 47 * i + (i * 53) % 80, 1);
         rows.push_back(r);
@@ -135,11 +137,12 @@ int TPictureDialogs::RunModal(QDialog& dialog) {
     return QDialog::Rejected;
 }
 
-const QStringList AllStates = {"ready",         "running",      "finished",       "seconds",
-                               "qualifikation", "single-ready", "single-running", "single-finished",
-                               "calendar",      "info",         "help",           "settings",
-                               "import",        "tv",           "tv-seconds",     "tv-onetower",
-                               "bracket",       "tv-bracket",   "falsestart",     "tv-falsestart"};
+const QStringList AllStates = {
+    "ready",        "running",        "finished",        "seconds",    "qualifikation",
+    "single-ready", "single-running", "single-finished", "calendar",   "info",
+    "help",         "settings",       "import",          "tv",         "tv-seconds",
+    "tv-onetower",  "bracket",        "class-bracket",   "tv-bracket", "falsestart",
+    "tv-falsestart"};
 } // namespace
 
 int main(int argc, char** argv) {
@@ -187,7 +190,10 @@ int main(int argc, char** argv) {
         if (state == "seconds" || state == "tv-seconds") w.SetTimeFormat(0);
         const bool finals = state.endsWith("bracket");
         if (finals) w.SetVid(0);
-        w.LoadProtocolRows(finals ? QualificationRows() : SampleRows(),
+        // Finals per class: 12 men, 6 women; the window shows the women's rows alone.
+        const bool byClass = state == "class-bracket";
+        if (byClass) w.Settings.KlassCol = Col::Klasse + 1;
+        w.LoadProtocolRows(finals ? QualificationRows(byClass) : SampleRows(),
                            QStringLiteral("Stadtmeisterschaft"));
         w.show();
         const bool tv = state.startsWith("tv");
@@ -204,6 +210,12 @@ int main(int argc, char** argv) {
         if (state == "tv-bracket") {
             Child<QToolButton>(w, "sbMon2")->click();
             ok = Save(monitor, out, state) && ok;
+        } else if (byClass) {
+            w.cbAnzeigeChange(0);
+            ok = Save(w, out, state + "-main") && ok;
+            w.mBracketClick();
+            Child<QWidget>(w, "FormBracket")->resize(1280, 720);
+            ok = Save(*Child<QWidget>(w, "FormBracket"), out, state) && ok;
         } else if (state == "bracket") {
             w.mBracketClick();
             Child<QWidget>(w, "FormBracket")->resize(1920, 1080);
@@ -286,7 +298,7 @@ int main(int argc, char** argv) {
             w.mImportClick();
             pictures.modalState = QStringLiteral("settings");
             ok = pictures.ok && ok;
-        } else if (!tv && state != "bracket") {
+        } else if (!tv && state != "bracket" && !byClass) {
             ok = Save(w, out, state) && ok;
         }
         if (w.IsRunning()) Issue(w, "Abruch1");

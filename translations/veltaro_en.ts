@@ -151,6 +151,25 @@
     </message>
 </context>
 <context>
+    <name>Dialogs</name>
+    <message>
+        <source>Speichern</source>
+        <translation>Save</translation>
+    </message>
+    <message>
+        <source>Beenden ohne Speichern</source>
+        <translation>Quit without saving</translation>
+    </message>
+    <message>
+        <source>Abbrechen</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>Wettkampfordner</source>
+        <translation>Event folder</translation>
+    </message>
+</context>
+<context>
     <name>Docx</name>
     <message>
         <source>Die Vorlage ist entpackt größer als %1 MB.</source>
@@ -197,6 +216,23 @@
     <message>
         <source>Webseite</source>
         <translation>Web page</translation>
+    </message>
+</context>
+<context>
+    <name>ListPdf</name>
+    <message>
+        <source>Seite %1 von %2</source>
+        <translation>Page %1 of %2</translation>
+    </message>
+    <message>
+        <source>Stand: </source>
+        <translation>As of: </translation>
+    </message>
+    <message>
+        <source>______________________________
+Schiedsrichter (Unterschrift)</source>
+        <translation>______________________________
+Judge (signature)</translation>
     </message>
 </context>
 <context>
@@ -473,6 +509,17 @@
     </message>
 </context>
 <context>
+    <name>ResultList</name>
+    <message>
+        <source>Ergebnisliste</source>
+        <translation>Results</translation>
+    </message>
+    <message>
+        <source>Startliste</source>
+        <translation>Start list</translation>
+    </message>
+</context>
+<context>
     <name>StartListImport</name>
     <message>
         <source>Die Datei hat mehr als %1 Zeilen.</source>
@@ -683,6 +730,34 @@
         <source> – geöffnet</source>
         <translation> – open</translation>
     </message>
+    <message>
+        <source>keine</source>
+        <translation>none</translation>
+    </message>
+    <message>
+        <source>St.Nr.</source>
+        <translation>Start no.</translation>
+    </message>
+    <message>
+        <source>Name, Vorname</source>
+        <translation>Name, first name</translation>
+    </message>
+    <message>
+        <source>Ort</source>
+        <translation>Town</translation>
+    </message>
+    <message>
+        <source>Klasse</source>
+        <translation>Class</translation>
+    </message>
+    <message>
+        <source>Datum</source>
+        <translation>Date</translation>
+    </message>
+    <message>
+        <source>Plätze je Wert dieser Spalte (keine: gesamt)</source>
+        <translation>Places per value of this column (none: overall)</translation>
+    </message>
 </context>
 <context>
     <name>TCommandColumn</name>
@@ -749,6 +824,37 @@
         <source>Zeile %1</source>
         <translation>row %1</translation>
     </message>
+    <message>
+        <source>ohne Angabe</source>
+        <translation>not given</translation>
+    </message>
+</context>
+<context>
+    <name>TEventSettingsGroup</name>
+    <message>
+        <source> Wettkampf </source>
+        <translation> Event </translation>
+    </message>
+    <message>
+        <source>Dokumente/&lt;Datum&gt; &lt;Titel&gt;</source>
+        <translation>Documents/&lt;date&gt; &lt;title&gt;</translation>
+    </message>
+    <message>
+        <source>Speichern, Exporte und die Kopie beim Beenden gehen hierhin.</source>
+        <translation>Saving, exports and the copy on quitting go here.</translation>
+    </message>
+    <message>
+        <source>Veranstaltung:</source>
+        <translation>Event:</translation>
+    </message>
+    <message>
+        <source>Ort:</source>
+        <translation>Place:</translation>
+    </message>
+    <message>
+        <source>Wettkampfordner:</source>
+        <translation>Event folder:</translation>
+    </message>
 </context>
 <context>
     <name>TFinalsSettingsGroup</name>
@@ -814,6 +920,22 @@
     <message>
         <source>Lauf %1 kann nicht mehr wiederholt werden: sein Sieger ist schon wieder gelaufen.</source>
         <translation>Heat %1 can no longer be repeated: its winner has already raced again.</translation>
+    </message>
+    <message>
+        <source>Feld der Klasse zeigen; ihr nächster Lauf kommt auf die Türme</source>
+        <translation>Show the class&apos;s bracket; its next heat goes onto the walls</translation>
+    </message>
+    <message>
+        <source> (entschieden)</source>
+        <translation> (decided)</translation>
+    </message>
+    <message>
+        <source>Die Klasse kann erst nach RESET oder ABBRECHEN gewechselt werden.</source>
+        <translation>The class can only be changed after RESET or ABORT.</translation>
+    </message>
+    <message>
+        <source>K.-o.-Feld „%1“ neu aus der Qualifikation aufbauen? Alle Läufe dieses Feldes gehen verloren.</source>
+        <translation>Rebuild the bracket “%1” from the qualification? All heats of this bracket will be lost.</translation>
     </message>
 </context>
 <context>
@@ -1113,6 +1235,96 @@ Restore the protocol of the interrupted competition?
         <source>Startliste importieren</source>
         <translation>Import start list</translation>
     </message>
+    <message>
+        <source>
+
+Einen anderen Wettkampfordner wählen?</source>
+        <translation>
+
+Choose another event folder?</translation>
+    </message>
+    <message>
+        <source>Wettkampfordner</source>
+        <translation>Event folder</translation>
+    </message>
+    <message>
+        <source>Gespeichert: </source>
+        <translation>Saved: </translation>
+    </message>
+    <message>
+        <source>Nicht gespeichert: %1 – %2</source>
+        <translation>Not saved: %1 – %2</translation>
+    </message>
+    <message>
+        <source>
+
+Ein Lauf wird gerade gemessen.</source>
+        <translation>
+
+A run is being timed right now.</translation>
+    </message>
+    <message>
+        <source>
+
+1 Ergebnis ist nicht gespeichert.</source>
+        <translation>
+
+1 result is not saved.</translation>
+    </message>
+    <message>
+        <source>
+
+%1 Ergebnisse sind nicht gespeichert.</source>
+        <translation>
+
+%1 results are not saved.</translation>
+    </message>
+    <message>
+        <source>
+
+Das Protokoll hat ungespeicherte Änderungen.</source>
+        <translation>
+
+The protocol has unsaved changes.</translation>
+    </message>
+    <message>
+        <source>%1 wurde nicht geschrieben:
+%2</source>
+        <translation>%1 was not written:
+%2</translation>
+    </message>
+    <message>
+        <source>Mehrere Zeilen löschen geht nur mit „Anzeige: alle“.</source>
+        <translation>Deleting several rows works only with “Show: all”.</translation>
+    </message>
+    <message>
+        <source>Ergebnisliste (PDF)</source>
+        <translation>Results (PDF)</translation>
+    </message>
+    <message>
+        <source>Startliste (PDF)</source>
+        <translation>Start list (PDF)</translation>
+    </message>
+    <message>
+        <source>Veranstaltung: </source>
+        <translation>Event: </translation>
+    </message>
+    <message>
+        <source>Wettkampfordner: </source>
+        <translation>Event folder: </translation>
+    </message>
+    <message>
+        <source>%1 ist eine Datei, kein Ordner.</source>
+        <translation>%1 is a file, not a folder.</translation>
+    </message>
+    <message>
+        <source>Der Ordner %1 kann nicht angelegt werden.</source>
+        <translation>The folder %1 cannot be created.</translation>
+    </message>
+    <message>
+        <source>In den Ordner %1 kann nicht geschrieben werden: %2</source>
+        <translation>The folder %1 cannot be written to: %2</translation>
+    </message>
 </context>
 <context>
     <name>THelpWindow</name>
@@ -1204,22 +1416,6 @@ Restore the protocol of the interrupted competition?
 <context>
     <name>TModeBox</name>
     <message>
-        <source>Qualifikation</source>
-        <translation>Qualification</translation>
-    </message>
-    <message>
-        <source>Individuelles Klettern</source>
-        <translation>Individual climbing</translation>
-    </message>
-    <message>
-        <source>Paarrennen</source>
-        <translation>Pair race</translation>
-    </message>
-    <message>
-        <source>Finale (K.-o.)</source>
-        <translation>Finals (knockout)</translation>
-    </message>
-    <message>
         <source>Wettkampfsart</source>
         <translation>Competition mode</translation>
     </message>
@@ -1230,6 +1426,34 @@ Restore the protocol of the interrupted competition?
     <message>
         <source>Auf allen Strecken</source>
         <translation>On all routes</translation>
+    </message>
+    <message>
+        <source>Plätze gesamt oder je Klasse (Spalte)</source>
+        <translation>Places overall or per class (column)</translation>
+    </message>
+    <message>
+        <source>Nur eine Klasse im Protokoll zeigen</source>
+        <translation>Show only one class in the protocol</translation>
+    </message>
+    <message>
+        <source>Wertung: gesamt</source>
+        <translation>Ranking: overall</translation>
+    </message>
+    <message>
+        <source>Wertung: nach </source>
+        <translation>Ranking: by </translation>
+    </message>
+    <message>
+        <source>Anzeige: alle</source>
+        <translation>Show: all</translation>
+    </message>
+    <message>
+        <source>Anzeige: </source>
+        <translation>Show: </translation>
+    </message>
+    <message>
+        <source>ohne Angabe</source>
+        <translation>not given</translation>
     </message>
 </context>
 <context>

@@ -408,3 +408,58 @@ std::optional<TBracket> TBracket::FromLines(const QStringList& lines) {
     if (!b.Settle()) return std::nullopt;
     return b;
 }
+
+QStringList BracketSetLines(const TBracketSet& set) {
+    QStringList lines;
+    if (set.Brackets.isEmpty()) return lines;
+    if (set.KlassCol == 0 && set.Brackets.size() == 1 && set.Brackets[0].Category.isEmpty())
+        return set.Brackets[0].Bracket.ToLines();
+    lines << QStringLiteral("Categories %1 %2").arg(set.KlassCol).arg(set.Current);
+    for (const TCategoryBracket& b : set.Brackets) {
+        lines << QStringLiteral("Category ") +
+                     QString::fromLatin1(b.Category.toUtf8().toPercentEncoding());
+        lines << b.Bracket.ToLines();
+    }
+    return lines;
+}
+
+std::optional<TBracketSet> BracketSetFromLines(const QStringList& lines) {
+    TBracketSet set;
+    if (lines.isEmpty()) return set;
+    if (!lines[0].startsWith(QLatin1String("Categories "))) {
+        std::optional<TBracket> one = TBracket::FromLines(lines);
+        if (!one) return std::nullopt;
+        set.Brackets.push_back({QString(), std::move(*one)});
+        return set;
+    }
+    const QStringList head = lines[0].split(' ');
+    bool okCol = false, okCurrent = false;
+    if (head.size() != 3) return std::nullopt;
+    set.KlassCol = head[1].toInt(&okCol);
+    set.Current = head[2].toInt(&okCurrent);
+    if (!okCol || !okCurrent || set.KlassCol < 0 || set.KlassCol > 5) return std::nullopt;
+    QVector<int> entries;
+    for (qsizetype l = 1; l < lines.size();) {
+        if (!lines[l].startsWith(QLatin1String("Category "))) return std::nullopt;
+        const QString name =
+            QString::fromUtf8(QByteArray::fromPercentEncoding(lines[l].mid(9).toLatin1()));
+        qsizetype end = ++l;
+        while (end < lines.size() && !lines[end].startsWith(QLatin1String("Category ")))
+            ++end;
+        std::optional<TBracket> b = TBracket::FromLines(lines.mid(l, end - l));
+        if (!b) return std::nullopt;
+        // One climber in two categories' brackets is no set we wrote.
+        for (const TBracket::TSeed& s : b->Seeds()) {
+            if (s.Entry < 0) continue;
+            if (entries.contains(s.Entry)) return std::nullopt;
+            entries << s.Entry;
+        }
+        for (const TCategoryBracket& other : set.Brackets)
+            if (other.Category == name) return std::nullopt;
+        set.Brackets.push_back({name, std::move(*b)});
+        l = end;
+    }
+    if (set.Brackets.isEmpty() || set.Current < 0 || set.Current >= set.Brackets.size())
+        return std::nullopt;
+    return set;
+}

@@ -110,3 +110,22 @@ private:
     QVector<THeat> m_heats;
     QVector<bool> m_raced; // per heat: its lanes hold a run that counts
 };
+
+// The finals of a competition run per category: one bracket per category (the distinct values
+// of the category column), or one bracket of the whole field (column 0, category empty).
+struct TCategoryBracket {
+    QString Category; // as the protocol spells it; empty for the whole field
+    TBracket Bracket;
+};
+struct TBracketSet {
+    int KlassCol = 0; // the category column the brackets were built by, 1..5; 0 the whole field
+    int Current = 0;  // the bracket whose heat stands on the tracks
+    QVector<TCategoryBracket> Brackets;
+};
+// Lines as the journal and the companion file keep them. One bracket of the whole field is
+// written as a single bracket's lines, as before there were categories; otherwise a head line
+// "Categories <column> <current>" and each bracket's lines after "Category <name>" (the name
+// percent-encoded, so blanks and line breaks survive). A single bracket's lines read back as
+// the whole field's. None for anything broken.
+QStringList BracketSetLines(const TBracketSet& set);
+std::optional<TBracketSet> BracketSetFromLines(const QStringList& lines);

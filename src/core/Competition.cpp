@@ -344,7 +344,7 @@ TProtocolRows TCompetition::Rows(TRowsFor what) const {
 
 bool TCompetition::SetMode(int mode) {
     if (m_heatRunning) return false;
-    if (mode == FinaleKo && m_bracket.IsEmpty()) {
+    if (mode == FinaleKo && m_brackets.Brackets.isEmpty()) {
         // Seeded while the dummy still stands: the bracket's numbers move down with the
         // others when it goes.
         Recompute();
@@ -405,7 +405,7 @@ void TCompetition::InsertDummy() {
     m_rankPosValid = false;
     for (int& t : m_track)
         if (t >= 0) ++t;
-    m_bracket.EntryInserted(0);
+    ForEachBracket([](TBracket& b) { b.EntryInserted(0); });
 }
 
 void TCompetition::RemoveEntries(const QVector<bool>& gone) {
@@ -420,7 +420,7 @@ void TCompetition::RemoveEntries(const QVector<bool>& gone) {
     m_entries.resize(kept);
     // From the back, so each number the bracket is told is still the one it knows.
     for (int i = int(gone.size()) - 1; i >= 0; --i)
-        if (gone[i]) m_bracket.EntryRemoved(i);
+        if (gone[i]) ForEachBracket([i](TBracket& b) { b.EntryRemoved(i); });
     int k = 0;
     for (int e : m_rank)
         if (newIndex[e] >= 0) m_rank[k++] = newIndex[e];
@@ -496,12 +496,18 @@ int TCompetition::Advance() {
     // The RESET after a result publishes it: the next pair is called, the list moves on.
     if (!m_undo.empty()) m_undo.back().published = true;
     if (m_mode == FinaleKo) {
-        const int heat = m_bracket.CurrentHeat();
+        const int heat = Bracket().CurrentHeat();
         // A lane stopped at 0,00 timed nothing: the pair stays on the tracks to race again.
         if (heat >= 0 && (m_pendingLane[0] || m_pendingLane[1]) && !PendingHeatVoid()) {
-            m_bracket.SetResult(heat, m_pendingLane[0].value_or(TBracket::TLane{}),
-                                m_pendingLane[1].value_or(TBracket::TLane{}));
+            CurrentBracketRef().SetResult(heat, m_pendingLane[0].value_or(TBracket::TLane{}),
+                                          m_pendingLane[1].value_or(TBracket::TLane{}));
             m_modified = true;
+        }
+        // A category decided: the next one with a heat left comes on, in the list's order.
+        const int count = int(m_brackets.Brackets.size());
+        for (int k = 1; Bracket().Finished() && k < count; ++k) {
+            const int next = (m_brackets.Current + k) % count;
+            if (!m_brackets.Brackets[next].Bracket.Finished()) m_brackets.Current = next;
         }
         PlaceBracketHeat();
         ++m_runCounter;
@@ -620,7 +626,7 @@ int TCompetition::DeleteRows(int viewRow, int count) {
         if (m_mode == FinaleKo) PlaceBracketHeat();
         Emit(RowsChanged);
         Emit(HeatChanged);
-        if (!m_bracket.IsEmpty()) Emit(BracketChanged);
+        if (!m_brackets.Brackets.isEmpty()) Emit(BracketChanged);
     }
     Recompute();
     return k;
@@ -640,7 +646,7 @@ bool TCompetition::ClearResults() {
         e.zeitWritten = e.platzWritten = true; // empty, as no result and no place say
     }
     // The bracket was seeded from the results just emptied.
-    const bool hadBracket = !m_bracket.IsEmpty();
+    const bool hadBracket = !m_brackets.Brackets.isEmpty();
     DropBracket();
     if (m_mode == FinaleKo) m_bracketNote = tr("Kein Finale: die Ergebnisse wurden gelöscht.");
     // Nothing is recomputed: the emptied cells are what it would give, and the order stays.

@@ -15,6 +15,7 @@
 #include <array>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <optional>
 #include <QHash>
 #include <QObject>
@@ -171,17 +172,42 @@ public:
     // The bracket of the finals, empty when there is none. It lives beside the protocol: a
     // switch to another mode and back resumes it; a load or the clearing of the results drops
     // it. While it is the mode, TrackEntry gives the current heat's lanes A and B.
-    const TBracket& Bracket() const { return m_bracket; }
+    // With a category column (KlassCol) there is one bracket per category, built from that
+    // category's ranking; without one, a single bracket of the whole field. Bracket() is the
+    // one whose heat stands on the tracks (an empty one when there is none).
+    const TBracket& Bracket() const;
+    // Every bracket with its category, in the order of Categories().
+    const QVector<TCategoryBracket>& Brackets() const { return m_brackets.Brackets; }
+    // The category column the brackets were built by (0: one bracket of the whole field).
+    int BracketKlassCol() const { return m_brackets.KlassCol; }
+    // Which bracket's heat is on the tracks (-1: none). The operator picks another between
+    // heats; refused (false) while a heat is running. When a bracket is decided, RESET moves
+    // on to the next one with a heat left.
+    int CurrentBracket() const { return m_brackets.Brackets.isEmpty() ? -1 : m_brackets.Current; }
+    bool SetCurrentBracket(int index);
+    // The distinct values of the category column, as first spelled in load order, in the order
+    // the ranking lists the categories; empty without a category column. Case and blanks
+    // around a value do not make another category; the dummy has none.
+    QStringList Categories() const;
+    // An entry's category as Categories() spells it; empty without a category column.
+    QString CategoryOf(int entry) const;
+    // Whether an entry belongs to a category of Categories() (never the dummy).
+    bool InCategory(int entry, const QString& category) const;
+    // A category's name for the operator: an empty value is "ohne Angabe".
+    static QString CategoryLabel(const QString& category);
     // The bracket as files keep it: a heat whose lanes have both stopped (or been
     // disqualified) counts as decided, as the RESET to come will decide it, so that a crash or
     // a save before that RESET loses no result. A heat with a lane still open stays open.
     TBracket RecordedBracket() const;
+    TBracketSet RecordedBrackets() const; // every category's, the current one as above
     // Why the last bracket could not be built, or which tied participants the cut-off split;
     // empty when there is nothing to say.
     QString BracketNote() const { return m_bracketNote; }
     // A new bracket from the current ranking in place of the old one (the operator confirmed).
-    // False, keeping the old one, when none can be built or a heat is running.
-    bool RebuildBracket();
+    // False, keeping the old one, when none can be built or a heat is running. With an index,
+    // only that bracket is built anew (categories that had none yet get theirs); without one,
+    // or when the category column changed since, every bracket.
+    bool RebuildBracket(int index = -1);
     // The bracket as the journal keeps it, and back: entries counted in load order without
     // the "Qualifikation" dummy, as the journal's rows are. Restoring replaces the bracket;
     // false (nothing changes) for broken lines or entries this protocol does not have.
@@ -209,7 +235,9 @@ public:
     // The places of the finals: those the bracket decided, then the participants outside the
     // bracket in ranking order; entries still in the race or without a result get place 0.
     // Every entry once, best first.
+    // Per category: the current bracket's category; FinalPlacesOf one category by name.
     QVector<std::pair<int, int>> FinalPlaces() const;
+    QVector<std::pair<int, int>> FinalPlacesOf(const QString& category) const;
     // Entries in the order the bracket is seeded from: ranked, with a result, ties in load order.
     QVector<int> SeedingOrder() const;
     // The operator's edit of one cell, stored as typed; nothing is recomputed. With expected
@@ -284,7 +312,7 @@ private:
         QVector<TEntry> entries;
         QVector<int> rank;
         bool viewRanked = false;
-        TBracket bracket;
+        TBracketSet brackets;
         QString bracketNote;
         std::array<std::optional<TBracket::TLane>, 2> pendingLane{};
         std::array<TLastCell, 2> lastCell{};
@@ -307,7 +335,19 @@ private:
         return entry >= 0 && (m_track[0] == entry || m_track[1] == entry);
     }
     void ApplyMode(int mode);
-    bool BuildBracket();     // from the last recompute's ranking; false: BracketNote says why
+    bool BuildBracket(); // from the last recompute's ranking; false: BracketNote says why
+    // One category's bracket (every entry for an empty key without a category column); the
+    // note gets a line when it cannot be built or the cut-off splits a tie.
+    std::optional<TBracket> BuildCategoryBracket(const QVector<int>& order, const QString& name,
+                                                 QStringList& notes) const;
+    QString CategoryKey(int entry, int klassCol) const; // the case-folded value, "" without
+    QVector<int> CategoryOrder(const QString& key, int klassCol) const; // SeedingOrder's part
+    QVector<std::pair<int, int>> PlacesIn(const QString& category, int klassCol) const;
+    TBracket& CurrentBracketRef() { return m_brackets.Brackets[m_brackets.Current].Bracket; }
+    void ForEachBracket(const std::function<void(TBracket&)>& f) {
+        for (TCategoryBracket& b : m_brackets.Brackets)
+            f(b.Bracket);
+    }
     void PlaceBracketHeat(); // the current heat's lanes onto the tracks
     void DropBracket();
     void InsertDummy();
@@ -337,7 +377,7 @@ private:
     bool m_modified = false;
     int m_rankingRule = RankBySum;
     int m_bracketSize = 16;
-    TBracket m_bracket;
+    TBracketSet m_brackets;
     QString m_bracketNote;
     std::array<std::optional<TBracket::TLane>, 2> m_pendingLane{};
     QChar m_readSeparator; // the decimal separator the cached run values were read with

@@ -6,18 +6,89 @@
 #include "core/TimeFormat.h"
 
 #include <algorithm>
+#include <QHash>
+#include <QSet>
+
+namespace {
+const TBracket kNoBracket;
+} // namespace
+
+const TBracket& TCompetition::Bracket() const {
+    return m_brackets.Brackets.isEmpty() ? kNoBracket
+                                         : m_brackets.Brackets[m_brackets.Current].Bracket;
+}
+
+QString TCompetition::CategoryLabel(const QString& category) {
+    return category.trimmed().isEmpty() ? tr("ohne Angabe") : category;
+}
+
+QString TCompetition::CategoryKey(int entry, int klassCol) const {
+    if (klassCol <= 0) return QString();
+    // The last recompute read the class already: its spelling is kept, shared.
+    const TEntry& e = m_entries[entry];
+    if (klassCol == m_klassCol && e.classRead && e.classId < m_classes.texts.size())
+        return m_classes.texts[e.classId];
+    return ClassText(e.cells[klassCol - 1]);
+}
+
+QStringList TCompetition::Categories() const {
+    QStringList names;
+    if (m_klassCol <= 0) return names;
+    // The spelling met first in load order names the category.
+    QHash<QString, QString> spelling;
+    for (int e = 0; e < EntryCount(); ++e) {
+        if (m_entries[e].dummy) continue;
+        const QString key = CategoryKey(e, m_klassCol);
+        if (!spelling.contains(key))
+            spelling.insert(key, m_entries[e].cells[m_klassCol - 1].trimmed());
+    }
+    // The ranking keeps each category together, in the order the class column sorts.
+    QSet<QString> seen;
+    for (int e : m_rank) {
+        if (!IsValidEntry(e) || m_entries[e].dummy) continue;
+        const QString key = CategoryKey(e, m_klassCol);
+        if (seen.contains(key)) continue;
+        seen.insert(key);
+        names << spelling.value(key);
+    }
+    return names;
+}
+
+QString TCompetition::CategoryOf(int entry) const {
+    if (!IsValidEntry(entry) || m_klassCol <= 0 || m_entries[entry].dummy) return QString();
+    const QString key = CategoryKey(entry, m_klassCol);
+    for (const QString& name : Categories())
+        if (ClassText(name) == key) return name;
+    return QString();
+}
+
+bool TCompetition::InCategory(int entry, const QString& category) const {
+    return IsValidEntry(entry) && m_klassCol > 0 && !m_entries[entry].dummy &&
+           CategoryKey(entry, m_klassCol) == ClassText(category);
+}
+
+bool TCompetition::SetCurrentBracket(int index) {
+    if (m_heatRunning || index < 0 || index >= m_brackets.Brackets.size()) return false;
+    if (index == m_brackets.Current) return true;
+    m_brackets.Current = index;
+    if (m_mode == FinaleKo) PlaceBracketHeat();
+    Emit(BracketChanged);
+    Emit(HeatChanged);
+    return true;
+}
 
 void TCompetition::DropBracket() {
-    m_bracket = TBracket();
+    m_brackets = TBracketSet();
     m_bracketNote.clear();
     m_pendingLane = {};
 }
 
 void TCompetition::PlaceBracketHeat() {
     m_pendingLane = {};
-    const int heat = m_bracket.CurrentHeat();
+    const TBracket& b = Bracket();
+    const int heat = b.CurrentHeat();
     for (int t = 0; t < 2; ++t)
-        SetTrack(t, heat < 0 ? -1 : m_bracket.Heats()[heat].Entry[t]);
+        SetTrack(t, heat < 0 ? -1 : b.Heats()[heat].Entry[t]);
 }
 
 QVector<int> TCompetition::SeedingOrder() const {
@@ -41,8 +112,11 @@ QVector<int> TCompetition::SeedingOrder() const {
     return order;
 }
 
-bool TCompetition::BuildBracket() {
-    const QVector<int> order = SeedingOrder();
+std::optional<TBracket> TCompetition::BuildCategoryBracket(const QVector<int>& order,
+                                                           const QString& name,
+                                                           QStringList& notes) const {
+    const QString prefix =
+        m_klassCol > 0 ? QStringLiteral("„%1“: ").arg(CategoryLabel(name)) : QString();
     QVector<TBracket::TSeed> ranked;
     ranked.reserve(order.size());
     for (int e : order)
@@ -50,12 +124,9 @@ bool TCompetition::BuildBracket() {
     QString error;
     std::optional<TBracket> built = TBracket::Build(ranked, m_bracketSize, &error);
     if (!built) {
-        m_bracketNote = error;
-        return false;
+        notes << prefix + error;
+        return built;
     }
-    m_bracket = std::move(*built);
-    m_pendingLane = {};
-    m_bracketNote.clear();
     // A tie across the cut: the ranking's order decided who is in; the operator should know.
     const int limit = TBracket::NormalizedSize(m_bracketSize);
     if (order.size() > limit) {
@@ -75,23 +146,95 @@ bool TCompetition::BuildBracket() {
                                                 m_entries[order[j]].cells[Col::Name].trimmed());
                 (j < limit ? in : out) << who.trimmed();
             }
-            m_bracketNote = tr("Gleichstand auf Platz %1 an der Grenze des Finales. "
-                               "Nach der Reihenfolge der Rangliste im Finale: %2; "
-                               "nicht im Finale: %3.")
-                                .arg(m_entries[last].place)
-                                .arg(in.join(QStringLiteral(", ")), out.join(QStringLiteral(", ")));
+            notes << prefix +
+                         tr("Gleichstand auf Platz %1 an der Grenze des Finales. "
+                            "Nach der Reihenfolge der Rangliste im Finale: %2; "
+                            "nicht im Finale: %3.")
+                             .arg(m_entries[last].place)
+                             .arg(in.join(QStringLiteral(", ")), out.join(QStringLiteral(", ")));
         }
     }
+    return built;
+}
+
+QVector<int> TCompetition::CategoryOrder(const QString& key, int klassCol) const {
+    QVector<int> part;
+    for (int e : SeedingOrder())
+        if (klassCol <= 0 || CategoryKey(e, klassCol) == key) part << e;
+    return part;
+}
+
+bool TCompetition::BuildBracket() {
+    const QVector<int> order = SeedingOrder();
+    TBracketSet set;
+    set.KlassCol = m_klassCol;
+    QStringList notes;
+    if (m_klassCol <= 0) {
+        if (auto b = BuildCategoryBracket(order, QString(), notes))
+            set.Brackets.push_back({QString(), std::move(*b)});
+    } else {
+        // One pass over the ranking splits it: each category's part keeps its order.
+        QHash<QString, QVector<int>> parts;
+        for (int e : order)
+            parts[CategoryKey(e, m_klassCol)].push_back(e);
+        for (const QString& name : Categories())
+            if (auto b = BuildCategoryBracket(parts.value(ClassText(name)), name, notes))
+                set.Brackets.push_back({name, std::move(*b)});
+    }
+    m_bracketNote = notes.join(QLatin1Char('\n'));
+    if (set.Brackets.isEmpty()) return false;
+    m_brackets = std::move(set);
+    m_pendingLane = {};
     return true;
 }
 
-bool TCompetition::RebuildBracket() {
+bool TCompetition::RebuildBracket(int index) {
     if (m_heatRunning) return false;
     Recompute();
     // The dummy still stands in the protocol outside the finals; it is never seeded.
-    const TBracket old = m_bracket;
-    if (!BuildBracket()) {
-        m_bracket = old;
+    const TBracketSet old = m_brackets;
+    const QString oldCurrent =
+        old.Brackets.isEmpty() ? QString() : ClassText(old.Brackets[old.Current].Category);
+    bool built = false;
+    if (index < 0 || index >= old.Brackets.size() || old.KlassCol != m_klassCol ||
+        m_klassCol <= 0) {
+        built = BuildBracket();
+        if (built)
+            for (int i = 0; i < m_brackets.Brackets.size(); ++i)
+                if (ClassText(m_brackets.Brackets[i].Category) == oldCurrent)
+                    m_brackets.Current = i;
+    } else {
+        // The chosen category anew; the others keep their heats; categories without a
+        // bracket get one when they can.
+        const QString chosen = ClassText(old.Brackets[index].Category);
+        TBracketSet set;
+        set.KlassCol = m_klassCol;
+        QStringList notes;
+        QVector<bool> used(old.Brackets.size(), false);
+        for (const QString& name : Categories()) {
+            const QString key = ClassText(name);
+            int kept = -1;
+            for (int i = 0; i < old.Brackets.size(); ++i)
+                if (ClassText(old.Brackets[i].Category) == key) kept = i;
+            if (kept >= 0) used[kept] = true;
+            if (kept >= 0 && key != chosen) {
+                set.Brackets.push_back(old.Brackets[kept]);
+            } else if (auto b = BuildCategoryBracket(CategoryOrder(key, m_klassCol), name, notes)) {
+                set.Brackets.push_back({name, std::move(*b)});
+                built = built || key == chosen;
+            }
+            if (key == chosen) set.Current = int(set.Brackets.size()) - 1;
+        }
+        for (int i = 0; i < old.Brackets.size(); ++i)
+            if (!used[i]) set.Brackets.push_back(old.Brackets[i]); // its people left the ranking
+        if (built) {
+            m_brackets = std::move(set);
+            m_pendingLane = {};
+        }
+        m_bracketNote = notes.join(QLatin1Char('\n'));
+    }
+    if (!built) {
+        m_brackets = old;
         Emit(BracketChanged);
         return false;
     }
@@ -104,7 +247,7 @@ bool TCompetition::RebuildBracket() {
 }
 
 TBracket TCompetition::RecordedBracket() const {
-    TBracket b = m_bracket;
+    TBracket b = Bracket();
     const int heat = b.CurrentHeat();
     const auto stopped = [](const std::optional<TBracket::TLane>& lane) {
         return lane && lane->Kind != TBracket::LaneNone;
@@ -115,23 +258,38 @@ TBracket TCompetition::RecordedBracket() const {
     return b;
 }
 
+TBracketSet TCompetition::RecordedBrackets() const {
+    TBracketSet set = m_brackets;
+    if (!set.Brackets.isEmpty()) set.Brackets[set.Current].Bracket = RecordedBracket();
+    return set;
+}
+
 QStringList TCompetition::BracketLines() const {
-    TBracket b = RecordedBracket();
+    TBracketSet set = RecordedBrackets();
     const int dummy = DummyEntry();
-    if (dummy >= 0) b.EntryRemoved(dummy); // never seeded: only the numbers behind it move
-    return b.ToLines();
+    if (dummy >= 0) // never seeded: only the numbers behind it move
+        for (TCategoryBracket& b : set.Brackets)
+            b.Bracket.EntryRemoved(dummy);
+    return BracketSetLines(set);
 }
 
 bool TCompetition::RestoreBracket(const QStringList& lines) {
     if (m_heatRunning) return false;
-    std::optional<TBracket> b = TBracket::FromLines(lines);
-    if (!b) return false;
+    std::optional<TBracketSet> set = BracketSetFromLines(lines);
+    if (!set || set->Brackets.isEmpty()) return false;
     const int dummy = DummyEntry();
-    if (dummy >= 0) b->EntryInserted(dummy);
-    for (const TBracket::TSeed& seed : b->Seeds())
-        if (seed.Entry >= EntryCount() || (seed.Entry >= 0 && m_entries[seed.Entry].dummy))
-            return false; // seeded from another protocol
-    m_bracket = std::move(*b);
+    for (TCategoryBracket& b : set->Brackets) {
+        if (dummy >= 0) b.Bracket.EntryInserted(dummy);
+        for (const TBracket::TSeed& seed : b.Bracket.Seeds())
+            if (seed.Entry >= EntryCount() || (seed.Entry >= 0 && m_entries[seed.Entry].dummy))
+                return false; // seeded from another protocol
+    }
+    // The categories are those of the column the brackets were built by.
+    if (set->KlassCol > 0 && set->KlassCol != m_klassCol) {
+        SetKlassCol(set->KlassCol);
+        Recompute();
+    }
+    m_brackets = std::move(*set);
     m_bracketNote.clear();
     ClearHistory();
     if (m_mode == FinaleKo) PlaceBracketHeat();
@@ -172,7 +330,8 @@ bool TCompetition::RestoreHeatPosition(const std::array<int, 3>& heat) {
 }
 
 bool TCompetition::RerunHeat(int heat) {
-    if (m_heatRunning || !m_bracket.Rerun(heat)) return false;
+    if (m_heatRunning || m_brackets.Brackets.isEmpty() || !CurrentBracketRef().Rerun(heat))
+        return false;
     m_modified = true;
     ClearHistory(); // a step would bring the decided heat back without its voided run
     if (m_mode == FinaleKo) PlaceBracketHeat();
@@ -216,23 +375,45 @@ std::optional<TBracket::TLane> TCompetition::PendingLane(int track) const {
 }
 
 QVector<std::pair<int, int>> TCompetition::FinalPlaces() const {
-    QVector<std::pair<int, int>> places = m_bracket.Places();
-    QVector<bool> listed(EntryCount(), false), seeded(EntryCount(), false);
+    if (m_brackets.Brackets.isEmpty()) return PlacesIn(QString(), 0); // the whole field
+    return PlacesIn(m_brackets.Brackets[m_brackets.Current].Category, m_brackets.KlassCol);
+}
+
+QVector<std::pair<int, int>> TCompetition::FinalPlacesOf(const QString& category) const {
+    // Categories are those the brackets were built by; before there is one, the setting's.
+    return PlacesIn(category, m_brackets.Brackets.isEmpty() ? m_klassCol : m_brackets.KlassCol);
+}
+
+QVector<std::pair<int, int>> TCompetition::PlacesIn(const QString& category, int col) const {
+    const QString key = ClassText(category);
+    const TBracket* bracket = nullptr;
+    for (const TCategoryBracket& b : m_brackets.Brackets)
+        if (col <= 0 || ClassText(b.Category) == key) bracket = &b.Bracket;
+    QVector<std::pair<int, int>> places;
+    if (bracket) places = bracket->Places();
+    // Seeded in this bracket, or in none and of this category: a climber whose class was
+    // edited after the seeding stays where he raced.
+    QVector<char> seeded(EntryCount(), 0), listed(EntryCount(), 0);
+    for (const TCategoryBracket& b : m_brackets.Brackets)
+        for (const TBracket::TSeed& s : b.Bracket.Seeds())
+            if (s.Entry >= 0 && s.Entry < EntryCount())
+                seeded[s.Entry] = &b.Bracket == bracket ? 1 : 2;
     int starters = 0;
-    for (const TBracket::TSeed& s : m_bracket.Seeds()) {
-        if (s.Entry < 0 || s.Entry >= EntryCount()) continue;
-        seeded[s.Entry] = true;
-        ++starters;
-    }
+    for (char s : seeded)
+        starters += s == 1;
     for (const auto& [entry, place] : places)
-        if (entry >= 0 && entry < EntryCount()) listed[entry] = true;
+        if (entry >= 0 && entry < EntryCount()) listed[entry] = 1;
+    const auto member = [&](int e) {
+        return seeded[e] == 1 || (seeded[e] == 0 && (col <= 0 || CategoryKey(e, col) == key));
+    };
     int next = starters + 1;
     for (int e : SeedingOrder()) {
-        if (seeded[e]) continue;
+        if (seeded[e] || !member(e)) continue;
         places.push_back({e, next++});
-        listed[e] = true;
+        listed[e] = 1;
     }
     for (int e : m_rank)
-        if (IsValidEntry(e) && !listed[e] && !m_entries[e].dummy) places.push_back({e, 0});
+        if (IsValidEntry(e) && !listed[e] && !m_entries[e].dummy && member(e))
+            places.push_back({e, 0});
     return places;
 }

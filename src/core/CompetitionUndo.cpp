@@ -25,7 +25,7 @@ TCompetition::TResultState TCompetition::CurrentState() const {
     s.entries = m_entries;
     s.rank = m_rank;
     s.viewRanked = m_viewRanked;
-    s.bracket = m_bracket;
+    s.brackets = m_brackets;
     s.bracketNote = m_bracketNote;
     s.pendingLane = m_pendingLane;
     s.lastCell = m_lastCell;
@@ -89,9 +89,12 @@ bool TCompetition::Restore(const TResultState& state, bool sameHeat) {
     // its delete left empty.
     std::array<int, 2> tracks{-1, -1};
     if (m_mode == FinaleKo) {
-        const int heat = state.bracket.CurrentHeat();
+        const auto& brackets = state.brackets.Brackets;
+        const TBracket none;
+        const TBracket& b = brackets.isEmpty() ? none : brackets[state.brackets.Current].Bracket;
+        const int heat = b.CurrentHeat();
         for (int t = 0; t < 2; ++t)
-            tracks[t] = heat < 0 ? -1 : state.bracket.Heats()[heat].Entry[t];
+            tracks[t] = heat < 0 ? -1 : b.Heats()[heat].Entry[t];
     } else {
         for (int t = 0; t < 2; ++t) {
             const std::uint32_t id = m_track[t] >= 0 ? m_entries[m_track[t]].id : state.trackIds[t];
@@ -111,7 +114,7 @@ bool TCompetition::Restore(const TResultState& state, bool sameHeat) {
     m_rank = state.rank;
     m_rankPosValid = false;
     m_viewRanked = state.viewRanked;
-    m_bracket = state.bracket;
+    m_brackets = state.brackets;
     m_bracketNote = state.bracketNote;
     m_pendingLane = state.pendingLane;
     // DIS marks the cell of the heat's last STOP; after a RESET there is none to give back.
@@ -123,7 +126,7 @@ bool TCompetition::Restore(const TResultState& state, bool sameHeat) {
     Emit(RowsChanged);
     Recompute();
     Emit(HeatChanged);
-    if (m_mode == FinaleKo || !m_bracket.IsEmpty()) Emit(BracketChanged);
+    if (m_mode == FinaleKo || !m_brackets.Brackets.isEmpty()) Emit(BracketChanged);
     return true;
 }
 
@@ -132,9 +135,11 @@ QHash<std::uint64_t, int> TCompetition::PlacesOf(const TResultState& state) cons
     QHash<std::uint64_t, int> places;
     for (const TEntry& e : state.entries)
         if (e.place > 0) places.insert(e.id, e.place);
-    for (const auto& [entry, place] : state.bracket.Places())
-        if (entry >= 0 && entry < state.entries.size() && place > 0)
-            places.insert(std::uint64_t(state.entries[entry].id) | (std::uint64_t(1) << 32), place);
+    for (const TCategoryBracket& b : state.brackets.Brackets)
+        for (const auto& [entry, place] : b.Bracket.Places())
+            if (entry >= 0 && entry < state.entries.size() && place > 0)
+                places.insert(std::uint64_t(state.entries[entry].id) | (std::uint64_t(1) << 32),
+                              place);
     return places;
 }
 

@@ -44,4 +44,9 @@ struct TSettings {
     int PadPort = 0;
     int PadAlg1 = 0, PadAlg2 = 0;
     int FsLimit = 100;
+    // The competition's own folder ("Wettkampfordner"): saves, exports and the stamped exit copy
+    // go there; empty until chosen, then a folder of the date and title under the Documents.
+    QString EventFolder;
+    // What heads the official lists: the event ("Veranstaltung") and where it is held ("Ort").
+    QString EventName, EventPlace;
 };

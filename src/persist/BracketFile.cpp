@@ -171,11 +171,9 @@ std::optional<TBracketFileData> ParseBracketFile(const QByteArray& bytes, QStrin
     if (!ended)
         return fail(QCoreApplication::translate("BracketFile", "die Datei ist unvollständig"));
     if (!ranking || !size || !rows)
-        return fail(QCoreApplication::translate("BracketFile",
-                                                "Angaben fehlen (Wertung, Feldgröße oder Zeilen)"));
-    if (!data.Bracket.isEmpty() && !TBracket::FromLines(data.Bracket))
-        return fail(
-            QCoreApplication::translate("BracketFile", "das K.-o.-Feld darin ist beschädigt"));
+        return fail(QCoreApplication::translate("BracketFile", "Angaben fehlen (Wertung, Feldgröße oder Zeilen)"));
+    if (!data.Bracket.isEmpty() && !BracketSetFromLines(data.Bracket))
+        return fail(QCoreApplication::translate("BracketFile", "das K.-o.-Feld darin ist beschädigt"));
     return data;
 }
 
@@ -228,10 +226,10 @@ std::optional<TBracketFileData> BracketFileData(const TCompetition& c, TCompetit
         for (int r = 0; r < 6; ++r)
             if (const auto ms = c.Reaction(entries[i], r)) data.Reaction.push_back({i, r, *ms});
     }
-    if (!c.Bracket().IsEmpty()) {
-        // The bracket names the competition's entries; the file's numbers are the rows'. Only
+    if (!c.Brackets().isEmpty()) {
+        // The brackets name the competition's entries; the file's numbers are the rows'. Only
         // the seeds name entries.
-        QStringList lines = c.RecordedBracket().ToLines();
+        QStringList lines = BracketSetLines(c.RecordedBrackets());
         bool numbered = true;
         for (QString& line : lines) {
             QStringList f = line.split(QLatin1Char(' '));

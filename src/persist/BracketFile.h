@@ -14,7 +14,9 @@
 //   Ranking=<0|1>                "Summe" or "Bestzeit", what the bracket was seeded by
 //   BracketSize=<4|8|16>         the size wished in the settings
 //   Rows=<n> <key>               the participant rows it belongs to and their fingerprint
-//   Bracket=<line>               the bracket's lines, in order (none without a bracket)
+//   Bracket=<line>               the brackets' lines, in order (none without a bracket); with
+//                                categories a head line and each category's bracket after
+//                                its name (BracketSetLines)
 //   Exact=<entry> <run> <ms>     the stopped milliseconds of one recorded run
 //   Reaction=<entry> <run> <ms>  the foot pad's reaction of one recorded run (negative: left
 //                                before START)

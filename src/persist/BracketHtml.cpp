@@ -51,43 +51,8 @@ QString HeatTable(const TBracket::THeat& heat, int number, bool current, const T
     return h + QStringLiteral("</table>") + CRLF;
 }
 
-const char* const kStyle[] = {
-    "<style>",
-    "body{font-family:Verdana,sans-serif;background:#F9F9E6;margin:1em}",
-    ".rounds{display:flex;flex-wrap:wrap;gap:1.5em;align-items:flex-start}",
-    ".round h3{margin:0 0 .4em}",
-    "table{border-collapse:collapse;background:#FFFFFF;margin-bottom:.8em;font-size:10pt}",
-    "td,th{border:1px solid #E0E0E0;padding:3px 6px}",
-    "caption{text-align:left;color:#605030}",
-    ".seed{text-align:right;color:#808080}.time{text-align:right}",
-    "tr.win td{font-weight:bold;background:#E2E6CB}",
-    "tr.void td{color:#A00000;font-size:9pt}",
-    "table.current{outline:3px solid #F0B000}",
-    "th{background:#B0A786}",
-    "</style>",
-};
-} // namespace
-
-QString BracketHtml(const TBracket& bracket, const TBracketPage& page) {
-    const QString app = Esc(page.AppTitle);
-    const QString competition = Esc(page.CompetitionTitle);
+QString BracketBody(const TBracket& bracket, const TBracketPage& page) {
     QString h;
-    h += QStringLiteral("<!DOCTYPE html>") + CRLF +
-         QStringLiteral("<html lang=\"%1\">")
-             .arg(QCoreApplication::translate("BracketHtml", "de", "the page's language")) +
-         CRLF;
-    h += QStringLiteral("<head>") + CRLF + QStringLiteral("<meta charset=\"UTF-8\">") + CRLF;
-    h += QStringLiteral("<title>") + app + QStringLiteral(": ") + competition +
-         QStringLiteral(" – ") + Esc(QCoreApplication::translate("BracketHtml", "K.-o.-Feld")) +
-         QStringLiteral("</title>") + CRLF;
-    for (const char* line : kStyle)
-        h += QLatin1String(line) + CRLF;
-    h += QStringLiteral("</head>") + CRLF + QStringLiteral("<body>") + CRLF;
-    h += QStringLiteral("<h1>") + app + QStringLiteral("<br>") + competition +
-         QStringLiteral("</h1>") + CRLF + QStringLiteral("<h2>") +
-         Esc(QCoreApplication::translate("BracketHtml", "K.-o.-Feld")) + QStringLiteral("</h2>") +
-         CRLF;
-
     const auto& heats = bracket.Heats();
     if (bracket.IsEmpty()) {
         h += QStringLiteral("<p>") +
@@ -113,10 +78,13 @@ QString BracketHtml(const TBracket& bracket, const TBracketPage& page) {
         }
         h += QStringLiteral("</div>") + CRLF;
     }
+    return h;
+}
 
-    h += QStringLiteral("<h2>") + Esc(QCoreApplication::translate("BracketHtml", "Platzierung")) +
-         QStringLiteral("</h2>") + CRLF;
-    QVector<std::pair<int, int>> places = page.Places.isEmpty() ? bracket.Places() : page.Places;
+QString PlacesBody(const TBracket& bracket, const QVector<std::pair<int, int>>& given,
+                   const TBracketPage& page) {
+    QString h;
+    QVector<std::pair<int, int>> places = given.isEmpty() ? bracket.Places() : given;
     places.removeIf([](const std::pair<int, int>& p) { return p.second <= 0; });
     if (places.isEmpty()) {
         h += QStringLiteral("<p>") +
@@ -134,6 +102,56 @@ QString BracketHtml(const TBracket& bracket, const TBracketPage& page) {
         }
         h += QStringLiteral("</table>") + CRLF;
     }
+    return h;
+}
+
+const char* const kStyle[] = {
+    "<style>",
+    "body{font-family:Verdana,sans-serif;background:#F9F9E6;margin:1em}",
+    ".rounds{display:flex;flex-wrap:wrap;gap:1.5em;align-items:flex-start}",
+    ".round h3{margin:0 0 .4em}",
+    "table{border-collapse:collapse;background:#FFFFFF;margin-bottom:.8em;font-size:10pt}",
+    "td,th{border:1px solid #E0E0E0;padding:3px 6px}",
+    "caption{text-align:left;color:#605030}",
+    ".seed{text-align:right;color:#808080}.time{text-align:right}",
+    "tr.win td{font-weight:bold;background:#E2E6CB}",
+    "tr.void td{color:#A00000;font-size:9pt}",
+    "table.current{outline:3px solid #F0B000}",
+    "th{background:#B0A786}",
+    "</style>",
+};
+} // namespace
+
+QString BracketHtml(const TBracket& bracket, const TBracketPage& page) {
+    return BracketHtml(QVector<TBracketPageSection>{{QString(), bracket, page.Places}}, page);
+}
+
+QString BracketHtml(const QVector<TBracketPageSection>& sections, const TBracketPage& page) {
+    const QString app = Esc(page.AppTitle);
+    const QString competition = Esc(page.CompetitionTitle);
+    QString h;
+    const QString bracketWord = Esc(QCoreApplication::translate("BracketHtml", "K.-o.-Feld"));
+    h += QStringLiteral("<!DOCTYPE html>") + CRLF +
+         QStringLiteral("<html lang=\"%1\">")
+             .arg(QCoreApplication::translate("BracketHtml", "de", "the page's language")) +
+         CRLF;
+    h += QStringLiteral("<head>") + CRLF + QStringLiteral("<meta charset=\"UTF-8\">") + CRLF;
+    h += QStringLiteral("<title>") + app + QStringLiteral(": ") + competition +
+         QStringLiteral(" – ") + bracketWord + QStringLiteral("</title>") + CRLF;
+    for (const char* line : kStyle)
+        h += QLatin1String(line) + CRLF;
+    h += QStringLiteral("</head>") + CRLF + QStringLiteral("<body>") + CRLF;
+    h += QStringLiteral("<h1>") + app + QStringLiteral("<br>") + competition +
+         QStringLiteral("</h1>") + CRLF;
+    for (const TBracketPageSection& part : sections) {
+        const QString of =
+            part.Category.isEmpty() ? QString() : QStringLiteral(" – ") + Esc(part.Category);
+        h += QStringLiteral("<h2>") + bracketWord + of + QStringLiteral("</h2>") + CRLF;
+        h += BracketBody(part.Bracket, page);
+        h += QStringLiteral("<h2>") + Esc(QCoreApplication::translate("BracketHtml", "Platzierung")) + of +
+             QStringLiteral("</h2>") + CRLF;
+        h += PlacesBody(part.Bracket, part.Places, page);
+    }
     h += QStringLiteral("</body>") + CRLF + QStringLiteral("</html>") + CRLF;
     return h;
 }
@@ -141,4 +159,9 @@ QString BracketHtml(const TBracket& bracket, const TBracketPage& page) {
 bool WriteBracketHtml(const QString& fileName, const TBracket& bracket, const TBracketPage& page,
                       QString* error) {
     return WriteFileSafely(fileName, BracketHtml(bracket, page).toUtf8(), error);
+}
+
+bool WriteBracketHtml(const QString& fileName, const QVector<TBracketPageSection>& sections,
+                      const TBracketPage& page, QString* error) {
+    return WriteFileSafely(fileName, BracketHtml(sections, page).toUtf8(), error);
 }

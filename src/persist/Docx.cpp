@@ -21,6 +21,16 @@ QString Escaped(const QString& text) {
     return XmlSafe(text).toHtmlEscaped();
 }
 
+// A place, start number or time: digits with the separators of a time, nothing else.
+bool IsNumberText(const QString& text) {
+    const QString t = text.trimmed();
+    if (t.isEmpty()) return false;
+    for (const QChar c : t)
+        if (!c.isDigit() && c != QLatin1Char(':') && c != QLatin1Char(',') && c != QLatin1Char('.'))
+            return false;
+    return t.front().isDigit();
+}
+
 // The runs of a paragraph's text, tabs as tab elements.
 QString Runs(const QString& text, const QString& w) {
     if (text.isEmpty()) return QString();
@@ -83,12 +93,35 @@ QString TableXml(const QVector<QStringList>& rows, const QString& w) {
     const QString rowOpen = QStringLiteral("<%1tr>").arg(w),
                   rowClose = QStringLiteral("</%1tr>").arg(w);
     const QString cellClose = QStringLiteral("</%1tc>").arg(w);
+    // The title row as a reader expects it: bold on grey, repeated on every page.
+    const QString headOpen = QStringLiteral("<%1tr><%1trPr><%1tblHeader/></%1trPr>").arg(w);
+    const QString shade =
+        QStringLiteral("<%1shd %1val=\"clear\" %1color=\"auto\" %1fill=\"D9D9D9\"/></%1tcPr>")
+            .arg(w);
+    const QString boldRun = QStringLiteral("<%1r><%1rPr><%1b/></%1rPr>").arg(w);
+    const QString rightPara = QStringLiteral("<%1p><%1pPr><%1jc %1val=\"right\"/></%1pPr>").arg(w);
     out.reserve(out.size() + rows.size() * cols * 120);
-    for (const QStringList& row : rows) {
-        out += rowOpen;
+    for (qsizetype r = 0; r < rows.size(); ++r) {
+        const QStringList& row = rows[r];
+        out += r == 0 ? headOpen : rowOpen;
         for (int c = 0; c < cols; ++c) {
-            out += cellHead[c];
-            out += Paragraph(row.value(c), w);
+            const QString text = row.value(c);
+            if (r == 0) {
+                QString head = cellHead[c];
+                head.replace(QStringLiteral("</%1tcPr>").arg(w), shade);
+                out += head;
+                QString para = Paragraph(text, w);
+                para.replace(QLatin1Char('<') + w + QStringLiteral("r>"), boldRun);
+                out += para;
+            } else {
+                out += cellHead[c];
+                // Places, start numbers and times right-aligned, so that their digits line up.
+                if (IsNumberText(text))
+                    out +=
+                        rightPara + Runs(text, w) + QStringLiteral("</") + w + QStringLiteral("p>");
+                else
+                    out += Paragraph(text, w);
+            }
             out += cellClose;
         }
         out += rowClose;

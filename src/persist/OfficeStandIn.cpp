@@ -334,7 +334,9 @@ public:
                 StandInFileName(args[0].Value.toString(), DocumentsFolder(Excel->Host),
                                 StandInSpreadsheetExtension());
             QString error;
-            if (!WriteXlsx(Book->Data, file, &error)) throw EAutomation(error);
+            TWorkbook book = Book->Data;
+            book.Sheet = ForReaders(book.Sheet);
+            if (!WriteXlsx(book, file, &error)) throw EAutomation(error);
             Book->SavedPath = file;
             return true;
         }
@@ -409,7 +411,9 @@ public:
                 file =
                     KeptTempFile(Excel->Host, book->Data.Sheet.Name, StandInSpreadsheetExtension());
                 QString error;
-                if (!WriteXlsx(book->Data, file, &error)) {
+                TWorkbook shown = book->Data;
+                shown.Sheet = ForReaders(shown.Sheet);
+                if (!WriteXlsx(shown, file, &error)) {
                     QFile::remove(file);
                     throw EAutomation(error);
                 }

@@ -65,6 +65,9 @@ const TSetting Table[] = {
     {"PadAlg1", &TSettings::PadAlg1, 0, 1},
     {"PadAlg2", &TSettings::PadAlg2, 0, 1},
     {"FsLimit", &TSettings::FsLimit, 0, 999},
+    {"EventFolder", &TSettings::EventFolder, 0, 0},
+    {"EventName", &TSettings::EventName, 0, 0},
+    {"EventPlace", &TSettings::EventPlace, 0, 0},
 };
 
 const char* const WritingOrder[] = {
@@ -74,7 +77,7 @@ const char* const WritingOrder[] = {
     "Color1",       "Color2",       "KlassCol",     "AllTrasse",  "Title",         "isPlaySound",
     "isPlaySound1", "isPlaySound2", "Lang",         "LiveOn",     "LivePort",      "LiveBind",
     "Ranking",      "BracketSize",  "StopGesperrt", "PadPort",    "PadAlg1",       "PadAlg2",
-    "FsLimit"};
+    "FsLimit",      "EventFolder",  "EventName",    "EventPlace"};
 
 static_assert(std::size(Table) == std::size(WritingOrder));
 

@@ -1,6 +1,8 @@
 // The stand-in's workbook: growing the sheet, and the rules of names and widths.
 #include "persist/Workbook.h"
 
+#include <QRegularExpression>
+
 TSheetCell& TSheet::At(int r, int c) {
     if (Rows.size() <= r) Rows.resize(r + 1);
     QVector<TSheetCell>& row = Rows[r];
@@ -34,4 +36,21 @@ double TextWidth(const QString& text, bool bold) {
     }
     if (bold) w *= 1.1;
     return w + 1.3;
+}
+
+TSheet ForReaders(const TSheet& sheet) {
+    static const QRegularExpression time(QStringLiteral("^(\\d{1,4}):(\\d{2}),(\\d{2})$"));
+    TSheet out = sheet;
+    for (int r = 1; r < out.Rows.size(); ++r)
+        for (TSheetCell& cell : out.Rows[r]) {
+            if (cell.Value.typeId() != QMetaType::QString) continue;
+            const auto m = time.match(cell.Value.toString());
+            if (!m.hasMatch() || m.captured(2).toInt() > 59) continue;
+            const qint64 ms = (m.captured(1).toLongLong() * 60 + m.captured(2).toInt()) * 1000 +
+                              m.captured(3).toInt() * 10;
+            cell.Value = double(ms) / 86400000.0;
+            cell.NumFormat = SheetTimeFormat;
+        }
+    out.FreezeTitleRow = out.AutoFilter = out.Landscape = out.FitToWidth = true;
+    return out;
 }

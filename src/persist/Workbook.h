@@ -11,13 +11,21 @@ struct TSheetCell {
     QVariant Value; // QString, double, bool or QDateTime; invalid: empty
     bool Border = false;
     bool Bold = false;
+    QString NumFormat; // how a number shows ("[mm]:ss.00"); empty: as the program chooses
 };
+
+// The format of run and result times in a workbook: minutes past the hour's end, seconds and
+// hundredths, so that a sum of runs shows as one time.
+inline const QString SheetTimeFormat = QStringLiteral("[mm]:ss.00");
 
 struct TSheet {
     QString Name = QStringLiteral("Tabelle1");
     QVector<QVector<TSheetCell>> Rows; // Rows[r][c], 0-based; rows may be shorter than others
     QVector<bool> BoldRows;            // whole rows set bold (empty cells included)
     QVector<double> ColWidths;         // in characters; 0 = the default width
+    // How the sheet meets its reader: the title row frozen and filtered, printed landscape
+    // and one page wide.
+    bool FreezeTitleRow = false, AutoFilter = false, Landscape = false, FitToWidth = false;
 
     int RowCount() const { return int(Rows.size()); }
     const TSheetCell* Cell(int r, int c) const {
@@ -46,6 +54,11 @@ constexpr qint64 XlsxMaxPartBytes = qint64(512) * 1024 * 1024;
 bool ValidSheetName(const QString& name);
 // Column width in characters that shows the text, estimated from the kind of each character.
 double TextWidth(const QString& text, bool bold);
+
+// The sheet as a reader expects it: every time text below the title row ("00:12,34", as the
+// export writes run and result times) as a number of days in SheetTimeFormat, so that the
+// times sort and sum; the title row frozen and filtered; landscape, one page wide.
+TSheet ForReaders(const TSheet& sheet);
 
 // Writes the workbook as an .xlsx file (through a temporary file, see WriteFileSafely).
 bool WriteXlsx(const TWorkbook& book, const QString& fileName, QString* error);

@@ -48,6 +48,7 @@ private:
     QStringList m_strings;
     qint64 m_stringChars = 0;
     QVector<bool> m_dateStyles; // by cell format index
+    QVector<bool> m_timeStyles; // a time with hundredths, as our workbooks write run times
     bool m_1904 = false;
     qint64 m_cells = 0; // cells the sheet's rows hold so far (empty ones between included)
 };
@@ -73,6 +74,16 @@ QString ResolvePart(const QString& baseDir, const QString& target) {
         }
     }
     return parts.join(QLatin1Char('/'));
+}
+
+// A fraction of a day as "MM:SS,ss" (minutes beyond 59 kept), the hundredths rounded from the
+// day's binary fraction.
+QString TimeText(double days) {
+    const qint64 hundredths = qRound64(days * 8640000.0);
+    return QStringLiteral("%1:%2,%3")
+        .arg(hundredths / 6000, 2, 10, QLatin1Char('0'))
+        .arg(hundredths / 100 % 60, 2, 10, QLatin1Char('0'))
+        .arg(hundredths % 100, 2, 10, QLatin1Char('0'));
 }
 
 bool IsDateFormat(int id, const QString& code) {
@@ -258,6 +269,7 @@ bool TReader::ReadStyles(const QString& part) {
                 if (m_dateStyles.size() >= 65536) return true;
                 const int id = a.value(QLatin1String("numFmtId")).toInt();
                 m_dateStyles << IsDateFormat(id, codes.value(id));
+                m_timeStyles << codes.value(id).contains(QLatin1String("ss.0"));
             }
         } else if (xml.isEndElement() && xml.name() == QLatin1String("cellXfs")) {
             inCellXfs = false;
@@ -289,6 +301,9 @@ bool TReader::StoreCell(int row, int col, const QString& type, int style, const 
         const double d = text.trimmed().toDouble(&ok);
         if (!ok)
             value = text;
+        else if (style >= 0 && style < m_timeStyles.size() && m_timeStyles[style] && d >= 0 &&
+                 d < 1)
+            value = TimeText(d); // as the cell shows it: the protocol's own time text
         else if (style >= 0 && style < m_dateStyles.size() && m_dateStyles[style])
             value = SerialDate(d, m_1904);
         else

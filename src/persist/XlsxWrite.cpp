@@ -2,9 +2,11 @@
 #include "persist/SafeFile.h"
 #include "persist/Workbook.h"
 
+#include <algorithm>
 #include <array>
 #include <QDateTime>
 #include <QFile>
+#include <QHash>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <xlsxwriter.h>
@@ -57,8 +59,21 @@ bool WriteXlsx(const TWorkbook& book, const QString& fileName, QString* error) {
             }
         }
     }
+    QHash<QString, lxw_format*> numberFormats; // by border, bold and the format's code
     auto format = [&](const TSheetCell& cell, bool rowBold, bool date) -> lxw_format* {
         const bool bold = cell.Bold || rowBold;
+        if (!cell.NumFormat.isEmpty()) {
+            const QString key =
+                QStringLiteral("%1%2").arg(int(cell.Border)).arg(int(bold)) + cell.NumFormat;
+            lxw_format*& f = numberFormats[key];
+            if (!f) {
+                f = workbook_add_format(wb);
+                if (cell.Border) format_set_border(f, LXW_BORDER_THIN);
+                if (bold) format_set_bold(f);
+                format_set_num_format(f, cell.NumFormat.toUtf8().constData());
+            }
+            return f;
+        }
         if (!cell.Border && !bold && !date) return nullptr;
         return (date ? dates : plain)[cell.Border][bold];
     };
@@ -113,6 +128,15 @@ bool WriteXlsx(const TWorkbook& book, const QString& fileName, QString* error) {
             }
         }
     }
+
+    int lastCol = 0;
+    for (const QVector<TSheetCell>& row : sheet.Rows)
+        lastCol = std::max(lastCol, int(row.size()) - 1);
+    if (sheet.FreezeTitleRow) worksheet_freeze_panes(ws, 1, 0);
+    if (sheet.AutoFilter && !sheet.Rows.isEmpty())
+        worksheet_autofilter(ws, 0, 0, lxw_row_t(sheet.Rows.size() - 1), lxw_col_t(lastCol));
+    if (sheet.Landscape) worksheet_set_landscape(ws);
+    if (sheet.FitToWidth) worksheet_fit_to_pages(ws, 1, 0);
 
     const QByteArray author = book.Author.toUtf8(), comments = book.Comments.toUtf8();
     lxw_doc_properties properties{};

@@ -1,6 +1,7 @@
 #include "ui/AppForms.h"
 
 #include "ui/audience/FMonitor2.h"
+#include "ui/Dialogs.h"
 #include "ui/help/FInfo.h"
 #include "ui/main/FMain.h"
 #include "ui/settings/Cfg.h"
@@ -16,6 +17,9 @@ TAppForms::TAppForms(TAppParts& parts, TDialogs* dialogs) {
     Created << FormMain->objectName();
     CfgDialog = new TCfgDialog(FormMain.get(), *parts.Port, FormMain->PortMask);
     FormMain->CfgDialog = CfgDialog;
+    CfgDialog->SetFolderChooser([dialogs](const QString& start) {
+        return dialogs ? dialogs->ChooseFolder(start) : QString();
+    });
     Created << CfgDialog->objectName();
     FormMain->CreateInfoBox();
     Created << FormMain->FormInfo->objectName();

@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QColorDialog>
+#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDialog>
 #include <QFile>
@@ -12,6 +13,7 @@
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QPushButton>
 #include <QTextDocument>
 #include <QUrl>
 #ifdef Q_OS_WIN
@@ -24,6 +26,25 @@ public:
     bool AskYesNo(const QString& text, const QString& caption) override {
         return QMessageBox::question(QApplication::activeWindow(), caption, text,
                                      QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+    }
+    int AskSaveBeforeQuit(const QString& text, const QString& caption) override {
+        QMessageBox box(QMessageBox::Question, caption, text, QMessageBox::NoButton,
+                        QApplication::activeWindow());
+        QPushButton* save = box.addButton(QCoreApplication::translate("Dialogs", "Speichern"), QMessageBox::AcceptRole);
+        // Yes and No as before: their keys and Enter still leave, Escape still stays.
+        QAbstractButton* quit = box.addButton(QMessageBox::Yes);
+        quit->setText(QCoreApplication::translate("Dialogs", "Beenden ohne Speichern"));
+        QAbstractButton* cancel = box.addButton(QMessageBox::No);
+        cancel->setText(QCoreApplication::translate("Dialogs", "Abbrechen"));
+        box.setDefaultButton(qobject_cast<QPushButton*>(quit));
+        box.setEscapeButton(cancel);
+        box.exec();
+        if (box.clickedButton() == save) return 0;
+        return box.clickedButton() == quit ? 1 : 2;
+    }
+    QString ChooseFolder(const QString& start) override {
+        return QFileDialog::getExistingDirectory(QApplication::activeWindow(),
+                                                 QCoreApplication::translate("Dialogs", "Wettkampfordner"), start);
     }
     void ShowMessage(const QString& text, const QString& caption) override {
         QMessageBox::information(QApplication::activeWindow(), caption, text);

@@ -32,6 +32,16 @@ public:
         (void)colour;
         return false;
     }
+    // Leaving with unsaved results: 0 "Speichern", 1 "Beenden ohne Speichern", 2 "Abbrechen".
+    // Answerers that know only Yes and No answer it as the plain question: Yes leaves.
+    virtual int AskSaveBeforeQuit(const QString& text, const QString& caption) {
+        return AskYesNo(text, caption) ? 1 : 2;
+    }
+    // A folder to write to, starting at start; empty when cancelled.
+    virtual QString ChooseFolder(const QString& start) {
+        (void)start;
+        return {};
+    }
     // The desktop's "open" / "print" of a document (an HTML page, a web address).
     virtual void ShellOpen(const QString& fileOrUrl) = 0;
     virtual void ShellPrint(const QString& file) = 0;

@@ -1,11 +1,13 @@
 #include "widgets/SortGrid.h"
 
 #include <QApplication>
+#include <QHelpEvent>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPainter>
 #include <QSaveFile>
 #include <QStringEncoder>
+#include <QToolTip>
 
 #include <algorithm>
 
@@ -230,6 +232,24 @@ TFormatOptions TSortGrid::DefaultFormat(TGridDrawState s) const {
     return f;
 }
 
+bool TSortGrid::viewportEvent(QEvent* e) {
+    if (e->type() != QEvent::ToolTip) return TMyStringGrid::viewportEvent(e);
+    auto* help = static_cast<QHelpEvent*>(e);
+    int col = -1, row = -1;
+    MouseToCell(help->pos(), col, row);
+    const QString text = col >= 0 && row >= 0 ? Cells(col, row).trimmed() : QString();
+    TFormatOptions f = DefaultFormat(CellDrawState(col, row));
+    bool check = false, combo = false, ellipsis = false;
+    if (!text.isEmpty() && OnGetCellFormat)
+        OnGetCellFormat(col, row, CellDrawState(col, row), f, check, combo, ellipsis);
+    // Only a text the cell cannot show whole: a tooltip repeating the cell is noise.
+    if (!text.isEmpty() && QFontMetrics(f.Font).horizontalAdvance(text) > ColWidths(col) - 4)
+        QToolTip::showText(help->globalPos(), text, viewport());
+    else
+        QToolTip::hideText();
+    return true;
+}
+
 void TSortGrid::DrawCell(QPainter& p, int ACol, int ARow, const QRect& r, TGridDrawState s) {
     const bool header = ARow < FixedRows();
     if (NowUpdating() && !header) {
@@ -257,6 +277,10 @@ void TSortGrid::DrawCell(QPainter& p, int ACol, int ARow, const QRect& r, TGridD
         if (p.font() != f.Font) p.setFont(f.Font);
         const QFontMetrics fm = p.fontMetrics();
         if (header) text = CutHeaderText(text, r.width() - 1 - (arrow ? 11 : 0), fm);
+        if (!header && OnShortText && fm.horizontalAdvance(text) > r.width() - 4) {
+            const QString shorter = OnShortText(ACol, ARow, text);
+            if (!shorter.isEmpty()) text = shorter;
+        }
         if (!text.isEmpty()) {
             // 4. Its place in the cell.
             const int tw = fm.horizontalAdvance(text);

@@ -90,6 +90,10 @@ public:
     std::function<void(int ACol, int ARow, TGridDrawState s, TFormatOptions& f, bool& CheckBox,
                        bool& Combobox, bool& Ellipsis)>
         OnGetCellFormat;
+    // A shorter form of a data cell's text for when the whole does not fit its column (a
+    // date's year); empty: the text is cut. A cut or shortened text shows whole as the cell's
+    // tooltip.
+    std::function<QString(int ACol, int ARow, const QString& text)> OnShortText;
     std::function<void(const QString& text)> ShowError;
     // When set, an edited text goes here instead of into the cell, with the text the cell held
     // when the editor opened; the owner writes the cell (or refuses) itself.
@@ -98,6 +102,7 @@ public:
 
 protected:
     void CellSelected(int ACol, int ARow) override;
+    bool viewportEvent(QEvent* e) override;
     void DrawCell(QPainter& p, int ACol, int ARow, const QRect& r, TGridDrawState s) override;
     void HeaderClicked(int ACol, Qt::MouseButton button) override;
     void RightButtonReleased(int ACol, int ARow, QPoint globalPos) override;

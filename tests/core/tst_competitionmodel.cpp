@@ -103,8 +103,8 @@ QString Ranking(const TCompetition& c) {
                 [&](int i) { return c.IsDummy(order[i]) ? QString() : NrPlace(c, order[i]); });
 }
 
-QString FinalPlaces(const TCompetition& c) {
-    const auto places = c.FinalPlaces();
+QString FinalPlaces(const TCompetition& c, const std::optional<QString>& category = {}) {
+    const auto places = category ? c.FinalPlacesOf(*category) : c.FinalPlaces();
     return Join(places.size(), [&](int i) {
         return Nr(c, places[i].first) + ':' + QString::number(places[i].second);
     });
@@ -911,6 +911,79 @@ private slots:
         QCOMPARE(pairs.join(' ') + " = " + FinalPlaces(c), row.section(" -> ", 1));
         // No finals time went into the protocol.
         if (!row.contains("del")) QCOMPARE(c.Rows(TCompetition::ForExitCopy), protocol);
+    }
+
+    // Finals per category (size 4, every heat won on lane A): the brackets' seeds, the heats in
+    // the order raced (before heat k the operator picks bracket picks[k], "-" keeps it), the
+    // final places per category, the note. Half way the journal's lines restore the same
+    // brackets and heat in a fresh program that had no category column set.
+    void categoryFinals_data() {
+        QTest::addColumn<QString>("people");
+        QTest::addColumn<QString>("picks");
+        QTest::addColumn<QString>("expected");
+        const QString damen = "11/Damen/5,10/5,10 12/Damen/5,20/5,20 13/damen_/5,30/5,30 "
+                              "14/Damen/5,40/5,40 15/Damen/5,50/5,50 ",
+                      herren = "21/Herren/6,10/6,10 22/herren_/6,20/6,20 23/Herren/6,30/6,30 "
+                               "24/Herren 31/Jugend/7,00/7,00";
+        const QString places = "Damen=11:1 12:2 13:3 14:4 15:5 Herren=21:1 22:2 23:3 24:0 "
+                               "Jugend=31:1";
+        QTest::newRow("two sizes, a single starter")
+            << damen + herren << ""
+            << "Damen: 11 12 13 14, Herren: 21 22 23 . | 11-14 12-13 13-14 11-12 22-23 21-22 | " +
+                   places +
+                   " | „Jugend“: Kein Finale: es braucht mindestens 2 Teilnehmer mit "
+                   "Ergebnis, es gibt 1.";
+        QTest::newRow("categories alternate")
+            << damen + herren << "1 0 1"
+            << "Damen: 11 12 13 14, Herren: 21 22 23 . | 22-23 11-14 21-22 12-13 13-14 11-12 | " +
+                   places + " | „Jugend“";
+        QTest::newRow("a tie at a category's cut-off")
+            << QString(damen).replace("15/Damen/5,50/5,50", "15/Damen/5,40/5,40") +
+                   "21/Herren/6,10/6,10 22/Herren/6,20/6,20"
+            << ""
+            << "Damen: 11 12 13 14, Herren: 21 22 . . | 11-14 12-13 13-14 11-12 21-22 | "
+               "Damen=11:1 12:2 13:3 14:4 15:5 Herren=21:1 22:2 | „Damen“: Gleichstand auf "
+               "Platz 4 an der Grenze des Finales. Nach der Reihenfolge der Rangliste im Finale: "
+               "14 N14; nicht im Finale: 15 N15.";
+    }
+    void categoryFinals() {
+        QFETCH(QString, people);
+        QFETCH(QString, picks);
+        QFETCH(QString, expected);
+        TCompetition c;
+        c.SetBracketSize(4);
+        c.SetKlassCol(Col::Klasse + 1);
+        Load(c, 1, people);
+        QVERIFY(c.SetMode(TCompetition::FinaleKo));
+        QStringList brackets, heats, places;
+        for (const TCategoryBracket& b : c.Brackets())
+            brackets << b.Category + ": " + Join(b.Bracket.Seeds().size(), [&](int k) {
+                            return Nr(c, b.Bracket.Seeds()[k].Entry);
+                        });
+        const QStringList pick = picks.split(' ', Qt::SkipEmptyParts);
+        while (!c.Bracket().Finished() && heats.size() < 20) {
+            if (heats.size() < pick.size() && pick[heats.size()] != "-")
+                QVERIFY(c.SetCurrentBracket(pick[heats.size()].toInt()));
+            if (heats.size() == 3) { // the journal keeps the brackets and the heat
+                TCompetition d;
+                d.SetMode(1);
+                QVERIFY(d.Load(JournalRows(c.Rows(TCompetition::ForExitCopy))));
+                QVERIFY(d.RestoreBracket(c.BracketLines()) && d.SetMode(3));
+                QCOMPARE(d.KlassCol(), Col::Klasse + 1);
+                QCOMPARE(d.BracketLines(), c.BracketLines());
+                QCOMPARE(Tracks(d), Tracks(c));
+            }
+            heats << Tracks(c);
+            RaceHeat(c, "5 6");
+            QVERIFY(!c.SetCurrentBracket(9));
+        }
+        for (const QString& category : c.Categories())
+            places << category + '=' + FinalPlaces(c, category);
+        QCOMPARE(
+            QStringList({brackets.join(", "), heats.join(' '), places.join(' '), c.BracketNote()})
+                .join(" | ")
+                .left(expected.size()),
+            expected);
     }
 
     // What the journal keeps comes back in a fresh program restored as the window restores it

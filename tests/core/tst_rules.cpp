@@ -5,11 +5,13 @@
 // re-runs, and broken journal texts of it).
 #include "core/Bracket.h"
 #include "core/Competition.h"
+#include "core/EventFiles.h"
 #include "core/RunCells.h"
 #include "core/RunController.h"
 #include "core/TickCount.h"
 #include "core/TimeFormat.h"
 #include "core/WindowBounds.h"
+#include "persist/ResultList.h"
 #include "persist/SettingsStore.h"
 
 #include <QLocale>
@@ -590,6 +592,67 @@ private slots:
         QFETCH(QString, text);
         QFETCH(int, format);
         QTEST(ParseTime(text, format, ','), "ms");
+    }
+
+    // --- the competition's files and lists --------------------------------------------------
+    // A title may hold anything; a name on the disk never leaves its folder, names a device or
+    // ends in a dot that Windows would drop, and is never empty.
+    void safeFileName_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("path and colon") << "../Cup: A/B"
+                                        << ".._Cup_ A_B";
+        QTest::newRow("forbidden") << "<>\"|?*\t"
+                                   << "_______";
+        QTest::newRow("dots at the end") << "Finale. . "
+                                         << "Finale";
+        QTest::newRow("umlauts kept") << "Süd – Ü18"
+                                      << "Süd – Ü18";
+        QTest::newRow("device") << "com1.txt"
+                                << "_com1.txt";
+        QTest::newRow("nothing left") << " ... "
+                                      << "Wettkampf";
+        QTest::newRow("cut before a dot") << QString(79, 'a') + ".b" << QString(79, 'a');
+        QTest::newRow("half a surrogate pair") << QString(79, 'a') + "😀" << QString(79, 'a');
+    }
+    void safeFileName() {
+        QFETCH(QString, text);
+        QTEST(SafeFileName(text), "name");
+    }
+
+    // The official lists: one section per category in the order they first appear (case and
+    // blanks aside), ranked by place with the unplaced last in the order given; a start list
+    // keeps the order given; a row of nothing is nobody.
+    void listSections_data() {
+        QTest::addColumn<int>("classCol");
+        QTest::addColumn<bool>("results");
+        QTest::addColumn<QString>("sections"); // "class:nr,nr|class:nr"
+        QTest::newRow("per class") << int(Col::Klasse) << true << "Herren:3,1|Damen:2,5,4";
+        QTest::newRow("start list") << int(Col::Klasse) << false << "Herren:1,3|Damen:2,4,5";
+        QTest::newRow("no class column") << -1 << true << ":2,3,1,5,4";
+    }
+    void listSections() {
+        QFETCH(int, classCol);
+        QFETCH(bool, results);
+        TProtocolRows protocol{QStringList(Col::Count)};
+        for (const QString l :
+             {"1 Herren 3", "2 Damen 1", "3 herren 2", "4 Damen -", "5 Damen 4", "- - -"}) {
+            QStringList row(Col::Count);
+            row[Col::StNr] = l.section(' ', 0, 0).remove('-');
+            row[Col::Klasse] = l.section(' ', 1, 1).remove('-');
+            row[Col::Platz] = l.section(' ', 2, 2).remove('-');
+            row[Col::Turm1] = "00:07,00";
+            protocol << row;
+        }
+        QStringList got;
+        for (const TListSection& s : ListSections(
+                 protocol, classCol, 2, results ? TListKind::Results : TListKind::StartList)) {
+            QStringList nrs;
+            for (const TListLine& l : s.lines)
+                nrs << l.stNr + (l.runs == QStringList{"00:07,00", ""} ? "" : "?");
+            got << s.category + ':' + nrs.join(',');
+        }
+        QTEST(got.join('|'), "sections");
     }
 
     // The seconds format takes the system's decimal separator.

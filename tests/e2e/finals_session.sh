@@ -46,9 +46,11 @@ import -display ":$D.1" -window root "$W/between.png"
 # The bracket page, opened in the browser.
 key "$MAIN" ctrl+shift+h
 for _ in $(seq 50); do [ -s "$W/opened" ] && break; sleep 0.1; done
-page=$(find "$W/bin" -name '*KO.html' | head -1)
+page=$(find "$W/home/Documents" -name '*KO.html' | head -1)
 [ -n "$page" ] || fail "no bracket page was written"
-grep -q "$(basename "$page")" "$W/opened" || fail "the bracket page was not opened"
+# The desktop is handed a file address: blanks and brackets of the name come percent-encoded.
+python3 -c 'import sys, urllib.parse; sys.exit(sys.argv[1] not in urllib.parse.unquote(open(sys.argv[2]).read()))' \
+    "$(basename "$page")" "$W/opened" || fail "the bracket page was not opened"
 # Final places in order: 11 won the final against 13, 12 the small final against 14, 15 was
 # fifth in the qualification.
 order=$(sed -n '/Platzierung/,$p' "$page" | grep -o 'Alpha, Anna\|Gamma, Carl\|Beta, Berta\|Delta, Dora\|Epsilon, Emil' | tr '\n' '|')

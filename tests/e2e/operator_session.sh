@@ -48,14 +48,18 @@ awk -v a="$running" 'BEGIN { exit !(a > 0.01) }' ||
     fail "the TV did not change between the running and the stopped clock"
 
 # Save under a name of the operator's own.
+# The save dialog starts in the competition's folder: the date and title under the documents.
 file_command ctrl+s '^(Save|Speichern)' heat1.txt || fail "the protocol could not be saved"
-[ -s "$W/bin/heat1.txt" ] || fail "the protocol was not saved"
+saved=$(find "$W/home/Documents" -name heat1.txt | head -1)
+[ -s "$saved" ] || fail "the protocol was not saved into the event folder"
 
 close_program
 
 # Each participant has one time per track, in the saved protocol and in the exit copy; the
 # results are sums of two times, and the settings were written back.
-for file in "$W/bin/heat1.txt" "$W/bin/veltaro.txt"; do
+# The exit leaves a dated copy beside the saved protocol as well.
+stamped=$(find "$(dirname "$saved")" -name 'Beenden *.txt' | head -1)
+for file in "$saved" "$W/bin/veltaro.txt" "$stamped"; do
     [ -s "$file" ] || fail "$file is missing"
     for nr in 7 9; do
         line=$(grep -a "^$nr	" "$file") || fail "$file has no row for $nr"

@@ -146,8 +146,12 @@ TOfficeTable Table(const TProtocolRows& rows, const QVector<int>& widths = {}) {
 QString InWorkbook(TProtocolRows rows) {
     for (qsizetype r = 0; r < rows.size(); ++r) {
         rows[r].removeLast();
-        for (int c = OfficeFirstTimeCol; r > 0 && c <= OfficeLastTimeCol; ++c)
-            rows[r][c] = PadTime(rows[r][c]);
+        for (int c = OfficeFirstTimeCol; r > 0 && c <= OfficeLastTimeCol; ++c) {
+            const QString t = PadTime(rows[r][c]);
+            // A time as its seconds, the way a sum or a sort in the spreadsheet sees it.
+            const int ms = t.size() == 8 && t[2] == ':' ? ParseTime(t, tfMinutes, ',') : -1;
+            rows[r][c] = ms >= 0 ? QString::number(ms / 1000.0) : t;
+        }
     }
     return Text(rows);
 }
@@ -943,11 +947,18 @@ private slots:
         QCOMPARE(ImportSpreadsheet(s.servers, file), ReadBack(Rows(rows)));
         // openpyxl 3.0 leaves the format's escapes as they are: our import alone judges those.
         if (rows.contains("_x")) return;
+        // Times are numbers in a time format (openpyxl gives them as durations), the title
+        // row frozen and filtered, the page landscape and one page wide.
         PYTHON(cells, "openpyxl",
                "ws = openpyxl.load_workbook(sys.argv[1]).worksheets[0]\n"
-               "print(json.dumps([[c.value for c in r] for r in ws.iter_rows()]))",
+               "v = lambda c: round(c.value.total_seconds(), 2) if c.is_date else c.value\n"
+               "print(json.dumps([[[v(c) for c in r] for r in ws.iter_rows()], ws.freeze_panes,"
+               " ws.auto_filter.ref, ws.page_setup.orientation, ws.page_setup.fitToHeight,"
+               " ws.sheet_properties.pageSetUpPr.fitToPage]))",
                file);
-        QCOMPARE(Text(cells), InWorkbook(Rows(rows)));
+        QCOMPARE(Text(cells[0]), InWorkbook(Rows(rows)));
+        QCOMPARE(Text(QJsonArray{cells[1], cells[3], cells[4], cells[5]}), "A2|landscape|0|true");
+        QVERIFY(cells[2].toString().startsWith("A1:"));
     }
 
     // A workbook from elsewhere: titles and rows up to the first empty first cell, only the
@@ -1114,8 +1125,11 @@ print(1))py",
         QCOMPARE(s.opened, mode == DocumentInteractive ? QStringList{file} : QStringList());
         PYTHON(doc, "docx", R"py(d = docx.Document(sys.argv[1])
 h = d.sections[0].header.paragraphs if d.sections else []
+t = d.tables[0]
 print(json.dumps([[p.text for p in d.paragraphs], [[[c.text for c in r.cells] for r in t.rows]
-                  for t in d.tables], h[0].text if h else ''])))py",
+                  for t in d.tables], h[0].text if h else '',
+                  all(r.bold for c in t.rows[0].cells for r in c.paragraphs[0].runs),
+                  [int(c.paragraphs[0].alignment or 0) for c in t.rows[1].cells]])))py",
                file);
         QVERIFY2(doc.isArray(), qPrintable(doc.toString()));
         const QJsonArray paragraphs = doc[0].toArray();
@@ -1129,6 +1143,9 @@ print(json.dumps([[p.text for p in d.paragraphs], [[[c.text for c in r.cells] fo
                  "1:02,50|0,50|1:03,00|2");
         QCOMPARE(paragraphs.contains("Text der Vorlage"), templ == "full");
         QCOMPARE(doc[2].toString(), templ == "full" ? "Kopfzeile des Vereins" : "");
+        // Titles bold; places, start numbers and times right-aligned (2), texts left.
+        QVERIFY(doc[3].toBool());
+        QCOMPARE(Text(doc[4]), "2|0|0|0|0|2|0|0|2");
     }
 };
 

@@ -71,7 +71,10 @@ const QList<QPair<QString, QString>> Stored = {
     {"Title", "Cup, Bern \"2026\" ü"}, {"isPlaySound", "0"}, {"isPlaySound1", "0"}, {"isPlaySound2", "0"},
     {"Lang", "2"}, {"LiveOn", "1"}, {"LivePort", "8181"}, {"LiveBind", "192.168.1.20"},
     {"Ranking", "1"}, {"BracketSize", "8"}, {"StopGesperrt", "2500"}, {"PadPort", "4"},
-    {"PadAlg1", "1"}, {"PadAlg2", "1"}, {"FsLimit", "120"}};
+    {"PadAlg1", "1"}, {"PadAlg2", "1"}, {"FsLimit", "120"}, {"EventFolder", "/tmp/Cup: 2026"},
+    {"EventName", "Bezirkscup, 3. Lauf"}, {"EventPlace", "Bern"}};
+
+const QStringList TextKeys = {"Title", "LiveBind", "EventFolder", "EventName", "EventPlace"};
 
 // A setting's in-memory value as text, booleans as 0/1.
 QString Get(const TSettings& s, const QString& name) {
@@ -82,7 +85,8 @@ QString Get(const TSettings& s, const QString& name) {
         V(TimeFormat), V(AutoTime), V(Vid), V(Color1), V(Color2), V(KlassCol), V(AllTrasse),
         {"Title", s.Title}, V(isPlaySound), V(isPlaySound1), V(isPlaySound2), V(Lang),
         V(LiveOn), V(LivePort), {"LiveBind", s.LiveBind}, V(Ranking), V(BracketSize),
-        V(StopGesperrt), V(PadPort), V(PadAlg1), V(PadAlg2), V(FsLimit)};
+        V(StopGesperrt), V(PadPort), V(PadAlg1), V(PadAlg2), V(FsLimit),
+        {"EventFolder", s.EventFolder}, {"EventName", s.EventName}, {"EventPlace", s.EventPlace}};
 #undef V
     return v.value(name, "<unknown>");
 }
@@ -467,9 +471,10 @@ private slots:
             QTest::newRow(tag) << registry << S(name) << value << read << S(applied);
         };
         row("nothing stored", false, "*", {}, 0);
-        row("all present", false, "", {}, 37);
+        row("all present", false, "", {}, 40);
         row("an older version's", false, "LiveOn", {}, 27);
-        row("LiveBind missing", false, "LiveBind", {}, 37);
+        row("LiveBind missing", false, "LiveBind", {}, 40);
+        row("before the event folder", false, "EventFolder", {}, 40);
         row("Left missing", false, "Left", {}, 0);
         row("Alg2 missing", false, "Alg2", {}, 6);
         row("port as a word", false, "LivePort", "http", 28);
@@ -477,17 +482,17 @@ private slots:
         row("beyond 32 bits", false, "Monitor", "4294967296", 13);
         row("empty number", false, "AutoTime", "", 16);
         row("fraction", false, "Width", "800.5", 2);
-        row("registry: all ints", true, "", {}, 37);
+        row("registry: all ints", true, "", {}, 40);
         row("registry: text number", true, "Left", "10", 0);
         row("registry: boolean", true, "MonitorOn", true, 14);
         row("registry: number as title", true, "Title", 5, 22);
         row("registry: 64-bit number", true, "Lang", qint64(2), 26);
-        row("CountZabegov 0", false, "CountZabegov", "0", 37, "1");
-        row("Port 300", false, "Port", "300", 37, "255");
-        row("system colour", false, "Color1", "-16777201", 37, "15");
-        row("AllLaufe 0 not taken", false, "AllLaufe", "0", 37, "6");
+        row("CountZabegov 0", false, "CountZabegov", "0", 40, "1");
+        row("Port 300", false, "Port", "300", 40, "255");
+        row("system colour", false, "Color1", "-16777201", 40, "15");
+        row("AllLaufe 0 not taken", false, "AllLaufe", "0", 40, "6");
         // Kept: the live glue refuses it with a message, no clamp makes port 1 of it.
-        row("live port 0 kept", false, "LivePort", "0", 37, "0");
+        row("live port 0 kept", false, "LivePort", "0", 40, "0");
     }
     void load() {
         QFETCH(bool, registry);
@@ -502,7 +507,7 @@ private slots:
             // A file holds text as an editor or an earlier run left it, the registry typed values.
             QSettings writer(file, format);
             for (const auto& [key, text] : Stored) {
-                const bool number = registry && key != "Title" && key != "LiveBind";
+                const bool number = registry && !TextKeys.contains(key);
                 if (key != name && name != "*")
                     writer.setValue(key, number ? QVariant(text.toInt()) : QVariant(text));
                 else if (value.isValid())
@@ -533,12 +538,11 @@ private slots:
         QVERIFY(QFile::copy(file + ".saved", file + ".copy"));
         QSettings reader(file + ".copy", format);
         TSettings back;
-        QCOMPARE(LoadSettings(reader, back, rule).valuesRead, 37);
+        QCOMPARE(LoadSettings(reader, back, rule).valuesRead, 40);
         for (const auto& [key, text] : Stored) {
             QCOMPARE(Get(back, key), Get(s, key));
-            QCOMPARE(reader.value(key).typeId(), !registry || key == "Title" || key == "LiveBind"
-                                                     ? QMetaType::QString
-                                                     : QMetaType::Int);
+            QCOMPARE(reader.value(key).typeId(),
+                     !registry || TextKeys.contains(key) ? QMetaType::QString : QMetaType::Int);
         }
     }
 

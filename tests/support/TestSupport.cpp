@@ -27,6 +27,12 @@ bool TScriptedDialogs::AskYesNo(const QString& text, const QString&) {
     return answers.isEmpty() ? false : answers.takeFirst();
 }
 
+int TScriptedDialogs::AskSaveBeforeQuit(const QString& text, const QString& caption) {
+    if (quitChoices.isEmpty()) return TDialogs::AskSaveBeforeQuit(text, caption);
+    asked << text;
+    return quitChoices.takeFirst();
+}
+
 void TScriptedDialogs::ShowMessage(const QString& text, const QString&) {
     messages << text;
 }
@@ -89,6 +95,9 @@ void TWindowFixture::Open(bool show) {
         std::make_unique<QSettings>(SettingsFile(), QSettings::IniFormat));
     forms = std::make_unique<TAppForms>(*parts, &dialogs);
     w = forms->FormMain.get();
+    // Never the tester's documents: the competition's files go to the test's folder.
+    if (parts->Settings.EventFolder.isEmpty())
+        parts->Settings.EventFolder = dir.filePath(QStringLiteral("Wettkampfordner"));
     if (show) {
         forms->StartTvMode();
         w->show();
@@ -263,7 +272,9 @@ QString TWindowFixture::Probe(const QString& what) {
     if (what == QLatin1String("listed")) return Listed(0).join(QLatin1Char(','));
     if (what == QLatin1String("modified")) return bit(Competition().Modified());
     if (what == QLatin1String("shown")) return bit(w->isVisible());
-    if (what == QLatin1String("title")) return w->windowTitle();
+    if (what == QLatin1String("title"))
+        return w->windowTitle().replace(QLatin1String("[*]"),
+                                        w->isWindowModified() ? QLatin1String("*") : QString());
     if (what.startsWith(QLatin1String("on:"))) {
         QObject* o = Find<QObject>(*w, name.constData());
         if (auto* a = qobject_cast<QAction*>(o)) return bit(a->isEnabled());

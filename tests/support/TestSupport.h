@@ -24,7 +24,10 @@ public:
     QStringList messages;  // texts of the messages shown
     QStringList openNames; // consumed front first by OpenFileName
     QStringList saveNames; // consumed front first by SaveFileName
-    int chosenFilter = 0;  // when > 0, the filter index the "operator" picks
+    QList<int>
+        quitChoices;      // "Beenden?" with unsaved results: 0 save, 1 leave, 2 stay; else answers
+    QStringList folders;  // consumed front first by ChooseFolder
+    int chosenFilter = 0; // when > 0, the filter index the "operator" picks
     QStringList shellOpened, shellPrinted;
     std::function<void()> whileAsking; // runs while a question is open, before its answer
     // Answers the program's own modal dialogs (the settings dialog) while they are shown, as
@@ -38,6 +41,10 @@ public:
     QString SaveFileName(const QStringList& filters, int& filterIndex, const QString& folder,
                          const QString& proposedName) override;
     int RunModal(QDialog& dialog) override;
+    int AskSaveBeforeQuit(const QString& text, const QString& caption) override;
+    QString ChooseFolder(const QString&) override {
+        return folders.isEmpty() ? QString() : folders.takeFirst();
+    }
     void ShellOpen(const QString& fileOrUrl) override { shellOpened << fileOrUrl; }
     void ShellPrint(const QString& file) override { shellPrinted << file; }
 };

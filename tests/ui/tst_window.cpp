@@ -34,6 +34,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QScopeGuard>
@@ -43,6 +44,7 @@
 #include <QThread>
 #include <QtTest>
 #include <QXmlStreamReader>
+#include <unistd.h>
 
 namespace {
 // Flags: the race clock, START, STOP1, STOP2, RESET, ABBRECHEN, the lists, the settings.
@@ -254,8 +256,9 @@ private slots:
             "F8 click:cbEditON edit:1:3: in:^X commit", Ready + "|c:1:3=Name3");
         // Closing asks while results are at stake; No leaves the clock alone.
         row("close, saved", "close", "shown=0|asked=");
-        row("close while running: No", "F8 no close", "shown=1|asked=Beenden?|" + Running);
-        row("close, unsaved: No", Heat1 + " no close", "shown=1|asked=Beenden?");
+        row("close while running: No", "F8 no close", "shown=1|asked=Beenden?\n\nEin Lauf wird gerade gemessen.|" + Running);
+        row("close, unsaved: No", Heat1 + " no close",
+            "shown=1|asked=Beenden?\n\n2 Ergebnisse sind nicht gespeichert.");
         // Ranked by class the rows are 1, 3 (A), 2, 4 (B); the lists stay in load order, and
         // every command reaches the participant of the row it was given.
         const QString ranked = "klass:4 load:2/4 sort load:2/4 ";
@@ -293,13 +296,16 @@ private slots:
         f.Load(2, ParticipantRows(4));
         QString shown;
         f.dialogs.onModal = [&](QDialog& d) {
-            const int typed[] = {25, 9, 5, 4};
+            const int typed[] = {25, 9, 5};
             int i = 0;
-            for (const char* name : {"seTimeout", "seAuto0", "seZabegov", "seKlass"}) {
+            for (const char* name : {"seTimeout", "seAuto0", "seZabegov"}) {
                 auto* spin = Find<QSpinBox>(d, name);
                 shown += QString::number(spin->value()) + ' ';
                 spin->setValue(typed[i++]);
             }
+            auto* klass = Find<QComboBox>(d, "cbKlass");
+            shown += klass->currentText() + ' ';
+            klass->setCurrentIndex(4);
             auto* format = Find<QComboBox>(d, "cbTimeFormat");
             shown += format->currentText();
             format->setCurrentIndex(0);
@@ -307,7 +313,7 @@ private slots:
             return ok ? int(QDialog::Accepted) : int(QDialog::Rejected);
         };
         f.Play("F2");
-        QCOMPARE(shown, QString("12 7 3 2 MM:SS,ss"));
+        QCOMPARE(shown, QString("12 7 3 Name, Vorname MM:SS,ss"));
         const auto after = [&] {
             return QList<int>{s.TimerGesperrt, s.AutoTime, s.CountZabegov, s.KlassCol,
                               s.TimeFormat};
@@ -867,6 +873,143 @@ private slots:
         }
     }
 
+    // --- the event folder and what every write says -----------------------------------------
+    // Each command writes into the competition's folder under the day's name and says so on the
+    // status line (a click there opens the folder); the exit leaves a dated copy there beside
+    // the usual one. A folder that cannot be written is said, another may be chosen, and
+    // nothing is lost: declined, nothing is written and the results stay unsaved.
+    void eventFolder_data() {
+        QTest::addColumn<QString>("steps"); // "blocked": a file where the folder should be
+        QTest::addColumn<QString>("file");  // in the event folder; empty: none written
+        const QString day = QDate::currentDate().toString("yyyy-MM-dd") + "_Qualifikation";
+        QTest::newRow("page") << "^H" << day + ".html";
+        QTest::newRow("document") << "^W" << day + ".docx";
+        QTest::newRow("results") << "P" << day + "_Ergebnisliste.pdf";
+        QTest::newRow("start list") << "N" << day + "_Startliste.pdf";
+        QTest::newRow("exit") << "exit"
+                              << "Beenden *Wettkampf.txt";
+        QTest::newRow("blocked, another chosen") << "blocked yes" << day + ".html";
+        QTest::newRow("blocked, declined") << "blocked no"
+                                           << "";
+    }
+    void eventFolder() {
+        QFETCH(QString, steps);
+        QFETCH(QString, file);
+        TWindowFixture f;
+        UseTestServers(f);
+        f.Play("load:0/2 " + Heat1);
+        QString folder = f.Settings().EventFolder;
+        if (steps.startsWith("blocked")) {
+            QVERIFY(Put(folder, "x"));
+            folder = f.dir.filePath("Anderer Ordner");
+            QVERIFY(QDir().mkpath(folder));
+            f.dialogs.folders << folder;
+            f.Play(steps.mid(8) + " ^H");
+            QVERIFY(f.dialogs.asked.value(0).contains("Einen anderen Wettkampfordner"));
+            f.Expect("modified=1|title=TL-Veltaro: Wettkampf*");
+            QCOMPARE(QDir(folder).isEmpty(), file.isEmpty());
+            if (file.isEmpty()) return;
+        } else if (steps == "exit") {
+            f.w->ProgramFile = f.dir.filePath("veltaro");
+            f.w->Shutdown();
+            QVERIFY(QFileInfo::exists(f.dir.filePath("veltaro.txt")));
+            const QStringList stamped = QDir(folder).entryList({file});
+            TProtocolRows rows;
+            QVERIFY(stamped.size() == 1 &&
+                    ReadProtocolFile(folder + "/" + stamped[0], &rows, nullptr));
+            QCOMPARE(rows.size(), 4); // titles, dummy, two climbers
+            return;
+        } else if (steps.size() == 1) {
+            QTest::keyClick(f.w, steps[0].toLatin1(), Qt::ControlModifier | Qt::ShiftModifier);
+        } else {
+            f.Play(steps);
+        }
+        QVERIFY2(QFileInfo(folder + "/" + file).size() > 0, qPrintable(file));
+        auto* said = f.Get<QLabel>("StatusWritten");
+        QVERIFY(said->isVisible() && said->text().contains("Gespeichert: ") &&
+                said->text().contains(file));
+        emit said->linkActivated(said->text().section('"', 1, 1));
+        QCOMPARE(QFileInfo(f.dialogs.shellOpened.last()), QFileInfo(folder));
+    }
+
+    // The caption's "*" while the protocol differs from its last save or load; a failed save
+    // keeps it.
+    void unsavedMark() {
+        TWindowFixture f;
+        f.Load(1, ParticipantRows(2));
+        f.Expect("title=TL-Veltaro: Wettkampf");
+        f.dialogs.saveNames << f.dir.filePath("blocker/x.txt")
+                            << f.Settings().EventFolder + "/Lauf.txt";
+        QVERIFY(Put(f.dir.filePath("blocker"), ""));
+        f.Play("F8 +5000 F4 ^S");
+        f.Expect("title=TL-Veltaro: Wettkampf*");
+        QVERIFY(f.Get<QLabel>("StatusWritten")->text().startsWith("Nicht gespeichert"));
+        f.Play("^S");
+        f.Expect("title=TL-Veltaro: Wettkampf|modified=0");
+        f.Play("F9 click:cbEditON edit:1:1:Neu commit");
+        f.Expect("title=TL-Veltaro: Wettkampf*");
+        f.dialogs.openNames << f.Settings().EventFolder + "/Lauf.txt";
+        f.Play("yes ^O");
+        f.Expect("title=TL-Veltaro: Lauf|modified=0");
+    }
+
+    // "Beenden?" with unsaved results says how many and offers to save: a save that is
+    // cancelled or fails keeps the program open; the old Yes/No answers still work.
+    void quitQuestion_data() {
+        QTest::addColumn<QList<int>>("choices"); // 0 save, 1 leave, 2 stay; none: Yes/No
+        QTest::addColumn<QString>("saveAs");     // "" cancels the save dialog
+        QTest::addColumn<bool>("closed");
+        QTest::newRow("save") << QList<int>{0} << "Ende.txt" << true;
+        QTest::newRow("save cancelled") << QList<int>{0} << "" << false;
+        QTest::newRow("save fails") << QList<int>{0} << "blocker/Ende.txt" << false;
+        QTest::newRow("leave without saving") << QList<int>{1} << "" << true;
+        QTest::newRow("cancel") << QList<int>{2} << "" << false;
+        QTest::newRow("plain No") << QList<int>() << "" << false;
+    }
+    void quitQuestion() {
+        QFETCH(QList<int>, choices);
+        QFETCH(QString, saveAs);
+        QFETCH(bool, closed);
+        TWindowFixture f;
+        QVERIFY(Put(f.dir.filePath("blocker"), ""));
+        f.Play("load:1/3 F8 +5000 F4 F9 F8 +6000 F4");
+        f.dialogs.quitChoices = choices;
+        if (!saveAs.isEmpty()) f.dialogs.saveNames << f.dir.filePath(saveAs);
+        f.Play("close");
+        QCOMPARE(f.dialogs.asked.value(0), "Beenden?\n\n2 Ergebnisse sind nicht gespeichert.");
+        f.Expect(QString("shown=%1|modified=%2").arg(!closed).arg(saveAs != "Ende.txt"));
+    }
+
+    // The official results of a two-category event read back from the PDF: heading, each
+    // category on its own page ranked by place, the runs and the result, page numbers and the
+    // judge's line.
+    void resultsPdf() {
+        const QString pdftotext = QStandardPaths::findExecutable("pdftotext");
+        if (pdftotext.isEmpty()) QSKIP("pdftotext (poppler-utils) is not installed");
+        TWindowFixture f;
+        f.Settings().EventName = "Bezirkscup <Süd> 2026";
+        f.Settings().EventPlace = "Kletterhalle Bern";
+        f.Play("runs:1 klass:4 load:1/4 F8 +9000 F4 F9 F8 +7000 F4 F9 F8 +8000 F4 F9 F8 +6000 F4");
+        QTest::keyClick(f.w, Qt::Key_P, Qt::ControlModifier | Qt::ShiftModifier);
+        QProcess p;
+        p.start(pdftotext, {"-layout", f.dialogs.shellOpened.value(0), "-"});
+        QVERIFY(p.waitForFinished(30000));
+        const QStringList pages = QString::fromUtf8(p.readAllStandardOutput()).split('\f');
+        QCOMPARE(pages.size(), 3); // two pages, and what follows the last form feed
+        const QString head = "Bezirkscup <Süd> 2026 Wettkampf " +
+                             QDate::currentDate().toString("dd.MM.yyyy") +
+                             " · Kletterhalle Bern Ergebnisliste – %1 – Individuelles Klettern "
+                             "Platz St.Nr. Name, Vorname Ort Turm1 Zeit %2 Stand: ";
+        const QString rows[2] = {"1 3 Name3 Ort3 8,00 8,00 2 1 Name1 Ort1 9,00 9,00",
+                                 "1 4 Name4 Ort4 6,00 6,00 2 2 Name2 Ort2 7,00 7,00"};
+        for (int i = 0; i < 2; ++i)
+            QVERIFY2(pages[i].simplified().startsWith(head.arg(i ? "B" : "A", rows[i])),
+                     qPrintable(pages[i].simplified()));
+        for (int i = 0; i < 2; ++i)
+            QVERIFY(pages[i].contains("Schiedsrichter (Unterschrift)") &&
+                    pages[i].contains(QString("Seite %1 von 2").arg(i + 1)));
+    }
+
     // --- the office exports -----------------------------------------------------------------
     // Ctrl+E shows the workbook (the program's end takes it away again), Ctrl+W writes the
     // day's document and shows it, asking before it replaces an earlier one; neither changes
@@ -900,9 +1043,9 @@ private slots:
         UseTestServers(f, {missing});
         f.Load(0, ParticipantRows(3));
         const TProtocolRows before = f.Competition().Rows(TCompetition::ForExitCopy);
-        const QString day = f.dir.filePath(
-            "Dokumente/" + QDate::currentDate().toString("yyyy-MM-dd") + "_Qualifikation.docx");
-        if (!answers.isEmpty()) QVERIFY(QDir().mkpath(f.dir.filePath("Dokumente")));
+        const QString day = f.Settings().EventFolder + "/" +
+                            QDate::currentDate().toString("yyyy-MM-dd") + "_Qualifikation.docx";
+        if (!answers.isEmpty()) QVERIFY(QDir().mkpath(f.Settings().EventFolder));
         if (!answers.isEmpty()) QVERIFY(Put(day, ""));
         f.dialogs.answers = answers;
         f.Play(key);
@@ -919,6 +1062,24 @@ private slots:
         QCOMPARE(StartNumbers(file), QStringList({"St.Nr.", "1", "2", "3"}));
         f.forms.reset();
         QVERIFY(!QFileInfo::exists(file));
+    }
+
+    // The ranking's column chosen by keys in the list beside the mode, then the protocol
+    // showing one class: the other class's rows are hidden, never gone.
+    void classView() {
+        TWindowFixture f;
+        f.Load(2, ParticipantRows(4)); // classes A B A B
+        auto* wertung = f.Get<QComboBox>("cbWertung");
+        auto* anzeige = f.Get<QComboBox>("cbAnzeige");
+        QTest::keyClick(wertung, Qt::Key_End);
+        QTest::keyClick(wertung, Qt::Key_Up);
+        QCOMPARE(wertung->currentText() + '/' + QString::number(f.Settings().KlassCol),
+                 "Wertung: nach Klasse/4");
+        QCOMPARE(anzeige->count(), 3);
+        QTest::keyClick(anzeige, Qt::Key_End); // "Anzeige: B"
+        QCOMPARE(f.Probe("col:0") + '/' + QString::number(f.Competition().EntryCount()), "2,4/4");
+        QTest::keyClick(anzeige, Qt::Key_Home);
+        QCOMPARE(f.Probe("col:0"), "1,2,3,4");
     }
 };
 

@@ -403,6 +403,10 @@ void TFormMonitor2::RefreshBracket() {
     BracketView->SetBracket(
         c.Bracket(), [&c](int entry) { return BracketName(c, entry); }, m_settings.TimeFormat);
     BracketView->SetEmptyText(c.BracketNote());
+    const int current = c.CurrentBracket();
+    BracketView->SetTitle(current >= 0 && c.BracketKlassCol() > 0
+                              ? TCompetition::CategoryLabel(c.Brackets()[current].Category)
+                              : QString());
     ShowBracketOrDigits();
 }
 

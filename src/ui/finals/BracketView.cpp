@@ -119,6 +119,12 @@ void TBracketView::Changed() {
     update();
 }
 
+void TBracketView::SetTitle(const QString& title) {
+    if (title == m_title) return;
+    m_title = title;
+    update();
+}
+
 void TBracketView::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.fillRect(rect(), m_colours.background);
@@ -147,6 +153,12 @@ void TBracketView::paintEvent(QPaintEvent*) {
     if (!L.smallFinalLabel.isEmpty())
         p.drawText(L.smallFinalLabel, Qt::AlignLeft | Qt::AlignBottom,
                    BracketRoundName(rounds - 1, rounds, true));
+    if (!m_title.isEmpty() && !L.headers.isEmpty()) {
+        p.setPen(m_colours.text);
+        const QRect band(0, L.headers[0].top(), width() - L.headers[0].left(),
+                         L.headers[0].height());
+        p.drawText(band, Qt::AlignRight | Qt::AlignVCenter, m_title);
+    }
 
     // The lines from each heat to the side of the next heat its winner goes to.
     p.setPen(QPen(m_colours.line, std::max(1, L.fontPx / 10)));

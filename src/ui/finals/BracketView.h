@@ -43,10 +43,14 @@ public:
                     int timeFormat);
     // What is shown when there is no bracket (why none could be built).
     void SetEmptyText(const QString& text);
+    // The category the bracket is of, drawn in the corner; empty: none.
+    void SetTitle(const QString& title);
+    QString Title() const { return m_title; }
     const TBracket& Bracket() const { return m_bracket; }
     QString NameOf(int entry) const { return m_names.value(entry); }
     int Repaints() const { return m_repaints; } // how often a change asked for a repaint
     TTheme Theme() const { return m_theme; }
+
     QSize sizeHint() const override { return QSize(960, 540); }
 
 protected:
@@ -70,4 +74,5 @@ private:
     QString m_shown; // everything drawn, as one text: a new bracket that draws alike is no change
     QString m_emptyText;
     int m_repaints = 0;
+    QString m_title;
 };

@@ -6,9 +6,11 @@
 #include "ui/Dialogs.h"
 #include "ui/finals/BracketView.h"
 
+#include <QComboBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QVBoxLayout>
 
 QString TFormBracket::Caption() {
@@ -24,6 +26,10 @@ TFormBracket::TFormBracket(QWidget* parent, TCompetition& competition, const TRu
     // Closing the main window ends the program; this window must not keep it alive.
     setAttribute(Qt::WA_QuitOnClose, false);
     BracketView = new TBracketView(this, TBracketView::Light);
+    cbKategorie = new QComboBox(this);
+    cbKategorie->setObjectName(QStringLiteral("cbKategorie"));
+    cbKategorie->setToolTip(tr("Feld der Klasse zeigen; ihr nächster Lauf kommt auf "
+                               "die Türme"));
     labNote = new QLabel(this);
     labNote->setObjectName(QStringLiteral("labNote"));
     labNote->setWordWrap(true);
@@ -35,6 +41,7 @@ TFormBracket::TFormBracket(QWidget* parent, TCompetition& competition, const TRu
     bHtml->setObjectName(QStringLiteral("bHtml"));
     bHtml->setToolTip(tr("[Ctrl+Shift+H] K.-o.-Feld als HTML"));
     auto* buttons = new QHBoxLayout;
+    buttons->addWidget(cbKategorie);
     buttons->addWidget(labNote, 1);
     buttons->addWidget(bRebuild);
     buttons->addWidget(bRerun);
@@ -47,6 +54,8 @@ TFormBracket::TFormBracket(QWidget* parent, TCompetition& competition, const TRu
     connect(bRebuild, &QPushButton::clicked, this, [this] { bRebuildClick(); });
     connect(bRerun, &QPushButton::clicked, this, [this] { bRerunClick(); });
     connect(bHtml, &QPushButton::clicked, this, &TFormBracket::HtmlRequested);
+    connect(cbKategorie, qOverload<int>(&QComboBox::activated), this,
+            [this](int index) { cbKategorieChange(index); });
     connect(&m_competition, &TCompetition::Changed, this, [this](TCompetition::TChange what) {
         // Cells and results of the qualification do not move the bracket; its names come
         // with the rows.
@@ -69,13 +78,38 @@ void TFormBracket::Refresh() {
     BracketView->SetEmptyText(
         c.Mode() == TCompetition::FinaleKo || note.isEmpty() ? note : tr("Kein K.-o.-Feld"));
     labNote->setText(note);
+    {
+        const QSignalBlocker quiet(cbKategorie);
+        cbKategorie->clear();
+        for (const TCategoryBracket& b : c.Brackets()) {
+            const int open = b.Bracket.Finished() ? -1 : b.Bracket.CurrentHeat();
+            cbKategorie->addItem(TCompetition::CategoryLabel(b.Category) +
+                                 (open < 0 ? tr(" (entschieden)") : QString()));
+        }
+        cbKategorie->setCurrentIndex(c.CurrentBracket());
+    }
+    cbKategorie->setVisible(c.BracketKlassCol() > 0 && !c.Brackets().isEmpty());
+    BracketView->SetTitle(
+        c.BracketKlassCol() > 0 && c.CurrentBracket() >= 0
+            ? TCompetition::CategoryLabel(c.Brackets()[c.CurrentBracket()].Category)
+            : QString());
     UpdateButtons();
+}
+
+void TFormBracket::cbKategorieChange(int index) {
+    // Between heats only: the pair of a running heat stays on the tracks.
+    if (!m_run.CanSetUpHeat() || !m_competition.SetCurrentBracket(index))
+        m_dialogs.ShowMessage(tr("Die Klasse kann erst nach RESET oder ABBRECHEN "
+                                 "gewechselt werden."),
+                              Caption());
+    Refresh();
 }
 
 void TFormBracket::UpdateButtons() {
     const bool finals = m_competition.Mode() == TCompetition::FinaleKo;
     const bool setUp = m_run.CanSetUpHeat(); // no heat on the tracks is running
     bRebuild->setEnabled(finals && setUp);
+    cbKategorie->setEnabled(finals && setUp);
     bRerun->setEnabled(finals && setUp && RerunCandidate() >= 0);
     bHtml->setEnabled(!m_competition.Bracket().IsEmpty());
 }
@@ -90,11 +124,19 @@ int TFormBracket::RerunCandidate() const {
 
 void TFormBracket::bRebuildClick() {
     if (!bRebuild->isEnabled()) return;
-    if (!m_dialogs.AskYesNo(tr("K.-o.-Feld neu aus der Qualifikation aufbauen? Alle Läufe des "
-                               "K.-o.-Feldes gehen verloren."),
-                            Caption()))
-        return;
-    if (!m_competition.RebuildBracket()) {
+    const TCompetition& c = m_competition;
+    // Per category only the shown bracket is built anew; after a change of the category
+    // column every one.
+    const int index = c.CurrentBracket();
+    const bool one = index >= 0 && c.BracketKlassCol() > 0 && c.BracketKlassCol() == c.KlassCol();
+    const QString question =
+        one ? tr("K.-o.-Feld „%1“ neu aus der Qualifikation aufbauen? Alle Läufe "
+                 "dieses Feldes gehen verloren.")
+                  .arg(TCompetition::CategoryLabel(c.Brackets()[index].Category))
+            : tr("K.-o.-Feld neu aus der Qualifikation aufbauen? Alle Läufe des "
+                 "K.-o.-Feldes gehen verloren.");
+    if (!m_dialogs.AskYesNo(question, Caption())) return;
+    if (!m_competition.RebuildBracket(one ? index : -1)) {
         const QString note = m_competition.BracketNote();
         m_dialogs.ShowMessage(
             note.isEmpty() ? tr("Das K.-o.-Feld kann nicht aufgebaut werden.") : note, Caption());

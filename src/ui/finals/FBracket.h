@@ -4,6 +4,7 @@
 // run the last heat again), each asked first.
 #include <QWidget>
 
+class QComboBox;
 class QLabel;
 class QPushButton;
 class TBracketView;
@@ -21,13 +22,15 @@ public:
 
     // --- controls (object names equal the member names) ------------------------------------
     TBracketView* BracketView;
-    QLabel* labNote; // why there is no bracket, or the note on a tie at the cut-off
+    QComboBox* cbKategorie; // which category's bracket is shown and raced next
+    QLabel* labNote;        // why there is no bracket, or the note on a tie at the cut-off
     QPushButton *bRebuild, *bRerun, *bHtml;
 
     // The bracket, its note and the buttons as the competition and the run have them now.
     void Refresh();
     void bRebuildClick();
     void bRerunClick();
+    void cbKategorieChange(int index);
     // The heat "Lauf wiederholen" offers: the last one decided by a run, -1 when none is.
     int RerunCandidate() const;
 

@@ -36,6 +36,7 @@
 #include "persist/OfficeExport.h"
 #include "persist/ProtocolHtml.h"
 #include "persist/ProtocolText.h"
+#include "persist/ResultList.h"
 #include "ui/main/ProtocolBar.h"
 #include "ui/main/StatusLine.h"
 
@@ -140,6 +141,10 @@ public:
     void SetTimeFormat(int format);
     void SetVid(int vid); // the mode box shows it; cbVidChange applies it
     void cbVidChange();
+    // "Wertung": the category column places are counted by (the settings' KlassCol).
+    void cbWertungChange(int klassCol);
+    // "Anzeige": the protocol shows one category (index into Categories()), -1 every row.
+    void cbAnzeigeChange(int index);
     void RecalcProtocol();
     void ProtocolCommand(int tag); // 0 the selected row, 1 every result, n > 1 n rows
     void sbSaveClick();
@@ -160,6 +165,7 @@ public:
     QStringList ExitCopyNames() const; // beside the program, then the user's data folder
     QString ExitCopyWritten;           // where the last exit copy went ("" if nowhere)
     QString ExitCopyInfo() const;      // the line the info box shows about the exit copy
+    QString ExitCopyStamped;           // the exit's dated copy in the event folder ("" if none)
     void Shutdown();                   // after the message loop: the exit copy of the protocol
 
     // At start-up, once the window is shown: offers the protocol of a competition the last
@@ -284,8 +290,9 @@ private:
     // whenever they may have changed: load, mode, "Auf allen Strecken", time format, recompute.
     void ApplyCompetitionSettings();
     void CompetitionChanged(TCompetition::TChange what, int entry, int column);
-    void ShowProtocol(); // every row, in the order the competition shows them
-    void ShowHeat();     // the lists, captions, highlight and run buttons follow the tracks
+    void ShowProtocol();       // every row, in the order the competition shows them
+    void ShowCategoryChoice(); // the two lists beside the mode and the view's filter
+    void ShowHeat();           // the lists, captions, highlight and run buttons follow the tracks
     void RefusedDuringRun(const QString& what);
     // Holds back the redraw of the whole protocol while one command changes the competition
     // several times; the last hold to end redraws once.
@@ -350,6 +357,7 @@ private:
     QStringList SaveDialogFilters;
     bool SpreadsheetOffered() const; // a spreadsheet program is there
     QString LastFolder;              // where both file dialogs start: the folder used last
+    bool m_savedElsewhere = false;   // the last save went outside the event folder
     QString LastOpenName;            // the file the open dialog chose last (preselected next time)
     QString SaveDialogFileName;      // the save dialog's preset name
     void ReadFileTypes();
@@ -373,7 +381,7 @@ private:
 
     // --- finals bracket (FMainBracket.cpp, FBracket.h) -------------------------------------
     QPointer<TFormBracket> FormBracket; // made on first use
-    QString BracketHtmlName() const;
+    QString BracketHtmlName();          // in the event folder; empty when it cannot be written
     TBracketPage BracketPage() const;
 
     // --- undo and redo (FMainUndo.cpp) ---------------------------------------------------
@@ -405,9 +413,29 @@ private:
     void RestoreJournal(const TProtocolRows& rows, const TJournalMeta& meta);
     TJournal* Journal = nullptr;
 
-    int m_viewHold = 0;       // TViewHold depth
-    bool m_rowsStale = false; // the grid's rows wait for a redraw
-    bool m_heatStale = false; // the lists and the highlight wait for a refresh
-    int m_listSync = 0;       // > 0 while the lists change for the window's own reasons
+    // --- the event folder, write confirmations, official lists (FMainEvent.cpp) ------------
+    QString EventFolder() const; // chosen, or the date and title under the documents
+    // The event folder, made when missing; when it cannot be written the operator may choose
+    // another. Empty: nothing to be written there.
+    QString ReadyEventFolder();
+    // A file of the day's name and the kind in the event folder; empty as above.
+    QString EventFilePath(const QString& kind, const QString& extension);
+    void TellWritten(const QString& file);
+    void TellNotWritten(const QString& file, const QString& why);
+    void ShowModifiedMark(); // the caption's "*" follows the unsaved mark
+    void SetCaption(const QString& title);
+    TProtocolRows m_savedRows; // the protocol as last saved or loaded
+    void RememberSaved();
+    QString QuitQuestion() const; // "Beenden?" and what would be lost
+    void WriteStampedExitCopy();
+    void KeepInEventFolder(const QString& file); // a copy of a kept journal beside the results
+    void WriteList(TListKind kind);
+    QAction *mResultsPdf = nullptr, *mStartListPdf = nullptr;
+
+    int m_viewHold = 0;                     // TViewHold depth
+    std::optional<QString> m_categoryShown; // the protocol shows this category alone
+    bool m_rowsStale = false;               // the grid's rows wait for a redraw
+    bool m_heatStale = false;               // the lists and the highlight wait for a refresh
+    int m_listSync = 0; // > 0 while the lists change for the window's own reasons
     void FlushView();
 };

@@ -19,9 +19,9 @@ void TFormMain::mBracketClick() {
     FormBracket->activateWindow();
 }
 
-QString TFormMain::BracketHtmlName() const {
+QString TFormMain::BracketHtmlName() {
     // Beside the protocol page, named after it, so the two are found together.
-    return ProgramBaseName() + QStringLiteral("-KO.html");
+    return EventFilePath(QStringLiteral("KO"), QStringLiteral(".html"));
 }
 
 TBracketPage TFormMain::BracketPage() const {
@@ -38,11 +38,32 @@ void TFormMain::mBracketHtmlClick() {
         return;
     }
     const QString name = BracketHtmlName();
+    if (name.isEmpty()) return;
     QString error;
-    if (!WriteBracketHtml(name, Competition->Bracket(), BracketPage(), &error)) {
+    // Every category's bracket and places, and the places of a category too small for a
+    // final of its own.
+    const TCompetition& c = *Competition;
+    QVector<TBracketPageSection> sections;
+    if (c.BracketKlassCol() <= 0) {
+        sections.push_back({QString(), c.Bracket(), c.FinalPlaces()});
+    } else {
+        QStringList categories = c.Categories();
+        for (const TCategoryBracket& b : c.Brackets())
+            if (!categories.contains(b.Category)) categories << b.Category;
+        for (const QString& category : categories) {
+            TBracket bracket;
+            for (const TCategoryBracket& b : c.Brackets())
+                if (b.Category == category) bracket = b.Bracket;
+            sections.push_back(
+                {TCompetition::CategoryLabel(category), bracket, c.FinalPlacesOf(category)});
+        }
+    }
+    if (!WriteBracketHtml(name, sections, BracketPage(), &error)) {
+        TellNotWritten(name, error);
         Dialogs->ShowMessage(tr("Error write file: ") + name + '\n' + error,
                              QStringLiteral("Veltaro"));
         return;
     }
+    TellWritten(name);
     Dialogs->ShellOpen(QFileInfo(name).absoluteFilePath());
 }

@@ -5,6 +5,7 @@
 #include "core/ParticipantList.h"
 #include "ui/Dialogs.h"
 #include "ui/main/FMain.h"
+#include "ui/main/ModeBox.h"
 #include "ui/main/ProtocolView.h"
 #include "ui/main/TrackPicker.h"
 
@@ -44,6 +45,7 @@ TFormMain::TViewHold::~TViewHold() {
 void TFormMain::CompetitionChanged(TCompetition::TChange what, int entry, int column) {
     // The protocol's content changed (not only who is on a track): the journal's cue.
     if (what != TCompetition::HeatChanged) emit ProtocolChanged();
+    ShowModifiedMark();
     switch (what) {
     case TCompetition::CellChanged:
         // While the rows wait for their redraw the row of an entry is not known yet; the
@@ -78,7 +80,40 @@ void TFormMain::FlushView() {
 
 void TFormMain::ShowProtocol() {
     m_rowsStale = false;
+    ShowCategoryChoice();
     m_view->ShowRows();
+}
+
+void TFormMain::ShowCategoryChoice() {
+    const QStringList categories = Competition->Categories();
+    // A category that is gone (another column, its people deleted) shows every row again.
+    const int shown = m_categoryShown ? int(categories.indexOf(*m_categoryShown)) : -1;
+    if (shown < 0) m_categoryShown.reset();
+    m_modeBox->ShowRanking(Competition->KlassCol(), Competition->ColumnTitles());
+    m_modeBox->ShowCategories(categories, shown);
+    if (m_categoryShown)
+        m_view->SetRowFilter(
+            [c = Competition, k = *m_categoryShown](int entry) { return c->InCategory(entry, k); });
+    else
+        m_view->SetRowFilter(nullptr);
+}
+
+void TFormMain::cbWertungChange(int klassCol) {
+    if (klassCol == Competition->KlassCol()) return;
+    Settings.KlassCol = klassCol;
+    TViewHold hold(this);
+    RecalcProtocol();
+    m_rowsStale = true;
+}
+
+void TFormMain::cbAnzeigeChange(int index) {
+    const QStringList categories = Competition->Categories();
+    if (index >= 0 && index < categories.size())
+        m_categoryShown = categories[index];
+    else
+        m_categoryShown.reset();
+    ShowProtocol();
+    ShowHeat();
 }
 
 void TFormMain::ShowHeat() {

@@ -46,6 +46,8 @@ QString TFormMain::ResumeFinals(const TBracketFileData& finals) {
     // The ranking rule the bracket was seeded by stays, or the next load would rank anew.
     Settings.Ranking = finals.Ranking;
     Settings.BracketSize = finals.BracketSize;
+    // So is the category column the brackets were built by.
+    Settings.KlassCol = Competition->KlassCol();
     if (!Competition->Bracket().IsEmpty() && Competition->Mode() != TCompetition::FinaleKo) {
         TViewHold hold(this);
         if (Competition->SetMode(TCompetition::FinaleKo)) {
@@ -151,7 +153,7 @@ bool TFormMain::MayReplaceProtocol() {
         question += tr("\n\nEine Kopie bleibt im Ordner %1.")
                         .arg(QDir::toNativeSeparators(Journal->Folder()));
     if (!Dialogs->AskYesNo(question, tr("Bestätigen"))) return false;
-    if (Journal) Journal->KeepReplaced(now);
+    if (Journal) KeepInEventFolder(Journal->KeepReplaced(now));
     return true;
 }
 
@@ -184,7 +186,8 @@ void TFormMain::LoadProtocolRows(const TProtocolRows& rows, const QString& fileN
     m_view->SelectRow(1);
     SortGrid1RowSelected();
     LayoutWindow();
-    setWindowTitle(QStringLiteral("TL-Veltaro: ") + base);
+    SetCaption(QStringLiteral("TL-Veltaro: ") + base);
+    RememberSaved();
     UpdateControls();
     LogEvent(TLogSource::Correction, QStringLiteral("Protokoll geladen"),
              QStringLiteral("%1 (%2 Zeilen)")
@@ -241,7 +244,10 @@ void TFormMain::sbSaveClick() {
     const QStringList filters = SaveFilters();
     int index = std::clamp(Settings.FilterInd, 1, int(filters.size()));
     SaveDialogFileName = DefaultExportName();
-    const QString chosen = Dialogs->SaveFileName(filters, index, LastFolder, SaveDialogFileName);
+    // The competition's folder, unless the operator took the protocol elsewhere since.
+    QString start = m_savedElsewhere ? LastFolder : ReadyEventFolder();
+    if (start.isEmpty()) start = LastFolder;
+    const QString chosen = Dialogs->SaveFileName(filters, index, start, SaveDialogFileName);
     if (chosen.isEmpty()) return;
     Settings.FilterInd = index;
     const QString filter = filters.value(index - 1);
@@ -257,6 +263,7 @@ void TFormMain::sbSaveClick() {
         return;
     SaveDialogFileName = QFileInfo(name).fileName();
     LastFolder = QFileInfo(name).absolutePath();
+    m_savedElsewhere = QFileInfo(LastFolder) != QFileInfo(EventFolder());
     QCoreApplication::processEvents();
     QString error;
     const bool html = filter == HtmlFilter(FileTypes);
@@ -281,7 +288,14 @@ void TFormMain::sbSaveClick() {
     if (ok) {
         Competition->SetModified(false);
         Competition->MarkPublished(); // undo asks before it changes these places
+        RememberSaved();
+        ShowModifiedMark();
+        TellWritten(name);
+        // The first save of a competition with no folder chosen settles it.
+        if (Settings.EventFolder.trimmed().isEmpty())
+            Settings.EventFolder = QFileInfo(name).absolutePath();
     } else {
+        TellNotWritten(name, error);
         // A failed save is said, and the protocol still counts as unsaved. A page says it as
         // the HTML button does: the protocol itself was not what failed to be written.
         Dialogs->ShowMessage(html ? tr("Error write file: ") + name + '\n' + error
@@ -294,13 +308,17 @@ void TFormMain::sbSaveClick() {
 void TFormMain::sbInetClick(int tag) {
     // Publishing writes the competition as it is shown and changes nothing, not even the
     // changed mark.
-    const QString name = ProgramBaseName() + QStringLiteral(".html");
+    const QString name = EventFilePath(QString(), QStringLiteral(".html"));
+    if (name.isEmpty()) return;
     QString error;
-    if (!::WriteProtocolHtml(name, HtmlPage(), &error))
+    if (!::WriteProtocolHtml(name, HtmlPage(), &error)) {
+        TellNotWritten(name, error);
         Dialogs->ShowMessage(tr("Error write file: ") + name + '\n' + error,
                              QStringLiteral("Veltaro"));
-    else
+    } else {
+        TellWritten(name);
         Competition->MarkPublished();
+    }
     if (QFileInfo::exists(name)) {
         const QString path = QFileInfo(name).absoluteFilePath();
         if (tag == 0)

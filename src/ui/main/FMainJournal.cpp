@@ -31,16 +31,19 @@ void TFormMain::RestoreJournal(const TProtocolRows& rows, const TJournalMeta& me
     Competition->RestoreReactions(meta.Reaction);
     Competition->Recompute();
     if (!meta.Bracket.isEmpty()) Competition->RestoreBracket(meta.Bracket);
+    Settings.KlassCol = Competition->KlassCol(); // the brackets' category column, if they have one
     if (meta.Vid == TCompetition::FinaleKo && Competition->Mode() != TCompetition::FinaleKo)
         Competition->SetMode(TCompetition::FinaleKo);
     // The heat that was next, not the first one again: nobody climbs twice.
     if (meta.Heat) Competition->RestoreHeatPosition(*meta.Heat);
     if (Settings.Title != meta.Title) {
         Settings.Title = meta.Title;
-        setWindowTitle(QStringLiteral("TL-Veltaro: ") + meta.Title);
+        SetCaption(QStringLiteral("TL-Veltaro: ") + meta.Title);
     }
     // Restored is not saved: closing must still ask.
     Competition->SetModified(true);
+    m_savedRows.clear();
+    ShowModifiedMark();
 }
 
 void TFormMain::StartJournal(TJournal& journal) {
@@ -60,6 +63,7 @@ void TFormMain::StartJournal(TJournal& journal) {
             restored = true;
         } else {
             const QString kept = journal.KeepLastUnrestored();
+            KeepInEventFolder(kept);
             if (!kept.isEmpty())
                 Dialogs->ShowMessage(
                     tr("Das Protokoll des unterbrochenen Wettkampfs bleibt erhalten:\n%1")

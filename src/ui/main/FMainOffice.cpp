@@ -77,10 +77,10 @@ void TFormMain::sbExcelClick() {
 }
 
 void TFormMain::sbWordClick() {
-    const QString name = DefaultExportName() + QStringLiteral(".doc");
-    // The name is the day's: a second document of the day would replace the first. Where a
-    // name without a folder goes is known for our document server only; the suite's puts it
-    // in its own current folder.
+    // The name is the day's, in the event folder: a second document of the day would replace
+    // the first.
+    const QString name = EventFilePath(QString(), QStringLiteral(".doc"));
+    if (name.isEmpty()) return;
     if (const auto* standIn = dynamic_cast<const TStandInServers*>(&Office())) {
         const QString file = standIn->DocumentFile(name);
         if (QFileInfo::exists(file) &&
@@ -89,8 +89,15 @@ void TFormMain::sbWordClick() {
                                tr("Bestätigen")))
             return;
     }
-    // Whatever fails here is not reported: the word processor shows what it made.
-    if (ExportDocumentCommand(DocumentInteractive, name, nullptr)) Competition->MarkPublished();
+    // Whatever fails here is not reported in a box: the word processor shows what it made.
+    QString error;
+    if (ExportDocumentCommand(DocumentInteractive, name, &error)) {
+        Competition->MarkPublished();
+        const auto* standIn = dynamic_cast<const TStandInServers*>(&Office());
+        TellWritten(standIn ? standIn->DocumentFile(name) : name);
+    } else {
+        TellNotWritten(name, error);
+    }
 }
 
 bool TFormMain::ExportDocumentCommand(int mode, const QString& name, QString* error) {

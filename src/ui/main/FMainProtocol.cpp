@@ -60,6 +60,13 @@ void TFormMain::ProtocolCommand(int tag) {
             if (a->data().toInt() == tag) caption = a->text();
         const qsizetype amp = caption.indexOf('&');
         if (amp >= 0) caption[amp] = ' ';
+        // The rows after the current one may be hidden ones of another category.
+        if (m_view->Filtered()) {
+            Dialogs->ShowMessage(tr("Mehrere Zeilen löschen geht nur mit "
+                                    "„Anzeige: alle“."),
+                                 QStringLiteral("Veltaro"));
+            return;
+        }
         if (!Dialogs->AskYesNo(caption + '?', QStringLiteral("Подтвердите"))) return;
         // The grid shows the competition's order, so grid row r is its shown row r - 1.
         int deleted;

@@ -24,6 +24,7 @@ void TFormMain::ApplyAutoTime() {
 }
 
 void TFormMain::UpdateControls() {
+    ShowModifiedMark();
     // The heat decides whether it can start; the run decides everything else.
     const bool any = Competition->EntryCount() > 0;
     const int tracks = Competition->CountBahn();

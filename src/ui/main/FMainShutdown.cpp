@@ -14,12 +14,33 @@
 #include <QStandardPaths>
 
 void TFormMain::closeEvent(QCloseEvent* event) {
-    if ((IsRunning() || Competition->Modified()) &&
-        !Dialogs->AskYesNo(tr("Beenden?"), tr("Bestätigen"))) {
-        event->ignore();
+    if (!IsRunning() && !Competition->Modified()) {
+        event->accept();
         return;
     }
-    event->accept();
+    if (!Competition->Modified()) {
+        // Only the clock is at stake: nothing to save.
+        if (Dialogs->AskYesNo(QuitQuestion(), tr("Bestätigen")))
+            event->accept();
+        else
+            event->ignore();
+        return;
+    }
+    switch (Dialogs->AskSaveBeforeQuit(QuitQuestion(), tr("Bestätigen"))) {
+    case 0:
+        sbSaveClick();
+        // A cancelled or failed save leaves the program open with its results.
+        if (Competition->Modified())
+            event->ignore();
+        else
+            event->accept();
+        return;
+    case 1:
+        event->accept();
+        return;
+    default:
+        event->ignore();
+    }
 }
 
 QStringList TFormMain::ExitCopyNames() const {
@@ -52,6 +73,8 @@ void TFormMain::Shutdown() {
     // The finals travel with the copy; like the copy itself, a failure here asks no one.
     if (!ExitCopyWritten.isEmpty())
         KeepBracketBeside(ExitCopyWritten, *Competition, TCompetition::ForExitCopy);
+    // The copy above is the next exit's to replace; the competition keeps one of its own.
+    WriteStampedExitCopy();
     // The journal ends with the protocol as it is now, before the window goes.
     if (Journal) {
         Journal->Flush();

@@ -24,7 +24,7 @@
 
 void TFormMain::FormCreate() {
     QCoreApplication::setApplicationName(QStringLiteral("TL-Veltaro"));
-    setWindowTitle(QStringLiteral("TL-Veltaro ") + ProgramVersion());
+    SetCaption(QStringLiteral("TL-Veltaro ") + ProgramVersion());
 
     // The settings key was made with the parts (SettingsGlue.h), the help file is found by the
     // help (Help.h); the rest derive from here.

@@ -23,6 +23,7 @@
 #include "ui/Pictures.h"
 #include "ui/settings/Cfg.h"
 
+#include <QDir>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QTimer>
@@ -67,7 +68,7 @@ TFormMain::~TFormMain() {
 }
 
 void TFormMain::setupPanels() {
-    setWindowTitle(QStringLiteral("TL-Veltaro ") + ProgramVersion());
+    setWindowTitle(QStringLiteral("TL-Veltaro ") + ProgramVersion() + QStringLiteral("[*]"));
     resize(Design::WindowWidth, Design::WindowHeight);
     setMinimumHeight(Design::MinHeight);
     auto* central = ColouredPanel(this, "FormMainClient", Colors::clSkyBlue);
@@ -112,6 +113,8 @@ void TFormMain::setupPanels() {
 
     m_status = new TStatusLine(this);
     setStatusBar(m_status);
+    connect(m_status, &TStatusLine::FolderClicked, this,
+            [this](const QString& folder) { Dialogs->ShellOpen(folder); });
 }
 
 void TFormMain::setupPanelSignals() {
@@ -137,6 +140,8 @@ void TFormMain::setupPanelSignals() {
         ApplyCompetitionSettings();
     });
     connect(m_modeBox, &TModeBox::SwapClicked, this, [this] { seObmenClick(); });
+    connect(m_modeBox, &TModeBox::RankingChosen, this, [this](int k) { cbWertungChange(k); });
+    connect(m_modeBox, &TModeBox::CategoryChosen, this, [this](int i) { cbAnzeigeChange(i); });
 
     connect(m_commands, &TCommandColumn::StartClicked, this, [this] { mStartClick(); });
     connect(m_commands, &TCommandColumn::Pressed, this, [this](TCommandColumn::TCommand c) {
@@ -291,6 +296,12 @@ void TFormMain::setupMenus() {
                        QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_L));
     mContactLog->setEnabled(false); // until there is a log (StartContactLog)
     m_strip->AddInfoMenuAction(mContactLog);
+    mResultsPdf = item(CtrlKeys, "mResultsPdf", tr("Ergebnisliste (PDF)"),
+                       QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P));
+    mStartListPdf = item(CtrlKeys, "mStartListPdf", tr("Startliste (PDF)"),
+                         QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_N));
+    m_strip->AddInfoMenuAction(mResultsPdf);
+    m_strip->AddInfoMenuAction(mStartListPdf);
     // The run keys act whichever of the program's windows has the focus (the bracket window,
     // the audience window on the operator's screen); a modal dialog still holds them back, as
     // it holds back the main window they belong to.
@@ -324,6 +335,8 @@ void TFormMain::setupMenus() {
     connect(mBracket, &QAction::triggered, this, [this] { mBracketClick(); });
     connect(mBracketHtml, &QAction::triggered, this, [this] { mBracketHtmlClick(); });
     connect(mContactLog, &QAction::triggered, this, [this] { mContactLogClick(); });
+    connect(mResultsPdf, &QAction::triggered, this, [this] { WriteList(TListKind::Results); });
+    connect(mStartListPdf, &QAction::triggered, this, [this] { WriteList(TListKind::StartList); });
 }
 
 void TFormMain::setupTimers() {
@@ -427,7 +440,14 @@ void TFormMain::bInfoClick() {
     if (!FormInfo) return;
     // Where the results will be written at exit is decided only now: the program's folder
     // may have become read-only, or the data folder been made, since the start.
-    FormInfo->MemoInfo->setPlainText(InfoText() + QStringLiteral("\n\n") + ExitCopyInfo());
+    QString event;
+    if (!Settings.EventName.isEmpty())
+        event += tr("Veranstaltung: ") + Settings.EventName + QLatin1Char('\n');
+    if (!Settings.EventPlace.isEmpty())
+        event += QStringLiteral("Ort: ") + Settings.EventPlace + QLatin1Char('\n');
+    event += tr("Wettkampfordner: ") + QDir::toNativeSeparators(EventFolder());
+    FormInfo->MemoInfo->setPlainText(InfoText() + QStringLiteral("\n\n") + event +
+                                     QStringLiteral("\n\n") + ExitCopyInfo());
     FormInfo->exec();
 }
 

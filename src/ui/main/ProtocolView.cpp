@@ -10,6 +10,7 @@
 #include <QEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QRegularExpression>
 #include <QVBoxLayout>
 #include <utility>
 
@@ -69,6 +70,11 @@ TProtocolView::TProtocolView(const TCompetition& competition,
         m_committing = false;
     };
     m_grid->OnEndSort = [this](int) { SortEnded(); };
+    // A date too wide for its column shows its year; the tooltip has the whole date.
+    m_grid->OnShortText = [](int col, int, const QString& text) {
+        static const QRegularExpression year(QStringLiteral("\\b(\\d{4})\\b"));
+        return col == Col::Datum ? year.match(text).captured(1) : QString();
+    };
 }
 
 int TProtocolView::RowOfEntry(int entry) const {
@@ -98,21 +104,28 @@ void TProtocolView::ShowRows() {
     const int remembered = m_grid->Row();
     // An open editor is committed first, through the competition, while rows and entries
     // still match.
+    int shown = n;
+    if (m_rowFilter) {
+        shown = 0;
+        for (int e = 0; e < n; ++e)
+            shown += m_rowFilter(e);
+    }
     m_grid->BeginUpdate();
-    m_grid->setRowCount(std::max(n, 1) + 1);
+    m_grid->setRowCount(std::max(shown, 1) + 1);
     m_grid->setRows(0, c.ColumnTitles());
-    m_rowEntry.resize(n);
+    m_rowEntry.resize(shown);
     m_entryRow.fill(-1, n);
-    for (int r = 0; r < n; ++r) {
+    for (int r = 0, row = 0; r < n; ++r) {
         const int e = c.EntryAt(r);
+        if (m_rowFilter && !m_rowFilter(e)) continue;
         QStringList cells = c.Cells(e);
         // The hidden column holds the entry, so rows sorted by the grid itself still map to it.
         cells[Col::Entry] = QString::number(e + 1);
-        m_grid->setRows(r + 1, std::move(cells));
-        m_rowEntry[r] = e;
-        m_entryRow[e] = r;
+        m_grid->setRows(row + 1, std::move(cells));
+        m_rowEntry[row] = e;
+        m_entryRow[e] = row++;
     }
-    if (n == 0) m_grid->setRows(1, QStringList()); // the empty protocol's one empty row
+    if (shown == 0) m_grid->setRows(1, QStringList()); // the empty protocol's one empty row
     m_grid->EndUpdate();
     if (remembered >= 1) m_grid->SelectRow(std::min(remembered, LastRow()));
 }

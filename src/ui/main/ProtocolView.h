@@ -23,7 +23,11 @@ public:
     TProtocolView(const TCompetition& competition, std::function<TColor(int track)> trackColour,
                   QWidget* parent);
 
-    void ShowRows(); // every row, in the order the competition shows them
+    void ShowRows(); // every row the filter lets through, in the order the competition shows them
+    // Only the entries the filter accepts are shown (none: every entry). The competition keeps
+    // every row; this is a view.
+    void SetRowFilter(std::function<bool(int entry)> filter) { m_rowFilter = std::move(filter); }
+    bool Filtered() const { return bool(m_rowFilter); }
     void ShowCell(int entry, int column);
     void DiscardEdit(); // the entries were renumbered: an open editor loses its cell
     // The grid's data row of an entry and the entry of a grid row; -1 for none.
@@ -59,6 +63,7 @@ private:
     const TCompetition& m_competition;
     std::function<TColor(int)> m_trackColour;
     std::function<bool(const QKeySequence&)> m_keptKeys;
+    std::function<bool(int entry)> m_rowFilter;
     TSortGrid* m_grid;
     int m_selectedCol = 0;
     bool m_committing = false; // an edited cell is being written into the competition

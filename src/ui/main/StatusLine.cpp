@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <QLabel>
 #include <QStringList>
+#include <QTimer>
+#include <QUrl>
 
 TStatusLine::TStatusLine(QWidget* parent) : QStatusBar(parent) {
     setObjectName(QStringLiteral("StatusBar1"));
@@ -28,6 +30,30 @@ TStatusLine::TStatusLine(QWidget* parent) : QStatusBar(parent) {
     m_note = Named(new QLabel(this), "StatusNote");
     m_note->setIndent(3);
     SetTextColour(m_note, Colors::clRed);
+    m_written = Named(new QLabel(this), "StatusWritten");
+    m_written->setIndent(3);
+    m_written->setAutoFillBackground(true);
+    m_written->setTextFormat(Qt::RichText);
+    m_written->hide();
+    connect(m_written, &QLabel::linkActivated, this,
+            [this](const QString& link) { emit FolderClicked(QUrl(link).toLocalFile()); });
+}
+
+void TStatusLine::ShowWritten(const QString& text, const QString& folder, bool failed) {
+    const QString shown = text.toHtmlEscaped();
+    m_written->setText(
+        folder.isEmpty()
+            ? shown
+            : QStringLiteral("<a href=\"%1\">%2</a>")
+                  .arg(QUrl::fromLocalFile(folder).toString(QUrl::FullyEncoded), shown));
+    m_written->setToolTip(text);
+    SetTextColour(m_written, failed ? Colors::clRed : Colors::clBlack);
+    m_written->show();
+    m_written->raise();
+    const int shownNow = ++m_writtenShown;
+    QTimer::singleShot(failed ? 15000 : 6000, this, [this, shownNow] {
+        if (shownNow == m_writtenShown) m_written->hide();
+    });
 }
 
 void TStatusLine::SetRowCounter(const QString& text) {
@@ -51,4 +77,5 @@ void TStatusLine::LayOut(int width) {
         x += Design::StatusPanelWidths[i] + 2;
     }
     m_note->setGeometry(x, 2, std::max(0, width - x - 2), Design::StatusBarHeight - 3);
+    m_written->setGeometry(m_note->geometry());
 }

@@ -3,6 +3,7 @@
 #include "input/Comms.h"
 #include "input/PortInfo.h"
 #include "input/PortNames.h"
+#include "ui/settings/EventSettingsGroup.h"
 #include "ui/settings/FinalsSettingsGroup.h"
 #include "ui/settings/LiveSettingsGroup.h"
 #include "ui/settings/PadSettingsGroup.h"
@@ -154,9 +155,13 @@ TCfgDialog::TCfgDialog(QWidget* parent, const TComPort& port, quint32 portMask)
     addRow(grid, row++, labAuto0, seAuto0, labAuto0Sek);
 
     labKlass = Named(new QLabel(tr("Sortieren nach Spalte:"), this), "labKlass");
-    seKlass = SpinEdit(this, "seKlass", 0, 5, 0);
-    seKlass->setToolTip(QStringLiteral("0 - без приоритета"));
-    addRow(grid, row++, labKlass, seKlass, nullptr);
+    // The stored number is the column counted from 1 (0 none); the operator sees its title.
+    cbKlass = Named(new QComboBox(this), "cbKlass");
+    cbKlass->addItems({tr("keine"), tr("St.Nr."),
+                       tr("Name, Vorname"), tr("Ort"),
+                       tr("Klasse"), tr("Datum")});
+    cbKlass->setToolTip(tr("Plätze je Wert dieser Spalte (keine: gesamt)"));
+    addRow(grid, row++, labKlass, cbKlass, nullptr);
 
     gbLS = Named(new QGroupBox(tr(" Lichtschranke(n) "), this), "gbLS");
     auto* ls = new QGridLayout(gbLS);
@@ -216,6 +221,7 @@ TCfgDialog::TCfgDialog(QWidget* parent, const TComPort& port, quint32 portMask)
     ls->addWidget(seStopTimeout, lr, 1);
     ls->addWidget(labStopTimeoutSek, lr, 2);
     grid->addWidget(gbLS, row++, 0, 1, 3);
+    grid->addWidget(gbEvent = new TEventSettingsGroup(this), row++, 0, 1, 3);
 
     // The second column: pads, screens, live results and finals, so the dialog stays low
     // enough for a 768-pixel laptop screen.
@@ -275,19 +281,26 @@ void TCfgDialog::Edit(const TSettings& settings, int port, int tracks) {
     seZabegov->setValue(settings.CountZabegov);
     cbTimeFormat->setCurrentIndex(settings.TimeFormat);
     seAuto0->setValue(settings.AutoTime / 1000);
-    seKlass->setValue(settings.KlassCol);
+    cbKlass->setCurrentIndex(settings.KlassCol >= 0 && settings.KlassCol <= 5 ? settings.KlassCol
+                                                                              : 0);
     cbLang->setCurrentIndex(settings.Lang == 1 ? 1 : 0); // any other value is German
     gbLive->LoadFrom(settings);
     gbFinale->LoadFrom(settings);
     gbPads->LoadFrom(settings);
+    gbEvent->LoadFrom(settings);
+}
+
+void TCfgDialog::SetFolderChooser(std::function<QString(const QString&)> choose) {
+    gbEvent->ChooseFolder = std::move(choose);
 }
 
 TCfgChoice TCfgDialog::Choice() const {
     TCfgChoice c{m_settings, m_portBefore, cbPort->currentIndex(), 0};
-    c.edited.KlassCol = seKlass->value();
+    c.edited.KlassCol = cbKlass->currentIndex();
     gbLive->ApplyTo(c.edited);
     gbFinale->ApplyTo(c.edited);
     gbPads->ApplyTo(c.edited);
+    gbEvent->ApplyTo(c.edited);
     c.edited.AutoTime = seAuto0->value() * 1000;
     c.edited.CountZabegov = seZabegov->value();
     c.edited.TimeFormat = cbTimeFormat->currentIndex();

@@ -6,6 +6,7 @@
 // edited copy is returned on OK (Choice), so a cancelled dialog leaves no trace.
 #include "core/Settings.h"
 
+#include <functional>
 #include <QComboBox>
 #include <QDialog>
 #include <QPixmap>
@@ -21,6 +22,7 @@ class TComPort;
 class TFinalsSettingsGroup;
 class TLiveSettingsGroup;
 class TPadSettingsGroup;
+class TEventSettingsGroup;
 
 // The two contact pictures of the polarity lists, 41 x 16: closed (red, "ON", index 0) and
 // open (grey, "OFF", index 1).
@@ -70,6 +72,8 @@ public:
     void FillPortList(quint32 portMask);
     // Where the live results' address is shown (the live glue keeps it current).
     TLiveSettingsGroup* LiveGroup() const { return gbLive; }
+    // The folder dialog of the "Wettkampfordner" button (the window's dialogs seam).
+    void SetFolderChooser(std::function<QString(const QString&)> choose);
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -84,7 +88,8 @@ private:
     // busy or gone. Empty for "Keine".
     void ShowPortDevice();
 
-    QSpinBox *seZabegov, *seAuto0, *seKlass, *seTimeout;
+    QSpinBox *seZabegov, *seAuto0, *seTimeout;
+    QComboBox* cbKlass; // the category column by its title
     QDoubleSpinBox* seStopTimeout;
     QLabel *labStopTimeout, *labStopTimeoutSek;
     QComboBox *cbTimeFormat, *cbPort, *cbMonitor;
@@ -94,6 +99,7 @@ private:
     TLiveSettingsGroup* gbLive;     // "Live-Ergebnisse im Netz"
     TFinalsSettingsGroup* gbFinale; // ranking rule and bracket size
     TPadSettingsGroup* gbPads;      // the foot pads' port, polarities, false-start limit
+    TEventSettingsGroup* gbEvent;   // event name, place and folder
     QLabel *labZabegov, *labTimeFormat, *labAuto0, *labAuto0Sek, *labKlass, *labPort,
         *labPortDevice, *labAlg, *labAlg1, *labAlg2, *labAlg3, *labTimeout, *labTimeoutSek,
         *labMonitor, *labLang, *labLangNote;
