@@ -1455,6 +1455,22 @@ The protocol has unsaved changes.</translation>
         <source>ohne Angabe</source>
         <translation>not given</translation>
     </message>
+    <message>
+        <source>Qualifikation</source>
+        <translation>Qualification</translation>
+    </message>
+    <message>
+        <source>Individuelles Klettern</source>
+        <translation>Individual climbing</translation>
+    </message>
+    <message>
+        <source>Paarrennen</source>
+        <translation>Pair race</translation>
+    </message>
+    <message>
+        <source>Finale (K.-o.)</source>
+        <translation>Finals (knockout)</translation>
+    </message>
 </context>
 <context>
     <name>TPadSettingsGroup</name>

@@ -10,8 +10,10 @@
 #include <QVBoxLayout>
 
 namespace {
-const char* const ModeNames[] = {"Qualifikation", "Individuelles Klettern", "Paarrennen",
-                                 "Finale (K.-o.)"};
+const char* const ModeNames[] = {QT_TRANSLATE_NOOP("TModeBox", "Qualifikation"),
+                                 QT_TRANSLATE_NOOP("TModeBox", "Individuelles Klettern"),
+                                 QT_TRANSLATE_NOOP("TModeBox", "Paarrennen"),
+                                 QT_TRANSLATE_NOOP("TModeBox", "Finale (K.-o.)")};
 
 QStringList ListItems(const QComboBox* box) {
     QStringList items;
