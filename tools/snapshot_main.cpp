@@ -1,9 +1,10 @@
 // Renders the windows offscreen in named states and writes one PNG per state.
 //   snapshot <out-dir> [state ...]
 // States: ready running finished seconds qualifikation single-ready single-running
-//         single-finished calendar info help settings, and tv tv-seconds tv-onetower (the
-//         audience window, 1920 x 1080), bracket and tv-bracket (the finals of 16 half run,
-//         in their window and on the audience's screen). All of them when none is named.
+//         single-finished calendar info help settings import, and tv tv-seconds tv-onetower
+//         tv-plain (names off) tv-winner tv-dis (the audience window, 1920 x 1080), bracket,
+//         tv-bracket and tv-heat (the finals of 16 half run, in their window and on the audience's
+//         screen, the bracket between heats, a heat running). All of them when none is named.
 // The date panel shows a fixed moment in the German locale, so pictures compare across runs.
 // Run with QT_SCALE_FACTOR=2 for the pictures at 200 %, with SNAPSHOT_LANG=en for the English
 // texts.
@@ -28,6 +29,7 @@
 #include "widgets/SortGrid.h"
 
 #include <cstdio>
+#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
@@ -141,8 +143,8 @@ const QStringList AllStates = {
     "ready",        "running",        "finished",        "seconds",    "qualifikation",
     "single-ready", "single-running", "single-finished", "calendar",   "info",
     "help",         "settings",       "import",          "tv",         "tv-seconds",
-    "tv-onetower",  "bracket",        "class-bracket",   "tv-bracket", "falsestart",
-    "tv-falsestart"};
+    "tv-onetower",  "tv-plain",       "tv-winner",       "tv-dis",     "tv-heat",
+    "bracket",      "class-bracket",  "tv-bracket",      "falsestart", "tv-falsestart"};
 } // namespace
 
 int main(int argc, char** argv) {
@@ -188,7 +190,10 @@ int main(int argc, char** argv) {
         const bool single = state.startsWith("single") || state == "tv-onetower";
         w.SetVid(state == "qualifikation" ? 0 : single ? 1 : 2);
         if (state == "seconds" || state == "tv-seconds") w.SetTimeFormat(0);
-        const bool finals = state.endsWith("bracket");
+        const bool finals = state.endsWith("bracket") || state == "tv-heat";
+        w.Settings.HallNames = state != "tv-plain";
+        w.Settings.KlassCol = 4; // the category beside the name: column "Klasse"
+        w.Competition->SetKlassCol(4);
         if (finals) w.SetVid(0);
         // Finals per class: 12 men, 6 women; the window shows the women's rows alone.
         const bool byClass = state == "class-bracket";
@@ -220,6 +225,23 @@ int main(int argc, char** argv) {
             w.mBracketClick();
             Child<QWidget>(w, "FormBracket")->resize(1920, 1080);
             ok = Save(*Child<QWidget>(w, "FormBracket"), out, state) && ok;
+        } else if (state == "tv-winner" || state == "tv-dis") {
+            // Both lanes in, track 1 the faster; or track 1 disqualified after its stop.
+            Issue(w, "mStart");
+            clock.advance(6871);
+            Issue(w, "mSTOP1");
+            clock.advance(412);
+            Issue(w, "mStop2");
+            if (state == "tv-dis") Child<QAbstractButton>(w, "sb1del")->click();
+            Child<QToolButton>(w, "sbMon2")->click();
+            ok = Save(monitor, out, state) && ok;
+        } else if (state == "tv-heat") {
+            Issue(w, "mStart");
+            clock.advance(5432);
+            w.ClockTimer();
+            Child<QTimer>(w, "Clock")->stop();
+            Child<QToolButton>(w, "sbMon2")->click();
+            ok = Save(monitor, out, state) && ok;
         } else if (state.endsWith("falsestart")) {
             // Foot pads: track 1 left its pad 0,143 s after START, track 2 after 0,050 s.
             w.Run->PadChanged(0, ContactLine::CTS | ContactLine::DSR, clock.now);

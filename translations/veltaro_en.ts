@@ -758,6 +758,10 @@ Judge (signature)</translation>
         <source>Plätze je Wert dieser Spalte (keine: gesamt)</source>
         <translation>Places per value of this column (none: overall)</translation>
     </message>
+    <message>
+        <source>Namen und Sieger auf dem 2. Monitor</source>
+        <translation>Names and winner on the 2nd monitor</translation>
+    </message>
 </context>
 <context>
     <name>TCommandColumn</name>

@@ -49,4 +49,7 @@ struct TSettings {
     QString EventFolder;
     // What heads the official lists: the event ("Veranstaltung") and where it is held ("Ort").
     QString EventName, EventPlace;
+    // The audience window names the climbers, marks the winner and shows the finals' heat;
+    // off, it shows the plain digits.
+    bool HallNames = true;
 };

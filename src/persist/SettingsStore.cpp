@@ -68,6 +68,7 @@ const TSetting Table[] = {
     {"EventFolder", &TSettings::EventFolder, 0, 0},
     {"EventName", &TSettings::EventName, 0, 0},
     {"EventPlace", &TSettings::EventPlace, 0, 0},
+    {"HallNames", &TSettings::HallNames, 0, 1},
 };
 
 const char* const WritingOrder[] = {
@@ -77,7 +78,7 @@ const char* const WritingOrder[] = {
     "Color1",       "Color2",       "KlassCol",     "AllTrasse",  "Title",         "isPlaySound",
     "isPlaySound1", "isPlaySound2", "Lang",         "LiveOn",     "LivePort",      "LiveBind",
     "Ranking",      "BracketSize",  "StopGesperrt", "PadPort",    "PadAlg1",       "PadAlg2",
-    "FsLimit",      "EventFolder",  "EventName",    "EventPlace"};
+    "FsLimit",      "EventFolder",  "EventName",    "EventPlace", "HallNames"};
 
 static_assert(std::size(Table) == std::size(WritingOrder));
 

@@ -3,8 +3,11 @@
 // finals raced through the competition, the journal's round trip, and the ranking against an
 // independent rebuild of the grid's.
 #include "core/Competition.h"
+#include "core/HallBoard.h"
 #include "core/ParticipantList.h"
 #include "core/RunCells.h"
+#include "core/RunController.h"
+#include "core/Settings.h"
 #include "core/SortOrder.h"
 #include "core/TimeFormat.h"
 #include "persist/Journal.h"
@@ -409,6 +412,56 @@ private slots:
         const auto reaction = c.Reaction(entry, 0);
         QCOMPARE(c.Cell(entry, Col::Turm1) + ' ' + NrPlace(c, entry).section(':', 1) + ' ' +
                      (reaction ? QString::number(*reaction) : "none"),
+                 row.section(" -> ", 1));
+    }
+
+    // The hall's screen: the mode, people "number/class" joined by commas ("-": a finals of 4
+    // from six qualified), the class column, then "start", "1:7000" a lane stopped, "dis1",
+    // "reset" -> the heading | lane 1 | lane 2 | the winning lane (- none).
+    void hallBoard_data() {
+        QTest::addColumn<QString>("row");
+        QTest::newRow("both in: the faster")
+            << "2 1/A,2/B 4 start 1:7000 2:6990 -> |1/N1/A|2/N2/B|2";
+        QTest::newRow("DIS loses to a slower time")
+            << "2 1,2 0 start 1:6000 2:7000 dis1 -> |1/N1/DIS.|2/N2|2";
+        QTest::newRow("a tie to the millisecond") << "2 1,2 0 start 1:7000 2:7000 -> |1/N1|2/N2|-";
+        QTest::newRow("until RESET") << "2 1,2,3,4 0 start 1:5000 2:6000 reset -> |2/N2|1/N1|-";
+        QTest::newRow("the dummy is nobody") << "0 1,2,3 0 -> |1/N1||-";
+        QTest::newRow("finals: the first heat")
+            << "3 - 0 start 1:5000 2:6000 dis2 -> Halbfinale 1/2|1/N1|4/N4/DIS.|1";
+        QTest::newRow("finals: the small final") << "3 - 0 start 1:5000 2:6000 reset start 1:5000 "
+                                                    "2:6000 reset -> Kleines Finale|3/N3|4/N4|-";
+    }
+    void hallBoard() {
+        QFETCH(QString, row);
+        QStringList steps = row.section(" -> ", 0, 0).split(' ');
+        const int mode = steps.takeFirst().toInt();
+        const QString people = steps.takeFirst().replace(',', ' ');
+        TCompetition c;
+        c.SetBracketSize(4);
+        c.SetKlassCol(steps.takeFirst().toInt());
+        Load(c, mode == 3 ? 1 : mode, mode == 3 ? Field(6) : people);
+        QVERIFY(mode != 3 || c.SetMode(TCompetition::FinaleKo));
+        TSettings settings;
+        TRunController run(settings);
+        for (const QString& step : steps) {
+            run.SetHeatReady(true, {true, true}, c.CountBahn());
+            const int t = QString(step.contains(':') ? step[0] : step.back()).toInt() - 1;
+            const int ms = step.mid(2).toInt();
+            if (step == "start") c.SetHeatRunning(run.Start(1000));
+            if (step.contains(':'))
+                QVERIFY(run.Stop(t, 1000 + ms) && c.RecordTime(t, FormatTime(ms, tfMinutes), ms));
+            if (step.startsWith("dis")) QVERIFY(c.Disqualify(t));
+            if (step == "reset") RaceHeat(c, "- -"); // the lanes' times are in: RESET
+            if (step == "reset") QVERIFY(run.Reset());
+        }
+        const THallBoard b = HallBoard(c, run);
+        QStringList out{b.heading};
+        for (const THallLane& l : b.lanes)
+            out << QStringList{l.startNumber, l.name, l.club, l.category, l.mark}
+                       .filter(QRegularExpression("."))
+                       .join('/');
+        QCOMPARE(out.join('|') + '|' + (b.winner < 0 ? "-" : QString::number(b.winner + 1)),
                  row.section(" -> ", 1));
     }
 

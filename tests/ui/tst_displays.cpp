@@ -12,6 +12,7 @@
 
 #include <QComboBox>
 #include <QFile>
+#include <QLabel>
 #include <QScreen>
 #include <QToolButton>
 #include <QtTest>
@@ -74,6 +75,24 @@ QString TvState(TWindowFixture& f) {
     if (d1 != "000000" || d2 != "000000") s += ' ' + d1 + '/' + d2 + ' ' + TvParts(f);
     if (d1 != f.Digits(0) || d2 != f.Digits(1)) s += " unlike";
     return s;
+}
+
+// What the hall reads: per lane its strip's name and mark ("-" hidden), the winner's lane (0 none),
+// "@heading", and "tall" when the first row reaches below the middle.
+QString TvHall(TWindowFixture& f) {
+    QString s;
+    for (const QString n : {"1", "2"}) {
+        QStringList texts;
+        for (const char* l : {"LabName", "LabDis"})
+            if (auto* label = Find<QLabel>(Tv(f), qPrintable(l + n)); label->isVisible())
+                texts << label->text();
+        const bool shown = Find<QWidget>(Tv(f), qPrintable("PanelName" + n))->isVisible();
+        s += (shown ? texts.join(' ') : "-") + '|';
+        if (Find<QWidget>(Tv(f), qPrintable("MarkWinner" + n))->isVisible()) s += "win" + n + '|';
+    }
+    if (auto* heat = Find<QLabel>(Tv(f), "LabHeat"); heat->isVisible()) s += '@' + heat->text();
+    const QRect digit = Find<QWidget>(Tv(f), "Digit3")->geometry();
+    return digit.bottom() > Tv(f).height() * 3 / 5 ? s + "tall" : s;
 }
 
 // The window's steps (TWindowFixture::Play) and the audience window's own: "tv:N" the display
@@ -201,6 +220,31 @@ private slots:
         for (const QString& stage : row.split(", ")) {
             if (!PlayTv(f, stage.section(" -> ", 0, 0))) QSKIP("no way to change screens");
             QTRY_COMPARE(TvState(f), stage.section(" -> ", 1));
+        }
+    }
+
+    // The hall's strips and marks through a heat ("steps -> state, ..."): both names, the
+    // faster lane marked after both stop until RESET, "DIS." on its lane, the finals' heat
+    // above the digits, one tower over the whole screen, and nothing of it with names off.
+    void tvHall_data() {
+        QTest::addColumn<QString>("row");
+        QTest::newRow("a heat of two")
+            << "load:2/4 -> Name1|Name2|, F8 +5000 F6 +120 F4 -> "
+               "Name1|Name2|win2|, click:sb1del -> Name1 DIS.|Name2|win2|, "
+               "F9 -> Name2|Name1|";
+        QTest::newRow("one tower") << "load:1/4 F8 +5000 F4 -> Name1|-|tall";
+        QTest::newRow("finals") << "finals F8 -> Name8|Name1|@Viertelfinale 1/4";
+        QTest::newRow("names off") << "plain load:2/4 F8 +5000 F4 +10 F6 -> ||";
+    }
+    void tvHall() {
+        QFETCH(QString, row);
+        TWindowFixture f;
+        f.Settings().HallNames = !row.startsWith("plain");
+        if (row.startsWith("finals")) StartFinals(f, 8);
+        PlayTv(f, "tv:1 ^T");
+        for (const QString& stage : row.remove("plain ").remove("finals ").split(", ")) {
+            PlayTv(f, stage.section(" -> ", 0, 0));
+            QTRY_COMPARE(TvHall(f), stage.section(" -> ", 1));
         }
     }
 

@@ -15,9 +15,12 @@
 #include <QCloseEvent>
 #include <QFontMetrics>
 #include <QGuiApplication>
+#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QPainter>
 #include <QScreen>
+#include <QTimer>
 
 namespace {
 // The main window's time panel keeps this width whatever its window does.
@@ -54,6 +57,30 @@ QLabel* Label(QWidget* parent, const char* name, const QString& text, const QStr
     l->setAlignment(align);
     return l;
 }
+
+// Black text on a light lane colour, white on a dark one.
+TColor TextOn(TColor bgr) {
+    const int r = int(bgr & 0xFF), g = int((bgr >> 8) & 0xFF), b = int((bgr >> 16) & 0xFF);
+    return 299 * r + 587 * g + 114 * b > 150000 ? Colors::clBlack : TColor(0xFFFFFF);
+}
+
+// The winner's marks: a bar at either side of the row, in the lane colour. It lies below the
+// digits and is shown only once a run is over, so the clock tick never paints it.
+class TWinnerMark : public QWidget {
+public:
+    explicit TWinnerMark(QWidget* parent) : QWidget(parent) {
+        setAttribute(Qt::WA_TransparentForMouseEvents);
+    }
+    int bar = 0;
+    QColor colour;
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter p(this);
+        p.fillRect(0, 0, bar, height(), colour);
+        p.fillRect(width() - bar, 0, bar, height(), colour);
+    }
+};
 
 // A font's size in points from the way it was given (pixels are taken at 96 dots per inch,
 // where the main window's design sizes hold).
@@ -99,6 +126,23 @@ TMonitor2Layout Monitor2Layout(const TMonitor2LayoutInput& in) {
         if (i >= 6) box.moveTop(H / 2); // track 2 starts at half the height
         out.digits[size_t(i)] = box;
     }
+    // With one tower the lower half would stay black: its row grows as tall as the screen
+    // allows beside its strip and the hanging comma, and the whole stands in the middle. The
+    // row cannot grow wider, it already spans the screen.
+    int stripHeight = 0;
+    const int hang = 2 * out.thickness[1];
+    if (in.towers < 2) {
+        const int area = std::max(0, H - out.stripHeight);
+        out.digitHeight = area * 7 / 10;
+        stripHeight = in.names ? out.digitHeight / 7 : 0;
+        const int gap = stripHeight / 8;
+        const int block = stripHeight + gap + out.digitHeight + hang;
+        const int top = std::max(0, (area - block) / 2) + stripHeight + gap;
+        for (int i = 0; i < 6; ++i) {
+            out.digits[size_t(i)].setHeight(out.digitHeight);
+            out.digits[size_t(i)].moveTop(top);
+        }
+    }
 
     out.separatorPoints = std::max(1, RoundScaled(in.separatorPoints, kx));
     const auto& d = out.digits;
@@ -110,6 +154,41 @@ TMonitor2Layout Monitor2Layout(const TMonitor2LayoutInput& in) {
     out.colon2 = Span(d[7].x() + d[7].width(), d[7].y(), d[8].x(), d[7].bottom() + 1 - t2b);
     out.comma2 = out.comma1;
     out.comma2.moveTop(d[9].y());
+
+    // The strips take the bands above the rows, left of the first comma, which hangs into the
+    // band of the second row; they are never lower than a tenth of a digit, so a name can be
+    // read from the back of the hall.
+    const int lineLeft = d[0].x(), lineRight = out.comma1.x();
+    const int rowRight = d[5].x() + d[5].width();
+    if (!in.names) {
+        // Without names a strip holds no more than a lane's reaction, small above its row.
+        for (size_t t = 0; t < 2; ++t) {
+            const QRect& first = d[t * 6];
+            const int h = std::max(1, out.digitHeight / 6);
+            out.strip[t] = Span(first.x(), std::max(0, first.y() - h), first.x() + in.width / 3,
+                                std::max(0, first.y() - h) + h);
+        }
+    } else if (in.towers < 2) {
+        out.strip[0] = Span(lineLeft, d[0].y() - stripHeight - stripHeight / 8, rowRight,
+                            d[0].y() - stripHeight / 8);
+    } else {
+        const int band1 = d[0].y(), band2 = d[6].y() - (d[0].bottom() + 1);
+        const int h = std::max(out.digitHeight / 10, std::min(band1, band2) * 9 / 10);
+        const int y1 = std::max(0, (band1 - h) / 2);
+        const int y2 = d[0].bottom() + 1 + std::max(0, (band2 - h) / 2);
+        out.strip[0] = Span(lineLeft, y1, lineRight, y1 + h);
+        out.strip[1] = Span(lineLeft, y2, lineRight, y2 + h);
+        out.heading = Span(lineRight, y1, rowRight, y1 + h);
+    }
+    // The winner's bars stand in the margins beside the row, as tall as its digits.
+    const int margin = std::max(0, std::min(lineLeft, std::max(0, in.width) - rowRight));
+    out.winnerBar = std::min(out.thickness[0], margin / 2);
+    const int reach = out.winnerBar + (margin - out.winnerBar) / 2;
+    for (size_t t = 0; t < 2; ++t) {
+        const QRect& first = d[t * 6];
+        out.winner[t] =
+            Span(lineLeft - reach, first.y(), rowRight + reach, first.y() + first.height());
+    }
     return out;
 }
 
@@ -145,6 +224,7 @@ TFormMonitor2::TFormMonitor2(const TSettings& settings, const TCompetition& comp
     setPalette(pal);
     setupPanels();
     setupDigits();
+    setupHall();
     setupBracket();
     connect(qApp, &QGuiApplication::screenRemoved, this,
             [this](QScreen* screen) { ScreenRemoved(screen); });
@@ -196,13 +276,125 @@ void TFormMonitor2::setupDigits() {
     LabSec = Label(PanelTimer, "LabSec", QStringLiteral(","), tnr, Colors::clYellow, comma);
     LabMin2 = Label(PanelTimer, "LabMin2", QStringLiteral(":"), tnr, Colors::clDimGrey, colon);
     LabSec2 = Label(PanelTimer, "LabSec2", QStringLiteral(","), tnr, Colors::clYellow, comma);
+}
+
+void TFormMonitor2::setupHall() {
+    const QString arial = QStringLiteral("Arial");
     const Qt::Alignment left = Qt::AlignLeft | Qt::AlignVCenter;
-    m_reaction[0] =
-        Label(PanelTimer, "LabReact", QString(), QStringLiteral("Arial"), Colors::clYellow, left);
-    m_reaction[1] =
-        Label(PanelTimer, "LabReact2", QString(), QStringLiteral("Arial"), Colors::clYellow, left);
-    for (QLabel* l : m_reaction)
-        l->hide();
+    for (int t = 0; t < 2; ++t) {
+        const QString n = QString::number(t + 1);
+        auto named = [&](QLabel* l, const char* name) {
+            l->setObjectName(QString::fromLatin1(name) + n);
+            // Too long a name is cut at the strip's end rather than pushing the others out.
+            l->setMinimumSize(1, 1);
+            return l;
+        };
+        TStrip& s = m_strips[size_t(t)];
+        s.panel = ColouredPanel(PanelTimer, t == 0 ? "PanelName1" : "PanelName2", Colors::clBlack);
+        s.colour = named(new QLabel(s.panel), "LabColor");
+        s.colour->setAutoFillBackground(true);
+        s.number = named(Label(s.panel, "", QString(), arial, 0xFFFFFF, left), "LabStNr");
+        s.name = named(Label(s.panel, "", QString(), arial, 0xFFFFFF, left), "LabName");
+        s.club = named(Label(s.panel, "", QString(), arial, 0xC0C0C0, left), "LabClub");
+        s.category = named(Label(s.panel, "", QString(), arial, 0xC0C0C0, left), "LabKlasse");
+        s.mark = named(Label(s.panel, "", QString(), arial, Colors::clRed, left), "LabDis");
+        m_reaction[size_t(t)] = Label(s.panel, t == 0 ? "LabReact" : "LabReact2", QString(), arial,
+                                      Colors::clYellow, left);
+        m_reaction[size_t(t)]->hide();
+        auto* row = new QHBoxLayout(s.panel);
+        row->setContentsMargins(0, 0, 0, 0);
+        row->addWidget(s.colour);
+        row->addWidget(s.number);
+        row->addWidget(s.name);
+        row->addWidget(s.club);
+        row->addWidget(s.category);
+        row->addWidget(s.mark);
+        row->addStretch(1);
+        row->addWidget(m_reaction[size_t(t)]);
+    }
+    PanelName1 = m_strips[0].panel;
+    PanelName2 = m_strips[1].panel;
+    LabHeat =
+        Label(PanelTimer, "LabHeat", QString(), arial, 0xFFFFFF, Qt::AlignRight | Qt::AlignVCenter);
+    LabHeat->hide();
+    auto* w1 = new TWinnerMark(PanelTimer);
+    auto* w2 = new TWinnerMark(PanelTimer);
+    MarkWinner1 = w1, MarkWinner2 = w2;
+    MarkWinner1->setObjectName(QStringLiteral("MarkWinner1"));
+    MarkWinner2->setObjectName(QStringLiteral("MarkWinner2"));
+    for (QWidget* m : {MarkWinner1, MarkWinner2}) {
+        m->hide();
+        m->lower(); // below the digits: a digit's repaint never touches it
+    }
+    // What the strips show changes with the heat and the run, never with the clock tick; a
+    // contact's handler only queues the refresh.
+    connect(&m_competition, &TCompetition::Changed, this, &TFormMonitor2::ScheduleBoard);
+    const TRunController* run = &m_run;
+    for (auto signal :
+         {&TRunController::Started, &TRunController::WasReset, &TRunController::Aborted,
+          &TRunController::RunEnded, &TRunController::Changed})
+        connect(run, signal, this, &TFormMonitor2::ScheduleBoard);
+    connect(run, &TRunController::TrackStoppedAt, this, &TFormMonitor2::ScheduleBoard);
+    connect(run, &TRunController::ReactionTaken, this, &TFormMonitor2::ScheduleBoard);
+    connect(run, &TRunController::FalseStartCleared, this, &TFormMonitor2::ScheduleBoard);
+    RefreshBoard();
+}
+
+bool TFormMonitor2::NamesShown() const {
+    return m_settings.HallNames;
+}
+
+void TFormMonitor2::ScheduleBoard() {
+    if (m_boardPending) return;
+    m_boardPending = true;
+    QTimer::singleShot(0, this, &TFormMonitor2::RefreshBoard);
+}
+
+void TFormMonitor2::RefreshBoard() {
+    m_boardPending = false;
+    const bool names = NamesShown();
+    THallBoard board = HallBoard(m_competition, m_run);
+    if (!names) board = THallBoard{};
+    const TColor colours[2] = {m_settings.Color1, m_settings.Color2};
+    const bool two = Monitor2Visibility(m_competition.CountBahn(), m_settings.TimeFormat).row2;
+    for (size_t t = 0; t < 2; ++t) {
+        const THallLane& lane = board.lanes[t];
+        TStrip& s = m_strips[t];
+        const bool won = board.winner == int(t);
+        // The winner's strip takes the lane colour whole, seen from the back of the hall.
+        const TColor back = won ? colours[t] : Colors::clBlack;
+        s.panel->setAutoFillBackground(names);
+        QPalette pal = s.panel->palette();
+        pal.setColor(QPalette::Window, ToQColor(back));
+        s.panel->setPalette(pal);
+        QPalette block = s.colour->palette();
+        block.setColor(QPalette::Window, ToQColor(colours[t]));
+        s.colour->setPalette(block);
+        s.number->setText(lane.startNumber);
+        s.name->setText(lane.name);
+        s.club->setText(lane.club);
+        s.category->setText(lane.category);
+        s.mark->setText(lane.mark);
+        const TColor text = won ? TextOn(colours[t]) : TColor(0xFFFFFF);
+        SetTextColour(s.number, text);
+        SetTextColour(s.name, text);
+        const TColor dim = won ? text : TColor(0xC0C0C0);
+        SetTextColour(s.club, dim);
+        SetTextColour(s.category, dim);
+        const bool someone = !lane.startNumber.isEmpty() || !lane.name.isEmpty();
+        s.colour->setVisible(names && (t == 0 || two));
+        for (QLabel* l : {s.number, s.name, s.club, s.category})
+            l->setVisible(names && !l->text().isEmpty());
+        s.mark->setVisible(names && someone && !lane.mark.isEmpty());
+        s.panel->setVisible(t == 0 || two);
+        QWidget* mark = t == 0 ? MarkWinner1 : MarkWinner2;
+        static_cast<TWinnerMark*>(mark)->colour = ToQColor(colours[t]);
+        mark->setVisible(won);
+        if (won) mark->update();
+    }
+    LabHeat->setText(board.heading);
+    LabHeat->setVisible(names && !board.heading.isEmpty());
+    m_board = board;
 }
 
 std::array<TDigit*, 6> TFormMonitor2::Row(int track) const {
@@ -232,7 +424,7 @@ void TFormMonitor2::MirrorDigits(int track, const TDigitRow& shown) {
 void TFormMonitor2::ShowReaction(int track, const QString& text) {
     QLabel* label = m_reaction[track == 0 ? 0 : 1];
     label->setText(text.isEmpty() ? QString() : QStringLiteral("R ") + text);
-    label->setVisible(!text.isEmpty() && (track == 0 || Row(1)[0]->isVisibleTo(this)));
+    label->setVisible(!text.isEmpty());
 }
 
 void TFormMonitor2::ApplyVisibility() {
@@ -244,6 +436,12 @@ void TFormMonitor2::ApplyVisibility() {
     LabSec->setVisible(!m_falseStart[0]);
     LabMin->setVisible(v.colon1);
     LabMin2->setVisible(v.colon2);
+    PanelName2->setVisible(v.row2);
+    // One tower or two lay the rows out differently.
+    if (m_laidOutTowers != m_competition.CountBahn() && m_laidOutTowers != 0) {
+        LayOut();
+        RefreshBoard();
+    }
 }
 
 void TFormMonitor2::PlaceAndLayout() {
@@ -264,6 +462,7 @@ void TFormMonitor2::PlaceAndLayout() {
     m_kx = Monitor2Scale(width(), m_clocks[0]->Shape().panelWidth);
     m_ky = m_kx * 1.0;
     LayOut();
+    RefreshBoard();
 }
 
 void TFormMonitor2::LayOut() {
@@ -278,6 +477,9 @@ void TFormMonitor2::LayOut() {
     in.mainRow2 = m_clocks[1]->Shape().digits;
     in.mainThickness = one.thickness;
     in.separatorPoints = FontPoints(one.separator);
+    in.width = CW;
+    in.towers = m_laidOutTowers = m_competition.CountBahn();
+    in.names = NamesShown();
     std::array<TDigit*, 12> all{};
     const auto r1 = Row(0), r2 = Row(1);
     std::copy(r1.begin(), r1.end(), all.begin());
@@ -317,15 +519,24 @@ void TFormMonitor2::LayOut() {
     LabSec->setGeometry(L.comma1);
     LabMin2->setGeometry(L.colon2);
     LabSec2->setGeometry(L.comma2);
-    // The reaction sits small in the top left corner of its row, above the first digit.
     for (size_t t = 0; t < 2; ++t) {
-        const QRect first = L.digits[t * 6];
-        const int h = std::max(1, L.digitHeight / 6);
+        const TStrip& s = m_strips[t];
+        const int h = L.strip[t].height();
         QFont f = m_reaction[t]->font();
-        f.setPixelSize(std::max(1, h * 4 / 5));
-        m_reaction[t]->setFont(f);
-        m_reaction[t]->setGeometry(first.left(), std::max(0, first.top() - h), CW / 3, h);
+        f.setPixelSize(std::max(1, h * 3 / 4));
+        for (QLabel* l : {s.number, s.name, s.club, s.category, s.mark, m_reaction[t]})
+            l->setFont(f);
+        s.colour->setFixedWidth(std::max(1, h / 3));
+        s.panel->layout()->setSpacing(std::max(1, h / 3));
+        s.panel->setGeometry(L.strip[t]);
+        QWidget* mark = t == 0 ? MarkWinner1 : MarkWinner2;
+        static_cast<TWinnerMark*>(mark)->bar = L.winnerBar;
+        mark->setGeometry(L.winner[t]);
     }
+    QFont heading = LabHeat->font();
+    heading.setPixelSize(std::max(1, L.heading.height() * 3 / 4));
+    LabHeat->setFont(heading);
+    LabHeat->setGeometry(L.heading);
 }
 
 QScreen* TFormMonitor2::PlacedScreen() const {

@@ -3,6 +3,7 @@
 // second monitor or a TV set. It shows what the race clock writes into the main window's
 // digits, scaled from the main window's track-1 time panel, and never takes part in timing.
 #include "core/Colors.h"
+#include "core/HallBoard.h"
 #include "ui/main/TrackClock.h"
 
 #include <array>
@@ -32,6 +33,9 @@ struct TMonitor2LayoutInput {
     int mainThickness = 5;               // Thickness of the main window's first digit
     int separatorPoints = 48;            // font size of the main window's comma label, in points
     std::array<int, 12> heldThickness{}; // what each digit holds now (kept on a misfit)
+    int width = 0;                       // window width: the monitor's width
+    int towers = 2;                      // one tower: its row takes the whole screen
+    bool names = false;                  // room for a name strip above each row
 };
 
 struct TMonitor2Layout {
@@ -45,6 +49,13 @@ struct TMonitor2Layout {
     std::array<int, 12> thickness{};
     int separatorPoints = 1; // font size of the two colons and commas
     QRect colon1, comma1, colon2, comma2;
+    // Above each row, left of the first row's comma: who climbs there (empty without names);
+    // above the first row right of it, the finals' round and heat.
+    std::array<QRect, 2> strip{};
+    QRect heading;
+    // The winner's marks: a bar in the lane colour on either side of its row, in the margins.
+    std::array<QRect, 2> winner{};
+    int winnerBar = 0; // the bars' width
 };
 
 // kx: how much wider the window is than the main window's time panel.
@@ -105,6 +116,15 @@ public:
     // Hides the window; TV mode goes off (the TV-mode button up, the flag cleared).
     void CloseTvMode();
 
+    // What the hall reads beside the digits: per lane a strip with the lane colour, start
+    // number, name, club, category, "DIS." and the reaction (without names only the
+    // reaction); the finals' round and heat; the winner's marks beside his row. Shown from the
+    // competition and the run, a moment after they change.
+    QWidget *PanelName1, *PanelName2, *MarkWinner1, *MarkWinner2;
+    QLabel* LabHeat;
+    const THallBoard& Board() const { return m_board; }
+    void RefreshBoard();
+
     // In the finals the audience sees the bracket between heats and the digits from START
     // until RESET; in the other modes never the bracket.
     TBracketView* BracketView;
@@ -125,6 +145,9 @@ private:
     void setupPanels();
     void setupDigits();
     void setupBracket();
+    void setupHall();
+    void ScheduleBoard();
+    bool NamesShown() const;
     void RefreshBracket();
     void ScreenRemoved(QScreen* screen);
     void ReleaseTvMode();
@@ -134,6 +157,14 @@ private:
     const TRunController& m_run;
     std::array<const TTrackClock*, 2> m_clocks;
     std::array<QLabel*, 2> m_reaction{};
+    struct TStrip {
+        QWidget* panel;
+        QLabel *colour, *number, *name, *club, *category, *mark;
+    };
+    std::array<TStrip, 2> m_strips{};
+    THallBoard m_board;
+    bool m_boardPending = false;
+    int m_laidOutTowers = 0;                        // 0 before the first layout
     std::array<bool, 2> m_falseStart{false, false}; // a track shows "FS"
     double m_kx = 1.0, m_ky = 1.0;
     QPointer<QScreen> m_screen;

@@ -1,5 +1,6 @@
 #include "ui/live/LiveGlue.h"
 
+#include "core/Competition.h"
 #include "core/TimeFormat.h"
 #include "live/LiveServer.h"
 #include "ui/help/FInfo.h"
@@ -40,9 +41,15 @@ TLiveGlue::TLiveGlue(TFormMain& window, TLiveServer& server)
         connect(run, signal, this, &TLiveGlue::HeatOver);
     connect(run, &TRunController::ReactionTaken, this, &TLiveGlue::ScheduleRefresh);
     connect(run, &TRunController::FalseStartCleared, this, &TLiveGlue::ScheduleRefresh);
-    // A change of the protocol's content (a time, DIS, an edit, a load) is passed on by the
-    // window; settings and list choices are caught by a comparison once a second.
-    connect(&window, &TFormMain::ProtocolChanged, this, &TLiveGlue::ScheduleRefresh);
+    // The protocol page is built again only when the competition says it changed (a time,
+    // DIS, an edit, a load, the order): a contact's run never pays for the whole protocol.
+    // Settings and list choices are caught by a cheap comparison once a second.
+    const auto protocolChanged = [this] {
+        m_protocolDirty = true;
+        ScheduleRefresh();
+    };
+    connect(window.Competition, &TCompetition::Changed, this, protocolChanged);
+    connect(&window, &TFormMain::ProtocolChanged, this, protocolChanged);
     connect(m_poll, &QTimer::timeout, this, &TLiveGlue::Refresh);
     m_poll->start(1000);
     if (window.FormInfo) {
@@ -109,12 +116,20 @@ void TLiveGlue::Refresh() {
     m_server.PublishState(StateForLive());
     const TCompetition& c = *m_window.Competition;
     const TSettings& s = m_window.Settings;
-    THtmlPage page = ProtocolForLive();
+    // The pages' settings, compared without building the pages.
+    if (s.Title != m_published.CompetitionTitle || s.CountZabegov != m_published.CountZabegov ||
+        s.TimeFormat != m_publishedFormat)
+        m_protocolDirty = true;
     const bool first = !m_protocolPublished;
-    if (first || !SamePage(page, m_published)) {
-        m_server.PublishProtocol(page, LiveStandings(c, s.Title));
-        m_published = std::move(page);
-        m_protocolPublished = true;
+    if (first || m_protocolDirty) {
+        m_protocolDirty = false;
+        m_publishedFormat = s.TimeFormat;
+        THtmlPage page = ProtocolForLive();
+        if (first || !SamePage(page, m_published)) {
+            m_server.PublishProtocol(page, LiveStandings(c, s.Title));
+            m_published = std::move(page);
+            m_protocolPublished = true;
+        }
     }
     TLiveBrackets brackets = LiveBrackets(c, s.Title, s.TimeFormat);
     if (first || !SameBrackets(brackets, m_publishedBrackets)) {

@@ -1,7 +1,7 @@
 #pragma once
 // Feeds the live server from the running program: the run's state on every change of the run
-// and the protocol whenever it differs from what was published; starts and stops the server
-// as the settings say. The one place that knows where the protocol comes from.
+// and the protocol after the competition changed, when it differs from what was published; starts
+// and stops the server as the settings say. The one place that knows where the protocol comes from.
 #include "live/LiveBoard.h"
 
 #include <QObject>
@@ -51,5 +51,7 @@ private:
     THtmlPage m_published;
     bool m_protocolPublished = false;
     TLiveBrackets m_publishedBrackets;
+    bool m_protocolDirty = true; // the competition changed since the pages were last built
+    int m_publishedFormat = -1;
     TLiveSharePanel* m_infoPanel = nullptr;
 };

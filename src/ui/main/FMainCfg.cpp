@@ -23,6 +23,7 @@ void TFormMain::bCFGClick() {
         Settings.LiveBind = c.edited.LiveBind;
         Settings.Monitor = c.edited.Monitor;
         Settings.Lang = c.edited.Lang; // it acts only at the next start, so also during a run
+        Settings.HallNames = c.edited.HallNames; // the audience's view only: at once
         if (FormMonitor2) FormMonitor2->PlaceAndLayout();
         if (IsReady()) {
             ApplyCfgChoice(c);

@@ -9,6 +9,7 @@
 #include "ui/settings/PadSettingsGroup.h"
 
 #include <cmath>
+#include <QCheckBox>
 #include <QDialogButtonBox>
 #include <QDoubleSpinBox>
 #include <QGridLayout>
@@ -246,6 +247,9 @@ TCfgDialog::TCfgDialog(QWidget* parent, const TComPort& port, quint32 portMask)
     lang->addWidget(cbLang);
     lang->addWidget(labLangNote, 1);
     right->addLayout(lang);
+    cbHallNames = Named(new QCheckBox(tr("Namen und Sieger auf dem 2. Monitor"), this),
+                        "cbHallNames");
+    right->addWidget(cbHallNames);
     right->addWidget(gbLive = new TLiveSettingsGroup(this));
     right->addWidget(gbFinale = new TFinalsSettingsGroup(this));
     right->addStretch(1);
@@ -284,6 +288,7 @@ void TCfgDialog::Edit(const TSettings& settings, int port, int tracks) {
     cbKlass->setCurrentIndex(settings.KlassCol >= 0 && settings.KlassCol <= 5 ? settings.KlassCol
                                                                               : 0);
     cbLang->setCurrentIndex(settings.Lang == 1 ? 1 : 0); // any other value is German
+    cbHallNames->setChecked(settings.HallNames);
     gbLive->LoadFrom(settings);
     gbFinale->LoadFrom(settings);
     gbPads->LoadFrom(settings);
@@ -310,6 +315,7 @@ TCfgChoice TCfgDialog::Choice() const {
     // A stored value that is no language stays as it was unless another one is chosen.
     if (cbLang->currentIndex() != (m_settings.Lang == 1 ? 1 : 0))
         c.edited.Lang = cbLang->currentIndex();
+    c.edited.HallNames = cbHallNames->isChecked();
     if (c.portNow >= 1) {
         c.portNumber = cbPort->currentText().mid(3, 3).toInt();
         c.edited.Alg1 = cbAlg1->currentIndex();

@@ -12,6 +12,7 @@
 #include <QPixmap>
 #include <QStringList>
 
+class QCheckBox;
 class QDoubleSpinBox;
 class QGroupBox;
 class QLabel;
@@ -94,6 +95,7 @@ private:
     QLabel *labStopTimeout, *labStopTimeoutSek;
     QComboBox *cbTimeFormat, *cbPort, *cbMonitor;
     QComboBox* cbLang; // "Lang": 0 German, 1 English, used from the next start
+    QCheckBox* cbHallNames; // names, winner and heat on the audience window
     TPolarityBox *cbAlg1, *cbAlg2, *cbAlg3;
     QGroupBox* gbLS;
     TLiveSettingsGroup* gbLive;     // "Live-Ergebnisse im Netz"
