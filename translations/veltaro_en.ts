@@ -1712,5 +1712,35 @@ The protocol has unsaved changes.</translation>
         <source>Die Datei %1 kann nicht gelesen werden (%2).</source>
         <translation>The file %1 cannot be read (%2).</translation>
     </message>
+    <message>
+        <source>Die Arbeitsmappe ist mit einem Kennwort geschützt. Bitte ohne Kennwort als .xlsx speichern.</source>
+        <translation>The workbook is protected by a password. Please save it as .xlsx without a password.</translation>
+    </message>
+    <message>
+        <source>Die Datei ist im alten Excel-Format (.xls). Bitte als .xlsx speichern.</source>
+        <translation>The file is in the old Excel format (.xls). Please save it as .xlsx.</translation>
+    </message>
+</context>
+<context>
+    <name>XlsxWrite</name>
+    <message>
+        <source>ungültiger Blattname</source>
+        <translation>invalid sheet name</translation>
+    </message>
+    <message>
+        <source>Arbeitsmappe kann nicht angelegt werden</source>
+        <translation>the workbook cannot be created</translation>
+    </message>
+</context>
+<context>
+    <name>ZipArchive</name>
+    <message>
+        <source>kein Archiv</source>
+        <translation>not an archive</translation>
+    </message>
+    <message>
+        <source>mehr als %1 MB entpackt</source>
+        <translation>more than %1 MB unpacked</translation>
+    </message>
 </context>
 </TS>

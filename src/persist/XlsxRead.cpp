@@ -404,11 +404,11 @@ bool TReader::Read(const QByteArray& bytes, QString* error) {
         for (char ch : QByteArrayView("EncryptedPackage"))
             encrypted.append(ch).append('\0');
         if (bytes.contains(encrypted))
-            return done(Fail(QStringLiteral(
-                "Die Arbeitsmappe ist mit einem Kennwort geschützt. Bitte ohne Kennwort als "
-                ".xlsx speichern.")));
-        return done(Fail(QStringLiteral("Die Datei ist im alten Excel-Format (.xls). Bitte als "
-                                        ".xlsx speichern.")));
+            return done(Fail(QCoreApplication::translate(
+                "XlsxRead", "Die Arbeitsmappe ist mit einem Kennwort geschützt. Bitte ohne "
+                            "Kennwort als .xlsx speichern.")));
+        return done(Fail(QCoreApplication::translate(
+            "XlsxRead", "Die Datei ist im alten Excel-Format (.xls). Bitte als .xlsx speichern.")));
     }
     if (!bytes.startsWith("PK"))
         return done(Fail(QCoreApplication::translate(
