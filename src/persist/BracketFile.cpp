@@ -171,9 +171,11 @@ std::optional<TBracketFileData> ParseBracketFile(const QByteArray& bytes, QStrin
     if (!ended)
         return fail(QCoreApplication::translate("BracketFile", "die Datei ist unvollständig"));
     if (!ranking || !size || !rows)
-        return fail(QCoreApplication::translate("BracketFile", "Angaben fehlen (Wertung, Feldgröße oder Zeilen)"));
+        return fail(QCoreApplication::translate("BracketFile",
+                                                "Angaben fehlen (Wertung, Feldgröße oder Zeilen)"));
     if (!data.Bracket.isEmpty() && !BracketSetFromLines(data.Bracket))
-        return fail(QCoreApplication::translate("BracketFile", "das K.-o.-Feld darin ist beschädigt"));
+        return fail(
+            QCoreApplication::translate("BracketFile", "das K.-o.-Feld darin ist beschädigt"));
     return data;
 }
 

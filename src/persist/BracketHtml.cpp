@@ -148,7 +148,8 @@ QString BracketHtml(const QVector<TBracketPageSection>& sections, const TBracket
             part.Category.isEmpty() ? QString() : QStringLiteral(" – ") + Esc(part.Category);
         h += QStringLiteral("<h2>") + bracketWord + of + QStringLiteral("</h2>") + CRLF;
         h += BracketBody(part.Bracket, page);
-        h += QStringLiteral("<h2>") + Esc(QCoreApplication::translate("BracketHtml", "Platzierung")) + of +
+        h += QStringLiteral("<h2>") +
+             Esc(QCoreApplication::translate("BracketHtml", "Platzierung")) + of +
              QStringLiteral("</h2>") + CRLF;
         h += PlacesBody(part.Bracket, part.Places, page);
     }

@@ -88,7 +88,8 @@ bool TZipReader::Stream(const QString& name, qint64 limit,
         if (got == 0) break;
         total += got;
         if (total > limit) {
-            ok = fail(QCoreApplication::translate("ZipArchive", "mehr als %1 MB entpackt").arg(limit / (1024 * 1024)));
+            ok = fail(QCoreApplication::translate("ZipArchive", "mehr als %1 MB entpackt")
+                          .arg(limit / (1024 * 1024)));
             break;
         }
         if (!chunk(buffer, qsizetype(got))) break;

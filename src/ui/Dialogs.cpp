@@ -30,7 +30,8 @@ public:
     int AskSaveBeforeQuit(const QString& text, const QString& caption) override {
         QMessageBox box(QMessageBox::Question, caption, text, QMessageBox::NoButton,
                         QApplication::activeWindow());
-        QPushButton* save = box.addButton(QCoreApplication::translate("Dialogs", "Speichern"), QMessageBox::AcceptRole);
+        QPushButton* save = box.addButton(QCoreApplication::translate("Dialogs", "Speichern"),
+                                          QMessageBox::AcceptRole);
         // Yes and No as before: their keys and Enter still leave, Escape still stays.
         QAbstractButton* quit = box.addButton(QMessageBox::Yes);
         quit->setText(QCoreApplication::translate("Dialogs", "Beenden ohne Speichern"));
@@ -43,8 +44,9 @@ public:
         return box.clickedButton() == quit ? 1 : 2;
     }
     QString ChooseFolder(const QString& start) override {
-        return QFileDialog::getExistingDirectory(QApplication::activeWindow(),
-                                                 QCoreApplication::translate("Dialogs", "Wettkampfordner"), start);
+        return QFileDialog::getExistingDirectory(
+            QApplication::activeWindow(), QCoreApplication::translate("Dialogs", "Wettkampfordner"),
+            start);
     }
     void ShowMessage(const QString& text, const QString& caption) override {
         QMessageBox::information(QApplication::activeWindow(), caption, text);

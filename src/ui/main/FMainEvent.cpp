@@ -12,8 +12,8 @@
 
 #include <QFile>
 
-#include <QDate>
 #include <QCoreApplication>
+#include <QDate>
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
@@ -42,7 +42,8 @@ QString FolderProblem(const QString& folder) {
     // writing is the one true test.
     QTemporaryFile probe(folder + QStringLiteral("/.veltaro-XXXXXX"));
     if (!probe.open())
-        return QCoreApplication::translate("TFormMain", "In den Ordner %1 kann nicht geschrieben werden: %2")
+        return QCoreApplication::translate("TFormMain",
+                                           "In den Ordner %1 kann nicht geschrieben werden: %2")
             .arg(QDir::toNativeSeparators(folder), probe.errorString());
     return {};
 }
@@ -79,15 +80,14 @@ QString TFormMain::EventFilePath(const QString& kind, const QString& extension) 
 
 void TFormMain::TellWritten(const QString& file) {
     const QFileInfo info(file);
-    m_status->ShowWritten(tr("Gespeichert: ") +
-                              QDir::toNativeSeparators(info.absoluteFilePath()),
+    m_status->ShowWritten(tr("Gespeichert: ") + QDir::toNativeSeparators(info.absoluteFilePath()),
                           info.absolutePath(), false);
 }
 
 void TFormMain::TellNotWritten(const QString& file, const QString& why) {
-    m_status->ShowWritten(tr("Nicht gespeichert: %1 – %2")
-                              .arg(QDir::toNativeSeparators(file), why.simplified()),
-                          QString(), true);
+    m_status->ShowWritten(
+        tr("Nicht gespeichert: %1 – %2").arg(QDir::toNativeSeparators(file), why.simplified()),
+        QString(), true);
 }
 
 void TFormMain::ShowModifiedMark() {
@@ -148,9 +148,9 @@ void TFormMain::WriteList(TListKind kind) {
     QString error;
     if (!WriteListPdf(doc, file, &error)) {
         TellNotWritten(file, error);
-        Dialogs->ShowMessage(tr("%1 wurde nicht geschrieben:\n%2")
-                                 .arg(QDir::toNativeSeparators(file), error),
-                             QStringLiteral("Veltaro"));
+        Dialogs->ShowMessage(
+            tr("%1 wurde nicht geschrieben:\n%2").arg(QDir::toNativeSeparators(file), error),
+            QStringLiteral("Veltaro"));
         return;
     }
     TellWritten(file);

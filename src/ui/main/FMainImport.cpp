@@ -31,9 +31,8 @@ void TFormMain::mImportClick() {
     TImportTable table;
     QString error;
     if (!ReadImportFile(name, &table, &error)) {
-        Dialogs->ShowMessage(
-            tr("Startliste kann nicht gelesen werden: %1\n%2").arg(file, error),
-            QStringLiteral("Veltaro"));
+        Dialogs->ShowMessage(tr("Startliste kann nicht gelesen werden: %1\n%2").arg(file, error),
+                             QStringLiteral("Veltaro"));
         return;
     }
     const QStringList& titles = table.rows[0];
@@ -57,8 +56,7 @@ void TFormMain::mImportClick() {
     LoadProtocolRows(list.rows, name);
     const QString report = StartListReport(list);
     if (!report.isEmpty())
-        Dialogs->ShowMessage(tr("Startliste importiert: %1 Teilnehmer.\n%2")
-                                 .arg(list.rows.size() - 1)
-                                 .arg(report),
-                             QStringLiteral("Veltaro"));
+        Dialogs->ShowMessage(
+            tr("Startliste importiert: %1 Teilnehmer.\n%2").arg(list.rows.size() - 1).arg(report),
+            QStringLiteral("Veltaro"));
 }

@@ -28,8 +28,8 @@ TImportDialog::TImportDialog(const TImportTable& table, const TImportMapping& pr
     m_report->setWordWrap(true);
     g->addWidget(m_report);
     auto* buttons = new QDialogButtonBox(this);
-    m_import = Named(
-        buttons->addButton(tr("Importieren"), QDialogButtonBox::AcceptRole), "bImport");
+    m_import =
+        Named(buttons->addButton(tr("Importieren"), QDialogButtonBox::AcceptRole), "bImport");
     Named(buttons->addButton(tr("Abbrechen"), QDialogButtonBox::RejectRole), "bCancel");
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);

@@ -271,8 +271,8 @@ void TFormMain::setupMenus() {
 
     Open1 = item(CtrlKeys, "Open1", "Open", QKeySequence(Qt::CTRL | Qt::Key_O));
     Save1 = item(CtrlKeys, "Save1", "Save", QKeySequence(Qt::CTRL | Qt::Key_S));
-    mImport = item(CtrlKeys, "mImport", tr("Startliste importieren"),
-                   QKeySequence(Qt::CTRL | Qt::Key_I));
+    mImport =
+        item(CtrlKeys, "mImport", tr("Startliste importieren"), QKeySequence(Qt::CTRL | Qt::Key_I));
     TVmode = item(CtrlKeys, "TVmode", "TV mode", QKeySequence(Qt::CTRL | Qt::Key_T));
     Print1 = item(CtrlKeys, "Print1", "Print", QKeySequence(Qt::CTRL | Qt::Key_P), 1);
     StrDel1 = item(CtrlKeys, "StrDel1", "Str Del", QKeySequence(Qt::CTRL | Qt::Key_Minus), 0);

@@ -47,10 +47,10 @@ TTrackPicker::TTrackPicker(int track, QAbstractItemModel* participants, QWidget*
         connect(m_load, &QToolButton::clicked, this, &TTrackPicker::LoadClicked);
         // The keys are the window's; the menu only names them.
         auto* menu = Named(new QMenu(m_load), "sbLoadMenu");
-        connect(menu->addAction(tr("Protokoll öffnen\tCtrl+O")), &QAction::triggered,
-                this, &TTrackPicker::LoadClicked);
-        connect(menu->addAction(tr("Startliste importieren\tCtrl+I")),
-                &QAction::triggered, this, &TTrackPicker::ImportClicked);
+        connect(menu->addAction(tr("Protokoll öffnen\tCtrl+O")), &QAction::triggered, this,
+                &TTrackPicker::LoadClicked);
+        connect(menu->addAction(tr("Startliste importieren\tCtrl+I")), &QAction::triggered, this,
+                &TTrackPicker::ImportClicked);
         m_load->setMenu(menu);
         m_load->setPopupMode(QToolButton::MenuButtonPopup);
     } else {

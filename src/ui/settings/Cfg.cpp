@@ -158,9 +158,8 @@ TCfgDialog::TCfgDialog(QWidget* parent, const TComPort& port, quint32 portMask)
     labKlass = Named(new QLabel(tr("Sortieren nach Spalte:"), this), "labKlass");
     // The stored number is the column counted from 1 (0 none); the operator sees its title.
     cbKlass = Named(new QComboBox(this), "cbKlass");
-    cbKlass->addItems({tr("keine"), tr("St.Nr."),
-                       tr("Name, Vorname"), tr("Ort"),
-                       tr("Klasse"), tr("Datum")});
+    cbKlass->addItems(
+        {tr("keine"), tr("St.Nr."), tr("Name, Vorname"), tr("Ort"), tr("Klasse"), tr("Datum")});
     cbKlass->setToolTip(tr("Plätze je Wert dieser Spalte (keine: gesamt)"));
     addRow(grid, row++, labKlass, cbKlass, nullptr);
 
@@ -247,8 +246,8 @@ TCfgDialog::TCfgDialog(QWidget* parent, const TComPort& port, quint32 portMask)
     lang->addWidget(cbLang);
     lang->addWidget(labLangNote, 1);
     right->addLayout(lang);
-    cbHallNames = Named(new QCheckBox(tr("Namen und Sieger auf dem 2. Monitor"), this),
-                        "cbHallNames");
+    cbHallNames =
+        Named(new QCheckBox(tr("Namen und Sieger auf dem 2. Monitor"), this), "cbHallNames");
     right->addWidget(cbHallNames);
     right->addWidget(gbLive = new TLiveSettingsGroup(this));
     right->addWidget(gbFinale = new TFinalsSettingsGroup(this));

@@ -94,7 +94,7 @@ private:
     QDoubleSpinBox* seStopTimeout;
     QLabel *labStopTimeout, *labStopTimeoutSek;
     QComboBox *cbTimeFormat, *cbPort, *cbMonitor;
-    QComboBox* cbLang; // "Lang": 0 German, 1 English, used from the next start
+    QComboBox* cbLang;      // "Lang": 0 German, 1 English, used from the next start
     QCheckBox* cbHallNames; // names, winner and heat on the audience window
     TPolarityBox *cbAlg1, *cbAlg2, *cbAlg3;
     QGroupBox* gbLS;
