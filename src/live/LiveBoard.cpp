@@ -36,9 +36,14 @@ QString LiveRound(const TCompetition& c, const QString& modeName) {
     const int heat = c.Mode() == TCompetition::FinaleKo ? b.CurrentHeat() : -1;
     if (heat < 0) return modeName;
     const TBracket::THeat& h = b.Heats().at(heat);
-    return QCoreApplication::translate("LiveBoard", "%1, Lauf %2")
-        .arg(BracketRoundName(h.Round, b.Rounds(), h.SmallFinal))
-        .arg(heat + 1);
+    const int current = c.CurrentBracket();
+    const QString category =
+        c.BracketKlassCol() > 0 && current >= 0
+            ? TCompetition::CategoryLabel(c.Brackets().at(current).Category) + QStringLiteral(" · ")
+            : QString();
+    return category + QCoreApplication::translate("LiveBoard", "%1, Lauf %2")
+                          .arg(BracketRoundName(h.Round, b.Rounds(), h.SmallFinal))
+                          .arg(heat + 1);
 }
 
 TLiveStandings LiveStandings(const TCompetition& c, const QString& title) {
@@ -74,12 +79,20 @@ TLiveBrackets LiveBrackets(const TCompetition& c, const QString& title, int time
     TLiveBrackets b;
     b.title = title;
     b.timeFormat = timeFormat;
-    if (c.Bracket().IsEmpty()) return b;
-    TLiveBracket one{QStringLiteral("gesamt"), c.Bracket(), {}, c.FinalPlaces()};
-    one.people.reserve(c.EntryCount());
+    QVector<TLivePerson> people;
+    people.reserve(c.EntryCount());
     for (int e = 0; e < c.EntryCount(); ++e)
-        one.people.append(LivePerson(c, e));
-    b.brackets.append(one);
+        people.append(LivePerson(c, e));
+    // One bracket per category once the finals are per category; the phone shows every one.
+    const bool perCategory = c.BracketKlassCol() > 0;
+    for (qsizetype i = 0; i < c.Brackets().size(); ++i) {
+        const TCategoryBracket& one = c.Brackets().at(i);
+        if (one.Bracket.IsEmpty()) continue;
+        b.brackets.append(
+            {perCategory ? TCompetition::CategoryLabel(one.Category) : QStringLiteral("gesamt"),
+             one.Bracket, people, perCategory ? c.FinalPlacesOf(one.Category) : c.FinalPlaces(),
+             i == c.CurrentBracket()});
+    }
     return b;
 }
 

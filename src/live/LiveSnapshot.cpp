@@ -244,7 +244,7 @@ QByteArray LiveStandingsJson(const TLiveStandings& standings) {
 QByteArray LiveBracketJson(const TLiveBrackets& brackets) {
     QJsonArray list;
     for (const TLiveBracket& b : brackets.brackets) {
-        const int current = b.bracket.CurrentHeat();
+        const int current = b.onTracks ? b.bracket.CurrentHeat() : -1;
         QJsonArray rounds;
         ForEachRound(b.bracket, [&](const QString& name, const QVector<int>& indexes) {
             QJsonArray heats;

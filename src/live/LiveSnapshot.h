@@ -92,6 +92,7 @@ struct TLiveBracket {
     TBracket bracket;
     QVector<TLivePerson> people; // per entry number
     QVector<std::pair<int, int>> places;
+    bool onTracks = true; // its heat is the one on the tracks
 };
 
 struct TLiveBrackets {

@@ -37,7 +37,7 @@ for h in 1 2 3 4 5 6; do heat "h$h" "$BRACKET"; done
 
 key "$MAIN" ctrl+shift+h
 for _ in $(seq 50); do [ -s "$W/opened" ] && break; sleep 0.1; done
-page=$(find "$W/bin" -name '*KO.html' | head -1)
+page=$(find "$W/home/Documents" -name '*KO.html' | head -1)
 [ -n "$page" ] || fail "no bracket page was written"
 names='Alpha, Anna\|Beta, Berta\|Gamma, Gina\|Delta, Dora\|Eins, Emil\|Zwei, Zeno\|Drei, Dirk'
 places() { # the page's final places of one class, in order

@@ -316,6 +316,10 @@ private slots:
             "1/A/7,00/7,00 2/A/7,10/7,10 3/A/7,20/7,20 4/A/7,30/7,30", "S 1=6,00 2=DIS. R",
             "gesamt: 1.1:14,00 2.2:14,20 3.3:14,40 4.4:14,60",
             "1:6,00* 4:DIS. | now 2: 3: | 4: : | 1: :");
+        row("finals per class: the class on the tracks marked", 3, 4,
+            "1/A/7,00/7,00 2/B/7,10/7,10 3/A/7,20/7,20 4/B/7,30/7,30 5/B/7,40/7,40", "",
+            "A: 1.1:14,00 2.3:14,40 | B: 1.2:14,20 2.4:14,60 3.5:14,80",
+            "A: 1:* : | 3:* : | : : | now 1: 3: || B: 2:* : | 4: 5: | : : | 2: :");
     }
     void board() {
         QFETCH(int, mode);
@@ -361,12 +365,17 @@ private slots:
         const QJsonArray heats =
             QJsonDocument::fromJson(LiveStateJson(state, 0))["heats"].toArray();
         const QJsonDocument b = QJsonDocument::fromJson(LiveBracketJson(LiveBrackets(c, "", 1)));
-        QJsonArray bracketHeats;
-        for (const QJsonValue& r : b["brackets"][0]["rounds"].toArray())
-            for (const QJsonValue& h : r["heats"].toArray())
-                bracketHeats.append(h);
-        QTEST(Lanes(mode == 3 ? bracketHeats : heats), "heats");
-        if (mode == 3) QCOMPARE(Lanes(heats), QString("1:6,00* 4:DIS."));
+        QStringList brackets; // per class: "class: heats"
+        for (const QJsonValue& one : b["brackets"].toArray()) {
+            QJsonArray bracketHeats;
+            for (const QJsonValue& r : one["rounds"].toArray())
+                for (const QJsonValue& h : r["heats"].toArray())
+                    bracketHeats.append(h);
+            brackets << (klassCol ? one["category"].toString() + ": " : QString()) +
+                            Lanes(bracketHeats);
+        }
+        QTEST(mode == 3 ? brackets.join(" || ") : Lanes(heats), "heats");
+        if (mode == 3 && !script.isEmpty()) QCOMPARE(Lanes(heats), QString("1:6,00* 4:DIS."));
     }
 
     // A start, a stop and a new protocol reach an open stream at once, with the test clock's
