@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <QCoreApplication>
 #include <QHash>
 
 namespace {
@@ -84,8 +85,9 @@ QStringList ListHeading(const TListDocument& doc, const TListSection& section) {
     QString info = doc.date.toString(QStringLiteral("dd.MM.yyyy"));
     if (!doc.place.trimmed().isEmpty()) info += QStringLiteral(" · ") + doc.place.trimmed();
     lines << info;
-    QString sub = doc.kind == TListKind::Results ? QStringLiteral("Ergebnisliste")
-                                                 : QStringLiteral("Startliste");
+    QString sub = doc.kind == TListKind::Results
+                      ? QCoreApplication::translate("ResultList", "Ergebnisliste")
+                      : QCoreApplication::translate("ResultList", "Startliste");
     if (!section.category.isEmpty()) sub += QStringLiteral(" – ") + section.category;
     if (!doc.round.isEmpty()) sub += QStringLiteral(" – ") + doc.round;
     lines << sub;
