@@ -6,7 +6,8 @@
 //         tv-bracket and tv-heat (the finals of 16 half run, in their window and on the audience's
 //         screen, the bracket between heats, a heat running). All of them when none is named.
 // The date panel shows a fixed moment in the German locale, so pictures compare across runs.
-// Run with QT_SCALE_FACTOR=2 for the pictures at 200 %.
+// Run with QT_SCALE_FACTOR=2 for the pictures at 200 %, with SNAPSHOT_LANG=en for the English
+// texts.
 #include "core/RunController.h"
 #include "core/TickCount.h"
 #include "core/TimeFormat.h"
@@ -14,6 +15,7 @@
 #include "input/PortNames.h"
 #include "OffscreenScreens.h"
 #include "persist/SettingsGlue.h"
+#include "ui/AppForms.h"
 #include "ui/audience/FMonitor2.h"
 #include "ui/Dialogs.h"
 #include "ui/finals/FBracket.h"
@@ -153,6 +155,7 @@ int main(int argc, char** argv) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QStandardPaths::setTestModeEnabled(true);
+    if (qgetenv("SNAPSHOT_LANG") == "en") InstallProgramTranslation(1);
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
     SetWallClock([] { return QDateTime(QDate(2026, 12, 5), QTime(6, 5)); });
     QTemporaryDir settingsDir;

@@ -5,6 +5,7 @@
 #include "persist/ContactLog.h"
 #include "persist/Journal.h"
 #include "persist/SettingsGlue.h"
+#include "persist/SettingsStore.h"
 #include "ui/AppForms.h"
 #include "ui/live/LiveGlue.h"
 #include "ui/main/FMain.h"
@@ -64,8 +65,15 @@ int main(int argc, char** argv) {
     // not writable) is named after these.
     QApplication::setOrganizationName(QStringLiteral("Tavoleno"));
     QApplication::setApplicationName(QStringLiteral("TL-Veltaro"));
-    // The standard dialogs speak the operator's language, as the program's own texts do.
-    InstallQtTranslation(QLocale::system());
+    // The language is read before any window is made, with the same rules the main window
+    // reads the settings by; it takes effect at the next start after a change.
+    TSettings stored;
+    if (const auto store = MainSettingsStore()) LoadSettings(*store, stored);
+    InstallProgramTranslation(stored.Lang);
+    const bool english = ProgramLanguage() == 1;
+    // The standard dialogs speak the operator's language, as the program's own texts do;
+    // in English they keep Qt's own texts.
+    InstallQtTranslation(english ? QLocale(QLocale::English) : QLocale::system());
     const int rc = selfTest ? RunSelfTest() : RunCompetition();
 #ifdef Q_OS_WIN
     HtmlHelpUnload();

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <climits>
 #include <functional>
+#include <QCoreApplication>
 
 namespace {
 // First-round pairs, top to bottom: neighbouring slots meet in the next round, so seeds 1
@@ -95,8 +96,8 @@ std::optional<TBracket> TBracket::Build(const QVector<TSeed>& ranked, int maxSiz
     }
     if (starters.size() < 2) {
         if (error)
-            *error = QStringLiteral("Kein Finale: es braucht mindestens 2 Teilnehmer mit "
-                                    "Ergebnis, es gibt %1.")
+            *error = QCoreApplication::translate("TBracket", "Kein Finale: es braucht mindestens 2 "
+                                                             "Teilnehmer mit Ergebnis, es gibt %1.")
                          .arg(starters.size());
         return std::nullopt;
     }

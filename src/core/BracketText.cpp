@@ -2,19 +2,21 @@
 
 #include "core/TimeFormat.h"
 
+#include <QCoreApplication>
+
 QString BracketRoundName(int round, int rounds, bool smallFinal) {
-    if (smallFinal) return QStringLiteral("Kleines Finale");
+    if (smallFinal) return QCoreApplication::translate("BracketText", "Kleines Finale");
     switch (rounds - 1 - round) {
     case 0:
-        return QStringLiteral("Finale");
+        return QCoreApplication::translate("BracketText", "Finale");
     case 1:
-        return QStringLiteral("Halbfinale");
+        return QCoreApplication::translate("BracketText", "Halbfinale");
     case 2:
-        return QStringLiteral("Viertelfinale");
+        return QCoreApplication::translate("BracketText", "Viertelfinale");
     case 3:
-        return QStringLiteral("Achtelfinale");
+        return QCoreApplication::translate("BracketText", "Achtelfinale");
     default:
-        return QStringLiteral("Runde %1").arg(round + 1);
+        return QCoreApplication::translate("BracketText", "Runde %1").arg(round + 1);
     }
 }
 
@@ -36,7 +38,7 @@ QString BracketSideText(const TBracket::THeat& heat, int side,
     const int entry = heat.Entry[size_t(s)];
     if (entry >= 0) return name ? name(entry) : QString::number(entry + 1);
     // A bye's missing side never gets a climber; an open side of a later round still may.
-    return heat.Bye ? QStringLiteral("Freilos") : QString();
+    return heat.Bye ? QCoreApplication::translate("BracketText", "Freilos") : QString();
 }
 
 QString BracketEntryName(const QString& name, const QString& startNumber, const QString& listText) {

@@ -451,7 +451,7 @@ bool TCompetition::RecordTime(int track, const QString& text, std::optional<std:
             lane.Kind = TBracket::LaneTime;
             lane.Ms = run.Ms;
         }
-        Remember(QStringLiteral("Zeit %1 von %2").arg(text.trimmed(), Who(entry)));
+        Remember(tr("Zeit %1 von %2").arg(text.trimmed(), Who(entry)));
         m_pendingLane[t] = lane;
         // No protocol cell is written; the time column stands in as the cell DIS may mark.
         m_lastCell[t].Column = Col::Zeit;
@@ -460,7 +460,7 @@ bool TCompetition::RecordTime(int track, const QString& text, std::optional<std:
     }
     const int c = RecordColumn(m_entries[entry].cells, t, CountBahn(), m_countZabegov);
     if (c < 0) return false;
-    Remember(QStringLiteral("Zeit %1 von %2").arg(text.trimmed(), Who(entry)));
+    Remember(tr("Zeit %1 von %2").arg(text.trimmed(), Who(entry)));
     Write(entry, c, text);
     if (exactMs && ExactFits(text, *exactMs, m_timeFormat))
         m_entries[entry].runs.exact[c - Col::Turm1] = exactMs;
@@ -474,7 +474,7 @@ bool TCompetition::Disqualify(int track) {
     const int column = m_lastCell[t].Column;
     const int entry = m_track[t];
     if (column < 0 || entry < 0) return false; // the last stop wrote no cell: nothing to mark
-    Remember(QStringLiteral("DIS. von %1").arg(Who(entry)));
+    Remember(tr("DIS. von %1").arg(Who(entry)));
     if (m_mode == FinaleKo) {
         TBracket::TLane dis;
         dis.Kind = TBracket::LaneDis;
@@ -592,7 +592,7 @@ bool TCompetition::DeleteEntry(int entry) {
     if (m_heatRunning && OnTrack(entry)) return false;
     m_runCounter = 0;
     if (IsValidEntry(entry)) {
-        Remember(QStringLiteral("Löschen von %1").arg(Who(entry)));
+        Remember(tr("Löschen von %1").arg(Who(entry)));
         QVector<bool> gone(EntryCount(), false);
         gone[entry] = true;
         RemoveEntries(gone);
@@ -619,8 +619,8 @@ int TCompetition::DeleteRows(int viewRow, int count) {
         gone[e] = true;
     }
     if (k > 0) {
-        Remember(k == 1 ? QStringLiteral("Löschen von %1").arg(Who(EntryAt(viewRow)))
-                        : QStringLiteral("Löschen von %1 Zeilen").arg(k));
+        Remember(k == 1 ? tr("Löschen von %1").arg(Who(EntryAt(viewRow)))
+                        : tr("Löschen von %1 Zeilen").arg(k));
         RemoveEntries(gone);
         m_modified = true;
         if (m_mode == FinaleKo) PlaceBracketHeat();
@@ -634,7 +634,7 @@ int TCompetition::DeleteRows(int viewRow, int count) {
 
 bool TCompetition::ClearResults() {
     if (m_heatRunning) return false;
-    Remember(QStringLiteral("Löschen aller Ergebnisse"));
+    Remember(tr("Löschen aller Ergebnisse"));
     m_runCounter = 0;
     for (TEntry& e : m_entries) {
         for (int c = Col::Turm1; c <= Col::Platz; ++c)
@@ -648,8 +648,7 @@ bool TCompetition::ClearResults() {
     // The bracket was seeded from the results just emptied.
     const bool hadBracket = !m_brackets.Brackets.isEmpty();
     DropBracket();
-    if (m_mode == FinaleKo)
-        m_bracketNote = QStringLiteral("Kein Finale: die Ergebnisse wurden gelöscht.");
+    if (m_mode == FinaleKo) m_bracketNote = tr("Kein Finale: die Ergebnisse wurden gelöscht.");
     // Nothing is recomputed: the emptied cells are what it would give, and the order stays.
     SelectStartEntries();
     Emit(ResultsChanged);
@@ -662,7 +661,7 @@ bool TCompetition::SetCell(int entry, int col, const QString& text,
     if (!IsValidEntry(entry) || col < 0 || col >= Col::Count) return false;
     if (expected && m_entries[entry].cells[col] != *expected) return false;
     if (m_entries[entry].cells[col] != text)
-        Remember(QStringLiteral("Änderung %1 von %2").arg(m_titles.value(col), Who(entry)));
+        Remember(tr("Änderung %1 von %2").arg(m_titles.value(col), Who(entry)));
     Write(entry, col, text);
     // A dummy given a real start number becomes a participant.
     if (col == Col::StNr && m_entries[entry].dummy && text != kZero) m_entries[entry].dummy = false;

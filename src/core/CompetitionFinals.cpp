@@ -19,7 +19,7 @@ const TBracket& TCompetition::Bracket() const {
 }
 
 QString TCompetition::CategoryLabel(const QString& category) {
-    return category.trimmed().isEmpty() ? QStringLiteral("ohne Angabe") : category;
+    return category.trimmed().isEmpty() ? tr("ohne Angabe") : category;
 }
 
 QString TCompetition::CategoryKey(int entry, int klassCol) const {
@@ -147,9 +147,9 @@ std::optional<TBracket> TCompetition::BuildCategoryBracket(const QVector<int>& o
                 (j < limit ? in : out) << who.trimmed();
             }
             notes << prefix +
-                         QStringLiteral("Gleichstand auf Platz %1 an der Grenze des Finales. "
-                                        "Nach der Reihenfolge der Rangliste im Finale: %2; "
-                                        "nicht im Finale: %3.")
+                         tr("Gleichstand auf Platz %1 an der Grenze des Finales. "
+                            "Nach der Reihenfolge der Rangliste im Finale: %2; "
+                            "nicht im Finale: %3.")
                              .arg(m_entries[last].place)
                              .arg(in.join(QStringLiteral(", ")), out.join(QStringLiteral(", ")));
         }

@@ -43,7 +43,7 @@ bool TCompetition::ClearFalseStart(int track, const QString& text,
         return false;
     const auto run = size_t(column - Col::Turm1);
     const std::optional<std::int32_t> reaction = m_entries[entry].reaction[run];
-    Remember(QStringLiteral("Fehlstart aufgehoben von %1").arg(Who(entry)));
+    Remember(tr("Fehlstart aufgehoben von %1").arg(Who(entry)));
     Write(entry, column, text);
     if (exactMs) SetExactMs(entry, int(run), exactMs);
     m_entries[entry].reaction[run] = reaction;

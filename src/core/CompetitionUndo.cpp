@@ -16,9 +16,8 @@ QString TCompetition::Who(int entry) const {
     if (!IsValidEntry(entry)) return QString();
     const QStringList& c = m_entries[entry].cells;
     if (const QString name = c[Col::Name].trimmed(); !name.isEmpty()) return name;
-    if (const QString nr = c[Col::StNr].trimmed(); !nr.isEmpty())
-        return QStringLiteral("Nr. ") + nr;
-    return QStringLiteral("Zeile %1").arg(entry + 1);
+    if (const QString nr = c[Col::StNr].trimmed(); !nr.isEmpty()) return tr("Nr. %1").arg(nr);
+    return tr("Zeile %1").arg(entry + 1);
 }
 
 TCompetition::TResultState TCompetition::CurrentState() const {

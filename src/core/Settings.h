@@ -24,7 +24,7 @@ struct TSettings {
     bool AllTrasse = false; // "Auf allen Strecken"
     QString Title;          // competition title
     bool isPlaySound = true, isPlaySound1 = true, isPlaySound2 = true;
-    int Lang = 0; // carried through unchanged
+    int Lang = 0; // the texts' language from the next start: 0 German, 1 English (else German)
     // The live results on the network: off until switched on; an empty address listens on all
     // interfaces, so that phones in the hall reach it once the box is ticked.
     bool LiveOn = false;

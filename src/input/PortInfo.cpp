@@ -3,6 +3,7 @@
 #include "input/ComDevice.h"
 #include "input/PortNames.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -57,7 +58,7 @@ QString PortDeviceText(int n, const QString& sysRoot) {
     return com;
 #else
     const QString device = PortDeviceName(n);
-    if (device.isEmpty()) return com + QStringLiteral(" = kein Gerät");
+    if (device.isEmpty()) return com + QCoreApplication::translate("PortInfo", " = kein Gerät");
     const QString adapter = SerialAdapterName(device, sysRoot);
     QString text = com + QStringLiteral(" = ") + device;
     if (!adapter.isEmpty()) text += QStringLiteral(" (") + adapter + QLatin1Char(')');
@@ -70,9 +71,9 @@ QString PortStateText(TPortState state) {
     case TPortState::Free:
         return {};
     case TPortState::Busy:
-        return QStringLiteral("belegt");
+        return QCoreApplication::translate("PortInfo", "belegt");
     case TPortState::Gone:
-        return QStringLiteral("nicht vorhanden");
+        return QCoreApplication::translate("PortInfo", "nicht vorhanden");
     }
     return {};
 }

@@ -5,6 +5,7 @@
 #include "core/Ranking.h"
 
 #include <algorithm>
+#include <QCoreApplication>
 #include <QHash>
 
 namespace {
@@ -40,7 +41,7 @@ QString LiveRound(const TCompetition& c, const QString& modeName) {
         c.BracketKlassCol() > 0 && current >= 0
             ? TCompetition::CategoryLabel(c.Brackets().at(current).Category) + QStringLiteral(" · ")
             : QString();
-    return category + QStringLiteral("%1, Lauf %2")
+    return category + QCoreApplication::translate("LiveBoard", "%1, Lauf %2")
                           .arg(BracketRoundName(h.Round, b.Rounds(), h.SmallFinal))
                           .arg(heat + 1);
 }

@@ -2,6 +2,7 @@
 
 #include "core/TickCount.h"
 #include "live/LiveHttp.h"
+#include "live/LivePageText.h"
 
 #ifdef Q_OS_LINUX
 #include <linux/sockios.h>
@@ -67,7 +68,7 @@ bool Elapsed(quint32 now, quint32 since, int ms) {
 
 QByteArray Resource(const char* name) {
     QFile f(QStringLiteral(":/live/") + QLatin1String(name));
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    return f.open(QIODevice::ReadOnly) ? LocalizedLivePage(f.readAll()) : QByteArray();
 }
 
 // The blank line that ends a header block, after lines ended by CRLF or by LF alone.

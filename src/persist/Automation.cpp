@@ -3,6 +3,7 @@
 #include "core/TimeFormat.h"
 
 #include <cmath>
+#include <QCoreApplication>
 #include <QDate>
 #include <QDateTime>
 #include <QTime>
@@ -16,7 +17,7 @@ TAutoPtr AutoObjectOf(const QVariant& value, const QString& what) {
         TAutoPtr object = value.value<TAutoPtr>();
         if (object) return object;
     }
-    throw EAutomation(QStringLiteral("%1 ergab kein Objekt").arg(what));
+    throw EAutomation(QCoreApplication::translate("Automation", "%1 ergab kein Objekt").arg(what));
 }
 
 TAutoPtr TAutoObject::GetObject(const QString& name, const TAutoArgs& args) {

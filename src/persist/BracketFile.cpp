@@ -3,6 +3,7 @@
 #include "core/Bracket.h"
 #include "persist/SafeFile.h"
 
+#include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
@@ -102,16 +103,17 @@ std::optional<TBracketFileData> ParseBracketFile(const QByteArray& bytes, QStrin
     };
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     QString text = utf8(bytes);
-    if (utf8.hasError()) return fail(QStringLiteral("kein UTF-8-Text"));
+    if (utf8.hasError()) return fail(QCoreApplication::translate("BracketFile", "kein UTF-8-Text"));
     if (text.startsWith(QChar(0xFEFF))) text.remove(0, 1);
     QStringList lines = text.split(QLatin1Char('\n'));
     for (QString& line : lines)
         if (line.endsWith(QLatin1Char('\r'))) line.chop(1);
     if (lines.first() != kHeader) {
         if (lines.first().startsWith(kFormat))
-            return fail(QStringLiteral("Version %1 wird nicht unterstützt")
-                            .arg(lines.first().mid(kFormat.size()).left(20)));
-        return fail(QStringLiteral("keine K.-o.-Datei von Veltaro"));
+            return fail(
+                QCoreApplication::translate("BracketFile", "Version %1 wird nicht unterstützt")
+                    .arg(lines.first().mid(kFormat.size()).left(20)));
+        return fail(QCoreApplication::translate("BracketFile", "keine K.-o.-Datei von Veltaro"));
     }
 
     TBracketFileData data;
@@ -120,8 +122,8 @@ std::optional<TBracketFileData> ParseBracketFile(const QByteArray& bytes, QStrin
     const bool cutOff = !text.endsWith(QLatin1Char('\n'));
     const auto bad = [&](qsizetype l) {
         if (cutOff && l == lines.size() - 1 && !ended)
-            return fail(QStringLiteral("die Datei ist unvollständig"));
-        return fail(QStringLiteral("Zeile %1 ist ungültig").arg(l + 1));
+            return fail(QCoreApplication::translate("BracketFile", "die Datei ist unvollständig"));
+        return fail(QCoreApplication::translate("BracketFile", "Zeile %1 ist ungültig").arg(l + 1));
     };
     for (qsizetype l = 1; l < lines.size(); ++l) {
         const QString& line = lines[l];
@@ -166,11 +168,14 @@ std::optional<TBracketFileData> ParseBracketFile(const QByteArray& bytes, QStrin
             return bad(l);
         }
     }
-    if (!ended) return fail(QStringLiteral("die Datei ist unvollständig"));
+    if (!ended)
+        return fail(QCoreApplication::translate("BracketFile", "die Datei ist unvollständig"));
     if (!ranking || !size || !rows)
-        return fail(QStringLiteral("Angaben fehlen (Wertung, Feldgröße oder Zeilen)"));
+        return fail(QCoreApplication::translate("BracketFile",
+                                                "Angaben fehlen (Wertung, Feldgröße oder Zeilen)"));
     if (!data.Bracket.isEmpty() && !BracketSetFromLines(data.Bracket))
-        return fail(QStringLiteral("das K.-o.-Feld darin ist beschädigt"));
+        return fail(
+            QCoreApplication::translate("BracketFile", "das K.-o.-Feld darin ist beschädigt"));
     return data;
 }
 
@@ -183,21 +188,26 @@ std::optional<TBracketFileData> ReadBracketFile(const QString& fileName, QString
         return std::nullopt;
     };
     // Only a plain file: a pipe or a device under that name could keep a read waiting forever.
-    if (!info.isFile()) return fail(QStringLiteral("keine gewöhnliche Datei"));
+    if (!info.isFile())
+        return fail(QCoreApplication::translate("BracketFile", "keine gewöhnliche Datei"));
     if (info.size() > BracketFileMaxBytes)
-        return fail(QStringLiteral("die Datei ist zu groß (%1 Bytes, höchstens %2)")
+        return fail(QCoreApplication::translate("BracketFile",
+                                                "die Datei ist zu groß (%1 Bytes, höchstens %2)")
                         .arg(info.size())
                         .arg(BracketFileMaxBytes));
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly))
-        return fail(QStringLiteral("kann nicht gelesen werden (%1)").arg(file.errorString()));
+        return fail(QCoreApplication::translate("BracketFile", "kann nicht gelesen werden (%1)")
+                        .arg(file.errorString()));
     // The size can change between the look and the read: never more than the limit.
     const QByteArray bytes = file.read(BracketFileMaxBytes + 1);
     if (bytes.size() > BracketFileMaxBytes)
         return fail(
-            QStringLiteral("die Datei ist zu groß (höchstens %1 Bytes)").arg(BracketFileMaxBytes));
+            QCoreApplication::translate("BracketFile", "die Datei ist zu groß (höchstens %1 Bytes)")
+                .arg(BracketFileMaxBytes));
     if (file.error() != QFileDevice::NoError)
-        return fail(QStringLiteral("kann nicht gelesen werden (%1)").arg(file.errorString()));
+        return fail(QCoreApplication::translate("BracketFile", "kann nicht gelesen werden (%1)")
+                        .arg(file.errorString()));
     return ParseBracketFile(bytes, reason);
 }
 
@@ -236,8 +246,10 @@ std::optional<TBracketFileData> BracketFileData(const TCompetition& c, TCompetit
         if (numbered)
             data.Bracket = lines;
         else if (error)
-            *error = QStringLiteral("Ein Teilnehmer des K.-o.-Felds hat die Startnummer 0; das "
-                                    "Feld wird nicht mitgespeichert.");
+            *error =
+                QCoreApplication::translate("BracketFile", "Ein Teilnehmer des K.-o.-Felds hat die "
+                                                           "Startnummer 0; das Feld wird nicht "
+                                                           "mitgespeichert.");
     }
     if (data.Bracket.isEmpty() && data.Exact.isEmpty() && data.Reaction.isEmpty())
         return std::nullopt;
@@ -259,7 +271,7 @@ bool UpdateBracketFile(const QString& protocolFile, const std::optional<TBracket
     QFile old(name);
     if (old.remove()) return true;
     if (error)
-        *error = QStringLiteral("%1 kann nicht entfernt werden: %2")
+        *error = QCoreApplication::translate("BracketFile", "%1 kann nicht entfernt werden: %2")
                      .arg(QDir::toNativeSeparators(name), old.errorString());
     return false;
 }
@@ -277,7 +289,8 @@ QString RestoreBracketFile(TCompetition& c, const TBracketFileData& data) {
     for (int e = 0; e < c.EntryCount(); ++e)
         if (!c.IsDummy(e)) entries << e;
     if (entries.size() != data.RowCount || KeyOf(c, entries) != data.RowsKey)
-        return QStringLiteral("es gehört zu anderen Teilnehmerzeilen als denen des Protokolls");
+        return QCoreApplication::translate(
+            "BracketFile", "es gehört zu anderen Teilnehmerzeilen als denen des Protokolls");
 
     const int ranking = c.RankingRule(), size = c.BracketSize();
     QVector<std::array<std::optional<std::int32_t>, 6>> exact(c.EntryCount());
@@ -297,14 +310,16 @@ QString RestoreBracketFile(TCompetition& c, const TBracketFileData& data) {
     c.SetBracketSize(data.BracketSize);
     if (c.RestoreExactRuns(data.Exact) != data.Exact.size()) {
         undo();
-        return QStringLiteral("die Tausendstel passen nicht zu den Laufzeiten des Protokolls");
+        return QCoreApplication::translate(
+            "BracketFile", "die Tausendstel passen nicht zu den Laufzeiten des Protokolls");
     }
     // The seeds' qualification times and the places outside the bracket come from results
     // computed with the thousandths.
     c.Recompute();
     if (!data.Bracket.isEmpty() && !c.RestoreBracket(data.Bracket)) {
         undo();
-        return QStringLiteral("das Feld nennt Teilnehmer, die das Protokoll nicht hat");
+        return QCoreApplication::translate(
+            "BracketFile", "das Feld nennt Teilnehmer, die das Protokoll nicht hat");
     }
     c.RestoreReactions(data.Reaction); // a reaction without its run is simply left out
     return {};

@@ -4,6 +4,8 @@
 #include "persist/ProtocolHtml.h"
 #include "persist/SafeFile.h"
 
+#include <QCoreApplication>
+
 namespace {
 const QString CRLF = QStringLiteral("\r\n");
 
@@ -30,16 +32,19 @@ QString SideRow(const TBracket::THeat& heat, int side, const TBracketPage& page)
 
 QString HeatTable(const TBracket::THeat& heat, int number, bool current, const TBracketPage& page) {
     QString h = QStringLiteral("<table class=\"heat%1\">").arg(current ? " current" : "");
-    h += QStringLiteral("<caption>Lauf %1%2</caption>")
-             .arg(number)
-             .arg(current ? QStringLiteral(" – jetzt") : QString()) +
+    h += QStringLiteral("<caption>%1</caption>")
+             .arg(Esc(QCoreApplication::translate("BracketHtml", "Lauf %1%2")
+                          .arg(number)
+                          .arg(current ? QCoreApplication::translate("BracketHtml", " – jetzt")
+                                       : QString()))) +
          CRLF;
     h += SideRow(heat, 0, page) + SideRow(heat, 1, page);
     // A voided run stays on the page, struck through, so the re-run's result can be checked.
     for (const auto& lanes : heat.Voided) {
-        h += QStringLiteral("<tr class=\"void\"><td colspan=\"3\">ungültig: <s>%1</s> – <s>%2</s>"
+        h += QStringLiteral("<tr class=\"void\"><td colspan=\"3\">%1 <s>%2</s> – <s>%3</s>"
                             "</td></tr>")
-                 .arg(Esc(BracketLaneText(lanes[0], page.TimeFormat)),
+                 .arg(Esc(QCoreApplication::translate("BracketHtml", "ungültig:")),
+                      Esc(BracketLaneText(lanes[0], page.TimeFormat)),
                       Esc(BracketLaneText(lanes[1], page.TimeFormat))) +
              CRLF;
     }
@@ -50,7 +55,9 @@ QString BracketBody(const TBracket& bracket, const TBracketPage& page) {
     QString h;
     const auto& heats = bracket.Heats();
     if (bracket.IsEmpty()) {
-        h += QStringLiteral("<p>Kein K.-o.-Feld.</p>") + CRLF;
+        h += QStringLiteral("<p>") +
+             Esc(QCoreApplication::translate("BracketHtml", "Kein K.-o.-Feld.")) +
+             QStringLiteral("</p>") + CRLF;
     } else {
         const int current = bracket.CurrentHeat();
         const int rounds = bracket.Rounds();
@@ -80,9 +87,14 @@ QString PlacesBody(const TBracket& bracket, const QVector<std::pair<int, int>>& 
     QVector<std::pair<int, int>> places = given.isEmpty() ? bracket.Places() : given;
     places.removeIf([](const std::pair<int, int>& p) { return p.second <= 0; });
     if (places.isEmpty()) {
-        h += QStringLiteral("<p>Noch keine Plätze entschieden.</p>") + CRLF;
+        h += QStringLiteral("<p>") +
+             Esc(QCoreApplication::translate("BracketHtml", "Noch keine Plätze entschieden.")) +
+             QStringLiteral("</p>") + CRLF;
     } else {
-        h += QStringLiteral("<table class=\"places\"><tr><th>Platz</th><th>Name</th></tr>") + CRLF;
+        h += QStringLiteral("<table class=\"places\"><tr><th>%1</th><th>%2</th></tr>")
+                 .arg(Esc(QCoreApplication::translate("BracketHtml", "Platz")),
+                      Esc(QCoreApplication::translate("BracketHtml", "Name"))) +
+             CRLF;
         for (const auto& [entry, place] : places) {
             const QString name = page.Name ? page.Name(entry) : QString::number(entry + 1);
             h += QStringLiteral("<tr>") + Cell(QStringLiteral("seed"), QString::number(place)) +
@@ -118,10 +130,14 @@ QString BracketHtml(const QVector<TBracketPageSection>& sections, const TBracket
     const QString app = Esc(page.AppTitle);
     const QString competition = Esc(page.CompetitionTitle);
     QString h;
-    h += QStringLiteral("<!DOCTYPE html>") + CRLF + QStringLiteral("<html lang=\"de\">") + CRLF;
+    const QString bracketWord = Esc(QCoreApplication::translate("BracketHtml", "K.-o.-Feld"));
+    h += QStringLiteral("<!DOCTYPE html>") + CRLF +
+         QStringLiteral("<html lang=\"%1\">")
+             .arg(QCoreApplication::translate("BracketHtml", "de", "the page's language")) +
+         CRLF;
     h += QStringLiteral("<head>") + CRLF + QStringLiteral("<meta charset=\"UTF-8\">") + CRLF;
     h += QStringLiteral("<title>") + app + QStringLiteral(": ") + competition +
-         QStringLiteral(" – K.-o.-Feld</title>") + CRLF;
+         QStringLiteral(" – ") + bracketWord + QStringLiteral("</title>") + CRLF;
     for (const char* line : kStyle)
         h += QLatin1String(line) + CRLF;
     h += QStringLiteral("</head>") + CRLF + QStringLiteral("<body>") + CRLF;
@@ -130,9 +146,11 @@ QString BracketHtml(const QVector<TBracketPageSection>& sections, const TBracket
     for (const TBracketPageSection& part : sections) {
         const QString of =
             part.Category.isEmpty() ? QString() : QStringLiteral(" – ") + Esc(part.Category);
-        h += QStringLiteral("<h2>K.-o.-Feld") + of + QStringLiteral("</h2>") + CRLF;
+        h += QStringLiteral("<h2>") + bracketWord + of + QStringLiteral("</h2>") + CRLF;
         h += BracketBody(part.Bracket, page);
-        h += QStringLiteral("<h2>Platzierung") + of + QStringLiteral("</h2>") + CRLF;
+        h += QStringLiteral("<h2>") +
+             Esc(QCoreApplication::translate("BracketHtml", "Platzierung")) + of +
+             QStringLiteral("</h2>") + CRLF;
         h += PlacesBody(part.Bracket, part.Places, page);
     }
     h += QStringLiteral("</body>") + CRLF + QStringLiteral("</html>") + CRLF;

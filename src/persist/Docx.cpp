@@ -3,6 +3,7 @@
 #include "persist/ZipArchive.h"
 
 #include <algorithm>
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QHash>
 #include <QXmlStreamReader>
@@ -277,8 +278,9 @@ QByteArray DocxPackage(const TDocument& doc, QString* error) {
             },
             error);
         if (tooLarge && error)
-            *error = QStringLiteral("Die Vorlage ist entpackt größer als %1 MB.")
-                         .arg(MaxTemplateBytes / (1024 * 1024));
+            *error =
+                QCoreApplication::translate("Docx", "Die Vorlage ist entpackt größer als %1 MB.")
+                    .arg(MaxTemplateBytes / (1024 * 1024));
         return read && !tooLarge;
     };
     QByteArray xml;
@@ -301,7 +303,7 @@ QByteArray DocxPackage(const TDocument& doc, QString* error) {
         }
     }
     if (insertAt < 0) {
-        if (error) *error = part + QStringLiteral(": kein Dokumentkörper");
+        if (error) *error = part + QCoreApplication::translate("Docx", ": kein Dokumentkörper");
         return {};
     }
     // The offset counts characters of the decoded text; the part is UTF-8, so count back.

@@ -31,7 +31,8 @@ bool Fail(const QString& fileName, const QString& reason, QString* error) {
 // The system's reason comes in the system's language, often English: the sentence around it
 // is ours.
 QString NotWritten(const QString& systemReason) {
-    return QStringLiteral("kann nicht geschrieben werden (%1)").arg(systemReason);
+    return QCoreApplication::translate("DurableFile", "kann nicht geschrieben werden (%1)")
+        .arg(systemReason);
 }
 
 // The temporary files this process is writing right now, by absolute path: another thread's
@@ -111,7 +112,8 @@ bool FollowLinks(const QString& fileName, QString* target, QString* why) {
     QString path = fileName;
     for (int hops = 0; QFileInfo(path).isSymbolicLink(); ++hops) {
         if (hops == 40) {
-            *why = QStringLiteral("zu viele Verknüpfungen hintereinander");
+            *why =
+                QCoreApplication::translate("DurableFile", "zu viele Verknüpfungen hintereinander");
             return false;
         }
         path = QFileInfo(path).symLinkTarget();
@@ -153,11 +155,13 @@ QString DurableTempPrefix(const QString& fileName) {
 
 bool WriteFileDurably(const QString& shownName, const QByteArray& data, QString* error,
                       TWriteStop stop) {
-    if (shownName.isEmpty()) return Fail(shownName, QStringLiteral("kein Dateiname"), error);
+    if (shownName.isEmpty())
+        return Fail(shownName, QCoreApplication::translate("DurableFile", "kein Dateiname"), error);
     QString fileName, why;
     if (!FollowLinks(shownName, &fileName, &why)) return Fail(shownName, why, error);
     const QFileInfo target(fileName);
-    if (target.isDir()) return Fail(shownName, QStringLiteral("ist ein Ordner"), error);
+    if (target.isDir())
+        return Fail(shownName, QCoreApplication::translate("DurableFile", "ist ein Ordner"), error);
     if (target.isFile()) {
         // A write-protected file stays as it is: the rename below would replace it all the same.
         QFile probe(fileName);
@@ -180,7 +184,7 @@ bool WriteFileDurably(const QString& shownName, const QByteArray& data, QString*
         return Fail(shownName, NotWritten(reason), error);
     }
     if (stop == TWriteStop::HalfWritten)
-        return Fail(shownName, QStringLiteral("angehalten"), error);
+        return Fail(shownName, QCoreApplication::translate("DurableFile", "angehalten"), error);
     if (!FlushFileBuffers(HANDLE(_get_osfhandle(file.handle())))) {
         const QString reason = qt_error_string(int(GetLastError()));
         file.close();
@@ -189,7 +193,7 @@ bool WriteFileDurably(const QString& shownName, const QByteArray& data, QString*
     }
     file.close();
     if (stop == TWriteStop::BeforeRename)
-        return Fail(shownName, QStringLiteral("angehalten"), error);
+        return Fail(shownName, QCoreApplication::translate("DurableFile", "angehalten"), error);
     if (!MoveFileExW(reinterpret_cast<const wchar_t*>(QDir::toNativeSeparators(temp).utf16()),
                      reinterpret_cast<const wchar_t*>(QDir::toNativeSeparators(fileName).utf16()),
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
@@ -215,7 +219,7 @@ bool WriteFileDurably(const QString& shownName, const QByteArray& data, QString*
     if (!WriteAll(fd, data.constData(), firstPart, &err)) return abandon(err);
     if (stop == TWriteStop::HalfWritten) {
         ::close(fd);
-        return Fail(shownName, QStringLiteral("angehalten"), error);
+        return Fail(shownName, QCoreApplication::translate("DurableFile", "angehalten"), error);
     }
     if (::fsync(fd) != 0) return abandon(errno);
     if (::close(fd) != 0) {
@@ -224,7 +228,7 @@ bool WriteFileDurably(const QString& shownName, const QByteArray& data, QString*
         return Fail(shownName, NotWritten(qt_error_string(err)), error);
     }
     if (stop == TWriteStop::BeforeRename)
-        return Fail(shownName, QStringLiteral("angehalten"), error);
+        return Fail(shownName, QCoreApplication::translate("DurableFile", "angehalten"), error);
     if (::rename(tempPath.constData(), QFile::encodeName(fileName).constData()) != 0) {
         err = errno;
         ::unlink(tempPath.constData());

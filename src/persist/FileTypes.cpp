@@ -14,7 +14,7 @@ QString TextFilter(const TFileTypes& types) {
     return types.text + QStringLiteral(" (*.txt *.csv)");
 }
 QString AllFilesFilter() {
-    return QStringLiteral("Alle Dateien (*)");
+    return QCoreApplication::translate("FileTypes", "Alle Dateien (*)");
 }
 QString DocumentFilter(const TFileTypes& types) {
     return types.document + QStringLiteral(" (*.%1)").arg(DocumentFileExtension());

@@ -1,6 +1,7 @@
 #pragma once
 // The file types of the open and save dialogs and the rule that gives a typed name its
 // type's extension.
+#include <QCoreApplication>
 #include <QString>
 #include <QStringList>
 
@@ -8,9 +9,9 @@
 // the built-in ones.
 struct TFileTypes {
     QString spreadsheet;                          // only offered when a server is there
-    QString text = QStringLiteral("Textdatei");   // *.txt
-    QString document = QStringLiteral("MS Word"); // *.doc
-    QString html = QStringLiteral("Webseite");    // *.html
+    QString text = QCoreApplication::translate("FileTypes", "Textdatei"); // *.txt
+    QString document = QStringLiteral("MS Word");                         // *.doc
+    QString html = QCoreApplication::translate("FileTypes", "Webseite");  // *.html
 };
 
 QString SpreadsheetFilter(const TFileTypes& types);

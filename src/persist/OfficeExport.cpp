@@ -6,6 +6,7 @@
 #include "persist/OfficeStandIn.h"
 
 #include <cmath>
+#include <QCoreApplication>
 #include <QDate>
 #include <QDateTime>
 #include <QFileInfo>
@@ -142,7 +143,9 @@ TProtocolRows ImportSpreadsheet(TAutoServers& servers, const QString& name, int 
                         ->CallObject(QStringLiteral("Rows"))
                         ->Call(QStringLiteral("Count"))
                         .toInt(&ok);
-            if (!ok || n < 1) throw EAutomation(QStringLiteral("Die Tabelle hat keine Zeilen."));
+            if (!ok || n < 1)
+                throw EAutomation(
+                    QCoreApplication::translate("OfficeExport", "Die Tabelle hat keine Zeilen."));
             const int m = colCount;
             TAutoPtr C1 = sheet()->GetObject(QStringLiteral("Cells"), {ByRef(1), ByRef(1)});
             TAutoPtr C2 = sheet()->GetObject(QStringLiteral("Cells"), {ByRef(n), ByRef(m)});
@@ -161,8 +164,8 @@ TProtocolRows ImportSpreadsheet(TAutoServers& servers, const QString& name, int 
                 }
             }
             if (n == 0)
-                throw EAutomation(
-                    QStringLiteral("Die erste Zelle (A1) der Tabelle ist leer: nichts zu lesen."));
+                throw EAutomation(QCoreApplication::translate(
+                    "OfficeExport", "Die erste Zelle (A1) der Tabelle ist leer: nichts zu lesen."));
             rows.resize(n);
             for (int r = 1; r <= n; ++r) {
                 QStringList& row = rows[r - 1];
@@ -218,7 +221,7 @@ bool ExportDocument(TAutoServers& servers, int mode, const QString& name, const 
     } catch (const std::exception& e) {
         if (error) *error = QString::fromUtf8(e.what());
     } catch (...) {
-        if (error) *error = QStringLiteral("unbekannter Fehler");
+        if (error) *error = QCoreApplication::translate("OfficeExport", "unbekannter Fehler");
     }
     return false;
 }

@@ -4,6 +4,7 @@
 #include "persist/SafeFile.h"
 #include "persist/Workbook.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -18,13 +19,16 @@ bool Is(const QString& name, const char* member) {
 }
 
 [[noreturn]] void Unknown(const char* object, const QString& name) {
-    throw EAutomation(QStringLiteral("%1 kennt \"%2\" nicht.").arg(QLatin1String(object), name));
+    throw EAutomation(QCoreApplication::translate("OfficeStandIn", "%1 kennt \"%2\" nicht.")
+                          .arg(QLatin1String(object), name));
 }
 
 int IntArg(const TAutoArgs& args, int i, const QString& what) {
     bool ok = false;
     const int v = args.value(i).Value.toInt(&ok);
-    if (!ok) throw EAutomation(QStringLiteral("%1: Zahl erwartet").arg(what));
+    if (!ok)
+        throw EAutomation(
+            QCoreApplication::translate("OfficeStandIn", "%1: Zahl erwartet").arg(what));
     return v;
 }
 
@@ -59,7 +63,8 @@ QString KeptTempFile(const TStandInHost& host, const QString& stem, const QStrin
     QTemporaryFile file(QDir(folder).filePath(safeStem + QStringLiteral("-XXXXXX.") + extension));
     file.setAutoRemove(false);
     if (!file.open())
-        throw EAutomation(QStringLiteral("%1: Die Datei kann nicht angelegt werden (%2).")
+        throw EAutomation(QCoreApplication::translate(
+                              "OfficeStandIn", "%1: Die Datei kann nicht angelegt werden (%2).")
                               .arg(folder, file.errorString()));
     if (host.TempFiles) host.TempFiles->Files << file.fileName();
     return file.fileName();
@@ -111,7 +116,8 @@ public:
 
     void PutValue(const QVariant& value) {
         if (CellCount() > XlsxReadMaxCells)
-            throw EAutomation(QStringLiteral("Der Bereich ist zu groß."));
+            throw EAutomation(
+                QCoreApplication::translate("OfficeStandIn", "Der Bereich ist zu groß."));
         const bool array = value.metaType().id() == QMetaType::QVariantList;
         const QVariantList rows = array ? value.toList() : QVariantList();
         for (int r = R1; r <= R2; ++r) {
@@ -130,7 +136,8 @@ public:
     }
     QVariant Value() {
         if (CellCount() > XlsxReadMaxCells)
-            throw EAutomation(QStringLiteral("Der Bereich ist zu groß."));
+            throw EAutomation(
+                QCoreApplication::translate("OfficeStandIn", "Der Bereich ist zu groß."));
         auto cell = [this](int r, int c) {
             const TSheetCell* cell = Sheet().Cell(r, c);
             return cell ? cell->Value : QVariant();
@@ -188,14 +195,16 @@ public:
             if (r.WholeRows()) {
                 TSheet& s = r.Sheet();
                 if (r.R2 - r.R1 >= XlsxReadMaxRows)
-                    throw EAutomation(QStringLiteral("Der Bereich ist zu groß."));
+                    throw EAutomation(
+                        QCoreApplication::translate("OfficeStandIn", "Der Bereich ist zu groß."));
                 if (s.BoldRows.size() <= r.R2) s.BoldRows.resize(r.R2 + 1);
                 for (int row = r.R1; row <= r.R2; ++row)
                     s.BoldRows[row] = bold;
                 r.ForCells([bold](TSheetCell& c) { c.Bold = bold; }, false);
             } else {
                 if (r.CellCount() > XlsxReadMaxCells)
-                    throw EAutomation(QStringLiteral("Der Bereich ist zu groß."));
+                    throw EAutomation(
+                        QCoreApplication::translate("OfficeStandIn", "Der Bereich ist zu groß."));
                 r.ForCells([bold](TSheetCell& c) { c.Bold = bold; }, true);
             }
             return;
@@ -204,7 +213,8 @@ public:
             // xlNone (-4142) takes the lines away; every other style draws them.
             const bool on = value.Value.toInt() != -4142;
             if (Range->CellCount() > XlsxReadMaxCells)
-                throw EAutomation(QStringLiteral("Der Bereich ist zu groß."));
+                throw EAutomation(
+                    QCoreApplication::translate("OfficeStandIn", "Der Bereich ist zu groß."));
             Range->ForCells([on](TSheetCell& c) { c.Border = on; }, true);
             return;
         }
@@ -236,7 +246,7 @@ QVariant TRangeObj::Call(const QString& name, const TAutoArgs& args) {
 std::shared_ptr<TRangeObj> RangeOf(const TAutoArg& arg) {
     if (arg.Value.metaType() == QMetaType::fromType<TAutoPtr>())
         if (auto r = std::dynamic_pointer_cast<TRangeObj>(arg.Value.value<TAutoPtr>())) return r;
-    throw EAutomation(QStringLiteral("Range: Zellen erwartet"));
+    throw EAutomation(QCoreApplication::translate("OfficeStandIn", "Range: Zellen erwartet"));
 }
 
 class TSheetObj : public TAutoObject {
@@ -252,8 +262,10 @@ public:
         if (Is(name, "Cells") && args.size() == 2) {
             const int r = IntArg(args, 0, name), c = IntArg(args, 1, name);
             if (r < 1 || r > SheetMaxRows || c < 1 || c > SheetMaxCols)
-                throw EAutomation(
-                    QStringLiteral("Cells(%1, %2): außerhalb des Blatts").arg(r).arg(c));
+                throw EAutomation(QCoreApplication::translate("OfficeStandIn",
+                                                              "Cells(%1, %2): außerhalb des Blatts")
+                                      .arg(r)
+                                      .arg(c));
             return AutoValue(Range(r - 1, c - 1, r - 1, c - 1));
         }
         if (Is(name, "Range") && args.size() == 2) {
@@ -263,7 +275,8 @@ public:
         }
         if (Is(name, "Rows") && args.size() == 1) {
             const int r = IntArg(args, 0, name);
-            if (r < 1 || r > SheetMaxRows) throw EAutomation(QStringLiteral("Rows: außerhalb"));
+            if (r < 1 || r > SheetMaxRows)
+                throw EAutomation(QCoreApplication::translate("OfficeStandIn", "Rows: außerhalb"));
             return AutoValue(Range(r - 1, 0, r - 1, SheetMaxCols - 1));
         }
         if (args.isEmpty()) return Call(name, args);
@@ -273,7 +286,9 @@ public:
         if (Is(name, "Name")) {
             const QString text = value.Value.toString();
             if (!ValidSheetName(text))
-                throw EAutomation(QStringLiteral("\"%1\" ist kein gültiger Blattname.").arg(text));
+                throw EAutomation(QCoreApplication::translate("OfficeStandIn",
+                                                              "\"%1\" ist kein gültiger Blattname.")
+                                      .arg(text));
             Book->Data.Sheet.Name = text;
             return;
         }
@@ -299,7 +314,8 @@ public:
         if (Is(name, "WorkSheets") || Is(name, "Sheets")) {
             if (args.size() == 1 && args[0].Value.toInt() == 1)
                 return AutoValue(std::make_shared<TSheetObj>(Book));
-            throw EAutomation(QStringLiteral("Die Arbeitsmappe hat nur ein Blatt."));
+            throw EAutomation(QCoreApplication::translate("OfficeStandIn",
+                                                          "Die Arbeitsmappe hat nur ein Blatt."));
         }
         return Call(name, args);
     }
@@ -445,7 +461,9 @@ public:
     void Put(const QString& name, const TAutoArg&) override { Unknown("WordBasic", name); }
 
     void NeedDocument() const {
-        if (!Open) throw EAutomation(QStringLiteral("Kein Dokument geöffnet."));
+        if (!Open)
+            throw EAutomation(
+                QCoreApplication::translate("OfficeStandIn", "Kein Dokument geöffnet."));
     }
     TAutoArg Arg(const TAutoArgs& args, int position, const char* named) const {
         for (const TAutoArg& a : args)
@@ -467,7 +485,9 @@ public:
     void Insert(const QString& text) {
         NeedDocument();
         TDocBlock& block = Doc.Blocks[Cursor.Block];
-        if (block.IsTable) throw EAutomation(QStringLiteral("Insert: in einer Tabelle"));
+        if (block.IsTable)
+            throw EAutomation(
+                QCoreApplication::translate("OfficeStandIn", "Insert: in einer Tabelle"));
         static const QRegularExpression marks(QStringLiteral("\r\n|\r|\n"));
         const QStringList pieces = text.split(marks);
         const QString after = block.Text.mid(Cursor.Offset);
@@ -576,7 +596,8 @@ public:
 } // namespace
 
 QString StandInFileName(const QString& name, const QString& folder, const QString& extension) {
-    if (name.isEmpty()) throw EAutomation(QStringLiteral("Kein Dateiname."));
+    if (name.isEmpty())
+        throw EAutomation(QCoreApplication::translate("OfficeStandIn", "Kein Dateiname."));
     QString file = QDir::isRelativePath(name) ? QDir(folder).filePath(name) : name;
     const QString suffix = QFileInfo(file).suffix();
     if (suffix.compare(extension, Qt::CaseInsensitive) == 0) return file;
@@ -601,5 +622,7 @@ bool TStandInServers::Available(const QString& progId) const {
 TAutoPtr TStandInServers::Create(const QString& progId) {
     if (Is(progId, "Excel.Application")) return std::make_shared<TExcelObj>(m_host);
     if (Is(progId, "Word.Basic")) return std::make_shared<TWordObj>(m_host);
-    throw EAutomation(QStringLiteral("Ungültige Klassenzeichenfolge: %1").arg(progId));
+    throw EAutomation(
+        QCoreApplication::translate("OfficeStandIn", "Ungültige Klassenzeichenfolge: %1")
+            .arg(progId));
 }

@@ -2,6 +2,7 @@
 
 #include "persist/SafeFile.h"
 
+#include <QCoreApplication>
 #include <QtGlobal>
 
 namespace {
@@ -45,7 +46,9 @@ QString ProtocolHtml(const THtmlPage& page) {
           "-->", "</style></head>", "<body bgcolor=#F9F9E6>"})
         h += QLatin1String(line) + CRLF;
     h += QStringLiteral("<B>") + app + QStringLiteral("<br>") + competition +
-         QStringLiteral("</B><br>Protokoll<br>") + CRLF + QStringLiteral("<br>") + CRLF;
+         QStringLiteral("</B><br>") +
+         Esc(QCoreApplication::translate("ProtocolHtml", "Protokoll")) + QStringLiteral("<br>") +
+         CRLF + QStringLiteral("<br>") + CRLF;
     h += QStringLiteral("</b><table style=\"BORDER-COLLAPSE: collapse\" bgcolor=#FFFFFF "
                         "borderColor=#E0E0E0 border=1 cellpadding=4 width=100%>") +
          CRLF;
@@ -80,12 +83,18 @@ QString ProtocolHtml(const THtmlPage& page) {
 
     h += QStringLiteral("</table>");
     if (!page.reactions.isEmpty()) {
-        h += CRLF + QStringLiteral("<br><B>Reaktionszeiten</B><br>") + CRLF +
+        h += CRLF + QStringLiteral("<br><B>") +
+             QCoreApplication::translate("ProtocolHtml", "Reaktionszeiten") +
+             QStringLiteral("</B><br>") + CRLF +
              QStringLiteral("<table style=\"BORDER-COLLAPSE: collapse\" bgcolor=#FFFFFF "
                             "borderColor=#E0E0E0 border=1 cellpadding=4>") +
              CRLF + QStringLiteral("<thead bgcolor=#B0A786><tr>");
-        for (const char* title : {"St.Nr.", "Name", "Lauf", "Reaktion"})
-            h += QStringLiteral("<th nowrap>") + QLatin1String(title) + QStringLiteral("</th>");
+        for (const char* title :
+             {QT_TRANSLATE_NOOP("ProtocolHtml", "St.Nr."),
+              QT_TRANSLATE_NOOP("ProtocolHtml", "Name"), QT_TRANSLATE_NOOP("ProtocolHtml", "Lauf"),
+              QT_TRANSLATE_NOOP("ProtocolHtml", "Reaktion")})
+            h += QStringLiteral("<th nowrap>") +
+                 Esc(QCoreApplication::translate("ProtocolHtml", title)) + QStringLiteral("</th>");
         h += QStringLiteral("</tr></thead>") + CRLF;
         for (const QStringList& row : page.reactions) {
             h += QStringLiteral("<tr>");

@@ -2,6 +2,7 @@
 
 #include "persist/SafeFile.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QStringEncoder>
@@ -326,26 +327,31 @@ bool ReadProtocolFile(const QString& fileName, TProtocolRows* rows, QString* err
     };
     // A device or a pipe could be read forever.
     if (QFileInfo(fileName).exists() && !QFileInfo(fileName).isFile())
-        return refuse(QStringLiteral("ist keine gewöhnliche Datei"));
+        return refuse(QCoreApplication::translate("ProtocolText", "ist keine gewöhnliche Datei"));
     QFile file(fileName);
     // The system's reason comes in the system's language, often English.
     if (!file.open(QIODevice::ReadOnly))
-        return refuse(QStringLiteral("kann nicht gelesen werden (%1)").arg(file.errorString()));
+        return refuse(QCoreApplication::translate("ProtocolText", "kann nicht gelesen werden (%1)")
+                          .arg(file.errorString()));
     if (file.size() > ProtocolMaxFileBytes)
-        return refuse(QStringLiteral("ist zu groß für ein Protokoll (mehr als %1 MB)")
+        return refuse(QCoreApplication::translate("ProtocolText",
+                                                  "ist zu groß für ein Protokoll (mehr als %1 MB)")
                           .arg(ProtocolMaxFileBytes / (1024 * 1024)));
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
-        return refuse(QStringLiteral("kann nicht gelesen werden (%1)").arg(file.errorString()));
+        return refuse(QCoreApplication::translate("ProtocolText", "kann nicht gelesen werden (%1)")
+                          .arg(file.errorString()));
     TProtocolReadReport parsed;
     TProtocolRows read = ParseProtocolText(bytes, colCount, parsed);
     // Rows of such a file would be garbage in every cell, and from here in the exit copy, the
     // journal and every export.
     if (parsed.nulBytes)
-        return refuse(QStringLiteral("enthält NUL-Bytes und ist damit keine Textdatei"));
+        return refuse(QCoreApplication::translate(
+            "ProtocolText", "enthält NUL-Bytes und ist damit keine Textdatei"));
     if (parsed.noFields)
-        return refuse(QStringLiteral("enthält keine Zeile mit Feldern (getrennt durch Tabulator "
-                                     "oder Semikolon)"));
+        return refuse(QCoreApplication::translate("ProtocolText",
+                                                  "enthält keine Zeile mit Feldern (getrennt "
+                                                  "durch Tabulator oder Semikolon)"));
     report = parsed;
     if (rows) *rows = std::move(read);
     return true;

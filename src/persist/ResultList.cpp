@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <array>
 #include <climits>
+#include <QCoreApplication>
 #include <QHash>
 #include <QSet>
 
@@ -151,13 +152,14 @@ TListTable ListTable(const TListDocument& doc, const TListSection& section) {
                                         [](const TListHeat& h) { return !h.round.isEmpty(); });
         const QString nr = doc.columnTitles.value(Col::StNr);
         TListTable table;
-        table.head << QStringLiteral("Lauf");
+        table.head << QCoreApplication::translate("ResultList", "Lauf");
         table.right << true;
         if (rounds) {
-            table.head << QStringLiteral("Runde");
+            table.head << QCoreApplication::translate("ResultList", "Runde");
             table.right << false;
         }
-        table.head << nr << QStringLiteral("Bahn 1") << nr << QStringLiteral("Bahn 2");
+        table.head << nr << QCoreApplication::translate("ResultList", "Bahn 1") << nr
+                   << QCoreApplication::translate("ResultList", "Bahn 2");
         table.right << true << false << true << false;
         for (const TListHeat& h : section.heats) {
             QStringList cells{h.number};
@@ -200,9 +202,10 @@ QStringList ListHeading(const TListDocument& doc, const TListSection& section) {
     QString info = doc.date.toString(QStringLiteral("dd.MM.yyyy"));
     if (!doc.place.trimmed().isEmpty()) info += QStringLiteral(" · ") + doc.place.trimmed();
     lines << info;
-    QString sub = doc.kind == TListKind::Results ? QStringLiteral("Ergebnisliste")
-                  : doc.kind == TListKind::Heats ? QStringLiteral("Laufliste")
-                                                 : QStringLiteral("Startliste");
+    QString sub =
+        doc.kind == TListKind::Results ? QCoreApplication::translate("ResultList", "Ergebnisliste")
+        : doc.kind == TListKind::Heats ? QCoreApplication::translate("ResultList", "Laufliste")
+                                       : QCoreApplication::translate("ResultList", "Startliste");
     if (!section.category.isEmpty()) sub += QStringLiteral(" – ") + section.category;
     if (!doc.round.isEmpty()) sub += QStringLiteral(" – ") + doc.round;
     lines << sub;

@@ -4,6 +4,7 @@
 #include "persist/Automation.h"
 #include "persist/Workbook.h"
 
+#include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QFile>
 #include <QFileInfo>
@@ -68,14 +69,16 @@ bool Fail(QString* error, const QString& why) {
 }
 
 QString TooManyRows() {
-    return QStringLiteral("Die Datei hat mehr als %1 Zeilen.").arg(ProtocolMaxRows);
+    return QCoreApplication::translate("StartListImport", "Die Datei hat mehr als %1 Zeilen.")
+        .arg(ProtocolMaxRows);
 }
 
 // The dialog gives every column a box of its own: a file with thousands of columns is no
 // start list, and would hold the window up for minutes.
 bool TooWide(const TImportTable& table, QString* error) {
     if (table.columns <= ImportMaxColumns) return false;
-    Fail(error, QStringLiteral("Die Datei hat mehr als %1 Spalten.").arg(ImportMaxColumns));
+    Fail(error, QCoreApplication::translate("StartListImport", "Die Datei hat mehr als %1 Spalten.")
+                    .arg(ImportMaxColumns));
     return true;
 }
 
@@ -179,9 +182,11 @@ QString CellText(QString cell) {
 bool ParseCsv(const QByteArray& bytes, TImportTable* table, QString* error) {
     *table = TImportTable();
     const QString text = DecodeImportBytes(bytes, &table->encoding);
-    if (text.trimmed().isEmpty()) return Fail(error, QStringLiteral("Die Datei ist leer."));
+    if (text.trimmed().isEmpty())
+        return Fail(error, QCoreApplication::translate("StartListImport", "Die Datei ist leer."));
     if (LooksBinary(text))
-        return Fail(error, QStringLiteral("Die Datei ist keine Textdatei (Binärdaten)."));
+        return Fail(error, QCoreApplication::translate(
+                               "StartListImport", "Die Datei ist keine Textdatei (Binärdaten)."));
     // A spreadsheet's CSV may name its separator in a line of its own ("sep=;") before the
     // titles.
     qsizetype skip = 0;
@@ -195,8 +200,10 @@ bool ParseCsv(const QByteArray& bytes, TImportTable* table, QString* error) {
     }
     const QChar sep = skip > 0 ? named : GuessSeparator(text);
     if (sep.isNull())
-        return Fail(error, QStringLiteral("Die Datei hat nur eine Spalte: keine Trennzeichen "
-                                          "(Komma, Semikolon oder Tabulator) in der Titelzeile."));
+        return Fail(error, QCoreApplication::translate("StartListImport",
+                                                       "Die Datei hat nur eine Spalte: keine "
+                                                       "Trennzeichen (Komma, Semikolon oder "
+                                                       "Tabulator) in der Titelzeile."));
     table->separator = sep;
     const QChar* p = text.constData() + skip;
     const QChar* const end = text.constData() + text.size();
@@ -211,10 +218,10 @@ bool ParseCsv(const QByteArray& bytes, TImportTable* table, QString* error) {
             ++p;
             for (;;) {
                 if (p == end)
-                    return Fail(error,
-                                QStringLiteral("Ein Anführungszeichen in Zeile %1 wird nicht "
-                                               "geschlossen.")
-                                    .arg(quoteLine));
+                    return Fail(error, QCoreApplication::translate(
+                                           "StartListImport", "Ein Anführungszeichen in Zeile %1 "
+                                                              "wird nicht geschlossen.")
+                                           .arg(quoteLine));
                 if (*p == u'"') {
                     if (p + 1 < end && p[1] == u'"') {
                         field += u'"';
@@ -247,7 +254,8 @@ bool ParseCsv(const QByteArray& bytes, TImportTable* table, QString* error) {
         rowLine = ++line;
     }
     if (!row.isEmpty() && !AddRow(*table, row, rowLine)) return Fail(error, TooManyRows());
-    if (table->rows.isEmpty()) return Fail(error, QStringLiteral("Die Datei ist leer."));
+    if (table->rows.isEmpty())
+        return Fail(error, QCoreApplication::translate("StartListImport", "Die Datei ist leer."));
     return !TooWide(*table, error);
 }
 
@@ -263,17 +271,25 @@ bool ParseXlsxTable(const QByteArray& bytes, TImportTable* table, QString* error
             row.removeLast();
         if (!AddRow(*table, row, r + 1)) return Fail(error, TooManyRows());
     }
-    if (table->rows.isEmpty()) return Fail(error, QStringLiteral("Die Tabelle ist leer."));
-    if (table->columns < 2) return Fail(error, QStringLiteral("Die Tabelle hat nur eine Spalte."));
+    if (table->rows.isEmpty())
+        return Fail(error, QCoreApplication::translate("StartListImport", "Die Tabelle ist leer."));
+    if (table->columns < 2)
+        return Fail(error, QCoreApplication::translate("StartListImport",
+                                                       "Die Tabelle hat nur eine Spalte."));
     return !TooWide(*table, error);
 }
 
 bool ReadImportFile(const QString& fileName, TImportTable* table, QString* error) {
     const QFileInfo info(fileName);
-    if (!info.exists()) return Fail(error, QStringLiteral("Die Datei ist nicht vorhanden."));
-    if (!info.isFile()) return Fail(error, QStringLiteral("Das ist keine gewöhnliche Datei."));
+    if (!info.exists())
+        return Fail(error, QCoreApplication::translate("StartListImport",
+                                                       "Die Datei ist nicht vorhanden."));
+    if (!info.isFile())
+        return Fail(error, QCoreApplication::translate("StartListImport",
+                                                       "Das ist keine gewöhnliche Datei."));
     if (info.size() > ProtocolMaxFileBytes)
-        return Fail(error, QStringLiteral("Die Datei ist zu groß für eine Startliste."));
+        return Fail(error, QCoreApplication::translate(
+                               "StartListImport", "Die Datei ist zu groß für eine Startliste."));
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly)) return Fail(error, file.errorString());
     const QByteArray bytes = file.read(ProtocolMaxFileBytes + 1);
@@ -293,23 +309,23 @@ int ImportTargetIndex(TImportTarget target) {
 QString ImportTargetText(TImportTarget target) {
     switch (target) {
     case TImportTarget::StNr:
-        return QStringLiteral("St.Nr.");
+        return QCoreApplication::translate("StartListImport", "St.Nr.");
     case TImportTarget::Name:
-        return QStringLiteral("Name, Vorname");
+        return QCoreApplication::translate("StartListImport", "Name, Vorname");
     case TImportTarget::LastName:
-        return QStringLiteral("Nachname");
+        return QCoreApplication::translate("StartListImport", "Nachname");
     case TImportTarget::FirstName:
-        return QStringLiteral("Vorname");
+        return QCoreApplication::translate("StartListImport", "Vorname");
     case TImportTarget::Ort:
-        return QStringLiteral("Ort / Verein");
+        return QCoreApplication::translate("StartListImport", "Ort / Verein");
     case TImportTarget::Klasse:
-        return QStringLiteral("Klasse / Kategorie");
+        return QCoreApplication::translate("StartListImport", "Klasse / Kategorie");
     case TImportTarget::Datum:
-        return QStringLiteral("Datum / Jahrgang");
+        return QCoreApplication::translate("StartListImport", "Datum / Jahrgang");
     case TImportTarget::Skip:
         break;
     }
-    return QStringLiteral("(nicht übernehmen)");
+    return QCoreApplication::translate("StartListImport", "(nicht übernehmen)");
 }
 
 TImportMapping ProposeMapping(const QStringList& titles) {
@@ -368,8 +384,10 @@ bool BuildStartList(const TImportTable& table, const TImportMapping& mapping, TS
     auto has = [&](TImportTarget t) { return mapping.contains(t); };
     if (!has(TImportTarget::Name) && !has(TImportTarget::LastName) &&
         !has(TImportTarget::FirstName))
-        return Fail(error, QStringLiteral("Keine Spalte ist dem Namen zugeordnet."));
-    if (table.rows.isEmpty()) return Fail(error, QStringLiteral("Die Datei ist leer."));
+        return Fail(error, QCoreApplication::translate("StartListImport",
+                                                       "Keine Spalte ist dem Namen zugeordnet."));
+    if (table.rows.isEmpty())
+        return Fail(error, QCoreApplication::translate("StartListImport", "Die Datei ist leer."));
     // One column of the protocol from the file's columns mapped to target (blank-joined when
     // the operator chose several).
     auto value = [&](const QStringList& row, TImportTarget target) {
@@ -421,7 +439,8 @@ bool BuildStartList(const TImportTable& table, const TImportMapping& mapping, TS
     }
     // An import that leaves nobody would only empty the protocol.
     if (list->rows.size() < 2)
-        return Fail(error, QStringLiteral("Keine Zeile der Datei hat einen Namen."));
+        return Fail(error, QCoreApplication::translate("StartListImport",
+                                                       "Keine Zeile der Datei hat einen Namen."));
     return true;
 }
 
@@ -432,14 +451,16 @@ QString StartListReport(const TStartList& list) {
         for (const int l : list.withoutName.mid(0, 20))
             lines << QString::number(l);
         if (list.withoutName.size() > 20) lines << QStringLiteral("…");
-        said << QStringLiteral("Ohne Namen, nicht übernommen (%1): Zeile %2.")
+        said << QCoreApplication::translate("StartListImport",
+                                            "Ohne Namen, nicht übernommen (%1): Zeile %2.")
                     .arg(list.withoutName.size())
                     .arg(lines.join(QStringLiteral(", ")));
     }
     if (!list.duplicates.isEmpty()) {
         QStringList numbers = list.duplicates.mid(0, 20);
         if (list.duplicates.size() > 20) numbers << QStringLiteral("…");
-        said << QStringLiteral("Startnummern mehrfach vergeben: %1.")
+        said << QCoreApplication::translate("StartListImport",
+                                            "Startnummern mehrfach vergeben: %1.")
                     .arg(numbers.join(QStringLiteral(", ")));
     }
     return said.join(u'\n');

@@ -5,6 +5,7 @@
 #include "persist/ZipArchive.h"
 
 #include <cmath>
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
@@ -31,7 +32,8 @@ private:
         return false;
     }
     bool Damaged(const QString& part, const QString& reason) {
-        return Fail(QStringLiteral("Die Datei ist beschädigt (%1: %2).").arg(part, reason));
+        return Fail(QCoreApplication::translate("XlsxRead", "Die Datei ist beschädigt (%1: %2).")
+                        .arg(part, reason));
     }
     bool ParsePart(const QString& part, const std::function<bool(QXmlStreamReader&)>& token);
     bool ReadRels(const QString& relsPart, const QString& baseDir, QHash<QString, TRel>* rels);
@@ -192,7 +194,10 @@ bool TReader::ParsePart(const QString& part, const std::function<bool(QXmlStream
                xml.error() == QXmlStreamReader::PrematureEndOfDocumentError;
     };
     if (!m_zip.Stream(part, XlsxMaxPartBytes, feed, &zipError)) return Damaged(part, zipError);
-    if (stopped) return m_error.isEmpty() ? Damaged(part, QStringLiteral("abgebrochen")) : false;
+    if (stopped)
+        return m_error.isEmpty()
+                   ? Damaged(part, QCoreApplication::translate("XlsxRead", "abgebrochen"))
+                   : false;
     if (xml.hasError()) return Damaged(part, xml.errorString());
     return true;
 }
@@ -230,7 +235,8 @@ bool TReader::ReadSharedStrings(const QString& part) {
             if (xml.name() == QLatin1String("si")) {
                 inItem = false;
                 if (m_strings.size() >= XlsxReadMaxCells)
-                    return Fail(QStringLiteral("Die Tabelle hat zu viele Texte."));
+                    return Fail(
+                        QCoreApplication::translate("XlsxRead", "Die Tabelle hat zu viele Texte."));
                 m_strings << DecodeEscapes(current);
             } else if (xml.name() == QLatin1String("rPh")) {
                 --phonetic;
@@ -240,7 +246,8 @@ bool TReader::ReadSharedStrings(const QString& part) {
         } else if (xml.isCharacters() && inText) {
             m_stringChars += xml.text().size();
             if (m_stringChars > XlsxMaxPartBytes / 4)
-                return Fail(QStringLiteral("Die Tabelle hat zu viel Text."));
+                return Fail(
+                    QCoreApplication::translate("XlsxRead", "Die Tabelle hat zu viel Text."));
             current += xml.text();
         }
         return true;
@@ -277,7 +284,8 @@ bool TReader::StoreCell(int row, int col, const QString& type, int style, const 
         bool ok = false;
         const int i = text.trimmed().toInt(&ok);
         if (!ok || i < 0 || i >= m_strings.size())
-            return Damaged(QStringLiteral("Tabelle"), QStringLiteral("Textverweis %1").arg(text));
+            return Damaged(QCoreApplication::translate("XlsxRead", "Tabelle"),
+                           QCoreApplication::translate("XlsxRead", "Textverweis %1").arg(text));
         value = m_strings[i];
     } else if (type == QLatin1String("str") || type == QLatin1String("inlineStr")) {
         value = DecodeEscapes(text);
@@ -302,14 +310,16 @@ bool TReader::StoreCell(int row, int col, const QString& type, int style, const 
             value = d;
     }
     if (row >= XlsxReadMaxRows)
-        return Fail(QStringLiteral("Die Tabelle hat mehr als %1 Zeilen.").arg(XlsxReadMaxRows));
+        return Fail(QCoreApplication::translate("XlsxRead", "Die Tabelle hat mehr als %1 Zeilen.")
+                        .arg(XlsxReadMaxRows));
     TSheet& sheet = m_book->Sheet;
     const qsizetype had = row < sheet.Rows.size() ? sheet.Rows[row].size() : 0;
     if (col >= had) {
         m_cells += col + 1 - had;
         if (m_cells > XlsxReadMaxCells)
             return Fail(
-                QStringLiteral("Die Tabelle hat mehr als %1 Zellen.").arg(XlsxReadMaxCells));
+                QCoreApplication::translate("XlsxRead", "Die Tabelle hat mehr als %1 Zellen.")
+                    .arg(XlsxReadMaxCells));
     }
     sheet.At(row, col).Value = value;
     return true;
@@ -329,14 +339,16 @@ bool TReader::ReadSheet(const QString& part) {
                 bool ok = false;
                 const int n = r.isEmpty() ? row + 2 : r.toInt(&ok);
                 if ((!r.isEmpty() && !ok) || n < 1 || n > SheetMaxRows)
-                    return Damaged(part, QStringLiteral("Zeile %1").arg(r));
+                    return Damaged(part,
+                                   QCoreApplication::translate("XlsxRead", "Zeile %1").arg(r));
                 row = n - 1;
                 col = -1;
             } else if (name == QLatin1String("c")) {
                 if (row < 0) row = 0;
                 const QStringView r = a.value(QLatin1String("r"));
                 if (r.isEmpty()) {
-                    if (++col >= SheetMaxCols) return Damaged(part, QStringLiteral("Spalte"));
+                    if (++col >= SheetMaxCols)
+                        return Damaged(part, QCoreApplication::translate("XlsxRead", "Spalte"));
                 } else {
                     int rr = 0, cc = 0;
                     if (!ParseCellRef(r, &rr, &cc)) return Damaged(part, r.toString());
@@ -374,7 +386,7 @@ bool TReader::ReadSheet(const QString& part) {
             }
         } else if (xml.isCharacters() && inValue) {
             if (text.size() + xml.text().size() > 32767 * 4)
-                return Damaged(part, QStringLiteral("Zelle zu lang"));
+                return Damaged(part, QCoreApplication::translate("XlsxRead", "Zelle zu lang"));
             text += xml.text();
         }
         return true;
@@ -392,17 +404,19 @@ bool TReader::Read(const QByteArray& bytes, QString* error) {
         for (char ch : QByteArrayView("EncryptedPackage"))
             encrypted.append(ch).append('\0');
         if (bytes.contains(encrypted))
-            return done(Fail(QStringLiteral(
-                "Die Arbeitsmappe ist mit einem Kennwort geschützt. Bitte ohne Kennwort als "
-                ".xlsx speichern.")));
-        return done(Fail(QStringLiteral("Die Datei ist im alten Excel-Format (.xls). Bitte als "
-                                        ".xlsx speichern.")));
+            return done(Fail(QCoreApplication::translate(
+                "XlsxRead", "Die Arbeitsmappe ist mit einem Kennwort geschützt. Bitte ohne "
+                            "Kennwort als .xlsx speichern.")));
+        return done(Fail(QCoreApplication::translate(
+            "XlsxRead", "Die Datei ist im alten Excel-Format (.xls). Bitte als .xlsx speichern.")));
     }
     if (!bytes.startsWith("PK"))
-        return done(Fail(QStringLiteral("Die Datei ist keine Excel-Arbeitsmappe (.xlsx).")));
+        return done(Fail(QCoreApplication::translate(
+            "XlsxRead", "Die Datei ist keine Excel-Arbeitsmappe (.xlsx).")));
     QString zipError;
     if (!m_zip.Open(bytes, &zipError))
-        return done(Fail(QStringLiteral("Die Datei ist beschädigt (%1).").arg(zipError)));
+        return done(Fail(QCoreApplication::translate("XlsxRead", "Die Datei ist beschädigt (%1).")
+                             .arg(zipError)));
 
     QHash<QString, TRel> rootRels;
     if (!ReadRels(QStringLiteral("_rels/.rels"), QString(), &rootRels)) return done(false);
@@ -412,7 +426,8 @@ bool TReader::Read(const QByteArray& bytes, QString* error) {
     if (workbook.isEmpty()) workbook = QStringLiteral("xl/workbook.xml");
     if (!m_zip.Contains(workbook) || !workbook.endsWith(QLatin1String(".xml")) ||
         m_zip.Contains(QStringLiteral("word/document.xml")))
-        return done(Fail(QStringLiteral("Die Datei ist keine Excel-Arbeitsmappe (.xlsx).")));
+        return done(Fail(QCoreApplication::translate(
+            "XlsxRead", "Die Datei ist keine Excel-Arbeitsmappe (.xlsx).")));
 
     QStringList sheetIds;
     if (!ParsePart(workbook, [&](QXmlStreamReader& xml) {
@@ -440,7 +455,8 @@ bool TReader::Read(const QByteArray& bytes, QString* error) {
         }
     }
     if (sheet.isEmpty())
-        return done(Fail(QStringLiteral("Die Arbeitsmappe hat kein Tabellenblatt.")));
+        return done(Fail(
+            QCoreApplication::translate("XlsxRead", "Die Arbeitsmappe hat kein Tabellenblatt.")));
     for (const TRel& rel : std::as_const(rels)) {
         if (!m_zip.Contains(rel.Target)) continue;
         if (rel.Type.endsWith(QLatin1String("/sharedStrings")) && !ReadSharedStrings(rel.Target))
@@ -466,13 +482,18 @@ bool ReadXlsxFile(const QString& fileName, TWorkbook* book, QString* error) {
         if (error) *error = reason;
         return false;
     };
-    if (!info.exists()) return fail(QStringLiteral("Die Datei %1 gibt es nicht.").arg(fileName));
-    if (!info.isFile()) return fail(QStringLiteral("%1 ist keine Datei.").arg(fileName));
-    if (info.size() > XlsxMaxFileBytes)
+    if (!info.exists())
         return fail(
-            QStringLiteral("Die Datei %1 ist zu groß für eine Arbeitsmappe.").arg(fileName));
+            QCoreApplication::translate("XlsxRead", "Die Datei %1 gibt es nicht.").arg(fileName));
+    if (!info.isFile())
+        return fail(QCoreApplication::translate("XlsxRead", "%1 ist keine Datei.").arg(fileName));
+    if (info.size() > XlsxMaxFileBytes)
+        return fail(QCoreApplication::translate("XlsxRead",
+                                                "Die Datei %1 ist zu groß für eine Arbeitsmappe.")
+                        .arg(fileName));
     if (!file.open(QIODevice::ReadOnly))
-        return fail(QStringLiteral("Die Datei %1 kann nicht gelesen werden (%2).")
-                        .arg(fileName, file.errorString()));
+        return fail(
+            QCoreApplication::translate("XlsxRead", "Die Datei %1 kann nicht gelesen werden (%2).")
+                .arg(fileName, file.errorString()));
     return ReadXlsx(file.read(XlsxMaxFileBytes + 1), book, error);
 }

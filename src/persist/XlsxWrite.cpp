@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QFile>
 #include <QHash>
@@ -35,14 +36,17 @@ bool WriteXlsx(const TWorkbook& book, const QString& fileName, QString* error) {
         if (error) *error = fileName + QStringLiteral(": ") + reason;
         return false;
     };
-    if (!ValidSheetName(book.Sheet.Name)) return fail(QStringLiteral("ungültiger Blattname"));
+    if (!ValidSheetName(book.Sheet.Name))
+        return fail(QCoreApplication::translate("XlsxWrite", "ungültiger Blattname"));
     QTemporaryDir dir;
     if (!dir.isValid()) return fail(dir.errorString());
     const QString temp = dir.filePath(QStringLiteral("workbook.xlsx"));
     const QByteArray tempName = QFile::encodeName(temp);
 
     lxw_workbook* wb = workbook_new(tempName.constData());
-    if (!wb) return fail(QStringLiteral("Arbeitsmappe kann nicht angelegt werden"));
+    if (!wb)
+        return fail(
+            QCoreApplication::translate("XlsxWrite", "Arbeitsmappe kann nicht angelegt werden"));
     const QByteArray sheetName = book.Sheet.Name.toUtf8();
     lxw_worksheet* ws = workbook_add_worksheet(wb, sheetName.constData());
 

@@ -2,6 +2,8 @@
 
 #include <zip.h>
 
+#include <QCoreApplication>
+
 namespace {
 QString ZipErrorText(zip_error_t* e) {
     return QString::fromLocal8Bit(zip_error_strerror(e));
@@ -71,7 +73,7 @@ bool TZipReader::Stream(const QString& name, qint64 limit,
         if (error) *error = name + QStringLiteral(": ") + reason;
         return false;
     };
-    if (!d->archive) return fail(QStringLiteral("kein Archiv"));
+    if (!d->archive) return fail(QCoreApplication::translate("ZipArchive", "kein Archiv"));
     zip_file_t* file = zip_fopen(d->archive, name.toUtf8().constData(), 0);
     if (!file) return fail(ZipErrorText(zip_get_error(d->archive)));
     char buffer[64 * 1024];
@@ -86,7 +88,8 @@ bool TZipReader::Stream(const QString& name, qint64 limit,
         if (got == 0) break;
         total += got;
         if (total > limit) {
-            ok = fail(QStringLiteral("mehr als %1 MB entpackt").arg(limit / (1024 * 1024)));
+            ok = fail(QCoreApplication::translate("ZipArchive", "mehr als %1 MB entpackt")
+                          .arg(limit / (1024 * 1024)));
             break;
         }
         if (!chunk(buffer, qsizetype(got))) break;

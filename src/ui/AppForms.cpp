@@ -42,6 +42,35 @@ void TAppForms::StartTvMode() {
     }
 }
 
+namespace {
+int g_language = 0;
+} // namespace
+
+int ProgramLanguage() {
+    return g_language;
+}
+
+bool InstallProgramTranslation(int lang) {
+    // Like Qt's own catalogue, one for the program's whole life, replaced by a later call.
+    static QTranslator* installed = nullptr;
+    if (installed) {
+        QCoreApplication::removeTranslator(installed);
+        delete installed;
+        installed = nullptr;
+    }
+    g_language = 0;
+    if (lang != 1) return lang == 0; // the sources' own German; garbage reads as German too
+    auto* next = new QTranslator(QCoreApplication::instance());
+    if (!next->load(QStringLiteral(":/i18n/veltaro_en.qm"))) {
+        delete next;
+        return false;
+    }
+    installed = next;
+    QCoreApplication::installTranslator(installed);
+    g_language = 1;
+    return true;
+}
+
 bool InstallQtTranslation(const QLocale& locale) {
     // One translator for the program's whole life: a later call replaces it, and a locale Qt
     // has no translation for leaves Qt's own English.

@@ -34,3 +34,11 @@ public:
 // Loads Qt's own translation for the locale (the standard dialogs' buttons and texts: "Ja",
 // "Nein", "Abbrechen" on a German system) into the application. False when Qt has none for it.
 bool InstallQtTranslation(const QLocale& locale);
+
+// The program's own texts in the language of the setting "Lang": 0 German (the texts as
+// written in the sources, no catalogue), 1 English (the catalogue built into the program).
+// Any other value is German. To be called before the windows are made: they take their texts
+// when they are built. False for a value other than 0 and 1 or a catalogue that would not load.
+bool InstallProgramTranslation(int lang);
+// The language installed last: 0 German, 1 English (the help pages follow it).
+int ProgramLanguage();

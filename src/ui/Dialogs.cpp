@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QColorDialog>
+#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDialog>
 #include <QFile>
@@ -29,12 +30,13 @@ public:
     int AskSaveBeforeQuit(const QString& text, const QString& caption) override {
         QMessageBox box(QMessageBox::Question, caption, text, QMessageBox::NoButton,
                         QApplication::activeWindow());
-        QPushButton* save = box.addButton(QStringLiteral("Speichern"), QMessageBox::AcceptRole);
+        QPushButton* save = box.addButton(QCoreApplication::translate("Dialogs", "Speichern"),
+                                          QMessageBox::AcceptRole);
         // Yes and No as before: their keys and Enter still leave, Escape still stays.
         QAbstractButton* quit = box.addButton(QMessageBox::Yes);
-        quit->setText(QStringLiteral("Beenden ohne Speichern"));
+        quit->setText(QCoreApplication::translate("Dialogs", "Beenden ohne Speichern"));
         QAbstractButton* cancel = box.addButton(QMessageBox::No);
-        cancel->setText(QStringLiteral("Abbrechen"));
+        cancel->setText(QCoreApplication::translate("Dialogs", "Abbrechen"));
         box.setDefaultButton(qobject_cast<QPushButton*>(quit));
         box.setEscapeButton(cancel);
         box.exec();
@@ -42,8 +44,9 @@ public:
         return box.clickedButton() == quit ? 1 : 2;
     }
     QString ChooseFolder(const QString& start) override {
-        return QFileDialog::getExistingDirectory(QApplication::activeWindow(),
-                                                 QStringLiteral("Wettkampfordner"), start);
+        return QFileDialog::getExistingDirectory(
+            QApplication::activeWindow(), QCoreApplication::translate("Dialogs", "Wettkampfordner"),
+            start);
     }
     void ShowMessage(const QString& text, const QString& caption) override {
         QMessageBox::information(QApplication::activeWindow(), caption, text);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <QBuffer>
+#include <QCoreApplication>
 #include <QFont>
 #include <QFontMetrics>
 #include <QPageLayout>
@@ -59,8 +60,9 @@ private:
         const QRect foot(0, m_area.height() - m_footer / 2, m_area.width(), m_footer / 2);
         m_p->drawText(foot, Qt::AlignLeft | Qt::AlignBottom,
                       m_doc.eventName.isEmpty() ? m_doc.title : m_doc.eventName);
-        m_p->drawText(foot, Qt::AlignRight | Qt::AlignBottom,
-                      QStringLiteral("Seite %1 von %2").arg(m_page + 1).arg(m_pages));
+        m_p->drawText(
+            foot, Qt::AlignRight | Qt::AlignBottom,
+            QCoreApplication::translate("ListPdf", "Seite %1 von %2").arg(m_page + 1).arg(m_pages));
     }
 
     // A line of text over the whole width, wrapped when it is longer.
@@ -159,11 +161,13 @@ private:
             m_y += h;
         }
         m_y += 3 * m_pad;
-        Line(QStringLiteral("Stand: ") + m_doc.stand.toString(QStringLiteral("dd.MM.yyyy HH:mm")),
+        Line(QCoreApplication::translate("ListPdf", "Stand: ") +
+                 m_doc.stand.toString(QStringLiteral("dd.MM.yyyy HH:mm")),
              m_body);
         if (m_doc.kind == TListKind::Results) {
             m_y += 8 * m_pad;
-            Line(QStringLiteral("______________________________\nSchiedsrichter (Unterschrift)"),
+            Line(QCoreApplication::translate(
+                     "ListPdf", "______________________________\nSchiedsrichter (Unterschrift)"),
                  m_body);
         }
     }

@@ -8,6 +8,7 @@
 #include "ui/OfficeAx.h"
 
 #include <ActiveQt/QAxObject>
+#include <QCoreApplication>
 #include <QStringList>
 
 namespace {
@@ -29,8 +30,10 @@ public:
         m_failure.clear();
         if (!m_object->setProperty(name.toLatin1().constData(), Plain(value.Value)) ||
             !m_failure.isEmpty())
-            throw EAutomation(m_failure.isEmpty() ? name + QStringLiteral(": nicht gesetzt")
-                                                  : m_failure);
+            throw EAutomation(
+                m_failure.isEmpty()
+                    ? name + QCoreApplication::translate("OfficeAutomation", ": nicht gesetzt")
+                    : m_failure);
     }
 
 private:
@@ -71,7 +74,9 @@ public:
         auto* object = new QAxObject(progId);
         if (object->isNull()) {
             delete object;
-            throw EAutomation(QStringLiteral("Ungültige Klassenzeichenfolge: %1").arg(progId));
+            throw EAutomation(
+                QCoreApplication::translate("OfficeAutomation", "Ungültige Klassenzeichenfolge: %1")
+                    .arg(progId));
         }
         return std::make_shared<TAxObject>(object);
     }

@@ -14,6 +14,7 @@
 #include "persist/StartListImport.h"
 #include "persist/Workbook.h"
 #include "TestSupport.h"
+#include "ui/audience/FMonitor2.h"
 #include "ui/help/Help.h"
 #include "ui/main/Sounds.h"
 #include "ui/main/WindowLayout.h"
@@ -22,21 +23,27 @@
 
 #include <atomic>
 #include <optional>
+#include <QAbstractButton>
 #include <QComboBox>
 #include <QDate>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QGroupBox>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QProcess>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QScopeGuard>
 #include <QSpinBox>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QThread>
 #include <QtTest>
+#include <QXmlStreamReader>
 #include <unistd.h>
 
 namespace {
@@ -111,6 +118,31 @@ QStringList StartNumbers(const QString& xlsx) {
     for (const auto& row : book.Sheet.Rows)
         out << AutoValueText(row.value(0).Value);
     return out;
+}
+
+// The texts a window shows: title, labels, buttons, group titles, list entries, hints,
+// placeholders, and the actions of the window and of its named menus (a control's own, such
+// as a calendar's month list, speak the locale).
+QStringList ShownTexts(QWidget& window) {
+    QStringList texts{window.windowTitle()};
+    QList<QAction*> actions = window.actions();
+    for (QMenu* m : window.findChildren<QMenu*>())
+        if (!m->objectName().isEmpty()) actions << m->actions();
+    for (QAction* a : actions)
+        texts << a->text() << a->toolTip();
+    QList<QWidget*> widgets = window.findChildren<QWidget*>();
+    for (QWidget* w : widgets << &window) {
+        if (w != &window && !w->isVisibleTo(&window)) continue;
+        texts << w->toolTip();
+        if (auto* l = qobject_cast<QLabel*>(w)) texts << l->text();
+        if (auto* b = qobject_cast<QAbstractButton*>(w)) texts << b->text();
+        if (auto* g = qobject_cast<QGroupBox*>(w)) texts << g->title();
+        if (auto* e = qobject_cast<QLineEdit*>(w)) texts << e->placeholderText();
+        if (auto* c = qobject_cast<QComboBox*>(w))
+            for (int i = 0; i < c->count(); ++i)
+                texts << c->itemText(i);
+    }
+    return texts;
 }
 } // namespace
 
@@ -548,6 +580,49 @@ private slots:
                     opaque += qAlpha(img.pixel(i % img.width(), i / img.width())) > 128;
                 QVERIFY2(opaque > img.width() * img.height() / 10, qPrintable(file));
             }
+    }
+
+    // In English (the catalogue that a stored Lang=1 loads; any other value is German), the
+    // main window, the settings dialog and the audience window show no German text of the
+    // program's own: none that the catalogue translates, none with an umlaut that is not a
+    // translation. The language chosen in the dialog is what is stored.
+    void englishWindows() {
+        QFile ts(VELTARO_TEST_SOURCE_DIR "/../translations/veltaro_en.ts");
+        QVERIFY(ts.open(QIODevice::ReadOnly));
+        QXmlStreamReader xml(&ts);
+        QMap<QString, QString> english;
+        for (QString source; !xml.atEnd();)
+            if (xml.readNext() == QXmlStreamReader::StartElement && xml.name() == u"source")
+                source = xml.readElementText();
+            else if (xml.isStartElement() && xml.name() == u"translation")
+                english[source] = xml.readElementText();
+        QVERIFY(!InstallProgramTranslation(7) && ProgramLanguage() == 0);
+        QVERIFY(InstallProgramTranslation(1));
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedKingdom)); // the date panel
+        const auto german = qScopeGuard([] {
+            InstallProgramTranslation(0);
+            QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+        });
+        TWindowFixture f;
+        f.Settings().Lang = 7;
+        QStringList shown = ShownTexts(*f.w) + ShownTexts(*f.forms->FormMonitor2), faults;
+        QString langShown;
+        f.dialogs.onModal = [&](QDialog& d) {
+            shown << ShownTexts(d);
+            langShown = Find<QComboBox>(d, "cbLang")->currentText();
+            Find<QComboBox>(d, "cbLang")->setCurrentIndex(1);
+            return int(QDialog::Accepted);
+        };
+        f.Play("F2");
+        QCOMPARE(langShown + ' ' + QString::number(f.Settings().Lang), QString("Deutsch 1"));
+        QVERIFY(shown.contains("Settings") && shown.contains("Qualification"));
+        static const QRegularExpression umlaut(QStringLiteral("[äöüÄÖÜß]"));
+        for (const QString& text : shown)
+            if (english.value(text, text) != text ||
+                (text.contains(umlaut) && !english.values().contains(text)))
+                faults << text;
+        QCOMPARE(faults, QStringList());
+        QVERIFY(QFile::exists(DefaultHelpFile() + "/contents.tsv")); // the English manual
     }
 
     // A line without a number, too deep, without a title or page, or with too many fields is

@@ -134,8 +134,7 @@ void TBracketView::paintEvent(QPaintEvent*) {
         base.setPixelSize(std::max(8, height() / 20));
         p.setFont(base);
         p.setPen(m_colours.text);
-        const QString text =
-            m_emptyText.isEmpty() ? QStringLiteral("Kein K.-o.-Feld") : m_emptyText;
+        const QString text = m_emptyText.isEmpty() ? tr("Kein K.-o.-Feld") : m_emptyText;
         p.drawText(rect().adjusted(20, 20, -20, -20), Qt::AlignCenter | Qt::TextWordWrap, text);
         return;
     }
@@ -246,7 +245,7 @@ void TBracketView::DrawHeat(QPainter& p, const TBracket::THeat& heat, const QRec
         p.setFont(vf);
         p.setPen(c.voided);
         const QFontMetrics vm(vf);
-        const QString label = QStringLiteral("ungültig ");
+        const QString label = tr("ungültig ");
         QRect line(box.left() + pad, box.bottom() + 2, box.width() - 2 * pad, vm.height());
         p.drawText(line, Qt::AlignLeft | Qt::AlignTop, label);
         vf.setStrikeOut(true);

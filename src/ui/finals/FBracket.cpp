@@ -13,8 +13,8 @@
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
-namespace {
-const QString kCaption = QStringLiteral("K.-o.-Feld");
+QString TFormBracket::Caption() {
+    return tr("K.-o.-Feld");
 }
 
 TFormBracket::TFormBracket(QWidget* parent, TCompetition& competition, const TRunController& run,
@@ -22,24 +22,24 @@ TFormBracket::TFormBracket(QWidget* parent, TCompetition& competition, const TRu
     : QWidget(parent, Qt::Window), m_competition(competition), m_run(run), m_settings(settings),
       m_dialogs(dialogs) {
     setObjectName(QStringLiteral("FormBracket"));
-    setWindowTitle(kCaption);
+    setWindowTitle(Caption());
     // Closing the main window ends the program; this window must not keep it alive.
     setAttribute(Qt::WA_QuitOnClose, false);
     BracketView = new TBracketView(this, TBracketView::Light);
     cbKategorie = new QComboBox(this);
     cbKategorie->setObjectName(QStringLiteral("cbKategorie"));
-    cbKategorie->setToolTip(QStringLiteral("Feld der Klasse zeigen; ihr nächster Lauf kommt auf "
-                                           "die Türme"));
+    cbKategorie->setToolTip(tr("Feld der Klasse zeigen; ihr nächster Lauf kommt auf "
+                               "die Türme"));
     labNote = new QLabel(this);
     labNote->setObjectName(QStringLiteral("labNote"));
     labNote->setWordWrap(true);
-    bRebuild = new QPushButton(QStringLiteral("Feld neu aufbauen"), this);
+    bRebuild = new QPushButton(tr("Feld neu aufbauen"), this);
     bRebuild->setObjectName(QStringLiteral("bRebuild"));
-    bRerun = new QPushButton(QStringLiteral("Letzten Lauf wiederholen"), this);
+    bRerun = new QPushButton(tr("Letzten Lauf wiederholen"), this);
     bRerun->setObjectName(QStringLiteral("bRerun"));
-    bHtml = new QPushButton(QStringLiteral("Als HTML"), this);
+    bHtml = new QPushButton(tr("Als HTML"), this);
     bHtml->setObjectName(QStringLiteral("bHtml"));
-    bHtml->setToolTip(QStringLiteral("[Ctrl+Shift+H] K.-o.-Feld als HTML"));
+    bHtml->setToolTip(tr("[Ctrl+Shift+H] K.-o.-Feld als HTML"));
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(cbKategorie);
     buttons->addWidget(labNote, 1);
@@ -75,9 +75,8 @@ void TFormBracket::Refresh() {
     BracketView->SetBracket(
         c.Bracket(), [&c](int entry) { return BracketName(c, entry); }, m_settings.TimeFormat);
     const QString note = c.BracketNote();
-    BracketView->SetEmptyText(c.Mode() == TCompetition::FinaleKo || note.isEmpty()
-                                  ? note
-                                  : QStringLiteral("Kein K.-o.-Feld"));
+    BracketView->SetEmptyText(
+        c.Mode() == TCompetition::FinaleKo || note.isEmpty() ? note : tr("Kein K.-o.-Feld"));
     labNote->setText(note);
     {
         const QSignalBlocker quiet(cbKategorie);
@@ -85,7 +84,7 @@ void TFormBracket::Refresh() {
         for (const TCategoryBracket& b : c.Brackets()) {
             const int open = b.Bracket.Finished() ? -1 : b.Bracket.CurrentHeat();
             cbKategorie->addItem(TCompetition::CategoryLabel(b.Category) +
-                                 (open < 0 ? QStringLiteral(" (entschieden)") : QString()));
+                                 (open < 0 ? tr(" (entschieden)") : QString()));
         }
         cbKategorie->setCurrentIndex(c.CurrentBracket());
     }
@@ -100,9 +99,9 @@ void TFormBracket::Refresh() {
 void TFormBracket::cbKategorieChange(int index) {
     // Between heats only: the pair of a running heat stays on the tracks.
     if (!m_run.CanSetUpHeat() || !m_competition.SetCurrentBracket(index))
-        m_dialogs.ShowMessage(QStringLiteral("Die Klasse kann erst nach RESET oder ABBRECHEN "
-                                             "gewechselt werden."),
-                              kCaption);
+        m_dialogs.ShowMessage(tr("Die Klasse kann erst nach RESET oder ABBRECHEN "
+                                 "gewechselt werden."),
+                              Caption());
     Refresh();
 }
 
@@ -131,17 +130,16 @@ void TFormBracket::bRebuildClick() {
     const int index = c.CurrentBracket();
     const bool one = index >= 0 && c.BracketKlassCol() > 0 && c.BracketKlassCol() == c.KlassCol();
     const QString question =
-        one ? QStringLiteral("K.-o.-Feld „%1“ neu aus der Qualifikation aufbauen? Alle Läufe "
-                             "dieses Feldes gehen verloren.")
+        one ? tr("K.-o.-Feld „%1“ neu aus der Qualifikation aufbauen? Alle Läufe "
+                 "dieses Feldes gehen verloren.")
                   .arg(TCompetition::CategoryLabel(c.Brackets()[index].Category))
-            : QStringLiteral("K.-o.-Feld neu aus der Qualifikation aufbauen? Alle Läufe des "
-                             "K.-o.-Feldes gehen verloren.");
-    if (!m_dialogs.AskYesNo(question, kCaption)) return;
+            : tr("K.-o.-Feld neu aus der Qualifikation aufbauen? Alle Läufe des "
+                 "K.-o.-Feldes gehen verloren.");
+    if (!m_dialogs.AskYesNo(question, Caption())) return;
     if (!m_competition.RebuildBracket(one ? index : -1)) {
         const QString note = m_competition.BracketNote();
         m_dialogs.ShowMessage(
-            note.isEmpty() ? QStringLiteral("Das K.-o.-Feld kann nicht aufgebaut werden.") : note,
-            kCaption);
+            note.isEmpty() ? tr("Das K.-o.-Feld kann nicht aufgebaut werden.") : note, Caption());
     }
     Refresh();
 }
@@ -149,16 +147,15 @@ void TFormBracket::bRebuildClick() {
 void TFormBracket::bRerunClick() {
     const int heat = RerunCandidate();
     if (!bRerun->isEnabled() || heat < 0) return;
-    if (!m_dialogs.AskYesNo(QStringLiteral("Lauf %1 wiederholen? Seine Zeiten bleiben als "
-                                           "ungültig vermerkt.")
+    if (!m_dialogs.AskYesNo(tr("Lauf %1 wiederholen? Seine Zeiten bleiben als "
+                               "ungültig vermerkt.")
                                 .arg(heat + 1),
-                            kCaption))
+                            Caption()))
         return;
     if (!m_competition.RerunHeat(heat))
-        m_dialogs.ShowMessage(
-            QStringLiteral("Lauf %1 kann nicht mehr wiederholt werden: sein Sieger ist schon "
-                           "wieder gelaufen.")
-                .arg(heat + 1),
-            kCaption);
+        m_dialogs.ShowMessage(tr("Lauf %1 kann nicht mehr wiederholt werden: sein Sieger ist schon "
+                                 "wieder gelaufen.")
+                                  .arg(heat + 1),
+                              Caption());
     Refresh();
 }

@@ -38,6 +38,7 @@ signals:
     void HtmlRequested(); // the bracket page beside the protocol page
 
 private:
+    static QString Caption(); // the window's title, also the caption of its questions
     void UpdateButtons();
     TCompetition& m_competition;
     const TRunController& m_run;

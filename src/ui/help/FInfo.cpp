@@ -3,6 +3,7 @@
 #include "core/Version.h"
 #include "ui/Pictures.h"
 
+#include <QCoreApplication>
 #include <QEvent>
 #include <QFrame>
 #include <QHBoxLayout>
@@ -22,7 +23,8 @@ template <typename W> W* Named(W* w, const char* name) {
 } // namespace
 
 QString InfoText() {
-    return QStringLiteral(
+    return QCoreApplication::translate(
+        "TFormInfo",
         "Veltaro misst die Zeiten bei Wettkämpfen im Speedklettern an einer oder zwei Wänden "
         "(\"Kletterturm 1\" links, \"Kletterturm 2\" rechts). Ein gemeinsamer Start setzt die "
         "Uhr in Gang, jede Bahn wird von ihrem eigenen Kontakt gestoppt. Jeder beendete Lauf "
@@ -74,7 +76,7 @@ TFormInfo::TFormInfo(QWidget* parent) : QDialog(parent) {
     pf.setBold(true);
     LabelProduct->setFont(pf);
     LabelVersion =
-        Named(new QLabel(QStringLiteral("Version %1 (%2)")
+        Named(new QLabel(tr("Version %1 (%2)")
                              .arg(ProgramVersion(),
                                   ProgramReleaseDate().toString(QStringLiteral("dd.MM.yyyy"))),
                          this),
@@ -95,7 +97,7 @@ TFormInfo::TFormInfo(QWidget* parent) : QDialog(parent) {
     LabelLink->setPalette(lp);
     LabelLink->setCursor(Qt::PointingHandCursor);
 
-    bOK = Named(new QPushButton(QStringLiteral("Einverstanden"), this), "bOK");
+    bOK = Named(new QPushButton(tr("Einverstanden"), this), "bOK");
     bOK->setDefault(true);
     bOK->setMinimumWidth(100);
     connect(bOK, &QPushButton::clicked, this, &QDialog::accept);

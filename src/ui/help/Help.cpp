@@ -1,5 +1,6 @@
 #include "ui/help/Help.h"
 
+#include "ui/AppForms.h"
 #include "ui/help/HelpWindow.h"
 #include "ui/Pictures.h"
 
@@ -55,11 +56,14 @@ QList<THelpKeyword> ParseHelpIndex(const QString& text) {
 
 QString DefaultHelpFile() {
 #ifdef Q_OS_WIN
+    // The English manual beside the German one, when there is one.
     const QFileInfo program(QCoreApplication::applicationFilePath());
-    return program.absolutePath() + QLatin1Char('/') + program.completeBaseName() +
-           QStringLiteral(".chm");
+    const QString base = program.absolutePath() + QLatin1Char('/') + program.completeBaseName();
+    const QString english = base + QStringLiteral("_en.chm");
+    if (ProgramLanguage() == 1 && QFileInfo(english).isFile()) return english;
+    return base + QStringLiteral(".chm");
 #else
-    return QStringLiteral(":/help");
+    return ProgramLanguage() == 1 ? QStringLiteral(":/help/en") : QStringLiteral(":/help");
 #endif
 }
 

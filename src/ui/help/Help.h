@@ -31,8 +31,8 @@ struct THelpKeyword {
 QList<THelpEntry> ParseHelpContents(const QString& text);
 QList<THelpKeyword> ParseHelpIndex(const QString& text);
 
-// Windows: the program's path with ".chm". Elsewhere: the folder of the manual's pages that
-// is built into the program.
+// Windows: the program's path with ".chm" (in English "_en.chm" where it exists). Elsewhere:
+// the folder of the manual's pages that is built into the program, in the program's language.
 QString DefaultHelpFile();
 
 class THelp : public QObject {

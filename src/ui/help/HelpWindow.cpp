@@ -29,7 +29,7 @@ template <typename W> W* Named(W* w, const char* name) {
 THelpWindow::THelpWindow(const QString& folder, QWidget* parent)
     : QWidget(parent, Qt::Window), m_folder(folder) {
     setObjectName(QStringLiteral("HelpWindow"));
-    setWindowTitle(QStringLiteral("Veltaro - Hilfe"));
+    setWindowTitle(tr("Veltaro - Hilfe"));
     setWindowIcon(Picture(QStringLiteral("veltaro")));
     resize(860, 580);
 
@@ -41,12 +41,12 @@ THelpWindow::THelpWindow(const QString& folder, QWidget* parent)
     auto* iv = new QVBoxLayout(indexPage);
     iv->setContentsMargins(4, 4, 4, 4);
     EditIndex = Named(new QLineEdit, "EditIndex");
-    EditIndex->setPlaceholderText(QStringLiteral("Stichwort eingeben"));
+    EditIndex->setPlaceholderText(tr("Stichwort eingeben"));
     EditIndex->setClearButtonEnabled(true);
     ListIndex = Named(new QListWidget, "ListIndex");
     iv->addWidget(EditIndex);
     iv->addWidget(ListIndex, 1);
-    Tabs->addTab(TreeContents, QStringLiteral("Inhalt"));
+    Tabs->addTab(TreeContents, tr("Inhalt"));
     Tabs->addTab(indexPage, QStringLiteral("Index"));
 
     Browser = Named(new QTextBrowser, "Browser");

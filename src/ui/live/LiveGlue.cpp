@@ -154,14 +154,12 @@ void TLiveGlue::ApplySettings() {
         const QHostAddress bind = LiveBindAddress(s.LiveBind, &valid);
         QString error;
         if (!valid)
-            m_problem = QStringLiteral("Live-Ergebnisse: \"%1\" ist keine Adresse").arg(s.LiveBind);
+            m_problem = tr("Live-Ergebnisse: \"%1\" ist keine Adresse").arg(s.LiveBind);
         else if (s.LivePort < 1 || s.LivePort > 65535) // not cut down to 16 bits: 65537 is not 1
-            m_problem =
-                QStringLiteral("Live-Ergebnisse: Port %1 ungültig (1 bis 65535)").arg(s.LivePort);
+            m_problem = tr("Live-Ergebnisse: Port %1 ungültig (1 bis 65535)").arg(s.LivePort);
         else if (!m_server.Start(bind, quint16(s.LivePort), &error))
-            m_problem = QStringLiteral("Live-Ergebnisse: Port %1 nicht verfügbar (%2)")
-                            .arg(s.LivePort)
-                            .arg(error);
+            m_problem =
+                tr("Live-Ergebnisse: Port %1 nicht verfügbar (%2)").arg(s.LivePort).arg(error);
         else
             m_address = LiveShareAddress(bind, m_server.Port());
     }

@@ -81,7 +81,7 @@ void TLiveSharePanel::Show(const QString& address, const QString& problem) {
         return;
     }
     labLiveAddress->setStyleSheet({});
-    labLiveAddress->setText(QStringLiteral("Live-Ergebnisse im Browser: ") + address);
+    labLiveAddress->setText(tr("Live-Ergebnisse im Browser: ") + address);
     ImageLiveQr->setPixmap(QPixmap::fromImage(LiveQrImage(address, 3)));
     setVisible(!address.isEmpty());
 }

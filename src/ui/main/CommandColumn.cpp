@@ -14,15 +14,15 @@ TCommandColumn::TCommandColumn(QWidget* parent) : QWidget(parent) {
     SetBackground(this, Colors::clSkyBlue);
     m_startPart = Named(new QWidget(this), "Panel5");
     m_startBeam = Named(new TImageLS(m_startPart), "ImageLSstart");
-    m_startBeam->setToolTip(QStringLiteral("Start-LS Sperre"));
+    m_startBeam->setToolTip(tr("Start-LS Sperre"));
     m_start = Named(new TBitBtnWithColor(QStringLiteral("START"), m_startPart), "bSTART");
     m_start->setToolTip(QStringLiteral("[F8]"));
     // Hidden helpers for long runs: move the start an hour or nine minutes back.
     auto* hour = Named(new QToolButton(m_startPart), "Button1");
-    hour->setText(QStringLiteral("+ 1 Std."));
+    hour->setText(tr("+ 1 Std."));
     hour->hide();
     auto* nine = Named(new QToolButton(m_startPart), "Button2");
-    nine->setText(QStringLiteral("+ 9 Min."));
+    nine->setText(tr("+ 9 Min."));
     nine->hide();
 
     m_leftPart = Named(new QWidget(this), "PanelLE");
@@ -37,7 +37,7 @@ TCommandColumn::TCommandColumn(QWidget* parent) : QWidget(parent) {
     m_stop2->setToolTip(QStringLiteral("[F6]"));
 
     // Above the stop parts, in the middle of the column's bottom.
-    m_abort = Named(new TBitBtnWithColor(QStringLiteral("ABBRECHEN"), this), "bAbbruch");
+    m_abort = Named(new TBitBtnWithColor(tr("ABBRECHEN"), this), "bAbbruch");
     m_abort->setToolTip(QStringLiteral("[Ctrl+X]"));
     m_abort->setFontColor(Colors::clYellow);
 

@@ -34,8 +34,7 @@ TBracketPage TFormMain::BracketPage() const {
 void TFormMain::mBracketHtmlClick() {
     if (Competition->Bracket().IsEmpty()) {
         const QString note = Competition->BracketNote();
-        Dialogs->ShowMessage(note.isEmpty() ? QStringLiteral("Kein K.-o.-Feld.") : note,
-                             QStringLiteral("K.-o.-Feld"));
+        Dialogs->ShowMessage(note.isEmpty() ? tr("Kein K.-o.-Feld.") : note, tr("K.-o.-Feld"));
         return;
     }
     const QString name = BracketHtmlName();
@@ -61,7 +60,7 @@ void TFormMain::mBracketHtmlClick() {
     }
     if (!WriteBracketHtml(name, sections, BracketPage(), &error)) {
         TellNotWritten(name, error);
-        Dialogs->ShowMessage(QStringLiteral("Error write file: ") + name + '\n' + error,
+        Dialogs->ShowMessage(tr("Error write file: ") + name + '\n' + error,
                              QStringLiteral("Veltaro"));
         return;
     }

@@ -22,14 +22,14 @@ void TFormMain::bCFGClick() {
         Settings.LivePort = c.edited.LivePort;
         Settings.LiveBind = c.edited.LiveBind;
         Settings.Monitor = c.edited.Monitor;
+        Settings.Lang = c.edited.Lang; // it acts only at the next start, so also during a run
         Settings.HallNames = c.edited.HallNames; // the audience's view only: at once
         if (FormMonitor2) FormMonitor2->PlaceAndLayout();
         if (IsReady()) {
             ApplyCfgChoice(c);
         } else {
             m_pendingCfg = std::make_unique<TCfgChoice>(c);
-            SetStatusNote(NoteSettings,
-                          QStringLiteral("Die Einstellungen gelten ab dem nächsten RESET"));
+            SetStatusNote(NoteSettings, tr("Die Einstellungen gelten ab dem nächsten RESET"));
         }
     }
     m_picker[0]->setFocus();

@@ -13,8 +13,7 @@ void TFormMain::StartContactLog(TContactLog& log) {
     mContactLog->setEnabled(true);
     // Said once per failing stretch: the run goes on, the operator knows the log is gone.
     connect(&log, &TContactLog::WriteFailed, this, [this](const QString& reason) {
-        m_status->showMessage(QStringLiteral("Kontaktprotokoll kann nicht geschrieben werden: ") +
-                              reason);
+        m_status->showMessage(tr("Kontaktprotokoll kann nicht geschrieben werden: ") + reason);
     });
     LogEvent(TLogSource::Session, QStringLiteral("Programmstart"), windowTitle());
 }

@@ -12,6 +12,7 @@
 
 #include <QFile>
 
+#include <QCoreApplication>
 #include <QDate>
 #include <QDir>
 #include <QFileInfo>
@@ -32,16 +33,17 @@ QString DocumentsFolder() {
 QString FolderProblem(const QString& folder) {
     const QFileInfo info(folder);
     if (info.exists() && !info.isDir())
-        return QStringLiteral("%1 ist eine Datei, kein Ordner.")
+        return QCoreApplication::translate("TFormMain", "%1 ist eine Datei, kein Ordner.")
             .arg(QDir::toNativeSeparators(folder));
     if (!QDir().mkpath(folder))
-        return QStringLiteral("Der Ordner %1 kann nicht angelegt werden.")
+        return QCoreApplication::translate("TFormMain", "Der Ordner %1 kann nicht angelegt werden.")
             .arg(QDir::toNativeSeparators(folder));
     // The folder's permission bits do not tell everything (a read-only medium, an ACL):
     // writing is the one true test.
     QTemporaryFile probe(folder + QStringLiteral("/.veltaro-XXXXXX"));
     if (!probe.open())
-        return QStringLiteral("In den Ordner %1 kann nicht geschrieben werden: %2")
+        return QCoreApplication::translate("TFormMain",
+                                           "In den Ordner %1 kann nicht geschrieben werden: %2")
             .arg(QDir::toNativeSeparators(folder), probe.errorString());
     return {};
 }
@@ -59,8 +61,8 @@ QString TFormMain::ReadyEventFolder() {
         const QString why = FolderProblem(folder);
         if (why.isEmpty()) return folder;
         // Nothing is lost by asking: the protocol stays in memory and in the journal.
-        if (!Dialogs->AskYesNo(why + QStringLiteral("\n\nEinen anderen Wettkampfordner wählen?"),
-                               QStringLiteral("Wettkampfordner")))
+        if (!Dialogs->AskYesNo(why + tr("\n\nEinen anderen Wettkampfordner wählen?"),
+                               tr("Wettkampfordner")))
             return {};
         const QString chosen = Dialogs->ChooseFolder(QFileInfo(folder).absolutePath());
         if (chosen.isEmpty()) return {};
@@ -78,15 +80,14 @@ QString TFormMain::EventFilePath(const QString& kind, const QString& extension) 
 
 void TFormMain::TellWritten(const QString& file) {
     const QFileInfo info(file);
-    m_status->ShowWritten(QStringLiteral("Gespeichert: ") +
-                              QDir::toNativeSeparators(info.absoluteFilePath()),
+    m_status->ShowWritten(tr("Gespeichert: ") + QDir::toNativeSeparators(info.absoluteFilePath()),
                           info.absolutePath(), false);
 }
 
 void TFormMain::TellNotWritten(const QString& file, const QString& why) {
-    m_status->ShowWritten(QStringLiteral("Nicht gespeichert: %1 – %2")
-                              .arg(QDir::toNativeSeparators(file), why.simplified()),
-                          QString(), true);
+    m_status->ShowWritten(
+        tr("Nicht gespeichert: %1 – %2").arg(QDir::toNativeSeparators(file), why.simplified()),
+        QString(), true);
 }
 
 void TFormMain::ShowModifiedMark() {
@@ -104,13 +105,13 @@ void TFormMain::RememberSaved() {
 }
 
 QString TFormMain::QuitQuestion() const {
-    QString text = QStringLiteral("Beenden?");
-    if (IsRunning()) text += QStringLiteral("\n\nEin Lauf wird gerade gemessen.");
+    QString text = tr("Beenden?");
+    if (IsRunning()) text += tr("\n\nEin Lauf wird gerade gemessen.");
     if (Competition->Modified()) {
         const int n = UnsavedResults(m_savedRows, Competition->Rows(TCompetition::ForExitCopy));
-        text += n == 1  ? QStringLiteral("\n\n1 Ergebnis ist nicht gespeichert.")
-                : n > 1 ? QStringLiteral("\n\n%1 Ergebnisse sind nicht gespeichert.").arg(n)
-                        : QStringLiteral("\n\nDas Protokoll hat ungespeicherte Änderungen.");
+        text += n == 1  ? tr("\n\n1 Ergebnis ist nicht gespeichert.")
+                : n > 1 ? tr("\n\n%1 Ergebnisse sind nicht gespeichert.").arg(n)
+                        : tr("\n\nDas Protokoll hat ungespeicherte Änderungen.");
     }
     return text;
 }
@@ -150,9 +151,9 @@ void TFormMain::WriteList(TListKind kind) {
     QString error;
     if (!WriteListPdf(doc, file, &error)) {
         TellNotWritten(file, error);
-        Dialogs->ShowMessage(QStringLiteral("%1 wurde nicht geschrieben:\n%2")
-                                 .arg(QDir::toNativeSeparators(file), error),
-                             QStringLiteral("Veltaro"));
+        Dialogs->ShowMessage(
+            tr("%1 wurde nicht geschrieben:\n%2").arg(QDir::toNativeSeparators(file), error),
+            QStringLiteral("Veltaro"));
         return;
     }
     TellWritten(file);

@@ -92,7 +92,7 @@ bool TFormMain::ReadProtocolText(const QString& fileName) {
     // Read the whole file before touching the protocol: a file that cannot be read must not
     // cost the results that are on screen.
     if (!ReadProtocolFile(fileName, &rows, &error, Col::Count, report)) {
-        Dialogs->ShowMessage(QStringLiteral("Protokoll kann nicht gelesen werden: %1\n%2")
+        Dialogs->ShowMessage(tr("Protokoll kann nicht gelesen werden: %1\n%2")
                                  .arg(QDir::toNativeSeparators(fileName), error),
                              QStringLiteral("Veltaro"));
         return false;
@@ -104,10 +104,9 @@ bool TFormMain::ReadProtocolText(const QString& fileName) {
     const QString finalsFile = BracketFileName(fileName);
     if (const auto finals = ReadBracketFile(finalsFile, &why)) why = ResumeFinals(*finals);
     if (!why.isEmpty())
-        Dialogs->ShowMessage(
-            QStringLiteral("Protokoll geladen, K.-o.-Feld nicht übernommen: %1\n%2")
-                .arg(why, QDir::toNativeSeparators(finalsFile)),
-            QStringLiteral("Veltaro"));
+        Dialogs->ShowMessage(tr("Protokoll geladen, K.-o.-Feld nicht übernommen: %1\n%2")
+                                 .arg(why, QDir::toNativeSeparators(finalsFile)),
+                             QStringLiteral("Veltaro"));
     TellReadReport(fileName, report);
     return true;
 }
@@ -118,23 +117,22 @@ void TFormMain::TellReadReport(const QString& fileName, const TProtocolReadRepor
     if (report.linesDropped > 0) {
         // A save over this file would lose the lines never read: it asks first.
         PartlyReadFile = QFileInfo(fileName).absoluteFilePath();
-        Dialogs->ShowMessage(
-            QStringLiteral("%1 hat mehr als %2 Zeilen: %3 Zeilen wurden nicht gelesen.")
-                .arg(file)
-                .arg(ProtocolMaxRows)
-                .arg(report.linesDropped),
-            QStringLiteral("Veltaro"));
+        Dialogs->ShowMessage(tr("%1 hat mehr als %2 Zeilen: %3 Zeilen wurden nicht gelesen.")
+                                 .arg(file)
+                                 .arg(ProtocolMaxRows)
+                                 .arg(report.linesDropped),
+                             QStringLiteral("Veltaro"));
     }
     if (report.fieldsCut > 0)
-        Dialogs->ShowMessage(QStringLiteral("%1: %2 Felder waren länger als %3 Zeichen und wurden "
-                                            "gekürzt.")
+        Dialogs->ShowMessage(tr("%1: %2 Felder waren länger als %3 Zeichen und wurden "
+                                "gekürzt.")
                                  .arg(file)
                                  .arg(report.fieldsCut)
                                  .arg(ProtocolMaxFieldBytes),
                              QStringLiteral("Veltaro"));
     if (report.encoding == TTextEncoding::Utf8Repaired)
-        Dialogs->ShowMessage(QStringLiteral("%1 enthält %2 ungültige UTF-8-Zeichen; sie wurden "
-                                            "durch \u201E\uFFFD\u201C ersetzt.")
+        Dialogs->ShowMessage(tr("%1 enthält %2 ungültige UTF-8-Zeichen; sie wurden "
+                                "durch „�“ ersetzt.")
                                  .arg(file)
                                  .arg(report.badSequences),
                              QStringLiteral("Veltaro"));
@@ -150,11 +148,11 @@ bool TFormMain::IsPartlyReadFile(const QString& fileName) const {
 bool TFormMain::MayReplaceProtocol() {
     const TJournalSnapshot now = JournalSnapshot();
     if (!Competition->Modified() || !JournalHasData(now.Rows)) return true;
-    QString question = QStringLiteral("Ungespeicherte Ergebnisse verwerfen?");
+    QString question = tr("Ungespeicherte Ergebnisse verwerfen?");
     if (Journal && Journal->IsOpen())
-        question += QStringLiteral("\n\nEine Kopie bleibt im Ordner %1.")
+        question += tr("\n\nEine Kopie bleibt im Ordner %1.")
                         .arg(QDir::toNativeSeparators(Journal->Folder()));
-    if (!Dialogs->AskYesNo(question, QStringLiteral("Bestätigen"))) return false;
+    if (!Dialogs->AskYesNo(question, tr("Bestätigen"))) return false;
     if (Journal) KeepInEventFolder(Journal->KeepReplaced(now));
     return true;
 }
@@ -258,11 +256,10 @@ void TFormMain::sbSaveClick() {
     // by the open dialog's filter.
     const QString name = WithTypeExtension(chosen, filter);
     if (IsPartlyReadFile(name) &&
-        !Dialogs->AskYesNo(
-            QStringLiteral("%1 wurde nur zum Teil gelesen. Überschreiben? Die nicht gelesenen "
-                           "Zeilen gehen dabei verloren.")
-                .arg(QDir::toNativeSeparators(name)),
-            QStringLiteral("Bestätigen")))
+        !Dialogs->AskYesNo(tr("%1 wurde nur zum Teil gelesen. Überschreiben? Die nicht gelesenen "
+                              "Zeilen gehen dabei verloren.")
+                               .arg(QDir::toNativeSeparators(name)),
+                           tr("Bestätigen")))
         return;
     SaveDialogFileName = QFileInfo(name).fileName();
     LastFolder = QFileInfo(name).absolutePath();
@@ -284,10 +281,9 @@ void TFormMain::sbSaveClick() {
         const QString finals =
             ok ? KeepBracketBeside(name, *Competition, TCompetition::ForSave) : QString();
         if (!finals.isEmpty())
-            Dialogs->ShowMessage(
-                QStringLiteral("Protokoll gespeichert, K.-o.-Feld aber nicht: %1\n%2")
-                    .arg(QDir::toNativeSeparators(BracketFileName(name)), finals),
-                QStringLiteral("Veltaro"));
+            Dialogs->ShowMessage(tr("Protokoll gespeichert, K.-o.-Feld aber nicht: %1\n%2")
+                                     .arg(QDir::toNativeSeparators(BracketFileName(name)), finals),
+                                 QStringLiteral("Veltaro"));
     }
     if (ok) {
         Competition->SetModified(false);
@@ -302,8 +298,8 @@ void TFormMain::sbSaveClick() {
         TellNotWritten(name, error);
         // A failed save is said, and the protocol still counts as unsaved. A page says it as
         // the HTML button does: the protocol itself was not what failed to be written.
-        Dialogs->ShowMessage(html ? QStringLiteral("Error write file: ") + name + '\n' + error
-                                  : QStringLiteral("Protokoll wurde nicht gespeichert: %1\n%2")
+        Dialogs->ShowMessage(html ? tr("Error write file: ") + name + '\n' + error
+                                  : tr("Protokoll wurde nicht gespeichert: %1\n%2")
                                         .arg(QDir::toNativeSeparators(name), error),
                              QStringLiteral("Veltaro"));
     }
@@ -317,7 +313,7 @@ void TFormMain::sbInetClick(int tag) {
     QString error;
     if (!::WriteProtocolHtml(name, HtmlPage(), &error)) {
         TellNotWritten(name, error);
-        Dialogs->ShowMessage(QStringLiteral("Error write file: ") + name + '\n' + error,
+        Dialogs->ShowMessage(tr("Error write file: ") + name + '\n' + error,
                              QStringLiteral("Veltaro"));
     } else {
         TellWritten(name);

@@ -21,7 +21,7 @@ QString MappingSetting(const QStringList& titles) {
 
 void TFormMain::mImportClick() {
     if (!Run->CanLoad()) return;
-    QStringList filters{QStringLiteral("Startliste (*.csv *.txt *.tsv *.xlsx)"), AllFilesFilter()};
+    QStringList filters{tr("Startliste (*.csv *.txt *.tsv *.xlsx)"), AllFilesFilter()};
     int index = 1;
     const QString name = Dialogs->OpenFileName(filters, index, LastFolder);
     if (name.isEmpty()) return;
@@ -31,9 +31,8 @@ void TFormMain::mImportClick() {
     TImportTable table;
     QString error;
     if (!ReadImportFile(name, &table, &error)) {
-        Dialogs->ShowMessage(
-            QStringLiteral("Startliste kann nicht gelesen werden: %1\n%2").arg(file, error),
-            QStringLiteral("Veltaro"));
+        Dialogs->ShowMessage(tr("Startliste kann nicht gelesen werden: %1\n%2").arg(file, error),
+                             QStringLiteral("Veltaro"));
         return;
     }
     const QStringList& titles = table.rows[0];
@@ -46,7 +45,7 @@ void TFormMain::mImportClick() {
     mapping = dialog.Mapping();
     TStartList list;
     if (!BuildStartList(table, mapping, &list, &error)) {
-        Dialogs->ShowMessage(QStringLiteral("Startliste nicht übernommen: %1\n%2").arg(file, error),
+        Dialogs->ShowMessage(tr("Startliste nicht übernommen: %1\n%2").arg(file, error),
                              QStringLiteral("Veltaro"));
         return;
     }
@@ -57,8 +56,7 @@ void TFormMain::mImportClick() {
     LoadProtocolRows(list.rows, name);
     const QString report = StartListReport(list);
     if (!report.isEmpty())
-        Dialogs->ShowMessage(QStringLiteral("Startliste importiert: %1 Teilnehmer.\n%2")
-                                 .arg(list.rows.size() - 1)
-                                 .arg(report),
-                             QStringLiteral("Veltaro"));
+        Dialogs->ShowMessage(
+            tr("Startliste importiert: %1 Teilnehmer.\n%2").arg(list.rows.size() - 1).arg(report),
+            QStringLiteral("Veltaro"));
 }

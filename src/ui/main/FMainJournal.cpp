@@ -52,13 +52,13 @@ void TFormMain::StartJournal(TJournal& journal) {
     if (journal.LastEndUnclean() && JournalHasData(journal.LastRows())) {
         const TJournalMeta& meta = journal.LastMeta();
         QString what = meta.Title.isEmpty() ? QString() : QStringLiteral("„%1“, ").arg(meta.Title);
-        what += QStringLiteral("Stand %1")
+        what += tr("Stand %1")
                     .arg(journal.LastWritten().toString(QStringLiteral("dd.MM.yyyy hh:mm:ss")));
         const QString question =
-            QStringLiteral("Das Programm wurde zuletzt nicht ordnungsgemäß beendet.\n"
-                           "Protokoll des unterbrochenen Wettkampfs wiederherstellen?\n\n%1")
+            tr("Das Programm wurde zuletzt nicht ordnungsgemäß beendet.\n"
+               "Protokoll des unterbrochenen Wettkampfs wiederherstellen?\n\n%1")
                 .arg(what);
-        if (Dialogs->AskYesNo(question, QStringLiteral("Bestätigen"))) {
+        if (Dialogs->AskYesNo(question, tr("Bestätigen"))) {
             RestoreJournal(journal.LastRows(), meta);
             restored = true;
         } else {
@@ -66,8 +66,7 @@ void TFormMain::StartJournal(TJournal& journal) {
             KeepInEventFolder(kept);
             if (!kept.isEmpty())
                 Dialogs->ShowMessage(
-                    QStringLiteral(
-                        "Das Protokoll des unterbrochenen Wettkampfs bleibt erhalten:\n%1")
+                    tr("Das Protokoll des unterbrochenen Wettkampfs bleibt erhalten:\n%1")
                         .arg(QDir::toNativeSeparators(kept)),
                     QStringLiteral("Veltaro"));
         }
@@ -85,8 +84,7 @@ void TFormMain::StartJournal(TJournal& journal) {
         if (reason.isEmpty())
             m_status->clearMessage();
         else
-            m_status->showMessage(QStringLiteral("Journal kann nicht geschrieben werden: ") +
-                                  reason);
+            m_status->showMessage(tr("Journal kann nicht geschrieben werden: ") + reason);
     });
     journal.Begin();
     // The restored protocol is the first state worth keeping, and until it is written the

@@ -84,9 +84,9 @@ void TFormMain::sbWordClick() {
     if (const auto* standIn = dynamic_cast<const TStandInServers*>(&Office())) {
         const QString file = standIn->DocumentFile(name);
         if (QFileInfo::exists(file) &&
-            !Dialogs->AskYesNo(QStringLiteral("Die Datei %1 ist schon vorhanden. Ersetzen?")
+            !Dialogs->AskYesNo(tr("Die Datei %1 ist schon vorhanden. Ersetzen?")
                                    .arg(QDir::toNativeSeparators(file)),
-                               QStringLiteral("Bestätigen")))
+                               tr("Bestätigen")))
             return;
     }
     // Whatever fails here is not reported in a box: the word processor shows what it made.
@@ -135,7 +135,7 @@ bool TFormMain::ReadSpreadsheet(const QString& name) {
     }
     if (!error.isEmpty()) {
         // The protocol on screen stays as it was.
-        Dialogs->ShowMessage(QStringLiteral("Protokoll kann nicht gelesen werden: %1\n%2")
+        Dialogs->ShowMessage(tr("Protokoll kann nicht gelesen werden: %1\n%2")
                                  .arg(QDir::toNativeSeparators(name), error),
                              QStringLiteral("Veltaro"));
         return false;

@@ -22,7 +22,7 @@ void TFormMain::setupPads() {
     connect(Run, &TRunController::FalseStartCleared, this, &TFormMain::RunFalseStartCleared);
     // The shifted STOP key of a lane takes its false start back: the pad was knocked.
     for (int lane = 0; lane < 2; ++lane) {
-        QAction* a = Named(new QAction(QStringLiteral("Fehlstart aufheben %1").arg(lane + 1), this),
+        QAction* a = Named(new QAction(tr("Fehlstart aufheben %1").arg(lane + 1), this),
                            lane == 0 ? "mClearFs1" : "mClearFs2");
         a->setShortcut(QKeySequence(Qt::SHIFT | (lane == 0 ? Qt::Key_F4 : Qt::Key_F6)));
         a->setShortcutContext(Qt::ApplicationShortcut);
@@ -41,8 +41,7 @@ void TFormMain::OpenPadPort() {
     if (Settings.PadPort <= 0) return;
     // Two components on one device would steal each other's line changes.
     if (Settings.PadPort == Settings.Port) {
-        SetStatusNote(NoteHeat,
-                      QStringLiteral("Startmatten-Port = Kontakt-Port: ohne Startmatten"));
+        SetStatusNote(NoteHeat, tr("Startmatten-Port = Kontakt-Port: ohne Startmatten"));
         return;
     }
     PadComPort->setPort(quint8(Settings.PadPort));
@@ -54,8 +53,7 @@ void TFormMain::OpenPadPort() {
             for (int lane = 0; lane < 2; ++lane)
                 Run->PadChanged(lane, *status, TickCount());
     } catch (const EComError& e) {
-        SetStatusNote(NoteHeat,
-                      QStringLiteral("Startmatten-Port: %1").arg(QString::fromStdString(e.what())));
+        SetStatusNote(NoteHeat, tr("Startmatten-Port: %1").arg(QString::fromStdString(e.what())));
     }
 }
 
@@ -80,7 +78,7 @@ void TFormMain::PadPortClosed() {
     if (!m_padsWanted) return;
     m_padsWanted = false;
     Run->PadsLost();
-    SetStatusNote(NoteHeat, QStringLiteral("Startmatten getrennt: keine Reaktionszeiten"));
+    SetStatusNote(NoteHeat, tr("Startmatten getrennt: keine Reaktionszeiten"));
     LogEvent(TLogSource::Session, QStringLiteral("Startmatten getrennt"));
 }
 
@@ -92,7 +90,7 @@ void TFormMain::RunReaction(int lane) {
                  FormatReaction(*r) +
                      (Run->FalseStart(lane) ? QStringLiteral(" Fehlstart") : QString()));
     if (Run->FalseStart(lane))
-        SetStatusNote(NoteHeat, QStringLiteral("Fehlstart Bahn %1 (aufheben: Umschalt+%2)")
+        SetStatusNote(NoteHeat, tr("Fehlstart Bahn %1 (aufheben: Umschalt+%2)")
                                     .arg(lane + 1)
                                     .arg(lane == 0 ? QStringLiteral("F4") : QStringLiteral("F6")));
     UpdateControls();

@@ -14,10 +14,11 @@
 namespace {
 // The participants of a started heat stay in the protocol until RESET or ABBRECHEN: a time
 // stopped for them must find them.
-const char* const kDeleteRefused =
-    "Teilnehmer des laufenden Laufs können erst nach RESET oder ABBRECHEN entfernt werden.";
-const char* const kClearRefused =
-    "Die Ergebnisse können erst nach RESET oder ABBRECHEN gelöscht werden.";
+const char* const kDeleteRefused = QT_TRANSLATE_NOOP(
+    "TFormMain",
+    "Teilnehmer des laufenden Laufs können erst nach RESET oder ABBRECHEN entfernt werden.");
+const char* const kClearRefused = QT_TRANSLATE_NOOP(
+    "TFormMain", "Die Ergebnisse können erst nach RESET oder ABBRECHEN gelöscht werden.");
 } // namespace
 
 void TFormMain::ProtocolCommand(int tag) {
@@ -27,28 +28,26 @@ void TFormMain::ProtocolCommand(int tag) {
     const int entry = m_view->EntryOfRow(r);
     const QString who = LogEntryText(entry);
     if (tag == 0) {
-        if (!Dialogs->AskYesNo(QStringLiteral("Zeile entfernen?"), QStringLiteral("Bestätigen")))
-            return;
+        if (!Dialogs->AskYesNo(tr("Zeile entfernen?"), tr("Bestätigen"))) return;
         bool done;
         {
             TViewHold hold(this);
             done = Competition->DeleteEntry(entry);
         }
         if (!done) {
-            RefusedDuringRun(QString::fromUtf8(kDeleteRefused));
+            RefusedDuringRun(tr(kDeleteRefused));
             return;
         }
         LogEvent(TLogSource::Correction, QStringLiteral("Zeile gelöscht"), who);
     } else if (tag == 1) {
-        if (!Dialogs->AskYesNo(QStringLiteral("Ergebnisse löschen?"), QStringLiteral("Bestätigen")))
-            return;
+        if (!Dialogs->AskYesNo(tr("Ergebnisse löschen?"), tr("Bestätigen"))) return;
         bool done;
         {
             TViewHold hold(this);
             done = Competition->ClearResults();
         }
         if (!done) {
-            RefusedDuringRun(QString::fromUtf8(kClearRefused));
+            RefusedDuringRun(tr(kClearRefused));
             return;
         }
         LogEvent(TLogSource::Correction, QStringLiteral("Alle Ergebnisse gelöscht"));
@@ -63,8 +62,8 @@ void TFormMain::ProtocolCommand(int tag) {
         if (amp >= 0) caption[amp] = ' ';
         // The rows after the current one may be hidden ones of another category.
         if (m_view->Filtered()) {
-            Dialogs->ShowMessage(QStringLiteral("Mehrere Zeilen löschen geht nur mit "
-                                                "„Anzeige: alle“."),
+            Dialogs->ShowMessage(tr("Mehrere Zeilen löschen geht nur mit "
+                                    "„Anzeige: alle“."),
                                  QStringLiteral("Veltaro"));
             return;
         }
@@ -76,7 +75,7 @@ void TFormMain::ProtocolCommand(int tag) {
             deleted = Competition->DeleteRows(r - 1, tag);
         }
         if (deleted < 0) {
-            RefusedDuringRun(QString::fromUtf8(kDeleteRefused));
+            RefusedDuringRun(tr(kDeleteRefused));
             return;
         }
         LogEvent(TLogSource::Correction, QStringLiteral("%1 Zeilen gelöscht").arg(deleted),

@@ -21,8 +21,8 @@ void TFormMain::RecordRunTime(int track, const QString& text) {
         if (Run->TrackStopped(t)) Competition->SetLastReaction(t, Run->Reaction(t));
     }
     if (Competition->Mode() == TCompetition::FinaleKo && Competition->PendingHeatVoid())
-        SetStatusNote(NoteHeat, QStringLiteral("0,00 ist keine Zeit: der Lauf wird nicht "
-                                               "gewertet und nach RESET wiederholt"));
+        SetStatusNote(NoteHeat, tr("0,00 ist keine Zeit: der Lauf wird nicht "
+                                   "gewertet und nach RESET wiederholt"));
     UpdateControls();
 }
 
@@ -40,7 +40,7 @@ bool TFormMain::EnterMode(int vid) {
     // before there is a window to answer.
     const QString note = vid == TCompetition::FinaleKo ? Competition->BracketNote() : QString();
     SetVid(before);
-    if (isVisible() && !note.isEmpty()) Dialogs->ShowMessage(note, QStringLiteral("K.-o.-Feld"));
+    if (isVisible() && !note.isEmpty()) Dialogs->ShowMessage(note, tr("K.-o.-Feld"));
     return false;
 }
 

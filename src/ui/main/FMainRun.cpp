@@ -20,7 +20,7 @@ void TFormMain::IssueCommand(QAction* item) {
 }
 
 void TFormMain::ApplyAutoTime() {
-    m_bar->SetAutoResetHint(QStringLiteral("Autoreset %1 Sek.").arg(Settings.AutoTime / 1000));
+    m_bar->SetAutoResetHint(tr("Autoreset %1 Sek.").arg(Settings.AutoTime / 1000));
 }
 
 void TFormMain::UpdateControls() {
@@ -34,7 +34,7 @@ void TFormMain::UpdateControls() {
                       tracks);
     const bool startOn = Run->CanStart();
     SetStatusNote(NoteRuns, IsReady() && heatReady && Run->NoTrackCanRecord()
-                                ? QStringLiteral("Keine freien Läufe")
+                                ? tr("Keine freien Läufe")
                                 : QString());
     const bool commands[4] = {startOn, Run->CanStop(0), Run->CanStop(1), Run->CanAbort()};
     const TColor faces[4] = {Colors::clGreen, Colors::clRed, Colors::clRed, Colors::clNavy};

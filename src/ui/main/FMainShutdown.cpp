@@ -20,13 +20,13 @@ void TFormMain::closeEvent(QCloseEvent* event) {
     }
     if (!Competition->Modified()) {
         // Only the clock is at stake: nothing to save.
-        if (Dialogs->AskYesNo(QuitQuestion(), QStringLiteral("Bestätigen")))
+        if (Dialogs->AskYesNo(QuitQuestion(), tr("Bestätigen")))
             event->accept();
         else
             event->ignore();
         return;
     }
-    switch (Dialogs->AskSaveBeforeQuit(QuitQuestion(), QStringLiteral("Bestätigen"))) {
+    switch (Dialogs->AskSaveBeforeQuit(QuitQuestion(), tr("Bestätigen"))) {
     case 0:
         sbSaveClick();
         // A cancelled or failed save leaves the program open with its results.
@@ -56,7 +56,7 @@ QString TFormMain::ExitCopyName() const {
 }
 
 QString TFormMain::ExitCopyInfo() const {
-    return QStringLiteral("Das Protokoll wird beim Beenden gespeichert in:\n") +
+    return tr("Das Protokoll wird beim Beenden gespeichert in:\n") +
            QDir::toNativeSeparators(ExitCopyName());
 }
 

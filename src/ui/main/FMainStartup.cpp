@@ -45,7 +45,7 @@ void TFormMain::FormCreate() {
     OpenDialogFilters = OpenFilterList(FileTypes, SpreadsheetOffered());
     SaveDialogFilters = SaveFilterList(FileTypes, SpreadsheetOffered(), true);
 
-    m_picker[0]->SetLoadHint(QStringLiteral("Protokoll Öffnen"));
+    m_picker[0]->SetLoadHint(tr("Protokoll Öffnen"));
 
     PrepareSounds();
 
@@ -85,8 +85,6 @@ void TFormMain::FormCreate() {
     m_commands->ShowBeams(false, false, false);
 
     Competition->SetModified(false);
-
-    // The language index is kept as read and written back at exit; the texts are German.
 
     PlacePointerOnLoad();
 }

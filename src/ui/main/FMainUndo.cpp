@@ -10,8 +10,10 @@
 #include <QMenu>
 
 namespace {
-const char* const kUndoRefused = "Das lässt sich erst nach RESET oder ABBRECHEN rückgängig machen "
-                                 "oder wiederherstellen: es ändert, wer auf den Türmen steht.";
+const char* const kUndoRefused =
+    QT_TRANSLATE_NOOP("TFormMain", "Das lässt sich erst nach RESET oder ABBRECHEN rückgängig "
+                                   "machen oder wiederherstellen: es ändert, wer auf den Türmen "
+                                   "steht.");
 } // namespace
 
 void TFormMain::setupUndo() {
@@ -24,8 +26,8 @@ void TFormMain::setupUndo() {
         addAction(a); // as the other keys: the menu is never shown
         return a;
     };
-    mUndo = item("mUndo", QStringLiteral("Rückgängig"), QKeySequence(Qt::CTRL | Qt::Key_Z));
-    mRedo = item("mRedo", QStringLiteral("Wiederherstellen"), QKeySequence(Qt::CTRL | Qt::Key_Y));
+    mUndo = item("mUndo", tr("Rückgängig"), QKeySequence(Qt::CTRL | Qt::Key_Z));
+    mRedo = item("mRedo", tr("Wiederherstellen"), QKeySequence(Qt::CTRL | Qt::Key_Y));
     connect(mUndo, &QAction::triggered, this, [this] { mUndoClick(); });
     connect(mRedo, &QAction::triggered, this, [this] { mRedoClick(); });
     // An edit changes a cell and nothing else the window follows: the steps are looked at on
@@ -44,9 +46,9 @@ void TFormMain::UpdateUndoControls() {
 void TFormMain::mUndoClick() {
     if (IsRunning() || !Competition->CanUndo()) return;
     if (Competition->UndoChangesPublishedPlaces() &&
-        !Dialogs->AskYesNo(QStringLiteral("Rückgängig ändert bereits veröffentlichte Plätze. "
-                                          "Trotzdem rückgängig machen?"),
-                           QStringLiteral("Bestätigen")))
+        !Dialogs->AskYesNo(tr("Rückgängig ändert bereits veröffentlichte Plätze. "
+                              "Trotzdem rückgängig machen?"),
+                           tr("Bestätigen")))
         return;
     // A contact may have started a heat while the question was open.
     TakeStep(true);
@@ -66,11 +68,13 @@ void TFormMain::TakeStep(bool back) {
         done = back ? Competition->Undo() : Competition->Redo();
     }
     if (!done) {
-        RefusedDuringRun(QString::fromUtf8(kUndoRefused));
+        RefusedDuringRun(tr(kUndoRefused));
         return;
     }
+    // The log keeps its German words; the note speaks the operator's language.
     const QString step = back ? QStringLiteral("Rückgängig") : QStringLiteral("Wiederhergestellt");
-    SetStatusNote(NoteHeat, step + QStringLiteral(": ") + what);
+    SetStatusNote(NoteHeat, (back ? tr("Rückgängig") : tr("Wiederhergestellt")) +
+                                QStringLiteral(": ") + what);
     LogEvent(TLogSource::Correction, step, what);
     UpdateTrackCaptions(); // the runs left on each track may have changed
     ProtocolRefresh();

@@ -14,12 +14,12 @@ TImportDialog::TImportDialog(const TImportTable& table, const TImportMapping& pr
                              QWidget* parent)
     : QDialog(parent), m_table(table), m_mapping(proposed) {
     setObjectName(QStringLiteral("ImportDialog"));
-    setWindowTitle(QStringLiteral("Startliste importieren"));
+    setWindowTitle(tr("Startliste importieren"));
     m_mapping.resize(table.columns, TImportTarget::Skip);
     auto* g = new QVBoxLayout(this);
-    g->addWidget(Named(new QLabel(QStringLiteral("Wählen Sie über jeder Spalte, wohin sie im "
-                                                 "Protokoll gehört. Läufe, Zeit und Platz "
-                                                 "bleiben leer."),
+    g->addWidget(Named(new QLabel(tr("Wählen Sie über jeder Spalte, wohin sie im "
+                                     "Protokoll gehört. Läufe, Zeit und Platz "
+                                     "bleiben leer."),
                                   this),
                        "labHint"));
     m_preview = Named(new QTableWidget(this), "twPreview");
@@ -28,9 +28,9 @@ TImportDialog::TImportDialog(const TImportTable& table, const TImportMapping& pr
     m_report->setWordWrap(true);
     g->addWidget(m_report);
     auto* buttons = new QDialogButtonBox(this);
-    m_import = Named(
-        buttons->addButton(QStringLiteral("Importieren"), QDialogButtonBox::AcceptRole), "bImport");
-    Named(buttons->addButton(QStringLiteral("Abbrechen"), QDialogButtonBox::RejectRole), "bCancel");
+    m_import =
+        Named(buttons->addButton(tr("Importieren"), QDialogButtonBox::AcceptRole), "bImport");
+    Named(buttons->addButton(tr("Abbrechen"), QDialogButtonBox::RejectRole), "bCancel");
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     g->addWidget(buttons);
@@ -97,6 +97,6 @@ void TImportDialog::ShowMapping() {
         return;
     }
     const QString report = StartListReport(list);
-    m_report->setText(QStringLiteral("%1 Teilnehmer werden übernommen.").arg(list.rows.size() - 1) +
+    m_report->setText(tr("%1 Teilnehmer werden übernommen.").arg(list.rows.size() - 1) +
                       (report.isEmpty() ? QString() : QLatin1Char('\n') + report));
 }

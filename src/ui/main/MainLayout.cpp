@@ -184,10 +184,11 @@ void TFormMain::setupPanelSignals() {
         int tag;
     };
     for (Entry e :
-         {Entry{"2 Zeile loschen", 2}, Entry{"3 Zeile loschen", 3}, Entry{"4 Zeile loschen", 4},
-          Entry{"5 Zeile loschen", 5}, Entry{"10 Zeile loschen", 10},
-          Entry{"Bis zum Ende des Protokolls loschen", 65000}}) {
-        QAction* a = PopupMenuDelStr->addAction(QString::fromUtf8(e.caption));
+         {Entry{QT_TR_NOOP("2 Zeile loschen"), 2}, Entry{QT_TR_NOOP("3 Zeile loschen"), 3},
+          Entry{QT_TR_NOOP("4 Zeile loschen"), 4}, Entry{QT_TR_NOOP("5 Zeile loschen"), 5},
+          Entry{QT_TR_NOOP("10 Zeile loschen"), 10},
+          Entry{QT_TR_NOOP("Bis zum Ende des Protokolls loschen"), 65000}}) {
+        QAction* a = PopupMenuDelStr->addAction(tr(e.caption));
         a->setData(e.tag);
         connect(a, &QAction::triggered, this, [this, a] { ProtocolCommand(a->data().toInt()); });
     }
@@ -257,7 +258,7 @@ void TFormMain::setupMenus() {
         addAction(a); // the menus are never shown; the window carries the keys
         return a;
     };
-    mHelp = item(FKeys, "mHelp", "Hilfe", QKeySequence(Qt::Key_F1));
+    mHelp = item(FKeys, "mHelp", tr("Hilfe"), QKeySequence(Qt::Key_F1));
     mConfig = item(FKeys, "mConfig", "Config", QKeySequence(Qt::Key_F2));
     mInfo = item(FKeys, "mInfo", "Info", QKeySequence(Qt::Key_F3));
     mSTOP1 = item(FKeys, "mSTOP1", "Stop1", QKeySequence(Qt::Key_F4), 0);
@@ -270,8 +271,8 @@ void TFormMain::setupMenus() {
 
     Open1 = item(CtrlKeys, "Open1", "Open", QKeySequence(Qt::CTRL | Qt::Key_O));
     Save1 = item(CtrlKeys, "Save1", "Save", QKeySequence(Qt::CTRL | Qt::Key_S));
-    mImport = item(CtrlKeys, "mImport", QStringLiteral("Startliste importieren"),
-                   QKeySequence(Qt::CTRL | Qt::Key_I));
+    mImport =
+        item(CtrlKeys, "mImport", tr("Startliste importieren"), QKeySequence(Qt::CTRL | Qt::Key_I));
     TVmode = item(CtrlKeys, "TVmode", "TV mode", QKeySequence(Qt::CTRL | Qt::Key_T));
     Print1 = item(CtrlKeys, "Print1", "Print", QKeySequence(Qt::CTRL | Qt::Key_P), 1);
     StrDel1 = item(CtrlKeys, "StrDel1", "Str Del", QKeySequence(Qt::CTRL | Qt::Key_Minus), 0);
@@ -280,27 +281,27 @@ void TFormMain::setupMenus() {
     Excel1 = item(CtrlKeys, "Excel1", "Excel", QKeySequence(Qt::CTRL | Qt::Key_E));
     Html1 = item(CtrlKeys, "Html1", "Html", QKeySequence(Qt::CTRL | Qt::Key_H), 0);
     CLS1 = item(CtrlKeys, "CLS1", "CLS", QKeySequence(Qt::CTRL | Qt::Key_Delete), 1);
-    Abruch1 = item(CtrlKeys, "Abruch1", "Abruch", QKeySequence(Qt::CTRL | Qt::Key_X));
-    Trasse1 = item(CtrlKeys, "Trasse1", "Trasse 1", QKeySequence(Qt::CTRL | Qt::Key_1), 1);
-    Trasse2 = item(CtrlKeys, "Trasse2", "Trasse 2", QKeySequence(Qt::CTRL | Qt::Key_2), 2);
+    Abruch1 = item(CtrlKeys, "Abruch1", tr("Abruch"), QKeySequence(Qt::CTRL | Qt::Key_X));
+    Trasse1 = item(CtrlKeys, "Trasse1", tr("Trasse 1"), QKeySequence(Qt::CTRL | Qt::Key_1), 1);
+    Trasse2 = item(CtrlKeys, "Trasse2", tr("Trasse 2"), QKeySequence(Qt::CTRL | Qt::Key_2), 2);
     SwapTrasse = item(CtrlKeys, "SwapTrasse", "SwapTrasse", QKeySequence(Qt::CTRL | Qt::Key_0));
     mSound = item(CtrlKeys, "mSound", "Sound", QKeySequence(Qt::CTRL | Qt::Key_QuoteLeft));
     // Qt gives a key shared by two actions to neither, so the second item takes the key that
     // sits left of 1 on a German keyboard.
     mSound0 = item(CtrlKeys, "mSound0", "Sound", QKeySequence(Qt::CTRL | Qt::Key_AsciiCircum));
-    mBracket = item(CtrlKeys, "mBracket", "K.-o.-Feld", QKeySequence(Qt::CTRL | Qt::Key_K));
-    mBracketHtml = item(CtrlKeys, "mBracketHtml", "K.-o.-Feld Html",
+    mBracket = item(CtrlKeys, "mBracket", tr("K.-o.-Feld"), QKeySequence(Qt::CTRL | Qt::Key_K));
+    mBracketHtml = item(CtrlKeys, "mBracketHtml", tr("K.-o.-Feld Html"),
                         QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_H));
-    mContactLog = item(CtrlKeys, "mContactLog", QStringLiteral("Kontaktprotokoll öffnen"),
+    mContactLog = item(CtrlKeys, "mContactLog", tr("Kontaktprotokoll öffnen"),
                        QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_L));
     mContactLog->setEnabled(false); // until there is a log (StartContactLog)
     m_strip->AddInfoMenuAction(mContactLog);
-    mResultsPdf = item(CtrlKeys, "mResultsPdf", QStringLiteral("Ergebnisliste (PDF)"),
+    mResultsPdf = item(CtrlKeys, "mResultsPdf", tr("Ergebnisliste (PDF)"),
                        QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P));
-    mStartListPdf = item(CtrlKeys, "mStartListPdf", QStringLiteral("Startliste (PDF)"),
+    mStartListPdf = item(CtrlKeys, "mStartListPdf", tr("Startliste (PDF)"),
                          QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_N));
     m_strip->AddInfoMenuAction(mResultsPdf);
-    mHeatListPdf = item(CtrlKeys, "mHeatListPdf", QStringLiteral("Laufliste (PDF)"),
+    mHeatListPdf = item(CtrlKeys, "mHeatListPdf", tr("Laufliste (PDF)"),
                         QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_R));
     m_strip->AddInfoMenuAction(mStartListPdf);
     m_strip->AddInfoMenuAction(mHeatListPdf);
@@ -445,10 +446,10 @@ void TFormMain::bInfoClick() {
     // may have become read-only, or the data folder been made, since the start.
     QString event;
     if (!Settings.EventName.isEmpty())
-        event += QStringLiteral("Veranstaltung: ") + Settings.EventName + QLatin1Char('\n');
+        event += tr("Veranstaltung: ") + Settings.EventName + QLatin1Char('\n');
     if (!Settings.EventPlace.isEmpty())
         event += QStringLiteral("Ort: ") + Settings.EventPlace + QLatin1Char('\n');
-    event += QStringLiteral("Wettkampfordner: ") + QDir::toNativeSeparators(EventFolder());
+    event += tr("Wettkampfordner: ") + QDir::toNativeSeparators(EventFolder());
     FormInfo->MemoInfo->setPlainText(InfoText() + QStringLiteral("\n\n") + event +
                                      QStringLiteral("\n\n") + ExitCopyInfo());
     FormInfo->exec();
@@ -459,8 +460,7 @@ void TFormMain::bHelpClick() {
 #ifndef Q_OS_WIN
     // Without the manual's pages there is nothing to show; on Windows the missing library
     // was reported at start-up.
-    Dialogs->ShowMessage(QStringLiteral("Die Hilfe wurde nicht gefunden:\n") + Help->HelpFile(),
-                         QStringLiteral("Hilfe"));
+    Dialogs->ShowMessage(tr("Die Hilfe wurde nicht gefunden:\n") + Help->HelpFile(), tr("Hilfe"));
 #endif
 }
 

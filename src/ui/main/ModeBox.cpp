@@ -10,8 +10,10 @@
 #include <QVBoxLayout>
 
 namespace {
-const char* const ModeNames[] = {"Qualifikation", "Individuelles Klettern", "Paarrennen",
-                                 "Finale (K.-o.)"};
+const char* const ModeNames[] = {QT_TRANSLATE_NOOP("TModeBox", "Qualifikation"),
+                                 QT_TRANSLATE_NOOP("TModeBox", "Individuelles Klettern"),
+                                 QT_TRANSLATE_NOOP("TModeBox", "Paarrennen"),
+                                 QT_TRANSLATE_NOOP("TModeBox", "Finale (K.-o.)")};
 
 QStringList ListItems(const QComboBox* box) {
     QStringList items;
@@ -22,8 +24,7 @@ QStringList ListItems(const QComboBox* box) {
 } // namespace
 
 QString TModeBox::ModeName(int mode) {
-    return mode >= 0 && mode < int(std::size(ModeNames)) ? QString::fromUtf8(ModeNames[mode])
-                                                         : QString();
+    return mode >= 0 && mode < int(std::size(ModeNames)) ? tr(ModeNames[mode]) : QString();
 }
 
 TModeBox::TModeBox(QWidget* parent) : QWidget(parent) {
@@ -34,19 +35,18 @@ TModeBox::TModeBox(QWidget* parent) : QWidget(parent) {
     m_mode = Named(new QComboBox(this), "cbVid");
     for (int m = 0; m < int(std::size(ModeNames)); ++m)
         m_mode->addItem(ModeName(m));
-    m_mode->setToolTip(QStringLiteral("Wettkampfsart"));
+    m_mode->setToolTip(tr("Wettkampfsart"));
     m_ranking = Named(new QComboBox(this), "cbWertung");
-    m_ranking->setToolTip(QStringLiteral("Plätze gesamt oder je Klasse (Spalte)"));
+    m_ranking->setToolTip(tr("Plätze gesamt oder je Klasse (Spalte)"));
     m_category = Named(new QComboBox(this), "cbAnzeige");
-    m_category->setToolTip(QStringLiteral("Nur eine Klasse im Protokoll zeigen"));
+    m_category->setToolTip(tr("Nur eine Klasse im Protokoll zeigen"));
     m_category->hide();
     auto* row = new QHBoxLayout;
-    m_swap =
-        ToolButton(this, "seObmen", QString(), QStringLiteral("[Ctrl+0] Turme wechseln"), "swap");
+    m_swap = ToolButton(this, "seObmen", QString(), tr("[Ctrl+0] Turme wechseln"), "swap");
     m_swap->setIconSize(QSize(18, 18));
     m_swap->setFixedSize(36, 22);
     m_swap->setEnabled(false);
-    m_allTracks = Named(new QCheckBox(QStringLiteral("Auf allen Strecken"), this), "cbAllTrasse");
+    m_allTracks = Named(new QCheckBox(tr("Auf allen Strecken"), this), "cbAllTrasse");
     m_allTracks->hide();
     row->addStretch(1);
     row->addWidget(m_swap);
@@ -88,9 +88,9 @@ void TModeBox::ShowAllTracks(bool shown, bool on) {
 }
 
 void TModeBox::ShowRanking(int klassCol, const QStringList& columnTitles) {
-    QStringList items{QStringLiteral("Wertung: gesamt")};
+    QStringList items{tr("Wertung: gesamt")};
     for (int c = 0; c < 5; ++c)
-        items << QStringLiteral("Wertung: nach ") + columnTitles.value(c).trimmed();
+        items << tr("Wertung: nach ") + columnTitles.value(c).trimmed();
     if (items != ListItems(m_ranking)) {
         const QSignalBlocker quiet(m_ranking);
         m_ranking->clear();
@@ -100,9 +100,9 @@ void TModeBox::ShowRanking(int klassCol, const QStringList& columnTitles) {
 }
 
 void TModeBox::ShowCategories(const QStringList& categories, int shown) {
-    QStringList items{QStringLiteral("Anzeige: alle")};
+    QStringList items{tr("Anzeige: alle")};
     for (const QString& c : categories)
-        items << QStringLiteral("Anzeige: ") + (c.isEmpty() ? QStringLiteral("ohne Angabe") : c);
+        items << tr("Anzeige: ") + (c.isEmpty() ? tr("ohne Angabe") : c);
     if (items != ListItems(m_category)) {
         const QSignalBlocker quiet(m_category);
         m_category->clear();

@@ -24,24 +24,24 @@ TProtocolBar::TProtocolBar(QWidget* parent) : QLabel(parent) {
         const char *name, *caption, *hint, *picture;
     };
     const TMade made[] = {
-        {Save, "sbSave", "", "[Ctrl+S] Speichern unter...", "save"},
-        {DeleteRow, "sbCLS", "", "[Ctrl -] Zeile loschen", "delete-line"},
-        {DeleteAll, "sbCLSall", "", "Protokoll loschen", "delete-protocol"},
-        {Print, "sbPrint", "", "[Ctrl+P] Drucken", "print"},
-        {Track1, "sb1", "", "1. Turm", "track1"},
-        {Dis1, "sb1del", "1", "1. Turm DIS", "disqualify"},
+        {Save, "sbSave", "", QT_TR_NOOP("[Ctrl+S] Speichern unter..."), "save"},
+        {DeleteRow, "sbCLS", "", QT_TR_NOOP("[Ctrl -] Zeile loschen"), "delete-line"},
+        {DeleteAll, "sbCLSall", "", QT_TR_NOOP("Protokoll loschen"), "delete-protocol"},
+        {Print, "sbPrint", "", QT_TR_NOOP("[Ctrl+P] Drucken"), "print"},
+        {Track1, "sb1", "", QT_TR_NOOP("1. Turm"), "track1"},
+        {Dis1, "sb1del", "1", QT_TR_NOOP("1. Turm DIS"), "disqualify"},
         {Sound, "sbSound", "", "[Ctrl+`] Sound", "sound-on"},
-        {Dis2, "sb2del", "2", "2. Turm DIS", "disqualify"},
-        {Track2, "sb2", "", "2. Turm", "track2"},
-        {Word, "sbWord", "", "[Ctrl+W] Datei in MS Word", "document"},
-        {Excel, "sbExcel", "", "[Ctrl+E] Datei in MS Excel", "spreadsheet"},
-        {Html, "sbInet", "", "[Ctrl+H] Als HTML", "html"},
-        {Tv, "sbMon2", "", "[Ctrl+T] 2. Monitor/TV", "tv"},
-        {Undo, "bUndo", "", "Rückgängig (Strg+Z)", "undo"},
+        {Dis2, "sb2del", "2", QT_TR_NOOP("2. Turm DIS"), "disqualify"},
+        {Track2, "sb2", "", QT_TR_NOOP("2. Turm"), "track2"},
+        {Word, "sbWord", "", QT_TR_NOOP("[Ctrl+W] Datei in MS Word"), "document"},
+        {Excel, "sbExcel", "", QT_TR_NOOP("[Ctrl+E] Datei in MS Excel"), "spreadsheet"},
+        {Html, "sbInet", "", QT_TR_NOOP("[Ctrl+H] Als HTML"), "html"},
+        {Tv, "sbMon2", "", QT_TR_NOOP("[Ctrl+T] 2. Monitor/TV"), "tv"},
+        {Undo, "bUndo", "", QT_TR_NOOP("Rückgängig (Strg+Z)"), "undo"},
     };
     for (const TMade& m : made) {
-        QToolButton* b = ToolButton(this, m.name, QString::fromUtf8(m.caption),
-                                    QString::fromUtf8(m.hint), m.picture);
+        QToolButton* b =
+            ToolButton(this, m.name, QString::fromUtf8(m.caption), tr(m.hint), m.picture);
         m_buttons[m.button] = b;
         const TButton which = m.button;
         connect(b, &QToolButton::clicked, this, [this, which] { emit Clicked(which); });
@@ -58,7 +58,7 @@ TProtocolBar::TProtocolBar(QWidget* parent) : QLabel(parent) {
         m_buttons[b]->setEnabled(false);
 
     m_edit = Named(new QCheckBox(this), "cbEditON");
-    m_editLabel = Named(new QLabel(QStringLiteral("Editieren"), this), "labEditON");
+    m_editLabel = Named(new QLabel(tr("Editieren"), this), "labEditON");
     m_editLabel->installEventFilter(this);
     m_reset = Named(new TBitBtnWithColor(QStringLiteral("0:00"), this), "bRESET");
     m_reset->setToolTip(QStringLiteral("[F9] Reset"));
@@ -67,8 +67,8 @@ TProtocolBar::TProtocolBar(QWidget* parent) : QLabel(parent) {
     m_autoReset->setChecked(true);
     m_sort = Named(new QCheckBox(this), "cbSort");
     m_sort->setToolTip(QStringLiteral("Сортировать по местам"));
-    m_sortLabel = Named(new QLabel(QStringLiteral("Sortieren"), this), "LabelSort");
-    auto* title = Named(new QLabel(QStringLiteral("P R O T O K O L L"), this), "LabelProtokoll");
+    m_sortLabel = Named(new QLabel(tr("Sortieren"), this), "LabelSort");
+    auto* title = Named(new QLabel(tr("P R O T O K O L L"), this), "LabelProtokoll");
     title->setFont(DesignFont("Arial", 18, true));
 
     for (QWidget* w : std::initializer_list<QWidget*>{

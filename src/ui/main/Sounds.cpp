@@ -82,7 +82,7 @@ void TFormMain::setupSounds() {
     mSound1 = PopupMenuSound->addAction(QStringLiteral("Start sound"));
     mSound1->setObjectName(QStringLiteral("mSound1"));
     mSound1->setData(1);
-    mSound2 = PopupMenuSound->addAction(QStringLiteral("Stopp sound"));
+    mSound2 = PopupMenuSound->addAction(tr("Stopp sound"));
     mSound2->setObjectName(QStringLiteral("mSound2"));
     mSound2->setData(2);
     for (QAction* a : {mSound1, mSound2})

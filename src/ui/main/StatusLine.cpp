@@ -14,7 +14,7 @@ TStatusLine::TStatusLine(QWidget* parent) : QStatusBar(parent) {
     setObjectName(QStringLiteral("StatusBar1"));
     setSizeGripEnabled(false);
     setFixedHeight(Design::StatusBarHeight);
-    const QString texts[3] = {QString(), QStringLiteral("Tavoleno - Zeitmessung"),
+    const QString texts[3] = {QString(), tr("Tavoleno - Zeitmessung"),
                               QStringLiteral("V ") + ProgramVersion()};
     // Placed by hand (LayOut): the status bar's own layout would add its margins and make
     // the bar taller than the design's 19 pixels.

@@ -22,9 +22,8 @@ const TColor LogoColours[3] = {Colors::clRed, Colors::clGreen, Colors::clNavy};
 TTitleStrip::TTitleStrip(QWidget* parent, QWidget* calendarParent) : QLabel(parent) {
     setObjectName(QStringLiteral("ImageTop"));
     setScaledContents(true);
-    m_help = ToolButton(this, "bHelp", QStringLiteral("Hilfe"), QStringLiteral("[F1]"), "help");
-    m_settings = ToolButton(this, "bCFG", QStringLiteral("Einstellungen"), QStringLiteral("[F2]"),
-                            "settings");
+    m_help = ToolButton(this, "bHelp", tr("Hilfe"), QStringLiteral("[F1]"), "help");
+    m_settings = ToolButton(this, "bCFG", tr("Einstellungen"), QStringLiteral("[F2]"), "settings");
     m_info = ToolButton(this, "bInfo", QStringLiteral("Info"), QStringLiteral("[F3]"), "info");
     int x = 4;
     for (QToolButton* b : {m_help, m_settings, m_info}) {
@@ -100,11 +99,10 @@ void TTitleStrip::setupCalendar(QWidget* parent) {
     auto* close = Named(new QToolButton(m_calendarPanel), "bCalClose");
     close->setIcon(Picture(QStringLiteral("calendar-close")));
     close->setIconSize(QSize(12, 12));
-    close->setToolTip(QStringLiteral("Abbrechen"));
+    close->setToolTip(tr("Abbrechen"));
     close->setGeometry(Design::CalendarWidth - inner - closeSize - 1, inner + 1, closeSize,
                        closeSize);
-    m_calendarClose =
-        Named(new QLabel(QStringLiteral("Abbrechen --> "), m_calendarPanel), "LabelCalClose");
+    m_calendarClose = Named(new QLabel(tr("Abbrechen --> "), m_calendarPanel), "LabelCalClose");
     m_calendarClose->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     m_calendarClose->setGeometry(inner, inner + 1, close->x() - inner, closeSize);
     m_calendarClose->setCursor(Qt::PointingHandCursor);

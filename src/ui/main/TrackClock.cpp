@@ -29,9 +29,9 @@ TTrackClock::TTrackClock(int track, QWidget* parent) : QWidget(parent) {
                         64, Colors::clDimGrey, QRect(104, 11, 25, 89));
     m_comma = TimeLabel(this, one ? "LabSec1" : "LabSec2", QStringLiteral(","), "Times New Roman",
                         64, Colors::clYellow, QRect(224, 41, 25, 81));
-    m_minutes = TimeLabel(this, one ? "Lab1_min" : "Lab2_min", QStringLiteral("Min."), "Arial", 19,
+    m_minutes = TimeLabel(this, one ? "Lab1_min" : "Lab2_min", tr("Min."), "Arial", 19,
                           Colors::clDimGrey, QRect(37, 106, 60, 24));
-    m_seconds = TimeLabel(this, one ? "Lab1_sek" : "Lab2_sek", QStringLiteral("Sek."), "Arial", 19,
+    m_seconds = TimeLabel(this, one ? "Lab1_sek" : "Lab2_sek", tr("Sek."), "Arial", 19,
                           Colors::clYellow, QRect(156, 106, 60, 24));
     m_hundredths = TimeLabel(this, one ? "Lab1_100" : "Lab2_100", QStringLiteral("100"), "Arial",
                              19, Colors::clYellow, QRect(278, 106, 60, 24));

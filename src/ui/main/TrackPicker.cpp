@@ -23,16 +23,14 @@ TTrackPicker::TTrackPicker(int track, QAbstractItemModel* participants, QWidget*
     m_bar = ColourShape(this, one ? "Shape1a" : "Shape2a", Colors::clWhite);
     m_bar->setFixedHeight(7);
     auto* line = new QHBoxLayout;
-    m_caption = Named(
-        new QLabel(one ? QStringLiteral(" Kletterturm 1 ") : QStringLiteral(" Kletterturm 2 "),
-                   this),
-        one ? "LabelZabeg1" : "LabelZabeg2");
+    m_caption = Named(new QLabel(one ? tr(" Kletterturm 1 ") : tr(" Kletterturm 2 "), this),
+                      one ? "LabelZabeg1" : "LabelZabeg2");
     m_caption->setFont(DesignFont("Arial", 16, true));
     m_square = ColourShape(this, one ? "Shape1" : "Shape2", Colors::clWhite);
     m_square->setFixedSize(25, 23);
     m_square->setFrameStyle(QFrame::Box | QFrame::Plain);
     m_square->setCursor(Qt::PointingHandCursor);
-    m_square->setToolTip(QStringLiteral("Farbe"));
+    m_square->setToolTip(tr("Farbe"));
     m_square->installEventFilter(this);
     m_list = Named(new QComboBox(this), one ? "cbBuhn1" : "cbBuhn2");
     m_list->setMaxVisibleItems(20);
@@ -49,10 +47,10 @@ TTrackPicker::TTrackPicker(int track, QAbstractItemModel* participants, QWidget*
         connect(m_load, &QToolButton::clicked, this, &TTrackPicker::LoadClicked);
         // The keys are the window's; the menu only names them.
         auto* menu = Named(new QMenu(m_load), "sbLoadMenu");
-        connect(menu->addAction(QStringLiteral("Protokoll öffnen\tCtrl+O")), &QAction::triggered,
-                this, &TTrackPicker::LoadClicked);
-        connect(menu->addAction(QStringLiteral("Startliste importieren\tCtrl+I")),
-                &QAction::triggered, this, &TTrackPicker::ImportClicked);
+        connect(menu->addAction(tr("Protokoll öffnen\tCtrl+O")), &QAction::triggered, this,
+                &TTrackPicker::LoadClicked);
+        connect(menu->addAction(tr("Startliste importieren\tCtrl+I")), &QAction::triggered, this,
+                &TTrackPicker::ImportClicked);
         m_load->setMenu(menu);
         m_load->setPopupMode(QToolButton::MenuButtonPopup);
     } else {

@@ -130,7 +130,7 @@ void TPolarityBox::paintEvent(QPaintEvent*) {
 TCfgDialog::TCfgDialog(QWidget* parent, const TComPort& port, quint32 portMask)
     : QDialog(parent), m_port(port) {
     setObjectName(QStringLiteral("CfgDialog"));
-    setWindowTitle(QStringLiteral("Einstellungen"));
+    setWindowTitle(tr("Einstellungen"));
     setModal(true);
     auto* grid = new QGridLayout(this);
     grid->setSizeConstraint(QLayout::SetFixedSize); // a fixed-size dialog
@@ -141,32 +141,31 @@ TCfgDialog::TCfgDialog(QWidget* parent, const TComPort& port, quint32 portMask)
         g->addWidget(field, r, 1);
         if (unit) g->addWidget(unit, r, 2);
     };
-    labZabegov = Named(new QLabel(QStringLiteral("Turm(e):"), this), "labZabegov");
+    labZabegov = Named(new QLabel(tr("Turm(e):"), this), "labZabegov");
     seZabegov = SpinEdit(this, "seZabegov", 1, 6, 2);
     addRow(grid, row++, labZabegov, seZabegov, nullptr);
 
-    labTimeFormat = Named(new QLabel(QStringLiteral("Zeitformat:"), this), "labTimeFormat");
+    labTimeFormat = Named(new QLabel(tr("Zeitformat:"), this), "labTimeFormat");
     cbTimeFormat = Named(new QComboBox(this), "cbTimeFormat");
     cbTimeFormat->addItems({QStringLiteral("SSSS,ss"), QStringLiteral("MM:SS,ss")});
     addRow(grid, row++, labTimeFormat, cbTimeFormat, nullptr);
 
-    labAuto0 = Named(new QLabel(QStringLiteral("Auto Reset:"), this), "labAuto0");
+    labAuto0 = Named(new QLabel(tr("Auto Reset:"), this), "labAuto0");
     seAuto0 = SpinEdit(this, "seAuto0", 1, 99, 5); // at most two digits by its range
-    labAuto0Sek = Named(new QLabel(QStringLiteral("Sek."), this), "labAuto0Sek");
+    labAuto0Sek = Named(new QLabel(tr("Sek."), this), "labAuto0Sek");
     addRow(grid, row++, labAuto0, seAuto0, labAuto0Sek);
 
-    labKlass = Named(new QLabel(QStringLiteral("Sortieren nach Spalte:"), this), "labKlass");
+    labKlass = Named(new QLabel(tr("Sortieren nach Spalte:"), this), "labKlass");
     // The stored number is the column counted from 1 (0 none); the operator sees its title.
     cbKlass = Named(new QComboBox(this), "cbKlass");
-    cbKlass->addItems({QStringLiteral("keine"), QStringLiteral("St.Nr."),
-                       QStringLiteral("Name, Vorname"), QStringLiteral("Ort"),
-                       QStringLiteral("Klasse"), QStringLiteral("Datum")});
-    cbKlass->setToolTip(QStringLiteral("Plätze je Wert dieser Spalte (keine: gesamt)"));
+    cbKlass->addItems(
+        {tr("keine"), tr("St.Nr."), tr("Name, Vorname"), tr("Ort"), tr("Klasse"), tr("Datum")});
+    cbKlass->setToolTip(tr("Plätze je Wert dieser Spalte (keine: gesamt)"));
     addRow(grid, row++, labKlass, cbKlass, nullptr);
 
-    gbLS = Named(new QGroupBox(QStringLiteral(" Lichtschranke(n) "), this), "gbLS");
+    gbLS = Named(new QGroupBox(tr(" Lichtschranke(n) "), this), "gbLS");
     auto* ls = new QGridLayout(gbLS);
-    labPort = Named(new QLabel(QStringLiteral("Port:"), gbLS), "labPort");
+    labPort = Named(new QLabel(tr("Port:"), gbLS), "labPort");
     cbPort = Named(new QComboBox(gbLS), "cbPort");
     cbPort->setMaxVisibleItems(20);
     cbPort->setEnabled(false);
@@ -178,7 +177,7 @@ TCfgDialog::TCfgDialog(QWidget* parent, const TComPort& port, quint32 portMask)
     labPortDevice->setWordWrap(true);
     labPortDevice->setMinimumWidth(300);
     ls->addWidget(labPortDevice, 1, 0, 1, 3);
-    labAlg = Named(new QLabel(QStringLiteral(" Algorithmus: "), gbLS), "labAlg");
+    labAlg = Named(new QLabel(tr(" Algorithmus: "), gbLS), "labAlg");
     ls->addWidget(labAlg, 2, 1);
     struct Polarity {
         TPolarityBox** box;
@@ -186,35 +185,38 @@ TCfgDialog::TCfgDialog(QWidget* parent, const TComPort& port, quint32 portMask)
         const char *boxName, *labelName, *caption, *hint;
     };
     const Polarity polarities[] = {
-        {&cbAlg1, &labAlg1, "cbAlg1", "labAlg1", "Start (7+8):", "Kontakt 7+8"},
-        {&cbAlg2, &labAlg2, "cbAlg2", "labAlg2", "Stop1 (4+6):", "Kontakt 4+6"},
-        {&cbAlg3, &labAlg3, "cbAlg3", "labAlg3", "Stop2 (4+1):", "Kontakt 4+1"},
+        {&cbAlg1, &labAlg1, "cbAlg1", "labAlg1", QT_TR_NOOP("Start (7+8):"),
+         QT_TR_NOOP("Kontakt 7+8")},
+        {&cbAlg2, &labAlg2, "cbAlg2", "labAlg2", QT_TR_NOOP("Stop1 (4+6):"),
+         QT_TR_NOOP("Kontakt 4+6")},
+        {&cbAlg3, &labAlg3, "cbAlg3", "labAlg3", QT_TR_NOOP("Stop2 (4+1):"),
+         QT_TR_NOOP("Kontakt 4+1")},
     };
     int lr = 3;
     for (const Polarity& pol : polarities) {
-        *pol.label = Named(new QLabel(QString::fromUtf8(pol.caption), gbLS), pol.labelName);
+        *pol.label = Named(new QLabel(tr(pol.caption), gbLS), pol.labelName);
         *pol.box = Named(new TPolarityBox(gbLS), pol.boxName);
-        (*pol.box)->setToolTip(QString::fromUtf8(pol.hint));
+        (*pol.box)->setToolTip(tr(pol.hint));
         (*pol.box)->setEnabled(false);
         (*pol.label)->setEnabled(false);
         ls->addWidget(*pol.label, lr, 0, Qt::AlignRight);
         ls->addWidget(*pol.box, lr++, 1);
     }
-    labTimeout = Named(new QLabel(QStringLiteral("Sperre:"), gbLS), "labTimeout");
+    labTimeout = Named(new QLabel(tr("Sperre:"), gbLS), "labTimeout");
     seTimeout = SpinEdit(gbLS, "seTimeout", 1, 999, 10);
     seTimeout->setEnabled(false);
-    labTimeoutSek = Named(new QLabel(QStringLiteral("Sek."), gbLS), "labTimeoutSek");
+    labTimeoutSek = Named(new QLabel(tr("Sek."), gbLS), "labTimeoutSek");
     ls->addWidget(labTimeout, lr, 0, Qt::AlignRight);
     ls->addWidget(seTimeout, lr, 1);
     ls->addWidget(labTimeoutSek, lr++, 2);
     // The stop pads' own delay after START, in tenths of a second.
-    labStopTimeout = Named(new QLabel(QStringLiteral("Stopp-Sperre:"), gbLS), "labStopTimeout");
+    labStopTimeout = Named(new QLabel(tr("Stopp-Sperre:"), gbLS), "labStopTimeout");
     seStopTimeout = Named(new QDoubleSpinBox(gbLS), "seStopTimeout");
     seStopTimeout->setDecimals(1);
     seStopTimeout->setRange(0.5, 999.0);
     seStopTimeout->setSingleStep(0.1);
     seStopTimeout->setEnabled(false);
-    labStopTimeoutSek = Named(new QLabel(QStringLiteral("Sek."), gbLS), "labStopTimeoutSek");
+    labStopTimeoutSek = Named(new QLabel(tr("Sek."), gbLS), "labStopTimeoutSek");
     ls->addWidget(labStopTimeout, lr, 0, Qt::AlignRight);
     ls->addWidget(seStopTimeout, lr, 1);
     ls->addWidget(labStopTimeoutSek, lr, 2);
@@ -225,7 +227,7 @@ TCfgDialog::TCfgDialog(QWidget* parent, const TComPort& port, quint32 portMask)
     // enough for a 768-pixel laptop screen.
     auto* right = new QVBoxLayout;
     right->addWidget(gbPads = new TPadSettingsGroup(this));
-    labMonitor = Named(new QLabel(QStringLiteral("2. Monitor / TV:"), this), "labMonitor");
+    labMonitor = Named(new QLabel(tr("2. Monitor / TV:"), this), "labMonitor");
     cbMonitor = Named(new QComboBox(this), "cbMonitor");
     cbMonitor->setEnabled(false);
     labMonitor->setEnabled(false);
@@ -233,8 +235,19 @@ TCfgDialog::TCfgDialog(QWidget* parent, const TComPort& port, quint32 portMask)
     monitor->addWidget(labMonitor);
     monitor->addWidget(cbMonitor, 1);
     right->addLayout(monitor);
-    cbHallNames = Named(new QCheckBox(QStringLiteral("Namen und Sieger auf dem 2. Monitor"), this),
-                        "cbHallNames");
+    // The windows take their texts when they are made, so a change waits for the next start.
+    labLang = Named(new QLabel(tr("Sprache:"), this), "labLang");
+    cbLang = Named(new QComboBox(this), "cbLang");
+    // Each language under its own name, the way its speakers look for it.
+    cbLang->addItems({QStringLiteral("Deutsch"), QStringLiteral("English")});
+    labLangNote = Named(new QLabel(tr("ab dem nächsten Start"), this), "labLangNote");
+    auto* lang = new QHBoxLayout;
+    lang->addWidget(labLang);
+    lang->addWidget(cbLang);
+    lang->addWidget(labLangNote, 1);
+    right->addLayout(lang);
+    cbHallNames =
+        Named(new QCheckBox(tr("Namen und Sieger auf dem 2. Monitor"), this), "cbHallNames");
     right->addWidget(cbHallNames);
     right->addWidget(gbLive = new TLiveSettingsGroup(this));
     right->addWidget(gbFinale = new TFinalsSettingsGroup(this));
@@ -242,7 +255,7 @@ TCfgDialog::TCfgDialog(QWidget* parent, const TComPort& port, quint32 portMask)
     grid->addLayout(right, 0, 3, row, 1);
 
     auto* buttons = new QDialogButtonBox(this);
-    OKBtn = Named(buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole), "OKBtn");
+    OKBtn = Named(buttons->addButton(tr("OK"), QDialogButtonBox::AcceptRole), "OKBtn");
     OKBtn->setDefault(true);
     CancelBtn2 = Named(buttons->addButton(QDialogButtonBox::Cancel), "CancelBtn2");
     grid->addWidget(buttons, row++, 0, 1, 4);
@@ -273,6 +286,7 @@ void TCfgDialog::Edit(const TSettings& settings, int port, int tracks) {
     seAuto0->setValue(settings.AutoTime / 1000);
     cbKlass->setCurrentIndex(settings.KlassCol >= 0 && settings.KlassCol <= 5 ? settings.KlassCol
                                                                               : 0);
+    cbLang->setCurrentIndex(settings.Lang == 1 ? 1 : 0); // any other value is German
     cbHallNames->setChecked(settings.HallNames);
     gbLive->LoadFrom(settings);
     gbFinale->LoadFrom(settings);
@@ -297,6 +311,9 @@ TCfgChoice TCfgDialog::Choice() const {
     c.edited.TimerGesperrt = seTimeout->value() * 1000;
     c.edited.StopGesperrt = int(std::lround(seStopTimeout->value() * 10)) * 100;
     c.edited.Monitor = std::max(0, cbMonitor->currentIndex());
+    // A stored value that is no language stays as it was unless another one is chosen.
+    if (cbLang->currentIndex() != (m_settings.Lang == 1 ? 1 : 0))
+        c.edited.Lang = cbLang->currentIndex();
     c.edited.HallNames = cbHallNames->isChecked();
     if (c.portNow >= 1) {
         c.portNumber = cbPort->currentText().mid(3, 3).toInt();
@@ -310,7 +327,7 @@ TCfgChoice TCfgDialog::Choice() const {
 void TCfgDialog::FillPortList(quint32 portMask) {
     const QSignalBlocker quiet(cbPort);
     cbPort->clear();
-    cbPort->addItem(QStringLiteral("Keine"));
+    cbPort->addItem(tr("Keine"));
     for (int n : PortsInMask(portMask)) {
         cbPort->addItem(QStringLiteral("COM%1").arg(n));
         cbPort->setItemData(cbPort->count() - 1, PortDeviceText(n), Qt::ToolTipRole);
@@ -336,7 +353,7 @@ void TCfgDialog::FormShow() {
         cbMonitor->addItems(MonitorEntries(rects));
         cbMonitor->setCurrentIndex(m_settings.Monitor);
     } else {
-        cbMonitor->addItem(QStringLiteral("nicht angeschlossen"));
+        cbMonitor->addItem(tr("nicht angeschlossen"));
         cbMonitor->setCurrentIndex(0);
     }
 }
@@ -368,7 +385,7 @@ void TCfgDialog::ShowPortDevice() {
     QString text = PortDeviceText(n);
     // The port this program holds would look busy to a probe; it is simply in use.
     if (m_port.Connected() && m_port.Port() == n) {
-        text += QStringLiteral(" – geöffnet");
+        text += tr(" – geöffnet");
     } else {
         const QString state = PortStateText(PortState(n));
         if (!state.isEmpty()) text += QStringLiteral(" – ") + state;

@@ -94,6 +94,7 @@ private:
     QDoubleSpinBox* seStopTimeout;
     QLabel *labStopTimeout, *labStopTimeoutSek;
     QComboBox *cbTimeFormat, *cbPort, *cbMonitor;
+    QComboBox* cbLang;      // "Lang": 0 German, 1 English, used from the next start
     QCheckBox* cbHallNames; // names, winner and heat on the audience window
     TPolarityBox *cbAlg1, *cbAlg2, *cbAlg3;
     QGroupBox* gbLS;
@@ -103,7 +104,7 @@ private:
     TEventSettingsGroup* gbEvent;   // event name, place and folder
     QLabel *labZabegov, *labTimeFormat, *labAuto0, *labAuto0Sek, *labKlass, *labPort,
         *labPortDevice, *labAlg, *labAlg1, *labAlg2, *labAlg3, *labTimeout, *labTimeoutSek,
-        *labMonitor;
+        *labMonitor, *labLang, *labLangNote;
     QPushButton *OKBtn, *CancelBtn2;
     const TComPort& m_port;
     TSettings m_settings; // as they came in

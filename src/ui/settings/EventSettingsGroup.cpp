@@ -9,26 +9,23 @@
 #include <QLineEdit>
 #include <QToolButton>
 
-TEventSettingsGroup::TEventSettingsGroup(QWidget* parent)
-    : QGroupBox(QStringLiteral(" Wettkampf "), parent) {
+TEventSettingsGroup::TEventSettingsGroup(QWidget* parent) : QGroupBox(tr(" Wettkampf "), parent) {
     setObjectName(QStringLiteral("gbEvent"));
     auto* g = new QGridLayout(this);
     eEventName = Named(new QLineEdit(this), "eEventName");
     eEventPlace = Named(new QLineEdit(this), "eEventPlace");
     eEventFolder = Named(new QLineEdit(this), "eEventFolder");
-    eEventFolder->setPlaceholderText(QStringLiteral("Dokumente/<Datum> <Titel>"));
-    eEventFolder->setToolTip(
-        QStringLiteral("Speichern, Exporte und die Kopie beim Beenden gehen hierhin."));
+    eEventFolder->setPlaceholderText(tr("Dokumente/<Datum> <Titel>"));
+    eEventFolder->setToolTip(tr("Speichern, Exporte und die Kopie beim Beenden gehen hierhin."));
     bEventFolder = Named(new QToolButton(this), "bEventFolder");
     bEventFolder->setText(QStringLiteral("..."));
-    g->addWidget(Named(new QLabel(QStringLiteral("Veranstaltung:"), this), "labEventName"), 0, 0,
+    g->addWidget(Named(new QLabel(tr("Veranstaltung:"), this), "labEventName"), 0, 0,
                  Qt::AlignRight);
     g->addWidget(eEventName, 0, 1, 1, 2);
-    g->addWidget(Named(new QLabel(QStringLiteral("Ort:"), this), "labEventPlace"), 1, 0,
-                 Qt::AlignRight);
+    g->addWidget(Named(new QLabel(tr("Ort:"), this), "labEventPlace"), 1, 0, Qt::AlignRight);
     g->addWidget(eEventPlace, 1, 1, 1, 2);
-    g->addWidget(Named(new QLabel(QStringLiteral("Wettkampfordner:"), this), "labEventFolder"), 2,
-                 0, Qt::AlignRight);
+    g->addWidget(Named(new QLabel(tr("Wettkampfordner:"), this), "labEventFolder"), 2, 0,
+                 Qt::AlignRight);
     g->addWidget(eEventFolder, 2, 1);
     g->addWidget(bEventFolder, 2, 2);
     connect(bEventFolder, &QToolButton::clicked, this, [this] {

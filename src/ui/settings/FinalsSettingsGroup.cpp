@@ -23,15 +23,15 @@ int BracketSizeAt(int index) {
 }
 
 TFinalsSettingsGroup::TFinalsSettingsGroup(QWidget* parent)
-    : QGroupBox(QStringLiteral(" Finale (K.-o.) "), parent) {
+    : QGroupBox(tr(" Finale (K.-o.) "), parent) {
     setObjectName(QStringLiteral("gbFinale"));
-    labRanking = new QLabel(QStringLiteral("Wertung:"), this);
+    labRanking = new QLabel(tr("Wertung:"), this);
     labRanking->setObjectName(QStringLiteral("labRanking"));
     cbRanking = new QComboBox(this);
     cbRanking->setObjectName(QStringLiteral("cbRanking"));
     // The positions are the stored numbers: 0 the sum of the runs, 1 the best run.
-    cbRanking->addItems({QStringLiteral("Summe"), QStringLiteral("Bestzeit")});
-    labBracketSize = new QLabel(QStringLiteral("K.-o.-Feld:"), this);
+    cbRanking->addItems({tr("Summe"), tr("Bestzeit")});
+    labBracketSize = new QLabel(tr("K.-o.-Feld:"), this);
     labBracketSize->setObjectName(QStringLiteral("labBracketSize"));
     cbBracketSize = new QComboBox(this);
     cbBracketSize->setObjectName(QStringLiteral("cbBracketSize"));

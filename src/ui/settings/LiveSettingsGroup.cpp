@@ -9,23 +9,23 @@
 #include <QSpinBox>
 
 TLiveSettingsGroup::TLiveSettingsGroup(QWidget* parent)
-    : QGroupBox(QStringLiteral(" Live-Ergebnisse im Netz "), parent) {
+    : QGroupBox(tr(" Live-Ergebnisse im Netz "), parent) {
     setObjectName(QStringLiteral("gbLive"));
-    cbLiveOn = new QCheckBox(QStringLiteral("Zeiten und Protokoll im Netz zeigen"), this);
+    cbLiveOn = new QCheckBox(tr("Zeiten und Protokoll im Netz zeigen"), this);
     cbLiveOn->setObjectName(QStringLiteral("cbLiveOn"));
     seLivePort = new QSpinBox(this);
     seLivePort->setObjectName(QStringLiteral("seLivePort"));
     seLivePort->setRange(1, 65535);
     eLiveBind = new QLineEdit(this);
     eLiveBind->setObjectName(QStringLiteral("eLiveBind"));
-    eLiveBind->setPlaceholderText(QStringLiteral("alle Netzwerke"));
-    eLiveBind->setToolTip(QStringLiteral("Leer: auf allen Netzwerken erreichbar; "
-                                         "127.0.0.1: nur auf diesem Rechner"));
+    eLiveBind->setPlaceholderText(tr("alle Netzwerke"));
+    eLiveBind->setToolTip(tr("Leer: auf allen Netzwerken erreichbar; "
+                             "127.0.0.1: nur auf diesem Rechner"));
     LiveShare = new TLiveSharePanel(this);
     auto* form = new QFormLayout(this);
     form->addRow(cbLiveOn);
-    form->addRow(QStringLiteral("Port:"), seLivePort);
-    form->addRow(QStringLiteral("Adresse:"), eLiveBind);
+    form->addRow(tr("Port:"), seLivePort);
+    form->addRow(tr("Adresse:"), eLiveBind);
     form->addRow(LiveShare);
 }
 

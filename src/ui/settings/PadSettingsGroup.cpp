@@ -12,22 +12,22 @@
 #include <QLabel>
 
 TPadSettingsGroup::TPadSettingsGroup(QWidget* parent)
-    : QGroupBox(QStringLiteral(" Startmatten (Reaktionszeit) "), parent) {
+    : QGroupBox(tr(" Startmatten (Reaktionszeit) "), parent) {
     setObjectName(QStringLiteral("gbPads"));
     auto* g = new QGridLayout(this);
-    labPadPort = Named(new QLabel(QStringLiteral("Startmatten-Port:"), this), "labPadPort");
+    labPadPort = Named(new QLabel(tr("Startmatten-Port:"), this), "labPadPort");
     cbPadPort = Named(new QComboBox(this), "cbPadPort");
     cbPadPort->setMinimumWidth(96);
-    labPadAlg1 = Named(new QLabel(QStringLiteral("Bahn 1 (CTS):"), this), "labPadAlg1");
+    labPadAlg1 = Named(new QLabel(tr("Bahn 1 (CTS):"), this), "labPadAlg1");
     cbPadAlg1 = Named(new TPolarityBox(this), "cbPadAlg1");
-    labPadAlg2 = Named(new QLabel(QStringLiteral("Bahn 2 (DSR):"), this), "labPadAlg2");
+    labPadAlg2 = Named(new QLabel(tr("Bahn 2 (DSR):"), this), "labPadAlg2");
     cbPadAlg2 = Named(new TPolarityBox(this), "cbPadAlg2");
-    labFsLimit = Named(new QLabel(QStringLiteral("Fehlstart unter:"), this), "labFsLimit");
+    labFsLimit = Named(new QLabel(tr("Fehlstart unter:"), this), "labFsLimit");
     seFsLimit = Named(new QDoubleSpinBox(this), "seFsLimit");
     seFsLimit->setDecimals(3);
     seFsLimit->setRange(0.0, 0.999);
     seFsLimit->setSingleStep(0.01);
-    labFsLimitSek = Named(new QLabel(QStringLiteral("Sek."), this), "labFsLimitSek");
+    labFsLimitSek = Named(new QLabel(tr("Sek."), this), "labFsLimitSek");
     labPadNote = Named(new QLabel(this), "labPadNote");
     int r = 0;
     for (auto [label, field] : {std::pair<QLabel*, QWidget*>{labPadPort, cbPadPort},
@@ -46,7 +46,7 @@ TPadSettingsGroup::TPadSettingsGroup(QWidget* parent)
 void TPadSettingsGroup::FillPortList(const QList<int>& ports) {
     const QSignalBlocker quiet(cbPadPort);
     cbPadPort->clear();
-    cbPadPort->addItem(QStringLiteral("Keine"), 0);
+    cbPadPort->addItem(tr("Keine"), 0);
     for (int n : ports)
         cbPadPort->addItem(QStringLiteral("COM%1").arg(n), n);
     Follow();
@@ -86,8 +86,8 @@ void TPadSettingsGroup::Follow() {
     for (QWidget* w : std::initializer_list<QWidget*>{cbPadAlg1, cbPadAlg2, seFsLimit, labPadAlg1,
                                                       labPadAlg2, labFsLimit, labFsLimitSek})
         w->setEnabled(on);
-    labPadNote->setText(Conflict() ? QStringLiteral("Derselbe Port wie die Lichtschranken: "
-                                                    "bitte einen anderen wählen")
+    labPadNote->setText(Conflict() ? tr("Derselbe Port wie die Lichtschranken: "
+                                        "bitte einen anderen wählen")
                                    : QString());
     labPadNote->setVisible(Conflict());
     emit ConflictChanged();
