@@ -22,28 +22,17 @@ write_settings Vid=0 Ranking=0 BracketSize=4 TimeFormat=0 KlassCol=4
 } >"$W/bin/quali.txt"
 start_program
 file_command ctrl+o '^(Open|.*ffnen)$' quali.txt || fail "the qualification could not be loaded"
-xdotool windowfocus --sync "$MAIN"
-xdotool mousemove --window "$MAIN" 445 50 click 1
-sleep 0.5
-xdotool key End Return
-sleep 0.5
-if message=$(window 0 '^K\.-o\.-Feld$' 1); then fail "the finals were refused"; fi
-
 # Four heats of the women, then two of the men (seed 4 of the men is a bye); lane A stops
 # first every time, so the better seed wins each.
-key "$MAIN" ctrl+k
-BRACKET=$(window 0 '^K\.-o\.-Feld$' 5) || fail "Ctrl+K opened no bracket window"
+enter_finals
 for h in 1 2 3 4 5 6; do heat "h$h" "$BRACKET"; done
 
-key "$MAIN" ctrl+shift+h
-for _ in $(seq 50); do [ -s "$W/opened" ] && break; sleep 0.1; done
-page=$(find "$W/home/Documents" -name '*KO.html' | head -1)
-[ -n "$page" ] || fail "no bracket page was written"
+bracket_page
 names='Alpha, Anna\|Beta, Berta\|Gamma, Gina\|Delta, Dora\|Eins, Emil\|Zwei, Zeno\|Drei, Dirk'
 places() { # the page's final places of one class, in order
     sed -n "/<h2>Platzierung – $2</,/<h2>K.-o.-Feld/p" "$1" | grep -o "$names" | tr '\n' '|'
 }
-got="$(places "$page" Damen) $(places "$page" Herren)"
+got="$(places "$PAGE" Damen) $(places "$PAGE" Herren)"
 [ "$got" = "Alpha, Anna|Beta, Berta|Gamma, Gina|Delta, Dora| Eins, Emil|Zwei, Zeno|Drei, Dirk|" ] ||
     fail "final places per class: $got"
 

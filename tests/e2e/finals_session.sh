@@ -21,21 +21,9 @@ write_settings Vid=0 Ranking=1 BracketSize=4 TimeFormat=0
 start_program
 window 1 '^Monitor 2$' >/dev/null || fail "the audience window is not on the second screen"
 file_command ctrl+o '^(Open|.*ffnen)$' quali.txt || fail "the qualification could not be loaded"
-# The mode box sits at the top of the window's middle column, where the window's fixed
-# layout puts it; its last item is the finals.
-xdotool windowfocus --sync "$MAIN"
-xdotool mousemove --window "$MAIN" 445 50 click 1
-sleep 0.5
-xdotool key End Return
-sleep 0.5
-if message=$(window 0 '^K\.-o\.-Feld$' 1); then
-    fail "the finals were refused"
-fi
-
 # Four heats, their keys typed into the bracket window; lane A (the better seed) stops first
 # every time, so the better seed wins each.
-key "$MAIN" ctrl+k
-BRACKET=$(window 0 '^K\.-o\.-Feld$' 5) || fail "Ctrl+K opened no bracket window"
+enter_finals
 for h in 1 2 3 4; do heat "h$h" "$BRACKET"; done
 [ "$(compare -metric AE "$W/h1-running.png" "$W/h1-stopped.png" null: 2>&1 || true)" != "0" ] ||
     fail "F8 typed into the bracket window started no heat"
@@ -44,16 +32,13 @@ import -display ":$D.1" -window root "$W/between.png"
     fail "the TV shows the same picture after RESET as during the heat (no bracket)"
 
 # The bracket page, opened in the browser.
-key "$MAIN" ctrl+shift+h
-for _ in $(seq 50); do [ -s "$W/opened" ] && break; sleep 0.1; done
-page=$(find "$W/home/Documents" -name '*KO.html' | head -1)
-[ -n "$page" ] || fail "no bracket page was written"
+bracket_page
 # The desktop is handed a file address: blanks and brackets of the name come percent-encoded.
 python3 -c 'import sys, urllib.parse; sys.exit(sys.argv[1] not in urllib.parse.unquote(open(sys.argv[2]).read()))' \
-    "$(basename "$page")" "$W/opened" || fail "the bracket page was not opened"
+    "$(basename "$PAGE")" "$W/opened" || fail "the bracket page was not opened"
 # Final places in order: 11 won the final against 13, 12 the small final against 14, 15 was
 # fifth in the qualification.
-order=$(sed -n '/Platzierung/,$p' "$page" | grep -o 'Alpha, Anna\|Gamma, Carl\|Beta, Berta\|Delta, Dora\|Epsilon, Emil' | tr '\n' '|')
+order=$(sed -n '/Platzierung/,$p' "$PAGE" | grep -o 'Alpha, Anna\|Gamma, Carl\|Beta, Berta\|Delta, Dora\|Epsilon, Emil' | tr '\n' '|')
 [ "$order" = "Alpha, Anna|Gamma, Carl|Beta, Berta|Delta, Dora|Epsilon, Emil|" ] ||
     fail "final places on the page: $order"
 

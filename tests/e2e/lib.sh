@@ -165,6 +165,26 @@ heat() { # picture-prefix [window]
     key "$w" F9
     sleep 0.3
 }
+# The finals chosen with the mouse: the mode box sits at the top of the window's middle column,
+# where the window's fixed layout puts it, and its last item is the finals; then the bracket
+# window opened with Ctrl+K, in BRACKET.
+enter_finals() {
+    xdotool windowfocus --sync "$MAIN"
+    xdotool mousemove --window "$MAIN" 445 50 click 1
+    sleep 0.5
+    xdotool key End Return
+    sleep 0.5
+    if window 0 '^K\.-o\.-Feld$' 1 >/dev/null; then fail "the finals were refused"; fi
+    key "$MAIN" ctrl+k
+    BRACKET=$(window 0 '^K\.-o\.-Feld$' 5) || fail "Ctrl+K opened no bracket window"
+}
+# The bracket page written with Ctrl+Shift+H and handed to the browser, in PAGE.
+bracket_page() {
+    key "$MAIN" ctrl+shift+h
+    for _ in $(seq 50); do [ -s "$W/opened" ] && break; sleep 0.1; done
+    PAGE=$(find "$W/home/Documents" -name '*KO.html' | head -1)
+    [ -n "$PAGE" ] || fail "no bracket page was written"
+}
 # Started in its own folder, as a launcher starts it: the pages it writes into the working
 # folder land beside it.
 start_program() {

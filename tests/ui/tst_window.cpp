@@ -887,11 +887,9 @@ private slots:
         QTest::newRow("document") << "^W" << day + ".docx";
         QTest::newRow("results") << "P" << day + "_Ergebnisliste.pdf";
         QTest::newRow("start list") << "N" << day + "_Startliste.pdf";
-        QTest::newRow("exit") << "exit"
-                              << "Beenden *Wettkampf.txt";
+        QTest::newRow("exit") << QString("exit") << QString("Beenden *Wettkampf.txt");
         QTest::newRow("blocked, another chosen") << "blocked yes" << day + ".html";
-        QTest::newRow("blocked, declined") << "blocked no"
-                                           << "";
+        QTest::newRow("blocked, declined") << QString("blocked no") << QString();
     }
     void eventFolder() {
         QFETCH(QString, steps);
@@ -1031,19 +1029,16 @@ private slots:
         QTest::addColumn<QString>("missing");
         QTest::addColumn<QList<bool>>("answers"); // to "replace the day's earlier document?"
         QTest::addColumn<bool>("shown");
-        QTest::newRow("^E") << "^E"
-                            << "" << QList<bool>() << true;
-        QTest::newRow("^E, no spreadsheet program")
-            << "^E"
-            << "Excel.Application" << QList<bool>() << false;
-        QTest::newRow("^W") << "^W"
-                            << "" << QList<bool>() << true;
-        QTest::newRow("^W, no word processor") << "^W"
-                                               << "Word.Basic" << QList<bool>() << false;
-        QTest::newRow("^W, earlier one kept") << "^W"
-                                              << "" << QList<bool>{false} << false;
-        QTest::newRow("^W, earlier one replaced") << "^W"
-                                                  << "" << QList<bool>{true} << true;
+        const auto row = [](const char* name, const char* key, const char* missing,
+                            const QList<bool>& answers, bool shown) {
+            QTest::newRow(name) << QString(key) << QString(missing) << answers << shown;
+        };
+        row("^E", "^E", "", {}, true);
+        row("^E, no spreadsheet program", "^E", "Excel.Application", {}, false);
+        row("^W", "^W", "", {}, true);
+        row("^W, no word processor", "^W", "Word.Basic", {}, false);
+        row("^W, earlier one kept", "^W", "", {false}, false);
+        row("^W, earlier one replaced", "^W", "", {true}, true);
     }
     void officeKeys() {
         QFETCH(QString, key);
