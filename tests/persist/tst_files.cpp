@@ -45,11 +45,14 @@ const int U8 = int(TTextEncoding::Utf8), Fixed = int(TTextEncoding::Utf8Repaired
 QStringList Files(const QString& folder) {
     return QDir(folder).entryList(QDir::Files | QDir::System, QDir::Name);
 }
-// Makes the bytes' file, a pipe, a folder or a file beyond a size limit stand under the name.
+// A row of a table of what stands under a name: its kind, its bytes, the refusal's words.
+void KindRow(const char* tag, const char* kind, const QByteArray& bytes, const char* refused) {
+    QTest::newRow(tag) << S(kind) << bytes << S(refused);
+}
+// Makes the bytes' file, a pipe or a file beyond a size limit stand under the name.
 bool Make(const QString& kind, const QString& name, qint64 limit, const QByteArray& bytes = {}) {
     if (kind == "file") return Put(name, bytes);
     if (kind == "fifo") return mkfifo(QFile::encodeName(name).constData(), 0600) == 0;
-    if (kind == "folder") return QDir().mkpath(name);
     return kind != "huge" || (Put(name, "") && QFile::resize(name, limit + 1));
 }
 
@@ -228,7 +231,6 @@ private slots:
         const auto row = [](const char* name, const QByteArray& bytes, const QString& table) {
             QTest::newRow(name) << bytes << table;
         };
-        row("comma", "a,b\r\n1,2\r\n", "a|b/1|2");
         row("semicolon beats a comma in a title", "Nr;Name, Vorname\n1;Meier, A\n",
             "Nr|Name, Vorname/1|Meier, A");
         row("TAB beats a semicolon", "a\tb;c\n1\t2;3", "a|b;c/1|2;3");
@@ -280,9 +282,8 @@ private slots:
     }
     void mappingProposal() {
         QFETCH(QString, titles);
-        QFETCH(QString, mapping);
         const TImportMapping proposed = ProposeMapping(titles.split('|'));
-        QCOMPARE(Letters(proposed), mapping);
+        QTEST(Letters(proposed), "mapping");
         QCOMPARE(MappingFromText(MappingToText(proposed), int(proposed.size())), proposed);
         QVERIFY(MappingFromText("0,1,7", 3).isEmpty() && MappingFromText("0,1", 3).isEmpty());
     }
@@ -332,11 +333,11 @@ private slots:
     // Other programs read these files: TAB after every field, CR LF, a blank for an empty cell,
     // no TAB or line end inside a cell (it would shift the columns after it).
     void textFormat() {
-        QCOMPARE(FormatProtocolText(Rows("12|Meier||A||12,34|DIS.|||||||1")),
-                 QByteArray("12\tMeier\t \tA\t \t12,34\tDIS.\t \t \t \t \t \t \t1\t\r\n"));
-        QCOMPARE(FormatProtocolText({{"  ", "a\tb", "c\r\nd"}}), QByteArray("  \ta b\tc  d\t\r\n"));
-        QCOMPARE(FormatProtocolTextIn({{"Jürg ß €"}}, TCodePage::Windows1252),
-                 QByteArray("J\xFCrg \xDF \x80\t\r\n"));
+        QCOMPARE(FormatProtocolText(Rows("12|Meier||A||12,34|DIS.|||||||1")
+                                    << QStringList{"  ", "a\tb", "c\r\nd"}),
+                 QByteArray("12\tMeier\t \tA\t \t12,34\tDIS.\t \t \t \t \t \t \t1\t\r\n"
+                            "  \ta b\tc  d\t\r\n"));
+        // A name Windows-1252 lacks: the file as UTF-8 with its mark, which Windows programs know.
         QCOMPARE(FormatProtocolTextIn({{"Łukasz"}}, TCodePage::Windows1252),
                  QByteArray("\xEF\xBB\xBF\xC5\x81ukasz\t\r\n"));
     }
@@ -354,7 +355,6 @@ private slots:
         QTest::newRow("blanks, semicolons, quotes") << "  3|a;b| x|;|é€ „5“ – Š" << W1252;
         QTest::newRow("U+FEFF first") << QString(2, QChar(0xFEFF)) + "a|b" << U8;
         QTest::newRow("Polish") << Titles + "\n1|Łukasz Żółć" << U8;
-        QTest::newRow("one character outside") << "1|Müller ő" << U8;
     }
     void textRoundTrip() {
         QFETCH(QString, rows);
@@ -377,7 +377,6 @@ private slots:
         QTest::addColumn<int>("encoding");
         const auto row = [](const char* tag, const QByteArray& bytes, const QString& rows,
                             int encoding = U8) { QTest::newRow(tag) << bytes << rows << encoding; };
-        row("TAB beats semicolon", "a;b\tc\r\n", "a;b|c");
         row("separator per line", "a;b\r\nc\td;e\r\n", "a|b\nc|d;e");
         row("blanks before a separator", "a  \t  b \tc  ", "a|  b|c  ");
         row("empty and blank fields", "a\t\t  \tb\t", "a| | |b");
@@ -391,7 +390,6 @@ private slots:
         row("byte order mark", "\xEF\xBB\xBFSt.Nr.;Na", "St.Nr.|Na");
         row("U+FEFF inside is text", "a\t\xEF\xBB\xBF\xEF\xBB\xBF",
             "a|" + QString(2, QChar(0xFEFF)));
-        row("UTF-8", "1\tJ\xC3\xBCrg M\xC3\xB6hr\t\xE2\x82\xAC\t\r\n", "1|Jürg Möhr|€");
         row("Windows-1252", "1\tJ\xFCrg M\xF6hr\t\x80\x81\x9F\t\xDF\r\n",
             QString::fromUtf16(u"1|Jürg Möhr|€\u0081Ÿ|ß"), W1252);
         row("one bad byte in two makes the file Windows-1252", "\xC3\xBC\r\n\xFC", "Ã¼\nü", W1252);
@@ -451,8 +449,6 @@ private slots:
         bool lossless = false;
         QCOMPARE(EncodeWindows1252(all, &lossless), bytes);
         QVERIFY(lossless);
-        QCOMPARE(EncodeWindows1252(QStringLiteral("aŁb"), &lossless), QByteArray("a?b"));
-        QVERIFY(!lossless);
         QStringDecoder reference("windows-1252");
         if (reference.isValid()) QCOMPARE(all, QString(reference.decode(bytes)));
     }
@@ -463,17 +459,13 @@ private slots:
         QTest::addColumn<QString>("kind"); // what stands under the name
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QString>("refused"); // empty: read
-        const auto row = [](const char* tag, const char* kind, const QByteArray& bytes,
-                            const char* refused) {
-            QTest::newRow(tag) << S(kind) << bytes << S(refused);
-        };
+        const auto row = KindRow;
         row("50,001 lines too many", "file",
             QByteArray("1\tx\t\r\n").repeated(ProtocolMaxRows + 50001), "");
         row("NUL byte", "file", QByteArray("1\tx\0\t", 5), "NUL-Bytes");
         row("UTF-16 without its mark", "file", QByteArray("1\0\t\0x\0\r\0\n\0", 10), "NUL-Bytes");
         row("no field", "file", "a log\r\nline\r\n", "keine Zeile mit Feldern");
         row("missing", "", {}, "kann nicht gelesen werden (");
-        row("a folder", "folder", {}, "keine gewöhnliche");
         row("a pipe", "fifo", {}, "keine gewöhnliche");
         row("endless device", "/dev/zero", {}, "keine gewöhnliche");
         row("larger than 512 MB", "huge", {}, "zu groß");
@@ -503,42 +495,34 @@ private slots:
     // --- HTML pages -------------------------------------------------------------------------
     // The shown columns only, each time under its title, the result and the place in bold.
     void protocolPage() {
-        const QString html = ProtocolHtml(ProtocolPage(
-            "12|Meier, Hans|Bern|A||12,34|13,01|||||25,35|1|2\n7|Jürg| |B||DIS.||||||||1"));
+        THtmlPage page = ProtocolPage(
+            "12|Meier, Hans|Bern|A||12,34|13,01|||||25,35|1|2\n7|Jürg| |B||DIS.||||||||1");
+        // The foot pads' reactions, when there are any, in a table under the protocol.
+        page.reactions = {{"12", "Meier, Hans", "1", "-0,020"}};
+        const QString html = ProtocolHtml(page);
         QVERIFY2(html.contains("<Center>Datum</th>\r\n<th nowrap><Center>Turm1</th>\r\n<th nowrap>"
                                "<Center>Turm2</th>\r\n<th nowrap><Center>Zeit</th>\r\n<th nowrap>"
                                "<Center>Platz</th>\r\n</tr></thead>\r\n<tr><td>12<td>Meier, Hans"
                                "<td>Bern<td>A<td>&nbsp;<td>12,34<td>13,01<td><B>25,35<td><B>1</tr>"
                                "\r\n<tr><td>7<td>Jürg<td> <td>B<td>&nbsp;<td>DIS.<td>&nbsp;<td><B>"
-                               "&nbsp;<td><B>&nbsp;</tr>\r\n</table><hr>"),
+                               "&nbsp;<td><B>&nbsp;</tr>\r\n</table>") &&
+                     html.contains("<th nowrap>Reaktion</th></tr></thead>\r\n<tr><td>12<td>Meier,"
+                                   " Hans<td>1<td>-0,020</tr>\r\n</table><hr>"),
                  qPrintable(html));
-        // The foot pads' reactions, when there are any, in a table under the protocol.
-        THtmlPage page = ProtocolPage("12|Meier, Hans|Bern|A||12,34|13,01|||||25,35|1|2");
-        page.reactions = {{"12", "Meier, Hans", "1", "-0,020"}};
-        QVERIFY(ProtocolHtml(page).contains("<th nowrap>Reaktion</th></tr></thead>\r\n<tr><td>"
-                                            "12<td>Meier, Hans<td>1<td>-0,020</tr>\r\n</table>"
-                                            "<hr>"));
     }
 
     // Every text from the protocol is escaped; the page is written as the UTF-8 it declares,
     // or not at all.
     void htmlPages_data() {
         QTest::addColumn<bool>("bracket");
-        QTest::addColumn<QString>("raw");
-        QTest::addColumn<QString>("escaped");
-        for (bool bracket : {false, true}) {
-            const char* page = bracket ? "bracket" : "protocol";
-            QTest::addRow("%s: markup", page)
-                << bracket << S("\"><script>alert(1)</script> & Co")
-                << "&quot;&gt;&lt;script&gt;alert(1)&lt;/script&gt; &amp; Co";
-            QTest::addRow("%s: umlauts", page)
-                << bracket << S("Jürgen Weiß Иван \U0001F9D7") << "Jürgen Weiß Иван \U0001F9D7";
-        }
+        QTest::newRow("protocol") << false;
+        QTest::newRow("bracket") << true;
     }
     void htmlPages() {
         QFETCH(bool, bracket);
-        QFETCH(QString, raw);
-        QFETCH(QString, escaped);
+        const QString raw = "\"><script>alert(1)</script> & Jürgen Weiß Иван \U0001F9D7",
+                      escaped = "&quot;&gt;&lt;script&gt;alert(1)&lt;/script&gt; &amp; Jürgen Weiß "
+                                "Иван \U0001F9D7";
         QTemporaryDir dir;
         const QString file = dir.filePath("p.html"), blocked = dir.filePath("blocked.html");
         QVERIFY(QDir().mkdir(blocked));
@@ -552,7 +536,7 @@ private slots:
                            : WriteProtocolHtml(name, page, error);
         };
         const QString html = bracket ? BracketHtml(b, bracketPage) : ProtocolHtml(page);
-        if (raw != escaped) QVERIFY(!html.contains(raw));
+        QVERIFY(!html.contains("<script>"));
         // Title, heading, then the title cell and the name, or the name in the first round,
         // the final and the places.
         QCOMPARE(html.count(escaped), bracket ? 5 : 4);
@@ -594,7 +578,6 @@ private slots:
             places << m.captured(1) + ":K" + m.captured(2);
         }
         QTEST(places.join(", "), "places");
-        QCOMPARE(html.contains("Noch keine Plätze entschieden."), heats == 0);
     }
 
     // --- the finals' companion ----------------------------------------------------------------
@@ -620,12 +603,8 @@ private slots:
         seventhRun.Exact = {{0, 6, 5000}};
         size12.BracketSize = 12;
         broken.Bracket[1] = "Seed x";
-        const auto row = [](const char* tag, const char* kind, const QByteArray& bytes,
-                            const char* refused) {
-            QTest::newRow(tag) << S(kind) << bytes << S(refused);
-        };
+        const auto row = KindRow;
         row("written", "written", {}, "");
-        row("as formatted", "file", good, "");
         row("CR LF", "file", QByteArray(good).replace("\n", "\r\n"), "");
         row("byte order mark", "file", "\xEF\xBB\xBF" + good, "");
         row("another version", "file", QByteArray(good).replace("KO 1", "KO 2"), "Version 2");
@@ -638,7 +617,6 @@ private slots:
         row("a broken bracket", "file", FormatBracketFile(broken), "beschädigt");
         row("written without data", "removed", {}, "-");
         row("missing", "", {}, "-");
-        row("a folder", "folder", {}, "keine gewöhnliche Datei");
         row("a pipe", "fifo", {}, "keine gewöhnliche Datei");
         row("oversized", "huge", {}, "zu groß");
     }
@@ -692,10 +670,8 @@ private slots:
         c.ResetLastCells();
         c.Advance();
         QString note;
-        const auto written = BracketFileData(c, TCompetition::ForSave, &note);
-        QVERIFY2(written && note.isEmpty(), qPrintable(note));
-        auto data = ParseBracketFile(FormatBracketFile(*written), nullptr);
-        QVERIFY(data);
+        auto data = BracketFileData(c, TCompetition::ForSave, &note);
+        QVERIFY2(data && note.isEmpty(), qPrintable(note));
         if (fault == "exact") data->Exact[0].Ms += 40;
         for (QString& line : data->Bracket)
             if (fault == "seed" && line.startsWith("Seed "))
@@ -724,8 +700,6 @@ private slots:
             << S("bin/veltaro") << S("new/data") << "bin/veltaro.txt";
         QTest::newRow("extension replaced") << S("bin/timer.exe") << S("") << "bin/timer.txt";
         QTest::newRow("a file in the way") << S("file/bin/v") << S("new/data") << "new/data/v.txt";
-        QTest::newRow("folder missing")
-            << S("file/deeper/bin/v") << S("new/data") << "new/data/v.txt";
         QTest::newRow("nowhere") << S("file/bin/v") << S("file/data") << "";
         QTest::newRow("no data folder") << S("file/bin/v") << S("") << "";
     }
@@ -746,11 +720,16 @@ private slots:
     }
 
     // --- the durable write ------------------------------------------------------------------
-    // However the write fails, the old file stays whole, no part file is left, and the reason
-    // names the file. (A writer killed half way is the journal's case: tst_journal.)
-    void failedWrite_data() {
+    // A write goes where an ordinary write would: through a link into the file it names, with
+    // the mode the file had. However it fails, the old file stays whole, no part file is left,
+    // and the reason names the file. (A writer killed half way: tst_journal.)
+    void durableWrite_data() {
         QTest::addColumn<QString>("how");
-        QTest::addColumn<int>("reason"); // errno the message must give; 0: any
+        QTest::addColumn<int>("reason"); // errno the message must give; 0: any; -1: written
+        QTest::newRow("a new file") << "new" << -1;
+        QTest::newRow("replacing keeps the mode") << "replace" << -1;
+        QTest::newRow("link to a file") << "link" << -1;
+        QTest::newRow("link to no file yet") << "new link" << -1;
         QTest::newRow("file size limit") << "fsize" << 0;
         QTest::newRow("a full disk") << "full" << ENOSPC;
         QTest::newRow("read-only folder") << "rofolder" << EACCES;
@@ -759,7 +738,7 @@ private slots:
         QTest::newRow("a folder in the way") << "folder" << 0;
         QTest::newRow("a missing folder") << "missing" << ENOENT;
     }
-    void failedWrite() {
+    void durableWrite() {
         QFETCH(QString, how);
         QFETCH(int, reason);
         QTemporaryDir dir;
@@ -770,19 +749,21 @@ private slots:
             if (::mount("tmpfs", QFile::encodeName(folder).constData(), "tmpfs", 0, "size=64k"))
                 QSKIP("cannot mount a small file system here");
         }
-        const QString real = folder + "/p.txt", name = how == "rolink"    ? folder + "/l.txt"
+        const bool link = how.endsWith("link");
+        const QString real = folder + "/p.txt", name = link               ? folder + "/l.txt"
                                                        : how == "missing" ? folder + "/no/p.txt"
                                                        : how == "folder"  ? folder
                                                                           : real;
         const auto mode = [](const QString& path, mode_t m) {
             return ::chmod(QFile::encodeName(path).constData(), m) == 0;
         };
-        QVERIFY(WriteFileDurably(real, "old contents", nullptr));
-        if (how == "rolink") QVERIFY(QFile::link("p.txt", name));
+        if (!how.startsWith("new")) QVERIFY(WriteFileDurably(real, "old contents", nullptr));
+        if (link) QVERIFY(QFile::link("p.txt", name));
         QVERIFY(mode(folder, how == "rofolder" ? 0555 : 0777));
-        if (how == "rofile" || how == "rolink") QVERIFY(mode(real, 0444));
+        if (!how.startsWith("new")) QVERIFY(mode(real, how.startsWith("ro") ? 0444 : 0640));
         QString error;
         bool written = false;
+        const QByteArray data(1 << 20, 'n');
         rlimit saved{};
         getrlimit(RLIMIT_FSIZE, &saved);
         rlimit limit = saved;
@@ -792,50 +773,30 @@ private slots:
         {
             std::optional<TAsNobody> nobody;
             if (how.startsWith("ro")) nobody.emplace();
-            written = WriteFileDurably(name, QByteArray(1 << 20, 'n'), &error);
+            written = WriteFileDurably(name, data, &error);
         }
         setrlimit(RLIMIT_FSIZE, &saved);
         std::signal(SIGXFSZ, handler);
         mode(folder, 0755);
         const QByteArray after = Bytes(real);
         const QStringList left = Files(folder);
+        struct stat st {};
+        QCOMPARE(::stat(QFile::encodeName(real).constData(), &st), 0);
         if (how == "full") ::umount(QFile::encodeName(folder).constData());
-        QVERIFY(!written);
+        QCOMPARE(left, link ? QStringList({"l.txt", "p.txt"}) : QStringList("p.txt"));
+        QVERIFY2(written == (reason < 0), qPrintable(error));
+        if (written) {
+            QCOMPARE(after, data);
+            QCOMPARE(QFileInfo(name).isSymLink(), link);
+            if (!how.startsWith("new")) QCOMPARE(st.st_mode & 07777, mode_t(0640));
+            return;
+        }
         QCOMPARE(after, QByteArray("old contents"));
         QVERIFY2(error.startsWith(name + ": ") && error.size() > name.size() + 2,
                  qPrintable(error));
         if (reason)
             QCOMPARE(error,
                      name + ": kann nicht geschrieben werden (" + qt_error_string(reason) + ")");
-        QCOMPARE(left, how == "rolink" ? QStringList({"l.txt", "p.txt"}) : QStringList("p.txt"));
-    }
-
-    // A save writes where an ordinary write would: through a link into the file it names.
-    void successfulWrite_data() {
-        QTest::addColumn<bool>("link");     // the name is a link to real.txt
-        QTest::addColumn<bool>("existing"); // real.txt is there before, mode 0640
-        QTest::newRow("a new file") << false << false;
-        QTest::newRow("replacing keeps the mode") << false << true;
-        QTest::newRow("link to a file") << true << true;
-        QTest::newRow("link to no file yet") << true << false;
-    }
-    void successfulWrite() {
-        QFETCH(bool, link);
-        QFETCH(bool, existing);
-        QTemporaryDir dir;
-        const QString real = dir.filePath("real.txt"), name = link ? dir.filePath("p.txt") : real;
-        if (existing)
-            QVERIFY(WriteFileSafely(real, "old", nullptr) &&
-                    ::chmod(QFile::encodeName(real).constData(), 0640) == 0);
-        if (link) QVERIFY(QFile::link("real.txt", name));
-        QString error;
-        QVERIFY2(WriteFileSafely(name, "new", &error), qPrintable(error));
-        QCOMPARE(Bytes(real), QByteArray("new"));
-        QCOMPARE(QFileInfo(name).isSymLink(), link);
-        QCOMPARE(Files(dir.path()).size(), link ? 2 : 1);
-        struct stat st {};
-        QCOMPARE(::stat(QFile::encodeName(real).constData(), &st), 0);
-        if (existing) QCOMPARE(st.st_mode & 07777, mode_t(0640));
     }
 
     // What killed writes left is removed by the next write into the folder, but only where
@@ -898,7 +859,6 @@ private slots:
         QTest::newRow("number text") << S("12.34") << S("00:12.34") << "12.34";
         QTest::newRow("empty") << S("") << S("") << "";
         QTest::newRow("blanks") << S("   ") << S("   ") << "";
-        QTest::newRow("DIS.") << S("DIS.") << S("DIS.") << "-";
         QTest::newRow("dis. with blanks") << S(" dis. ") << S(" dis. ") << "-";
     }
     void timeTexts() {
@@ -915,7 +875,6 @@ private slots:
         QTest::addColumn<QString>("rows");
         QTest::addColumn<QString>("name");    // empty: shown, not saved
         QTest::addColumn<QString>("written"); // the file's name
-        QTest::newRow("old extension") << Edge << S("Protokoll.xls") << "Protokoll.xlsx";
         QTest::newRow("shown") << Edge << S("") << "";
         QTest::newRow("another extension") << Edge << S("a.txt") << "a.txt.xlsx";
         QString many = Titles;
@@ -924,8 +883,7 @@ private slots:
                         .arg(i)
                         .arg(i % 60)
                         .arg(10 + i % 90);
-        QTest::newRow("1000 rows")
-            << many << S("2026-12-05_Paarrennen") << "2026-12-05_Paarrennen.xlsx";
+        QTest::newRow("1000 rows, old extension") << many << S("Protokoll.xls") << "Protokoll.xlsx";
         // A control character is written as the format's escape "_x0001_"; a text that only
         // looks like such an escape stays that text.
         QTest::newRow("escapes") << Titles + "\n1|Ctl\x01Name|a_x0041_b|_x005F_|_x00e4_x\n2|Meier"
@@ -947,18 +905,13 @@ private slots:
         QCOMPARE(ImportSpreadsheet(s.servers, file), ReadBack(Rows(rows)));
         // openpyxl 3.0 leaves the format's escapes as they are: our import alone judges those.
         if (rows.contains("_x")) return;
-        // Times are numbers in a time format (openpyxl gives them as durations), the title
-        // row frozen and filtered, the page landscape and one page wide.
+        // Times are numbers in a time format (openpyxl gives them as durations).
         PYTHON(cells, "openpyxl",
                "ws = openpyxl.load_workbook(sys.argv[1]).worksheets[0]\n"
                "v = lambda c: round(c.value.total_seconds(), 2) if c.is_date else c.value\n"
-               "print(json.dumps([[[v(c) for c in r] for r in ws.iter_rows()], ws.freeze_panes,"
-               " ws.auto_filter.ref, ws.page_setup.orientation, ws.page_setup.fitToHeight,"
-               " ws.sheet_properties.pageSetUpPr.fitToPage]))",
+               "print(json.dumps([[v(c) for c in r] for r in ws.iter_rows()]))",
                file);
-        QCOMPARE(Text(cells[0]), InWorkbook(Rows(rows)));
-        QCOMPARE(Text(QJsonArray{cells[1], cells[3], cells[4], cells[5]}), "A2|landscape|0|true");
-        QVERIFY(cells[2].toString().startsWith("A1:"));
+        QCOMPARE(Text(cells), InWorkbook(Rows(rows)));
     }
 
     // A workbook from elsewhere: titles and rows up to the first empty first cell, only the
@@ -1125,11 +1078,8 @@ print(1))py",
         QCOMPARE(s.opened, mode == DocumentInteractive ? QStringList{file} : QStringList());
         PYTHON(doc, "docx", R"py(d = docx.Document(sys.argv[1])
 h = d.sections[0].header.paragraphs if d.sections else []
-t = d.tables[0]
 print(json.dumps([[p.text for p in d.paragraphs], [[[c.text for c in r.cells] for r in t.rows]
-                  for t in d.tables], h[0].text if h else '',
-                  all(r.bold for c in t.rows[0].cells for r in c.paragraphs[0].runs),
-                  [int(c.paragraphs[0].alignment or 0) for c in t.rows[1].cells]])))py",
+                  for t in d.tables], h[0].text if h else ''])))py",
                file);
         QVERIFY2(doc.isArray(), qPrintable(doc.toString()));
         const QJsonArray paragraphs = doc[0].toArray();
@@ -1143,9 +1093,6 @@ print(json.dumps([[p.text for p in d.paragraphs], [[[c.text for c in r.cells] fo
                  "1:02,50|0,50|1:03,00|2");
         QCOMPARE(paragraphs.contains("Text der Vorlage"), templ == "full");
         QCOMPARE(doc[2].toString(), templ == "full" ? "Kopfzeile des Vereins" : "");
-        // Titles bold; places, start numbers and times right-aligned (2), texts left.
-        QVERIFY(doc[3].toBool());
-        QCOMPARE(Text(doc[4]), "2|0|0|0|0|2|0|0|2");
     }
 };
 
