@@ -43,10 +43,6 @@ template <typename F> QString Join(qsizetype n, F f) {
     return out.join(' ');
 }
 
-QString Numbered(int n) {
-    return Join(n, [](int i) { return QString::number(i + 1); });
-}
-
 // Climbers 1..n, climber i qualified with two runs of 5 s + i tenths.
 QString Field(int n) {
     return Join(n, [](int i) {
@@ -221,61 +217,51 @@ class TestCompetitionModel : public QObject {
 private slots:
     void initTestCase() { QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany)); }
 
-    // Who is on the tracks before each heat, every heat timed on every track and RESET.
+    // Who is on the tracks before each heat, every heat timed on every track and RESET;
+    // "e=pair" a double click on the row of entry e and who is then on the tracks (below the
+    // last row and on the titles it is ignored).
     void heatOrder_data() {
         QTest::addColumn<int>("mode");
-        QTest::addColumn<int>("participants");
+        QTest::addColumn<QString>("people");
         QTest::addColumn<bool>("allTracks"); // "Auf allen Strecken"
         QTest::addColumn<QString>("heats");
-        QTest::newRow("Qualifikation and its dummy") << 0 << 3 << false << "1-0 2-1 3-2 0-3 1-1";
-        QTest::newRow("Paarrennen, 5") << 2 << 5 << false << "1-2 2-1 3-4 4-3 5-2 2-5 1-4";
-        QTest::newRow("Paarrennen, 4 starts over") << 2 << 4 << false << "1-2 2-1 3-4 4-3 1-2 2-1";
-        QTest::newRow("Individuell, wraps round") << 1 << 3 << false << "1 2 3 1";
-        QTest::newRow("Individuell on all tracks") << 1 << 3 << true << "1 1 2 2 3 3 .";
+        QTest::newRow("Qualifikation and its dummy")
+            << 0 << "1 2 3" << false << "1-0 2-1 3-2 0-3 1-1";
+        QTest::newRow("Paarrennen, 5")
+            << 2 << "1 2 3 4 5" << false << "1-2 2-1 3-4 4-3 5-2 2-5 1-4";
+        QTest::newRow("Paarrennen, 4 starts over")
+            << 2 << "1 2 3 4" << false << "1-2 2-1 3-4 4-3 1-2 2-1";
+        QTest::newRow("Individuell, wraps round") << 1 << "1 2 3" << false << "1 2 3 1";
+        QTest::newRow("Individuell on all tracks") << 1 << "1 2 3" << true << "1 1 2 2 3 3 .";
+        // Clicked on track 2 with the next on 1, the last row wrapping to the first.
+        QTest::newRow("Qualifikation: clicks") << 0 << "1 2 3" << false << "2=3-2 3=0-3";
+        // Clicked on track 1 with the next on 2; the last row has nobody after it.
+        QTest::newRow("Paarrennen: clicks") << 2 << "1 2 3" << false << "1=2-3 2=3-. 3=3-. -1=3-.";
+        QTest::newRow("Paarrennen: both ran so, swapped")
+            << 2 << "1//9,00 2//8,00/7,00" << false << "0=2-1";
+        QTest::newRow("Individuell: a click") << 1 << "1 2 3" << false << "2=3";
     }
     void heatOrder() {
         QFETCH(int, mode);
-        QFETCH(int, participants);
+        QFETCH(QString, people);
         QFETCH(bool, allTracks);
         QFETCH(QString, heats);
         TCompetition c;
         c.SetAllTracks(allTracks);
-        Load(c, mode, Numbered(participants));
+        Load(c, mode, people);
         int ms = 10000;
-        for (const QString& expected : heats.split(' ')) {
-            QCOMPARE(Tracks(c), expected);
+        for (const QString& step : heats.split(' ')) {
+            const bool click = step.contains('=');
+            const int e = step.section('=', 0, 0).toInt();
+            if (click) QCOMPARE(c.DoubleClick(e), c.IsValidEntry(e));
+            QCOMPARE(Tracks(c), step.section('=', -1));
+            if (click) continue;
             for (int t = 0; t < c.CountBahn(); ++t)
                 c.RecordTime(t, FormatTime(ms += 130, c.TimeFormat()));
             c.Recompute(); // "Auf allen Strecken" moves on when the result is complete
             const int current = c.Advance(); // the protocol's current row
             QCOMPARE(current, c.TrackEntry(0));
         }
-    }
-
-    // The heat chosen by a double click on the row of an entry.
-    void doubleClick_data() {
-        QTest::addColumn<int>("mode");
-        QTest::addColumn<QString>("people");
-        QTest::addColumn<int>("entry");
-        QTest::addColumn<QString>("heat");
-        QTest::newRow("Qualifikation: on track 2, the next on 1") << 0 << "1 2 3" << 2 << "3-2";
-        QTest::newRow("Qualifikation: the last row, 1 wraps") << 0 << "1 2 3" << 3 << "0-3";
-        QTest::newRow("Paarrennen: on track 1, the next on 2") << 2 << "1 2 3" << 1 << "2-3";
-        QTest::newRow("Paarrennen: the last row, nobody on 2") << 2 << "1 2 3" << 2 << "3-.";
-        QTest::newRow("Paarrennen: both ran so, swapped")
-            << 2 << "1//9,00 2//8,00/7,00" << 0 << "2-1";
-        QTest::newRow("Individuell") << 1 << "1 2 3" << 2 << "3";
-        QTest::newRow("below the last row: ignored") << 2 << "1 2 3" << 3 << "1-2";
-        QTest::newRow("the title row: ignored") << 2 << "1 2 3" << -1 << "1-2";
-    }
-    void doubleClick() {
-        QFETCH(int, mode);
-        QFETCH(QString, people);
-        QFETCH(int, entry);
-        TCompetition c;
-        Load(c, mode, people);
-        QCOMPARE(c.DoubleClick(entry), c.IsValidEntry(entry));
-        QTEST(Tracks(c), "heat");
     }
 
     // Five stops on one track: the participant's run cells afterwards ("9" a time he had,
@@ -358,60 +344,58 @@ private slots:
         QCOMPARE(c.LastCell(0).Column, Col::Turm1);
     }
 
-    // DIS marks the cell the track's last STOP filled, and the participant loses his result:
-    // before DIS, "stop" a time recorded, "reset" RESET -> the cell ("_" empty) and his place.
-    void disqualify_data() {
+    // What becomes of the run a track's STOP records: "stop" 9,99 from 9994 ms, "@ms" 9,99
+    // from other milliseconds, "react" a reaction of 143, "fs" a false start (reaction -20),
+    // "clear" the false start taken back (stopped at 9,99 from 9994 ms), "reset" RESET, "dis"
+    // DIS, "=text" the cell typed over -> the cell ("_" empty), the place, the reaction and the
+    // stopped milliseconds kept ("-" none). DIS marks only the cell the last STOP filled; the
+    // milliseconds and the reaction stay while the cell holds what was recorded.
+    void marks_data() {
         QTest::addColumn<int>("track");
         QTest::addColumn<QString>("row");
-        QTest::newRow("track 1 after its stop") << 0 << "stop -> DIS. -";
-        QTest::newRow("track 2 after its stop") << 1 << "stop -> DIS. -";
-        QTest::newRow("no stop wrote a cell") << 1 << " -> _ -";
-        QTest::newRow("after RESET nothing to mark") << 0 << "stop reset -> 9,99 1";
+        QTest::newRow("DIS on track 1 after its stop") << 0 << "stop dis -> DIS. - - -";
+        QTest::newRow("DIS on track 2 after its stop") << 1 << "stop dis -> DIS. - - -";
+        QTest::newRow("DIS with no stop: nothing") << 1 << "dis -> _ - - -";
+        QTest::newRow("DIS after RESET: nothing") << 0 << "stop reset dis -> 9,99 1 - 9994";
+        QTest::newRow("a time with its reaction") << 0 << "stop react -> 9,99 1 143 9994";
+        QTest::newRow("milliseconds of another hundredth") << 0 << "@9984 -> 9,99 1 - -";
+        QTest::newRow("typed over") << 0 << "stop react =9,98 -> 9,98 1 - -";
+        QTest::newRow("typed over, same text") << 0 << "stop react =9,99 -> 9,99 1 143 9994";
+        QTest::newRow("typed over to DIS") << 0 << "stop =DIS. -> DIS. - - -";
+        QTest::newRow("a false start counts as DIS") << 0 << "fs -> FS. - -20 -";
+        QTest::newRow("taken back: the stopped time") << 0 << "fs clear -> 9,99 1 -20 9994";
+        QTest::newRow("nothing to take back once typed over")
+            << 0 << "fs =9,98 clear -> 9,98 1 - -";
     }
-    void disqualify() {
+    void marks() {
         QFETCH(int, track);
         QFETCH(QString, row);
         TCompetition c;
         Load(c, 2, "1///7,00 2//7,00"); // each has his other run
         const int entry = c.TrackEntry(track);
-        if (row.startsWith("stop")) c.RecordTime(track, "9,99");
-        if (row.contains("reset")) c.ResetLastCells();
-        c.Recompute();
-        c.SetModified(false);
-        const bool marked = c.Disqualify(track);
-        QCOMPARE(c.Modified(), marked); // closing must not lose a DIS
-        const QString cell = c.Cell(entry, Col::Turm1 + track);
-        QCOMPARE((cell.isEmpty() ? "_" : cell) + ' ' + NrPlace(c, entry).section(':', 1),
-                 row.section(" -> ", 1));
-    }
-
-    // The foot pads' marks on a run: "fs" a false start (reaction -20), "time" 9,99 with a
-    // reaction of 143, "clear" the false start taken back (stopped at 9,99), "edit" the cell
-    // typed over -> the cell, the place, the reaction kept.
-    void falseStart_data() {
-        QTest::addColumn<QString>("row");
-        QTest::newRow("a false start counts as DIS") << "fs -> FS. - -20";
-        QTest::newRow("taken back: the stopped time") << "fs clear -> 9,99 1 -20";
-        QTest::newRow("a time with its reaction") << "time -> 9,99 1 143";
-        QTest::newRow("typed over: no reaction") << "time edit -> 9,98 1 none";
-        QTest::newRow("nothing to take back once typed over") << "fs edit clear -> 9,98 1 none";
-    }
-    void falseStart() {
-        QFETCH(QString, row);
-        TCompetition c;
-        Load(c, 2, "1///7,00 2//7,00");
-        const int entry = c.TrackEntry(0);
         for (const QString& step : row.section(" -> ", 0, 0).split(' ')) {
-            if (step == "fs") QVERIFY(c.RecordFalseStart(0, -20));
-            if (step == "time") QVERIFY(c.RecordTime(0, "9,99", 9994));
-            if (step == "time") c.SetLastReaction(0, 143);
-            if (step == "clear") c.ClearFalseStart(0, "9,99", 9994);
-            if (step == "edit") QVERIFY(c.SetCell(entry, Col::Turm1, "9,98"));
+            if (step == "stop" || step[0] == '@')
+                QVERIFY(c.RecordTime(track, "9,99", step[0] == '@' ? step.mid(1).toInt() : 9994));
+            if (step == "react") c.SetLastReaction(track, 143);
+            if (step == "fs") QVERIFY(c.RecordFalseStart(track, -20));
+            if (step == "clear") c.ClearFalseStart(track, "9,99", 9994);
+            if (step == "reset") c.ResetLastCells();
+            if (step[0] == '=') QVERIFY(c.SetCell(entry, Col::Turm1 + track, step.mid(1)));
+            if (step == "dis") {
+                c.Recompute();
+                c.SetModified(false);
+                const bool marked = c.Disqualify(track);
+                QCOMPARE(c.Modified(), marked); // closing must not lose a DIS
+            }
         }
         c.Recompute();
-        const auto reaction = c.Reaction(entry, 0);
-        QCOMPARE(c.Cell(entry, Col::Turm1) + ' ' + NrPlace(c, entry).section(':', 1) + ' ' +
-                     (reaction ? QString::number(*reaction) : "none"),
+        const QString cell = c.Cell(entry, Col::Turm1 + track);
+        const auto text = [](std::optional<std::int32_t> v) {
+            return v ? QString::number(*v) : QStringLiteral("-");
+        };
+        QCOMPARE(QStringList({cell.isEmpty() ? "_" : cell, NrPlace(c, entry).section(':', 1),
+                              text(c.Reaction(entry, track)), text(c.ExactMs(entry, track))})
+                     .join(' '),
                  row.section(" -> ", 1));
     }
 
@@ -531,7 +515,7 @@ private slots:
         if (op == "click") c.DoubleClick(1);
         if (op == "advance") c.Advance(); // in the finals: a RESET with no time decides nothing
         if (op == "mode") c.SetMode(0);
-        if (op == "load") c.Load(Protocol(Numbered(2)));
+        if (op == "load") c.Load(Protocol("1 2"));
         if (op == "clear") c.ClearResults();
         if (op == "delete") c.DeleteEntry(c.TrackEntry(1));
         if (op == "rows") c.DeleteRows(0, 3);
@@ -769,29 +753,6 @@ private slots:
     }
 
     // ------------------------------------------------------------------------------ finals
-    // The stopped milliseconds stay with a run while its cell holds what was recorded.
-    void exactMs_data() {
-        QTest::addColumn<int>("exact");    // recorded with the time 6,00
-        QTest::addColumn<QString>("edit"); // then typed into that cell ("" no edit)
-        QTest::addColumn<int>("kept");     // -1 none
-        QTest::newRow("kept") << 6004 << "" << 6004;
-        QTest::newRow("another hundredth: refused") << 6014 << "" << -1;
-        QTest::newRow("edited to another time") << 6004 << "6,01" << -1;
-        QTest::newRow("edited to the same text") << 6004 << "6,00" << 6004;
-        QTest::newRow("edited to DIS") << 6004 << "DIS." << -1;
-    }
-    void exactMs() {
-        QFETCH(int, exact);
-        QFETCH(QString, edit);
-        QFETCH(int, kept);
-        TCompetition c;
-        Load(c, 1, "1 2");
-        QVERIFY(c.RecordTime(0, "6,00", exact));
-        QCOMPARE(c.Cell(0, Col::Turm1), QString("6,00")); // the protocol keeps hundredths
-        if (!edit.isEmpty()) QVERIFY(c.SetCell(0, Col::Turm1, edit));
-        QCOMPARE(c.ExactMs(0, 0), kept < 0 ? std::nullopt : std::optional<std::int32_t>(kept));
-    }
-
     // Each action on results taken back and done again. Steps run in order (a heat from its
     // first STOP to "reset"); undo gives the state from before the step marked "*", redo the
     // state after the last. "asks": the undo changes places that went out with the RESET.

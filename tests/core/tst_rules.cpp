@@ -229,22 +229,18 @@ private slots:
         QTest::newRow("DIS between blanks, lower case") << " dis. |13,00" << 1 << "";
         QTest::newRow("one empty") << "12,34|  " << 1 << "";
         QTest::newRow("DIS without point is a time text") << "DIS|13,00" << 1 << "13,00";
-        QTest::newRow("unreadable minutes read 0") << "abc|xyz" << 1 << "";
         QTest::newRow("1:2:3 reads 0") << "1:2:3|5,00" << 1 << "5,00";
-        QTest::newRow("blank after the seconds field") << "1 ,00|5,00" << 1 << "5,00";
         QTest::newRow("leading blank still reads") << " 1,00|5,00" << 1 << "6,00";
         QTest::newRow("zero sum") << "0,00" << 1 << "";
         QTest::newRow("negative run") << "-5,00|10,00" << 0 << "";
         QTest::newRow("just below an hour") << "30:00,00|29:59,99" << 1 << "59:59,99";
         QTest::newRow("an hour in two runs is none") << "30:00,00|30:00,00" << 1 << "";
-        QTest::newRow("99:99,99 is over an hour") << "99:99,99" << 1 << "";
         QTest::newRow("an hour in seconds is shown") << "1800,00|1800,00" << 0 << "3600,00";
         QTest::newRow("just below the bound") << "21474,83" << 0 << "21474,83";
         QTest::newRow("the bound is none") << "21474,84" << 0 << "";
         QTest::newRow("the bound split over runs") << "10000,00|11474,84" << 0 << "";
         QTest::newRow("one unreadable seconds") << "abc|12,00" << 0 << "";
         QTest::newRow("six unreadable cannot wrap") << "x|x|x|x|x|x" << 0 << "";
-        QTest::newRow("50 digits") << QString(50, '9') << 0 << "";
     }
     void resultTime() {
         QFETCH(QString, runs);
@@ -301,9 +297,7 @@ private slots:
         QTest::addColumn<int>("starters");
         QTest::addColumn<int>("maxSize");
         QTest::addColumn<QString>("expected");
-        const QString all16 = "1-16 8-9 4-13 5-12 2-15 7-10 3-14 6-11 = 1-16";
-        QTest::newRow("16") << 16 << 16 << all16;
-        QTest::newRow("20 cut to 16") << 20 << 16 << all16;
+        QTest::newRow("16") << 16 << 16 << "1-16 8-9 4-13 5-12 2-15 7-10 3-14 6-11 = 1-16";
         QTest::newRow("9 cut to 8") << 9 << 8 << "1-8 4-5 2-7 3-6 = 1-8";
         QTest::newRow("4") << 4 << 16 << "1-4 2-3 = 1-4";
         QTest::newRow("13") << 13 << 16 << "1-bye 8-9 4-13 5-12 2-bye 7-10 3-bye 6-11 = 8-9";
@@ -327,19 +321,12 @@ private slots:
     void heatWinner_data() {
         QTest::addColumn<QString>("heats");
         QTest::addColumn<int>("winner");
-        QTest::newRow("lower time, B") << "6.00 5.99" << 4;
-        QTest::newRow("exact on one lane only: seed") << "6.00/6004 6.00" << 1;
-        QTest::newRow("DIS loses to a slow time") << "DIS 59.99" << 4;
         QTest::newRow("both invalid: seed") << "- DIS" << 1;
         QTest::newRow("a false start loses to no time") << "FS@50 -" << 4;
-        QTest::newRow("two false starts: the earlier release loses") << "FS@-20 FS@30" << 4;
         QTest::newRow("two false starts, B left first") << "FS@60 FS@10" << 1;
-        const QString semis = "6.00 9.99,5.50 9.99,9.00 9.50,";
-        QTest::newRow("tie: seed 2 faster before") << semis + "7.00 7.00" << 2;
         QTest::newRow("tie: seed 1 faster before") << "5.50 9.99,6.00 9.99,9 9.5,7 7" << 1;
         QTest::newRow("tie: equal before, seed") << "5.50 9.99,5.50 9.99,9 9.5,7 7" << 1;
         QTest::newRow("tie: this round counts") << "6.00 9.99,5.90 9.99,9 9.5,5.80 5.80" << 1;
-        QTest::newRow("tie: thousandths first") << semis + "7.00/7003 7.00/7008" << 1;
     }
     void heatWinner() {
         QFETCH(QString, heats);
@@ -360,8 +347,6 @@ private slots:
     void racingOrderAndPlaces_data() {
         QTest::addColumn<int>("starters");
         QTest::addColumn<QString>("row");
-        QTest::newRow("4: the small final before the final")
-            << 4 << "6 5 -> 1-4 2-3 1-2 3-4 = 1:4 2:3 3:2 4:1";
         QTest::newRow("8, same times: the seed orders a stage")
             << 8 << "6 5 -> 1-8 4-5 2-7 3-6 5-8 6-7 5-6 7-8 = 1:8 2:7 3:6 4:5 5:1 6:2 7:3 8:4";
         QTest::newRow("8: the faster loser first, a DIS last")
@@ -369,8 +354,6 @@ private slots:
             << "5 7,5 6.5,5 DIS,5 6.8,5 6 -> 1-8 4-5 2-7 3-6 1-4 2-3 3-4 1-2 = 1:1 2:2 3:3 "
                "4:4 5:5 6:6 7:8 8:7";
         QTest::newRow("5") << 5 << "5 6 -> 4-5 1-4 2-3 3-4 1-2 = 1:1 2:2 3:3 4:4 5:5";
-        QTest::newRow("3: nobody for the small final") << 3 << "6 5 -> 2-3 1-3 = 1:3 2:1 3:2";
-        QTest::newRow("2") << 2 << "5 6 -> 1-2 = 1:1 2:2";
     }
     void racingOrderAndPlaces() {
         QFETCH(int, starters);
@@ -466,9 +449,8 @@ private slots:
         // DIS marks the cell the track's STOP filled; the protocol forgets it with the heat.
         QTest::newRow("DIS follows the recorded cell")
             << "START STOP1 ? cell1 ? forget ? cell1 STOP2 ? END forget START STOP1 ? -> started "
-               "stop1=0 "
-               "{STOP2} {STOP2 DIS1} {STOP2} stop2=0 {RESET load DIS1} ended started stop1=0 "
-               "{STOP2}";
+               "stop1=0 {STOP2} {STOP2 DIS1} {STOP2} stop2=0 {RESET load DIS1} ended started "
+               "stop1=0 {STOP2}";
         // Contacts: beams, the start lock-out, bounces, polarity.
         QTest::newRow("an unarmed start only locks out") << "b s+ b +10000 b -> [000] [000]L [000]";
         QTest::newRow("edges inside the lock-out only tell, nor prolong it")
@@ -477,11 +459,9 @@ private slots:
         QTest::newRow("a stopped track's bounce; RESET arms the start")
             << "arm s+ +10000 1+ 1- 1+ b 2+ b RESET b -> started stop1=10000 [001] stop2=10000 "
                "[000] reset [100]";
-        QTest::newRow("ON: closing acts") << "arm s+ -> started";
-        QTest::newRow("ON: open at first does not") << "arm s- -> ";
+        QTest::newRow("ON: open at first does not, closing acts") << "arm s- b s+ -> [100] started";
         QTest::newRow("OFF: open at first acts") << "OFF arm s- -> started";
-        QTest::newRow("OFF: closing does not") << "OFF arm s+ -> ";
-        QTest::newRow("OFF: closing, then opening") << "OFF arm s+ s- -> started";
+        QTest::newRow("OFF: closing does not, opening acts") << "OFF arm s+ b s- -> [100] started";
         QTest::newRow("a bad polarity never acts") << "pol7 arm s+ s- s+ -> ";
         // The time of a stop: its edge's tick minus the start's, on the wrapping 32-bit counter.
         QTest::newRow("counter wrap") << "@4294966295 arm s+ +65430 1+ -> started stop1=65430";
@@ -600,20 +580,17 @@ private slots:
     void safeFileName_data() {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("name");
-        QTest::newRow("path and colon") << "../Cup: A/B"
-                                        << ".._Cup_ A_B";
-        QTest::newRow("forbidden") << "<>\"|?*\t"
-                                   << "_______";
-        QTest::newRow("dots at the end") << "Finale. . "
-                                         << "Finale";
-        QTest::newRow("umlauts kept") << "Süd – Ü18"
-                                      << "Süd – Ü18";
-        QTest::newRow("device") << "com1.txt"
-                                << "_com1.txt";
-        QTest::newRow("nothing left") << " ... "
-                                      << "Wettkampf";
-        QTest::newRow("cut before a dot") << QString(79, 'a') + ".b" << QString(79, 'a');
-        QTest::newRow("half a surrogate pair") << QString(79, 'a') + "😀" << QString(79, 'a');
+        const auto row = [](const char* name, const QString& text, const QString& file) {
+            QTest::newRow(name) << text << file;
+        };
+        row("path and colon", "../Cup: A/B", ".._Cup_ A_B");
+        row("forbidden", "<>\"|?*\t", "_______");
+        row("dots at the end", "Finale. . ", "Finale");
+        row("umlauts kept", "Süd – Ü18", "Süd – Ü18");
+        row("device", "com1.txt", "_com1.txt");
+        row("nothing left", " ... ", "Wettkampf");
+        row("cut before a dot", QString(79, 'a') + ".b", QString(79, 'a'));
+        row("half a surrogate pair", QString(79, 'a') + "😀", QString(79, 'a'));
     }
     void safeFileName() {
         QFETCH(QString, text);
