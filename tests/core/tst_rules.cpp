@@ -316,37 +316,21 @@ private slots:
         QTEST(firstRound.join(' ') + " = " + Current(b), "expected");
     }
 
-    // Heats raced in order among four (1-4, 2-3, the small final, the final): the seed that
-    // won the last one.
-    void heatWinner_data() {
-        QTest::addColumn<QString>("heats");
-        QTest::addColumn<int>("winner");
-        QTest::newRow("both invalid: seed") << "- DIS" << 1;
-        QTest::newRow("a false start loses to no time") << "FS@50 -" << 4;
-        QTest::newRow("two false starts, B left first") << "FS@60 FS@10" << 1;
-        QTest::newRow("tie: seed 1 faster before") << "5.50 9.99,6.00 9.99,9 9.5,7 7" << 1;
-        QTest::newRow("tie: equal before, seed") << "5.50 9.99,5.50 9.99,9 9.5,7 7" << 1;
-        QTest::newRow("tie: this round counts") << "6.00 9.99,5.90 9.99,9 9.5,5.80 5.80" << 1;
-    }
-    void heatWinner() {
-        QFETCH(QString, heats);
-        TBracket b = Starters(4);
-        int last = -1;
-        for (const QString& lanes : heats.split(',')) {
-            last = b.CurrentHeat();
-            QVERIFY(Race(b, lanes));
-        }
-        const auto& h = b.Heats()[last];
-        QTEST(h.Entry[h.Winner] + 1, "winner");
-        // The journal's lines keep what decided it.
-        QCOMPARE(TBracket::FromLines(b.ToLines())->Heats()[last].Winner, h.Winner);
-    }
-
     // Heats "laneA laneB" raced in order, the last repeated to the end -> the pairs in racing
-    // order " = " the final places.
+    // order " = " the final places. The journal's lines keep what decided each heat.
     void racingOrderAndPlaces_data() {
         QTest::addColumn<int>("starters");
         QTest::addColumn<QString>("row");
+        // Among four, lane A (the better seed) winning every heat.
+        const QString aWins = " -> 1-4 2-3 3-4 1-2 = 1:1 2:2 3:3 4:4";
+        QTest::newRow("4: both invalid, the seed") << 4 << "- DIS" + aWins;
+        QTest::newRow("4: a false start loses to no time")
+            << 4 << "FS@50 - -> 1-4 2-3 1-2 3-4 = 1:4 2:3 3:2 4:1";
+        QTest::newRow("4: two false starts, B left first") << 4 << "FS@60 FS@10" + aWins;
+        QTest::newRow("4: tie, seed 1 faster before") << 4 << "5.5 9.99,6 9.99,9 9.5,7 7" + aWins;
+        QTest::newRow("4: tie, equal before: the seed")
+            << 4 << "5.5 9.99,5.5 9.99,9 9.5,7 7" + aWins;
+        QTest::newRow("4: tie, this round counts") << 4 << "6 9.99,5.9 9.99,9 9.5,5.8 5.8" + aWins;
         QTest::newRow("8, same times: the seed orders a stage")
             << 8 << "6 5 -> 1-8 4-5 2-7 3-6 5-8 6-7 5-6 7-8 = 1:8 2:7 3:6 4:5 5:1 6:2 7:3 8:4";
         QTest::newRow("8: the faster loser first, a DIS last")
@@ -366,6 +350,7 @@ private slots:
             QVERIFY(Race(b, lanes[std::min(i, int(lanes.size()) - 1)]));
         }
         QCOMPARE(order.join(' ') + " = " + Places(b), row.section(" -> ", 1));
+        QCOMPARE(Places(*TBracket::FromLines(b.ToLines())), Places(b));
     }
 
     void rerun_data() {
@@ -428,11 +413,10 @@ private slots:
     void run_data() {
         QTest::addColumn<QString>("row");
         // Commands and the enabled flags of each state.
-        QTest::newRow("two tracks") << "? START ? STOP1 ? STOP2 ? RESET ? -> {START setup load} "
-                                       "started {STOP1 STOP2 ABORT} stop1=0 {STOP2} stop2=0 "
-                                       "{RESET load} reset {START setup load}";
-        QTest::newRow("STOP2 first")
-            << "START STOP2 ? STOP1 ? -> started stop2=0 {STOP1} stop1=0 {RESET load}";
+        // (STOP1 first: "no ABORT after a stop".)
+        QTest::newRow("two tracks, STOP2 first")
+            << "? START ? STOP2 ? STOP1 ? RESET ? -> {START setup load} started {STOP1 STOP2 "
+               "ABORT} stop2=0 {STOP1} stop1=0 {RESET load} reset {START setup load}";
         QTest::newRow("one track: STOP2 never offered")
             << "1track START ? STOP2 STOP1 ? -> started {STOP1 ABORT} stop1=0 {RESET load}";
         QTest::newRow("no run left on track 2: no STOP2")
