@@ -82,10 +82,6 @@ QString Tracks(const TCompetition& c) {
     return c.CountBahn() == 1 ? a : a + '-' + Nr(c, c.TrackEntry(1));
 }
 
-QString Numbers(const TCompetition& c) {
-    return Join(c.EntryCount(), [&](int e) { return Nr(c, e); });
-}
-
 QString NrPlace(const TCompetition& c, int e) {
     return Nr(c, e) + ':' + (c.Place(e) > 0 ? QString::number(c.Place(e)) : "-");
 }
@@ -211,6 +207,23 @@ QString ResultState(const TCompetition& c) {
         if (const auto lane = c.PendingLane(t))
             s << QStringLiteral("%1:%2").arg(lane->Kind).arg(lane->Ms);
     return s.join('\n');
+}
+
+// A fresh program restores what the journal keeps of c as the window does after a crash.
+void Restore(TCompetition& d, const TCompetition& c) {
+    const TJournalMeta meta{
+        "Cup",         c.Mode(),        2, 0, c.RankingRule(), 16, c.BracketLines(),
+        c.ExactRuns(), c.HeatPosition()};
+    const TJournalMeta back = ParseJournalMeta(FormatJournalMeta(meta));
+    QCOMPARE(back, meta);
+    d.SetMode(back.Vid);
+    d.SetRankingRule(back.Ranking);
+    QVERIFY(d.Load(JournalRows(c.Rows(TCompetition::ForExitCopy))));
+    QCOMPARE(d.RestoreExactRuns(back.Exact), int(meta.Exact.size()));
+    d.Recompute();
+    if (!back.Bracket.isEmpty()) QVERIFY(d.RestoreBracket(back.Bracket));
+    if (back.Vid == TCompetition::FinaleKo) QVERIFY(d.SetMode(back.Vid));
+    if (back.Heat) QCOMPARE(d.RestoreHeatPosition(*back.Heat), back.Vid != 3);
 }
 
 QString RandomRun(QRandomGenerator& rng, int format) {
@@ -457,7 +470,6 @@ private slots:
         QTest::addColumn<QString>("row");
         QTest::newRow("the track-1 participant") << "entry 1 -> 2:4 3:3 4:2 5:1 | .-2 | 0";
         QTest::newRow("the track-2 participant") << "entry 2 -> 1:4 3:3 4:2 5:1 | 1-. | 0";
-        QTest::newRow("another one") << "entry 3 -> 1:4 2:3 4:2 5:1 | 1-2 | 0";
         QTest::newRow("another one during a heat")
             << "running entry 4 -> 1:4 2:3 3:2 5:1 | 1-2 | 0";
         QTest::newRow("two rows from row 2") << "rows 1 2 -> 1:3 4:2 5:1 | 1-. | 3";
@@ -490,12 +502,9 @@ private slots:
         QCOMPARE(Shown(c) + " | " + Tracks(c) + " | " + QString::number(c.RunCounter()),
                  row.section(" -> ", 1));
         QCOMPARE(c.Modified(), deleted > 0 || f[0] == "clear");
-        for (int e = 0; f[0] == "clear" && e < c.EntryCount(); ++e) { // name and entry stay
-            QStringList kept(Col::Count - Col::Name);
-            kept.front() = "N" + Nr(c, e);
-            kept.back() = QString::number(e + 1);
-            QCOMPARE(c.Cells(e).mid(Col::Name), kept);
-        }
+        for (int e = 0; f[0] == "clear" && e < c.EntryCount(); ++e) // name and entry stay
+            QCOMPARE(c.Cells(e).mid(Col::Name), QStringList{"N" + Nr(c, e)} + QStringList(11)
+                                                    << QString::number(e + 1));
     }
 
     // While a heat runs its participants must not change, and in the finals the bracket alone
@@ -556,7 +565,8 @@ private slots:
         Load(c, modes[0], row.section(" -> ", 0, 0));
         for (int m : modes.mid(1))
             QVERIFY(c.SetMode(m));
-        QCOMPARE(Numbers(c) + " | " + Tracks(c) + " | " + QString::number(c.Modified()),
+        QCOMPARE(Join(c.EntryCount(), [&](int e) { return Nr(c, e); }) + " | " + Tracks(c) + " | " +
+                     QString::number(c.Modified()),
                  row.section(" -> ", 1));
     }
 
@@ -608,7 +618,6 @@ private slots:
         QTest::newRow("a leading blank of the class") << 4 << "1/_A/12,00 2/A/10,00 -> 2:1 1:2";
         QTest::newRow("a trailing blank of the class") << 4 << "1/B_/12,00 2/B/10,00 -> 2:1 1:2";
         QTest::newRow("umlaut case") << 4 << "1/Ä/12,00 2/ä/10,00 3/b/9,00 -> 3:1 2:1 1:2";
-        QTest::newRow("classes apart") << 4 << "1/A/12,00 2/B/10,00 3/a/11,00 -> 3:1 1:2 2:1";
         QTest::newRow("start numbers by value")
             << 1 << "7//12,00 007//10,00 8//9,00 -> 007:1 7:2 8:1";
         QTest::newRow("no class column") << 0 << "1/A/12,00 2/a/11,00 3/_a/12,00 -> 2:1 1:2 3:2";
@@ -946,9 +955,7 @@ private slots:
                 QVERIFY(c.SetCurrentBracket(pick[heats.size()].toInt()));
             if (heats.size() == 3) { // the journal keeps the brackets and the heat
                 TCompetition d;
-                d.SetMode(1);
-                QVERIFY(d.Load(JournalRows(c.Rows(TCompetition::ForExitCopy))));
-                QVERIFY(d.RestoreBracket(c.BracketLines()) && d.SetMode(3));
+                Restore(d, c);
                 QCOMPARE(d.KlassCol(), Col::Klasse + 1);
                 QCOMPARE(d.BracketLines(), c.BracketLines());
                 QCOMPARE(Tracks(d), Tracks(c));
@@ -999,27 +1006,14 @@ private slots:
             if (what == "rerun") QVERIFY(c.RerunHeat(n.toInt())); // 1: 4-5, 0 is seed 1's bye
             if (!QStringList{"reset", "mode", "rerun"}.contains(what)) RaceHeat(c, step);
         }
-        const TJournalMeta meta{
-            "Cup",         c.Mode(),        2, 0, c.RankingRule(), 16, c.BracketLines(),
-            c.ExactRuns(), c.HeatPosition()};
-        const TJournalMeta back = ParseJournalMeta(FormatJournalMeta(meta));
-        QCOMPARE(back, meta);
-        // A fresh program restores it as the window does after a crash.
         TCompetition d;
-        d.SetMode(back.Vid);
-        d.SetRankingRule(back.Ranking);
-        QVERIFY(d.Load(JournalRows(c.Rows(TCompetition::ForExitCopy))));
-        QCOMPARE(d.RestoreExactRuns(back.Exact), int(meta.Exact.size()));
-        d.Recompute();
-        if (!back.Bracket.isEmpty()) QVERIFY(d.RestoreBracket(back.Bracket));
-        if (back.Vid == TCompetition::FinaleKo) QVERIFY(d.SetMode(back.Vid));
-        if (back.Heat) QCOMPARE(d.RestoreHeatPosition(*back.Heat), back.Vid != 3);
+        Restore(d, c);
         QVERIFY(!d.RestoreHeatPosition({9, 1, 0})); // not this protocol's
         // Both lanes in: the restart finds the heat decided as the RESET would have; a lane
         // still open: the heat is raced again.
         if (c.HeatRunning()) RaceHeat(c, steps.endsWith('-') ? "abort - -" : "- -");
         QCOMPARE(Tracks(d), Tracks(c));
-        if (back.Vid != 3) QCOMPARE(d.RunCounter(), c.RunCounter());
+        if (c.Mode() != 3) QCOMPARE(d.RunCounter(), c.RunCounter());
         QCOMPARE(Ranking(d), Ranking(c));
         QCOMPARE(d.ExactMs(EntryOf(d, "3"), 1), std::optional<std::int32_t>(5209));
         QCOMPARE(d.BracketLines(), c.BracketLines());
