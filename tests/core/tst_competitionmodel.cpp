@@ -247,20 +247,17 @@ private slots:
         QTest::addColumn<QString>("people");
         QTest::addColumn<bool>("allTracks"); // "Auf allen Strecken"
         QTest::addColumn<QString>("heats");
-        QTest::newRow("Qualifikation and its dummy")
-            << 0 << "1 2 3" << false << "1-0 2-1 3-2 0-3 1-1";
-        QTest::newRow("Paarrennen, 5")
-            << 2 << "1 2 3 4 5" << false << "1-2 2-1 3-4 4-3 5-2 2-5 1-4";
-        QTest::newRow("Paarrennen, 4 starts over")
-            << 2 << "1 2 3 4" << false << "1-2 2-1 3-4 4-3 1-2 2-1";
+        QTest::newRow("Qualifikation, dummy") << 0 << "1 2 3" << false << "1-0 2-1 3-2 0-3 1-1";
+        QTest::newRow("Paarrennen 5") << 2 << "1 2 3 4 5" << false << "1-2 2-1 3-4 4-3 5-2 2-5 1-4";
+        QTest::newRow("Paarrennen 4, anew") << 2 << "1 2 3 4" << false << "1-2 2-1 3-4 4-3 1-2 2-1";
         QTest::newRow("Individuell, wraps round") << 1 << "1 2 3" << false << "1 2 3 1";
         QTest::newRow("Individuell on all tracks") << 1 << "1 2 3" << true << "1 1 2 2 3 3 .";
         // Clicked on track 2 with the next on 1, the last row wrapping to the first.
         QTest::newRow("Qualifikation: clicks") << 0 << "1 2 3" << false << "2=3-2 3=0-3";
         // Clicked on track 1 with the next on 2; the last row has nobody after it.
         QTest::newRow("Paarrennen: clicks") << 2 << "1 2 3" << false << "1=2-3 2=3-. 3=3-. -1=3-.";
-        QTest::newRow("Paarrennen: both ran so, swapped")
-            << 2 << "1//9,00 2//8,00/7,00" << false << "0=2-1";
+        // Each has already run on the track the click would give him.
+        QTest::newRow("Paarrennen: swapped") << 2 << "1//9,00 2//8,00/7,00" << false << "0=2-1";
         QTest::newRow("Individuell: a click") << 1 << "1 2 3" << false << "2=3";
     }
     void heatOrder() {
@@ -376,8 +373,7 @@ private slots:
         QTest::newRow("typed over to DIS") << 0 << "stop =DIS. -> DIS. - - -";
         QTest::newRow("a false start counts as DIS") << 0 << "fs -> FS. - -20 -";
         QTest::newRow("taken back: the stopped time") << 0 << "fs clear -> 9,99 1 -20 9994";
-        QTest::newRow("nothing to take back once typed over")
-            << 0 << "fs =9,98 clear -> 9,98 1 - -";
+        QTest::newRow("no take-back once typed over") << 0 << "fs =9,98 clear -> 9,98 1 - -";
     }
     void marks() {
         QFETCH(int, track);
@@ -416,10 +412,8 @@ private slots:
     // "reset" -> the heading | lane 1 | lane 2 | the winning lane (- none).
     void hallBoard_data() {
         QTest::addColumn<QString>("row");
-        QTest::newRow("both in: the faster")
-            << "2 1/A,2/B 4 start 1:7000 2:6990 -> |1/N1/A|2/N2/B|2";
-        QTest::newRow("DIS loses to a slower time")
-            << "2 1,2 0 start 1:6000 2:7000 dis1 -> |1/N1/DIS.|2/N2|2";
+        QTest::newRow("the faster") << "2 1/A,2/B 4 start 1:7000 2:6990 -> |1/N1/A|2/N2/B|2";
+        QTest::newRow("DIS loses") << "2 1,2 0 start 1:6000 2:7000 dis1 -> |1/N1/DIS.|2/N2|2";
         QTest::newRow("a tie to the millisecond") << "2 1,2 0 start 1:7000 2:7000 -> |1/N1|2/N2|-";
         QTest::newRow("until RESET") << "2 1,2,3,4 0 start 1:5000 2:6000 reset -> |2/N2|1/N1|-";
         QTest::newRow("the dummy is nobody") << "0 1,2,3 0 -> |1/N1||-";
@@ -470,15 +464,13 @@ private slots:
         QTest::addColumn<QString>("row");
         QTest::newRow("the track-1 participant") << "entry 1 -> 2:4 3:3 4:2 5:1 | .-2 | 0";
         QTest::newRow("the track-2 participant") << "entry 2 -> 1:4 3:3 4:2 5:1 | 1-. | 0";
-        QTest::newRow("another one during a heat")
-            << "running entry 4 -> 1:4 2:3 3:2 5:1 | 1-2 | 0";
+        QTest::newRow("another, during a heat") << "running entry 4 -> 1:4 2:3 3:2 5:1 | 1-2 | 0";
         QTest::newRow("two rows from row 2") << "rows 1 2 -> 1:3 4:2 5:1 | 1-. | 3";
         QTest::newRow("rows to the end keep the last") << "rows 2 65000 -> 1:3 2:2 5:1 | 1-2 | 3";
         QTest::newRow("from the last row nothing") << "rows 4 10 -> 1:5 2:4 3:3 4:2 5:1 | 1-2 | 3";
         QTest::newRow("ranked: the rows shown go") << "ranked rows 1 2 -> 5:1 2:2 1:3 | 1-2 | 3";
         QTest::newRow("ranked: from the top to the end") << "ranked rows 0 65000 -> 1:1 | 1-. | 3";
-        QTest::newRow("rows off the tracks during a heat")
-            << "running rows 3 5 -> 1:4 2:3 3:2 5:1 | 1-2 | 3";
+        QTest::newRow("rows, during a heat") << "running rows 3 5 -> 1:4 2:3 3:2 5:1 | 1-2 | 3";
         // The first heat comes back; the order stays until a recompute.
         QTest::newRow("results cleared") << "ranked next clear -> 5:- 4:- 3:- 2:- 1:- | 1-2 | 0";
     }
@@ -618,8 +610,7 @@ private slots:
         QTest::newRow("a leading blank of the class") << 4 << "1/_A/12,00 2/A/10,00 -> 2:1 1:2";
         QTest::newRow("a trailing blank of the class") << 4 << "1/B_/12,00 2/B/10,00 -> 2:1 1:2";
         QTest::newRow("umlaut case") << 4 << "1/Ä/12,00 2/ä/10,00 3/b/9,00 -> 3:1 2:1 1:2";
-        QTest::newRow("start numbers by value")
-            << 1 << "7//12,00 007//10,00 8//9,00 -> 007:1 7:2 8:1";
+        QTest::newRow("numbers by value") << 1 << "7//12,00 007//10,00 8//9,00 -> 007:1 7:2 8:1";
         QTest::newRow("no class column") << 0 << "1/A/12,00 2/a/11,00 3/_a/12,00 -> 2:1 1:2 3:2";
         QTest::newRow("best run, not sum") << 0 << "1//6,00/9,00 2//7,00/7,00 -> 2:1 1:2 | 1:1 2:2";
         QTest::newRow("second best breaks a tie") << 0 << "1//6,00/8,00 2//7,00/6,00 -> 2:1 1:2";
@@ -876,8 +867,7 @@ private slots:
         QTest::newRow("0,00 decides nothing")
             << "0@5 9, 5 6, 5 6, 5 6, 5 6 -> 1-4 1-4 2-3 3-4 1-2 = 1:1 2:2 3:3 4:4";
         // A deleted climber loses his open heat: the other side goes on without a run.
-        QTest::newRow("deleted on the tracks")
-            << "del 1, 5 6, 5 6 -> 2-3 2-4 = 2:1 4:2 3:3 5:4 6:5 7:0";
+        QTest::newRow("deleted first") << "del 1, 5 6, 5 6 -> 2-3 2-4 = 2:1 4:2 3:3 5:4 6:5 7:0";
         QTest::newRow("deleted before the final")
             << "5 6, 5 6, del 2, 5 6 -> 1-4 2-3 3-4 = 1:1 3:2 4:3 5:4 6:5 7:0";
     }

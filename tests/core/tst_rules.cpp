@@ -325,8 +325,7 @@ private slots:
             << 4 << "FS@50 - -> 1-4 2-3 1-2 3-4 = 1:4 2:3 3:2 4:1";
         QTest::newRow("4: two false starts, B left first") << 4 << "FS@60 FS@10" + aWins;
         QTest::newRow("4: tie, seed 1 faster before") << 4 << "5.5 9.99,6 9.99,9 9.5,7 7" + aWins;
-        QTest::newRow("4: tie, equal before: the seed")
-            << 4 << "5.5 9.99,5.5 9.99,9 9.5,7 7" + aWins;
+        QTest::newRow("4: tie, equal before") << 4 << "5.5 9.99,5.5 9.99,9 9.5,7 7" + aWins;
         QTest::newRow("4: tie, this round counts") << 4 << "6 9.99,5.9 9.99,9 9.5,5.8 5.8" + aWins;
         QTest::newRow("8, same times: the seed orders a stage")
             << 8 << "6 5 -> 1-8 4-5 2-7 3-6 5-8 6-7 5-6 7-8 = 1:8 2:7 3:6 4:5 5:1 6:2 7:3 8:4";
@@ -446,8 +445,7 @@ private slots:
         QTest::newRow("a bad polarity never acts") << "pol7 arm s+ s- s+ -> ";
         // The time of a stop: its edge's tick minus the start's, on the wrapping 32-bit counter.
         QTest::newRow("counter wrap") << "@4294966295 arm s+ +65430 1+ -> started stop1=65430";
-        QTest::newRow("the edge's tick")
-            << "arm s+ +12000 1+^850 2+ -> started stop1=11150 stop2=12000";
+        QTest::newRow("edge tick") << "arm s+ +12000 1+^850 2+ -> started stop1=11150 stop2=12000";
         QTest::newRow("lock-out over at the edge") << "arm s+ ~12000 1+ -> started stop1=12000";
         QTest::newRow("a stop in the lock-out") << "arm s+ ~9999 1+ b -> started ignored1 [000]L";
         // The stop pads are armed on their own delay; the start lock-out runs on for the start.
@@ -461,8 +459,7 @@ private slots:
         // left before START and not stood on again, is a false start.
         QTest::newRow("reactions exact to the tick")
             << "p1+ p2+ START +143 p1- +57 p2- p2+ p2- -> started r1=143 r2=200";
-        QTest::newRow("under the limit")
-            << "p1+ p2+ START +99 p1- +1 p2- -> started r1=99FS r2=100";
+        QTest::newRow("under 0,100 s") << "p1+ p2+ START +99 p1- +1 p2- -> started r1=99FS r2=100";
         QTest::newRow("left before START; back on in time")
             << "p1+ p2+ p1- +50 p2- p2+ START +300 p2- -> started r1=-50FS r2=300";
         QTest::newRow("nobody on a pad; a pad never left")
