@@ -229,22 +229,18 @@ private slots:
         QTest::newRow("DIS between blanks, lower case") << " dis. |13,00" << 1 << "";
         QTest::newRow("one empty") << "12,34|  " << 1 << "";
         QTest::newRow("DIS without point is a time text") << "DIS|13,00" << 1 << "13,00";
-        QTest::newRow("unreadable minutes read 0") << "abc|xyz" << 1 << "";
         QTest::newRow("1:2:3 reads 0") << "1:2:3|5,00" << 1 << "5,00";
-        QTest::newRow("blank after the seconds field") << "1 ,00|5,00" << 1 << "5,00";
         QTest::newRow("leading blank still reads") << " 1,00|5,00" << 1 << "6,00";
         QTest::newRow("zero sum") << "0,00" << 1 << "";
         QTest::newRow("negative run") << "-5,00|10,00" << 0 << "";
         QTest::newRow("just below an hour") << "30:00,00|29:59,99" << 1 << "59:59,99";
         QTest::newRow("an hour in two runs is none") << "30:00,00|30:00,00" << 1 << "";
-        QTest::newRow("99:99,99 is over an hour") << "99:99,99" << 1 << "";
         QTest::newRow("an hour in seconds is shown") << "1800,00|1800,00" << 0 << "3600,00";
         QTest::newRow("just below the bound") << "21474,83" << 0 << "21474,83";
         QTest::newRow("the bound is none") << "21474,84" << 0 << "";
         QTest::newRow("the bound split over runs") << "10000,00|11474,84" << 0 << "";
         QTest::newRow("one unreadable seconds") << "abc|12,00" << 0 << "";
         QTest::newRow("six unreadable cannot wrap") << "x|x|x|x|x|x" << 0 << "";
-        QTest::newRow("50 digits") << QString(50, '9') << 0 << "";
     }
     void resultTime() {
         QFETCH(QString, runs);
@@ -257,10 +253,8 @@ private slots:
         c.SetMode(TCompetition::IndividuellesKlettern);
         c.SetTimeFormat(format);
         c.SetCountZabegov(int(cells.size()));
-        QStringList row(Col::Count);
-        row[Col::StNr] = "1";
-        for (int i = 0; i < cells.size(); ++i)
-            row[Col::Turm1 + i] = cells[i];
+        QStringList row = QStringList{"1"} + QStringList(Col::Turm1 - 1) + cells; // number 1
+        row.resize(Col::Count);
         QVERIFY(c.Load({TCompetition::DefaultColumnTitles(), row}));
         QCOMPARE(c.Cell(0, Col::Zeit), zeit);
         QCOMPARE(c.Place(0), zeit.isEmpty() ? 0 : 1);
@@ -273,7 +267,6 @@ private slots:
         QTest::addColumn<int>("screens");
         QTest::addColumn<QString>("row");
         QTest::newRow("fits") << 1 << "307 148 893 495 -> 307 148 893 495";
-        QTest::newRow("32767 x 32767") << 1 << "0 0 32767 32767 -> 0 0 1920 1040";
         QTest::newRow("two screens bound it together") << 2 << "100 0 5000 5000 -> 100 0 3200 1040";
         QTest::newRow("spanning two screens") << 2 << "10 10 3000 900 -> 10 10 3000 900";
         QTest::newRow("on the second screen") << 2 << "2000 50 893 495 -> 2000 50 893 495";
@@ -301,9 +294,7 @@ private slots:
         QTest::addColumn<int>("starters");
         QTest::addColumn<int>("maxSize");
         QTest::addColumn<QString>("expected");
-        const QString all16 = "1-16 8-9 4-13 5-12 2-15 7-10 3-14 6-11 = 1-16";
-        QTest::newRow("16") << 16 << 16 << all16;
-        QTest::newRow("20 cut to 16") << 20 << 16 << all16;
+        QTest::newRow("16") << 16 << 16 << "1-16 8-9 4-13 5-12 2-15 7-10 3-14 6-11 = 1-16";
         QTest::newRow("9 cut to 8") << 9 << 8 << "1-8 4-5 2-7 3-6 = 1-8";
         QTest::newRow("4") << 4 << 16 << "1-4 2-3 = 1-4";
         QTest::newRow("13") << 13 << 16 << "1-bye 8-9 4-13 5-12 2-bye 7-10 3-bye 6-11 = 8-9";
@@ -322,46 +313,20 @@ private slots:
         QTEST(firstRound.join(' ') + " = " + Current(b), "expected");
     }
 
-    // Heats raced in order among four (1-4, 2-3, the small final, the final): the seed that
-    // won the last one.
-    void heatWinner_data() {
-        QTest::addColumn<QString>("heats");
-        QTest::addColumn<int>("winner");
-        QTest::newRow("lower time, B") << "6.00 5.99" << 4;
-        QTest::newRow("exact on one lane only: seed") << "6.00/6004 6.00" << 1;
-        QTest::newRow("DIS loses to a slow time") << "DIS 59.99" << 4;
-        QTest::newRow("both invalid: seed") << "- DIS" << 1;
-        QTest::newRow("a false start loses to no time") << "FS@50 -" << 4;
-        QTest::newRow("two false starts: the earlier release loses") << "FS@-20 FS@30" << 4;
-        QTest::newRow("two false starts, B left first") << "FS@60 FS@10" << 1;
-        const QString semis = "6.00 9.99,5.50 9.99,9.00 9.50,";
-        QTest::newRow("tie: seed 2 faster before") << semis + "7.00 7.00" << 2;
-        QTest::newRow("tie: seed 1 faster before") << "5.50 9.99,6.00 9.99,9 9.5,7 7" << 1;
-        QTest::newRow("tie: equal before, seed") << "5.50 9.99,5.50 9.99,9 9.5,7 7" << 1;
-        QTest::newRow("tie: this round counts") << "6.00 9.99,5.90 9.99,9 9.5,5.80 5.80" << 1;
-        QTest::newRow("tie: thousandths first") << semis + "7.00/7003 7.00/7008" << 1;
-    }
-    void heatWinner() {
-        QFETCH(QString, heats);
-        TBracket b = Starters(4);
-        int last = -1;
-        for (const QString& lanes : heats.split(',')) {
-            last = b.CurrentHeat();
-            QVERIFY(Race(b, lanes));
-        }
-        const auto& h = b.Heats()[last];
-        QTEST(h.Entry[h.Winner] + 1, "winner");
-        // The journal's lines keep what decided it.
-        QCOMPARE(TBracket::FromLines(b.ToLines())->Heats()[last].Winner, h.Winner);
-    }
-
     // Heats "laneA laneB" raced in order, the last repeated to the end -> the pairs in racing
-    // order " = " the final places.
+    // order " = " the final places. The journal's lines keep what decided each heat.
     void racingOrderAndPlaces_data() {
         QTest::addColumn<int>("starters");
         QTest::addColumn<QString>("row");
-        QTest::newRow("4: the small final before the final")
-            << 4 << "6 5 -> 1-4 2-3 1-2 3-4 = 1:4 2:3 3:2 4:1";
+        // Among four, lane A (the better seed) winning every heat.
+        const QString aWins = " -> 1-4 2-3 3-4 1-2 = 1:1 2:2 3:3 4:4";
+        QTest::newRow("4: both invalid, the seed") << 4 << "- DIS" + aWins;
+        QTest::newRow("4: a false start loses to no time")
+            << 4 << "FS@50 - -> 1-4 2-3 1-2 3-4 = 1:4 2:3 3:2 4:1";
+        QTest::newRow("4: two false starts, B left first") << 4 << "FS@60 FS@10" + aWins;
+        QTest::newRow("4: tie, seed 1 faster before") << 4 << "5.5 9.99,6 9.99,9 9.5,7 7" + aWins;
+        QTest::newRow("4: tie, equal before") << 4 << "5.5 9.99,5.5 9.99,9 9.5,7 7" + aWins;
+        QTest::newRow("4: tie, this round counts") << 4 << "6 9.99,5.9 9.99,9 9.5,5.8 5.8" + aWins;
         QTest::newRow("8, same times: the seed orders a stage")
             << 8 << "6 5 -> 1-8 4-5 2-7 3-6 5-8 6-7 5-6 7-8 = 1:8 2:7 3:6 4:5 5:1 6:2 7:3 8:4";
         QTest::newRow("8: the faster loser first, a DIS last")
@@ -369,8 +334,6 @@ private slots:
             << "5 7,5 6.5,5 DIS,5 6.8,5 6 -> 1-8 4-5 2-7 3-6 1-4 2-3 3-4 1-2 = 1:1 2:2 3:3 "
                "4:4 5:5 6:6 7:8 8:7";
         QTest::newRow("5") << 5 << "5 6 -> 4-5 1-4 2-3 3-4 1-2 = 1:1 2:2 3:3 4:4 5:5";
-        QTest::newRow("3: nobody for the small final") << 3 << "6 5 -> 2-3 1-3 = 1:3 2:1 3:2";
-        QTest::newRow("2") << 2 << "5 6 -> 1-2 = 1:1 2:2";
     }
     void racingOrderAndPlaces() {
         QFETCH(int, starters);
@@ -383,6 +346,7 @@ private slots:
             QVERIFY(Race(b, lanes[std::min(i, int(lanes.size()) - 1)]));
         }
         QCOMPARE(order.join(' ') + " = " + Places(b), row.section(" -> ", 1));
+        QCOMPARE(Places(*TBracket::FromLines(b.ToLines())), Places(b));
     }
 
     void rerun_data() {
@@ -445,11 +409,10 @@ private slots:
     void run_data() {
         QTest::addColumn<QString>("row");
         // Commands and the enabled flags of each state.
-        QTest::newRow("two tracks") << "? START ? STOP1 ? STOP2 ? RESET ? -> {START setup load} "
-                                       "started {STOP1 STOP2 ABORT} stop1=0 {STOP2} stop2=0 "
-                                       "{RESET load} reset {START setup load}";
-        QTest::newRow("STOP2 first")
-            << "START STOP2 ? STOP1 ? -> started stop2=0 {STOP1} stop1=0 {RESET load}";
+        // (STOP1 first: "no ABORT after a stop".)
+        QTest::newRow("two tracks, STOP2 first")
+            << "? START ? STOP2 ? STOP1 ? RESET ? -> {START setup load} started {STOP1 STOP2 "
+               "ABORT} stop2=0 {STOP1} stop1=0 {RESET load} reset {START setup load}";
         QTest::newRow("one track: STOP2 never offered")
             << "1track START ? STOP2 STOP1 ? -> started {STOP1 ABORT} stop1=0 {RESET load}";
         QTest::newRow("no run left on track 2: no STOP2")
@@ -466,9 +429,8 @@ private slots:
         // DIS marks the cell the track's STOP filled; the protocol forgets it with the heat.
         QTest::newRow("DIS follows the recorded cell")
             << "START STOP1 ? cell1 ? forget ? cell1 STOP2 ? END forget START STOP1 ? -> started "
-               "stop1=0 "
-               "{STOP2} {STOP2 DIS1} {STOP2} stop2=0 {RESET load DIS1} ended started stop1=0 "
-               "{STOP2}";
+               "stop1=0 {STOP2} {STOP2 DIS1} {STOP2} stop2=0 {RESET load DIS1} ended started "
+               "stop1=0 {STOP2}";
         // Contacts: beams, the start lock-out, bounces, polarity.
         QTest::newRow("an unarmed start only locks out") << "b s+ b +10000 b -> [000] [000]L [000]";
         QTest::newRow("edges inside the lock-out only tell, nor prolong it")
@@ -477,16 +439,13 @@ private slots:
         QTest::newRow("a stopped track's bounce; RESET arms the start")
             << "arm s+ +10000 1+ 1- 1+ b 2+ b RESET b -> started stop1=10000 [001] stop2=10000 "
                "[000] reset [100]";
-        QTest::newRow("ON: closing acts") << "arm s+ -> started";
-        QTest::newRow("ON: open at first does not") << "arm s- -> ";
+        QTest::newRow("ON: open at first does not, closing acts") << "arm s- b s+ -> [100] started";
         QTest::newRow("OFF: open at first acts") << "OFF arm s- -> started";
-        QTest::newRow("OFF: closing does not") << "OFF arm s+ -> ";
-        QTest::newRow("OFF: closing, then opening") << "OFF arm s+ s- -> started";
+        QTest::newRow("OFF: closing does not, opening acts") << "OFF arm s+ b s- -> [100] started";
         QTest::newRow("a bad polarity never acts") << "pol7 arm s+ s- s+ -> ";
         // The time of a stop: its edge's tick minus the start's, on the wrapping 32-bit counter.
         QTest::newRow("counter wrap") << "@4294966295 arm s+ +65430 1+ -> started stop1=65430";
-        QTest::newRow("the edge's tick")
-            << "arm s+ +12000 1+^850 2+ -> started stop1=11150 stop2=12000";
+        QTest::newRow("edge tick") << "arm s+ +12000 1+^850 2+ -> started stop1=11150 stop2=12000";
         QTest::newRow("lock-out over at the edge") << "arm s+ ~12000 1+ -> started stop1=12000";
         QTest::newRow("a stop in the lock-out") << "arm s+ ~9999 1+ b -> started ignored1 [000]L";
         // The stop pads are armed on their own delay; the start lock-out runs on for the start.
@@ -500,8 +459,7 @@ private slots:
         // left before START and not stood on again, is a false start.
         QTest::newRow("reactions exact to the tick")
             << "p1+ p2+ START +143 p1- +57 p2- p2+ p2- -> started r1=143 r2=200";
-        QTest::newRow("under the limit")
-            << "p1+ p2+ START +99 p1- +1 p2- -> started r1=99FS r2=100";
+        QTest::newRow("under 0,100 s") << "p1+ p2+ START +99 p1- +1 p2- -> started r1=99FS r2=100";
         QTest::newRow("left before START; back on in time")
             << "p1+ p2+ p1- +50 p2- p2+ START +300 p2- -> started r1=-50FS r2=300";
         QTest::newRow("nobody on a pad; a pad never left")
@@ -535,7 +493,6 @@ private slots:
         QTest::addColumn<int>("ms");
         QTest::addColumn<QString>("texts"); // in the seconds format, in the minutes format
         QTest::newRow("zero") << 0 << "0,00 0,00";
-        QTest::newRow("450") << 450 << "0,45 0,45";
         QTest::newRow("truncates 19 ms") << 19 << "0,01 0,01";
         QTest::newRow("truncates 12345") << 12345 << "12,34 12,34";
         QTest::newRow("59,999 s") << 59999 << "59,99 59,99";
@@ -568,7 +525,6 @@ private slots:
         QTest::addColumn<int>("ms");
         // Minutes: right-aligned in "00:00,00", each field read alone, a bad field counts 0.
         QTest::newRow("m 99:99,99") << "99:99,99" << 1 << 99 * 60000 + 99 * 1000 + 990;
-        QTest::newRow("m DIS.") << "DIS." << 1 << 0;
         QTest::newRow("m letters") << "abcdefgh" << 1 << 0;
         QTest::newRow("m too long") << "123:45,678" << 1 << 0;
         QTest::newRow("m 1:2:3") << "1:2:3" << 1 << 0;
@@ -582,7 +538,6 @@ private slots:
         QTest::newRow("bad format reads as minutes") << "1:23,45" << 7 << 83450;
         // Seconds: a decimal number with the locale's separator, or unreadable.
         QTest::newRow("s integer") << "7" << 0 << 7000;
-        QTest::newRow("s DIS.") << "DIS." << 0 << UnreadableSeconds;
         QTest::newRow("s point in a comma locale") << "12.34" << 0 << UnreadableSeconds;
         QTest::newRow("s 50 digits") << QString(50, '9') << 0 << UnreadableSeconds;
         QTest::newRow("s minutes text") << "1:23,45" << 0 << UnreadableSeconds;
@@ -600,20 +555,17 @@ private slots:
     void safeFileName_data() {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("name");
-        QTest::newRow("path and colon") << "../Cup: A/B"
-                                        << ".._Cup_ A_B";
-        QTest::newRow("forbidden") << "<>\"|?*\t"
-                                   << "_______";
-        QTest::newRow("dots at the end") << "Finale. . "
-                                         << "Finale";
-        QTest::newRow("umlauts kept") << "Süd – Ü18"
-                                      << "Süd – Ü18";
-        QTest::newRow("device") << "com1.txt"
-                                << "_com1.txt";
-        QTest::newRow("nothing left") << " ... "
-                                      << "Wettkampf";
-        QTest::newRow("cut before a dot") << QString(79, 'a') + ".b" << QString(79, 'a');
-        QTest::newRow("half a surrogate pair") << QString(79, 'a') + "😀" << QString(79, 'a');
+        const auto row = [](const char* name, const QString& text, const QString& file) {
+            QTest::newRow(name) << text << file;
+        };
+        row("path and colon", "../Cup: A/B", ".._Cup_ A_B");
+        row("forbidden", "<>\"|?*\t", "_______");
+        row("dots at the end", "Finale. . ", "Finale");
+        row("umlauts kept", "Süd – Ü18", "Süd – Ü18");
+        row("device", "com1.txt", "_com1.txt");
+        row("nothing left", " ... ", "Wettkampf");
+        row("cut before a dot", QString(79, 'a') + ".b", QString(79, 'a'));
+        row("half a surrogate pair", QString(79, 'a') + "😀", QString(79, 'a'));
     }
     void safeFileName() {
         QFETCH(QString, text);
