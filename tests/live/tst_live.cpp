@@ -170,6 +170,8 @@ private slots:
         QVERIFY(server->IsListening());
         port = server->Port();
         server->PublishProtocol(PageWith(QStringLiteral("Muster, Max")), {});
+        QString error; // a port that is taken is refused, with the reason
+        QVERIFY(!TLiveServer().Start(QHostAddress::LocalHost, port, &error) && !error.isEmpty());
     }
     void cleanupTestCase() {
         server.reset();
