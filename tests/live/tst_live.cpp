@@ -92,11 +92,8 @@ long RssKb() {
 }
 
 THtmlPage PageWith(const QString& name, int extraRows = 0) {
-    THtmlPage page{"TL-Veltaro",
-                   "Stadtcup",
-                   {TCompetition::DefaultColumnTitles()},
-                   {40, 180, 120, 87, -1, 87, 87, -1, -1, -1, -1, 87, 40, -1},
-                   2};
+    THtmlPage page;
+    page.rows = {TCompetition::DefaultColumnTitles()};
     page.rows += TProtocolRows(
         extraRows + 1, {"7", name, "Bern", "A", "", "7,10", "", "", "", "", "", "7,10", "1", "1"});
     return page;
@@ -173,10 +170,8 @@ private slots:
         QVERIFY(server->IsListening());
         port = server->Port();
         server->PublishProtocol(PageWith(QStringLiteral("Muster, Max")), {});
-        TLiveServer second; // a port that is taken is refused, with the reason
-        QString error;
-        QVERIFY(!second.Start(QHostAddress::LocalHost, port, &error));
-        QVERIFY(!error.isEmpty() && !second.IsListening());
+        QString error; // a port that is taken is refused, with the reason
+        QVERIFY(!TLiveServer().Start(QHostAddress::LocalHost, port, &error) && !error.isEmpty());
     }
     void cleanupTestCase() {
         server.reset();
@@ -185,9 +180,10 @@ private slots:
 
     // --- what is served and what is refused ----------------------------------------------------
     // Only the program's own pages, each with its type and charset; nothing reaches the disk.
-    // Each request is followed by a second one on the same connection: answers come in the
-    // order asked, and after a refusal that closes the connection nothing more is read from it
-    // (a body would otherwise be taken for requests). The server lives on either way.
+    // Each request is followed by a second one on the same connection, for a page that is not
+    // there: answers come in the order asked, and after a refusal that closes the connection
+    // nothing more is read from it (a body would otherwise be taken for requests). The server
+    // lives on either way.
     void requests_data() {
         QTest::addColumn<QByteArray>("request"); // "/path": a GET of it
         QTest::addColumn<int>("status");
@@ -207,7 +203,6 @@ private slots:
         row("protocol json", "/api/protocol", 200, json, "Muster, Max");
         row("protocol page on a phone", "/protocol", 200, html, "width=device-width");
         row("bracket page, reloads", "/bracket", 200, html, "data-event=\"bracket\"");
-        row("unknown", "/admin", 404);
         row("up the tree, encoded", "/%2e%2e/%2e%2e/etc/passwd", 404);
         row("resource path", "/:/live/live.js", 404);
         row("POST", "POST /api/state HTTP/1.1\r\nContent-Length: 0\r\n\r\n", 405, "text/plain",
@@ -218,9 +213,7 @@ private slots:
             400);
         row("no version", "GET /\r\n\r\n", 400);
         const QByteArray mb(1024 * 1024, 'x');
-        QByteArray lines = "GET / HTTP/1.1\r\n";
-        for (int i = 0; i < 200; ++i)
-            lines += "X-" + QByteArray::number(i) + ": 1\r\n";
+        const QByteArray lines = "GET / HTTP/1.1\r\n" + QByteArray("X-A: 1\r\n").repeated(200);
         row("1 MB address", "GET /" + mb + " HTTP/1.1\r\n\r\n", 431);
         row("200 header lines", lines + "\r\n", 431);
         row("1 MB body", "POST / HTTP/1.1\r\nContent-Length: 1048576\r\n\r\n" + mb, 413);
@@ -257,7 +250,6 @@ private slots:
         QTest::newRow("markup") << QStringLiteral("</td></table><script>alert(1)</script>");
         QTest::newRow("quotes") << QStringLiteral("O'Neil \"Flash\" & Co");
         QTest::newRow("umlauts and Cyrillic") << QStringLiteral("Müller, Jürgen Ёлкин");
-        QTest::newRow("line breaks") << QStringLiteral("a\n\nevent: state\ndata: x");
     }
     void escaping() {
         QFETCH(QString, name);
@@ -272,13 +264,14 @@ private slots:
         const QString html = QString::fromUtf8(page.body);
         QVERIFY(html.contains(name.toHtmlEscaped()));
         if (name.contains('<')) QVERIFY(!html.contains(name));
-        const QJsonDocument protocol = QJsonDocument::fromJson(Get(port, "/api/protocol").body);
-        QCOMPARE(protocol["rows"].toArray().at(0).toArray().at(1).toString(), name);
-        QCOMPARE(Track(Get(port, "/api/state").body, 0)["participant"].toString(), name);
-        const QJsonDocument standings = QJsonDocument::fromJson(Get(port, "/api/standings").body);
-        QCOMPARE(standings["categories"][0]["rows"][0]["club"].toString(), name);
-        const QJsonDocument bracket = QJsonDocument::fromJson(Get(port, "/api/bracket").body);
-        QCOMPARE(bracket["brackets"][0]["rounds"][0]["heats"][0]["lanes"][0]["name"].toString(),
+        const auto json = [&](const char* path) {
+            return QJsonDocument::fromJson(Get(port, path).body);
+        };
+        QCOMPARE(json("/api/protocol")["rows"][0][1].toString(), name);
+        QCOMPARE(json("/api/state")["tracks"][0]["participant"].toString(), name);
+        QCOMPARE(json("/api/standings")["categories"][0]["rows"][0]["club"].toString(), name);
+        QCOMPARE(json("/api/bracket")["brackets"][0]["rounds"][0]["heats"][0]["lanes"][0]["name"]
+                     .toString(),
                  name);
         const QString bracketPage = QString::fromUtf8(Get(port, "/bracket").body);
         QVERIFY(bracketPage.contains(name.toHtmlEscaped()) && !bracketPage.contains("<script>"));
@@ -300,8 +293,6 @@ private slots:
             QTest::newRow(name) << mode << klass << QString(people) << QString(script)
                                 << QString(standings) << QString(heats);
         };
-        row("a winner each heat", 2, 0, "1 2 3 4", "S 1=7,10 2=8,00 R S 1=8,20 2=7,00 R",
-            "gesamt: 1.1:14,10 2.2:16,20 -.3: -.4:", "2:8,20 1:7,00* | 1:7,10* 2:8,00");
         row("ties", 2, 0, "1 2 3/_/9,00/9,00", "S 1=7,10 2=7,10 R S 1=8,00 2=8,00 R",
             "gesamt: 1.1:15,10 1.2:15,10 2.3:18,00", "2:8,00 1:8,00 | 1:7,10 2:7,10");
         row("DIS after the stop, no place", 2, 0, "1/_/_/7,00 2/_/7,00", "S 1=7,10 2=8,00 D1 R",
@@ -405,7 +396,6 @@ private slots:
         server->PublishState(stopped);
         const QByteArray stop = next(5).second;
         QCOMPARE(Track(stop, 0)["time"].toString(), QStringLiteral("7,34"));
-        QCOMPARE(Track(stop, 1)["elapsedMs"].toInt(), 2000);
         QCOMPARE(QJsonDocument::fromJson(stop)["last"][0]["participant"].toString(), "3 Anna");
         QCOMPARE(Get(port, "/api/state").body, stop);
         server->PublishProtocol(PageWith(QStringLiteral("Neu, Nina")), {});
@@ -416,7 +406,7 @@ private slots:
     }
 
     // The times as the state JSON gives them: worked out when sent from the start tick, final
-    // once stopped.
+    // once stopped. A stop, a reaction and a false start are the run's: gone once it is Ready.
     void stateTimes_data() {
         QTest::addColumn<TTimes>("row");
         const auto ready = TLiveRun::Ready, running = TLiveRun::Running;
@@ -439,8 +429,12 @@ private slots:
         s.timeFormat = row.format;
         s.tracks[1].stopped = row.stopMs != 0;
         s.tracks[1].stopMs = row.stopMs;
+        s.tracks[1].reaction = QStringLiteral("0,043");
+        s.tracks[1].falseStart = true;
         const QJsonObject t = Track(LiveStateJson(s, row.now), 1);
         QCOMPARE(t["track"].toInt(), 2);
+        QCOMPARE(t["reaction"].toString() + (t["falseStart"].toBool() ? "!" : ""),
+                 QString(row.run == TLiveRun::Ready ? "" : "0,043!"));
         QCOMPARE(t["running"].toBool(), row.run == TLiveRun::Running && !row.stopMs);
         QCOMPARE(t["elapsedMs"].toInt(), row.elapsedMs);
         QCOMPARE(t["time"].toString(), row.time);
@@ -454,15 +448,6 @@ private slots:
             s.trackCount = count;
             QCOMPARE(QJsonDocument::fromJson(LiveStateJson(s, 0))["tracks"].toArray().size(),
                      shown);
-        }
-        // A reaction and a false start are the run's: gone once it is back to Ready.
-        s.tracks[0].reaction = "0,043";
-        s.tracks[0].falseStart = true;
-        for (TLiveRun run : {TLiveRun::Running, TLiveRun::Ready}) {
-            s.run = run;
-            const QJsonObject t = Track(LiveStateJson(s, 0), 0);
-            QCOMPARE(t["reaction"].toString() + QString::number(t["falseStart"].toBool()),
-                     run == TLiveRun::Ready ? QString("0") : QString("0,0431"));
         }
         THtmlPage page;
         page.rows << QStringList{"St.Nr.", "Name", "Ort", "Klasse"} << QStringList{"1", "A", "B"};

@@ -5,6 +5,7 @@
 #include <QDeadlineTimer>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRegularExpression>
 #include <QTcpServer>
 #include <QTcpSocket>
 
@@ -22,22 +23,21 @@ inline QByteArray LiveGet(quint16 port, const QByteArray& path) {
     if (!s.waitForConnected(5000)) return {};
     s.write("GET " + path + " HTTP/1.1\r\nHost: 127.0.0.1:" + QByteArray::number(port) +
             "\r\nConnection: close\r\n\r\n");
+    // Read until the body is as long as the head says: a browser's DevTools keeps the
+    // connection open.
+    static const QRegularExpression length(QStringLiteral("\r\ncontent-length:\\s*(\\d+)"),
+                                           QRegularExpression::CaseInsensitiveOption);
     QByteArray all;
-    QDeadlineTimer deadline(10000);
-    qsizetype end = -1;
-    qint64 length = -1;
-    while (!deadline.hasExpired()) {
-        if (!s.waitForReadyRead(int(deadline.remainingTime()))) break;
+    const auto complete = [&] {
+        const qsizetype end = all.indexOf("\r\n\r\n");
+        return end >= 0 &&
+               all.size() - end - 4 >=
+                   length.match(QString::fromLatin1(all.left(end))).captured(1).toLongLong();
+    };
+    const QDeadlineTimer deadline(10000);
+    while (!complete() && s.waitForReadyRead(int(deadline.remainingTime())))
         all += s.readAll();
-        end = all.indexOf("\r\n\r\n");
-        if (end < 0) continue;
-        const QByteArray head = all.left(end).toLower();
-        const qsizetype at = head.indexOf("content-length:");
-        if (at >= 0) length = head.mid(at + 15).split('\r').first().trimmed().toLongLong();
-        if (length >= 0 && all.size() - end - 4 >= length) break;
-    }
-    all += s.readAll();
-    end = all.indexOf("\r\n\r\n");
+    const qsizetype end = all.indexOf("\r\n\r\n");
     if (!all.startsWith("HTTP/1.1 200") || end < 0) return {};
     return all.mid(end + 4);
 }
