@@ -188,8 +188,14 @@ private slots:
         QCOMPARE(Track(st, 0)["elapsedMs"].toInt(), 1234);
         f.Play("+5000 F4");
         QVERIFY(WaitUntil([&] { return track1("stopped"); }));
-        QCOMPARE(Track(st, 0)["time"].toString(), FormatTime(6234, f.Settings().TimeFormat));
+        const QString time = FormatTime(6234, f.Settings().TimeFormat);
+        QCOMPARE(Track(st, 0)["time"].toString(), time);
         QCOMPARE(Track(st, 1)["running"].toBool(), true);
+        f.Play("+100 F6 F9"); // the heat is over: it heads the last heats, and the protocol has it
+        QVERIFY(WaitUntil([&] {
+            return LiveJson(port, "/api/state")["heats"][0]["lanes"][0]["result"] == time;
+        }));
+        QVERIFY(WaitUntil([&] { return LiveGet(port, "/protocol").contains(time.toUtf8()); }));
     }
 
     // Headless Chromium as a phone (390 x 844) follows two heats and the finals: the pair on
