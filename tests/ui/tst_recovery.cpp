@@ -122,16 +122,18 @@ private slots:
 
     // Killed (or its last write cut off by the kill), the competition comes back at the next
     // start as the journal last held it whole: rows, mode, runs, classes, the heat on the
-    // tracks; restored is not saved.
+    // tracks; restored is not saved. After a clean end, or with nobody loaded, nothing is asked.
     void restart_data() {
-        QTest::addColumn<int>("vid");
+        QTest::addColumn<int>("vid"); // -1: nobody loaded, the dummy row alone
         QTest::addColumn<bool>("ranked");
-        QTest::addColumn<int>("stop"); // how the last write ended (TWriteStop)
+        QTest::addColumn<int>("stop"); // how the last write ended (TWriteStop); -1: a clean end
         QTest::newRow("Qualifikation, ranked") << 0 << true << int(TWriteStop::Never);
         QTest::newRow("Individuelles Klettern") << 1 << false << int(TWriteStop::Never);
         QTest::newRow("Paarrennen") << 2 << false << int(TWriteStop::Never);
         QTest::newRow("last write half done") << 2 << false << int(TWriteStop::HalfWritten);
         QTest::newRow("last write not renamed") << 0 << true << int(TWriteStop::BeforeRename);
+        QTest::newRow("clean end") << 1 << false << -1;
+        QTest::newRow("killed with nobody loaded") << -1 << false << int(TWriteStop::Never);
     }
     void restart() {
         QFETCH(int, vid);
@@ -145,8 +147,9 @@ private slots:
             f.w->StartJournal(j);
             f.Settings().CountZabegov = 3;
             f.Settings().KlassCol = 4;
-            f.Load(vid, ParticipantRows(6, {11, 5, 23, 8, 42, 17}));
-            for (int heat = 0; heat < 5 && f.Get<QAction>("mStart")->isEnabled(); ++heat) {
+            f.Load(qMax(vid, 0), ParticipantRows(vid < 0 ? 0 : 6, {11, 5, 23, 8, 42, 17}));
+            for (int heat = 0; vid >= 0 && heat < 5 && f.Get<QAction>("mStart")->isEnabled();
+                 ++heat) {
                 f.Heat(6000 + heat * 333, vid == 1 ? 0 : 7000 - heat * 111);
                 f.Play(heat == 2 ? "click:sb1del F9" : "F9");
             }
@@ -154,12 +157,15 @@ private slots:
             QVERIFY(j.Flush());
             expected = AsStored(f.Competition());
             lists = Lists(f);
-            if (stop != int(TWriteStop::Never)) {
+            if (stop > int(TWriteStop::Never)) {
                 j.StopNextWrite(TWriteStop(stop));
                 f.Play("yes ^Del"); // a change that would cost every result
                 j.Flush();
             }
-            j.AbandonAsIfKilled();
+            if (stop < 0)
+                f.w->Shutdown();
+            else
+                j.AbandonAsIfKilled();
         }
         f.Restart();
         f.dialogs.asked.clear();
@@ -169,7 +175,12 @@ private slots:
         f.Settings().KlassCol = 0;
         f.dialogs.answers = {true};
         TJournal j(f.dir.filePath("journal"));
+        QCOMPARE(j.LastEndUnclean(), stop >= 0);
         f.w->StartJournal(j);
+        if (stop < 0 || vid < 0) {
+            QVERIFY(f.dialogs.asked.isEmpty() && f.dialogs.messages.isEmpty());
+            return;
+        }
         QCOMPARE(JournalRows(j), expected); // written at once: a second kill now finds it
         QCOMPARE(f.dialogs.asked.size(), 1);
         QVERIFY(f.dialogs.asked[0].contains("nicht ordnungsgemäß beendet"));
@@ -219,33 +230,6 @@ private slots:
         QCOMPARE(copies.size(), 1);
         QVERIFY(ReadProtocolFile(QDir(j.Folder()).filePath(copies[0]), &back, nullptr));
         QCOMPARE(back, replaced);
-    }
-
-    void noQuestion_data() {
-        QTest::addColumn<bool>("killed");
-        QTest::addColumn<QString>("steps");
-        QTest::newRow("clean end") << false << "load:1/3";
-        QTest::newRow("killed before anything was loaded") << true << "mode:0";
-    }
-    void noQuestion() {
-        QFETCH(bool, killed);
-        QFETCH(QString, steps);
-        TWindowFixture f;
-        {
-            TJournal j(f.dir.filePath("journal"));
-            f.w->StartJournal(j);
-            f.Play(steps); // the dummy row alone is no competition
-            QVERIFY(j.Flush());
-            if (killed)
-                j.AbandonAsIfKilled();
-            else
-                f.w->Shutdown();
-        }
-        f.Restart();
-        TJournal j(f.dir.filePath("journal"));
-        QCOMPARE(j.LastEndUnclean(), killed);
-        f.w->StartJournal(j);
-        QVERIFY(f.dialogs.asked.isEmpty() && f.dialogs.messages.isEmpty());
     }
 
     // The real program killed with SIGKILL while it records runs: the restored protocol holds
@@ -301,12 +285,10 @@ private slots:
         f.forms.reset(); // it writes its own settings at its end
         f.parts.reset();
         QSettings(f.SettingsFile(), QSettings::IniFormat).clear(); // no cached values either
-        QFile file(f.SettingsFile());
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("[General]\nLeft=30000\nTop=30000\nWidth=32767\nHeight=5\nPort=0\nAlg1=7\n"
-                   "Alg2=0\nAlg3=0\nCountBahn=2\nFilterInd=-4\nTimerGesperrt=-1000\nAllLaufe=6\n"
-                   "CountZabegov=0\nMonitor=9\nMonitorOn=1\nTimeFormat=7\nAutoTime=abc\n");
-        file.close();
+        QVERIFY(Put(f.SettingsFile(),
+                    "[General]\nLeft=30000\nTop=30000\nWidth=32767\nHeight=5\nPort=0\nAlg1=7\n"
+                    "Alg2=0\nAlg3=0\nCountBahn=2\nFilterInd=-4\nTimerGesperrt=-1000\nAllLaufe=6\n"
+                    "CountZabegov=0\nMonitor=9\nMonitorOn=1\nTimeFormat=7\nAutoTime=abc\n"));
         f.Restart(false);
         const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
         QVERIFY(f.w->width() <= screen.width() && f.w->height() <= screen.height());
