@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The finals on the real program: a qualification ranked by the best run is loaded with the
-# mode box then put on "Finale (K.-o.)" with the mouse, the bracket of four is raced heat by heat with the function
-# keys typed into the bracket window (semi-finals, small final, final), the TV shows the
-# bracket between heats and the clock during them, and the bracket page lists the final places.
+# mode box then put on "Finale (K.-o.)" with the mouse, the bracket of four is raced heat by
+# heat with the function keys typed into the bracket window (semi-finals, small final, final),
+# the TV shows the bracket between heats and the clock during them, and the bracket page lists
+# the final places.
 #   finals_session.sh <veltaro binary>
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh" "$1"
