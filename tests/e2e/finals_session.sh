@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The finals on the real program: a qualification ranked by the best run is loaded with the
-# mode box then put on "Finale (K.-o.)" with the mouse, the bracket of four is raced heat by heat with the function
-# keys typed into the bracket window (semi-finals, small final, final), the TV shows the
-# bracket between heats and the clock during them, and the bracket page lists the final places.
+# mode box then put on "Finale (K.-o.)" with the mouse, the bracket of four is raced heat by
+# heat with the function keys typed into the bracket window (semi-finals, small final, final),
+# the TV shows the bracket between heats and the clock during them, and the bracket page lists
+# the final places.
 #   finals_session.sh <veltaro binary>
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh" "$1"
@@ -25,10 +26,9 @@ file_command ctrl+o '^(Open|.*ffnen)$' quali.txt || fail "the qualification coul
 # every time, so the better seed wins each.
 enter_finals
 for h in 1 2 3 4; do heat "h$h" "$BRACKET"; done
-[ "$(compare -metric AE "$W/h1-running.png" "$W/h1-stopped.png" null: 2>&1 || true)" != "0" ] ||
-    fail "F8 typed into the bracket window started no heat"
-import -display ":$D.1" -window root "$W/between.png"
-[ "$(compare -metric AE "$W/h4-stopped.png" "$W/between.png" null: 2>&1 || true)" != "0" ] ||
+differ h1-running h1-stopped || fail "F8 typed into the bracket window started no heat"
+tv_picture between
+differ h4-stopped between ||
     fail "the TV shows the same picture after RESET as during the heat (no bracket)"
 
 # The bracket page, opened in the browser.

@@ -147,8 +147,11 @@ key() { # window key...
     xdotool windowfocus --sync "$w" 2>/dev/null || true
     xdotool key "$@"
 }
-# The mean brightness (0..1) of a screen's picture.
-brightness() { convert "$1" -colorspace Gray -format '%[fx:mean]' info:; }
+# The TV's picture now, as $W/<name>.png; whether two such pictures differ; the mean
+# brightness (0..1) of one.
+tv_picture() { import -display ":$D.1" -window root "$W/$1.png"; }
+differ() { [ "$(compare -metric AE "$W/$1.png" "$W/$2.png" null: 2>&1 || true)" != "0" ]; }
+brightness() { convert "$W/$1.png" -colorspace Gray -format '%[fx:mean]' info:; }
 
 # One run, its keys typed into the main window or another: START, both tracks stop, the TV
 # pictured running and stopped, RESET.
@@ -156,12 +159,12 @@ heat() { # picture-prefix [window]
     local w=${2:-$MAIN}
     key "$w" F8
     sleep 1.2
-    import -display ":$D.1" -window root "$W/$1-running.png"
+    tv_picture "$1-running"
     key "$w" F4
     sleep 0.3
     key "$w" F6
     sleep 0.5
-    import -display ":$D.1" -window root "$W/$1-stopped.png"
+    tv_picture "$1-stopped"
     key "$w" F9
     sleep 0.3
 }

@@ -95,10 +95,8 @@ inline TKillRound RunKillRound(const QString& program, const QString& folder, in
     else if (round.due > 0 && !round.asked) // all of it in the last second: nothing is owed
         round.failure = QStringLiteral("the restart did not offer to restore");
     else if (round.recovered < round.due || round.recovered > round.printed)
-        round.failure = QStringLiteral("recorded %1 (%2 of them a second before the kill), "
-                                       "restored %3")
-                            .arg(round.printed)
-                            .arg(round.due)
-                            .arg(round.recovered);
+        round.failure =
+            QString::asprintf("recorded %d (%d of them a second before the kill), restored %d",
+                              round.printed, round.due, round.recovered);
     return round;
 }

@@ -16,18 +16,15 @@ inline QJsonObject OffscreenConfiguration(const QList<QRect>& screens) {
     // The platform tells screens apart by name: a name from the geometry lets a screen that
     // stays keep its identity when others come or go.
     for (const QRect& r : screens)
-        list.append(QJsonObject{{"name", QStringLiteral("Screen %1,%2 %3x%4")
-                                             .arg(r.x())
-                                             .arg(r.y())
-                                             .arg(r.width())
-                                             .arg(r.height())},
-                                {"x", r.x()},
-                                {"y", r.y()},
-                                {"width", r.width()},
-                                {"height", r.height()},
-                                {"logicalDpi", 96},
-                                {"logicalBaseDpi", 96},
-                                {"dpr", 1}});
+        list.append(QJsonObject{
+            {"name", QString::asprintf("Screen %d,%d %dx%d", r.x(), r.y(), r.width(), r.height())},
+            {"x", r.x()},
+            {"y", r.y()},
+            {"width", r.width()},
+            {"height", r.height()},
+            {"logicalDpi", 96},
+            {"logicalBaseDpi", 96},
+            {"dpr", 1}});
     return QJsonObject{{"screens", list}};
 }
 

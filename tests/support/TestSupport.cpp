@@ -33,21 +33,6 @@ int TScriptedDialogs::AskSaveBeforeQuit(const QString& text, const QString& capt
     return quitChoices.takeFirst();
 }
 
-void TScriptedDialogs::ShowMessage(const QString& text, const QString&) {
-    messages << text;
-}
-
-QString TScriptedDialogs::OpenFileName(const QStringList&, int& filterIndex, const QString&) {
-    if (chosenFilter > 0) filterIndex = chosenFilter;
-    return openNames.isEmpty() ? QString() : openNames.takeFirst();
-}
-
-QString TScriptedDialogs::SaveFileName(const QStringList&, int& filterIndex, const QString&,
-                                       const QString&) {
-    if (chosenFilter > 0) filterIndex = chosenFilter;
-    return saveNames.isEmpty() ? QString() : saveNames.takeFirst();
-}
-
 int TScriptedDialogs::RunModal(QDialog& dialog) {
     // Shown for real (so it prepares itself as it would for the operator), answered, hidden.
     dialog.show();
@@ -138,9 +123,9 @@ int KeyOf(QString k, Qt::KeyboardModifiers& mods) {
     return k.size() == 1 ? k[0].toUpper().unicode() : 0;
 }
 
-// The n-th ':' field of an argument, as a number.
-int Field(const QString& arg, int n) {
-    return arg.section(QLatin1Char(':'), n, n).toInt();
+// The n-th field of an argument, as a number.
+int Field(const QString& arg, int n, char separator = ':') {
+    return arg.section(QLatin1Char(separator), n, n).toInt();
 }
 } // namespace
 
@@ -158,8 +143,7 @@ void TWindowFixture::Play(const QString& steps) {
         } else if (op == QLatin1String("poll")) {
             Run().Poll();
         } else if (op == QLatin1String("load")) {
-            Load(arg.section(QLatin1Char('/'), 0, 0).toInt(),
-                 ParticipantRows(arg.section(QLatin1Char('/'), 1).toInt()));
+            Load(Field(arg, 0, '/'), ParticipantRows(Field(arg, 1, '/')));
         } else if (op == QLatin1String("klass")) {
             Settings().KlassCol = arg.toInt();
         } else if (op == QLatin1String("filter")) {
@@ -199,8 +183,8 @@ void TWindowFixture::Play(const QString& steps) {
         } else if (op == QLatin1String("menu")) {
             Get<QMenu>("PopupMenuDelStr")->actions().at(arg.toInt())->trigger();
         } else if (op == QLatin1String("open")) {
-            QList<int> numbers(arg.section(QLatin1Char('/'), 1).toInt());
-            std::iota(numbers.begin(), numbers.end(), arg.section(QLatin1Char('/'), 0, 0).toInt());
+            QList<int> numbers(Field(arg, 1, '/'));
+            std::iota(numbers.begin(), numbers.end(), Field(arg, 0, '/'));
             dialogs.openNames << dir.filePath(QStringLiteral("Neu.txt"));
             WriteProtocolFile(dialogs.openNames.last(),
                               ParticipantRows(int(numbers.size()), numbers), nullptr);
@@ -264,9 +248,7 @@ QString TWindowFixture::Probe(const QString& what) {
     if (what == QLatin1String("red")) {
         QString s;
         for (const char* l : {"LabelZabeg1", "LabelZabeg2"})
-            s += Get<QLabel>(l)->palette().color(QPalette::WindowText) == QColor(255, 0, 0)
-                     ? QLatin1Char('r')
-                     : QLatin1Char('-');
+            s += Get<QLabel>(l)->palette().color(QPalette::WindowText) == Qt::red ? 'r' : '-';
         return s;
     }
     if (what == QLatin1String("listed")) return Listed(0).join(QLatin1Char(','));
@@ -275,11 +257,9 @@ QString TWindowFixture::Probe(const QString& what) {
     if (what == QLatin1String("title"))
         return w->windowTitle().replace(QLatin1String("[*]"),
                                         w->isWindowModified() ? QLatin1String("*") : QString());
-    if (what.startsWith(QLatin1String("on:"))) {
-        QObject* o = Find<QObject>(*w, name.constData());
-        if (auto* a = qobject_cast<QAction*>(o)) return bit(a->isEnabled());
-        return bit(static_cast<QWidget*>(o)->isEnabled());
-    }
+    // An action or a control: both answer "enabled".
+    if (what.startsWith(QLatin1String("on:")))
+        return bit(Find<QObject>(*w, name.constData())->property("enabled").toBool());
     if (what.startsWith(QLatin1String("checked:")))
         return bit(Get<QAbstractButton>(name.constData())->isChecked());
     if (what.startsWith(QLatin1String("vis:")))

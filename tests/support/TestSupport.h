@@ -35,18 +35,26 @@ public:
     std::function<int(QDialog&)> onModal;
 
     bool AskYesNo(const QString& text, const QString& caption) override;
-    void ShowMessage(const QString& text, const QString& caption) override;
-    QString OpenFileName(const QStringList& filters, int& filterIndex,
-                         const QString& folder) override;
-    QString SaveFileName(const QStringList& filters, int& filterIndex, const QString& folder,
-                         const QString& proposedName) override;
+    void ShowMessage(const QString& text, const QString&) override { messages << text; }
+    QString OpenFileName(const QStringList&, int& filterIndex, const QString&) override {
+        return Next(openNames, &filterIndex);
+    }
+    QString SaveFileName(const QStringList&, int& filterIndex, const QString&,
+                         const QString&) override {
+        return Next(saveNames, &filterIndex);
+    }
     int RunModal(QDialog& dialog) override;
     int AskSaveBeforeQuit(const QString& text, const QString& caption) override;
-    QString ChooseFolder(const QString&) override {
-        return folders.isEmpty() ? QString() : folders.takeFirst();
-    }
+    QString ChooseFolder(const QString&) override { return Next(folders); }
     void ShellOpen(const QString& fileOrUrl) override { shellOpened << fileOrUrl; }
     void ShellPrint(const QString& file) override { shellPrinted << file; }
+
+private:
+    // The next scripted name ("" when none is left, as when the operator cancels).
+    QString Next(QStringList& names, int* filterIndex = nullptr) {
+        if (filterIndex && chosenFilter > 0) *filterIndex = chosenFilter;
+        return names.isEmpty() ? QString() : names.takeFirst();
+    }
 };
 
 // A control by its object name. A name that is gone is a broken window, not a skipped check:

@@ -4,8 +4,7 @@
 
 void SortRowTable(QVector<QStringList>& table, int col, TSortOptions& options,
                   const TGetSortStyle& getStyle) {
-    const int cols = table.isEmpty() ? 0 : int(table[0].size());
-    int width = cols;
+    int width = 0;
     for (const QStringList& r : table)
         width = std::max(width, int(r.size()));
     const QVector<int> order =
