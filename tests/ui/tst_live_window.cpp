@@ -9,6 +9,7 @@
 #include "ui/live/LiveShare.h"
 #include "ui/settings/LiveSettingsGroup.h"
 
+#include <csignal>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QJsonArray>
@@ -21,6 +22,7 @@
 #include <QTcpServer>
 #include <QtTest>
 #include <QWebSocket>
+#include <unistd.h>
 
 namespace {
 // Reads "M:SS,hh", "SS,hh" or "S,hh" back to ms (hundredths).
@@ -40,10 +42,15 @@ struct TChromium {
     int sent = 0;
     QHash<int, QJsonObject> replies;
     ~TChromium() {
-        process.kill();
+        // Its helper processes with it: left behind they would go on writing into the profile
+        // while it is removed.
+        const pid_t group = pid_t(process.processId());
+        if (group > 0) ::kill(-group, SIGKILL);
         process.waitForFinished(10000);
+        WaitUntil([group] { return group <= 0 || ::kill(-group, 0) != 0; }, 10000);
     }
     bool Open(const QString& chromium, const QString& url, const QString& size) {
+        process.setChildProcessModifier([] { ::setpgid(0, 0); }); // its helpers in one group
         process.start(chromium, {"--headless", "--no-sandbox", "--disable-gpu", "--no-first-run",
                                  "--disable-background-networking", "--disable-component-update",
                                  "--disable-sync", "--user-data-dir=" + profile.path(),
