@@ -1,9 +1,9 @@
 // A start list of 10,000 registration rows imported as the operator does it: the file read,
 // the mapping proposed, the dialog with its preview shown and confirmed, the rows loaded into
 // the window. The goal is under 500 ms; the model's part alone is printed beside it.
+#include "BenchDialogs.h"
 #include "BenchSupport.h"
 #include "persist/StartListImport.h"
-#include "ui/Dialogs.h"
 #include "ui/main/FMain.h"
 
 #include <QApplication>
@@ -13,27 +13,6 @@
 #include <QFile>
 
 namespace {
-class TConfirmingDialogs : public TDialogs {
-public:
-    QString name;
-    bool AskYesNo(const QString&, const QString&) override { return true; }
-    void ShowMessage(const QString& text, const QString&) override {
-        std::printf("message: %s\n", qPrintable(text));
-    }
-    QString OpenFileName(const QStringList&, int&, const QString&) override { return name; }
-    QString SaveFileName(const QStringList&, int&, const QString&, const QString&) override {
-        return name;
-    }
-    int RunModal(QDialog& dialog) override {
-        dialog.show(); // laid out and painted once, as the operator sees it
-        QCoreApplication::processEvents();
-        dialog.hide();
-        return QDialog::Accepted;
-    }
-    void ShellOpen(const QString&) override {}
-    void ShellPrint(const QString&) override {}
-};
-
 QByteArray Export(int n) {
     QByteArray csv = "\xEF\xBB\xBFStartnummer;Nachname;Vorname;Verein;Kategorie;Jahrgang\r\n";
     for (int i = 1; i <= n; ++i)
@@ -48,7 +27,7 @@ int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     TBenchSettings settings;
-    TConfirmingDialogs dialogs;
+    TBenchDialogs dialogs;
     const int n = 10000;
     dialogs.name = settings.dir.filePath(QStringLiteral("Anmeldung.csv"));
     QFile file(dialogs.name);

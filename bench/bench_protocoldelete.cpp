@@ -1,8 +1,8 @@
 // The multi-row delete "to the end" from row 1 of a protocol shown in ranking order, through
 // the main window: the rows are mapped to entries once, whatever the order shown.
+#include "BenchDialogs.h"
 #include "BenchSupport.h"
 #include "core/TimeFormat.h"
-#include "ui/Dialogs.h"
 #include "ui/main/FMain.h"
 
 #include <QApplication>
@@ -10,25 +10,11 @@
 #include <QElapsedTimer>
 #include <QRandomGenerator>
 
-namespace {
-class TAlwaysYes : public TDialogs {
-public:
-    bool AskYesNo(const QString&, const QString&) override { return true; }
-    void ShowMessage(const QString&, const QString&) override {}
-    QString OpenFileName(const QStringList&, int&, const QString&) override { return {}; }
-    QString SaveFileName(const QStringList&, int&, const QString&, const QString&) override {
-        return {};
-    }
-    void ShellOpen(const QString&) override {}
-    void ShellPrint(const QString&) override {}
-};
-} // namespace
-
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     TBenchSettings settings;
-    TAlwaysYes yes;
+    TBenchDialogs yes;
     QRandomGenerator rng(11);
     for (int n : {2000, 10000}) {
         TProtocolRows rows{QStringList(14)};

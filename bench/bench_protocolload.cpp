@@ -1,8 +1,8 @@
 // Load and save of large protocols through the main window: the load includes the list
 // rebuild and the recomputation of results and places.
+#include "BenchDialogs.h"
 #include "BenchSupport.h"
 #include "core/TimeFormat.h"
-#include "ui/Dialogs.h"
 #include "ui/main/FMain.h"
 
 #include <QApplication>
@@ -10,28 +10,11 @@
 #include <QElapsedTimer>
 #include <QRandomGenerator>
 
-namespace {
-class TFixedFiles : public TDialogs {
-public:
-    QString name;
-    bool AskYesNo(const QString&, const QString&) override { return true; }
-    void ShowMessage(const QString& text, const QString&) override {
-        std::printf("message: %s\n", qPrintable(text));
-    }
-    QString OpenFileName(const QStringList&, int&, const QString&) override { return name; }
-    QString SaveFileName(const QStringList&, int&, const QString&, const QString&) override {
-        return name;
-    }
-    void ShellOpen(const QString&) override {}
-    void ShellPrint(const QString&) override {}
-};
-} // namespace
-
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     TBenchSettings settings;
-    TFixedFiles files;
+    TBenchDialogs files;
     QRandomGenerator rng(7);
     for (int n : {1000, 10000, 100000}) {
         files.name = settings.dir.filePath(QStringLiteral("p%1.txt").arg(n));
