@@ -23,7 +23,7 @@ int main(int argc, char** argv) {
             TAppParts parts(settings.Store());
             TFormMain w(parts, nullptr);
             w.Dialogs = &files;
-            w.Settings.FilterInd = 2; // the text type, after the spreadsheet type
+            w.Settings.FilterInd = 1; // the text type
             w.SetVid(2);
             TProtocolRows rows{QStringList(14)};
             for (int i = 1; i <= n; ++i) {
