@@ -1034,6 +1034,7 @@ print(1))py",
         QTest::addColumn<QString>("refused"); // empty: written
         QTest::newRow("new, interactive") << S("none") << int(DocumentInteractive) << "";
         QTest::newRow("docx template") << S("full") << int(DocumentSilent) << "";
+        QTest::newRow("template with an empty body") << S("empty") << int(DocumentSilent) << "";
         QTest::newRow("template we cannot read") << S("legacy") << int(DocumentSilent) << "";
         QTest::newRow("template unpacking to too much")
             << S("huge") << int(DocumentSilent) << "größer als 64 MB";
@@ -1050,6 +1051,14 @@ print(1))py",
             PYTHON(made, "docx", R"py(d = docx.Document()
 d.sections[0].header.paragraphs[0].text = 'Kopfzeile des Vereins'
 d.add_paragraph('Text der Vorlage')
+d.save(sys.argv[1])
+print(1))py",
+                   path);
+            QCOMPARE(made.toInt(), 1);
+        }
+        if (templ == "empty") { // "<w:body/>": not even the page's settings
+            PYTHON(made, "docx", R"py(d = docx.Document()
+for c in list(d.element.body): d.element.body.remove(c)
 d.save(sys.argv[1])
 print(1))py",
                    path);

@@ -244,6 +244,7 @@ QString TWindowFixture::Probe(const QString& what) {
     if (what == QLatin1String("focus"))
         return QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : QString();
     if (what == QLatin1String("asked")) return dialogs.asked.join(QLatin1Char('/'));
+    if (what == QLatin1String("types")) return dialogs.types;
     if (what == QLatin1String("msgs")) return QString::number(dialogs.messages.size());
     if (what == QLatin1String("red")) {
         QString s;

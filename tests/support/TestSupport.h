@@ -28,6 +28,7 @@ public:
         quitChoices;      // "Beenden?" with unsaved results: 0 save, 1 leave, 2 stay; else answers
     QStringList folders;  // consumed front first by ChooseFolder
     int chosenFilter = 0; // when > 0, the filter index the "operator" picks
+    QString types;        // the last file dialog's types, the one it opened on in brackets
     QStringList shellOpened, shellPrinted;
     std::function<void()> whileAsking; // runs while a question is open, before its answer
     // Answers the program's own modal dialogs (the settings dialog) while they are shown, as
@@ -36,12 +37,12 @@ public:
 
     bool AskYesNo(const QString& text, const QString& caption) override;
     void ShowMessage(const QString& text, const QString&) override { messages << text; }
-    QString OpenFileName(const QStringList&, int& filterIndex, const QString&) override {
-        return Next(openNames, &filterIndex);
+    QString OpenFileName(const QStringList& filters, int& filterIndex, const QString&) override {
+        return Next(openNames, &filterIndex, filters);
     }
-    QString SaveFileName(const QStringList&, int& filterIndex, const QString&,
+    QString SaveFileName(const QStringList& filters, int& filterIndex, const QString&,
                          const QString&) override {
-        return Next(saveNames, &filterIndex);
+        return Next(saveNames, &filterIndex, filters);
     }
     int RunModal(QDialog& dialog) override;
     int AskSaveBeforeQuit(const QString& text, const QString& caption) override;
@@ -51,7 +52,13 @@ public:
 
 private:
     // The next scripted name ("" when none is left, as when the operator cancels).
-    QString Next(QStringList& names, int* filterIndex = nullptr) {
+    QString Next(QStringList& names, int* filterIndex = nullptr, QStringList filters = {}) {
+        if (filterIndex) {
+            // The type the dialog opens on, in brackets among those it offers.
+            const int shown = *filterIndex - 1;
+            if (shown >= 0 && shown < filters.size()) filters[shown] = '[' + filters[shown] + ']';
+            types = filters.join(QLatin1Char(';'));
+        }
         if (filterIndex && chosenFilter > 0) *filterIndex = chosenFilter;
         return names.isEmpty() ? QString() : names.takeFirst();
     }
@@ -115,8 +122,8 @@ public:
     // What the window shows: flags (clock START STOP1 STOP2 RESET ABBRECHEN lists settings as
     // 0/1), tracks (start numbers "1-2"), d1 d2 (digits), c:COL:ROW, m:COL:ROW (the model's
     // cell of that row in load order), of:STNR:COL, col:COL, note, focus, asked, msgs, red (the
-    // track captions), listed, modified, shown (the main window), title, on:NAME, checked:NAME,
-    // vis:NAME.
+    // track captions), listed, modified, shown (the main window), title, types (the last file
+    // dialog's), on:NAME, checked:NAME, vis:NAME.
     QString Probe(const QString& what);
     // Compares "probe=value|probe=value|..." with what the probes show.
     void Expect(const QString& checks);

@@ -279,17 +279,31 @@ private slots:
     }
 
     // Stored values out of range or ill-typed start a window of a usable size; stored bounds
-    // no screen can hold are fitted onto it.
+    // no screen can hold are fitted onto it. Each edge counts as it is read.
+    void storedValues_data() {
+        QTest::addColumn<QByteArray>("stored");
+        QTest::addColumn<int>("left"); // of the window's frame; -1: anywhere on the screen
+        QTest::newRow("out of range or ill-typed")
+            << QByteArray("[General]\nLeft=30000\nTop=30000\nWidth=32767\nHeight=5\nPort=0\n"
+                          "Alg1=7\nAlg2=0\nAlg3=0\nCountBahn=2\nFilterInd=-4\n"
+                          "TimerGesperrt=-1000\nAllLaufe=6\nCountZabegov=0\nMonitor=9\n"
+                          "MonitorOn=1\nTimeFormat=7\nAutoTime=abc\n")
+            << -1;
+        QTest::newRow("Left without Top") << QByteArray("[General]\nLeft=123\n") << 123;
+    }
     void storedValues() {
+        QFETCH(QByteArray, stored);
+        QFETCH(int, left);
         TWindowFixture f(false);
         f.forms.reset(); // it writes its own settings at its end
         f.parts.reset();
         QSettings(f.SettingsFile(), QSettings::IniFormat).clear(); // no cached values either
-        QVERIFY(Put(f.SettingsFile(),
-                    "[General]\nLeft=30000\nTop=30000\nWidth=32767\nHeight=5\nPort=0\nAlg1=7\n"
-                    "Alg2=0\nAlg3=0\nCountBahn=2\nFilterInd=-4\nTimerGesperrt=-1000\nAllLaufe=6\n"
-                    "CountZabegov=0\nMonitor=9\nMonitorOn=1\nTimeFormat=7\nAutoTime=abc\n"));
+        QVERIFY(Put(f.SettingsFile(), stored));
         f.Restart(false);
+        if (left >= 0) {
+            QCOMPARE(f.w->frameGeometry().left(), left);
+            return;
+        }
         const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
         QVERIFY(f.w->width() <= screen.width() && f.w->height() <= screen.height());
         QVERIFY(screen.intersects(f.w->geometry()));

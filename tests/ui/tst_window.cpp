@@ -159,7 +159,7 @@ private slots:
         row("F4 after 12.345 s", "F8 +12345 F4",
             "flags=10010000|d1=001234|c:5:1=12,34|on:sb1del=1|focus=bSTOP2");
         row("F6 a second later", "F8 +12345 F4 +1000 F6",
-            Finished + "|d2=001334|c:6:2=13,34|focus=bRESET");
+            Finished + "|d2=001334|c:6:2=13,34|focus=bRESET|red=--");
         row("F6 first: track 1 runs on", "F8 +7000 F6 +3000 ~",
             "flags=10100000|d1=001000|d2=000700|focus=bSTOP1");
         row("F9: the pair changes tracks", "F8 +12345 F4 +1000 F6 F9",
@@ -651,11 +651,13 @@ private slots:
         };
         const QByteArray two = "St.Nr.\tName\t\r\n91\tA\t\r\n92\tB\t\r\n";
         const QString title = "|title=TL-Veltaro: Bezirkscup 2026";
+        // A first start opens on the text type, the type of the example start list.
+        const QString firstStart = "[Textdatei (*.txt *.csv)]; (*.xlsx);Alle Dateien (*)";
         row("missing file", "F8 +6000 F4 F6", "", "col:0=1,2,3|asked=", "nicht gelesen werden");
         row("unsaved: No keeps them", "F8 +6000 F4 F6 no", two, "col:0=1,2,3|modified=1");
         row("unsaved: Yes loads", "F8 +6000 F4 F6 yes", two,
             "col:0=91,92|modified=0|tracks=91-92" + title);
-        row("saved: no question", "", two, "col:0=91,92|asked=");
+        row("saved: no question", "", two, "col:0=91,92|asked=|types=" + firstStart);
         row("text under the spreadsheet type", "filter:2", two, "col:0=91,92");
         row("UTF-8 with a stray byte", "",
             "St.Nr.\tName\t\r\n1\tM\xC3\xBCller \xE9\t\r\n2\tJ\xC3\xBCrg\t\r\n",
@@ -789,13 +791,14 @@ private slots:
     // out of the file and on the screen. A failed save says what failed (message and status
     // line), keeps the caption's mark of unsaved results and leaves an older file alone.
     void save_data() {
-        QTest::addColumn<QString>("typed");   // in the test's folder, where "blocker" is a file
-        QTest::addColumn<int>("filter");      // 1 text, 2 spreadsheet, 3 document, 4 HTML
+        QTest::addColumn<QString>("typed"); // in the test's folder, where "blocker" is a file
+        QTest::addColumn<int>("filter");    // 1 text, 2 spreadsheet, 3 document, 4 HTML; 0 as shown
         QTest::addColumn<QString>("written"); // or the start of the failure's message
         const auto row = [](const char* name, const char* typed, int filter, const char* written) {
             QTest::newRow(name) << QString(typed) << filter << QString(written);
         };
         row("text, no extension", "2026-12-05_Paarrennen", 1, "2026-12-05_Paarrennen.txt");
+        row("a first start's type", "Ergebnis", 0, "Ergebnis.txt");
         row("HTML, no extension", "Ergebnis", 4, "Ergebnis.html");
         row("another extension kept", "Ergebnis.csv", 1, "Ergebnis.csv");
         row("spreadsheet", "out", 2, "out.xlsx");
@@ -830,9 +833,9 @@ private slots:
         if (written != typed) QVERIFY(!QFileInfo::exists(f.dir.filePath(typed)));
         f.Expect("modified=0|title=TL-Veltaro: Wettkampf|msgs=0|c:0:1=0");
         QVERIFY(f.dialogs.shellOpened.isEmpty());                // saved, not shown
-        if (filter == 1) QCOMPARE(Bytes(file).count("\r\n"), 3); // titles and two, no dummy
+        if (filter <= 1) QCOMPARE(Bytes(file).count("\r\n"), 3); // titles and two, no dummy
         if (filter == 2) QCOMPARE(StartNumbers(file), QStringList({"St.Nr.", "1", "2"}));
-        QCOMPARE(f.Settings().FilterInd, filter);
+        QCOMPARE(f.Settings().FilterInd, qMax(filter, 1));
     }
 
     // --- the event folder and what every write says -----------------------------------------
