@@ -288,6 +288,13 @@ private slots:
         const auto next = window->Bracket().Heats()[window->Bracket().CurrentHeat()].Entry;
         QCOMPARE(f.Competition().TrackEntry(0), next[0]);
         QCOMPARE(f.Competition().TrackEntry(1), next[1]);
+        // A lane stopped within 10 ms of START timed nothing: the operator is told at once,
+        // and after RESET the same pair races again.
+        f.Play("F8 +5 F4 +1000 F6");
+        QVERIFY2(f.Probe("note").contains("0,00 ist keine Zeit"), qPrintable(f.Probe("note")));
+        f.Play("F9");
+        QCOMPARE(f.Competition().TrackEntry(0), next[0]);
+        QCOMPARE(f.Competition().TrackEntry(1), next[1]);
     }
 
     // Saved (from a ranked view), or in the exit copy, the finals go on from there after
